@@ -1,0 +1,59 @@
+# Panemark — the two everyday commands are `make run` and `make test`.
+BUILD_DIR ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS ?= $(shell nproc)
+ARGS ?= check --stock
+FUZZ_SECONDS ?= 60
+
+CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+
+.PHONY: all deps build run test test-asan test-tsan bench fuzz format clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+$(BUILD_DIR)/build.ninja:
+	$(CMAKE_CONFIGURE) -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+build: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/src/panemark $(ARGS)
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and under ThreadSanitizer.
+test-asan: deps
+	$(CMAKE_CONFIGURE) -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPANEMARK_SANITIZE=address
+	cmake --build build-asan -j $(JOBS)
+	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+test-tsan: deps
+	$(CMAKE_CONFIGURE) -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DPANEMARK_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
+
+# libFuzzer targets (clang), each run for FUZZ_SECONDS; the corpus they grow stays in fuzz/corpus/.
+fuzz:
+	@scripts/install-deps.sh --fuzz
+	CC=clang CXX=clang++ $(CMAKE_CONFIGURE) -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPANEMARK_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS) --target fuzzers
+	@for f in build-fuzz/fuzz/fuzz_*; do \
+	    name=$$(basename $$f); mkdir -p fuzz/corpus/$$name; \
+	    echo "== $$name for $(FUZZ_SECONDS) s"; \
+	    $$f -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 \
+	        -artifact_prefix=fuzz/ fuzz/corpus/$$name fuzz/seeds || exit 1; \
+	done
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-fuzz

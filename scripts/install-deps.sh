@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing Panemark need, only when some are missing.
+# Instant when everything is already there; non-interactive otherwise.
+set -euo pipefail
+
+build_packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev nlohmann-json3-dev
+    libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
+    libxcb-xtest0-dev libxkbcommon-dev
+    libgtest-dev libbenchmark-dev fonts-dejavu-core
+)
+desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils)
+fuzz_packages=(clang libclang-rt-14-dev)
+
+wanted=("${build_packages[@]}" "${desktop_packages[@]}")
+case "${1:-}" in
+    --fuzz) wanted+=("${fuzz_packages[@]}") ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,54 @@
+#include "core/CommandLine.h"
+
+#include "core/CheckTool.h"
+#include "runtime/AppVersion.h"
+
+#include <exception>
+#include <ostream>
+
+namespace panemark {
+
+namespace {
+
+constexpr int usageError = 2;
+
+int runCheck(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    Result<CheckTool::Options> options = CheckTool::parseOptions(args);
+    if (!options) {
+        err << "panemark check: " << options.error() << '\n' << CommandLine::usage();
+        return usageError;
+    }
+    return CheckTool::run(options.value(), in, out, err);
+}
+
+} // namespace
+
+std::string CommandLine::usage() {
+    return "usage: panemark --version\n"
+           "       panemark check FILE|- [--visible-frame X,Y,W,H] [--window X,Y,W,H] [--gap G] [--json]\n"
+           "       panemark check --stock [options as above]\n";
+}
+
+int CommandLine::run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    try {
+        if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+            out << CommandLine::usage();
+            return 0;
+        }
+        if (args[0] == "--version" || args[0] == "-v") {
+            out << AppVersion::current().versionLine() << '\n';
+            return 0;
+        }
+        if (args[0] == "check") {
+            return runCheck({args.begin() + 1, args.end()}, in, out, err);
+        }
+        err << "panemark: unknown command \"" << args[0] << "\"\n" << usage();
+        return usageError;
+    } catch (const std::exception& error) {
+        // Out of memory and the like: say so rather than abort.
+        err << "panemark: " << error.what() << '\n';
+        return 1;
+    }
+}
+
+} // namespace panemark

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+
+namespace panemark {
+
+// The exact size, in points, that a fixed-size command gives the window.
+struct FixedSizeSpec {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+
+    bool operator==(const FixedSizeSpec&) const = default;
+};
+
+} // namespace panemark

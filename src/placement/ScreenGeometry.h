@@ -1,0 +1,16 @@
+#pragma once
+
+#include "model/Rect.h"
+
+namespace panemark {
+
+// What window placement needs to know of a screen, in screen space (origin at the bottom-left
+// of the primary screen, y up): its whole frame, and the part that windows may use.
+struct ScreenGeometry {
+    Rect frame;
+    Rect visibleFrame;
+
+    bool operator==(const ScreenGeometry&) const = default;
+};
+
+} // namespace panemark

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "runtime/Scheduler.h"
+
+#include <QElapsedTimer>
+
+namespace panemark {
+
+// The scheduler of the running application: Qt timers on the thread that created it, which
+// must run a Qt event loop. Handles must be destroyed on that thread too.
+class QtScheduler : public Scheduler {
+public:
+    QtScheduler();
+
+    double now() const override;
+    TimerHandle post(Task task) override;
+    TimerHandle after(double seconds, Task task) override;
+    TimerHandle every(double seconds, Task task) override;
+
+private:
+    TimerHandle start(double seconds, bool repeating, Task task);
+    QElapsedTimer clock_;
+};
+
+} // namespace panemark

@@ -1,0 +1,66 @@
+#include "model/CommandListFile.h"
+
+#include "model/StockCommands.h"
+
+#include <gtest/gtest.h>
+
+namespace panemark {
+namespace {
+
+const std::string command =
+    R"({"id":"5E1A2B3C-4D5E-4F60-8A7B-9C0D1E2F3A4B","name":"","cols":2,"rows":1,"ordering":"reading",)"
+    R"("colStart":1,"colEnd":1,"rowStart":0,"rowEnd":0})";
+
+std::string errorOf(std::string_view text) {
+    auto result = CommandListFile::parse(text);
+    return result ? "parsed" : result.error();
+}
+
+TEST(CommandListFileTest, AcceptsAnObjectAnArrayOrObjectsOneAfterAnother) {
+    EXPECT_EQ(CommandListFile::parse(command).value().size(), 1u);
+    EXPECT_EQ(CommandListFile::parse("[" + command + "," + command + "]").value().size(), 2u);
+    EXPECT_EQ(CommandListFile::parse(command + "\n" + command + "\n\n" + command).value().size(), 3u);
+    EXPECT_EQ(CommandListFile::parse("\xEF\xBB\xBF  " + command).value().size(), 1u);
+    EXPECT_TRUE(CommandListFile::parse("").value().empty());
+    EXPECT_TRUE(CommandListFile::parse(" []\n").value().empty());
+}
+
+TEST(CommandListFileTest, FormatRoundTripsByteForByte) {
+    const std::string text = CommandListFile::format(stockCommands());
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 7);
+    auto parsed = CommandListFile::parse(text);
+    ASSERT_TRUE(parsed) << parsed.error();
+    EXPECT_EQ(CommandListFile::format(parsed.value()), text);
+}
+
+TEST(CommandListFileTest, ErrorsNameTheElementAndKey) {
+    std::string bad = command;
+    bad.replace(bad.find("reading"), 7, "diagonal");
+    EXPECT_EQ(errorOf("[" + command + "," + command + "," + bad + "]"),
+              R"([2].ordering: "diagonal" is not one of reading, clockwise, counterClockwise)");
+    EXPECT_EQ(errorOf(command + "\n" + bad), R"([1].ordering: "diagonal" is not one of reading, clockwise, counterClockwise)");
+    EXPECT_EQ(errorOf("[" + command + ", 7]"), "[1]: expected a command object, found 7");
+    EXPECT_EQ(errorOf("\n\n  42"), "line 3, column 3: expected a command object or an array of them, found 42");
+}
+
+TEST(CommandListFileTest, TextThatIsNotJsonIsPlacedByLineAndColumn) {
+    EXPECT_EQ(errorOf(command + "\n{\"id\": tru}").substr(0, 38), "not valid JSON at line 2, column 11: s");
+    EXPECT_NE(errorOf("[" + command).find("not valid JSON at line 1"), std::string::npos);
+    EXPECT_NE(errorOf(std::string("{\"name\":\"a\x01\"}")).find("not valid JSON"), std::string::npos);
+    EXPECT_NE(errorOf("{\"name\":\"\xC3\x28\"}").find("not valid JSON"), std::string::npos);
+    EXPECT_EQ(errorOf(std::string("\0", 1)).substr(0, 14), "not valid JSON");
+}
+
+TEST(CommandListFileTest, DeepNestingIsRefusedBeforeParsing) {
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    EXPECT_EQ(errorOf(deep), "line 1, column 65: nested more than 64 levels deep");
+    // Brackets inside strings do not count.
+    std::string quoted = command;
+    quoted.replace(quoted.find(R"("name":"")"), 9, "\"name\":\"" + std::string(200, '[') + "\\\"\"");
+    auto parsed = CommandListFile::parse(quoted);
+    ASSERT_TRUE(parsed) << parsed.error();
+    EXPECT_EQ(parsed.value()[0].name, std::string(200, '[') + "\"");
+}
+
+} // namespace
+} // namespace panemark
