@@ -49,7 +49,7 @@ fuzz:
 	    name=$$(basename $$f); mkdir -p fuzz/corpus/$$name; \
 	    echo "== $$name for $(FUZZ_SECONDS) s"; \
 	    $$f -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 \
-	        -artifact_prefix=fuzz/ fuzz/corpus/$$name fuzz/seeds || exit 1; \
+	        -artifact_prefix=fuzz/ fuzz/corpus/$$name fuzz/seeds fuzz/regressions || exit 1; \
 	done
 
 format:

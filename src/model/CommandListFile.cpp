@@ -58,7 +58,7 @@ Result<std::size_t> endOfValue(std::string_view text, std::size_t start) {
 
 // The parser's own words without its prefix and position, and without raw control bytes.
 std::string parserProblem(const std::string& what) {
-    const std::size_t positionEnd = what.find(": ", what.find("parse error"));
+    const std::size_t positionEnd = what.find("parse error") == std::string::npos ? what.find("] ") : what.find(": ");
     std::string problem = positionEnd == std::string::npos ? what : what.substr(positionEnd + 2);
     for (char& c : problem) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
@@ -74,6 +74,10 @@ Result<Json> parseValue(std::string_view text, std::size_t start, std::size_t en
     } catch (const Json::parse_error& error) {
         const std::size_t offset = start + (error.byte > 0 ? error.byte - 1 : 0);
         return Error{"not valid JSON at " + lineAndColumn(text, offset) + ": " + parserProblem(error.what())};
+    } catch (const Json::exception& error) {
+        // A number too large for any JSON number type, and the like: the parser gives no position.
+        return Error{"not valid JSON in the value at " + lineAndColumn(text, start) + ": " +
+                     parserProblem(error.what())};
     }
 }
 

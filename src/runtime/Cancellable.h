@@ -29,6 +29,10 @@ public:
         }
     }
 
+    // Gives up the right to cancel: what was registered stays registered. For fire-and-forget
+    // work whose owner guarantees the lifetime itself (for example by owning the scheduler).
+    void detach() { onCancel_ = {}; }
+
     // True while there is still something to cancel.
     explicit operator bool() const { return static_cast<bool>(onCancel_); }
 

@@ -49,6 +49,8 @@ TEST(CommandListFileTest, TextThatIsNotJsonIsPlacedByLineAndColumn) {
     EXPECT_NE(errorOf(std::string("{\"name\":\"a\x01\"}")).find("not valid JSON"), std::string::npos);
     EXPECT_NE(errorOf("{\"name\":\"\xC3\x28\"}").find("not valid JSON"), std::string::npos);
     EXPECT_EQ(errorOf(std::string("\0", 1)).substr(0, 14), "not valid JSON");
+    EXPECT_EQ(errorOf("\n 1e999"), "not valid JSON in the value at line 2, column 2: number overflow parsing '1e999'");
+    EXPECT_EQ(errorOf("[1e999]").substr(0, 45), "not valid JSON in the value at line 1, column");
 }
 
 TEST(CommandListFileTest, DeepNestingIsRefusedBeforeParsing) {

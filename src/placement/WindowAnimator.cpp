@@ -1,0 +1,146 @@
+#include "placement/WindowAnimator.h"
+
+#include "placement/WindowMover.h"
+#include "runtime/ThreadScheduler.h"
+
+#include <chrono>
+#include <cmath>
+#include <future>
+#include <thread>
+
+namespace panemark {
+
+namespace {
+
+// Waits for everything queued on scheduler before this call to have run.
+bool barrier(Scheduler& scheduler, std::chrono::steady_clock::time_point deadline) {
+    auto reached = std::make_shared<std::promise<void>>();
+    std::future<void> done = reached->get_future();
+    scheduler.post([reached] { reached->set_value(); }).detach();
+    return done.wait_until(deadline) == std::future_status::ready;
+}
+
+} // namespace
+
+WindowAnimator::WindowAnimator(WindowService& windows, std::unique_ptr<Scheduler> queue,
+                               std::unique_ptr<Scheduler> landingPool)
+    : windows_(windows), landingPool_(std::move(landingPool)), queue_(std::move(queue)) {}
+
+std::unique_ptr<WindowAnimator> WindowAnimator::make(WindowService& windows) {
+    return std::make_unique<WindowAnimator>(windows, std::make_unique<ThreadScheduler>("Panemark.WindowAnimator"),
+                                            std::make_unique<ThreadScheduler>("Panemark.Landing"));
+}
+
+WindowAnimator::~WindowAnimator() {
+    queue_.reset();
+    landingPool_.reset();
+}
+
+std::optional<WindowAnimator::InFlight> WindowAnimator::inFlight() const {
+    std::lock_guard guard(lock_);
+    return inFlight_;
+}
+
+std::pair<std::optional<WindowAnimator::InFlight>, std::uint64_t> WindowAnimator::supersede(InFlight next) {
+    std::lock_guard guard(lock_);
+    ++generation_;
+    std::optional<InFlight> previous = std::exchange(inFlight_, next);
+    return {previous, generation_};
+}
+
+void WindowAnimator::animate(WindowRef window, const Rect& from, const Rect& to, double duration,
+                             AnimationCurve curve) {
+    auto [superseded, generation] = supersede({window, to});
+    // A duration that is not a positive number would never end; it lands at the first step.
+    const WindowAnimation animation{from, to, std::isfinite(duration) && duration > 0 ? duration : 0, curve};
+    const WindowAnimation::FrameWrite write = WindowAnimation::writeOrder(from, to);
+    queue_
+        ->post([this, superseded, window, animation, write, generation] {
+            stopTimer(superseded, window);
+            windows_.setMessagingTimeout(window, stepTimeout);
+            const double start = queue_->now();
+            timer_ = queue_->every(frameInterval, [this, window, animation, write, start, generation] {
+                step(window, animation, write, start, generation);
+            });
+        })
+        .detach();
+}
+
+void WindowAnimator::step(WindowRef window, const WindowAnimation& animation, WindowAnimation::FrameWrite write,
+                          double start, std::uint64_t generation) {
+    const double elapsed = queue_->now() - start;
+    if (animation.duration <= elapsed) {
+        finish(window, animation.to, generation);
+        return;
+    }
+    const double progress = animation.curve.progress(elapsed / animation.duration);
+    WindowMover::setFrameFast(windows_, WindowAnimation::interpolate(animation.from, animation.to, progress), window,
+                              write);
+}
+
+void WindowAnimator::finish(WindowRef window, const Rect& target, std::uint64_t generation) {
+    timer_.cancel();
+    {
+        std::lock_guard guard(lock_);
+        if (generation_ != generation) {
+            return; // a newer command owns the record
+        }
+        inFlight_.reset();
+    }
+    windows_.setMessagingTimeout(window, finalWriteTimeout);
+    WindowMover::setFrameExact(windows_, target, window);
+}
+
+void WindowAnimator::snap(const Rect& target, WindowRef window) {
+    auto [superseded, generation] = supersede({window, target});
+    queue_
+        ->post([this, superseded, target, window, generation] {
+            stopTimer(superseded, window);
+            windows_.setMessagingTimeout(window, finalWriteTimeout);
+            WindowMover::setFrameExact(windows_, target, window);
+            std::lock_guard guard(lock_);
+            if (generation_ == generation) {
+                inFlight_.reset();
+            }
+        })
+        .detach();
+}
+
+void WindowAnimator::stopTimer(const std::optional<InFlight>& superseded, WindowRef keeping) {
+    timer_.cancel();
+    land(superseded, keeping);
+}
+
+void WindowAnimator::land(const std::optional<InFlight>& superseded, WindowRef keeping) {
+    if (!superseded || superseded->window == keeping) {
+        return; // the new work carries on with that window from wherever it is
+    }
+    WindowService& windows = windows_;
+    const InFlight record = *superseded;
+    landingPool_
+        ->post([&windows, record] {
+            windows.setMessagingTimeout(record.window, finalWriteTimeout);
+            WindowMover::setFrameExact(windows, record.target, record.window);
+        })
+        .detach();
+}
+
+bool WindowAnimator::drain(double timeoutSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(std::max(timeoutSeconds, 0.0)));
+    for (;;) {
+        // Read before the barriers: the work that cleared the record also finished its writes
+        // (and queued any landing) before the barriers pass.
+        const bool idle = !inFlight();
+        if (!barrier(*queue_, deadline) || !barrier(*landingPool_, deadline)) {
+            return false;
+        }
+        if (idle) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+} // namespace panemark

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "model/FixedSizeSpec.h"
+#include "model/HalfAction.h"
+#include "model/ZoneCommand.h"
+#include "placement/AnimationSettings.h"
+#include "placement/ScreenSet.h"
+#include "placement/TargetRules.h"
+#include "placement/WindowAnimation.h"
+#include "placement/WindowAnimator.h"
+#include "platform/Beeper.h"
+#include "platform/ScreenService.h"
+#include "platform/WindowService.h"
+
+#include <memory>
+
+namespace panemark {
+
+// Carries out a layout command on the focused window: finds it, reads its frame, picks the
+// screen and target, then writes the frame at once or hands it to the animator. Never fails
+// towards the caller: a command that cannot be carried out beeps once.
+class WindowMover {
+public:
+    static constexpr double elementTimeout = 0.25;
+    static constexpr double probeTimeout = 0.05;
+
+    WindowMover(WindowService& windows, ScreenService& screens, Beeper& beeper,
+                std::unique_ptr<WindowAnimator> animator);
+
+    void snapFocusedWindow(const ZoneCommand& command, double gap, const AnimationSettings& animation);
+    void applyHalfStep(HalfAction action, double gap, const AnimationSettings& animation);
+    void applyMaximize(const AnimationSettings& animation);
+    void applyFixedSize(const FixedSizeSpec& size, const AnimationSettings& animation);
+
+    WindowAnimator& animator() { return *animator_; }
+
+    // Stateless frame writers, safe on any thread. Exact: position, size, then position again,
+    // for applications that move a window while resizing it.
+    static void setFrameExact(WindowService& windows, const Rect& frame, WindowRef window);
+    static void setFrameFast(WindowService& windows, const Rect& frame, WindowRef window,
+                             WindowAnimation::FrameWrite write);
+
+private:
+    void applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule);
+    std::optional<WindowRef> focusedWindow();
+    ScreenSet screenSet();
+    bool isAlreadyHeadingTo(WindowRef window, const Rect& target) const;
+
+    WindowService& windows_;
+    ScreenService& screens_;
+    Beeper& beeper_;
+    std::unique_ptr<WindowAnimator> animator_;
+};
+
+} // namespace panemark

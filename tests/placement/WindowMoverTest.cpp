@@ -1,0 +1,152 @@
+#include "MoverFixture.h"
+
+namespace panemark {
+namespace {
+
+class WindowMoverTest : public MoverFixture {};
+
+TEST_F(WindowMoverTest, SnapWritesTheExactFrameOnTheAnimatorsQueue) {
+    const WindowRef window = addFocusedWindow({300, 200, 400, 300});
+    mover->snapFocusedWindow(gridCommand(2, 0), 0, noAnimation);
+    EXPECT_TRUE(desktop.writes().empty()); // nothing is written on the calling thread
+    EXPECT_EQ(mover->animator().inFlight(), (WindowAnimator::InFlight{window, leftHalf}));
+
+    queue->runDue();
+    const auto writes = desktop.writes();
+    ASSERT_EQ(writes.size(), 3u);
+    EXPECT_TRUE(isExactWrite(writes, 0, leftHalf));
+    EXPECT_EQ(desktop.frameOf(window), leftHalf);
+    EXPECT_EQ(desktop.messagingTimeout(window), 1.0);
+    EXPECT_FALSE(mover->animator().inFlight());
+}
+
+TEST_F(WindowMoverTest, WhatCannotBeDoneBeepsOnceAndWritesNothing) {
+    mover->snapFocusedWindow(gridCommand(2, 0), 0, animation); // the desktop is in front
+    EXPECT_EQ(desktop.beepCount(), 1);
+
+    SimDesktop::WindowSpec unreadable;
+    unreadable.frameUnreadable = true;
+    addFocusedWindow({0, 0, 10, 10}, unreadable);
+    mover->applyMaximize(animation);
+    EXPECT_EQ(desktop.beepCount(), 2);
+
+    desktop.setScreens({});
+    addFocusedWindow({0, 0, 10, 10});
+    mover->applyMaximize(animation);
+    EXPECT_EQ(desktop.beepCount(), 3);
+
+    queue->runDue();
+    EXPECT_TRUE(desktop.writes().empty());
+}
+
+TEST_F(WindowMoverTest, WithoutTrustItAsksAndDoesNothingElse) {
+    addFocusedWindow({0, 0, 10, 10});
+    desktop.setTrusted(false);
+    mover->applyMaximize(animation);
+    queue->runDue();
+    EXPECT_EQ(desktop.trustPromptCount(), 1);
+    EXPECT_EQ(desktop.beepCount(), 0);
+    EXPECT_TRUE(desktop.writes().empty());
+}
+
+TEST_F(WindowMoverTest, AWindowAlreadyAtItsTargetIsSnappedNotAnimated) {
+    addFocusedWindow(leftHalf);
+    mover->snapFocusedWindow(gridCommand(2, 0), 0, animation);
+    queue->runDue();
+    EXPECT_EQ(desktop.writes().size(), 3u);
+    EXPECT_EQ(queue->pendingCount(), 0u); // no frame timer
+}
+
+TEST_F(WindowMoverTest, OwnWindowsAndWindowsWithoutProcessAreWrittenAtOnceOnTheCallingThread) {
+    for (const std::int64_t pid : {SimDesktop::ownPid, std::int64_t{0}}) {
+        desktop.clearWrites();
+        SimDesktop::WindowSpec spec;
+        spec.pid = pid;
+        addFocusedWindow({300, 200, 400, 300}, spec);
+        mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
+        const auto writes = desktop.writes();
+        ASSERT_EQ(writes.size(), 3u) << pid;
+        EXPECT_TRUE(isExactWrite(writes, 0, rightHalf));
+        EXPECT_EQ(writes[0].thread, std::this_thread::get_id());
+        EXPECT_FALSE(mover->animator().inFlight());
+    }
+}
+
+TEST_F(WindowMoverTest, WindowsThatCannotBeResizedOrProbedAreSnapped) {
+    for (const auto probe : {SimDesktop::SizeProbe::notSettable, SimDesktop::SizeProbe::fails}) {
+        desktop.clearWrites();
+        SimDesktop::WindowSpec spec;
+        spec.sizeProbe = probe;
+        const WindowRef window = addFocusedWindow({300, 200, 400, 300}, spec);
+        mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
+        EXPECT_EQ(desktop.messagingTimeout(window), WindowMover::elementTimeout); // restored after the probe
+        queue->runDue();
+        EXPECT_EQ(desktop.writes().size(), 3u);
+        EXPECT_EQ(queue->pendingCount(), 0u);
+    }
+}
+
+TEST_F(WindowMoverTest, ExactWritesPutBackAWindowThatMovedWhileResizing) {
+    SimDesktop::WindowSpec spec;
+    spec.resizeShiftX = 40;
+    spec.resizeShiftY = -30;
+    const WindowRef window = addFocusedWindow({300, 200, 400, 300}, spec);
+    mover->snapFocusedWindow(gridCommand(2, 1), 0, noAnimation);
+    queue->runDue();
+    EXPECT_EQ(desktop.frameOf(window), rightHalf);
+}
+
+TEST_F(WindowMoverTest, TerminalsClampTheSizeButLandAtTheTargetsCorner) {
+    SimDesktop::WindowSpec spec;
+    spec.widthIncrement = 9;
+    spec.heightIncrement = 17;
+    const WindowRef window = addFocusedWindow({300, 200, 400, 300}, spec);
+    mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
+    runToEnd();
+    EXPECT_EQ(desktop.frameOf(window), (Rect{500, 24, 495, 765}));
+}
+
+TEST_F(WindowMoverTest, HalfStepCutThenPressedAgainMidAnimationWidens) {
+    const WindowRef window = addFocusedWindow({200, 300, 400, 300});
+    mover->applyHalfStep(HalfAction::top, 0, animation);
+    const Rect cut{200, 24, 400, 388};
+    EXPECT_EQ(mover->animator().inFlight()->target, cut);
+    frame();
+    frame();
+    // The window is half-way; the second press sees it at its cut target, in the top half.
+    mover->applyHalfStep(HalfAction::top, 0, animation);
+    EXPECT_EQ(mover->animator().inFlight()->target, topHalf);
+    runToEnd();
+    EXPECT_EQ(desktop.frameOf(window), topHalf);
+    // And once more: already there, nothing happens.
+    desktop.clearWrites();
+    mover->applyHalfStep(HalfAction::top, 0, animation);
+    runToEnd();
+    EXPECT_TRUE(desktop.writes().empty());
+}
+
+TEST_F(WindowMoverTest, TheSameCommandTwiceDuringItsAnimationDoesNothing) {
+    addFocusedWindow({300, 24, 500, 776}); // same size as the target: steps write positions only
+    mover->snapFocusedWindow(gridCommand(2, 0), 0, animation);
+    frame();
+    frame();
+    const auto writesSoFar = desktop.writes().size();
+    mover->snapFocusedWindow(gridCommand(2, 0), 0, animation);
+    EXPECT_EQ(queue->pendingCount(), 1u); // only the running animation's timer
+    frame();
+    EXPECT_EQ(desktop.writes().size(), writesSoFar + 1); // its next step (position only)
+}
+
+TEST_F(WindowMoverTest, TheWindowsScreenIsChosenByOverlapAndYIsConverted) {
+    // A second screen to the right, lower than the primary, with a dock at its bottom.
+    const Screen right{Rect{1000, -200, 800, 600}, Rect{1000, -150, 800, 550}, 2, "Right", false, "SCREEN-2"};
+    desktop.setScreens({Screen{screenFrame, visibleFrame, 1, "Built-in", true, "SCREEN-1"}, right}, 0);
+    // Window space: the right screen spans y 400 to 1000 below the primary's top.
+    const WindowRef window = addFocusedWindow({1100, 500, 300, 200});
+    mover->applyMaximize(noAnimation);
+    queue->runDue();
+    EXPECT_EQ(desktop.frameOf(window), (Rect{1000, 400, 800, 550}));
+}
+
+} // namespace
+} // namespace panemark
