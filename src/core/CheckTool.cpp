@@ -1,83 +1,18 @@
 #include "core/CheckTool.h"
 
+#include "core/CommandFile.h"
 #include "model/CommandListFile.h"
 #include "model/StockCommands.h"
 #include "placement/TargetRules.h"
 
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <istream>
 #include <ostream>
-#include <sstream>
 
 namespace panemark {
 
 namespace {
-
-Result<double> parseNumber(const std::string& text, const std::string& option) {
-    double value = 0;
-    const char* end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end || !std::isfinite(value)) {
-        return Error{option + ": \"" + text + "\" is not a number"};
-    }
-    return value;
-}
-
-Result<Rect> parseRect(const std::string& text, const std::string& option) {
-    std::array<double, 4> values{};
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const std::size_t comma = text.find(',', start);
-        const bool last = i + 1 == values.size();
-        if (last != (comma == std::string::npos)) {
-            return Error{option + ": expected X,Y,W,H, found \"" + text + "\""};
-        }
-        Result<double> value = parseNumber(text.substr(start, last ? std::string::npos : comma - start), option);
-        if (!value) {
-            return Error{value.error()};
-        }
-        values[i] = value.value();
-        start = comma + 1;
-    }
-    return Rect{values[0], values[1], values[2], values[3]};
-}
-
-Result<std::string> readAll(std::istream& stream, const std::string& name) {
-    std::string text;
-    std::array<char, 65536> buffer{};
-    while (stream.read(buffer.data(), buffer.size()) || stream.gcount() > 0) {
-        text.append(buffer.data(), static_cast<std::size_t>(stream.gcount()));
-        if (text.size() > CheckTool::maxFileSize) {
-            return Error{name + ": larger than " + std::to_string(CheckTool::maxFileSize / (1024 * 1024)) +
-                         " MiB, not a command file"};
-        }
-    }
-    if (stream.bad()) {
-        return Error{name + ": cannot be read"};
-    }
-    return text;
-}
-
-Result<std::string> readInput(const std::string& file, std::istream& in) {
-    if (file == "-") {
-        return readAll(in, "standard input");
-    }
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error)) {
-        return Error{file + ": is a directory"};
-    }
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) {
-        return Error{file + ": cannot be opened: " + std::strerror(errno)};
-    }
-    return readAll(stream, file);
-}
 
 // Keeps the one-line, tab-separated report intact whatever a command's name holds.
 std::string oneField(std::string text) {
@@ -124,7 +59,7 @@ Result<CheckTool::Options> CheckTool::parseOptions(const std::vector<std::string
             options.stock = true;
         } else if (arg == "--visible-frame" || arg == "--window") {
             Result<std::string> value = nextValue();
-            Result<Rect> rect = value ? parseRect(value.value(), arg) : Result<Rect>(Error{value.error()});
+            Result<Rect> rect = value ? CommandFile::parseRect(value.value(), arg) : Result<Rect>(Error{value.error()});
             if (!rect) {
                 return Error{rect.error()};
             }
@@ -135,7 +70,7 @@ Result<CheckTool::Options> CheckTool::parseOptions(const std::vector<std::string
             }
         } else if (arg == "--gap") {
             Result<std::string> value = nextValue();
-            Result<double> gap = value ? parseNumber(value.value(), arg) : Result<double>(Error{value.error()});
+            Result<double> gap = value ? CommandFile::parseNumber(value.value(), arg) : Result<double>(Error{value.error()});
             if (!gap) {
                 return Error{gap.error()};
             }
@@ -158,18 +93,12 @@ int CheckTool::run(const Options& options, std::istream& in, std::ostream& out, 
     if (options.stock) {
         commands = stockCommands();
     } else {
-        const std::string name = options.file == "-" ? "standard input" : options.file;
-        Result<std::string> text = readInput(options.file, in);
-        if (!text) {
-            err << text.error() << '\n';
+        Result<std::vector<ZoneCommand>> read = CommandFile::read(options.file, in);
+        if (!read) {
+            err << read.error() << '\n';
             return 2;
         }
-        Result<std::vector<ZoneCommand>> parsed = CommandListFile::parse(text.value());
-        if (!parsed) {
-            err << name << ": " << parsed.error() << '\n';
-            return 2;
-        }
-        commands = std::move(parsed).value();
+        commands = std::move(read).value();
     }
     if (options.json) {
         out << CommandListFile::format(commands);

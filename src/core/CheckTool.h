@@ -23,8 +23,6 @@ public:
         bool json = false;
     };
 
-    static constexpr std::size_t maxFileSize = 16 * 1024 * 1024;
-
     static Result<Options> parseOptions(const std::vector<std::string>& args);
 
     // Returns the exit status: 0, or 2 for input that cannot be used.

@@ -1,5 +1,6 @@
 #include "core/CommandLine.h"
 
+#include "core/ApplyTool.h"
 #include "core/CheckTool.h"
 #include "runtime/AppVersion.h"
 
@@ -21,12 +22,22 @@ int runCheck(const std::vector<std::string>& args, std::istream& in, std::ostrea
     return CheckTool::run(options.value(), in, out, err);
 }
 
+int runApply(const std::vector<std::string>& args, std::istream& in, std::ostream& err) {
+    Result<ApplyTool::Options> options = ApplyTool::parseOptions(args);
+    if (!options) {
+        err << "panemark apply: " << options.error() << '\n' << CommandLine::usage();
+        return usageError;
+    }
+    return ApplyTool::run(options.value(), in, err);
+}
+
 } // namespace
 
 std::string CommandLine::usage() {
     return "usage: panemark --version\n"
            "       panemark check FILE|- [--visible-frame X,Y,W,H] [--window X,Y,W,H] [--gap G] [--json]\n"
-           "       panemark check --stock [options as above]\n";
+           "       panemark check --stock [options as above]\n"
+           "       panemark apply FILE|- [--gap G] [--animate] [--duration S] [--curve linear|easeOut|easeInOut]\n";
 }
 
 int CommandLine::run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -38,6 +49,9 @@ int CommandLine::run(const std::vector<std::string>& args, std::istream& in, std
         if (args[0] == "--version" || args[0] == "-v") {
             out << AppVersion::current().versionLine() << '\n';
             return 0;
+        }
+        if (args[0] == "apply") {
+            return runApply({args.begin() + 1, args.end()}, in, err);
         }
         if (args[0] == "check") {
             return runCheck({args.begin() + 1, args.end()}, in, out, err);

@@ -6,6 +6,23 @@ WindowMover::WindowMover(WindowService& windows, ScreenService& screens, Beeper&
                          std::unique_ptr<WindowAnimator> animator)
     : windows_(windows), screens_(screens), beeper_(beeper), animator_(std::move(animator)) {}
 
+void WindowMover::apply(const ZoneCommand& command, double gap, const AnimationSettings& animation) {
+    switch (command.kind()) {
+    case ZoneCommand::Kind::fixedSize:
+        applyFixedSize(*command.fixedSize, animation);
+        return;
+    case ZoneCommand::Kind::maximize:
+        applyMaximize(animation);
+        return;
+    case ZoneCommand::Kind::halfStep:
+        applyHalfStep(*command.halfAction, gap, animation);
+        return;
+    case ZoneCommand::Kind::grid:
+        snapFocusedWindow(command, gap, animation);
+        return;
+    }
+}
+
 void WindowMover::snapFocusedWindow(const ZoneCommand& command, double gap, const AnimationSettings& animation) {
     const GridSpan span = command.gridSpan();
     applyTarget(animation, [span, gap](const Rect& visible, const Rect&) { return TargetRules::grid(span, gap, visible); });

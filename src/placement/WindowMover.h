@@ -27,6 +27,9 @@ public:
     WindowMover(WindowService& windows, ScreenService& screens, Beeper& beeper,
                 std::unique_ptr<WindowAnimator> animator);
 
+    // Runs a command by its kind: fixed size, then maximize, then half-step, then the grid span.
+    void apply(const ZoneCommand& command, double gap, const AnimationSettings& animation);
+
     void snapFocusedWindow(const ZoneCommand& command, double gap, const AnimationSettings& animation);
     void applyHalfStep(HalfAction action, double gap, const AnimationSettings& animation);
     void applyMaximize(const AnimationSettings& animation);

@@ -1,0 +1,96 @@
+#include "core/ApplyTool.h"
+
+#include "core/CommandFile.h"
+#include "placement/WindowMover.h"
+#include "platform/x11/X11Bell.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/x11/X11Windows.h"
+
+#include <ostream>
+
+namespace panemark {
+
+namespace {
+
+constexpr double probeTimeout = 0.25;
+constexpr double drainTimeout = 10;
+
+} // namespace
+
+Result<ApplyTool::Options> ApplyTool::parseOptions(const std::vector<std::string>& args) {
+    Options options;
+    bool haveFile = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool takesValue = arg == "--gap" || arg == "--duration" || arg == "--curve";
+        if (takesValue && i + 1 >= args.size()) {
+            return Error{arg + " needs a value"};
+        }
+        if (arg == "--animate") {
+            options.animation.enabled = true;
+        } else if (arg == "--gap" || arg == "--duration") {
+            Result<double> value = CommandFile::parseNumber(args[++i], arg);
+            if (!value) {
+                return Error{value.error()};
+            }
+            if (arg == "--duration" && !(value.value() > 0 && value.value() <= maxDuration)) {
+                return Error{"--duration: give seconds above 0 and at most 5"};
+            }
+            (arg == "--gap" ? options.gap : options.animation.duration) = value.value();
+        } else if (arg == "--curve") {
+            const auto curve = AnimationCurve::fromRawValue(args[++i]);
+            if (!curve) {
+                return Error{"--curve: \"" + args[i] + "\" is not one of linear, easeOut, easeInOut"};
+            }
+            options.animation.curve = *curve;
+        } else if ((arg == "-" || !arg.starts_with("-")) && !haveFile) {
+            options.file = arg;
+            haveFile = true;
+        } else {
+            return Error{"unexpected argument \"" + arg + "\""};
+        }
+    }
+    if (!haveFile) {
+        return Error{"name one command file (or - for standard input)"};
+    }
+    return options;
+}
+
+int ApplyTool::run(const Options& options, std::istream& in, std::ostream& err) {
+    Result<std::vector<ZoneCommand>> commands = CommandFile::read(options.file, in);
+    if (!commands) {
+        err << commands.error() << '\n';
+        return 2;
+    }
+    std::string whyNot;
+    std::unique_ptr<X11Connection> connection = X11Connection::open(nullptr, &whyNot);
+    if (!connection) {
+        err << "panemark apply: " << whyNot << '\n';
+        return 1;
+    }
+    if (!connection->hasWindowManager(probeTimeout)) {
+        err << "panemark apply: no window manager is running\n";
+        return 1;
+    }
+    X11Screens screens(*connection);
+    X11Windows windows(*connection, screens);
+    X11Bell bell(*connection);
+    if (!commands.value().empty() && !windows.focusedWindow()) {
+        bell.beep();
+        err << "panemark apply: no window has the focus\n";
+        return 1;
+    }
+    WindowMover mover(windows, screens, bell, WindowAnimator::make(windows));
+    for (const ZoneCommand& command : commands.value()) {
+        mover.apply(command, options.gap, options.animation);
+        if (!mover.animator().drain(drainTimeout)) {
+            err << "panemark apply: the window did not take its place in time\n";
+            return 1;
+        }
+    }
+    connection->flush();
+    return 0;
+}
+
+} // namespace panemark

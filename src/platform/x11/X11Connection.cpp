@@ -1,0 +1,216 @@
+#include "platform/x11/X11Connection.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <poll.h>
+
+namespace panemark {
+
+namespace {
+
+constexpr double connectTimeout = 2.0;
+// While waiting, the socket is looked at in slices this long: another thread may read our
+// reply off the socket into the queue, which poll() alone would not notice.
+constexpr int pollSliceMilliseconds = 2;
+
+} // namespace
+
+std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, std::string* whyNot) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        if (whyNot) {
+            const char* name = displayName ? displayName : std::getenv("DISPLAY");
+            *whyNot = name && *name ? "cannot open display " + std::string(name) : "no display ($DISPLAY is not set)";
+        }
+        return nullptr;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i) {
+        xcb_screen_next(&screens);
+    }
+    if (screens.rem == 0) {
+        xcb_disconnect(connection);
+        if (whyNot) {
+            *whyNot = "the display has no screen";
+        }
+        return nullptr;
+    }
+    auto result = std::unique_ptr<X11Connection>(new X11Connection(connection, screens.data));
+    if (result->hasFailed()) {
+        if (whyNot) {
+            *whyNot = "the connection to the display failed";
+        }
+        return nullptr;
+    }
+    return result;
+}
+
+X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)
+    : connection_(connection), screen_(screen) {
+    const std::pair<xcb_atom_t*, const char*> wanted[] = {
+        {&atoms_.netActiveWindow, "_NET_ACTIVE_WINDOW"},
+        {&atoms_.netSupportingWmCheck, "_NET_SUPPORTING_WM_CHECK"},
+        {&atoms_.netFrameExtents, "_NET_FRAME_EXTENTS"},
+        {&atoms_.netWmState, "_NET_WM_STATE"},
+        {&atoms_.netWmStateMaximizedVert, "_NET_WM_STATE_MAXIMIZED_VERT"},
+        {&atoms_.netWmStateMaximizedHorz, "_NET_WM_STATE_MAXIMIZED_HORZ"},
+        {&atoms_.netWmStateFullscreen, "_NET_WM_STATE_FULLSCREEN"},
+        {&atoms_.netMoveResizeWindow, "_NET_MOVERESIZE_WINDOW"},
+        {&atoms_.netWmPid, "_NET_WM_PID"},
+        {&atoms_.netWmAllowedActions, "_NET_WM_ALLOWED_ACTIONS"},
+        {&atoms_.netWmActionResize, "_NET_WM_ACTION_RESIZE"},
+        {&atoms_.netClientList, "_NET_CLIENT_LIST"},
+        {&atoms_.netWmStrutPartial, "_NET_WM_STRUT_PARTIAL"},
+        {&atoms_.netWmStrut, "_NET_WM_STRUT"},
+        {&atoms_.edid, "EDID"},
+        {&atoms_.utf8String, "UTF8_STRING"},
+    };
+    std::vector<xcb_intern_atom_cookie_t> cookies;
+    for (const auto& [atom, name] : wanted) {
+        cookies.push_back(xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name));
+    }
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        auto reply = await<xcb_intern_atom_reply_t>(cookies[i].sequence, connectTimeout);
+        *wanted[i].first = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    }
+}
+
+X11Connection::~X11Connection() { xcb_disconnect(connection_); }
+
+void* X11Connection::awaitReply(unsigned int sequence, double timeoutSeconds) const {
+    using Clock = std::chrono::steady_clock;
+    const double bounded = std::isfinite(timeoutSeconds) ? std::clamp(timeoutSeconds, 0.0, 60.0) : 0.25;
+    const auto deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(bounded));
+    xcb_flush(connection_);
+    for (;;) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_poll_for_reply(connection_, sequence, &reply, &error)) {
+            if (error != nullptr) {
+                std::free(error);
+                std::free(reply);
+                return nullptr;
+            }
+            return reply;
+        }
+        if (hasFailed()) {
+            return nullptr;
+        }
+        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (remaining <= 0) {
+            xcb_discard_reply(connection_, sequence);
+            return nullptr;
+        }
+        pollfd descriptor{xcb_get_file_descriptor(connection_), POLLIN, 0};
+        poll(&descriptor, 1, static_cast<int>(std::min<long long>(remaining, pollSliceMilliseconds)));
+    }
+}
+
+xcb_get_property_cookie_t X11Connection::requestProperty(xcb_window_t window, xcb_atom_t property,
+                                                         std::uint32_t longs) const {
+    return xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, longs);
+}
+
+std::optional<std::vector<std::uint32_t>> X11Connection::cardinals(xcb_get_property_cookie_t cookie,
+                                                                   double timeoutSeconds) const {
+    auto reply = await<xcb_get_property_reply_t>(cookie.sequence, timeoutSeconds);
+    if (!reply || reply->type == XCB_ATOM_NONE || reply->format != 32) {
+        return std::nullopt;
+    }
+    const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    const int count = xcb_get_property_value_length(reply.get()) / 4;
+    return std::vector<std::uint32_t>(values, values + std::max(count, 0));
+}
+
+std::string X11Connection::atomName(xcb_atom_t atom, double timeoutSeconds) const {
+    auto reply = await<xcb_get_atom_name_reply_t>(xcb_get_atom_name(connection_, atom).sequence, timeoutSeconds);
+    if (!reply) {
+        return {};
+    }
+    return std::string(xcb_get_atom_name_name(reply.get()),
+                       static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
+}
+
+void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, const std::uint32_t (&data)[5]) const {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    std::copy(std::begin(data), std::end(data), event.data.data32);
+    xcb_send_event(connection_, 0, root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&event));
+}
+
+} // namespace panemark
+
+namespace panemark {
+
+bool X11Connection::hasWindowManager(double timeoutSeconds) const {
+    const auto check = cardinals(requestProperty(root(), atoms_.netSupportingWmCheck, 1), timeoutSeconds);
+    return check && !check->empty() && check->front() != XCB_WINDOW_NONE;
+}
+
+std::optional<xcb_window_t> X11Connection::focusedWindow(double timeoutSeconds) const {
+    if (hasWindowManager(timeoutSeconds)) {
+        const auto active = cardinals(requestProperty(root(), atoms_.netActiveWindow, 1), timeoutSeconds);
+        if (!active || active->empty() || active->front() == XCB_WINDOW_NONE) {
+            return std::nullopt;
+        }
+        return active->front();
+    }
+    auto focus = await<xcb_get_input_focus_reply_t>(xcb_get_input_focus(connection_).sequence, timeoutSeconds);
+    if (!focus || focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
+        focus->focus == root()) {
+        return std::nullopt;
+    }
+    xcb_window_t window = focus->focus;
+    for (int depth = 0; depth < 64; ++depth) { // a tree deeper than this is not a real one
+        auto tree = await<xcb_query_tree_reply_t>(xcb_query_tree(connection_, window).sequence, timeoutSeconds);
+        if (!tree) {
+            return std::nullopt;
+        }
+        if (tree->parent == root() || tree->parent == XCB_WINDOW_NONE) {
+            return window;
+        }
+        window = tree->parent;
+    }
+    return std::nullopt;
+}
+
+X11Connection::Extents X11Connection::frameExtents(xcb_window_t window, double timeoutSeconds) const {
+    const auto values = cardinals(requestProperty(window, atoms_.netFrameExtents, 4), timeoutSeconds);
+    if (!values || values->size() < 4) {
+        return {};
+    }
+    return {static_cast<double>((*values)[0]), static_cast<double>((*values)[1]), static_cast<double>((*values)[2]),
+            static_cast<double>((*values)[3])};
+}
+
+std::optional<Rect> X11Connection::outerFrame(xcb_window_t window, double timeoutSeconds) const {
+    // Three requests in flight at once: one round trip instead of three.
+    const auto geometryCookie = xcb_get_geometry(connection_, window);
+    const auto originCookie = xcb_translate_coordinates(connection_, window, root(), 0, 0);
+    const auto extentsCookie = requestProperty(window, atoms_.netFrameExtents, 4);
+    auto geometry = await<xcb_get_geometry_reply_t>(geometryCookie.sequence, timeoutSeconds);
+    auto origin = await<xcb_translate_coordinates_reply_t>(originCookie.sequence, timeoutSeconds);
+    const auto extentValues = cardinals(extentsCookie, timeoutSeconds);
+    if (!geometry || !origin) {
+        return std::nullopt;
+    }
+    Extents extents;
+    if (extentValues && extentValues->size() >= 4) {
+        extents = {static_cast<double>((*extentValues)[0]), static_cast<double>((*extentValues)[1]),
+                   static_cast<double>((*extentValues)[2]), static_cast<double>((*extentValues)[3])};
+    }
+    return Rect{origin->dst_x - extents.left, origin->dst_y - extents.top,
+                geometry->width + extents.left + extents.right, geometry->height + extents.top + extents.bottom};
+}
+
+} // namespace panemark

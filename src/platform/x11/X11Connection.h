@@ -1,0 +1,82 @@
+#pragma once
+
+#include "model/Rect.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+#include <xcb/xcb.h>
+#include <xcb/xcbext.h>
+
+namespace panemark {
+
+// One connection to the X server with the atoms Panemark uses, and replies awaited with a
+// deadline so that a stuck server cannot hang the caller. Safe to use from several threads.
+class X11Connection {
+public:
+    struct Atoms {
+        xcb_atom_t netActiveWindow, netSupportingWmCheck, netFrameExtents, netWmState, netWmStateMaximizedVert,
+            netWmStateMaximizedHorz, netWmStateFullscreen, netMoveResizeWindow, netWmPid, netWmAllowedActions,
+            netWmActionResize, netClientList, netWmStrutPartial, netWmStrut, edid, utf8String;
+    };
+
+    struct FreeDeleter {
+        void operator()(void* p) const { std::free(p); }
+    };
+    template <class T> using Reply = std::unique_ptr<T, FreeDeleter>;
+
+    // Connects to $DISPLAY (or the named display); none when that is impossible, with why.
+    static std::unique_ptr<X11Connection> open(const char* displayName, std::string* whyNot = nullptr);
+    ~X11Connection();
+    X11Connection(const X11Connection&) = delete;
+    X11Connection& operator=(const X11Connection&) = delete;
+
+    xcb_connection_t* get() const { return connection_; }
+    xcb_window_t root() const { return screen_->root; }
+    const xcb_screen_t& screen() const { return *screen_; }
+    const Atoms& atoms() const { return atoms_; }
+    bool hasFailed() const { return xcb_connection_has_error(connection_) != 0; }
+
+    // Waits at most timeoutSeconds for the reply to a request; none on an X error or time-out.
+    template <class T> Reply<T> await(unsigned int sequence, double timeoutSeconds) const {
+        return Reply<T>(static_cast<T*>(awaitReply(sequence, timeoutSeconds)));
+    }
+
+    // The values of a 32-bit property (CARDINAL, WINDOW, ATOM …), or none when it is not set or
+    // cannot be read in time.
+    std::optional<std::vector<std::uint32_t>> cardinals(xcb_get_property_cookie_t cookie, double timeoutSeconds) const;
+    xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property, std::uint32_t longs = 64) const;
+
+    std::string atomName(xcb_atom_t atom, double timeoutSeconds) const;
+
+    // Sends a client message to the root window, as window managers expect for EWMH requests.
+    void sendRootMessage(xcb_window_t window, xcb_atom_t type, const std::uint32_t (&data)[5]) const;
+
+    void flush() const { xcb_flush(connection_); }
+
+    // Decorations around a client: left, right, top, bottom.
+    struct Extents {
+        double left = 0, right = 0, top = 0, bottom = 0;
+    };
+
+    // The focused top-level client: _NET_ACTIVE_WINDOW under an EWMH window manager, else the
+    // input focus walked up to its top-level window. None when nothing has the focus.
+    std::optional<xcb_window_t> focusedWindow(double timeoutSeconds) const;
+    bool hasWindowManager(double timeoutSeconds) const;
+    Extents frameExtents(xcb_window_t window, double timeoutSeconds) const;
+    // The outer frame, decorations included, in root coordinates.
+    std::optional<Rect> outerFrame(xcb_window_t window, double timeoutSeconds) const;
+
+private:
+    X11Connection(xcb_connection_t* connection, xcb_screen_t* screen);
+    void* awaitReply(unsigned int sequence, double timeoutSeconds) const;
+
+    xcb_connection_t* connection_;
+    xcb_screen_t* screen_;
+    Atoms atoms_{};
+};
+
+} // namespace panemark

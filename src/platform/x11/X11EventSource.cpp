@@ -1,0 +1,28 @@
+#include "platform/x11/X11EventSource.h"
+
+#include "runtime/Log.h"
+
+namespace panemark {
+
+X11EventSource::X11EventSource(X11Connection& connection)
+    : connection_(connection),
+      notifier_(std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection.get()), QSocketNotifier::Read)) {
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { drain(); });
+}
+
+Subscription X11EventSource::subscribe(std::function<void(const xcb_generic_event_t&)> listener) {
+    return events_.connect([listener = std::move(listener)](const xcb_generic_event_t* event) { listener(*event); });
+}
+
+void X11EventSource::drain() {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(connection_.get())) {
+        events_.emit(event);
+        std::free(event);
+    }
+    if (connection_.hasFailed() && notifier_->isEnabled()) {
+        notifier_->setEnabled(false);
+        Log::write("lost the connection to the X server");
+    }
+}
+
+} // namespace panemark

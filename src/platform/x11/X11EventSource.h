@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/x11/X11Connection.h"
+#include "runtime/Signal.h"
+
+#include <QSocketNotifier>
+#include <memory>
+
+namespace panemark {
+
+// Delivers the events of one connection on the Qt event loop of the thread that created it.
+// That connection should serve only this thread: replies read on another thread would leave
+// events queued inside xcb where the socket notifier cannot see them.
+class X11EventSource {
+public:
+    explicit X11EventSource(X11Connection& connection);
+
+    X11Connection& connection() { return connection_; }
+    [[nodiscard]] Subscription subscribe(std::function<void(const xcb_generic_event_t&)> listener);
+
+    // Dispatches every event that has arrived; also called by the socket notifier.
+    void drain();
+
+private:
+    X11Connection& connection_;
+    Signal<const xcb_generic_event_t*> events_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+} // namespace panemark

@@ -1,0 +1,259 @@
+#include "platform/x11/X11Screens.h"
+
+#include "model/Uuid.h"
+#include "platform/x11/Edid.h"
+#include "platform/x11/X11EventSource.h"
+
+#include <QByteArray>
+#include <QUuid>
+#include <algorithm>
+
+namespace panemark {
+
+namespace {
+
+constexpr double queryTimeout = 0.25;
+
+// Screens get UUIDs in a namespace of Panemark's own, so the same monitor always gets the same.
+const QUuid screenNamespace("{6c1f7e2a-93d4-4b8e-a0f5-2d7c9e41b3a8}");
+
+std::string screenUuid(const std::string& identity) {
+    const QByteArray raw = QUuid::createUuidV5(screenNamespace, QByteArray::fromStdString(identity)).toRfc4122();
+    std::array<std::uint8_t, 16> bytes{};
+    std::copy(raw.begin(), raw.begin() + 16, bytes.begin());
+    return Uuid(bytes).toString();
+}
+
+bool isBuiltInConnector(const std::string& connector) {
+    return connector.starts_with("eDP") || connector.starts_with("LVDS") || connector.starts_with("DSI");
+}
+
+bool rangesMeet(double start, double end, double low, double high) { return start < high && low <= end; }
+
+double overlapArea(const Rect& a, const Rect& b) {
+    const double width = std::min(a.maxX(), b.maxX()) - std::max(a.minX(), b.minX());
+    const double height = std::min(a.maxY(), b.maxY()) - std::max(a.minY(), b.minY());
+    return width > 0 && height > 0 ? width * height : 0;
+}
+
+} // namespace
+
+X11Screens::X11Screens(X11Connection& connection) : connection_(connection) {
+    auto version = connection_.await<xcb_randr_query_version_reply_t>(
+        xcb_randr_query_version(connection_.get(), 1, 5).sequence, queryTimeout);
+    hasMonitors_ = version && (version->major_version > 1 || version->minor_version >= 5);
+}
+
+Rect X11Screens::visibleArea(const Rect& monitor, const std::vector<Strut>& struts, double rootWidth,
+                             double rootHeight) {
+    double left = monitor.minX();
+    double right = monitor.maxX();
+    double top = monitor.minY();
+    double bottom = monitor.maxY();
+    for (const Strut& strut : struts) {
+        const double leftEdge = strut[0];
+        const double rightEdge = rootWidth - strut[1];
+        const double topEdge = strut[2];
+        const double bottomEdge = rootHeight - strut[3];
+        if (strut[0] > 0 && monitor.minX() < leftEdge && leftEdge <= monitor.maxX() &&
+            rangesMeet(strut[4], strut[5], monitor.minY(), monitor.maxY())) {
+            left = std::max(left, leftEdge);
+        }
+        if (strut[1] > 0 && monitor.minX() <= rightEdge && rightEdge < monitor.maxX() &&
+            rangesMeet(strut[6], strut[7], monitor.minY(), monitor.maxY())) {
+            right = std::min(right, rightEdge);
+        }
+        if (strut[2] > 0 && monitor.minY() < topEdge && topEdge <= monitor.maxY() &&
+            rangesMeet(strut[8], strut[9], monitor.minX(), monitor.maxX())) {
+            top = std::max(top, topEdge);
+        }
+        if (strut[3] > 0 && monitor.minY() <= bottomEdge && bottomEdge < monitor.maxY() &&
+            rangesMeet(strut[10], strut[11], monitor.minX(), monitor.maxX())) {
+            bottom = std::min(bottom, bottomEdge);
+        }
+    }
+    return {left, top, std::max(right - left, 0.0), std::max(bottom - top, 0.0)};
+}
+
+std::vector<X11Screens::Monitor> X11Screens::queryMonitors() {
+    std::vector<Monitor> monitors;
+    if (hasMonitors_) {
+        auto reply = connection_.await<xcb_randr_get_monitors_reply_t>(
+            xcb_randr_get_monitors(connection_.get(), connection_.root(), 1).sequence, queryTimeout);
+        if (reply) {
+            for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem > 0;
+                 xcb_randr_monitor_info_next(&it)) {
+                const xcb_randr_monitor_info_t& info = *it.data;
+                Monitor monitor{Rect{static_cast<double>(info.x), static_cast<double>(info.y),
+                                     static_cast<double>(info.width), static_cast<double>(info.height)},
+                                info.primary != 0, info.name, std::nullopt};
+                if (xcb_randr_monitor_info_outputs_length(it.data) > 0) {
+                    monitor.output = xcb_randr_monitor_info_outputs(it.data)[0];
+                }
+                monitors.push_back(monitor);
+            }
+        }
+    }
+    if (monitors.empty()) {
+        const xcb_screen_t& screen = connection_.screen();
+        monitors.push_back({Rect{0, 0, static_cast<double>(screen.width_in_pixels),
+                                 static_cast<double>(screen.height_in_pixels)},
+                            true, XCB_ATOM_NONE, std::nullopt});
+    }
+    std::stable_partition(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
+    std::lock_guard lock(originMutex_);
+    primaryOrigin_ = std::make_pair(monitors.front().frame.x, monitors.front().frame.y);
+    return monitors;
+}
+
+std::vector<X11Screens::Strut> X11Screens::queryStruts() {
+    const auto& atoms = connection_.atoms();
+    const auto clients =
+        connection_.cardinals(connection_.requestProperty(connection_.root(), atoms.netClientList, 4096), queryTimeout);
+    if (!clients) {
+        return {};
+    }
+    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
+    for (const std::uint32_t window : *clients) {
+        cookies.emplace_back(connection_.requestProperty(window, atoms.netWmStrutPartial, 12),
+                             connection_.requestProperty(window, atoms.netWmStrut, 4));
+    }
+    const double rootWidth = connection_.screen().width_in_pixels;
+    const double rootHeight = connection_.screen().height_in_pixels;
+    std::vector<Strut> struts;
+    for (const auto& [partialCookie, plainCookie] : cookies) {
+        const auto partial = connection_.cardinals(partialCookie, queryTimeout);
+        const auto plain = connection_.cardinals(plainCookie, queryTimeout);
+        if (partial && partial->size() >= 12) {
+            Strut strut{};
+            std::copy_n(partial->begin(), 12, strut.begin());
+            struts.push_back(strut);
+        } else if (plain && plain->size() >= 4) {
+            // The whole length of each edge.
+            const auto w = static_cast<std::uint32_t>(rootWidth - 1);
+            const auto h = static_cast<std::uint32_t>(rootHeight - 1);
+            struts.push_back({(*plain)[0], (*plain)[1], (*plain)[2], (*plain)[3], 0, h, 0, h, 0, w, 0, w});
+        }
+    }
+    return struts;
+}
+
+Screen X11Screens::describe(const Monitor& monitor, const Monitor& primary, const std::vector<Strut>& struts) {
+    const double rootWidth = connection_.screen().width_in_pixels;
+    const double rootHeight = connection_.screen().height_in_pixels;
+    auto toScreenSpace = [&primary](const Rect& root) {
+        return Rect{root.x - primary.frame.x, primary.frame.height - (root.y - primary.frame.y) - root.height,
+                    root.width, root.height};
+    };
+    Screen screen;
+    screen.frame = toScreenSpace(monitor.frame);
+    screen.visibleFrame = toScreenSpace(visibleArea(monitor.frame, struts, rootWidth, rootHeight));
+    screen.displayNumber = monitor.output.value_or(monitor.name);
+    const std::string monitorName = monitor.name == XCB_ATOM_NONE ? "Screen" : connection_.atomName(monitor.name, queryTimeout);
+    std::string connector;
+    std::optional<Edid> edid;
+    if (monitor.output) {
+        const auto infoCookie = xcb_randr_get_output_info(connection_.get(), *monitor.output, XCB_CURRENT_TIME);
+        const auto edidCookie = xcb_randr_get_output_property(connection_.get(), *monitor.output,
+                                                              connection_.atoms().edid, XCB_ATOM_ANY, 0, 64, 0, 0);
+        if (auto info = connection_.await<xcb_randr_get_output_info_reply_t>(infoCookie.sequence, queryTimeout)) {
+            connector.assign(reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
+                             static_cast<std::size_t>(xcb_randr_get_output_info_name_length(info.get())));
+        }
+        if (auto property =
+                connection_.await<xcb_randr_get_output_property_reply_t>(edidCookie.sequence, queryTimeout)) {
+            edid = Edid::parse({xcb_randr_get_output_property_data(property.get()),
+                                static_cast<std::size_t>(xcb_randr_get_output_property_data_length(property.get()))});
+        }
+    }
+    screen.isBuiltIn = isBuiltInConnector(connector);
+    screen.name = edid && !edid->displayName.empty() ? edid->displayName
+                  : !connector.empty()                ? connector
+                                                      : monitorName;
+    screen.uuid = screenUuid(edid ? edid->identity() : "monitor:" + monitorName);
+    return screen;
+}
+
+std::vector<Screen> X11Screens::screens() {
+    const std::vector<Monitor> monitors = queryMonitors();
+    const std::vector<Strut> struts = queryStruts();
+    std::vector<Screen> result;
+    for (const Monitor& monitor : monitors) {
+        result.push_back(describe(monitor, monitors.front(), struts));
+    }
+    return result;
+}
+
+std::optional<Screen> X11Screens::mainScreen() {
+    const std::vector<Monitor> monitors = queryMonitors();
+    std::size_t chosen = 0; // the primary, unless the focus or the pointer says otherwise
+    std::optional<Rect> focus;
+    if (auto window = connection_.focusedWindow(queryTimeout)) {
+        focus = connection_.outerFrame(*window, queryTimeout);
+    }
+    if (!focus) {
+        auto pointer = connection_.await<xcb_query_pointer_reply_t>(
+            xcb_query_pointer(connection_.get(), connection_.root()).sequence, queryTimeout);
+        if (pointer) {
+            focus = Rect{static_cast<double>(pointer->root_x), static_cast<double>(pointer->root_y), 1, 1};
+        }
+    }
+    if (focus) {
+        double best = 0;
+        for (std::size_t i = 0; i < monitors.size(); ++i) {
+            if (const double area = overlapArea(monitors[i].frame, *focus); area > best) {
+                best = area;
+                chosen = i;
+            }
+        }
+    }
+    return describe(monitors[chosen], monitors.front(), queryStruts());
+}
+
+Subscription X11Screens::onScreensChanged(std::function<void()> callback) {
+    return changed_.connect([callback = std::move(callback)] { callback(); });
+}
+
+void X11Screens::watch(X11EventSource& events) {
+    X11Connection& watched = events.connection();
+    const xcb_query_extension_reply_t* randr = xcb_get_extension_data(watched.get(), &xcb_randr_id);
+    if (randr && randr->present) {
+        randrEventBase_ = randr->first_event;
+        xcb_randr_select_input(watched.get(), watched.root(),
+                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
+    }
+    // Editing RandR monitors sends only a ConfigureNotify of the root.
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(watched.get(), watched.root(), XCB_CW_EVENT_MASK, &mask);
+    watched.flush();
+    const bool haveRandr = randr && randr->present;
+    const xcb_window_t root = watched.root();
+    eventSubscription_ = events.subscribe([this, haveRandr, root](const xcb_generic_event_t& event) {
+        const std::uint8_t type = event.response_type & 0x7F;
+        const bool rootConfigured =
+            type == XCB_CONFIGURE_NOTIFY && reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root;
+        const bool randrChanged = haveRandr && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                                                type == randrEventBase_ + XCB_RANDR_NOTIFY);
+        if (rootConfigured || randrChanged) {
+            {
+                std::lock_guard lock(originMutex_);
+                primaryOrigin_.reset();
+            }
+            changed_.emit();
+        }
+    });
+}
+
+std::pair<double, double> X11Screens::primaryOrigin() {
+    {
+        std::lock_guard lock(originMutex_);
+        if (primaryOrigin_) {
+            return *primaryOrigin_;
+        }
+    }
+    const auto monitors = queryMonitors();
+    return {monitors.front().frame.x, monitors.front().frame.y};
+}
+
+} // namespace panemark

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/ScreenService.h"
+#include "platform/x11/X11Connection.h"
+#include "runtime/Signal.h"
+
+#include <array>
+#include <mutex>
+#include <optional>
+#include <xcb/randr.h>
+
+namespace panemark {
+
+class X11EventSource;
+
+// Screens from RandR monitors, primary first. A monitor's visible frame leaves out the struts
+// of panels and docks that touch its edges (a root-wide work area is wrong with two monitors).
+class X11Screens : public ScreenService {
+public:
+    // One reserved strip of the root window, as _NET_WM_STRUT_PARTIAL gives it: left, right,
+    // top, bottom widths, then the start and end of each along its edge.
+    using Strut = std::array<std::uint32_t, 12>;
+
+    explicit X11Screens(X11Connection& connection);
+
+    std::vector<Screen> screens() override;
+    std::optional<Screen> mainScreen() override;
+    Subscription onScreensChanged(std::function<void()> callback) override;
+
+    // Screen changes are announced from now on, from the events of this source.
+    void watch(X11EventSource& events);
+
+    // The primary monitor's top-left in root coordinates: the origin of window space.
+    std::pair<double, double> primaryOrigin();
+
+    // The part of monitor (root coordinates) that the struts leave free. A strut counts for a
+    // monitor when its inner edge falls inside the monitor and their extents along the edge meet.
+    static Rect visibleArea(const Rect& monitor, const std::vector<Strut>& struts, double rootWidth,
+                            double rootHeight);
+
+private:
+    struct Monitor {
+        Rect frame; // root coordinates
+        bool primary = false;
+        xcb_atom_t name = XCB_ATOM_NONE;
+        std::optional<xcb_randr_output_t> output;
+    };
+    std::vector<Monitor> queryMonitors();
+    std::vector<Strut> queryStruts();
+    Screen describe(const Monitor& monitor, const Monitor& primary, const std::vector<Strut>& struts);
+
+    X11Connection& connection_;
+    bool hasMonitors_ = false;
+    std::uint8_t randrEventBase_ = 0;
+    std::mutex originMutex_;
+    std::optional<std::pair<double, double>> primaryOrigin_;
+    Signal<> changed_;
+    Subscription eventSubscription_;
+};
+
+} // namespace panemark

@@ -1,0 +1,163 @@
+#include "platform/x11/X11Windows.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <thread>
+#include <unistd.h>
+
+namespace panemark {
+
+namespace {
+
+constexpr double defaultTimeout = 0.25;
+// Timeouts are dropped for windows that are long gone; this many entries is plenty.
+constexpr std::size_t timeoutTableLimit = 256;
+
+// _NET_MOVERESIZE_WINDOW: gravity in bits 0–7, which values count in bits 8–11, and the source
+// of the request (2, a pager or tool acting for the user) in bits 12–15.
+constexpr std::uint32_t northWestGravity = 1;
+constexpr std::uint32_t useX = 1u << 8;
+constexpr std::uint32_t useY = 1u << 9;
+constexpr std::uint32_t useWidth = 1u << 10;
+constexpr std::uint32_t useHeight = 1u << 11;
+constexpr std::uint32_t fromPager = 2u << 12;
+
+// _NET_WM_STATE client message actions, and WM_NORMAL_HINTS flags.
+constexpr std::uint32_t removeState = 0;
+constexpr std::uint32_t hintsMinSize = 1u << 4;
+constexpr std::uint32_t hintsMaxSize = 1u << 5;
+
+xcb_window_t toX(WindowRef window) { return static_cast<xcb_window_t>(window.id); }
+
+} // namespace
+
+X11Windows::X11Windows(X11Connection& connection, X11Screens& screens) : connection_(connection), screens_(screens) {}
+
+std::int32_t X11Windows::clampPosition(double value) {
+    if (!std::isfinite(value)) {
+        return std::isnan(value) ? 0 : value > 0 ? 32767 : -32768;
+    }
+    return static_cast<std::int32_t>(std::clamp(std::round(value), -32768.0, 32767.0));
+}
+
+std::uint32_t X11Windows::clampSize(double value) {
+    if (std::isnan(value)) {
+        return 1;
+    }
+    return static_cast<std::uint32_t>(std::clamp(std::round(value), 1.0, 32767.0));
+}
+
+bool X11Windows::isTrusted() { return !connection_.hasFailed(); }
+
+std::optional<WindowRef> X11Windows::focusedWindow() {
+    const auto window = connection_.focusedWindow(defaultTimeout);
+    return window ? std::optional<WindowRef>(WindowRef{*window}) : std::nullopt;
+}
+
+std::optional<Rect> X11Windows::readFrame(WindowRef window) {
+    const auto frame = connection_.outerFrame(toX(window), timeoutFor(window));
+    if (!frame) {
+        return std::nullopt;
+    }
+    const auto [originX, originY] = screens_.primaryOrigin();
+    return Rect{frame->x - originX, frame->y - originY, frame->width, frame->height};
+}
+
+void X11Windows::writePosition(WindowRef window, double x, double y) {
+    const double timeout = timeoutFor(window);
+    leaveMaximizedState(toX(window), timeout);
+    const auto [originX, originY] = screens_.primaryOrigin();
+    moveResize(toX(window), useX | useY, clampPosition(x + originX), clampPosition(y + originY), 0, 0);
+}
+
+void X11Windows::writeSize(WindowRef window, double width, double height) {
+    const double timeout = timeoutFor(window);
+    leaveMaximizedState(toX(window), timeout);
+    // The window manager takes the client's size; the decorations come on top of it.
+    const X11Connection::Extents extents = connection_.frameExtents(toX(window), timeout);
+    moveResize(toX(window), useWidth | useHeight, 0, 0, clampSize(width - extents.left - extents.right),
+               clampSize(height - extents.top - extents.bottom));
+}
+
+void X11Windows::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
+                            std::uint32_t width, std::uint32_t height) {
+    const std::uint32_t data[5] = {northWestGravity | flags | fromPager, static_cast<std::uint32_t>(x),
+                                   static_cast<std::uint32_t>(y), width, height};
+    connection_.sendRootMessage(window, connection_.atoms().netMoveResizeWindow, data);
+    connection_.flush();
+}
+
+void X11Windows::leaveMaximizedState(xcb_window_t window, double timeout) {
+    const auto& atoms = connection_.atoms();
+    auto isMaximized = [&] {
+        const auto states = connection_.cardinals(connection_.requestProperty(window, atoms.netWmState), timeout);
+        return states && std::any_of(states->begin(), states->end(), [&](std::uint32_t state) {
+                   return state == atoms.netWmStateMaximizedVert || state == atoms.netWmStateMaximizedHorz ||
+                          state == atoms.netWmStateFullscreen;
+               });
+    };
+    if (!isMaximized()) {
+        return;
+    }
+    connection_.sendRootMessage(window, atoms.netWmState,
+                                {removeState, atoms.netWmStateMaximizedVert, atoms.netWmStateMaximizedHorz, 2, 0});
+    connection_.sendRootMessage(window, atoms.netWmState, {removeState, atoms.netWmStateFullscreen, 0, 2, 0});
+    connection_.flush();
+    // The window manager changes the state, and with it the frame extents, in its own time.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    while (isMaximized() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+std::optional<bool> X11Windows::isSizeSettable(WindowRef window) {
+    const double timeout = timeoutFor(window);
+    const auto& atoms = connection_.atoms();
+    const auto hintsCookie = connection_.requestProperty(toX(window), XCB_ATOM_WM_NORMAL_HINTS, 18);
+    const auto actionsCookie = connection_.requestProperty(toX(window), atoms.netWmAllowedActions, 64);
+    auto hintsReply = connection_.await<xcb_get_property_reply_t>(hintsCookie.sequence, timeout);
+    const auto actions = connection_.cardinals(actionsCookie, timeout);
+    if (!hintsReply) {
+        return std::nullopt; // the window is gone, or the server did not answer in time
+    }
+    if (hintsReply->format == 32 && xcb_get_property_value_length(hintsReply.get()) >= 9 * 4) {
+        const auto* hints = static_cast<const std::uint32_t*>(xcb_get_property_value(hintsReply.get()));
+        const bool fixed = (hints[0] & hintsMinSize) && (hints[0] & hintsMaxSize) && hints[5] == hints[7] &&
+                           hints[6] == hints[8] && hints[5] != 0;
+        if (fixed) {
+            return false;
+        }
+    }
+    if (actions && std::find(actions->begin(), actions->end(), atoms.netWmActionResize) == actions->end()) {
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::int64_t> X11Windows::processId(WindowRef window) {
+    const auto pid =
+        connection_.cardinals(connection_.requestProperty(toX(window), connection_.atoms().netWmPid, 1), timeoutFor(window));
+    if (!pid || pid->empty() || pid->front() == 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(pid->front());
+}
+
+std::int64_t X11Windows::ownProcessId() { return static_cast<std::int64_t>(getpid()); }
+
+void X11Windows::setMessagingTimeout(WindowRef window, double seconds) {
+    std::lock_guard lock(timeoutMutex_);
+    if (timeouts_.size() >= timeoutTableLimit && timeouts_.count(window.id) == 0) {
+        timeouts_.clear();
+    }
+    timeouts_[window.id] = seconds;
+}
+
+double X11Windows::timeoutFor(WindowRef window) {
+    std::lock_guard lock(timeoutMutex_);
+    auto found = timeouts_.find(window.id);
+    return found == timeouts_.end() ? defaultTimeout : found->second;
+}
+
+} // namespace panemark

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/WindowService.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Screens.h"
+
+#include <mutex>
+#include <unordered_map>
+
+namespace panemark {
+
+// Other applications' windows on X11. Frames are outer frames (decorations included); writes go
+// through the window manager with _NET_MOVERESIZE_WINDOW, which lands the outer frame exactly
+// whatever the client's gravity. Every reply is awaited within the window's messaging timeout.
+class X11Windows : public WindowService {
+public:
+    X11Windows(X11Connection& connection, X11Screens& screens);
+
+    bool isTrusted() override;
+    void promptForTrust() override {}
+    std::optional<WindowRef> focusedWindow() override;
+    std::optional<Rect> readFrame(WindowRef window) override;
+    void writePosition(WindowRef window, double x, double y) override;
+    void writeSize(WindowRef window, double width, double height) override;
+    std::optional<bool> isSizeSettable(WindowRef window) override;
+    std::optional<std::int64_t> processId(WindowRef window) override;
+    std::int64_t ownProcessId() override;
+    void setMessagingTimeout(WindowRef window, double seconds) override;
+
+    // X keeps positions in 16 bits and sizes in 1…32767; anything else (NaN included) is
+    // clamped before it is sent.
+    static std::int32_t clampPosition(double value);
+    static std::uint32_t clampSize(double value);
+
+private:
+    double timeoutFor(WindowRef window);
+    // A maximized or full-screen window ignores moves: take it out of that state first.
+    void leaveMaximizedState(xcb_window_t window, double timeout);
+    void moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y, std::uint32_t width,
+                    std::uint32_t height);
+
+    X11Connection& connection_;
+    X11Screens& screens_;
+    std::mutex timeoutMutex_;
+    std::unordered_map<std::uint64_t, double> timeouts_;
+};
+
+} // namespace panemark
