@@ -50,7 +50,9 @@ std::pair<std::optional<WindowAnimator::InFlight>, std::uint64_t> WindowAnimator
 
 void WindowAnimator::animate(WindowRef window, const Rect& from, const Rect& to, double duration,
                              AnimationCurve curve) {
-    auto [superseded, generation] = supersede({window, to});
+    const auto superseding = supersede({window, to});
+    const std::optional<InFlight> superseded = superseding.first;
+    const std::uint64_t generation = superseding.second;
     // A duration that is not a positive number would never end; it lands at the first step.
     const WindowAnimation animation{from, to, std::isfinite(duration) && duration > 0 ? duration : 0, curve};
     const WindowAnimation::FrameWrite write = WindowAnimation::writeOrder(from, to);
@@ -92,7 +94,9 @@ void WindowAnimator::finish(WindowRef window, const Rect& target, std::uint64_t 
 }
 
 void WindowAnimator::snap(const Rect& target, WindowRef window) {
-    auto [superseded, generation] = supersede({window, target});
+    const auto superseding = supersede({window, target});
+    const std::optional<InFlight> superseded = superseding.first;
+    const std::uint64_t generation = superseding.second;
     queue_
         ->post([this, superseded, target, window, generation] {
             stopTimer(superseded, window);

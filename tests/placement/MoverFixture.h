@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../support/Printers.h"
 #include "placement/WindowMover.h"
 #include "platform/sim/SimDesktop.h"
 #include "runtime/ManualScheduler.h"

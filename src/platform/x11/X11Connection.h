@@ -60,6 +60,7 @@ public:
     // Decorations around a client: left, right, top, bottom.
     struct Extents {
         double left = 0, right = 0, top = 0, bottom = 0;
+        bool operator==(const Extents&) const = default;
     };
 
     // The focused top-level client: _NET_ACTIVE_WINDOW under an EWMH window manager, else the

@@ -23,6 +23,10 @@ constexpr std::uint32_t useWidth = 1u << 10;
 constexpr std::uint32_t useHeight = 1u << 11;
 constexpr std::uint32_t fromPager = 2u << 12;
 
+// How long a window manager may take to redecorate a window it has just unmaximized; some keep
+// the same decorations, and then this is waited out once.
+constexpr int extentsSettleMilliseconds = 50;
+
 // _NET_WM_STATE client message actions, and WM_NORMAL_HINTS flags.
 constexpr std::uint32_t removeState = 0;
 constexpr std::uint32_t hintsMinSize = 1u << 4;
@@ -100,13 +104,23 @@ void X11Windows::leaveMaximizedState(xcb_window_t window, double timeout) {
     if (!isMaximized()) {
         return;
     }
+    const X11Connection::Extents maximizedExtents = connection_.frameExtents(window, timeout);
     connection_.sendRootMessage(window, atoms.netWmState,
                                 {removeState, atoms.netWmStateMaximizedVert, atoms.netWmStateMaximizedHorz, 2, 0});
     connection_.sendRootMessage(window, atoms.netWmState, {removeState, atoms.netWmStateFullscreen, 0, 2, 0});
     connection_.flush();
-    // The window manager changes the state, and with it the frame extents, in its own time.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    // The window manager changes the state, and after it the decorations and their extents, in
+    // its own time; the size written next is only right with the new extents.
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(timeout));
     while (isMaximized() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const auto extentsDeadline =
+        std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(extentsSettleMilliseconds));
+    while (connection_.frameExtents(window, timeout) == maximizedExtents &&
+           std::chrono::steady_clock::now() < extentsDeadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }

@@ -1,0 +1,228 @@
+#include "TestClient.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace panemark {
+
+TestClient::TestClient() {
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return;
+    }
+    connection_ = connection;
+    screen_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+}
+
+TestClient::~TestClient() {
+    if (connection_) {
+        xcb_disconnect(connection_);
+    }
+}
+
+xcb_atom_t TestClient::atom(const char* name) {
+    auto* reply = xcb_intern_atom_reply(
+        connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t result = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    free(reply);
+    return result;
+}
+
+std::optional<std::uint32_t> TestClient::cardinal(xcb_window_t window, xcb_atom_t property, int index) {
+    auto* reply = xcb_get_property_reply(
+        connection_, xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 64), nullptr);
+    std::optional<std::uint32_t> value;
+    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4 * (index + 1)) {
+        value = static_cast<const std::uint32_t*>(xcb_get_property_value(reply))[index];
+    }
+    free(reply);
+    return value;
+}
+
+void TestClient::setCardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type, const std::uint32_t* values,
+                              int count) {
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, 32, static_cast<std::uint32_t>(count),
+                        values);
+}
+
+void TestClient::rootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    event.data.data32[0] = a;
+    event.data.data32[1] = b;
+    event.data.data32[2] = c;
+    xcb_send_event(connection_, 0, screen_->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(connection_);
+}
+
+bool TestClient::waitUntil(const std::function<bool()>& condition, double seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+xcb_window_t TestClient::createWindow(int x, int y, int width, int height) {
+    const xcb_window_t window = xcb_generate_id(connection_);
+    const std::uint32_t values[] = {screen_->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen_->root, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
+                      static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
+    const char title[] = "Panemark test window";
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        sizeof(title) - 1, title);
+    // A user-specified position, which openbox honours instead of placing the window itself.
+    std::uint32_t hints[18] = {1u | 2u, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                               static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
+    setCardinals(window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, hints, 18);
+    const std::uint32_t pid = 1; // not ours: the window is another application's
+    setCardinals(window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, &pid, 1);
+    xcb_map_window(connection_, window);
+    xcb_flush(connection_);
+    // Managed once the window manager has given it WM_STATE.
+    waitUntil([&] { return cardinal(window, atom("WM_STATE")).has_value(); }, 3);
+    activate(window);
+    return window;
+}
+
+xcb_window_t TestClient::createBottomDock(int startX, int endX, int height, int rootHeight) {
+    const xcb_window_t window = xcb_generate_id(connection_);
+    const std::uint32_t values[] = {screen_->black_pixel};
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen_->root, static_cast<std::int16_t>(startX),
+                      static_cast<std::int16_t>(rootHeight - height), static_cast<std::uint16_t>(endX - startX + 1),
+                      static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
+                      XCB_CW_BACK_PIXEL, values);
+    const std::uint32_t dockType = atom("_NET_WM_WINDOW_TYPE_DOCK");
+    setCardinals(window, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, &dockType, 1);
+    const std::uint32_t strut[12] = {0, 0, 0, static_cast<std::uint32_t>(height), 0, 0, 0, 0, 0, 0,
+                                     static_cast<std::uint32_t>(startX), static_cast<std::uint32_t>(endX)};
+    setCardinals(window, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, strut, 12);
+    xcb_map_window(connection_, window);
+    xcb_flush(connection_);
+    const xcb_atom_t clientList = atom("_NET_CLIENT_LIST");
+    waitUntil(
+        [&] {
+            for (int i = 0; i < 64; ++i) {
+                const auto listed = cardinal(screen_->root, clientList, i);
+                if (!listed) {
+                    return false;
+                }
+                if (*listed == window) {
+                    return true;
+                }
+            }
+            return false;
+        },
+        3);
+    return window;
+}
+
+void TestClient::destroyWindow(xcb_window_t window) {
+    xcb_destroy_window(connection_, window);
+    xcb_flush(connection_);
+}
+
+std::optional<xcb_window_t> TestClient::activeWindow() {
+    const auto active = cardinal(screen_->root, atom("_NET_ACTIVE_WINDOW"));
+    return active && *active != XCB_WINDOW_NONE ? active : std::nullopt;
+}
+
+bool TestClient::activate(xcb_window_t window) {
+    rootMessage(window, atom("_NET_ACTIVE_WINDOW"), 2, XCB_CURRENT_TIME, 0);
+    return waitUntil([&] { return activeWindow() == window; }, 3);
+}
+
+bool TestClient::isMaximized(xcb_window_t window) {
+    const xcb_atom_t vertical = atom("_NET_WM_STATE_MAXIMIZED_VERT");
+    for (int i = 0; i < 8; ++i) {
+        const auto state = cardinal(window, atom("_NET_WM_STATE"), i);
+        if (!state) {
+            return false;
+        }
+        if (*state == vertical) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TestClient::maximize(xcb_window_t window) {
+    rootMessage(window, atom("_NET_WM_STATE"), 1, atom("_NET_WM_STATE_MAXIMIZED_VERT"),
+                atom("_NET_WM_STATE_MAXIMIZED_HORZ"));
+    return waitUntil([&] { return isMaximized(window); }, 3);
+}
+
+std::optional<Rect> TestClient::outerFrame(xcb_window_t window) {
+    auto* geometry = xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
+    auto* origin = xcb_translate_coordinates_reply(
+        connection_, xcb_translate_coordinates(connection_, window, screen_->root, 0, 0), nullptr);
+    std::optional<Rect> frame;
+    if (geometry && origin) {
+        const xcb_atom_t extents = atom("_NET_FRAME_EXTENTS");
+        const double left = cardinal(window, extents, 0).value_or(0);
+        const double right = cardinal(window, extents, 1).value_or(0);
+        const double top = cardinal(window, extents, 2).value_or(0);
+        const double bottom = cardinal(window, extents, 3).value_or(0);
+        frame = Rect{origin->dst_x - left, origin->dst_y - top, geometry->width + left + right,
+                     geometry->height + top + bottom};
+    }
+    free(geometry);
+    free(origin);
+    return frame;
+}
+
+std::optional<Rect> TestClient::waitForFrame(xcb_window_t window, const Rect& expected, double seconds) {
+    std::optional<Rect> frame;
+    waitUntil(
+        [&] {
+            frame = outerFrame(window);
+            return frame == expected;
+        },
+        seconds);
+    return frame;
+}
+
+std::optional<xcb_window_t> TestClient::findWindow(const std::string& windowClass, double seconds) {
+    std::optional<xcb_window_t> found;
+    const xcb_atom_t clientList = atom("_NET_CLIENT_LIST");
+    waitUntil(
+        [&] {
+            for (int i = 0; i < 64; ++i) {
+                const auto window = cardinal(screen_->root, clientList, i);
+                if (!window) {
+                    return false;
+                }
+                auto* reply = xcb_get_property_reply(
+                    connection_,
+                    xcb_get_property(connection_, 0, *window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
+                std::string value;
+                if (reply) {
+                    value.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                                 static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+                }
+                free(reply);
+                if (value.find(windowClass) != std::string::npos) {
+                    found = *window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        seconds);
+    return found;
+}
+
+} // namespace panemark

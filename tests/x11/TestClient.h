@@ -1,0 +1,53 @@
+#pragma once
+
+#include "model/Rect.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <xcb/xcb.h>
+
+namespace panemark {
+
+// An X client of the tests' own, on its own connection: plain windows that take any size,
+// docks that reserve a strip of the screen, and what it takes to see where they ended up.
+class TestClient {
+public:
+    TestClient();
+    ~TestClient();
+    TestClient(const TestClient&) = delete;
+    TestClient& operator=(const TestClient&) = delete;
+
+    bool connected() const { return connection_ != nullptr; }
+
+    // A managed, mapped and focused top-level window with no size constraints. It claims a
+    // process id other than the test's, so the mover treats it as another application's.
+    xcb_window_t createWindow(int x, int y, int width, int height);
+    // A dock along the bottom of [startX, endX] reserving `height` rows (_NET_WM_STRUT_PARTIAL).
+    xcb_window_t createBottomDock(int startX, int endX, int height, int rootHeight);
+    void destroyWindow(xcb_window_t window);
+    bool activate(xcb_window_t window);
+    bool maximize(xcb_window_t window);
+    bool isMaximized(xcb_window_t window);
+
+    // The outer frame (decorations included) in root coordinates.
+    std::optional<Rect> outerFrame(xcb_window_t window);
+    // Waits, bounded, until the window's outer frame equals expected; returns the last frame.
+    std::optional<Rect> waitForFrame(xcb_window_t window, const Rect& expected, double seconds = 3);
+    std::optional<xcb_window_t> activeWindow();
+    // The first managed window whose WM_CLASS contains this text.
+    std::optional<xcb_window_t> findWindow(const std::string& windowClass, double seconds = 5);
+
+private:
+    xcb_atom_t atom(const char* name);
+    std::optional<std::uint32_t> cardinal(xcb_window_t window, xcb_atom_t property, int index = 0);
+    void setCardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type, const std::uint32_t* values, int count);
+    void rootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t a, std::uint32_t b, std::uint32_t c);
+    bool waitUntil(const std::function<bool()>& condition, double seconds);
+
+    xcb_connection_t* connection_ = nullptr;
+    xcb_screen_t* screen_ = nullptr;
+};
+
+} // namespace panemark

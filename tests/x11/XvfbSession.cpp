@@ -1,0 +1,166 @@
+#include "XvfbSession.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace panemark {
+
+namespace {
+
+pid_t startProcess(const std::vector<std::string>& argv, const std::string& display) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (!display.empty()) {
+            setenv("DISPLAY", display.c_str(), 1);
+        }
+        const int devNull = open("/dev/null", O_RDWR);
+        dup2(devNull, STDIN_FILENO);
+        dup2(devNull, STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);
+        std::vector<char*> args;
+        for (const std::string& arg : argv) {
+            args.push_back(const_cast<char*>(arg.c_str()));
+        }
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+void stop(pid_t pid) {
+    if (pid <= 0) {
+        return;
+    }
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 200; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+// The digits Xvfb writes once it accepts connections; empty if it does not within ten seconds.
+std::string readDisplayNumber(int descriptor) {
+    std::string digits;
+    pollfd readable{descriptor, POLLIN, 0};
+    while (poll(&readable, 1, 10000) > 0) {
+        char c = 0;
+        if (read(descriptor, &c, 1) != 1 || c == '\n') {
+            break;
+        }
+        digits.push_back(c);
+    }
+    return digits;
+}
+
+} // namespace
+
+XvfbSession::XvfbSession(int width, int height) : width_(width), height_(height) {
+    if (const char* previous = std::getenv("DISPLAY")) {
+        hadDisplay_ = true;
+        previousDisplay_ = previous;
+    }
+    // Xvfb picks a free display number itself and writes it to this pipe, so parallel tests
+    // never race for one.
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) {
+        problem_ = "no pipe for Xvfb";
+        return;
+    }
+    const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    server_ = startProcess({"Xvfb", "-displayfd", std::to_string(pipeEnds[1]), "-screen", "0", size, "-nolisten",
+                            "tcp", "+extension", "RANDR"},
+                           "");
+    close(pipeEnds[1]);
+    display_ = ":" + readDisplayNumber(pipeEnds[0]);
+    close(pipeEnds[0]);
+    if (display_ == ":") {
+        problem_ = "Xvfb did not start";
+        return;
+    }
+    setenv("DISPLAY", display_.c_str(), 1);
+    children_.push_back(startProcess({"openbox", "--sm-disable"}, display_));
+    ready_ = waitForWindowManager();
+    if (!ready_) {
+        problem_ = "openbox did not start on " + display_;
+    }
+}
+
+XvfbSession::~XvfbSession() {
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+        stop(*it);
+    }
+    stop(server_);
+    if (hadDisplay_) {
+        setenv("DISPLAY", previousDisplay_.c_str(), 1);
+    } else {
+        unsetenv("DISPLAY");
+    }
+}
+
+bool XvfbSession::waitForWindowManager() const {
+    // Ready when a freshly mapped window gets managed (the window manager gives it WM_STATE):
+    // openbox announces itself a little before it manages new windows.
+    xcb_connection_t* connection = xcb_connect(display_.c_str(), nullptr);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const char name[] = "WM_STATE";
+    auto* atom = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
+    const xcb_atom_t wmState = atom ? atom->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+    free(atom);
+    bool managed = false;
+    for (int attempt = 0; attempt < 50 && !managed; ++attempt) {
+        const xcb_window_t probe = xcb_generate_id(connection);
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 10, 10, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_map_window(connection, probe);
+        xcb_flush(connection);
+        for (int poll = 0; poll < 20 && !managed; ++poll) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            auto* reply = xcb_get_property_reply(
+                connection, xcb_get_property(connection, 0, probe, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 2), nullptr);
+            managed = reply && xcb_get_property_value_length(reply) > 0;
+            free(reply);
+        }
+        xcb_destroy_window(connection, probe);
+        xcb_flush(connection);
+    }
+    xcb_disconnect(connection);
+    return managed;
+}
+
+bool XvfbSession::run(const std::vector<std::string>& argv) const {
+    const pid_t pid = startProcess(argv, display_);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+pid_t XvfbSession::spawn(const std::vector<std::string>& argv) {
+    const pid_t pid = startProcess(argv, display_);
+    children_.push_back(pid);
+    return pid;
+}
+
+bool XvfbSession::splitIntoTwoMonitors() const {
+    const std::string half = std::to_string(width_ / 2);
+    const std::string h = std::to_string(height_);
+    return run({"xrandr", "--setmonitor", "L", half + "/338x" + h + "/381+0+0", "screen"}) &&
+           run({"xrandr", "--setmonitor", "R", half + "/338x" + h + "/381+" + half + "+0", "none"});
+}
+
+} // namespace panemark

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace panemark {
+
+// A private X display for tests: Xvfb on a free display number with openbox managing it,
+// started in the constructor and stopped, by process id, in the destructor. $DISPLAY points at
+// it meanwhile.
+class XvfbSession {
+public:
+    explicit XvfbSession(int width = 2560, int height = 1440);
+    ~XvfbSession();
+    XvfbSession(const XvfbSession&) = delete;
+    XvfbSession& operator=(const XvfbSession&) = delete;
+
+    bool ready() const { return ready_; }
+    const std::string& display() const { return display_; }
+    const std::string& problem() const { return problem_; }
+
+    // Runs a program on the display and waits for it; true when it exits with 0.
+    bool run(const std::vector<std::string>& argv) const;
+    // Starts a program on the display; its process id, stopped with the session.
+    pid_t spawn(const std::vector<std::string>& argv);
+
+    // Two side-by-side monitors of half the screen each, L (primary) and R.
+    bool splitIntoTwoMonitors() const;
+
+private:
+    bool waitForWindowManager() const;
+
+    std::string display_;
+    std::string previousDisplay_;
+    bool hadDisplay_ = false;
+    pid_t server_ = -1;
+    std::vector<pid_t> children_;
+    bool ready_ = false;
+    std::string problem_;
+    int width_;
+    int height_;
+};
+
+} // namespace panemark
