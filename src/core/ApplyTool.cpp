@@ -7,7 +7,9 @@
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Windows.h"
 
+#include <chrono>
 #include <ostream>
+#include <thread>
 
 namespace panemark {
 
@@ -15,6 +17,26 @@ namespace {
 
 constexpr double probeTimeout = 0.25;
 constexpr double drainTimeout = 10;
+constexpr int settleChecks = 50;
+constexpr auto settleInterval = std::chrono::milliseconds(10);
+
+// The window manager carries out our writes in its own time. The next command reads the frame
+// afresh, so wait until it has stopped changing (bounded: half a second).
+void waitUntilSettled(WindowService& windows) {
+    const std::optional<WindowRef> window = windows.focusedWindow();
+    if (!window) {
+        return;
+    }
+    std::optional<Rect> previous = windows.readFrame(*window);
+    for (int check = 0; check < settleChecks; ++check) {
+        std::this_thread::sleep_for(settleInterval);
+        const std::optional<Rect> current = windows.readFrame(*window);
+        if (current == previous) {
+            return;
+        }
+        previous = current;
+    }
+}
 
 } // namespace
 
@@ -88,6 +110,7 @@ int ApplyTool::run(const Options& options, std::istream& in, std::ostream& err) 
             err << "panemark apply: the window did not take its place in time\n";
             return 1;
         }
+        waitUntilSettled(windows);
     }
     connection->flush();
     return 0;

@@ -66,7 +66,7 @@ std::string readDisplayNumber(int descriptor) {
 
 } // namespace
 
-XvfbSession::XvfbSession(int width, int height) : width_(width), height_(height) {
+XvfbSession::XvfbSession(int width, int height, WindowManager manager) : width_(width), height_(height) {
     if (const char* previous = std::getenv("DISPLAY")) {
         hadDisplay_ = true;
         previousDisplay_ = previous;
@@ -90,6 +90,10 @@ XvfbSession::XvfbSession(int width, int height) : width_(width), height_(height)
         return;
     }
     setenv("DISPLAY", display_.c_str(), 1);
+    if (manager == WindowManager::none) {
+        ready_ = true;
+        return;
+    }
     children_.push_back(startProcess({"openbox", "--sm-disable"}, display_));
     ready_ = waitForWindowManager();
     if (!ready_) {

@@ -11,7 +11,9 @@ namespace panemark {
 // it meanwhile.
 class XvfbSession {
 public:
-    explicit XvfbSession(int width = 2560, int height = 1440);
+    enum class WindowManager { openbox, none };
+
+    explicit XvfbSession(int width = 2560, int height = 1440, WindowManager manager = WindowManager::openbox);
     ~XvfbSession();
     XvfbSession(const XvfbSession&) = delete;
     XvfbSession& operator=(const XvfbSession&) = delete;
