@@ -62,8 +62,8 @@ Shortcut readShortcut(const JsonReader& reader) {
 
 ZoneCommand readCommand(const JsonReader& reader) {
     reader.expectObject("a command object");
-    ZoneCommand command;
-    command.id = reader.required("id").asUuid();
+    // The id given here: a command made with a fresh random one would cost a system call.
+    ZoneCommand command{.id = reader.required("id").asUuid()};
     command.name = reader.required("name").asString();
     command.cols = reader.required("cols").asInt64();
     command.rows = reader.required("rows").asInt64();

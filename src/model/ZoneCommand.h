@@ -20,7 +20,7 @@ struct ZoneCommand {
     enum class Kind { fixedSize, maximize, halfStep, grid };
 
     Uuid id = Uuid::random();
-    std::string name;
+    std::string name{};
     std::int64_t cols = 1;
     std::int64_t rows = 1;
     Ordering ordering = Ordering::reading;
@@ -28,10 +28,10 @@ struct ZoneCommand {
     std::int64_t colEnd = 0;
     std::int64_t rowStart = 0;
     std::int64_t rowEnd = 0;
-    std::optional<Shortcut> shortcut;
-    std::optional<HalfAction> halfAction;
-    std::optional<bool> maximize;
-    std::optional<FixedSizeSpec> fixedSize;
+    std::optional<Shortcut> shortcut{};
+    std::optional<HalfAction> halfAction{};
+    std::optional<bool> maximize{};
+    std::optional<FixedSizeSpec> fixedSize{};
 
     GridSpan gridSpan() const { return {cols, rows, colStart, colEnd, rowStart, rowEnd}; }
 

@@ -1,5 +1,7 @@
 #include "placement/WindowMover.h"
 
+#include <algorithm>
+
 namespace panemark {
 
 WindowMover::WindowMover(WindowService& windows, ScreenService& screens, Beeper& beeper,
@@ -106,8 +108,15 @@ ScreenSet WindowMover::screenSet() {
     for (const Screen& screen : screens_.screens()) {
         set.screens.push_back({screen.frame, screen.visibleFrame});
     }
-    if (const std::optional<Screen> main = screens_.mainScreen()) {
-        set.main = ScreenGeometry{main->frame, main->visibleFrame};
+    // The main screen matters only without a screen at the origin or without any screen; it
+    // costs round trips to find, so it is asked for only then.
+    const bool needsMain = std::none_of(set.screens.begin(), set.screens.end(), [](const ScreenGeometry& screen) {
+        return screen.frame.x == 0 && screen.frame.y == 0;
+    });
+    if (needsMain) {
+        if (const std::optional<Screen> main = screens_.mainScreen()) {
+            set.main = ScreenGeometry{main->frame, main->visibleFrame};
+        }
     }
     return set;
 }

@@ -66,6 +66,7 @@ X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)
         {&atoms_.netClientList, "_NET_CLIENT_LIST"},
         {&atoms_.netWmStrutPartial, "_NET_WM_STRUT_PARTIAL"},
         {&atoms_.netWmStrut, "_NET_WM_STRUT"},
+        {&atoms_.netWorkarea, "_NET_WORKAREA"},
         {&atoms_.edid, "EDID"},
         {&atoms_.utf8String, "UTF8_STRING"},
     };
@@ -158,8 +159,12 @@ bool X11Connection::hasWindowManager(double timeoutSeconds) const {
 }
 
 std::optional<xcb_window_t> X11Connection::focusedWindow(double timeoutSeconds) const {
-    if (hasWindowManager(timeoutSeconds)) {
-        const auto active = cardinals(requestProperty(root(), atoms_.netActiveWindow, 1), timeoutSeconds);
+    // Both questions in one round trip: this is on the path of every command.
+    const auto checkCookie = requestProperty(root(), atoms_.netSupportingWmCheck, 1);
+    const auto activeCookie = requestProperty(root(), atoms_.netActiveWindow, 1);
+    const auto check = cardinals(checkCookie, timeoutSeconds);
+    const auto active = cardinals(activeCookie, timeoutSeconds);
+    if (check && !check->empty() && check->front() != XCB_WINDOW_NONE) {
         if (!active || active->empty() || active->front() == XCB_WINDOW_NONE) {
             return std::nullopt;
         }
@@ -184,8 +189,9 @@ std::optional<xcb_window_t> X11Connection::focusedWindow(double timeoutSeconds) 
     return std::nullopt;
 }
 
-X11Connection::Extents X11Connection::frameExtents(xcb_window_t window, double timeoutSeconds) const {
-    const auto values = cardinals(requestProperty(window, atoms_.netFrameExtents, 4), timeoutSeconds);
+namespace {
+
+X11Connection::Extents extentsFrom(const std::optional<std::vector<std::uint32_t>>& values) {
     if (!values || values->size() < 4) {
         return {};
     }
@@ -193,24 +199,33 @@ X11Connection::Extents X11Connection::frameExtents(xcb_window_t window, double t
             static_cast<double>((*values)[3])};
 }
 
-std::optional<Rect> X11Connection::outerFrame(xcb_window_t window, double timeoutSeconds) const {
-    // Three requests in flight at once: one round trip instead of three.
+} // namespace
+
+X11Connection::Extents X11Connection::frameExtents(xcb_window_t window, double timeoutSeconds) const {
+    return extentsFrom(cardinals(requestProperty(window, atoms_.netFrameExtents, 4), timeoutSeconds));
+}
+
+X11Connection::WindowSnapshot X11Connection::snapshot(xcb_window_t window, double timeoutSeconds) const {
+    // Every request in flight at once: one round trip instead of five.
     const auto geometryCookie = xcb_get_geometry(connection_, window);
     const auto originCookie = xcb_translate_coordinates(connection_, window, root(), 0, 0);
     const auto extentsCookie = requestProperty(window, atoms_.netFrameExtents, 4);
+    const auto stateCookie = requestProperty(window, atoms_.netWmState, 32);
+    const auto pidCookie = requestProperty(window, atoms_.netWmPid, 1);
     auto geometry = await<xcb_get_geometry_reply_t>(geometryCookie.sequence, timeoutSeconds);
     auto origin = await<xcb_translate_coordinates_reply_t>(originCookie.sequence, timeoutSeconds);
-    const auto extentValues = cardinals(extentsCookie, timeoutSeconds);
-    if (!geometry || !origin) {
-        return std::nullopt;
+    WindowSnapshot snapshot;
+    snapshot.extents = extentsFrom(cardinals(extentsCookie, timeoutSeconds));
+    snapshot.states = cardinals(stateCookie, timeoutSeconds).value_or(std::vector<std::uint32_t>{});
+    if (const auto pid = cardinals(pidCookie, timeoutSeconds); pid && !pid->empty()) {
+        snapshot.pid = pid->front();
     }
-    Extents extents;
-    if (extentValues && extentValues->size() >= 4) {
-        extents = {static_cast<double>((*extentValues)[0]), static_cast<double>((*extentValues)[1]),
-                   static_cast<double>((*extentValues)[2]), static_cast<double>((*extentValues)[3])};
+    if (geometry && origin) {
+        const Extents& e = snapshot.extents;
+        snapshot.outerFrame = Rect{origin->dst_x - e.left, origin->dst_y - e.top, geometry->width + e.left + e.right,
+                                   geometry->height + e.top + e.bottom};
     }
-    return Rect{origin->dst_x - extents.left, origin->dst_y - extents.top,
-                geometry->width + extents.left + extents.right, geometry->height + extents.top + extents.bottom};
+    return snapshot;
 }
 
 } // namespace panemark

@@ -20,7 +20,7 @@ public:
     struct Atoms {
         xcb_atom_t netActiveWindow, netSupportingWmCheck, netFrameExtents, netWmState, netWmStateMaximizedVert,
             netWmStateMaximizedHorz, netWmStateFullscreen, netMoveResizeWindow, netWmPid, netWmAllowedActions,
-            netWmActionResize, netClientList, netWmStrutPartial, netWmStrut, edid, utf8String;
+            netWmActionResize, netClientList, netWmStrutPartial, netWmStrut, netWorkarea, edid, utf8String;
     };
 
     struct FreeDeleter {
@@ -68,8 +68,18 @@ public:
     std::optional<xcb_window_t> focusedWindow(double timeoutSeconds) const;
     bool hasWindowManager(double timeoutSeconds) const;
     Extents frameExtents(xcb_window_t window, double timeoutSeconds) const;
-    // The outer frame, decorations included, in root coordinates.
-    std::optional<Rect> outerFrame(xcb_window_t window, double timeoutSeconds) const;
+    // What one round trip tells of a window: its outer frame (decorations included, root
+    // coordinates; none when the window is gone), the extents, its _NET_WM_STATE and its pid.
+    struct WindowSnapshot {
+        std::optional<Rect> outerFrame;
+        Extents extents;
+        std::vector<std::uint32_t> states;
+        std::optional<std::uint32_t> pid;
+    };
+    WindowSnapshot snapshot(xcb_window_t window, double timeoutSeconds) const;
+    std::optional<Rect> outerFrame(xcb_window_t window, double timeoutSeconds) const {
+        return snapshot(window, timeoutSeconds).outerFrame;
+    }
 
 private:
     X11Connection(xcb_connection_t* connection, xcb_screen_t* screen);

@@ -14,6 +14,12 @@ Subscription X11EventSource::subscribe(std::function<void(const xcb_generic_even
     return events_.connect([listener = std::move(listener)](const xcb_generic_event_t* event) { listener(*event); });
 }
 
+void X11EventSource::listenOnRoot(std::uint32_t eventMask) {
+    rootEventMask_ |= eventMask;
+    xcb_change_window_attributes(connection_.get(), connection_.root(), XCB_CW_EVENT_MASK, &rootEventMask_);
+    connection_.flush();
+}
+
 void X11EventSource::drain() {
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_.get())) {
         events_.emit(event);

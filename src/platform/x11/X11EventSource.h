@@ -21,10 +21,15 @@ public:
     // Dispatches every event that has arrived; also called by the socket notifier.
     void drain();
 
+    // Adds to the events this connection hears from the root window (masks of several
+    // listeners are combined, never replaced).
+    void listenOnRoot(std::uint32_t eventMask);
+
 private:
     X11Connection& connection_;
     Signal<const xcb_generic_event_t*> events_;
     std::unique_ptr<QSocketNotifier> notifier_;
+    std::uint32_t rootEventMask_ = 0;
 };
 
 } // namespace panemark

@@ -101,15 +101,18 @@ std::vector<X11Screens::Monitor> X11Screens::queryMonitors() {
                             true, XCB_ATOM_NONE, std::nullopt});
     }
     std::stable_partition(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
-    std::lock_guard lock(originMutex_);
+    std::lock_guard lock(mutex_);
     primaryOrigin_ = std::make_pair(monitors.front().frame.x, monitors.front().frame.y);
     return monitors;
 }
 
-std::vector<X11Screens::Strut> X11Screens::queryStruts() {
+xcb_get_property_cookie_t X11Screens::requestClientList() {
+    return connection_.requestProperty(connection_.root(), connection_.atoms().netClientList, 4096);
+}
+
+std::vector<X11Screens::Strut> X11Screens::queryStruts(xcb_get_property_cookie_t clientList) {
     const auto& atoms = connection_.atoms();
-    const auto clients =
-        connection_.cardinals(connection_.requestProperty(connection_.root(), atoms.netClientList, 4096), queryTimeout);
+    const auto clients = connection_.cardinals(clientList, queryTimeout);
     if (!clients) {
         return {};
     }
@@ -138,18 +141,16 @@ std::vector<X11Screens::Strut> X11Screens::queryStruts() {
     return struts;
 }
 
-Screen X11Screens::describe(const Monitor& monitor, const Monitor& primary, const std::vector<Strut>& struts) {
-    const double rootWidth = connection_.screen().width_in_pixels;
-    const double rootHeight = connection_.screen().height_in_pixels;
-    auto toScreenSpace = [&primary](const Rect& root) {
-        return Rect{root.x - primary.frame.x, primary.frame.height - (root.y - primary.frame.y) - root.height,
-                    root.width, root.height};
-    };
-    Screen screen;
-    screen.frame = toScreenSpace(monitor.frame);
-    screen.visibleFrame = toScreenSpace(visibleArea(monitor.frame, struts, rootWidth, rootHeight));
-    screen.displayNumber = monitor.output.value_or(monitor.name);
-    const std::string monitorName = monitor.name == XCB_ATOM_NONE ? "Screen" : connection_.atomName(monitor.name, queryTimeout);
+X11Screens::Identity X11Screens::identify(const Monitor& monitor) {
+    const auto key = std::make_pair(monitor.name, monitor.output.value_or(0));
+    {
+        std::lock_guard lock(mutex_);
+        if (auto found = identities_.find(key); found != identities_.end()) {
+            return found->second;
+        }
+    }
+    const std::string monitorName =
+        monitor.name == XCB_ATOM_NONE ? "Screen" : connection_.atomName(monitor.name, queryTimeout);
     std::string connector;
     std::optional<Edid> edid;
     if (monitor.output) {
@@ -166,25 +167,59 @@ Screen X11Screens::describe(const Monitor& monitor, const Monitor& primary, cons
                                 static_cast<std::size_t>(xcb_randr_get_output_property_data_length(property.get()))});
         }
     }
-    screen.isBuiltIn = isBuiltInConnector(connector);
-    screen.name = edid && !edid->displayName.empty() ? edid->displayName
-                  : !connector.empty()                ? connector
-                                                      : monitorName;
-    screen.uuid = screenUuid(edid ? edid->identity() : "monitor:" + monitorName);
+    Identity identity;
+    identity.isBuiltIn = isBuiltInConnector(connector);
+    identity.name = edid && !edid->displayName.empty() ? edid->displayName
+                    : !connector.empty()                ? connector
+                                                        : monitorName;
+    identity.uuid = screenUuid(edid ? edid->identity() : "monitor:" + monitorName);
+    std::lock_guard lock(mutex_);
+    identities_[key] = identity;
+    return identity;
+}
+
+Screen X11Screens::describe(const Monitor& monitor, const Monitor& primary, const std::vector<Strut>& struts) {
+    const double rootWidth = connection_.screen().width_in_pixels;
+    const double rootHeight = connection_.screen().height_in_pixels;
+    auto toScreenSpace = [&primary](const Rect& root) {
+        return Rect{root.x - primary.frame.x, primary.frame.height - (root.y - primary.frame.y) - root.height,
+                    root.width, root.height};
+    };
+    const Identity identity = identify(monitor);
+    Screen screen;
+    screen.frame = toScreenSpace(monitor.frame);
+    screen.visibleFrame = toScreenSpace(visibleArea(monitor.frame, struts, rootWidth, rootHeight));
+    screen.displayNumber = monitor.output.value_or(monitor.name);
+    screen.name = identity.name;
+    screen.isBuiltIn = identity.isBuiltIn;
+    screen.uuid = identity.uuid;
     return screen;
 }
 
 std::vector<Screen> X11Screens::screens() {
+    {
+        std::lock_guard lock(mutex_);
+        if (screens_) {
+            return *screens_;
+        }
+    }
+    // The client list travels with the monitors' request: one round trip less per command.
+    const xcb_get_property_cookie_t clientList = requestClientList();
     const std::vector<Monitor> monitors = queryMonitors();
-    const std::vector<Strut> struts = queryStruts();
+    const std::vector<Strut> struts = queryStruts(clientList);
     std::vector<Screen> result;
     for (const Monitor& monitor : monitors) {
         result.push_back(describe(monitor, monitors.front(), struts));
+    }
+    std::lock_guard lock(mutex_);
+    if (watched_) {
+        screens_ = result;
     }
     return result;
 }
 
 std::optional<Screen> X11Screens::mainScreen() {
+    const xcb_get_property_cookie_t clientList = requestClientList();
     const std::vector<Monitor> monitors = queryMonitors();
     std::size_t chosen = 0; // the primary, unless the focus or the pointer says otherwise
     std::optional<Rect> focus;
@@ -207,7 +242,7 @@ std::optional<Screen> X11Screens::mainScreen() {
             }
         }
     }
-    return describe(monitors[chosen], monitors.front(), queryStruts());
+    return describe(monitors[chosen], monitors.front(), queryStruts(clientList));
 }
 
 Subscription X11Screens::onScreensChanged(std::function<void()> callback) {
@@ -223,31 +258,48 @@ void X11Screens::watch(X11EventSource& events) {
                                XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
                                    XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
     }
-    // Editing RandR monitors sends only a ConfigureNotify of the root.
-    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    xcb_change_window_attributes(watched.get(), watched.root(), XCB_CW_EVENT_MASK, &mask);
-    watched.flush();
+    // Editing RandR monitors sends only a ConfigureNotify of the root. Panels and docks come
+    // and go with the client list, and the window manager recomputes its work area whenever
+    // a strut changes.
+    events.listenOnRoot(XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE);
     const bool haveRandr = randr && randr->present;
     const xcb_window_t root = watched.root();
-    eventSubscription_ = events.subscribe([this, haveRandr, root](const xcb_generic_event_t& event) {
+    const xcb_atom_t clientList = connection_.atoms().netClientList;
+    const xcb_atom_t workArea = connection_.atoms().netWorkarea;
+    {
+        std::lock_guard lock(mutex_);
+        watched_ = true;
+    }
+    eventSubscription_ = events.subscribe([this, haveRandr, root, clientList, workArea](const xcb_generic_event_t& event) {
         const std::uint8_t type = event.response_type & 0x7F;
         const bool rootConfigured =
             type == XCB_CONFIGURE_NOTIFY && reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root;
         const bool randrChanged = haveRandr && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
                                                 type == randrEventBase_ + XCB_RANDR_NOTIFY);
-        if (rootConfigured || randrChanged) {
-            {
-                std::lock_guard lock(originMutex_);
-                primaryOrigin_.reset();
+        if (type == XCB_PROPERTY_NOTIFY) {
+            const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (property.window == root && (property.atom == clientList || property.atom == workArea)) {
+                std::lock_guard lock(mutex_);
+                screens_.reset(); // the visible frames may have changed; the screens have not
             }
+        }
+        if (rootConfigured || randrChanged) {
+            forgetScreens();
             changed_.emit();
         }
     });
 }
 
+void X11Screens::forgetScreens() {
+    std::lock_guard lock(mutex_);
+    primaryOrigin_.reset();
+    identities_.clear();
+    screens_.reset();
+}
+
 std::pair<double, double> X11Screens::primaryOrigin() {
     {
-        std::lock_guard lock(originMutex_);
+        std::lock_guard lock(mutex_);
         if (primaryOrigin_) {
             return *primaryOrigin_;
         }

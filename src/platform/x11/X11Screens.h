@@ -5,6 +5,7 @@
 #include "runtime/Signal.h"
 
 #include <array>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <xcb/randr.h>
@@ -27,7 +28,8 @@ public:
     std::optional<Screen> mainScreen() override;
     Subscription onScreensChanged(std::function<void()> callback) override;
 
-    // Screen changes are announced from now on, from the events of this source.
+    // Screen changes are announced from now on, from the events of this source; while
+    // watched, the screen list is kept between changes instead of asked for every time.
     void watch(X11EventSource& events);
 
     // The primary monitor's top-left in root coordinates: the origin of window space.
@@ -45,15 +47,28 @@ private:
         xcb_atom_t name = XCB_ATOM_NONE;
         std::optional<xcb_randr_output_t> output;
     };
+    // Who a monitor is: looked up once (names, EDID), until the screens change.
+    struct Identity {
+        std::string name;
+        bool isBuiltIn = false;
+        std::string uuid;
+    };
+
     std::vector<Monitor> queryMonitors();
-    std::vector<Strut> queryStruts();
+    xcb_get_property_cookie_t requestClientList();
+    std::vector<Strut> queryStruts(xcb_get_property_cookie_t clientList);
+    Identity identify(const Monitor& monitor);
     Screen describe(const Monitor& monitor, const Monitor& primary, const std::vector<Strut>& struts);
+    void forgetScreens();
 
     X11Connection& connection_;
     bool hasMonitors_ = false;
     std::uint8_t randrEventBase_ = 0;
-    std::mutex originMutex_;
+    std::mutex mutex_; // guards the two caches
     std::optional<std::pair<double, double>> primaryOrigin_;
+    std::map<std::pair<xcb_atom_t, std::uint32_t>, Identity> identities_;
+    bool watched_ = false;
+    std::optional<std::vector<Screen>> screens_;
     Signal<> changed_;
     Subscription eventSubscription_;
 };

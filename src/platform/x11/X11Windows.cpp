@@ -11,7 +11,7 @@ namespace panemark {
 namespace {
 
 constexpr double defaultTimeout = 0.25;
-// Timeouts are dropped for windows that are long gone; this many entries is plenty.
+// Timeouts and facts are dropped for windows that are long gone; this many entries is plenty.
 constexpr std::size_t timeoutTableLimit = 256;
 
 // _NET_MOVERESIZE_WINDOW: gravity in bits 0–7, which values count in bits 8–11, and the source
@@ -55,31 +55,108 @@ std::uint32_t X11Windows::clampSize(double value) {
 bool X11Windows::isTrusted() { return !connection_.hasFailed(); }
 
 std::optional<WindowRef> X11Windows::focusedWindow() {
+    {
+        std::lock_guard lock(mutex_);
+        if (focused_) {
+            return *focused_;
+        }
+    }
     const auto window = connection_.focusedWindow(defaultTimeout);
-    return window ? std::optional<WindowRef>(WindowRef{*window}) : std::nullopt;
+    const std::optional<WindowRef> focused = window ? std::optional<WindowRef>(WindowRef{*window}) : std::nullopt;
+    std::lock_guard lock(mutex_);
+    if (watched_) {
+        focused_ = focused;
+    }
+    return focused;
+}
+
+void X11Windows::watch(X11EventSource& events) {
+    // The window manager announces every change of focus on the root; without one, the input
+    // focus moves silently, so there is nothing to follow and every command asks.
+    if (!connection_.hasWindowManager(defaultTimeout)) {
+        return;
+    }
+    events.listenOnRoot(XCB_EVENT_MASK_PROPERTY_CHANGE);
+    const xcb_window_t root = events.connection().root();
+    const xcb_atom_t activeWindow = connection_.atoms().netActiveWindow;
+    const xcb_atom_t wmCheck = connection_.atoms().netSupportingWmCheck;
+    {
+        std::lock_guard lock(mutex_);
+        watched_ = true;
+        focused_.reset();
+    }
+    eventSubscription_ = events.subscribe([this, root, activeWindow, wmCheck](const xcb_generic_event_t& event) {
+        if ((event.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
+            return;
+        }
+        const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+        if (property.window == root && (property.atom == activeWindow || property.atom == wmCheck)) {
+            std::lock_guard lock(mutex_);
+            focused_.reset();
+        }
+    });
 }
 
 std::optional<Rect> X11Windows::readFrame(WindowRef window) {
-    const auto frame = connection_.outerFrame(toX(window), timeoutFor(window));
-    if (!frame) {
+    const X11Connection::WindowSnapshot snapshot = connection_.snapshot(toX(window), timeoutFor(window));
+    if (!snapshot.outerFrame) {
+        std::lock_guard lock(mutex_);
+        facts_.erase(window.id);
         return std::nullopt;
     }
+    const auto& atoms = connection_.atoms();
+    const bool maximized = std::any_of(snapshot.states.begin(), snapshot.states.end(), [&](std::uint32_t state) {
+        return state == atoms.netWmStateMaximizedVert || state == atoms.netWmStateMaximizedHorz ||
+               state == atoms.netWmStateFullscreen;
+    });
+    std::optional<std::int64_t> pid;
+    if (snapshot.pid && *snapshot.pid != 0) {
+        pid = static_cast<std::int64_t>(*snapshot.pid);
+    }
+    remember(toX(window), {std::chrono::steady_clock::now(), snapshot.extents, maximized, pid});
     const auto [originX, originY] = screens_.primaryOrigin();
-    return Rect{frame->x - originX, frame->y - originY, frame->width, frame->height};
+    const Rect& frame = *snapshot.outerFrame;
+    return Rect{frame.x - originX, frame.y - originY, frame.width, frame.height};
+}
+
+std::optional<X11Windows::Facts> X11Windows::freshFacts(xcb_window_t window) {
+    std::lock_guard lock(mutex_);
+    auto found = facts_.find(window);
+    if (found == facts_.end() || std::chrono::steady_clock::now() - found->second.learnt > factsLifetime) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+void X11Windows::remember(xcb_window_t window, const Facts& facts) {
+    std::lock_guard lock(mutex_);
+    if (facts_.size() >= timeoutTableLimit && facts_.count(window) == 0) {
+        facts_.clear();
+    }
+    facts_[window] = facts;
+}
+
+X11Connection::Extents X11Windows::prepareForWrite(xcb_window_t window, double timeout) {
+    const std::optional<Facts> known = freshFacts(window);
+    if (known && !known->maximized) {
+        return known->extents;
+    }
+    leaveMaximizedState(window, timeout);
+    Facts facts{std::chrono::steady_clock::now(), connection_.frameExtents(window, timeout), false,
+                known ? known->pid : std::nullopt};
+    remember(window, facts);
+    return facts.extents;
 }
 
 void X11Windows::writePosition(WindowRef window, double x, double y) {
-    const double timeout = timeoutFor(window);
-    leaveMaximizedState(toX(window), timeout);
+    prepareForWrite(toX(window), timeoutFor(window));
     const auto [originX, originY] = screens_.primaryOrigin();
     moveResize(toX(window), useX | useY, clampPosition(x + originX), clampPosition(y + originY), 0, 0);
 }
 
 void X11Windows::writeSize(WindowRef window, double width, double height) {
-    const double timeout = timeoutFor(window);
-    leaveMaximizedState(toX(window), timeout);
     // The window manager takes the client's size; the decorations come on top of it.
-    const X11Connection::Extents extents = connection_.frameExtents(toX(window), timeout);
+    const X11Connection::Extents extents = prepareForWrite(toX(window), timeoutFor(window));
     moveResize(toX(window), useWidth | useHeight, 0, 0, clampSize(width - extents.left - extents.right),
                clampSize(height - extents.top - extents.bottom));
 }
@@ -150,6 +227,9 @@ std::optional<bool> X11Windows::isSizeSettable(WindowRef window) {
 }
 
 std::optional<std::int64_t> X11Windows::processId(WindowRef window) {
+    if (const std::optional<Facts> known = freshFacts(toX(window))) {
+        return known->pid;
+    }
     const auto pid =
         connection_.cardinals(connection_.requestProperty(toX(window), connection_.atoms().netWmPid, 1), timeoutFor(window));
     if (!pid || pid->empty() || pid->front() == 0) {
@@ -161,7 +241,7 @@ std::optional<std::int64_t> X11Windows::processId(WindowRef window) {
 std::int64_t X11Windows::ownProcessId() { return static_cast<std::int64_t>(getpid()); }
 
 void X11Windows::setMessagingTimeout(WindowRef window, double seconds) {
-    std::lock_guard lock(timeoutMutex_);
+    std::lock_guard lock(mutex_);
     if (timeouts_.size() >= timeoutTableLimit && timeouts_.count(window.id) == 0) {
         timeouts_.clear();
     }
@@ -169,7 +249,7 @@ void X11Windows::setMessagingTimeout(WindowRef window, double seconds) {
 }
 
 double X11Windows::timeoutFor(WindowRef window) {
-    std::lock_guard lock(timeoutMutex_);
+    std::lock_guard lock(mutex_);
     auto found = timeouts_.find(window.id);
     return found == timeouts_.end() ? defaultTimeout : found->second;
 }

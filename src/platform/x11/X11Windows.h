@@ -2,8 +2,10 @@
 
 #include "platform/WindowService.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11EventSource.h"
 #include "platform/x11/X11Screens.h"
 
+#include <chrono>
 #include <mutex>
 #include <unordered_map>
 
@@ -27,13 +29,31 @@ public:
     std::int64_t ownProcessId() override;
     void setMessagingTimeout(WindowRef window, double seconds) override;
 
+    // From now on the focused window is followed through the events of this source instead of
+    // asked for on every command.
+    void watch(X11EventSource& events);
+
     // X keeps positions in 16 bits and sizes in 1…32767; anything else (NaN included) is
     // clamped before it is sent.
     static std::int32_t clampPosition(double value);
     static std::uint32_t clampSize(double value);
 
 private:
+    // What the last read or write learnt of a window. Trusted for a second, so that a command's
+    // writes, and an animation's sixty a second, cost no round trips of their own.
+    struct Facts {
+        std::chrono::steady_clock::time_point learnt;
+        X11Connection::Extents extents;
+        bool maximized = false;
+        std::optional<std::int64_t> pid;
+    };
+    static constexpr std::chrono::milliseconds factsLifetime{1000};
+
     double timeoutFor(WindowRef window);
+    std::optional<Facts> freshFacts(xcb_window_t window);
+    void remember(xcb_window_t window, const Facts& facts);
+    // Makes sure the window can be moved and resized; its current extents.
+    X11Connection::Extents prepareForWrite(xcb_window_t window, double timeout);
     // A maximized or full-screen window ignores moves: take it out of that state first.
     void leaveMaximizedState(xcb_window_t window, double timeout);
     void moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y, std::uint32_t width,
@@ -41,8 +61,12 @@ private:
 
     X11Connection& connection_;
     X11Screens& screens_;
-    std::mutex timeoutMutex_;
+    std::mutex mutex_; // guards the two tables
     std::unordered_map<std::uint64_t, double> timeouts_;
+    std::unordered_map<std::uint64_t, Facts> facts_;
+    bool watched_ = false;
+    std::optional<std::optional<WindowRef>> focused_; // known focus (which may be none)
+    Subscription eventSubscription_;
 };
 
 } // namespace panemark
