@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace panemark {
+
+// The one table between the classic virtual-key codes that shortcuts store (0 = A, 18 = 1,
+// 123 = ←) and Linux evdev key codes (an X keycode is the evdev code + 8). A key with no
+// classic code is stored as 256 + its evdev code, so it can still be bound.
+namespace EvdevKeyCodes {
+
+constexpr std::uint32_t unmappedBase = 256;
+constexpr std::uint32_t xKeycodeOffset = 8;
+
+// None for a classic code with no key on Linux keyboards.
+std::optional<std::uint32_t> evdevFor(std::uint32_t virtualKey);
+std::uint32_t virtualKeyFor(std::uint32_t evdev);
+
+} // namespace EvdevKeyCodes
+
+} // namespace panemark
