@@ -6,7 +6,6 @@
 // Figures only: nothing here fails on timing.
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
-
 #include "model/StockCommands.h"
 #include "placement/WindowMover.h"
 #include "platform/x11/X11Bell.h"
@@ -34,7 +33,8 @@ constexpr int animations = 20;
 class FrameWatcher {
 public:
     explicit FrameWatcher(xcb_window_t client) : connection_(xcb_connect(nullptr, nullptr)) {
-        auto* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, client), nullptr);
+        auto* tree =
+            xcb_query_tree_reply(connection_, xcb_query_tree(connection_, client), nullptr);
         frame_ = tree ? tree->parent : client;
         free(tree);
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
@@ -45,7 +45,8 @@ public:
 
     // Waits for the frame to be configured to the outer frame `target`; the time it arrived.
     std::optional<Clock::time_point> waitFor(const Rect& target, double seconds = 2) {
-        const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+        const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                 std::chrono::duration<double>(seconds));
         while (Clock::now() < deadline) {
             xcb_generic_event_t* event = xcb_poll_for_event(connection_);
             if (!event) {
@@ -93,11 +94,15 @@ public:
         }
         inner_.writePosition(w, x, y);
     }
-    void writeSize(WindowRef w, double width, double height) override { inner_.writeSize(w, width, height); }
+    void writeSize(WindowRef w, double width, double height) override {
+        inner_.writeSize(w, width, height);
+    }
     std::optional<bool> isSizeSettable(WindowRef w) override { return inner_.isSizeSettable(w); }
     std::optional<std::int64_t> processId(WindowRef w) override { return inner_.processId(w); }
     std::int64_t ownProcessId() override { return inner_.ownProcessId(); }
-    void setMessagingTimeout(WindowRef w, double seconds) override { inner_.setMessagingTimeout(w, seconds); }
+    void setMessagingTimeout(WindowRef w, double seconds) override {
+        inner_.setMessagingTimeout(w, seconds);
+    }
 
 private:
     WindowService& inner_;
@@ -107,9 +112,13 @@ private:
 
 // Key presses come far apart next to these times: let the window manager finish redrawing
 // before the next move, for both contenders alike.
-void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(15)); }
+void settle() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+}
 
-double milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 void report(const char* what, std::vector<double> samples) {
     if (samples.empty()) {
@@ -119,7 +128,8 @@ void report(const char* what, std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
     const double median = samples[samples.size() / 2];
     const double p95 = samples[std::min(samples.size() - 1, samples.size() * 95 / 100)];
-    std::printf("%-44s median %7.3f ms   p95 %7.3f ms   (%zu moves)\n", what, median, p95, samples.size());
+    std::printf("%-44s median %7.3f ms   p95 %7.3f ms   (%zu moves)\n", what, median, p95,
+                samples.size());
 }
 
 } // namespace
@@ -173,10 +183,11 @@ int main() {
     std::vector<double> floor;
     for (int i = 0; i < moves + 10; ++i) {
         const Rect& target = targets[i % 2];
-        const std::uint32_t data[5] = {1u | 0xF00u | (2u << 12), static_cast<std::uint32_t>(target.x),
-                                       static_cast<std::uint32_t>(target.y),
-                                       static_cast<std::uint32_t>(target.width - extents.left - extents.right),
-                                       static_cast<std::uint32_t>(target.height - extents.top - extents.bottom)};
+        const std::uint32_t data[5] = {
+            1u | 0xF00u | (2u << 12), static_cast<std::uint32_t>(target.x),
+            static_cast<std::uint32_t>(target.y),
+            static_cast<std::uint32_t>(target.width - extents.left - extents.right),
+            static_cast<std::uint32_t>(target.height - extents.top - extents.bottom)};
         const auto start = Clock::now();
         connection->sendRootMessage(window, connection->atoms().netMoveResizeWindow, data);
         connection->flush();
@@ -192,7 +203,8 @@ int main() {
     if (!resident.empty() && !floor.empty()) {
         std::sort(resident.begin(), resident.end());
         std::sort(floor.begin(), floor.end());
-        std::printf("%-44s %.2f×\n", "median ratio to the floor", resident[resident.size() / 2] / floor[floor.size() / 2]);
+        std::printf("%-44s %.2f×\n", "median ratio to the floor",
+                    resident[resident.size() / 2] / floor[floor.size() / 2]);
     }
 
     // (b) animations of 0.25 s.
@@ -212,7 +224,8 @@ int main() {
             worstGap = std::max(worstGap, milliseconds(writes[k] - writes[k - 1]));
         }
         if (steps > 1) {
-            stepsPerSecond += (steps - 1) / std::chrono::duration<double>(writes[steps - 1] - writes[0]).count();
+            stepsPerSecond +=
+                (steps - 1) / std::chrono::duration<double>(writes[steps - 1] - writes[0]).count();
         }
         exact += client.waitForFrame(window, targets[i % 2], 1) == targets[i % 2] ? 1 : 0;
     }

@@ -21,11 +21,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (command.shortcut) {
             (void)command.shortcut->displayString();
         }
-        (void)TargetRules::ruleFor(command, static_cast<double>(command.colStart % 50))(visible, visible);
+        (void)TargetRules::ruleFor(command, static_cast<double>(command.colStart % 50))(visible,
+                                                                                        visible);
     }
     const std::string written = CommandListFile::format(commands.value());
     auto reread = CommandListFile::parse(written);
-    if (!reread || reread.value() != commands.value() || CommandListFile::format(reread.value()) != written) {
+    if (!reread || reread.value() != commands.value() ||
+        CommandListFile::format(reread.value()) != written) {
         std::abort();
     }
     return 0;

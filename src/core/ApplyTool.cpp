@@ -63,7 +63,8 @@ Result<ApplyTool::Options> ApplyTool::parseOptions(const std::vector<std::string
         } else if (arg == "--curve") {
             const auto curve = AnimationCurve::fromRawValue(args[++i]);
             if (!curve) {
-                return Error{"--curve: \"" + args[i] + "\" is not one of linear, easeOut, easeInOut"};
+                return Error{"--curve: \"" + args[i] +
+                             "\" is not one of linear, easeOut, easeInOut"};
             }
             options.animation.curve = *curve;
         } else if ((arg == "-" || !arg.starts_with("-")) && !haveFile) {

@@ -29,11 +29,13 @@ std::string formatRect(const Rect& rect) {
            CheckTool::formatNumber(rect.width) + "," + CheckTool::formatNumber(rect.height);
 }
 
-void report(const std::vector<ZoneCommand>& commands, const CheckTool::Options& options, std::ostream& out) {
+void report(const std::vector<ZoneCommand>& commands, const CheckTool::Options& options,
+            std::ostream& out) {
     const Rect base = options.window.value_or(options.visibleFrame);
     for (std::size_t i = 0; i < commands.size(); ++i) {
         const ZoneCommand& command = commands[i];
-        const std::optional<Rect> target = TargetRules::ruleFor(command, options.gap)(options.visibleFrame, base);
+        const std::optional<Rect> target =
+            TargetRules::ruleFor(command, options.gap)(options.visibleFrame, base);
         out << i + 1 << '\t' << oneField(command.displayName()) << '\t'
             << (command.shortcut ? command.shortcut->displayString() : "-") << '\t'
             << (target ? formatRect(*target) : "unchanged") << '\n';
@@ -59,7 +61,8 @@ Result<CheckTool::Options> CheckTool::parseOptions(const std::vector<std::string
             options.stock = true;
         } else if (arg == "--visible-frame" || arg == "--window") {
             Result<std::string> value = nextValue();
-            Result<Rect> rect = value ? CommandFile::parseRect(value.value(), arg) : Result<Rect>(Error{value.error()});
+            Result<Rect> rect = value ? CommandFile::parseRect(value.value(), arg)
+                                      : Result<Rect>(Error{value.error()});
             if (!rect) {
                 return Error{rect.error()};
             }
@@ -70,7 +73,8 @@ Result<CheckTool::Options> CheckTool::parseOptions(const std::vector<std::string
             }
         } else if (arg == "--gap") {
             Result<std::string> value = nextValue();
-            Result<double> gap = value ? CommandFile::parseNumber(value.value(), arg) : Result<double>(Error{value.error()});
+            Result<double> gap = value ? CommandFile::parseNumber(value.value(), arg)
+                                       : Result<double>(Error{value.error()});
             if (!gap) {
                 return Error{gap.error()};
             }

@@ -15,7 +15,7 @@ namespace panemark {
 class CheckTool {
 public:
     struct Options {
-        std::string file;  // "-" for standard input; empty with stock
+        std::string file; // "-" for standard input; empty with stock
         bool stock = false;
         Rect visibleFrame{0, 0, 1920, 1080};
         std::optional<Rect> window; // defaults to the visible frame

@@ -67,7 +67,8 @@ Result<Rect> parseRect(const std::string& text, const std::string& option) {
         if (last != (comma == std::string::npos)) {
             return Error{option + ": expected X,Y,W,H, found \"" + text + "\""};
         }
-        Result<double> value = parseNumber(text.substr(start, last ? std::string::npos : comma - start), option);
+        Result<double> value =
+            parseNumber(text.substr(start, last ? std::string::npos : comma - start), option);
         if (!value) {
             return Error{value.error()};
         }

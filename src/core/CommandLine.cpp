@@ -13,7 +13,8 @@ namespace {
 
 constexpr int usageError = 2;
 
-int runCheck(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+int runCheck(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+             std::ostream& err) {
     Result<CheckTool::Options> options = CheckTool::parseOptions(args);
     if (!options) {
         err << "panemark check: " << options.error() << '\n' << CommandLine::usage();
@@ -35,12 +36,15 @@ int runApply(const std::vector<std::string>& args, std::istream& in, std::ostrea
 
 std::string CommandLine::usage() {
     return "usage: panemark --version\n"
-           "       panemark check FILE|- [--visible-frame X,Y,W,H] [--window X,Y,W,H] [--gap G] [--json]\n"
+           "       panemark check FILE|- [--visible-frame X,Y,W,H] [--window X,Y,W,H] [--gap G] "
+           "[--json]\n"
            "       panemark check --stock [options as above]\n"
-           "       panemark apply FILE|- [--gap G] [--animate] [--duration S] [--curve linear|easeOut|easeInOut]\n";
+           "       panemark apply FILE|- [--gap G] [--animate] [--duration S] [--curve "
+           "linear|easeOut|easeInOut]\n";
 }
 
-int CommandLine::run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+int CommandLine::run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                     std::ostream& err) {
     try {
         if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
             out << CommandLine::usage();

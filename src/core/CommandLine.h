@@ -10,7 +10,8 @@ namespace panemark {
 // request and returns the exit status. Never throws.
 class CommandLine {
 public:
-    static int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err);
+    static int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                   std::ostream& err);
 
     static std::string usage();
 };

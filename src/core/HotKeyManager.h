@@ -30,7 +30,8 @@ public:
 
     // Replaces every handler with one per command that has a shortcut (of several commands on
     // one shortcut the last fires), then installs the tap, or removes it when none has one.
-    void registerCommands(const std::vector<ZoneCommand>& commands, std::function<void(const ZoneCommand&)> action);
+    void registerCommands(const std::vector<ZoneCommand>& commands,
+                          std::function<void(const ZoneCommand&)> action);
 
     State state() const;
     std::size_t handlerCount() const { return handlers_.size(); }

@@ -87,8 +87,12 @@ ZoneCommand readCommand(const JsonReader& reader) {
     return command;
 }
 
-Result<Shortcut> decodeShortcut(const Json& value) { return decodeCatching<Shortcut>(value, readShortcut); }
+Result<Shortcut> decodeShortcut(const Json& value) {
+    return decodeCatching<Shortcut>(value, readShortcut);
+}
 
-Result<ZoneCommand> decodeCommand(const Json& value) { return decodeCatching<ZoneCommand>(value, readCommand); }
+Result<ZoneCommand> decodeCommand(const Json& value) {
+    return decodeCatching<ZoneCommand>(value, readCommand);
+}
 
 } // namespace panemark::CommandJson

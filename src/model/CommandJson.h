@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/JsonReader.h"
-#include "runtime/Result.h"
 #include "model/ZoneCommand.h"
+#include "runtime/Result.h"
 
 namespace panemark {
 

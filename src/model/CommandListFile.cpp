@@ -9,7 +9,9 @@ namespace panemark {
 
 namespace {
 
-bool isJsonSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool isJsonSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 std::size_t skipSpace(std::string_view text, std::size_t at) {
     while (at < text.size() && isJsonSpace(text[at])) {
@@ -22,7 +24,8 @@ std::string lineAndColumn(std::string_view text, std::size_t offset) {
     offset = std::min(offset, text.size());
     const std::string_view before = text.substr(0, offset);
     const auto line = std::count(before.begin(), before.end(), '\n') + 1;
-    const std::size_t lineStart = before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
+    const std::size_t lineStart =
+        before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
     return "line " + std::to_string(line) + ", column " + std::to_string(offset - lineStart + 1);
 }
 
@@ -58,7 +61,8 @@ Result<std::size_t> endOfValue(std::string_view text, std::size_t start) {
 
 // The parser's own words without its prefix and position, and without raw control bytes.
 std::string parserProblem(const std::string& what) {
-    const std::size_t positionEnd = what.find("parse error") == std::string::npos ? what.find("] ") : what.find(": ");
+    const std::size_t positionEnd =
+        what.find("parse error") == std::string::npos ? what.find("] ") : what.find(": ");
     std::string problem = positionEnd == std::string::npos ? what : what.substr(positionEnd + 2);
     for (char& c : problem) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
@@ -73,7 +77,8 @@ Result<Json> parseValue(std::string_view text, std::size_t start, std::size_t en
         return Json::parse(text.substr(start, end - start));
     } catch (const Json::parse_error& error) {
         const std::size_t offset = start + (error.byte > 0 ? error.byte - 1 : 0);
-        return Error{"not valid JSON at " + lineAndColumn(text, offset) + ": " + parserProblem(error.what())};
+        return Error{"not valid JSON at " + lineAndColumn(text, offset) + ": " +
+                     parserProblem(error.what())};
     } catch (const Json::exception& error) {
         // A number too large for any JSON number type, and the like: the parser gives no position.
         return Error{"not valid JSON in the value at " + lineAndColumn(text, start) + ": " +
@@ -94,7 +99,8 @@ Result<std::vector<ZoneCommand>> CommandListFile::parse(std::string_view text) {
     try {
         for (std::size_t at = skipSpace(text, 0); at < text.size(); at = skipSpace(text, at)) {
             const bool container = text[at] == '{' || text[at] == '[';
-            Result<std::size_t> end = container ? endOfValue(text, at) : Result<std::size_t>(text.size());
+            Result<std::size_t> end =
+                container ? endOfValue(text, at) : Result<std::size_t>(text.size());
             if (!end) {
                 return Error{end.error()};
             }
@@ -109,10 +115,11 @@ Result<std::vector<ZoneCommand>> CommandListFile::parse(std::string_view text) {
                     commands.push_back(CommandJson::readCommand(reader));
                 }
             } else if (json.is_object()) {
-                commands.push_back(
-                    CommandJson::readCommand(JsonReader(json, "[" + std::to_string(commands.size()) + "]")));
+                commands.push_back(CommandJson::readCommand(
+                    JsonReader(json, "[" + std::to_string(commands.size()) + "]")));
             } else {
-                return Error{lineAndColumn(text, at) + ": expected a command object or an array of them, found " +
+                return Error{lineAndColumn(text, at) +
+                             ": expected a command object or an array of them, found " +
                              JsonReader::describe(json)};
             }
             at = end.value();

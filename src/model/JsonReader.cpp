@@ -15,7 +15,8 @@ constexpr std::size_t quotedTextLimit = 60;
 } // namespace
 
 JsonDecodeError::JsonDecodeError(std::string path, std::string problem)
-    : std::runtime_error(describedPath(path, problem)), path_(std::move(path)), problem_(std::move(problem)) {}
+    : std::runtime_error(describedPath(path, problem)), path_(std::move(path)),
+      problem_(std::move(problem)) {}
 
 void JsonReader::expectObject(std::string_view what) const {
     if (!value_.is_object()) {
@@ -101,7 +102,9 @@ Uuid JsonReader::asUuid() const {
     fail(quoted(text) + " is not a UUID (8-4-4-4-12 hexadecimal digits)");
 }
 
-void JsonReader::fail(std::string problem) const { throw JsonDecodeError(path_, std::move(problem)); }
+void JsonReader::fail(std::string problem) const {
+    throw JsonDecodeError(path_, std::move(problem));
+}
 
 std::string JsonReader::describe(const Json& value) {
     switch (value.type()) {

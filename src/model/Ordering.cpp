@@ -8,7 +8,9 @@ namespace panemark {
 
 namespace {
 
-std::int64_t atLeastOne(std::int64_t value) { return std::max<std::int64_t>(value, 1); }
+std::int64_t atLeastOne(std::int64_t value) {
+    return std::max<std::int64_t>(value, 1);
+}
 
 // The spiral as a walk, ring by ring from the outside in, for grids small enough to list.
 std::vector<GridCell> clockwiseCells(std::int64_t cols, std::int64_t rows) {
@@ -74,7 +76,9 @@ WideInt clockwiseIndex(WideInt col, WideInt row, WideInt cols, WideInt rows) {
 
 } // namespace
 
-std::optional<Ordering> Ordering::fromRawValue(std::string_view raw) { return caseWithRawValue<Ordering>(raw); }
+std::optional<Ordering> Ordering::fromRawValue(std::string_view raw) {
+    return caseWithRawValue<Ordering>(raw);
+}
 
 std::string_view Ordering::rawValue() const {
     switch (value_) {

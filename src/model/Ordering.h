@@ -21,7 +21,9 @@ public:
     constexpr Ordering(Value value = reading) : value_(value) {}
     constexpr operator Value() const { return value_; }
 
-    static constexpr std::array<Ordering, 3> allCases() { return {reading, clockwise, counterClockwise}; }
+    static constexpr std::array<Ordering, 3> allCases() {
+        return {reading, clockwise, counterClockwise};
+    }
     static std::optional<Ordering> fromRawValue(std::string_view raw);
     std::string_view rawValue() const;
     std::string_view label() const;

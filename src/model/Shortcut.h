@@ -39,7 +39,8 @@ template <> struct std::hash<panemark::Shortcut> {
     std::size_t operator()(const panemark::Shortcut& shortcut) const noexcept {
         // Key code first, then modifiers: a shortcut differing only in modifiers is another key.
         std::uint64_t seed = std::hash<std::uint32_t>{}(shortcut.keyCode);
-        seed ^= std::hash<std::uint32_t>{}(shortcut.modifiers) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+        seed ^= std::hash<std::uint32_t>{}(shortcut.modifiers) + 0x9e3779b97f4a7c15ULL +
+                (seed << 6) + (seed >> 2);
         return static_cast<std::size_t>(seed);
     }
 };

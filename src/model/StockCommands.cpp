@@ -6,7 +6,8 @@ namespace panemark {
 
 namespace {
 
-constexpr std::uint32_t stockModifiers = Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
+constexpr std::uint32_t stockModifiers =
+    Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
 
 ZoneCommand stockCommand(std::int64_t cols, std::int64_t rows, std::size_t n, std::uint32_t keyCode,
                          std::optional<HalfAction> halfAction = std::nullopt) {

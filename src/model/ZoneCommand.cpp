@@ -25,9 +25,11 @@ std::string ordinal(WideInt number) {
 // The name of cell index among count along an axis, or none for an index outside the named
 // halves and thirds.
 std::optional<std::string> nth(std::int64_t index, std::int64_t count, Axis axis) {
-    static constexpr std::string_view halves[2][2] = {{"Left half", "Right half"}, {"Top half", "Bottom half"}};
-    static constexpr std::string_view thirds[2][3] = {{"Left third", "Center third", "Right third"},
-                                                      {"Top third", "Middle third", "Bottom third"}};
+    static constexpr std::string_view halves[2][2] = {{"Left half", "Right half"},
+                                                      {"Top half", "Bottom half"}};
+    static constexpr std::string_view thirds[2][3] = {
+        {"Left third", "Center third", "Right third"},
+        {"Top third", "Middle third", "Bottom third"}};
     const int axisIndex = axis == Axis::horizontal ? 0 : 1;
     if (count == 2 || count == 3) {
         if (index < 0 || index >= count) {
@@ -35,8 +37,8 @@ std::optional<std::string> nth(std::int64_t index, std::int64_t count, Axis axis
         }
         return std::string(count == 2 ? halves[axisIndex][index] : thirds[axisIndex][index]);
     }
-    return ordinal(static_cast<WideInt>(index) + 1) + (axis == Axis::horizontal ? " column of " : " row of ") +
-           std::to_string(count);
+    return ordinal(static_cast<WideInt>(index) + 1) +
+           (axis == Axis::horizontal ? " column of " : " row of ") + std::to_string(count);
 }
 
 // "2" for a single index, "1–3" for a range (1-based).
@@ -57,7 +59,8 @@ std::string singleCellLabel(const ZoneCommand& command, std::int64_t col, std::i
                gridSize(cols, rows);
     };
     if (cols == 2 && rows == 2) {
-        return std::string(row == 0 ? "Top" : "Bottom") + "-" + (col == 0 ? "left" : "right") + " quadrant";
+        return std::string(row == 0 ? "Top" : "Bottom") + "-" + (col == 0 ? "left" : "right") +
+               " quadrant";
     }
     if (rows == 1) {
         std::optional<std::string> name = nth(col, cols, Axis::horizontal);
@@ -74,15 +77,19 @@ std::string singleCellLabel(const ZoneCommand& command, std::int64_t col, std::i
 
 // The blank characters of a name: tab and the Unicode space separators.
 bool isBlankCodePoint(char32_t c) {
-    return c == U'\t' || c == U' ' || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F ||
-           c == 0x205F || c == 0x3000;
+    return c == U'\t' || c == U' ' || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
+           c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 bool isBlank(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        const std::size_t length = lead < 0x80    ? 1
+                                   : lead >= 0xF0 ? 4
+                                   : lead >= 0xE0 ? 3
+                                   : lead >= 0xC0 ? 2
+                                                  : 1;
         if (i + length > text.size()) {
             return false;
         }
@@ -116,11 +123,13 @@ ZoneCommand::Kind ZoneCommand::kind() const {
 std::string ZoneCommand::autoLabel() const {
     switch (kind()) {
     case Kind::fixedSize:
-        return std::to_string(fixedSize->width) + "×" + std::to_string(fixedSize->height) + " centered";
+        return std::to_string(fixedSize->width) + "×" + std::to_string(fixedSize->height) +
+               " centered";
     case Kind::maximize:
         return "Maximize (full screen)";
     case Kind::halfStep:
-        return *halfAction == HalfAction::top ? "Top half → full width" : "Bottom half → full width";
+        return *halfAction == HalfAction::top ? "Top half → full width"
+                                              : "Bottom half → full width";
     case Kind::grid:
         break;
     }
@@ -132,6 +141,8 @@ std::string ZoneCommand::autoLabel() const {
     return "Cells " + range(loC, hiC) + "×" + range(loR, hiR) + " of " + gridSize(cols, rows);
 }
 
-std::string ZoneCommand::displayName() const { return isBlank(name) ? autoLabel() : name; }
+std::string ZoneCommand::displayName() const {
+    return isBlank(name) ? autoLabel() : name;
+}
 
 } // namespace panemark

@@ -15,7 +15,9 @@ public:
     constexpr AnimationCurve(Value value = easeInOut) : value_(value) {}
     constexpr operator Value() const { return value_; }
 
-    static constexpr std::array<AnimationCurve, 3> allCases() { return {linear, easeOut, easeInOut}; }
+    static constexpr std::array<AnimationCurve, 3> allCases() {
+        return {linear, easeOut, easeInOut};
+    }
     static std::optional<AnimationCurve> fromRawValue(std::string_view raw);
     std::string_view rawValue() const;
     std::string_view label() const;

@@ -7,7 +7,9 @@ namespace panemark::Layout {
 
 namespace {
 
-double atLeastZero(double value) { return value > 0 ? value : 0; } // NaN counts as 0 too
+double atLeastZero(double value) {
+    return value > 0 ? value : 0;
+} // NaN counts as 0 too
 
 struct AxisSpan {
     double count; // cells along the axis, at least 1

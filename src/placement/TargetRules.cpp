@@ -14,23 +14,29 @@ constexpr GridSpan wholeArea{1, 1, 0, 0, 0, 0};
 
 // Within tolerance of a half: the vertical extent decides; the horizontal plays no part.
 bool isInHalf(const Rect& base, const Rect& half, double tolerance) {
-    return std::abs(base.minY() - half.minY()) <= tolerance && std::abs(base.height - half.height) <= tolerance;
+    return std::abs(base.minY() - half.minY()) <= tolerance &&
+           std::abs(base.height - half.height) <= tolerance;
 }
 
 } // namespace
 
-Rect grid(const GridSpan& span, double gap, const Rect& visibleFrame) { return Layout::frame(span, visibleFrame, gap); }
+Rect grid(const GridSpan& span, double gap, const Rect& visibleFrame) {
+    return Layout::frame(span, visibleFrame, gap);
+}
 
-Rect maximize(const Rect& visibleFrame) { return visibleFrame; }
+Rect maximize(const Rect& visibleFrame) {
+    return visibleFrame;
+}
 
 Rect fixedSize(const FixedSizeSpec& size, const Rect& visibleFrame) {
     const auto width = static_cast<double>(size.width);
     const auto height = static_cast<double>(size.height);
-    return {std::round(visibleFrame.midX() - width / 2), std::round(visibleFrame.midY() - height / 2), width,
-            height};
+    return {std::round(visibleFrame.midX() - width / 2),
+            std::round(visibleFrame.midY() - height / 2), width, height};
 }
 
-std::optional<Rect> halfStep(HalfAction action, double gap, const Rect& visibleFrame, const Rect& base) {
+std::optional<Rect> halfStep(HalfAction action, double gap, const Rect& visibleFrame,
+                             const Rect& base) {
     const Rect top = Layout::frame(topHalf, visibleFrame, gap);
     const Rect bottom = Layout::frame(bottomHalf, visibleFrame, gap);
     const Rect whole = Layout::frame(wholeArea, visibleFrame, gap);
@@ -51,7 +57,9 @@ std::optional<Rect> halfStep(HalfAction action, double gap, const Rect& visibleF
 Rule ruleFor(const ZoneCommand& command, double gap) {
     switch (command.kind()) {
     case ZoneCommand::Kind::fixedSize:
-        return [size = *command.fixedSize](const Rect& visible, const Rect&) { return fixedSize(size, visible); };
+        return [size = *command.fixedSize](const Rect& visible, const Rect&) {
+            return fixedSize(size, visible);
+        };
     case ZoneCommand::Kind::maximize:
         return [](const Rect& visible, const Rect&) { return maximize(visible); };
     case ZoneCommand::Kind::halfStep:
@@ -61,7 +69,9 @@ Rule ruleFor(const ZoneCommand& command, double gap) {
     case ZoneCommand::Kind::grid:
         break;
     }
-    return [span = command.gridSpan(), gap](const Rect& visible, const Rect&) { return grid(span, gap, visible); };
+    return [span = command.gridSpan(), gap](const Rect& visible, const Rect&) {
+        return grid(span, gap, visible);
+    };
 }
 
 } // namespace panemark::TargetRules

@@ -25,7 +25,8 @@ Rect maximize(const Rect& visibleFrame);
 Rect fixedSize(const FixedSizeSpec& size, const Rect& visibleFrame);
 // Cut to the half, then widen to the full-width half, then nothing; the opposite half restores
 // the full height. x and width are kept except when widening.
-std::optional<Rect> halfStep(HalfAction action, double gap, const Rect& visibleFrame, const Rect& base);
+std::optional<Rect> halfStep(HalfAction action, double gap, const Rect& visibleFrame,
+                             const Rect& base);
 
 // The rule of the command's kind (fixed size, maximize, half-step, grid; first match wins).
 Rule ruleFor(const ZoneCommand& command, double gap);

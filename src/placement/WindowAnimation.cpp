@@ -13,8 +13,8 @@ WindowAnimation::FrameWrite WindowAnimation::writeOrder(const Rect& from, const 
 }
 
 Rect WindowAnimation::interpolate(const Rect& from, const Rect& to, double p) {
-    return {from.x + (to.x - from.x) * p, from.y + (to.y - from.y) * p, from.width + (to.width - from.width) * p,
-            from.height + (to.height - from.height) * p};
+    return {from.x + (to.x - from.x) * p, from.y + (to.y - from.y) * p,
+            from.width + (to.width - from.width) * p, from.height + (to.height - from.height) * p};
 }
 
 } // namespace panemark

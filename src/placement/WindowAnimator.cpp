@@ -27,8 +27,9 @@ WindowAnimator::WindowAnimator(WindowService& windows, std::unique_ptr<Scheduler
     : windows_(windows), landingPool_(std::move(landingPool)), queue_(std::move(queue)) {}
 
 std::unique_ptr<WindowAnimator> WindowAnimator::make(WindowService& windows) {
-    return std::make_unique<WindowAnimator>(windows, std::make_unique<ThreadScheduler>("Panemark.WindowAnimator"),
-                                            std::make_unique<ThreadScheduler>("Panemark.Landing"));
+    return std::make_unique<WindowAnimator>(
+        windows, std::make_unique<ThreadScheduler>("Panemark.WindowAnimator"),
+        std::make_unique<ThreadScheduler>("Panemark.Landing"));
 }
 
 WindowAnimator::~WindowAnimator() {
@@ -41,7 +42,8 @@ std::optional<WindowAnimator::InFlight> WindowAnimator::inFlight() const {
     return inFlight_;
 }
 
-std::pair<std::optional<WindowAnimator::InFlight>, std::uint64_t> WindowAnimator::supersede(InFlight next) {
+std::pair<std::optional<WindowAnimator::InFlight>, std::uint64_t>
+WindowAnimator::supersede(InFlight next) {
     std::lock_guard guard(lock_);
     ++generation_;
     std::optional<InFlight> previous = std::exchange(inFlight_, next);
@@ -54,30 +56,34 @@ void WindowAnimator::animate(WindowRef window, const Rect& from, const Rect& to,
     const std::optional<InFlight> superseded = superseding.first;
     const std::uint64_t generation = superseding.second;
     // A duration that is not a positive number would never end; it lands at the first step.
-    const WindowAnimation animation{from, to, std::isfinite(duration) && duration > 0 ? duration : 0, curve};
+    const WindowAnimation animation{from, to,
+                                    std::isfinite(duration) && duration > 0 ? duration : 0, curve};
     const WindowAnimation::FrameWrite write = WindowAnimation::writeOrder(from, to);
     queue_
         ->post([this, superseded, window, animation, write, generation] {
             stopTimer(superseded, window);
             windows_.setMessagingTimeout(window, stepTimeout);
             const double start = queue_->now();
-            timer_ = queue_->every(frameInterval, [this, window, animation, write, start, generation] {
-                step(window, animation, write, start, generation);
-            });
+            timer_ =
+                queue_->every(frameInterval, [this, window, animation, write, start, generation] {
+                    step(window, animation, write, start, generation);
+                });
         })
         .detach();
 }
 
-void WindowAnimator::step(WindowRef window, const WindowAnimation& animation, WindowAnimation::FrameWrite write,
-                          double start, std::uint64_t generation) {
+void WindowAnimator::step(WindowRef window, const WindowAnimation& animation,
+                          WindowAnimation::FrameWrite write, double start,
+                          std::uint64_t generation) {
     const double elapsed = queue_->now() - start;
     if (animation.duration <= elapsed) {
         finish(window, animation.to, generation);
         return;
     }
     const double progress = animation.curve.progress(elapsed / animation.duration);
-    WindowMover::setFrameFast(windows_, WindowAnimation::interpolate(animation.from, animation.to, progress), window,
-                              write);
+    WindowMover::setFrameFast(windows_,
+                              WindowAnimation::interpolate(animation.from, animation.to, progress),
+                              window, write);
 }
 
 void WindowAnimator::finish(WindowRef window, const Rect& target, std::uint64_t generation) {

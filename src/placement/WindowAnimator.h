@@ -35,7 +35,8 @@ public:
 
     // queue must run its tasks one at a time (a serial queue); landingPool may run them
     // concurrently with it. Both are owned and shut down first on destruction.
-    WindowAnimator(WindowService& windows, std::unique_ptr<Scheduler> queue, std::unique_ptr<Scheduler> landingPool);
+    WindowAnimator(WindowService& windows, std::unique_ptr<Scheduler> queue,
+                   std::unique_ptr<Scheduler> landingPool);
     // The application's animator: a worker thread for the queue and one for landings.
     static std::unique_ptr<WindowAnimator> make(WindowService& windows);
     ~WindowAnimator();
@@ -43,7 +44,8 @@ public:
     WindowAnimator& operator=(const WindowAnimator&) = delete;
 
     // Both return at once; the writes happen on the queue.
-    void animate(WindowRef window, const Rect& from, const Rect& to, double duration, AnimationCurve curve);
+    void animate(WindowRef window, const Rect& from, const Rect& to, double duration,
+                 AnimationCurve curve);
     void snap(const Rect& target, WindowRef window);
 
     // The window being moved and its target, read under the lock.
@@ -62,7 +64,8 @@ private:
     void land(const std::optional<InFlight>& superseded, WindowRef keeping);
 
     WindowService& windows_;
-    mutable std::mutex lock_; // guards inFlight_ and generation_ only; never held across a platform call
+    mutable std::mutex
+        lock_; // guards inFlight_ and generation_ only; never held across a platform call
     std::optional<InFlight> inFlight_;
     std::uint64_t generation_ = 0;
     TimerHandle timer_; // touched only on the queue

@@ -8,7 +8,8 @@ WindowMover::WindowMover(WindowService& windows, ScreenService& screens, Beeper&
                          std::unique_ptr<WindowAnimator> animator)
     : windows_(windows), screens_(screens), beeper_(beeper), animator_(std::move(animator)) {}
 
-void WindowMover::apply(const ZoneCommand& command, double gap, const AnimationSettings& animation) {
+void WindowMover::apply(const ZoneCommand& command, double gap,
+                        const AnimationSettings& animation) {
     switch (command.kind()) {
     case ZoneCommand::Kind::fixedSize:
         applyFixedSize(*command.fixedSize, animation);
@@ -25,9 +26,12 @@ void WindowMover::apply(const ZoneCommand& command, double gap, const AnimationS
     }
 }
 
-void WindowMover::snapFocusedWindow(const ZoneCommand& command, double gap, const AnimationSettings& animation) {
+void WindowMover::snapFocusedWindow(const ZoneCommand& command, double gap,
+                                    const AnimationSettings& animation) {
     const GridSpan span = command.gridSpan();
-    applyTarget(animation, [span, gap](const Rect& visible, const Rect&) { return TargetRules::grid(span, gap, visible); });
+    applyTarget(animation, [span, gap](const Rect& visible, const Rect&) {
+        return TargetRules::grid(span, gap, visible);
+    });
 }
 
 void WindowMover::applyHalfStep(HalfAction action, double gap, const AnimationSettings& animation) {
@@ -37,11 +41,14 @@ void WindowMover::applyHalfStep(HalfAction action, double gap, const AnimationSe
 }
 
 void WindowMover::applyMaximize(const AnimationSettings& animation) {
-    applyTarget(animation, [](const Rect& visible, const Rect&) { return TargetRules::maximize(visible); });
+    applyTarget(animation,
+                [](const Rect& visible, const Rect&) { return TargetRules::maximize(visible); });
 }
 
 void WindowMover::applyFixedSize(const FixedSizeSpec& size, const AnimationSettings& animation) {
-    applyTarget(animation, [size](const Rect& visible, const Rect&) { return TargetRules::fixedSize(size, visible); });
+    applyTarget(animation, [size](const Rect& visible, const Rect&) {
+        return TargetRules::fixedSize(size, visible);
+    });
 }
 
 void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule) {
@@ -69,7 +76,8 @@ void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRu
         beeper_.beep();
         return;
     }
-    const std::optional<Rect> targetInScreenSpace = rule(screen->visibleFrame, screens.toScreenSpace(base));
+    const std::optional<Rect> targetInScreenSpace =
+        rule(screen->visibleFrame, screens.toScreenSpace(base));
     if (!targetInScreenSpace) {
         return; // already in place
     }
@@ -110,9 +118,10 @@ ScreenSet WindowMover::screenSet() {
     }
     // The main screen matters only without a screen at the origin or without any screen; it
     // costs round trips to find, so it is asked for only then.
-    const bool needsMain = std::none_of(set.screens.begin(), set.screens.end(), [](const ScreenGeometry& screen) {
-        return screen.frame.x == 0 && screen.frame.y == 0;
-    });
+    const bool needsMain =
+        std::none_of(set.screens.begin(), set.screens.end(), [](const ScreenGeometry& screen) {
+            return screen.frame.x == 0 && screen.frame.y == 0;
+        });
     if (needsMain) {
         if (const std::optional<Screen> main = screens_.mainScreen()) {
             set.main = ScreenGeometry{main->frame, main->visibleFrame};

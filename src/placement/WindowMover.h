@@ -30,7 +30,8 @@ public:
     // Runs a command by its kind: fixed size, then maximize, then half-step, then the grid span.
     void apply(const ZoneCommand& command, double gap, const AnimationSettings& animation);
 
-    void snapFocusedWindow(const ZoneCommand& command, double gap, const AnimationSettings& animation);
+    void snapFocusedWindow(const ZoneCommand& command, double gap,
+                           const AnimationSettings& animation);
     void applyHalfStep(HalfAction action, double gap, const AnimationSettings& animation);
     void applyMaximize(const AnimationSettings& animation);
     void applyFixedSize(const FixedSizeSpec& size, const AnimationSettings& animation);

@@ -6,7 +6,8 @@ namespace panemark {
 
 namespace {
 
-std::optional<std::string> infoValue(const std::map<std::string, std::string>& info, const char* key) {
+std::optional<std::string> infoValue(const std::map<std::string, std::string>& info,
+                                     const char* key) {
     auto found = info.find(key);
     if (found == info.end() || found->second.empty()) {
         return std::nullopt;

@@ -66,6 +66,8 @@ void Log::Capture::clear() {
     lines_.clear();
 }
 
-void Log::Capture::append(std::string line) { lines_.push_back(std::move(line)); }
+void Log::Capture::append(std::string line) {
+    lines_.push_back(std::move(line));
+}
 
 } // namespace panemark

@@ -7,11 +7,15 @@ namespace panemark {
 
 namespace {
 
-double sanitizedDelay(double seconds) { return std::isfinite(seconds) && seconds > 0 ? seconds : 0; }
+double sanitizedDelay(double seconds) {
+    return std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+}
 
 } // namespace
 
-TimerHandle ManualScheduler::post(Task task) { return schedule(0, 0, std::move(task)); }
+TimerHandle ManualScheduler::post(Task task) {
+    return schedule(0, 0, std::move(task));
+}
 
 TimerHandle ManualScheduler::after(double seconds, Task task) {
     return schedule(sanitizedDelay(seconds), 0, std::move(task));
@@ -23,7 +27,8 @@ TimerHandle ManualScheduler::every(double seconds, Task task) {
 }
 
 TimerHandle ManualScheduler::schedule(double delay, double interval, Task task) {
-    auto entry = std::make_shared<Entry>(Entry{now_ + delay, nextSequence_++, interval, std::move(task)});
+    auto entry =
+        std::make_shared<Entry>(Entry{now_ + delay, nextSequence_++, interval, std::move(task)});
     entries_.push_back(entry);
     std::weak_ptr<Entry> weakEntry = entry;
     return TimerHandle([weakEntry] {
@@ -35,9 +40,10 @@ TimerHandle ManualScheduler::schedule(double delay, double interval, Task task) 
 
 std::shared_ptr<ManualScheduler::Entry> ManualScheduler::takeNextDue(double limit) {
     std::erase_if(entries_, [](const auto& entry) { return entry->cancelled; });
-    auto earliest = std::min_element(entries_.begin(), entries_.end(), [](const auto& a, const auto& b) {
-        return a->due != b->due ? a->due < b->due : a->sequence < b->sequence;
-    });
+    auto earliest =
+        std::min_element(entries_.begin(), entries_.end(), [](const auto& a, const auto& b) {
+            return a->due != b->due ? a->due < b->due : a->sequence < b->sequence;
+        });
     if (earliest == entries_.end() || (*earliest)->due > limit) {
         return nullptr;
     }
@@ -63,8 +69,8 @@ void ManualScheduler::advance(double seconds) {
 }
 
 std::size_t ManualScheduler::pendingCount() const {
-    return static_cast<std::size_t>(
-        std::count_if(entries_.begin(), entries_.end(), [](const auto& entry) { return !entry->cancelled; }));
+    return static_cast<std::size_t>(std::count_if(
+        entries_.begin(), entries_.end(), [](const auto& entry) { return !entry->cancelled; }));
 }
 
 std::optional<double> ManualScheduler::nextDueTime() const {

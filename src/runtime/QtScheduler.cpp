@@ -23,13 +23,21 @@ void dispose(QTimer* timer) {
 
 } // namespace
 
-QtScheduler::QtScheduler() { clock_.start(); }
+QtScheduler::QtScheduler() {
+    clock_.start();
+}
 
-double QtScheduler::now() const { return static_cast<double>(clock_.nsecsElapsed()) / 1e9; }
+double QtScheduler::now() const {
+    return static_cast<double>(clock_.nsecsElapsed()) / 1e9;
+}
 
-TimerHandle QtScheduler::post(Task task) { return start(0, false, std::move(task)); }
+TimerHandle QtScheduler::post(Task task) {
+    return start(0, false, std::move(task));
+}
 
-TimerHandle QtScheduler::after(double seconds, Task task) { return start(seconds, false, std::move(task)); }
+TimerHandle QtScheduler::after(double seconds, Task task) {
+    return start(seconds, false, std::move(task));
+}
 
 TimerHandle QtScheduler::every(double seconds, Task task) {
     return start(std::max(seconds, minimumInterval), true, std::move(task));

@@ -14,7 +14,8 @@ std::chrono::steady_clock::duration toDuration(double seconds) {
     }
     // A year is as good as forever here, and keeps the arithmetic far from overflow.
     seconds = std::min(seconds, 365.0 * 24 * 3600);
-    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::duration<double>(seconds));
 }
 
 } // namespace
@@ -39,20 +40,28 @@ ThreadScheduler::~ThreadScheduler() {
     }
 }
 
-double ThreadScheduler::now() const { return std::chrono::duration<double>(Clock::now() - epoch_).count(); }
+double ThreadScheduler::now() const {
+    return std::chrono::duration<double>(Clock::now() - epoch_).count();
+}
 
-TimerHandle ThreadScheduler::post(Task task) { return schedule(0, 0, std::move(task)); }
+TimerHandle ThreadScheduler::post(Task task) {
+    return schedule(0, 0, std::move(task));
+}
 
-TimerHandle ThreadScheduler::after(double seconds, Task task) { return schedule(seconds, 0, std::move(task)); }
+TimerHandle ThreadScheduler::after(double seconds, Task task) {
+    return schedule(seconds, 0, std::move(task));
+}
 
 TimerHandle ThreadScheduler::every(double seconds, Task task) {
-    const double interval = std::isfinite(seconds) ? std::max(seconds, minimumInterval) : minimumInterval;
+    const double interval =
+        std::isfinite(seconds) ? std::max(seconds, minimumInterval) : minimumInterval;
     return schedule(interval, interval, std::move(task));
 }
 
 bool ThreadScheduler::isCurrentThread() const {
     const auto id = std::this_thread::get_id();
-    return std::any_of(threads_.begin(), threads_.end(), [id](const std::thread& t) { return t.get_id() == id; });
+    return std::any_of(threads_.begin(), threads_.end(),
+                       [id](const std::thread& t) { return t.get_id() == id; });
 }
 
 TimerHandle ThreadScheduler::schedule(double delay, double interval, Task task) {
@@ -81,13 +90,15 @@ TimerHandle ThreadScheduler::schedule(double delay, double interval, Task task) 
     });
 }
 
-std::shared_ptr<ThreadScheduler::Entry> ThreadScheduler::takeNextDue(std::unique_lock<std::mutex>& lock) {
+std::shared_ptr<ThreadScheduler::Entry>
+ThreadScheduler::takeNextDue(std::unique_lock<std::mutex>& lock) {
     State& state = *state_;
     while (!state.stopping) {
         std::erase_if(state.entries, [](const auto& entry) { return entry->cancelled; });
-        auto earliest = std::min_element(state.entries.begin(), state.entries.end(), [](const auto& a, const auto& b) {
-            return a->due != b->due ? a->due < b->due : a->sequence < b->sequence;
-        });
+        auto earliest = std::min_element(
+            state.entries.begin(), state.entries.end(), [](const auto& a, const auto& b) {
+                return a->due != b->due ? a->due < b->due : a->sequence < b->sequence;
+            });
         if (earliest == state.entries.end()) {
             state.wake.wait(lock);
             continue;

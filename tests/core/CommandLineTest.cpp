@@ -52,8 +52,9 @@ TEST(CommandLineTest, CheckUsesTheWindowAndGapAndReportsUnchanged) {
     const std::string topHalf =
         R"({"id":"C0FFEE00-0000-4000-8000-000000000001","name":"Up\tthere","cols":1,"rows":2,)"
         R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,"halfAction":"top"})";
-    const Outcome outcome = run(
-        {"check", "-", "--visible-frame", "0,0,1000,800", "--window", "10,420,975,380", "--gap", "10"}, topHalf);
+    const Outcome outcome = run({"check", "-", "--visible-frame", "0,0,1000,800", "--window",
+                                 "10,420,975,380", "--gap", "10"},
+                                topHalf);
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "1\tUp there\t-\tunchanged\n");
 
@@ -65,7 +66,8 @@ TEST(CommandLineTest, CheckUsesTheWindowAndGapAndReportsUnchanged) {
 }
 
 TEST(CommandLineTest, CheckJsonReencodesOneCompactObjectPerLine) {
-    const std::string lowerCaseId = std::string(leftThird).replace(1 + leftThird.find(":\"") + 1, 8, "0f3c2a9e");
+    const std::string lowerCaseId =
+        std::string(leftThird).replace(1 + leftThird.find(":\"") + 1, 8, "0f3c2a9e");
     const Outcome outcome = run({"check", "--json", "-"}, "[\n  " + lowerCaseId + "\n]\n");
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, leftThird + "\n");
@@ -80,13 +82,19 @@ TEST(CommandLineTest, MalformedInputNamesFileElementAndKeyAndExitsTwo) {
     const Outcome outcome = run({"check", file.string()});
     EXPECT_EQ(outcome.status, 2);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_EQ(outcome.err, file.string() + R"(: [2].ordering: "diagonal" is not one of reading, clockwise, counterClockwise)" + "\n");
+    EXPECT_EQ(
+        outcome.err,
+        file.string() +
+            R"(: [2].ordering: "diagonal" is not one of reading, clockwise, counterClockwise)" +
+            "\n");
     std::filesystem::remove(file);
 
-    EXPECT_EQ(run({"check", "-"}, "{").err.rfind("standard input: not valid JSON at line 1", 0), 0u);
+    EXPECT_EQ(run({"check", "-"}, "{").err.rfind("standard input: not valid JSON at line 1", 0),
+              0u);
     const Outcome missing = run({"check", "/nonexistent/commands.json"});
     EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.err, "/nonexistent/commands.json: cannot be opened: No such file or directory\n");
+    EXPECT_EQ(missing.err,
+              "/nonexistent/commands.json: cannot be opened: No such file or directory\n");
     EXPECT_EQ(run({"check", "/"}).err, "/: is a directory\n");
 }
 

@@ -19,7 +19,8 @@ std::string errorOf(std::string_view text) {
 TEST(CommandListFileTest, AcceptsAnObjectAnArrayOrObjectsOneAfterAnother) {
     EXPECT_EQ(CommandListFile::parse(command).value().size(), 1u);
     EXPECT_EQ(CommandListFile::parse("[" + command + "," + command + "]").value().size(), 2u);
-    EXPECT_EQ(CommandListFile::parse(command + "\n" + command + "\n\n" + command).value().size(), 3u);
+    EXPECT_EQ(CommandListFile::parse(command + "\n" + command + "\n\n" + command).value().size(),
+              3u);
     EXPECT_EQ(CommandListFile::parse("\xEF\xBB\xBF  " + command).value().size(), 1u);
     EXPECT_TRUE(CommandListFile::parse("").value().empty());
     EXPECT_TRUE(CommandListFile::parse(" []\n").value().empty());
@@ -38,18 +39,23 @@ TEST(CommandListFileTest, ErrorsNameTheElementAndKey) {
     bad.replace(bad.find("reading"), 7, "diagonal");
     EXPECT_EQ(errorOf("[" + command + "," + command + "," + bad + "]"),
               R"([2].ordering: "diagonal" is not one of reading, clockwise, counterClockwise)");
-    EXPECT_EQ(errorOf(command + "\n" + bad), R"([1].ordering: "diagonal" is not one of reading, clockwise, counterClockwise)");
+    EXPECT_EQ(errorOf(command + "\n" + bad),
+              R"([1].ordering: "diagonal" is not one of reading, clockwise, counterClockwise)");
     EXPECT_EQ(errorOf("[" + command + ", 7]"), "[1]: expected a command object, found 7");
-    EXPECT_EQ(errorOf("\n\n  42"), "line 3, column 3: expected a command object or an array of them, found 42");
+    EXPECT_EQ(errorOf("\n\n  42"),
+              "line 3, column 3: expected a command object or an array of them, found 42");
 }
 
 TEST(CommandListFileTest, TextThatIsNotJsonIsPlacedByLineAndColumn) {
-    EXPECT_EQ(errorOf(command + "\n{\"id\": tru}").substr(0, 38), "not valid JSON at line 2, column 11: s");
+    EXPECT_EQ(errorOf(command + "\n{\"id\": tru}").substr(0, 38),
+              "not valid JSON at line 2, column 11: s");
     EXPECT_NE(errorOf("[" + command).find("not valid JSON at line 1"), std::string::npos);
-    EXPECT_NE(errorOf(std::string("{\"name\":\"a\x01\"}")).find("not valid JSON"), std::string::npos);
+    EXPECT_NE(errorOf(std::string("{\"name\":\"a\x01\"}")).find("not valid JSON"),
+              std::string::npos);
     EXPECT_NE(errorOf("{\"name\":\"\xC3\x28\"}").find("not valid JSON"), std::string::npos);
     EXPECT_EQ(errorOf(std::string("\0", 1)).substr(0, 14), "not valid JSON");
-    EXPECT_EQ(errorOf("\n 1e999"), "not valid JSON in the value at line 2, column 2: number overflow parsing '1e999'");
+    EXPECT_EQ(errorOf("\n 1e999"),
+              "not valid JSON in the value at line 2, column 2: number overflow parsing '1e999'");
     EXPECT_EQ(errorOf("[1e999]").substr(0, 45), "not valid JSON in the value at line 1, column");
 }
 
@@ -58,7 +64,8 @@ TEST(CommandListFileTest, DeepNestingIsRefusedBeforeParsing) {
     EXPECT_EQ(errorOf(deep), "line 1, column 65: nested more than 64 levels deep");
     // Brackets inside strings do not count.
     std::string quoted = command;
-    quoted.replace(quoted.find(R"("name":"")"), 9, "\"name\":\"" + std::string(200, '[') + "\\\"\"");
+    quoted.replace(quoted.find(R"("name":"")"), 9,
+                   "\"name\":\"" + std::string(200, '[') + "\\\"\"");
     auto parsed = CommandListFile::parse(quoted);
     ASSERT_TRUE(parsed) << parsed.error();
     EXPECT_EQ(parsed.value()[0].name, std::string(200, '[') + "\"");

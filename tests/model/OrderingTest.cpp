@@ -20,7 +20,9 @@ TEST(OrderingTest, SpiralsOnThreeByThree) {
 
 TEST(OrderingTest, NonPositiveSizesCountAsOne) {
     EXPECT_EQ(Ordering(Ordering::clockwise).cells(0, -4), (Cells{{0, 0}}));
-    EXPECT_EQ(Ordering(Ordering::reading).position({0, 0}, std::numeric_limits<std::int64_t>::min(), 0), 1);
+    EXPECT_EQ(
+        Ordering(Ordering::reading).position({0, 0}, std::numeric_limits<std::int64_t>::min(), 0),
+        1);
 }
 
 // The listed orders and the direct position formula must agree on every grid the editor
@@ -54,8 +56,10 @@ TEST(OrderingTest, HugeGridsArePositionedWithoutListingOrOverflow) {
     constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
     const WideInt cells = static_cast<WideInt>(max) * max;
     EXPECT_EQ(Ordering(Ordering::reading).position({max - 1, max - 1}, max, max), cells);
-    EXPECT_EQ(Ordering(Ordering::clockwise).position({0, 1}, max, max), cells - (max - 2) * static_cast<WideInt>(max - 2));
-    EXPECT_EQ(Ordering(Ordering::counterClockwise).position({max - 1, 0}, max, 2), static_cast<WideInt>(max) + 2);
+    EXPECT_EQ(Ordering(Ordering::clockwise).position({0, 1}, max, max),
+              cells - (max - 2) * static_cast<WideInt>(max - 2));
+    EXPECT_EQ(Ordering(Ordering::counterClockwise).position({max - 1, 0}, max, 2),
+              static_cast<WideInt>(max) + 2);
     EXPECT_TRUE(Ordering(Ordering::reading).cells(max, max).empty());
     EXPECT_TRUE(Ordering(Ordering::clockwise).cells(1 << 20, 2).empty());
 }

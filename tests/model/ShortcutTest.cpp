@@ -6,23 +6,30 @@
 namespace panemark {
 namespace {
 
-KeyEvent keyDown(std::uint32_t keyCode, std::uint32_t flags) { return {KeyEvent::Type::keyDown, keyCode, flags, false}; }
+KeyEvent keyDown(std::uint32_t keyCode, std::uint32_t flags) {
+    return {KeyEvent::Type::keyDown, keyCode, flags, false};
+}
 
 TEST(ShortcutTest, OnlyKeyDownsWithControlOptionOrCommandBecomeShortcuts) {
     EXPECT_FALSE(Shortcut::fromKeyEvent(keyDown(0, 0)));
     EXPECT_FALSE(Shortcut::fromKeyEvent(keyDown(0, KeyEvent::shift)));
-    EXPECT_FALSE(Shortcut::fromKeyEvent(keyDown(0, KeyEvent::shift | KeyEvent::capsLock | KeyEvent::function)));
+    EXPECT_FALSE(Shortcut::fromKeyEvent(
+        keyDown(0, KeyEvent::shift | KeyEvent::capsLock | KeyEvent::function)));
     EXPECT_FALSE(Shortcut::fromKeyEvent({KeyEvent::Type::keyUp, 123, KeyEvent::control, false}));
-    EXPECT_FALSE(Shortcut::fromKeyEvent({KeyEvent::Type::flagsChanged, 59, KeyEvent::control, false}));
+    EXPECT_FALSE(
+        Shortcut::fromKeyEvent({KeyEvent::Type::flagsChanged, 59, KeyEvent::control, false}));
 
-    EXPECT_EQ(Shortcut::fromKeyEvent(keyDown(0, KeyEvent::control | KeyEvent::shift)), (Shortcut{0, 4608}));
+    EXPECT_EQ(Shortcut::fromKeyEvent(keyDown(0, KeyEvent::control | KeyEvent::shift)),
+              (Shortcut{0, 4608}));
     EXPECT_EQ(Shortcut::fromKeyEvent(keyDown(0, KeyEvent::option)), (Shortcut{0, 2048}));
-    EXPECT_EQ(Shortcut::fromKeyEvent(keyDown(123, KeyEvent::control | KeyEvent::option | KeyEvent::command)),
+    EXPECT_EQ(Shortcut::fromKeyEvent(
+                  keyDown(123, KeyEvent::control | KeyEvent::option | KeyEvent::command)),
               (Shortcut{123, 6400}));
 }
 
 TEST(ShortcutTest, LockFunctionKeypadAndHelpFlagsAreDropped) {
-    const std::uint32_t noise = KeyEvent::capsLock | KeyEvent::numericPad | KeyEvent::help | KeyEvent::function;
+    const std::uint32_t noise =
+        KeyEvent::capsLock | KeyEvent::numericPad | KeyEvent::help | KeyEvent::function;
     const auto shortcut = Shortcut::fromKeyEvent(keyDown(96, KeyEvent::command | noise));
     ASSERT_TRUE(shortcut);
     EXPECT_EQ(*shortcut, (Shortcut{96, 256}));
@@ -59,10 +66,12 @@ TEST(ShortcutTest, KeyNamesCoverTheTableAndNameTheRestByNumber) {
 
 TEST(ShortcutTest, ExtraBitsMakeADifferentKeyThatNoKeyEventProduces) {
     const Shortcut stored{123, 0x1900 | 0x10000};
-    const auto pressed = Shortcut::fromKeyEvent(keyDown(123, KeyEvent::control | KeyEvent::option | KeyEvent::command));
+    const auto pressed = Shortcut::fromKeyEvent(
+        keyDown(123, KeyEvent::control | KeyEvent::option | KeyEvent::command));
     EXPECT_NE(stored, *pressed);
 
-    std::unordered_map<Shortcut, int> table{{stored, 1}, {Shortcut{123, 0x1900}, 2}, {Shortcut{0x1900, 123}, 3}};
+    std::unordered_map<Shortcut, int> table{
+        {stored, 1}, {Shortcut{123, 0x1900}, 2}, {Shortcut{0x1900, 123}, 3}};
     EXPECT_EQ(table.size(), 3u);
     EXPECT_EQ(table.at(*pressed), 2);
 }

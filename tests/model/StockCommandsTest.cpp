@@ -11,8 +11,12 @@ namespace {
 TEST(StockCommandsTest, SevenCommandsWithTheirLabelsAndShortcuts) {
     const std::vector<ZoneCommand> commands = stockCommands();
     const std::vector<std::pair<std::string, std::string>> expected = {
-        {"Left third", "⌃⌥⌘1"},  {"Center third", "⌃⌥⌘2"},           {"Right third", "⌃⌥⌘3"},
-        {"Left half", "⌃⌥⌘←"},   {"Right half", "⌃⌥⌘→"},            {"Top half → full width", "⌃⌥⌘↑"},
+        {"Left third", "⌃⌥⌘1"},
+        {"Center third", "⌃⌥⌘2"},
+        {"Right third", "⌃⌥⌘3"},
+        {"Left half", "⌃⌥⌘←"},
+        {"Right half", "⌃⌥⌘→"},
+        {"Top half → full width", "⌃⌥⌘↑"},
         {"Bottom half → full width", "⌃⌥⌘↓"},
     };
     ASSERT_EQ(commands.size(), expected.size());

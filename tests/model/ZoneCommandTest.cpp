@@ -7,7 +7,8 @@ namespace panemark {
 namespace {
 
 ZoneCommand grid(std::int64_t cols, std::int64_t rows, std::int64_t colStart, std::int64_t colEnd,
-                 std::int64_t rowStart, std::int64_t rowEnd, Ordering ordering = Ordering::reading) {
+                 std::int64_t rowStart, std::int64_t rowEnd,
+                 Ordering ordering = Ordering::reading) {
     ZoneCommand command;
     command.cols = cols;
     command.rows = rows;
@@ -89,7 +90,8 @@ TEST(ZoneCommandTest, ExtremeIntegersAreLabelledWithoutOverflow) {
               "9223372036854775807×-9223372036854775808");
     EXPECT_EQ(cell(7, 1, max, 0).autoLabel(), "9223372036854775808th column of 7");
     EXPECT_EQ(cell(max, max, max - 1, max - 1).autoLabel(),
-              "Position 85070591730234615847396907784232501249 of 9223372036854775807×9223372036854775807");
+              "Position 85070591730234615847396907784232501249 of "
+              "9223372036854775807×9223372036854775807");
     ZoneCommand huge;
     huge.fixedSize = FixedSizeSpec{min, max};
     EXPECT_EQ(huge.autoLabel(), "-9223372036854775808×9223372036854775807 centered");

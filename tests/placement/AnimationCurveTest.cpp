@@ -1,4 +1,5 @@
 #include "placement/AnimationCurve.h"
+
 #include "placement/WindowAnimation.h"
 
 #include <cmath>
@@ -34,10 +35,14 @@ TEST(AnimationCurveTest, RawValuesAndLabels) {
 
 TEST(WindowAnimationTest, WriteOrderFollowsTheChangeOfSize) {
     using FrameWrite = WindowAnimation::FrameWrite;
-    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {300, 9, 100, 50}), FrameWrite::positionOnly);
-    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 99, 50}), FrameWrite::sizeThenPosition);
-    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 101, 50}), FrameWrite::positionThenSize);
-    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 50, 100}), FrameWrite::positionThenSize);
+    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {300, 9, 100, 50}),
+              FrameWrite::positionOnly);
+    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 99, 50}),
+              FrameWrite::sizeThenPosition);
+    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 101, 50}),
+              FrameWrite::positionThenSize);
+    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 50, 100}),
+              FrameWrite::positionThenSize);
 }
 
 } // namespace

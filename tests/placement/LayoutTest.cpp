@@ -13,11 +13,13 @@ constexpr std::int64_t min = std::numeric_limits<std::int64_t>::min();
 
 TEST(LayoutTest, CellsAreSeparatedFromEachOtherAndTheEdgesByTheGap) {
     EXPECT_EQ(Layout::frame(GridSpan{3, 1, 1, 1, 0, 0}, area, 10), (Rect{340, 10, 320, 780}));
-    EXPECT_EQ(Layout::frame(GridSpan{2, 2, 0, 1, 1, 1}, Rect{0, 25, 1440, 875}, 8), (Rect{8, 33, 1424, 426}));
+    EXPECT_EQ(Layout::frame(GridSpan{2, 2, 0, 1, 1, 1}, Rect{0, 25, 1440, 875}, 8),
+              (Rect{8, 33, 1424, 426}));
     // Rows count from the top of the area.
     EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 0, 0}, area, 10), (Rect{10, 405, 980, 385}));
     EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 1, 1}, area, 10), (Rect{10, 10, 980, 385}));
-    EXPECT_EQ(Layout::frame(GridSpan{1, 1, 0, 0, 0, 0}, Rect{-1280, 200, 1280, 1024}, 0), (Rect{-1280, 200, 1280, 1024}));
+    EXPECT_EQ(Layout::frame(GridSpan{1, 1, 0, 0, 0, 0}, Rect{-1280, 200, 1280, 1024}, 0),
+              (Rect{-1280, 200, 1280, 1024}));
 }
 
 TEST(LayoutTest, EachValueIsRoundedOnItsOwnHalvesAwayFromZero) {
@@ -27,14 +29,16 @@ TEST(LayoutTest, EachValueIsRoundedOnItsOwnHalvesAwayFromZero) {
     // 2.5 → 3 and -2.5 → -3, not banker's rounding.
     EXPECT_EQ(Layout::frame(GridSpan{2, 1, 1, 1, 0, 0}, Rect{0, 0, 5, 5}, 0), (Rect{3, 0, 3, 5}));
     EXPECT_EQ(Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, Rect{-5, 0, 5, 5}, 0), (Rect{-5, 0, 3, 5}));
-    EXPECT_EQ(Layout::frame(GridSpan{1, 1, 0, 0, 0, 0}, Rect{-2.5, 0.5, 3, 3}, 0), (Rect{-3, 1, 3, 3}));
+    EXPECT_EQ(Layout::frame(GridSpan{1, 1, 0, 0, 0, 0}, Rect{-2.5, 0.5, 3, 3}, 0),
+              (Rect{-3, 1, 3, 3}));
 }
 
 TEST(LayoutTest, SpansAreOrderedAndClampedIntoTheGrid) {
     const Rect ordered = Layout::frame(GridSpan{4, 3, 1, 2, 0, 1}, area, 6);
     EXPECT_EQ(Layout::frame(GridSpan{4, 3, 2, 1, 1, 0}, area, 6), ordered);
     EXPECT_EQ(Layout::frame(GridSpan{3, 1, 0, 7, 0, 0}, area, 0), (Rect{0, 0, 1000, 800}));
-    EXPECT_EQ(Layout::frame(GridSpan{3, 1, -5, -2, 0, 0}, area, 0), Layout::frame(GridSpan{3, 1, 0, 0, 0, 0}, area, 0));
+    EXPECT_EQ(Layout::frame(GridSpan{3, 1, -5, -2, 0, 0}, area, 0),
+              Layout::frame(GridSpan{3, 1, 0, 0, 0, 0}, area, 0));
     EXPECT_EQ(Layout::frame(GridSpan{0, -2, 0, 0, 0, 0}, area, 0), area);
 }
 
@@ -42,14 +46,16 @@ TEST(LayoutTest, GapsTooLargeForTheCellsGiveZeroSizeNeverNegative) {
     const Rect frame = Layout::frame(GridSpan{3, 3, 0, 2, 0, 2}, area, 600);
     EXPECT_EQ(frame.width, 0);
     EXPECT_EQ(frame.height, 0);
-    EXPECT_EQ(Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, area, -40), Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, area, 0));
+    EXPECT_EQ(Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, area, -40),
+              Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, area, 0));
     EXPECT_EQ(Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, area, std::nan("")),
               Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, area, 0));
 }
 
 TEST(LayoutTest, ExtremeIntegersNeitherOverflowNorTakeTime) {
-    for (const GridSpan& span : {GridSpan{max, max, min, max, max, min}, GridSpan{min, min, min, min, min, min},
-                                 GridSpan{max, 1, max, max, 0, 0}}) {
+    for (const GridSpan& span :
+         {GridSpan{max, max, min, max, max, min}, GridSpan{min, min, min, min, min, min},
+          GridSpan{max, 1, max, max, 0, 0}}) {
         const Rect frame = Layout::frame(span, area, 10);
         EXPECT_TRUE(std::isfinite(frame.x) && std::isfinite(frame.y)) << frame.x << "," << frame.y;
         EXPECT_GE(frame.width, 0);

@@ -11,10 +11,12 @@
 namespace panemark {
 
 // Three writes from `at` on: position, size, position again, all at target.
-inline bool isExactWrite(const std::vector<SimDesktop::Write>& writes, std::size_t at, const Rect& target) {
+inline bool isExactWrite(const std::vector<SimDesktop::Write>& writes, std::size_t at,
+                         const Rect& target) {
     using Kind = SimDesktop::Write::Kind;
-    return at + 3 <= writes.size() && writes[at].kind == Kind::position && writes[at].a == target.x &&
-           writes[at].b == target.y && writes[at + 1].kind == Kind::size && writes[at + 1].a == target.width &&
+    return at + 3 <= writes.size() && writes[at].kind == Kind::position &&
+           writes[at].a == target.x && writes[at].b == target.y &&
+           writes[at + 1].kind == Kind::size && writes[at + 1].a == target.width &&
            writes[at + 1].b == target.height && writes[at + 2].kind == Kind::position &&
            writes[at + 2].a == target.x && writes[at + 2].b == target.y;
 }
@@ -38,7 +40,8 @@ protected:
         pool = poolScheduler.get();
         mover = std::make_unique<WindowMover>(
             desktop, desktop, desktop,
-            std::make_unique<WindowAnimator>(desktop, std::move(queueScheduler), std::move(poolScheduler)));
+            std::make_unique<WindowAnimator>(desktop, std::move(queueScheduler),
+                                             std::move(poolScheduler)));
     }
 
     WindowRef addFocusedWindow(Rect frame, SimDesktop::WindowSpec spec = {}) {

@@ -5,7 +5,9 @@
 namespace panemark {
 namespace {
 
-ScreenGeometry screen(double x, double y, double w, double h) { return {Rect{x, y, w, h}, Rect{x, y + 25, w, h - 25}}; }
+ScreenGeometry screen(double x, double y, double w, double h) {
+    return {Rect{x, y, w, h}, Rect{x, y + 25, w, h - 25}};
+}
 
 const ScreenGeometry left = screen(0, 0, 1440, 900);
 const ScreenGeometry right = screen(1440, -180, 1920, 1080);
@@ -20,14 +22,17 @@ TEST(ScreenSetTest, ConversionReflectsYAboutThePrimaryScreen) {
     const ScreenSet screens{{left, right}, left};
     EXPECT_EQ(screens.toScreenSpace(Rect{100, 0, 400, 300}), (Rect{100, 600, 400, 300}));
     EXPECT_EQ(screens.toWindowSpace(Rect{100, 600, 400, 300}), (Rect{100, 0, 400, 300}));
-    EXPECT_EQ(screens.toWindowSpace(screens.toScreenSpace(Rect{1500, -50, 10, 20})), (Rect{1500, -50, 10, 20}));
+    EXPECT_EQ(screens.toWindowSpace(screens.toScreenSpace(Rect{1500, -50, 10, 20})),
+              (Rect{1500, -50, 10, 20}));
 }
 
 TEST(ScreenSetTest, LargestOverlapWinsAndTiesGoToTheEarlierScreen) {
     const ScreenSet screens{{left, right}, right};
-    EXPECT_EQ(screens.targetScreen(Rect{1300, 100, 400, 300}), right);  // 260 of 400 columns on the right
-    EXPECT_EQ(screens.targetScreen(Rect{1340, 100, 200, 300}), left);   // 100 and 100: a tie
-    EXPECT_EQ(screens.targetScreen(Rect{-5000, -5000, 10, 10}), left); // off every screen: the first
+    EXPECT_EQ(screens.targetScreen(Rect{1300, 100, 400, 300}),
+              right); // 260 of 400 columns on the right
+    EXPECT_EQ(screens.targetScreen(Rect{1340, 100, 200, 300}), left); // 100 and 100: a tie
+    EXPECT_EQ(screens.targetScreen(Rect{-5000, -5000, 10, 10}),
+              left); // off every screen: the first
     // Touching an edge is an overlap of 0, which still beats having none.
     EXPECT_EQ((ScreenSet{{right, left}, std::nullopt}).targetScreen(Rect{-10, 0, 10, 10}), right);
     EXPECT_EQ((ScreenSet{{left, right}, std::nullopt}).targetScreen(Rect{3360, 0, 10, 10}), left);

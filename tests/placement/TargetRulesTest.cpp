@@ -15,7 +15,8 @@ TEST(TargetRulesTest, HalfStepCutsThenWidensThenLeavesAlone) {
     EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{100, 400, 500, 390}),
               (Rect{10, 405, 980, 385}));
     // Already there within the tolerance: no change.
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 420, 975, 380}), std::nullopt);
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 420, 975, 380}),
+              std::nullopt);
     // The opposite key restores the full height with the same x and width.
     EXPECT_EQ(TargetRules::halfStep(HalfAction::bottom, 10, visible, Rect{10, 420, 975, 380}),
               (Rect{10, 10, 975, 780}));
@@ -25,15 +26,18 @@ TEST(TargetRulesTest, HalfStepCutsThenWidensThenLeavesAlone) {
 
 TEST(TargetRulesTest, HalfStepToleranceIsTheGapPlusEight) {
     // T = (10, 405, 980, 385); tolerance 18.
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 423, 980, 385}), std::nullopt);
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 423, 980, 385}),
+              std::nullopt);
     EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 424, 980, 385}),
               (Rect{10, 405, 980, 385}));
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 405, 962, 385}), std::nullopt);
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 405, 962, 385}),
+              std::nullopt);
     EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 405, 961, 385}),
               (Rect{10, 405, 980, 385}));
     // A negative gap counts as 0 for the halves but shrinks the tolerance as given: -5 + 8 = 3.
     const Rect top{0, 400, 1000, 400};
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, -5, visible, Rect{0, 403, 1000, 400}), std::nullopt);
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, -5, visible, Rect{0, 403, 1000, 400}),
+              std::nullopt);
     EXPECT_EQ(TargetRules::halfStep(HalfAction::top, -5, visible, Rect{0, 404, 1000, 400}), top);
 }
 
@@ -50,7 +54,8 @@ TEST(TargetRulesTest, HalfStepPassingBothTestsRestoresFullHeight) {
 TEST(TargetRulesTest, FixedSizeIsExactAndCentredEvenWhenLargerThanTheScreen) {
     EXPECT_EQ(TargetRules::fixedSize(FixedSizeSpec{2560, 1440}, Rect{0, 25, 1440, 875}),
               (Rect{-560, -258, 2560, 1440}));
-    EXPECT_EQ(TargetRules::fixedSize(FixedSizeSpec{101, 101}, Rect{0, 0, 1000, 800}), (Rect{450, 350, 101, 101}));
+    EXPECT_EQ(TargetRules::fixedSize(FixedSizeSpec{101, 101}, Rect{0, 0, 1000, 800}),
+              (Rect{450, 350, 101, 101}));
     EXPECT_EQ(TargetRules::fixedSize(FixedSizeSpec{101, 101}, Rect{-1000, -800, 1000, 800}),
               (Rect{-551, -451, 101, 101}));
 }

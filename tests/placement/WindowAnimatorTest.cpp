@@ -1,5 +1,4 @@
 #include "MoverFixture.h"
-
 #include "runtime/ThreadScheduler.h"
 
 #include <cmath>
@@ -24,7 +23,8 @@ TEST_F(WindowAnimatorTest, StepsFollowTheCurveOnTheClockAndTheLastWriteIsExact) 
 
     for (int step = 1; step <= 14; ++step) {
         frame();
-        const double p = AnimationCurve(AnimationCurve::easeInOut).progress(step * WindowAnimator::frameInterval / 0.25);
+        const double p = AnimationCurve(AnimationCurve::easeInOut)
+                             .progress(step * WindowAnimator::frameInterval / 0.25);
         const Rect expected = WindowAnimation::interpolate(from, to, p);
         const auto writes = desktop.writes();
         ASSERT_EQ(writes.size(), 2u * step);
@@ -47,7 +47,8 @@ TEST_F(WindowAnimatorTest, HalfTheDurationWithEaseInOutIsHalfWay) {
     const Rect to{200, 100, 300, 500};
     const WindowRef window = desktop.addWindow({.frame = from});
     // A duration whose half is a whole number of frames: 10/60 s, looked at after frame 5.
-    animator().animate(window, from, to, 10 * WindowAnimator::frameInterval, AnimationCurve::easeInOut);
+    animator().animate(window, from, to, 10 * WindowAnimator::frameInterval,
+                       AnimationCurve::easeInOut);
     queue->runDue();
     for (int i = 0; i < 5; ++i) {
         frame();
@@ -61,7 +62,8 @@ TEST_F(WindowAnimatorTest, HalfTheDurationWithEaseInOutIsHalfWay) {
 
 TEST_F(WindowAnimatorTest, ShrinkingWritesSizeFirstAndMovingWritesPositionsOnly) {
     const WindowRef shrinking = desktop.addWindow({.frame = {0, 0, 800, 600}});
-    animator().animate(shrinking, {0, 0, 800, 600}, {10, 10, 400, 300}, 0.25, AnimationCurve::linear);
+    animator().animate(shrinking, {0, 0, 800, 600}, {10, 10, 400, 300}, 0.25,
+                       AnimationCurve::linear);
     queue->runDue();
     frame();
     auto writes = desktop.writes();
@@ -71,7 +73,8 @@ TEST_F(WindowAnimatorTest, ShrinkingWritesSizeFirstAndMovingWritesPositionsOnly)
 
     runToEnd();
     desktop.clearWrites();
-    animator().animate(shrinking, {10, 10, 400, 300}, {600, 10, 400, 300}, 0.25, AnimationCurve::linear);
+    animator().animate(shrinking, {10, 10, 400, 300}, {600, 10, 400, 300}, 0.25,
+                       AnimationCurve::linear);
     for (int i = 0; i < 5; ++i) {
         frame();
     }
@@ -93,7 +96,8 @@ TEST_F(WindowAnimatorTest, ASecondAnimationOfTheSameWindowReplacesTheFirstWithou
     desktop.clearWrites();
     runToEnd();
     EXPECT_EQ(desktop.frameOf(window), (Rect{0, 500, 100, 100}));
-    // No landing at the first target, and the first timer is gone: every write heads for the second.
+    // No landing at the first target, and the first timer is gone: every write heads for the
+    // second.
     for (const auto& write : desktop.writes()) {
         EXPECT_NE(write.a, 900);
     }
@@ -150,7 +154,8 @@ TEST_F(WindowAnimatorTest, LateWorkNeverClearsTheRecordOfANewerCommand) {
 TEST_F(WindowAnimatorTest, DurationsThatAreNotPositiveNumbersLandAtTheFirstStep) {
     for (const double duration : {0.0, -1.0, std::nan(""), static_cast<double>(INFINITY)}) {
         const WindowRef window = desktop.addWindow({.frame = {0, 0, 100, 100}});
-        animator().animate(window, {0, 0, 100, 100}, {300, 300, 200, 200}, duration, AnimationCurve::easeOut);
+        animator().animate(window, {0, 0, 100, 100}, {300, 300, 200, 200}, duration,
+                           AnimationCurve::easeOut);
         queue->runDue();
         frame();
         EXPECT_EQ(desktop.frameOf(window), (Rect{300, 300, 200, 200})) << duration;

@@ -79,7 +79,8 @@ TEST_F(WindowMoverTest, WindowsThatCannotBeResizedOrProbedAreSnapped) {
         spec.sizeProbe = probe;
         const WindowRef window = addFocusedWindow({300, 200, 400, 300}, spec);
         mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
-        EXPECT_EQ(desktop.messagingTimeout(window), WindowMover::elementTimeout); // restored after the probe
+        EXPECT_EQ(desktop.messagingTimeout(window),
+                  WindowMover::elementTimeout); // restored after the probe
         queue->runDue();
         EXPECT_EQ(desktop.writes().size(), 3u);
         EXPECT_EQ(queue->pendingCount(), 0u);
@@ -139,8 +140,10 @@ TEST_F(WindowMoverTest, TheSameCommandTwiceDuringItsAnimationDoesNothing) {
 
 TEST_F(WindowMoverTest, TheWindowsScreenIsChosenByOverlapAndYIsConverted) {
     // A second screen to the right, lower than the primary, with a dock at its bottom.
-    const Screen right{Rect{1000, -200, 800, 600}, Rect{1000, -150, 800, 550}, 2, "Right", false, "SCREEN-2"};
-    desktop.setScreens({Screen{screenFrame, visibleFrame, 1, "Built-in", true, "SCREEN-1"}, right}, 0);
+    const Screen right{
+        Rect{1000, -200, 800, 600}, Rect{1000, -150, 800, 550}, 2, "Right", false, "SCREEN-2"};
+    desktop.setScreens({Screen{screenFrame, visibleFrame, 1, "Built-in", true, "SCREEN-1"}, right},
+                       0);
     // Window space: the right screen spans y 400 to 1000 below the primary's top.
     const WindowRef window = addFocusedWindow({1100, 500, 300, 200});
     mover->applyMaximize(noAnimation);

@@ -6,7 +6,8 @@ namespace panemark {
 namespace {
 
 TEST(AppVersionTest, MissingOrEmptyValuesFallBack) {
-    const AppVersion version = AppVersion::fromInfo({{AppVersion::buildKey, ""}, {AppVersion::gitDescribeKey, ""}});
+    const AppVersion version =
+        AppVersion::fromInfo({{AppVersion::buildKey, ""}, {AppVersion::gitDescribeKey, ""}});
     EXPECT_EQ(version.shortVersion, "0.0.0");
     EXPECT_EQ(version.build, "0");
     EXPECT_TRUE(version.isDevBuild);

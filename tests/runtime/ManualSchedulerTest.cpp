@@ -11,7 +11,8 @@ namespace {
 TEST(ManualSchedulerTest, RunsWhatFellDueInOrderOfDueTimeThenOfScheduling) {
     ManualScheduler scheduler;
     std::vector<std::string> ran;
-    auto late = scheduler.after(0.5, [&] { ran.push_back("late@" + std::to_string(scheduler.now())); });
+    auto late =
+        scheduler.after(0.5, [&] { ran.push_back("late@" + std::to_string(scheduler.now())); });
     auto early = scheduler.after(0.25, [&] { ran.push_back("early"); });
     auto tieA = scheduler.after(0.3, [&] { ran.push_back("tieA"); });
     auto tieB = scheduler.after(0.3, [&] { ran.push_back("tieB"); });

@@ -16,9 +16,11 @@ struct Store : ObservableObject {
 TEST(PublishedTest, WillChangeThenSubscribersWithTheNewValueThenStored) {
     Store store;
     std::vector<std::string> events;
-    auto willChange = store.objectWillChange.connect([&] { events.push_back("will:" + std::to_string(store.count.get())); });
+    auto willChange = store.objectWillChange.connect(
+        [&] { events.push_back("will:" + std::to_string(store.count.get())); });
     auto subscription = store.count.subscribe([&](const int& value) {
-        events.push_back("got:" + std::to_string(value) + " holds:" + std::to_string(store.count.get()));
+        events.push_back("got:" + std::to_string(value) +
+                         " holds:" + std::to_string(store.count.get()));
     });
     store.count = 5;
     EXPECT_EQ(events, (std::vector<std::string>{"got:1 holds:1", "will:1", "got:5 holds:1"}));
@@ -29,7 +31,8 @@ TEST(PublishedTest, DroppedSubscriptionsHearNothingMore) {
     Store store;
     std::vector<std::string> seen;
     {
-        auto subscription = store.title.subscribe([&](const std::string& value) { seen.push_back(value); });
+        auto subscription =
+            store.title.subscribe([&](const std::string& value) { seen.push_back(value); });
         store.title = "b";
     }
     store.title = "c";

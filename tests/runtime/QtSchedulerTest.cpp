@@ -26,7 +26,8 @@ protected:
         QElapsedTimer clock;
         clock.start();
         while (!done() && clock.elapsed() < 2000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents,
+                                            10);
         }
         return done();
     }

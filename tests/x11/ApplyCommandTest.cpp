@@ -1,7 +1,6 @@
 #include "../support/Printers.h"
 #include "TestClient.h"
 #include "XvfbSession.h"
-
 #include "model/CommandListFile.h"
 #include "model/StockCommands.h"
 
@@ -22,9 +21,10 @@ struct Outcome {
 
 // Runs the real program with the given arguments and environment prefix.
 Outcome runProgram(const std::string& arguments, const std::string& environment = "") {
-    const auto errors = std::filesystem::temp_directory_path() / ("panemark-apply-" + std::to_string(getpid()));
-    const std::string command =
-        environment + " " + PANEMARK_PROGRAM + " " + arguments + " 2>" + errors.string() + " >/dev/null";
+    const auto errors =
+        std::filesystem::temp_directory_path() / ("panemark-apply-" + std::to_string(getpid()));
+    const std::string command = environment + " " + PANEMARK_PROGRAM + " " + arguments + " 2>" +
+                                errors.string() + " >/dev/null";
     const int status = std::system(command.c_str());
     std::ifstream stream(errors);
     std::stringstream text;
@@ -34,7 +34,8 @@ Outcome runProgram(const std::string& arguments, const std::string& environment 
 }
 
 std::string writeCommands(const std::vector<ZoneCommand>& commands) {
-    const auto file = std::filesystem::temp_directory_path() / ("panemark-commands-" + std::to_string(getpid()));
+    const auto file =
+        std::filesystem::temp_directory_path() / ("panemark-commands-" + std::to_string(getpid()));
     std::ofstream(file) << CommandListFile::format(commands);
     return file.string();
 }
@@ -51,7 +52,8 @@ TEST(ApplyCommandTest, TilesTheFocusedWindowAndSaysWhyWhenItCannot) {
 
     TestClient client;
     const xcb_window_t window = client.createWindow(700, 300, 400, 300);
-    const Outcome applied = runProgram("apply --animate --duration 0.1 --curve easeOut " + leftThenTop);
+    const Outcome applied =
+        runProgram("apply --animate --duration 0.1 --curve easeOut " + leftThenTop);
     EXPECT_EQ(applied.status, 0) << applied.err;
     // Left half, then cut to its top half.
     EXPECT_EQ(client.waitForFrame(window, {0, 0, 1280, 720}), (Rect{0, 0, 1280, 720}));
@@ -62,7 +64,8 @@ TEST(ApplyCommandTest, TilesTheFocusedWindowAndSaysWhyWhenItCannot) {
 
     const Outcome badCurve = runProgram("apply --curve bouncy " + leftThenTop);
     EXPECT_EQ(badCurve.status, 2);
-    EXPECT_NE(badCurve.err.find("\"bouncy\" is not one of linear, easeOut, easeInOut"), std::string::npos);
+    EXPECT_NE(badCurve.err.find("\"bouncy\" is not one of linear, easeOut, easeInOut"),
+              std::string::npos);
     std::filesystem::remove(leftThenTop);
 }
 

@@ -1,7 +1,6 @@
 #include "../support/Printers.h"
 #include "TestClient.h"
 #include "XvfbSession.h"
-
 #include "model/StockCommands.h"
 #include "placement/WindowMover.h"
 #include "platform/x11/X11Bell.h"
@@ -29,7 +28,8 @@ protected:
         screens = std::make_unique<X11Screens>(*connection);
         windows = std::make_unique<X11Windows>(*connection, *screens);
         bell = std::make_unique<X11Bell>(*connection);
-        mover = std::make_unique<WindowMover>(*windows, *screens, *bell, WindowAnimator::make(*windows));
+        mover = std::make_unique<WindowMover>(*windows, *screens, *bell,
+                                              WindowAnimator::make(*windows));
         ASSERT_TRUE(client.connected());
     }
 
@@ -61,20 +61,21 @@ TEST_F(PlacementOnX11Test, StockCommandsLandTheOuterFrameExactlyOnBothMonitorsWi
 
     const std::vector<ZoneCommand> stock = stockCommands();
     // In root coordinates, after each command in turn, on the left monitor …
-    const std::vector<Rect> onLeft = {{0, 0, 427, 1440},   {427, 0, 427, 1440}, {853, 0, 427, 1440},
-                                      {0, 0, 640, 1440},   {640, 0, 640, 1440}, {640, 0, 640, 720},
+    const std::vector<Rect> onLeft = {{0, 0, 427, 1440},  {427, 0, 427, 1440}, {853, 0, 427, 1440},
+                                      {0, 0, 640, 1440},  {640, 0, 640, 1440}, {640, 0, 640, 720},
                                       {640, 0, 640, 1440}};
     // … and on the right one, above its dock.
-    const std::vector<Rect> onRight = {{1280, 0, 427, 1400}, {1707, 0, 427, 1400}, {2133, 0, 427, 1400},
-                                       {1280, 0, 640, 1400}, {1920, 0, 640, 1400}, {1920, 0, 640, 700},
-                                       {1920, 0, 640, 1400}};
+    const std::vector<Rect> onRight = {
+        {1280, 0, 427, 1400}, {1707, 0, 427, 1400}, {2133, 0, 427, 1400}, {1280, 0, 640, 1400},
+        {1920, 0, 640, 1400}, {1920, 0, 640, 700},  {1920, 0, 640, 1400}};
     for (const auto& [start, expected] : {std::pair{Rect{100, 100, 500, 400}, onLeft},
                                           std::pair{Rect{1500, 100, 500, 400}, onRight}}) {
         const xcb_window_t window =
             client.createWindow(static_cast<int>(start.x), static_cast<int>(start.y), 500, 400);
         for (std::size_t i = 0; i < stock.size(); ++i) {
             apply(stock[i]);
-            EXPECT_EQ(client.waitForFrame(window, expected[i]), expected[i]) << stock[i].displayName();
+            EXPECT_EQ(client.waitForFrame(window, expected[i]), expected[i])
+                << stock[i].displayName();
         }
         client.destroyWindow(window);
     }

@@ -25,15 +25,20 @@ TestClient::~TestClient() {
 
 xcb_atom_t TestClient::atom(const char* name) {
     auto* reply = xcb_intern_atom_reply(
-        connection_, xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        connection_,
+        xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name),
+        nullptr);
     const xcb_atom_t result = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     free(reply);
     return result;
 }
 
-std::optional<std::uint32_t> TestClient::cardinal(xcb_window_t window, xcb_atom_t property, int index) {
+std::optional<std::uint32_t> TestClient::cardinal(xcb_window_t window, xcb_atom_t property,
+                                                  int index) {
     auto* reply = xcb_get_property_reply(
-        connection_, xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 64), nullptr);
+        connection_,
+        xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+        nullptr);
     std::optional<std::uint32_t> value;
     if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4 * (index + 1)) {
         value = static_cast<const std::uint32_t*>(xcb_get_property_value(reply))[index];
@@ -42,13 +47,14 @@ std::optional<std::uint32_t> TestClient::cardinal(xcb_window_t window, xcb_atom_
     return value;
 }
 
-void TestClient::setCardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type, const std::uint32_t* values,
-                              int count) {
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, 32, static_cast<std::uint32_t>(count),
-                        values);
+void TestClient::setCardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                              const std::uint32_t* values, int count) {
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, 32,
+                        static_cast<std::uint32_t>(count), values);
 }
 
-void TestClient::rootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+void TestClient::rootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t a, std::uint32_t b,
+                             std::uint32_t c) {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -77,16 +83,18 @@ bool TestClient::waitUntil(const std::function<bool()>& condition, double second
 xcb_window_t TestClient::createWindow(int x, int y, int width, int height) {
     const xcb_window_t window = xcb_generate_id(connection_);
     const std::uint32_t values[] = {screen_->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY};
-    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen_->root, static_cast<std::int16_t>(x),
-                      static_cast<std::int16_t>(y), static_cast<std::uint16_t>(width),
-                      static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
+    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen_->root,
+                      static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
+                      static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
     const char title[] = "Panemark test window";
-    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                        sizeof(title) - 1, title);
+    xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME,
+                        XCB_ATOM_STRING, 8, sizeof(title) - 1, title);
     // A user-specified position, which openbox honours instead of placing the window itself.
-    std::uint32_t hints[18] = {1u | 2u, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
-                               static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)};
+    std::uint32_t hints[18] = {1u | 2u, static_cast<std::uint32_t>(x),
+                               static_cast<std::uint32_t>(y), static_cast<std::uint32_t>(width),
+                               static_cast<std::uint32_t>(height)};
     setCardinals(window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, hints, 18);
     const std::uint32_t pid = 1; // not ours: the window is another application's
     setCardinals(window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, &pid, 1);
@@ -101,14 +109,25 @@ xcb_window_t TestClient::createWindow(int x, int y, int width, int height) {
 xcb_window_t TestClient::createBottomDock(int startX, int endX, int height, int rootHeight) {
     const xcb_window_t window = xcb_generate_id(connection_);
     const std::uint32_t values[] = {screen_->black_pixel};
-    xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen_->root, static_cast<std::int16_t>(startX),
-                      static_cast<std::int16_t>(rootHeight - height), static_cast<std::uint16_t>(endX - startX + 1),
-                      static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual,
-                      XCB_CW_BACK_PIXEL, values);
+    xcb_create_window(
+        connection_, XCB_COPY_FROM_PARENT, window, screen_->root, static_cast<std::int16_t>(startX),
+        static_cast<std::int16_t>(rootHeight - height),
+        static_cast<std::uint16_t>(endX - startX + 1), static_cast<std::uint16_t>(height), 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual, XCB_CW_BACK_PIXEL, values);
     const std::uint32_t dockType = atom("_NET_WM_WINDOW_TYPE_DOCK");
     setCardinals(window, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, &dockType, 1);
-    const std::uint32_t strut[12] = {0, 0, 0, static_cast<std::uint32_t>(height), 0, 0, 0, 0, 0, 0,
-                                     static_cast<std::uint32_t>(startX), static_cast<std::uint32_t>(endX)};
+    const std::uint32_t strut[12] = {0,
+                                     0,
+                                     0,
+                                     static_cast<std::uint32_t>(height),
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     static_cast<std::uint32_t>(startX),
+                                     static_cast<std::uint32_t>(endX)};
     setCardinals(window, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, strut, 12);
     xcb_map_window(connection_, window);
     xcb_flush(connection_);
@@ -166,7 +185,8 @@ bool TestClient::maximize(xcb_window_t window) {
 }
 
 std::optional<Rect> TestClient::outerFrame(xcb_window_t window) {
-    auto* geometry = xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
+    auto* geometry =
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
     auto* origin = xcb_translate_coordinates_reply(
         connection_, xcb_translate_coordinates(connection_, window, screen_->root, 0, 0), nullptr);
     std::optional<Rect> frame;
@@ -184,7 +204,8 @@ std::optional<Rect> TestClient::outerFrame(xcb_window_t window) {
     return frame;
 }
 
-std::optional<Rect> TestClient::waitForFrame(xcb_window_t window, const Rect& expected, double seconds) {
+std::optional<Rect> TestClient::waitForFrame(xcb_window_t window, const Rect& expected,
+                                             double seconds) {
     std::optional<Rect> frame;
     waitUntil(
         [&] {
@@ -205,9 +226,11 @@ std::optional<xcb_window_t> TestClient::findWindow(const std::string& windowClas
                 if (!window) {
                     return false;
                 }
-                auto* reply = xcb_get_property_reply(
-                    connection_,
-                    xcb_get_property(connection_, 0, *window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 64), nullptr);
+                auto* reply = xcb_get_property_reply(connection_,
+                                                     xcb_get_property(connection_, 0, *window,
+                                                                      XCB_ATOM_WM_CLASS,
+                                                                      XCB_ATOM_STRING, 0, 64),
+                                                     nullptr);
                 std::string value;
                 if (reply) {
                     value.assign(static_cast<const char*>(xcb_get_property_value(reply)),

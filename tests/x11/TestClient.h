@@ -42,8 +42,10 @@ public:
 private:
     xcb_atom_t atom(const char* name);
     std::optional<std::uint32_t> cardinal(xcb_window_t window, xcb_atom_t property, int index = 0);
-    void setCardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type, const std::uint32_t* values, int count);
-    void rootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t a, std::uint32_t b, std::uint32_t c);
+    void setCardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                      const std::uint32_t* values, int count);
+    void rootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t a, std::uint32_t b,
+                     std::uint32_t c);
     bool waitUntil(const std::function<bool()>& condition, double seconds);
 
     xcb_connection_t* connection_ = nullptr;

@@ -66,7 +66,8 @@ std::string readDisplayNumber(int descriptor) {
 
 } // namespace
 
-XvfbSession::XvfbSession(int width, int height, WindowManager manager) : width_(width), height_(height) {
+XvfbSession::XvfbSession(int width, int height, WindowManager manager)
+    : width_(width), height_(height) {
     if (const char* previous = std::getenv("DISPLAY")) {
         hadDisplay_ = true;
         previousDisplay_ = previous;
@@ -79,8 +80,8 @@ XvfbSession::XvfbSession(int width, int height, WindowManager manager) : width_(
         return;
     }
     const std::string size = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    server_ = startProcess({"Xvfb", "-displayfd", std::to_string(pipeEnds[1]), "-screen", "0", size, "-nolisten",
-                            "tcp", "+extension", "RANDR"},
+    server_ = startProcess({"Xvfb", "-displayfd", std::to_string(pipeEnds[1]), "-screen", "0", size,
+                            "-nolisten", "tcp", "+extension", "RANDR"},
                            "");
     close(pipeEnds[1]);
     display_ = ":" + readDisplayNumber(pipeEnds[0]);
@@ -123,7 +124,8 @@ bool XvfbSession::waitForWindowManager() const {
     }
     xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     const char name[] = "WM_STATE";
-    auto* atom = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
+    auto* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
     const xcb_atom_t wmState = atom ? atom->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     free(atom);
     bool managed = false;
@@ -136,7 +138,9 @@ bool XvfbSession::waitForWindowManager() const {
         for (int poll = 0; poll < 20 && !managed; ++poll) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
             auto* reply = xcb_get_property_reply(
-                connection, xcb_get_property(connection, 0, probe, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 2), nullptr);
+                connection,
+                xcb_get_property(connection, 0, probe, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 2),
+                nullptr);
             managed = reply && xcb_get_property_value_length(reply) > 0;
             free(reply);
         }

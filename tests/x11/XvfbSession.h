@@ -13,7 +13,8 @@ class XvfbSession {
 public:
     enum class WindowManager { openbox, none };
 
-    explicit XvfbSession(int width = 2560, int height = 1440, WindowManager manager = WindowManager::openbox);
+    explicit XvfbSession(int width = 2560, int height = 1440,
+                         WindowManager manager = WindowManager::openbox);
     ~XvfbSession();
     XvfbSession(const XvfbSession&) = delete;
     XvfbSession& operator=(const XvfbSession&) = delete;

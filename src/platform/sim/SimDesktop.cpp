@@ -19,7 +19,9 @@ void SimDesktop::setScreens(std::vector<Screen> screens, std::optional<std::size
     main_ = main;
 }
 
-void SimDesktop::announceScreensChanged() { screensChanged_.emit(); }
+void SimDesktop::announceScreensChanged() {
+    screensChanged_.emit();
+}
 
 WindowRef SimDesktop::addWindow(const WindowSpec& spec) {
     std::lock_guard lock(mutex_);

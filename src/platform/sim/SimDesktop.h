@@ -23,8 +23,8 @@ public:
     enum class SizeProbe { settable, notSettable, fails };
 
     struct WindowSpec {
-        Rect frame;               // window space
-        std::int64_t pid = 4242;  // 0: the window has no known process
+        Rect frame;              // window space
+        std::int64_t pid = 4242; // 0: the window has no known process
         SizeProbe sizeProbe = SizeProbe::settable;
         double widthIncrement = 0; // like a terminal: sizes snap down to whole cells
         double heightIncrement = 0;

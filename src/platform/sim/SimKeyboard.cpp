@@ -4,7 +4,8 @@ namespace panemark {
 
 class SimKeyboard::Tap : public KeyTap {
 public:
-    Tap(SimKeyboard& keyboard, Callback callback) : keyboard_(keyboard), callback_(std::move(callback)) {}
+    Tap(SimKeyboard& keyboard, Callback callback)
+        : keyboard_(keyboard), callback_(std::move(callback)) {}
     ~Tap() override {
         if (keyboard_.tap_ == this) {
             keyboard_.tap_ = nullptr;
@@ -30,7 +31,8 @@ private:
     std::vector<Shortcut> shortcuts_;
 };
 
-std::variant<std::unique_ptr<KeyTap>, KeyTapProvider::Failure> SimKeyboard::createTap(Callback callback) {
+std::variant<std::unique_ptr<KeyTap>, KeyTapProvider::Failure>
+SimKeyboard::createTap(Callback callback) {
     if (failNextTaps) {
         return *failNextTaps;
     }
@@ -41,11 +43,13 @@ std::variant<std::unique_ptr<KeyTap>, KeyTapProvider::Failure> SimKeyboard::crea
 }
 
 bool SimKeyboard::press(std::uint32_t keyCode, std::uint32_t flags, bool isRepeat) {
-    return deliver({KeyTapEvent::Kind::keyDown, KeyEvent{KeyEvent::Type::keyDown, keyCode, flags, isRepeat}});
+    return deliver(
+        {KeyTapEvent::Kind::keyDown, KeyEvent{KeyEvent::Type::keyDown, keyCode, flags, isRepeat}});
 }
 
 bool SimKeyboard::release(std::uint32_t keyCode, std::uint32_t flags) {
-    return deliver({KeyTapEvent::Kind::keyDown, KeyEvent{KeyEvent::Type::keyUp, keyCode, flags, false}});
+    return deliver(
+        {KeyTapEvent::Kind::keyDown, KeyEvent{KeyEvent::Type::keyUp, keyCode, flags, false}});
 }
 
 void SimKeyboard::disableTap(KeyTapEvent::Kind why) {
@@ -55,10 +59,16 @@ void SimKeyboard::disableTap(KeyTapEvent::Kind why) {
     }
 }
 
-bool SimKeyboard::tapEnabled() const { return tap_ && tap_->isEnabled(); }
+bool SimKeyboard::tapEnabled() const {
+    return tap_ && tap_->isEnabled();
+}
 
-std::vector<Shortcut> SimKeyboard::grabbedShortcuts() const { return tap_ ? tap_->shortcuts() : std::vector<Shortcut>{}; }
+std::vector<Shortcut> SimKeyboard::grabbedShortcuts() const {
+    return tap_ ? tap_->shortcuts() : std::vector<Shortcut>{};
+}
 
-bool SimKeyboard::deliver(const KeyTapEvent& event) { return tap_ && tap_->deliver(event); }
+bool SimKeyboard::deliver(const KeyTapEvent& event) {
+    return tap_ && tap_->deliver(event);
+}
 
 } // namespace panemark

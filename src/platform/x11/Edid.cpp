@@ -47,11 +47,13 @@ std::optional<Edid> Edid::parse(std::span<const std::uint8_t> bytes) {
     Edid edid;
     edid.manufacturer = manufacturerLetters(bytes[8], bytes[9]);
     edid.productCode = static_cast<std::uint16_t>(bytes[10] | bytes[11] << 8);
-    edid.serialNumber = static_cast<std::uint32_t>(bytes[12]) | static_cast<std::uint32_t>(bytes[13]) << 8 |
-                        static_cast<std::uint32_t>(bytes[14]) << 16 | static_cast<std::uint32_t>(bytes[15]) << 24;
+    edid.serialNumber =
+        static_cast<std::uint32_t>(bytes[12]) | static_cast<std::uint32_t>(bytes[13]) << 8 |
+        static_cast<std::uint32_t>(bytes[14]) << 16 | static_cast<std::uint32_t>(bytes[15]) << 24;
     for (std::size_t offset : descriptorOffsets) {
         const auto descriptor = bytes.subspan(offset, 18);
-        if (descriptor[0] == 0 && descriptor[1] == 0 && descriptor[2] == 0 && descriptor[3] == displayNameTag) {
+        if (descriptor[0] == 0 && descriptor[1] == 0 && descriptor[2] == 0 &&
+            descriptor[3] == displayNameTag) {
             edid.displayName = descriptorText(descriptor.subspan(5, 13));
         }
     }
@@ -59,7 +61,8 @@ std::optional<Edid> Edid::parse(std::span<const std::uint8_t> bytes) {
 }
 
 std::string Edid::identity() const {
-    return "edid:" + manufacturer + ":" + std::to_string(productCode) + ":" + std::to_string(serialNumber);
+    return "edid:" + manufacturer + ":" + std::to_string(productCode) + ":" +
+           std::to_string(serialNumber);
 }
 
 } // namespace panemark

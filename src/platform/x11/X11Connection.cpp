@@ -24,7 +24,8 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, std:
         xcb_disconnect(connection);
         if (whyNot) {
             const char* name = displayName ? displayName : std::getenv("DISPLAY");
-            *whyNot = name && *name ? "cannot open display " + std::string(name) : "no display ($DISPLAY is not set)";
+            *whyNot = name && *name ? "cannot open display " + std::string(name)
+                                    : "no display ($DISPLAY is not set)";
         }
         return nullptr;
     }
@@ -72,7 +73,8 @@ X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)
     };
     std::vector<xcb_intern_atom_cookie_t> cookies;
     for (const auto& [atom, name] : wanted) {
-        cookies.push_back(xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name));
+        cookies.push_back(
+            xcb_intern_atom(connection_, 0, static_cast<std::uint16_t>(std::strlen(name)), name));
     }
     for (std::size_t i = 0; i < cookies.size(); ++i) {
         auto reply = await<xcb_intern_atom_reply_t>(cookies[i].sequence, connectTimeout);
@@ -80,13 +82,16 @@ X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)
     }
 }
 
-X11Connection::~X11Connection() { xcb_disconnect(connection_); }
+X11Connection::~X11Connection() {
+    xcb_disconnect(connection_);
+}
 
 void* X11Connection::awaitReply(unsigned int sequence, double timeoutSeconds) const {
     using Clock = std::chrono::steady_clock;
-    const double bounded = std::isfinite(timeoutSeconds) ? std::clamp(timeoutSeconds, 0.0, 60.0) : 0.25;
-    const auto deadline =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(bounded));
+    const double bounded =
+        std::isfinite(timeoutSeconds) ? std::clamp(timeoutSeconds, 0.0, 60.0) : 0.25;
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(bounded));
     xcb_flush(connection_);
     for (;;) {
         void* reply = nullptr;
@@ -102,13 +107,15 @@ void* X11Connection::awaitReply(unsigned int sequence, double timeoutSeconds) co
         if (hasFailed()) {
             return nullptr;
         }
-        const auto remaining = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto remaining =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (remaining <= 0) {
             xcb_discard_reply(connection_, sequence);
             return nullptr;
         }
         pollfd descriptor{xcb_get_file_descriptor(connection_), POLLIN, 0};
-        poll(&descriptor, 1, static_cast<int>(std::min<long long>(remaining, pollSliceMilliseconds)));
+        poll(&descriptor, 1,
+             static_cast<int>(std::min<long long>(remaining, pollSliceMilliseconds)));
     }
 }
 
@@ -129,7 +136,8 @@ std::optional<std::vector<std::uint32_t>> X11Connection::cardinals(xcb_get_prope
 }
 
 std::string X11Connection::atomName(xcb_atom_t atom, double timeoutSeconds) const {
-    auto reply = await<xcb_get_atom_name_reply_t>(xcb_get_atom_name(connection_, atom).sequence, timeoutSeconds);
+    auto reply = await<xcb_get_atom_name_reply_t>(xcb_get_atom_name(connection_, atom).sequence,
+                                                  timeoutSeconds);
     if (!reply) {
         return {};
     }
@@ -137,7 +145,8 @@ std::string X11Connection::atomName(xcb_atom_t atom, double timeoutSeconds) cons
                        static_cast<std::size_t>(xcb_get_atom_name_name_length(reply.get())));
 }
 
-void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, const std::uint32_t (&data)[5]) const {
+void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type,
+                                    const std::uint32_t (&data)[5]) const {
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -154,7 +163,8 @@ void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type, const 
 namespace panemark {
 
 bool X11Connection::hasWindowManager(double timeoutSeconds) const {
-    const auto check = cardinals(requestProperty(root(), atoms_.netSupportingWmCheck, 1), timeoutSeconds);
+    const auto check =
+        cardinals(requestProperty(root(), atoms_.netSupportingWmCheck, 1), timeoutSeconds);
     return check && !check->empty() && check->front() != XCB_WINDOW_NONE;
 }
 
@@ -170,14 +180,16 @@ std::optional<xcb_window_t> X11Connection::focusedWindow(double timeoutSeconds) 
         }
         return active->front();
     }
-    auto focus = await<xcb_get_input_focus_reply_t>(xcb_get_input_focus(connection_).sequence, timeoutSeconds);
+    auto focus = await<xcb_get_input_focus_reply_t>(xcb_get_input_focus(connection_).sequence,
+                                                    timeoutSeconds);
     if (!focus || focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
         focus->focus == root()) {
         return std::nullopt;
     }
     xcb_window_t window = focus->focus;
     for (int depth = 0; depth < 64; ++depth) { // a tree deeper than this is not a real one
-        auto tree = await<xcb_query_tree_reply_t>(xcb_query_tree(connection_, window).sequence, timeoutSeconds);
+        auto tree = await<xcb_query_tree_reply_t>(xcb_query_tree(connection_, window).sequence,
+                                                  timeoutSeconds);
         if (!tree) {
             return std::nullopt;
         }
@@ -195,17 +207,20 @@ X11Connection::Extents extentsFrom(const std::optional<std::vector<std::uint32_t
     if (!values || values->size() < 4) {
         return {};
     }
-    return {static_cast<double>((*values)[0]), static_cast<double>((*values)[1]), static_cast<double>((*values)[2]),
-            static_cast<double>((*values)[3])};
+    return {static_cast<double>((*values)[0]), static_cast<double>((*values)[1]),
+            static_cast<double>((*values)[2]), static_cast<double>((*values)[3])};
 }
 
 } // namespace
 
-X11Connection::Extents X11Connection::frameExtents(xcb_window_t window, double timeoutSeconds) const {
-    return extentsFrom(cardinals(requestProperty(window, atoms_.netFrameExtents, 4), timeoutSeconds));
+X11Connection::Extents X11Connection::frameExtents(xcb_window_t window,
+                                                   double timeoutSeconds) const {
+    return extentsFrom(
+        cardinals(requestProperty(window, atoms_.netFrameExtents, 4), timeoutSeconds));
 }
 
-X11Connection::WindowSnapshot X11Connection::snapshot(xcb_window_t window, double timeoutSeconds) const {
+X11Connection::WindowSnapshot X11Connection::snapshot(xcb_window_t window,
+                                                      double timeoutSeconds) const {
     // Every request in flight at once: one round trip instead of five.
     const auto geometryCookie = xcb_get_geometry(connection_, window);
     const auto originCookie = xcb_translate_coordinates(connection_, window, root(), 0, 0);
@@ -222,8 +237,9 @@ X11Connection::WindowSnapshot X11Connection::snapshot(xcb_window_t window, doubl
     }
     if (geometry && origin) {
         const Extents& e = snapshot.extents;
-        snapshot.outerFrame = Rect{origin->dst_x - e.left, origin->dst_y - e.top, geometry->width + e.left + e.right,
-                                   geometry->height + e.top + e.bottom};
+        snapshot.outerFrame =
+            Rect{origin->dst_x - e.left, origin->dst_y - e.top, geometry->width + e.left + e.right,
+                 geometry->height + e.top + e.bottom};
     }
     return snapshot;
 }

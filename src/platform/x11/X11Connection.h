@@ -18,9 +18,10 @@ namespace panemark {
 class X11Connection {
 public:
     struct Atoms {
-        xcb_atom_t netActiveWindow, netSupportingWmCheck, netFrameExtents, netWmState, netWmStateMaximizedVert,
-            netWmStateMaximizedHorz, netWmStateFullscreen, netMoveResizeWindow, netWmPid, netWmAllowedActions,
-            netWmActionResize, netClientList, netWmStrutPartial, netWmStrut, netWorkarea, edid, utf8String;
+        xcb_atom_t netActiveWindow, netSupportingWmCheck, netFrameExtents, netWmState,
+            netWmStateMaximizedVert, netWmStateMaximizedHorz, netWmStateFullscreen,
+            netMoveResizeWindow, netWmPid, netWmAllowedActions, netWmActionResize, netClientList,
+            netWmStrutPartial, netWmStrut, netWorkarea, edid, utf8String;
     };
 
     struct FreeDeleter {
@@ -29,7 +30,8 @@ public:
     template <class T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
     // Connects to $DISPLAY (or the named display); none when that is impossible, with why.
-    static std::unique_ptr<X11Connection> open(const char* displayName, std::string* whyNot = nullptr);
+    static std::unique_ptr<X11Connection> open(const char* displayName,
+                                               std::string* whyNot = nullptr);
     ~X11Connection();
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;
@@ -47,13 +49,16 @@ public:
 
     // The values of a 32-bit property (CARDINAL, WINDOW, ATOM …), or none when it is not set or
     // cannot be read in time.
-    std::optional<std::vector<std::uint32_t>> cardinals(xcb_get_property_cookie_t cookie, double timeoutSeconds) const;
-    xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property, std::uint32_t longs = 64) const;
+    std::optional<std::vector<std::uint32_t>> cardinals(xcb_get_property_cookie_t cookie,
+                                                        double timeoutSeconds) const;
+    xcb_get_property_cookie_t requestProperty(xcb_window_t window, xcb_atom_t property,
+                                              std::uint32_t longs = 64) const;
 
     std::string atomName(xcb_atom_t atom, double timeoutSeconds) const;
 
     // Sends a client message to the root window, as window managers expect for EWMH requests.
-    void sendRootMessage(xcb_window_t window, xcb_atom_t type, const std::uint32_t (&data)[5]) const;
+    void sendRootMessage(xcb_window_t window, xcb_atom_t type,
+                         const std::uint32_t (&data)[5]) const;
 
     void flush() const { xcb_flush(connection_); }
 

@@ -6,17 +6,21 @@ namespace panemark {
 
 X11EventSource::X11EventSource(X11Connection& connection)
     : connection_(connection),
-      notifier_(std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection.get()), QSocketNotifier::Read)) {
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] { drain(); });
+      notifier_(std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection.get()),
+                                                  QSocketNotifier::Read)) {
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                     [this] { drain(); });
 }
 
 Subscription X11EventSource::subscribe(std::function<void(const xcb_generic_event_t&)> listener) {
-    return events_.connect([listener = std::move(listener)](const xcb_generic_event_t* event) { listener(*event); });
+    return events_.connect(
+        [listener = std::move(listener)](const xcb_generic_event_t* event) { listener(*event); });
 }
 
 void X11EventSource::listenOnRoot(std::uint32_t eventMask) {
     rootEventMask_ |= eventMask;
-    xcb_change_window_attributes(connection_.get(), connection_.root(), XCB_CW_EVENT_MASK, &rootEventMask_);
+    xcb_change_window_attributes(connection_.get(), connection_.root(), XCB_CW_EVENT_MASK,
+                                 &rootEventMask_);
     connection_.flush();
 }
 

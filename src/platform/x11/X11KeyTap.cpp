@@ -12,7 +12,8 @@ namespace panemark {
 
 namespace {
 
-constexpr std::uint16_t lockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
+constexpr std::uint16_t lockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
+                                          XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
 constexpr std::uint8_t badAccess = 10;
 constexpr std::uint8_t grabKeyOpcode = 33;
 // A key whose release went astray must not count as held for ever: auto-repeat comes many
@@ -45,16 +46,22 @@ std::optional<xcb_keycode_t> xKeycode(const Shortcut& shortcut) {
     return static_cast<xcb_keycode_t>(*evdev + EvdevKeyCodes::xKeycodeOffset);
 }
 
-std::pair<std::uint32_t, std::uint32_t> keyOf(const Shortcut& shortcut) { return {shortcut.keyCode, shortcut.modifiers}; }
+std::pair<std::uint32_t, std::uint32_t> keyOf(const Shortcut& shortcut) {
+    return {shortcut.keyCode, shortcut.modifiers};
+}
 
 } // namespace
 
 X11KeyTap::X11KeyTap(X11EventSource& events, Scheduler& mainLoop, KeyTapProvider::Callback callback)
-    : events_(events), connection_(events.connection()), mainLoop_(mainLoop), callback_(std::move(callback)) {
-    eventSubscription_ = events_.subscribe([this](const xcb_generic_event_t& event) { onEvent(event); });
+    : events_(events), connection_(events.connection()), mainLoop_(mainLoop),
+      callback_(std::move(callback)) {
+    eventSubscription_ =
+        events_.subscribe([this](const xcb_generic_event_t& event) { onEvent(event); });
 }
 
-X11KeyTap::~X11KeyTap() { ungrabAll(); }
+X11KeyTap::~X11KeyTap() {
+    ungrabAll();
+}
 
 std::uint32_t X11KeyTap::flagsFor(std::uint16_t state) {
     std::uint32_t flags = 0;
@@ -89,7 +96,8 @@ void X11KeyTap::setShortcuts(const std::vector<Shortcut>& shortcuts) {
     shortcuts_ = shortcuts;
     // A combination that is no longer bound need not be reported again if it comes back taken.
     std::erase_if(reported_, [&](const auto& key) {
-        return std::none_of(shortcuts_.begin(), shortcuts_.end(), [&](const Shortcut& s) { return keyOf(s) == key; });
+        return std::none_of(shortcuts_.begin(), shortcuts_.end(),
+                            [&](const Shortcut& s) { return keyOf(s) == key; });
     });
     if (enabled_) {
         grabAll();
@@ -117,15 +125,17 @@ void X11KeyTap::grab(const Shortcut& shortcut) {
     const std::optional<xcb_keycode_t> keycode = xKeycode(shortcut);
     if (!keycode) {
         if (reported_.insert(keyOf(shortcut)).second) {
-            Log::write("shortcut " + shortcut.displayString() + " uses a key this keyboard does not have");
+            Log::write("shortcut " + shortcut.displayString() +
+                       " uses a key this keyboard does not have");
         }
         return;
     }
     const std::uint16_t modifiers = xModifiers(shortcut.modifiers);
     for (const std::uint16_t lock : lockVariants) {
         // Errors come back as events: a BadAccess names the request, so the shortcut is known.
-        const xcb_void_cookie_t cookie = xcb_grab_key(connection_.get(), 1, connection_.root(), modifiers | lock,
-                                                      *keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        const xcb_void_cookie_t cookie =
+            xcb_grab_key(connection_.get(), 1, connection_.root(), modifiers | lock, *keycode,
+                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
         pendingGrabs_.insert_or_assign(cookie.sequence, shortcut);
     }
     grabbed_.insert(keyOf(shortcut));
@@ -147,7 +157,8 @@ void X11KeyTap::onEvent(const xcb_generic_event_t& event) {
     if (event.response_type == 0) {
         const auto& error = reinterpret_cast<const xcb_generic_error_t&>(event);
         auto pending = pendingGrabs_.find(error.full_sequence);
-        if (pending != pendingGrabs_.end() && error.error_code == badAccess && error.major_code == grabKeyOpcode) {
+        if (pending != pendingGrabs_.end() && error.error_code == badAccess &&
+            error.major_code == grabKeyOpcode) {
             onRefused(pending->second);
         }
         return;
@@ -164,8 +175,11 @@ void X11KeyTap::onEvent(const xcb_generic_event_t& event) {
         return;
     }
     const bool repeat = isRepeat(key.detail);
-    const std::uint32_t evdev = key.detail >= EvdevKeyCodes::xKeycodeOffset ? key.detail - EvdevKeyCodes::xKeycodeOffset : 0;
-    const KeyEvent keyEvent{KeyEvent::Type::keyDown, EvdevKeyCodes::virtualKeyFor(evdev), flagsFor(key.state), repeat};
+    const std::uint32_t evdev = key.detail >= EvdevKeyCodes::xKeycodeOffset
+                                    ? key.detail - EvdevKeyCodes::xKeycodeOffset
+                                    : 0;
+    const KeyEvent keyEvent{KeyEvent::Type::keyDown, EvdevKeyCodes::virtualKeyFor(evdev),
+                            flagsFor(key.state), repeat};
     // Grabbed presses reach no other application whatever the answer: X has no way to pass
     // them on. Only presses of bound combinations are grabbed, so that is what the user wants.
     callback_({KeyTapEvent::Kind::keyDown, keyEvent});
@@ -209,24 +223,30 @@ X11KeyTapProvider::X11KeyTapProvider(X11EventSource& events, Scheduler& mainLoop
     : events_(events), mainLoop_(mainLoop) {
     // Held keys then repeat as presses without releases, which is how repeats are told apart.
     xcb_connection_t* connection = events_.connection().get();
-    auto useCookie = xcb_xkb_use_extension(connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION);
+    auto useCookie =
+        xcb_xkb_use_extension(connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION);
     auto use = events_.connection().await<xcb_xkb_use_extension_reply_t>(useCookie.sequence, 0.25);
     if (use && use->supported) {
         const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
-        auto flagsCookie = xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0);
-        auto flags = events_.connection().await<xcb_xkb_per_client_flags_reply_t>(flagsCookie.sequence, 0.25);
+        auto flagsCookie =
+            xcb_xkb_per_client_flags(connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0);
+        auto flags = events_.connection().await<xcb_xkb_per_client_flags_reply_t>(
+            flagsCookie.sequence, 0.25);
         autoRepeatDetectable_ = flags && (flags->value & flag);
     }
     if (!autoRepeatDetectable_) {
-        Log::write("the X server cannot report held keys as repeats; a held shortcut may run more than once");
+        Log::write("the X server cannot report held keys as repeats; a held shortcut may run more "
+                   "than once");
     }
 }
 
-std::variant<std::unique_ptr<KeyTap>, KeyTapProvider::Failure> X11KeyTapProvider::createTap(Callback callback) {
+std::variant<std::unique_ptr<KeyTap>, KeyTapProvider::Failure>
+X11KeyTapProvider::createTap(Callback callback) {
     if (events_.connection().hasFailed()) {
         return Failure::tap;
     }
-    return std::unique_ptr<KeyTap>(std::make_unique<X11KeyTap>(events_, mainLoop_, std::move(callback)));
+    return std::unique_ptr<KeyTap>(
+        std::make_unique<X11KeyTap>(events_, mainLoop_, std::move(callback)));
 }
 
 } // namespace panemark

@@ -18,17 +18,21 @@ constexpr double queryTimeout = 0.25;
 const QUuid screenNamespace("{6c1f7e2a-93d4-4b8e-a0f5-2d7c9e41b3a8}");
 
 std::string screenUuid(const std::string& identity) {
-    const QByteArray raw = QUuid::createUuidV5(screenNamespace, QByteArray::fromStdString(identity)).toRfc4122();
+    const QByteArray raw =
+        QUuid::createUuidV5(screenNamespace, QByteArray::fromStdString(identity)).toRfc4122();
     std::array<std::uint8_t, 16> bytes{};
     std::copy(raw.begin(), raw.begin() + 16, bytes.begin());
     return Uuid(bytes).toString();
 }
 
 bool isBuiltInConnector(const std::string& connector) {
-    return connector.starts_with("eDP") || connector.starts_with("LVDS") || connector.starts_with("DSI");
+    return connector.starts_with("eDP") || connector.starts_with("LVDS") ||
+           connector.starts_with("DSI");
 }
 
-bool rangesMeet(double start, double end, double low, double high) { return start < high && low <= end; }
+bool rangesMeet(double start, double end, double low, double high) {
+    return start < high && low <= end;
+}
 
 double overlapArea(const Rect& a, const Rect& b) {
     const double width = std::min(a.maxX(), b.maxX()) - std::max(a.minX(), b.minX());
@@ -44,8 +48,8 @@ X11Screens::X11Screens(X11Connection& connection) : connection_(connection) {
     hasMonitors_ = version && (version->major_version > 1 || version->minor_version >= 5);
 }
 
-Rect X11Screens::visibleArea(const Rect& monitor, const std::vector<Strut>& struts, double rootWidth,
-                             double rootHeight) {
+Rect X11Screens::visibleArea(const Rect& monitor, const std::vector<Strut>& struts,
+                             double rootWidth, double rootHeight) {
     double left = monitor.minX();
     double right = monitor.maxX();
     double top = monitor.minY();
@@ -79,13 +83,15 @@ std::vector<X11Screens::Monitor> X11Screens::queryMonitors() {
     std::vector<Monitor> monitors;
     if (hasMonitors_) {
         auto reply = connection_.await<xcb_randr_get_monitors_reply_t>(
-            xcb_randr_get_monitors(connection_.get(), connection_.root(), 1).sequence, queryTimeout);
+            xcb_randr_get_monitors(connection_.get(), connection_.root(), 1).sequence,
+            queryTimeout);
         if (reply) {
             for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem > 0;
                  xcb_randr_monitor_info_next(&it)) {
                 const xcb_randr_monitor_info_t& info = *it.data;
                 Monitor monitor{Rect{static_cast<double>(info.x), static_cast<double>(info.y),
-                                     static_cast<double>(info.width), static_cast<double>(info.height)},
+                                     static_cast<double>(info.width),
+                                     static_cast<double>(info.height)},
                                 info.primary != 0, info.name, std::nullopt};
                 if (xcb_randr_monitor_info_outputs_length(it.data) > 0) {
                     monitor.output = xcb_randr_monitor_info_outputs(it.data)[0];
@@ -100,7 +106,8 @@ std::vector<X11Screens::Monitor> X11Screens::queryMonitors() {
                                  static_cast<double>(screen.height_in_pixels)},
                             true, XCB_ATOM_NONE, std::nullopt});
     }
-    std::stable_partition(monitors.begin(), monitors.end(), [](const Monitor& m) { return m.primary; });
+    std::stable_partition(monitors.begin(), monitors.end(),
+                          [](const Monitor& m) { return m.primary; });
     std::lock_guard lock(mutex_);
     primaryOrigin_ = std::make_pair(monitors.front().frame.x, monitors.front().frame.y);
     return monitors;
@@ -135,7 +142,8 @@ std::vector<X11Screens::Strut> X11Screens::queryStruts(xcb_get_property_cookie_t
             // The whole length of each edge.
             const auto w = static_cast<std::uint32_t>(rootWidth - 1);
             const auto h = static_cast<std::uint32_t>(rootHeight - 1);
-            struts.push_back({(*plain)[0], (*plain)[1], (*plain)[2], (*plain)[3], 0, h, 0, h, 0, w, 0, w});
+            struts.push_back(
+                {(*plain)[0], (*plain)[1], (*plain)[2], (*plain)[3], 0, h, 0, h, 0, w, 0, w});
         }
     }
     return struts;
@@ -154,36 +162,43 @@ X11Screens::Identity X11Screens::identify(const Monitor& monitor) {
     std::string connector;
     std::optional<Edid> edid;
     if (monitor.output) {
-        const auto infoCookie = xcb_randr_get_output_info(connection_.get(), *monitor.output, XCB_CURRENT_TIME);
-        const auto edidCookie = xcb_randr_get_output_property(connection_.get(), *monitor.output,
-                                                              connection_.atoms().edid, XCB_ATOM_ANY, 0, 64, 0, 0);
-        if (auto info = connection_.await<xcb_randr_get_output_info_reply_t>(infoCookie.sequence, queryTimeout)) {
-            connector.assign(reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
-                             static_cast<std::size_t>(xcb_randr_get_output_info_name_length(info.get())));
+        const auto infoCookie =
+            xcb_randr_get_output_info(connection_.get(), *monitor.output, XCB_CURRENT_TIME);
+        const auto edidCookie =
+            xcb_randr_get_output_property(connection_.get(), *monitor.output,
+                                          connection_.atoms().edid, XCB_ATOM_ANY, 0, 64, 0, 0);
+        if (auto info = connection_.await<xcb_randr_get_output_info_reply_t>(infoCookie.sequence,
+                                                                             queryTimeout)) {
+            connector.assign(
+                reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
+                static_cast<std::size_t>(xcb_randr_get_output_info_name_length(info.get())));
         }
-        if (auto property =
-                connection_.await<xcb_randr_get_output_property_reply_t>(edidCookie.sequence, queryTimeout)) {
+        if (auto property = connection_.await<xcb_randr_get_output_property_reply_t>(
+                edidCookie.sequence, queryTimeout)) {
             edid = Edid::parse({xcb_randr_get_output_property_data(property.get()),
-                                static_cast<std::size_t>(xcb_randr_get_output_property_data_length(property.get()))});
+                                static_cast<std::size_t>(
+                                    xcb_randr_get_output_property_data_length(property.get()))});
         }
     }
     Identity identity;
     identity.isBuiltIn = isBuiltInConnector(connector);
     identity.name = edid && !edid->displayName.empty() ? edid->displayName
-                    : !connector.empty()                ? connector
-                                                        : monitorName;
+                    : !connector.empty()               ? connector
+                                                       : monitorName;
     identity.uuid = screenUuid(edid ? edid->identity() : "monitor:" + monitorName);
     std::lock_guard lock(mutex_);
     identities_[key] = identity;
     return identity;
 }
 
-Screen X11Screens::describe(const Monitor& monitor, const Monitor& primary, const std::vector<Strut>& struts) {
+Screen X11Screens::describe(const Monitor& monitor, const Monitor& primary,
+                            const std::vector<Strut>& struts) {
     const double rootWidth = connection_.screen().width_in_pixels;
     const double rootHeight = connection_.screen().height_in_pixels;
     auto toScreenSpace = [&primary](const Rect& root) {
-        return Rect{root.x - primary.frame.x, primary.frame.height - (root.y - primary.frame.y) - root.height,
-                    root.width, root.height};
+        return Rect{root.x - primary.frame.x,
+                    primary.frame.height - (root.y - primary.frame.y) - root.height, root.width,
+                    root.height};
     };
     const Identity identity = identify(monitor);
     Screen screen;
@@ -230,7 +245,8 @@ std::optional<Screen> X11Screens::mainScreen() {
         auto pointer = connection_.await<xcb_query_pointer_reply_t>(
             xcb_query_pointer(connection_.get(), connection_.root()).sequence, queryTimeout);
         if (pointer) {
-            focus = Rect{static_cast<double>(pointer->root_x), static_cast<double>(pointer->root_y), 1, 1};
+            focus = Rect{static_cast<double>(pointer->root_x), static_cast<double>(pointer->root_y),
+                         1, 1};
         }
     }
     if (focus) {
@@ -254,9 +270,10 @@ void X11Screens::watch(X11EventSource& events) {
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(watched.get(), &xcb_randr_id);
     if (randr && randr->present) {
         randrEventBase_ = randr->first_event;
-        xcb_randr_select_input(watched.get(), watched.root(),
-                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
-                                   XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
+        xcb_randr_select_input(
+            watched.get(), watched.root(),
+            XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE |
+                XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE | XCB_RANDR_NOTIFY_MASK_OUTPUT_PROPERTY);
     }
     // Editing RandR monitors sends only a ConfigureNotify of the root. Panels and docks come
     // and go with the client list, and the window manager recomputes its work area whenever
@@ -270,24 +287,28 @@ void X11Screens::watch(X11EventSource& events) {
         std::lock_guard lock(mutex_);
         watched_ = true;
     }
-    eventSubscription_ = events.subscribe([this, haveRandr, root, clientList, workArea](const xcb_generic_event_t& event) {
-        const std::uint8_t type = event.response_type & 0x7F;
-        const bool rootConfigured =
-            type == XCB_CONFIGURE_NOTIFY && reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root;
-        const bool randrChanged = haveRandr && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-                                                type == randrEventBase_ + XCB_RANDR_NOTIFY);
-        if (type == XCB_PROPERTY_NOTIFY) {
-            const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if (property.window == root && (property.atom == clientList || property.atom == workArea)) {
-                std::lock_guard lock(mutex_);
-                screens_.reset(); // the visible frames may have changed; the screens have not
+    eventSubscription_ = events.subscribe(
+        [this, haveRandr, root, clientList, workArea](const xcb_generic_event_t& event) {
+            const std::uint8_t type = event.response_type & 0x7F;
+            const bool rootConfigured =
+                type == XCB_CONFIGURE_NOTIFY &&
+                reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root;
+            const bool randrChanged =
+                haveRandr && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                              type == randrEventBase_ + XCB_RANDR_NOTIFY);
+            if (type == XCB_PROPERTY_NOTIFY) {
+                const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+                if (property.window == root &&
+                    (property.atom == clientList || property.atom == workArea)) {
+                    std::lock_guard lock(mutex_);
+                    screens_.reset(); // the visible frames may have changed; the screens have not
+                }
             }
-        }
-        if (rootConfigured || randrChanged) {
-            forgetScreens();
-            changed_.emit();
-        }
-    });
+            if (rootConfigured || randrChanged) {
+                forgetScreens();
+                changed_.emit();
+            }
+        });
 }
 
 void X11Screens::forgetScreens() {

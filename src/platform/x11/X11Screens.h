@@ -58,7 +58,8 @@ private:
     xcb_get_property_cookie_t requestClientList();
     std::vector<Strut> queryStruts(xcb_get_property_cookie_t clientList);
     Identity identify(const Monitor& monitor);
-    Screen describe(const Monitor& monitor, const Monitor& primary, const std::vector<Strut>& struts);
+    Screen describe(const Monitor& monitor, const Monitor& primary,
+                    const std::vector<Strut>& struts);
     void forgetScreens();
 
     X11Connection& connection_;

@@ -32,11 +32,14 @@ constexpr std::uint32_t removeState = 0;
 constexpr std::uint32_t hintsMinSize = 1u << 4;
 constexpr std::uint32_t hintsMaxSize = 1u << 5;
 
-xcb_window_t toX(WindowRef window) { return static_cast<xcb_window_t>(window.id); }
+xcb_window_t toX(WindowRef window) {
+    return static_cast<xcb_window_t>(window.id);
+}
 
 } // namespace
 
-X11Windows::X11Windows(X11Connection& connection, X11Screens& screens) : connection_(connection), screens_(screens) {}
+X11Windows::X11Windows(X11Connection& connection, X11Screens& screens)
+    : connection_(connection), screens_(screens) {}
 
 std::int32_t X11Windows::clampPosition(double value) {
     if (!std::isfinite(value)) {
@@ -52,7 +55,9 @@ std::uint32_t X11Windows::clampSize(double value) {
     return static_cast<std::uint32_t>(std::clamp(std::round(value), 1.0, 32767.0));
 }
 
-bool X11Windows::isTrusted() { return !connection_.hasFailed(); }
+bool X11Windows::isTrusted() {
+    return !connection_.hasFailed();
+}
 
 std::optional<WindowRef> X11Windows::focusedWindow() {
     {
@@ -62,7 +67,8 @@ std::optional<WindowRef> X11Windows::focusedWindow() {
         }
     }
     const auto window = connection_.focusedWindow(defaultTimeout);
-    const std::optional<WindowRef> focused = window ? std::optional<WindowRef>(WindowRef{*window}) : std::nullopt;
+    const std::optional<WindowRef> focused =
+        window ? std::optional<WindowRef>(WindowRef{*window}) : std::nullopt;
     std::lock_guard lock(mutex_);
     if (watched_) {
         focused_ = focused;
@@ -85,30 +91,34 @@ void X11Windows::watch(X11EventSource& events) {
         watched_ = true;
         focused_.reset();
     }
-    eventSubscription_ = events.subscribe([this, root, activeWindow, wmCheck](const xcb_generic_event_t& event) {
-        if ((event.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
-            return;
-        }
-        const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-        if (property.window == root && (property.atom == activeWindow || property.atom == wmCheck)) {
-            std::lock_guard lock(mutex_);
-            focused_.reset();
-        }
-    });
+    eventSubscription_ =
+        events.subscribe([this, root, activeWindow, wmCheck](const xcb_generic_event_t& event) {
+            if ((event.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
+                return;
+            }
+            const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (property.window == root &&
+                (property.atom == activeWindow || property.atom == wmCheck)) {
+                std::lock_guard lock(mutex_);
+                focused_.reset();
+            }
+        });
 }
 
 std::optional<Rect> X11Windows::readFrame(WindowRef window) {
-    const X11Connection::WindowSnapshot snapshot = connection_.snapshot(toX(window), timeoutFor(window));
+    const X11Connection::WindowSnapshot snapshot =
+        connection_.snapshot(toX(window), timeoutFor(window));
     if (!snapshot.outerFrame) {
         std::lock_guard lock(mutex_);
         facts_.erase(window.id);
         return std::nullopt;
     }
     const auto& atoms = connection_.atoms();
-    const bool maximized = std::any_of(snapshot.states.begin(), snapshot.states.end(), [&](std::uint32_t state) {
-        return state == atoms.netWmStateMaximizedVert || state == atoms.netWmStateMaximizedHorz ||
-               state == atoms.netWmStateFullscreen;
-    });
+    const bool maximized =
+        std::any_of(snapshot.states.begin(), snapshot.states.end(), [&](std::uint32_t state) {
+            return state == atoms.netWmStateMaximizedVert ||
+                   state == atoms.netWmStateMaximizedHorz || state == atoms.netWmStateFullscreen;
+        });
     std::optional<std::int64_t> pid;
     if (snapshot.pid && *snapshot.pid != 0) {
         pid = static_cast<std::int64_t>(*snapshot.pid);
@@ -122,7 +132,8 @@ std::optional<Rect> X11Windows::readFrame(WindowRef window) {
 std::optional<X11Windows::Facts> X11Windows::freshFacts(xcb_window_t window) {
     std::lock_guard lock(mutex_);
     auto found = facts_.find(window);
-    if (found == facts_.end() || std::chrono::steady_clock::now() - found->second.learnt > factsLifetime) {
+    if (found == facts_.end() ||
+        std::chrono::steady_clock::now() - found->second.learnt > factsLifetime) {
         return std::nullopt;
     }
     return found->second;
@@ -151,20 +162,23 @@ X11Connection::Extents X11Windows::prepareForWrite(xcb_window_t window, double t
 void X11Windows::writePosition(WindowRef window, double x, double y) {
     prepareForWrite(toX(window), timeoutFor(window));
     const auto [originX, originY] = screens_.primaryOrigin();
-    moveResize(toX(window), useX | useY, clampPosition(x + originX), clampPosition(y + originY), 0, 0);
+    moveResize(toX(window), useX | useY, clampPosition(x + originX), clampPosition(y + originY), 0,
+               0);
 }
 
 void X11Windows::writeSize(WindowRef window, double width, double height) {
     // The window manager takes the client's size; the decorations come on top of it.
     const X11Connection::Extents extents = prepareForWrite(toX(window), timeoutFor(window));
-    moveResize(toX(window), useWidth | useHeight, 0, 0, clampSize(width - extents.left - extents.right),
+    moveResize(toX(window), useWidth | useHeight, 0, 0,
+               clampSize(width - extents.left - extents.right),
                clampSize(height - extents.top - extents.bottom));
 }
 
-void X11Windows::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
-                            std::uint32_t width, std::uint32_t height) {
-    const std::uint32_t data[5] = {northWestGravity | flags | fromPager, static_cast<std::uint32_t>(x),
-                                   static_cast<std::uint32_t>(y), width, height};
+void X11Windows::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x,
+                            std::int32_t y, std::uint32_t width, std::uint32_t height) {
+    const std::uint32_t data[5] = {northWestGravity | flags | fromPager,
+                                   static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                                   width, height};
     connection_.sendRootMessage(window, connection_.atoms().netMoveResizeWindow, data);
     connection_.flush();
 }
@@ -172,9 +186,11 @@ void X11Windows::moveResize(xcb_window_t window, std::uint32_t flags, std::int32
 void X11Windows::leaveMaximizedState(xcb_window_t window, double timeout) {
     const auto& atoms = connection_.atoms();
     auto isMaximized = [&] {
-        const auto states = connection_.cardinals(connection_.requestProperty(window, atoms.netWmState), timeout);
+        const auto states =
+            connection_.cardinals(connection_.requestProperty(window, atoms.netWmState), timeout);
         return states && std::any_of(states->begin(), states->end(), [&](std::uint32_t state) {
-                   return state == atoms.netWmStateMaximizedVert || state == atoms.netWmStateMaximizedHorz ||
+                   return state == atoms.netWmStateMaximizedVert ||
+                          state == atoms.netWmStateMaximizedHorz ||
                           state == atoms.netWmStateFullscreen;
                });
     };
@@ -182,9 +198,11 @@ void X11Windows::leaveMaximizedState(xcb_window_t window, double timeout) {
         return;
     }
     const X11Connection::Extents maximizedExtents = connection_.frameExtents(window, timeout);
+    connection_.sendRootMessage(
+        window, atoms.netWmState,
+        {removeState, atoms.netWmStateMaximizedVert, atoms.netWmStateMaximizedHorz, 2, 0});
     connection_.sendRootMessage(window, atoms.netWmState,
-                                {removeState, atoms.netWmStateMaximizedVert, atoms.netWmStateMaximizedHorz, 2, 0});
-    connection_.sendRootMessage(window, atoms.netWmState, {removeState, atoms.netWmStateFullscreen, 0, 2, 0});
+                                {removeState, atoms.netWmStateFullscreen, 0, 2, 0});
     connection_.flush();
     // The window manager changes the state, and after it the decorations and their extents, in
     // its own time; the size written next is only right with the new extents.
@@ -195,7 +213,8 @@ void X11Windows::leaveMaximizedState(xcb_window_t window, double timeout) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     const auto extentsDeadline =
-        std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(extentsSettleMilliseconds));
+        std::min(deadline, std::chrono::steady_clock::now() +
+                               std::chrono::milliseconds(extentsSettleMilliseconds));
     while (connection_.frameExtents(window, timeout) == maximizedExtents &&
            std::chrono::steady_clock::now() < extentsDeadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -206,21 +225,24 @@ std::optional<bool> X11Windows::isSizeSettable(WindowRef window) {
     const double timeout = timeoutFor(window);
     const auto& atoms = connection_.atoms();
     const auto hintsCookie = connection_.requestProperty(toX(window), XCB_ATOM_WM_NORMAL_HINTS, 18);
-    const auto actionsCookie = connection_.requestProperty(toX(window), atoms.netWmAllowedActions, 64);
+    const auto actionsCookie =
+        connection_.requestProperty(toX(window), atoms.netWmAllowedActions, 64);
     auto hintsReply = connection_.await<xcb_get_property_reply_t>(hintsCookie.sequence, timeout);
     const auto actions = connection_.cardinals(actionsCookie, timeout);
     if (!hintsReply) {
         return std::nullopt; // the window is gone, or the server did not answer in time
     }
     if (hintsReply->format == 32 && xcb_get_property_value_length(hintsReply.get()) >= 9 * 4) {
-        const auto* hints = static_cast<const std::uint32_t*>(xcb_get_property_value(hintsReply.get()));
-        const bool fixed = (hints[0] & hintsMinSize) && (hints[0] & hintsMaxSize) && hints[5] == hints[7] &&
-                           hints[6] == hints[8] && hints[5] != 0;
+        const auto* hints =
+            static_cast<const std::uint32_t*>(xcb_get_property_value(hintsReply.get()));
+        const bool fixed = (hints[0] & hintsMinSize) && (hints[0] & hintsMaxSize) &&
+                           hints[5] == hints[7] && hints[6] == hints[8] && hints[5] != 0;
         if (fixed) {
             return false;
         }
     }
-    if (actions && std::find(actions->begin(), actions->end(), atoms.netWmActionResize) == actions->end()) {
+    if (actions &&
+        std::find(actions->begin(), actions->end(), atoms.netWmActionResize) == actions->end()) {
         return false;
     }
     return true;
@@ -230,15 +252,18 @@ std::optional<std::int64_t> X11Windows::processId(WindowRef window) {
     if (const std::optional<Facts> known = freshFacts(toX(window))) {
         return known->pid;
     }
-    const auto pid =
-        connection_.cardinals(connection_.requestProperty(toX(window), connection_.atoms().netWmPid, 1), timeoutFor(window));
+    const auto pid = connection_.cardinals(
+        connection_.requestProperty(toX(window), connection_.atoms().netWmPid, 1),
+        timeoutFor(window));
     if (!pid || pid->empty() || pid->front() == 0) {
         return std::nullopt;
     }
     return static_cast<std::int64_t>(pid->front());
 }
 
-std::int64_t X11Windows::ownProcessId() { return static_cast<std::int64_t>(getpid()); }
+std::int64_t X11Windows::ownProcessId() {
+    return static_cast<std::int64_t>(getpid());
+}
 
 void X11Windows::setMessagingTimeout(WindowRef window, double seconds) {
     std::lock_guard lock(mutex_);

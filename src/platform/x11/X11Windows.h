@@ -56,8 +56,8 @@ private:
     X11Connection::Extents prepareForWrite(xcb_window_t window, double timeout);
     // A maximized or full-screen window ignores moves: take it out of that state first.
     void leaveMaximizedState(xcb_window_t window, double timeout);
-    void moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y, std::uint32_t width,
-                    std::uint32_t height);
+    void moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
+                    std::uint32_t width, std::uint32_t height);
 
     X11Connection& connection_;
     X11Screens& screens_;

@@ -14,7 +14,11 @@ namespace {
 // Desktop entry values escape backslashes; Exec quotes arguments that need it.
 QString execValue(const QString& program) {
     QString quoted = program;
-    quoted.replace("%", "%%").replace("\\", "\\\\\\\\").replace("\"", "\\\\\"").replace("`", "\\\\`").replace("$", "\\\\$");
+    quoted.replace("%", "%%")
+        .replace("\\", "\\\\\\\\")
+        .replace("\"", "\\\\\"")
+        .replace("`", "\\\\`")
+        .replace("$", "\\\\$");
     return program.contains(' ') || quoted != program ? "\"" + quoted + "\"" : program;
 }
 
@@ -50,9 +54,11 @@ XdgAutostartItem::XdgAutostartItem(std::string entryPath, std::string program)
     : entryPath_(std::move(entryPath)), program_(std::move(program)) {}
 
 XdgAutostartItem XdgAutostartItem::forThisProgram() {
-    const QString configHome = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString configHome =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     const QString program = QFileInfo("/proc/self/exe").canonicalFilePath();
-    return XdgAutostartItem((configHome + "/autostart/panemark.desktop").toStdString(), program.toStdString());
+    return XdgAutostartItem((configHome + "/autostart/panemark.desktop").toStdString(),
+                            program.toStdString());
 }
 
 LoginItem::Status XdgAutostartItem::status() {
