@@ -2,6 +2,7 @@
 
 #include "core/ApplyTool.h"
 #include "core/CheckTool.h"
+#include "core/PanemarkApp.h"
 #include "runtime/AppVersion.h"
 
 #include <exception>
@@ -23,6 +24,19 @@ int runCheck(const std::vector<std::string>& args, std::istream& in, std::ostrea
     return CheckTool::run(options.value(), in, out, err);
 }
 
+int runResident(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    PanemarkApp::Options options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--commands" && i + 1 < args.size()) {
+            options.commandsFile = args[++i];
+        } else {
+            err << "panemark: unexpected argument \"" << args[i] << "\"\n" << CommandLine::usage();
+            return usageError;
+        }
+    }
+    return PanemarkApp::run(options, in, out, err);
+}
+
 int runApply(const std::vector<std::string>& args, std::istream& in, std::ostream& err) {
     Result<ApplyTool::Options> options = ApplyTool::parseOptions(args);
     if (!options) {
@@ -35,7 +49,8 @@ int runApply(const std::vector<std::string>& args, std::istream& in, std::ostrea
 } // namespace
 
 std::string CommandLine::usage() {
-    return "usage: panemark --version\n"
+    return "usage: panemark [--commands FILE]      run in the background, tiling with global shortcuts\n"
+           "       panemark --version\n"
            "       panemark check FILE|- [--visible-frame X,Y,W,H] [--window X,Y,W,H] [--gap G] "
            "[--json]\n"
            "       panemark check --stock [options as above]\n"
@@ -46,7 +61,10 @@ std::string CommandLine::usage() {
 int CommandLine::run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                      std::ostream& err) {
     try {
-        if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        if (args.empty() || args[0] == "--commands") {
+            return runResident(args, in, out, err);
+        }
+        if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
             out << CommandLine::usage();
             return 0;
         }

@@ -1,0 +1,49 @@
+#include "core/AppController.h"
+
+namespace panemark {
+
+AppController::AppController(PlatformServices platform, PreferencesStore& preferences, Scheduler& mainLoop,
+                             std::unique_ptr<WindowAnimator> animator, std::vector<ZoneCommand> initialCommands)
+    : platform_(platform) {
+    config_ = std::make_unique<ConfigStore>(preferences, platform_.loginItem);
+    hotKeys_ = std::make_unique<HotKeyManager>(platform_.windows, platform_.keyboard, mainLoop);
+    mover_ = std::make_unique<WindowMover>(platform_.windows, platform_.screens, platform_.beeper, std::move(animator));
+    requestPermissions();
+    config_->commands = std::move(initialCommands);
+    // Delivers the current list at once: the hot keys are first registered here, after the
+    // permission requests, and again on every change of the list.
+    std::weak_ptr<AppController*> alive = alive_;
+    cancellable_ = config_->commands.subscribe([alive](const std::vector<ZoneCommand>& commands) {
+        if (auto controller = alive.lock()) {
+            (*controller)->registerHotKeys(commands);
+        }
+    });
+}
+
+AppController::~AppController() = default;
+
+void AppController::requestPermissions() {
+    // The answers are not kept: the hot-key manager watches for the grants itself.
+    if (!platform_.windows.isTrusted()) {
+        platform_.windows.promptForTrust();
+    }
+    if (!platform_.keyboard.isInputMonitoringGranted()) {
+        platform_.keyboard.requestInputMonitoring();
+    }
+}
+
+void AppController::registerHotKeys(const std::vector<ZoneCommand>& commands) {
+    std::weak_ptr<AppController*> alive = alive_;
+    hotKeys_->registerCommands(commands, [alive](const ZoneCommand& command) {
+        if (auto controller = alive.lock()) {
+            (*controller)->run(command);
+        }
+    });
+}
+
+void AppController::run(const ZoneCommand& command) {
+    const AnimationSettings animation = config_->animationSettings();
+    mover_->apply(command, config_->gap.get(), animation);
+}
+
+} // namespace panemark

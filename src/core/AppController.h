@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/HotKeyManager.h"
+#include "placement/WindowMover.h"
+#include "platform/Beeper.h"
+#include "platform/KeyTap.h"
+#include "platform/LoginItem.h"
+#include "platform/ScreenService.h"
+#include "platform/WindowService.h"
+#include "profiles/ConfigStore.h"
+#include "profiles/PreferencesStore.h"
+#include "runtime/ObservableObject.h"
+#include "runtime/Scheduler.h"
+
+#include <memory>
+#include <vector>
+
+namespace panemark {
+
+// The services of the platform the program runs on.
+struct PlatformServices {
+    WindowService& windows;
+    ScreenService& screens;
+    Beeper& beeper;
+    KeyTapProvider& keyboard;
+    LoginItem& loginItem;
+};
+
+// The root of the running program: owns every long-lived service, asks for the permissions the
+// program needs, keeps the hot keys in step with the command list, and runs commands.
+class AppController : public ObservableObject {
+public:
+    // initialCommands stand in for the active profile's until profiles are loaded.
+    AppController(PlatformServices platform, PreferencesStore& preferences, Scheduler& mainLoop,
+                  std::unique_ptr<WindowAnimator> animator, std::vector<ZoneCommand> initialCommands);
+    ~AppController() override;
+
+    // Runs one command on the focused window, with the gap and animation settings of this moment.
+    void run(const ZoneCommand& command);
+    void registerHotKeys(const std::vector<ZoneCommand>& commands);
+
+    ConfigStore& config() { return *config_; }
+    HotKeyManager& hotKeys() { return *hotKeys_; }
+    WindowMover& mover() { return *mover_; }
+
+private:
+    void requestPermissions();
+
+    PlatformServices platform_;
+    std::unique_ptr<ConfigStore> config_;
+    std::unique_ptr<HotKeyManager> hotKeys_;
+    std::unique_ptr<WindowMover> mover_;
+    std::shared_ptr<AppController*> alive_ = std::make_shared<AppController*>(this);
+    Subscription cancellable_;
+};
+
+} // namespace panemark

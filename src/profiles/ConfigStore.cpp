@@ -1,0 +1,128 @@
+#include "profiles/ConfigStore.h"
+
+#include "model/StockCommands.h"
+#include "platform/LaunchAtLogin.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace panemark {
+
+namespace {
+
+AnimationCurve storedCurve(const std::optional<std::string>& raw) {
+    // Only the two exact names; anything else, in any other spelling, is the default.
+    if (raw == "linear") {
+        return AnimationCurve::linear;
+    }
+    if (raw == "easeOut") {
+        return AnimationCurve::easeOut;
+    }
+    return AnimationCurve::easeInOut;
+}
+
+ZoneCommand newCommand(std::int64_t cols, std::int64_t rows) {
+    ZoneCommand command;
+    command.cols = cols;
+    command.rows = rows;
+    command.ordering = Ordering::reading;
+    const GridCell first = Ordering(Ordering::reading).cells(cols, rows).front();
+    command.colStart = command.colEnd = first.col;
+    command.rowStart = command.rowEnd = first.row;
+    return command;
+}
+
+} // namespace
+
+ConfigStore::ConfigStore(PreferencesStore& preferences, LoginItem& loginItem)
+    : commands({}, this), gap(0, this), launchAtLogin(loginItem.status() == LoginItem::Status::enabled, this),
+      showSplashAtLaunch(preferences.readBool(showSplashAtLaunchKey).value_or(true), this),
+      animateWindows(preferences.readBool(animateWindowsKey).value_or(true), this),
+      animationDuration(
+          clampDuration(preferences.readDouble(animationDurationKey).value_or(defaultAnimationDuration)), this),
+      animationCurve(storedCurve(preferences.readString(animationCurveKey)), this), preferences_(preferences),
+      loginItem_(loginItem) {}
+
+double ConfigStore::clampDuration(double seconds) {
+    if (!std::isfinite(seconds)) {
+        return defaultAnimationDuration;
+    }
+    return std::min(std::max(seconds, minimumAnimationDuration), maximumAnimationDuration);
+}
+
+AnimationSettings ConfigStore::animationSettings() const {
+    return {animateWindows.get(), animationCurve.get(), animationDuration.get()};
+}
+
+void ConfigStore::setAnimationDuration(double seconds) {
+    animationDuration = clampDuration(seconds);
+    preferences_.writeDouble(animationDurationKey, animationDuration.get());
+}
+
+void ConfigStore::setAnimationCurve(AnimationCurve curve) {
+    animationCurve = curve;
+    preferences_.writeString(animationCurveKey, std::string(curve.rawValue()));
+}
+
+void ConfigStore::setShowSplashAtLaunch(bool show) {
+    showSplashAtLaunch = show;
+    preferences_.writeBool(showSplashAtLaunchKey, show);
+}
+
+void ConfigStore::setAnimateWindows(bool animate) {
+    animateWindows = animate;
+    preferences_.writeBool(animateWindowsKey, animate);
+}
+
+void ConfigStore::setLaunchAtLogin(bool enabled) {
+    LaunchAtLogin::set(loginItem_, enabled);
+    launchAtLogin = loginItem_.status() == LoginItem::Status::enabled;
+}
+
+void ConfigStore::append(ZoneCommand command) {
+    std::vector<ZoneCommand> list = commands.get();
+    list.push_back(std::move(command));
+    commands = std::move(list);
+}
+
+void ConfigStore::addCommand() { append(newCommand(2, 1)); }
+
+void ConfigStore::addHalfCommand() {
+    ZoneCommand command = newCommand(1, 2);
+    command.halfAction = HalfAction::top;
+    append(std::move(command));
+}
+
+void ConfigStore::addMaximizeCommand() {
+    ZoneCommand command = newCommand(1, 1);
+    command.maximize = true;
+    append(std::move(command));
+}
+
+void ConfigStore::addFixedSizeCommand() {
+    ZoneCommand command = newCommand(1, 1);
+    command.fixedSize = FixedSizeSpec{1920, 1080};
+    append(std::move(command));
+}
+
+Uuid ConfigStore::duplicate(const ZoneCommand& command) {
+    ZoneCommand copy = command;
+    copy.id = Uuid::random();
+    copy.shortcut.reset();
+    std::vector<ZoneCommand> list = commands.get();
+    auto original =
+        std::find_if(list.begin(), list.end(), [&](const ZoneCommand& entry) { return entry.id == command.id; });
+    list.insert(original == list.end() ? list.end() : original + 1, copy);
+    commands = std::move(list);
+    return copy.id;
+}
+
+void ConfigStore::deleteCommand(const ZoneCommand& command) {
+    std::vector<ZoneCommand> list = commands.get();
+    std::erase_if(list, [&](const ZoneCommand& entry) { return entry.id == command.id; });
+    commands = std::move(list);
+}
+
+std::vector<ZoneCommand> ConfigStore::defaultCommands() { return stockCommands(); }
+
+} // namespace panemark

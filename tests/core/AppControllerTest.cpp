@@ -1,0 +1,122 @@
+#include "core/AppController.h"
+
+#include "../support/Printers.h"
+#include "model/StockCommands.h"
+#include "platform/sim/SimDesktop.h"
+#include "platform/sim/SimKeyboard.h"
+#include "runtime/ManualScheduler.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace panemark {
+namespace {
+
+constexpr std::uint32_t hyper = KeyEvent::control | KeyEvent::option | KeyEvent::command;
+
+class FakeLoginItem : public LoginItem {
+public:
+    Status status() override { return Status::notRegistered; }
+    Result<bool> registerItem() override { return true; }
+    Result<bool> unregisterItem() override { return true; }
+};
+
+// The controller on a simulated desktop with one 1000 × 800 screen (no bars) and one window.
+class AppControllerTest : public ::testing::Test {
+protected:
+    AppControllerTest() {
+        desktop.setScreens({Screen{{0, 0, 1000, 800}, {0, 0, 1000, 800}, 1, "Screen", true, "S"}});
+        window = desktop.addWindow({.frame = {100, 100, 300, 200}});
+        desktop.focus(window);
+    }
+
+    std::unique_ptr<AppController> makeController(std::vector<ZoneCommand> commands = stockCommands()) {
+        auto queue = std::make_unique<ManualScheduler>();
+        animatorQueue = queue.get();
+        auto animator = std::make_unique<WindowAnimator>(desktop, std::move(queue), std::make_unique<ManualScheduler>());
+        auto controller = std::make_unique<AppController>(
+            PlatformServices{desktop, desktop, desktop, keyboard, loginItem}, preferences, mainLoop, std::move(animator),
+            std::move(commands));
+        controller->config().setAnimateWindows(false);
+        return controller;
+    }
+
+    // A key press all the way to the window: the handler on the main loop, the write on the queue.
+    void press(std::uint32_t keyCode) {
+        keyboard.press(keyCode, hyper);
+        mainLoop.runDue();
+        animatorQueue->runDue();
+    }
+
+    std::filesystem::path preferencesFile =
+        std::filesystem::temp_directory_path() / ("panemark-controller-" + std::to_string(getpid()) + ".conf");
+    PreferencesStore preferences{preferencesFile.string()};
+    SimDesktop desktop;
+    SimKeyboard keyboard;
+    FakeLoginItem loginItem;
+    ManualScheduler mainLoop;
+    ManualScheduler* animatorQueue = nullptr;
+    WindowRef window;
+
+    ~AppControllerTest() override { std::filesystem::remove(preferencesFile); }
+};
+
+TEST_F(AppControllerTest, AskForPermissionsOnceThenRegisterTheHotKeys) {
+    desktop.setTrusted(false);
+    keyboard.inputMonitoringGranted = false;
+    auto controller = makeController();
+    EXPECT_EQ(desktop.trustPromptCount(), 1);
+    EXPECT_EQ(keyboard.inputMonitoringRequests, 1); // the manager waits for trust before asking again
+    EXPECT_EQ(controller->hotKeys().state(), HotKeyManager::State::waiting);
+    desktop.setTrusted(true);
+    mainLoop.advance(HotKeyManager::retryInterval);
+    EXPECT_NE(controller->hotKeys().state(), HotKeyManager::State::waiting);
+}
+
+TEST_F(AppControllerTest, APressedShortcutMovesTheFocusedWindow) {
+    auto controller = makeController();
+    press(124); // ⌃⌥⌘→
+    EXPECT_EQ(desktop.frameOf(window), (Rect{500, 0, 500, 800}));
+}
+
+TEST_F(AppControllerTest, RunPicksFixedSizeThenMaximizeThenHalfStepThenGrid) {
+    auto controller = makeController();
+    ZoneCommand command = stockCommands()[0];
+    command.halfAction = HalfAction::bottom;
+    command.maximize = false;
+    controller->run(command); // a half-step: cut to the bottom half, keeping x and width
+    animatorQueue->runDue();
+    EXPECT_EQ(desktop.frameOf(window), (Rect{100, 400, 300, 400}));
+    command.maximize = true;
+    command.fixedSize = FixedSizeSpec{400, 200};
+    controller->run(command);
+    animatorQueue->runDue();
+    EXPECT_EQ(desktop.frameOf(window), (Rect{300, 300, 400, 200}));
+}
+
+TEST_F(AppControllerTest, ANewCommandListIsRegisteredAtOnceAndOldShortcutsStop) {
+    auto controller = makeController();
+    std::vector<ZoneCommand> commands = stockCommands();
+    commands.erase(commands.begin() + 3); // no more ⌃⌥⌘←
+    controller->config().commands = commands;
+    EXPECT_FALSE(keyboard.press(123, hyper));
+    EXPECT_TRUE(keyboard.press(124, hyper));
+    EXPECT_EQ(keyboard.tapsCreated(), 1);
+}
+
+TEST_F(AppControllerTest, TheGapAndAnimationAreReadAfreshOnEveryRun) {
+    auto controller = makeController();
+    controller->config().gap = 10;
+    press(123); // ⌃⌥⌘←
+    EXPECT_EQ(desktop.frameOf(window), (Rect{10, 10, 485, 780}));
+    EXPECT_EQ(keyboard.tapsCreated(), 1);
+
+    controller->config().setAnimateWindows(true);
+    press(124);
+    EXPECT_EQ(animatorQueue->pendingCount(), 1u); // an animation's frame timer
+    animatorQueue->advance(1);
+    EXPECT_EQ(desktop.frameOf(window), (Rect{505, 10, 485, 780}));
+}
+
+} // namespace
+} // namespace panemark

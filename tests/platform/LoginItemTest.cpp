@@ -1,0 +1,108 @@
+#include "platform/LaunchAtLogin.h"
+#include "platform/xdg/XdgAutostartItem.h"
+#include "runtime/Log.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace panemark {
+namespace {
+
+// Counts what LaunchAtLogin asks of the login item.
+class CountingLoginItem : public LoginItem {
+public:
+    Status current = Status::notRegistered;
+    int registrations = 0;
+    int unregistrations = 0;
+    bool fail = false;
+    Status status() override { return current; }
+    Result<bool> registerItem() override {
+        ++registrations;
+        if (fail) {
+            return Error{"no space left on device"};
+        }
+        current = Status::enabled;
+        return true;
+    }
+    Result<bool> unregisterItem() override {
+        ++unregistrations;
+        current = Status::notRegistered;
+        return true;
+    }
+};
+
+TEST(LaunchAtLoginTest, RegistersOrUnregistersOnlyWhenTheStatusDiffers) {
+    CountingLoginItem item;
+    LaunchAtLogin::set(item, true);
+    LaunchAtLogin::set(item, true);
+    EXPECT_EQ(item.registrations, 1);
+    item.current = LoginItem::Status::requiresApproval;
+    LaunchAtLogin::set(item, false); // not enabled: nothing to undo
+    EXPECT_EQ(item.unregistrations, 0);
+    LaunchAtLogin::set(item, true);
+    EXPECT_EQ(item.registrations, 2);
+    LaunchAtLogin::set(item, false);
+    EXPECT_EQ(item.unregistrations, 1);
+    LaunchAtLogin::set(item, false);
+    EXPECT_EQ(item.unregistrations, 1);
+}
+
+TEST(LaunchAtLoginTest, AFailureIsLogged) {
+    CountingLoginItem item;
+    item.fail = true;
+    Log::Capture log;
+    LaunchAtLogin::set(item, true);
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"Panemark: launch-at-login toggle failed: no space left on device"}));
+}
+
+class XdgAutostartItemTest : public ::testing::Test {
+protected:
+    ~XdgAutostartItemTest() override { std::filesystem::remove_all(directory); }
+
+    std::string entryText() const {
+        std::ifstream stream(entry);
+        std::stringstream text;
+        text << stream.rdbuf();
+        return text.str();
+    }
+
+    std::filesystem::path directory =
+        std::filesystem::temp_directory_path() / ("panemark-autostart-" + std::to_string(getpid()));
+    std::filesystem::path entry = directory / "autostart" / "panemark.desktop";
+};
+
+TEST_F(XdgAutostartItemTest, RegisteringWritesAnEntryThatRunsThisProgram) {
+    XdgAutostartItem item(entry.string(), "/opt/Panemark Beta/bin/panemark");
+    EXPECT_EQ(item.status(), LoginItem::Status::notRegistered);
+    ASSERT_TRUE(item.registerItem());
+    EXPECT_EQ(item.status(), LoginItem::Status::enabled);
+    EXPECT_NE(entryText().find("Exec=\"/opt/Panemark Beta/bin/panemark\"\n"), std::string::npos);
+    EXPECT_NE(entryText().find("Type=Application\n"), std::string::npos);
+    ASSERT_TRUE(item.unregisterItem());
+    EXPECT_EQ(item.status(), LoginItem::Status::notRegistered);
+    EXPECT_TRUE(item.unregisterItem()); // nothing to remove is not a failure
+}
+
+TEST_F(XdgAutostartItemTest, HiddenEntriesNeedApprovalAndOtherProgramsAreNotFound) {
+    XdgAutostartItem item(entry.string(), "/usr/bin/panemark");
+    ASSERT_TRUE(item.registerItem());
+    EXPECT_EQ(XdgAutostartItem(entry.string(), "/usr/local/bin/panemark").status(), LoginItem::Status::notFound);
+    std::ofstream(entry, std::ios::app) << "Hidden=true\n";
+    EXPECT_EQ(item.status(), LoginItem::Status::requiresApproval);
+    ASSERT_TRUE(item.registerItem()); // registering again repairs it
+    EXPECT_EQ(item.status(), LoginItem::Status::enabled);
+}
+
+TEST_F(XdgAutostartItemTest, AnEntryThatCannotBeWrittenIsAFailureNotACrash) {
+    std::filesystem::create_directories(directory);
+    std::ofstream(directory / "autostart") << "a file where the directory should be";
+    XdgAutostartItem item(entry.string(), "/usr/bin/panemark");
+    const Result<bool> result = item.registerItem();
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(result.error().empty());
+}
+
+} // namespace
+} // namespace panemark

@@ -1,0 +1,164 @@
+#include "profiles/ConfigStore.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace panemark {
+namespace {
+
+class FixedLoginItem : public LoginItem {
+public:
+    Status current = Status::notRegistered;
+    Status status() override { return current; }
+    Result<bool> registerItem() override { return true; }
+    Result<bool> unregisterItem() override { return true; }
+};
+
+class ConfigStoreTest : public ::testing::Test {
+protected:
+    ~ConfigStoreTest() override { std::filesystem::remove(path); }
+
+    // A store over a preferences file holding exactly these lines.
+    std::unique_ptr<ConfigStore> storeWith(const std::string& lines) {
+        // A new file each time: Qt keeps settings files it has read, and would not notice one
+        // rewritten within the same instant to the same size.
+        std::filesystem::remove(path);
+        path = std::filesystem::temp_directory_path() /
+               ("panemark-config-" + std::to_string(getpid()) + "-" + std::to_string(++files) + ".conf");
+        std::ofstream(path) << "[General]\n" << lines;
+        preferences = std::make_unique<PreferencesStore>(path.string());
+        return std::make_unique<ConfigStore>(*preferences, loginItem);
+    }
+
+    std::string fileText() const {
+        std::ifstream stream(path);
+        std::stringstream text;
+        text << stream.rdbuf();
+        return text.str();
+    }
+
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("panemark-config-" + std::to_string(getpid()) + ".conf");
+    std::unique_ptr<PreferencesStore> preferences;
+    int files = 0;
+    FixedLoginItem loginItem;
+};
+
+TEST_F(ConfigStoreTest, NothingStoredGivesTheDefaults) {
+    std::filesystem::remove(path);
+    preferences = std::make_unique<PreferencesStore>(path.string());
+    ConfigStore store(*preferences, loginItem);
+    EXPECT_TRUE(store.showSplashAtLaunch.get());
+    EXPECT_TRUE(store.animateWindows.get());
+    EXPECT_EQ(store.animationDuration.get(), 0.25);
+    EXPECT_EQ(store.animationCurve.get(), AnimationCurve::easeInOut);
+    EXPECT_EQ(store.gap.get(), 0);
+    EXPECT_TRUE(store.commands.get().empty());
+    EXPECT_FALSE(store.launchAtLogin.get());
+    EXPECT_FALSE(std::filesystem::exists(path)); // nothing is written until something changes
+}
+
+TEST_F(ConfigStoreTest, StoredValuesAreReadAndIllTypedOnesGiveDefaults) {
+    auto store = storeWith("Panemark.showSplashAtLaunch=false\nPanemark.animateWindows=perhaps\n"
+                           "Panemark.animationDuration=0.3\nPanemark.animationCurve=linear\n");
+    EXPECT_FALSE(store->showSplashAtLaunch.get());
+    EXPECT_TRUE(store->animateWindows.get()); // a string that is no boolean reads as true
+    EXPECT_EQ(store->animationDuration.get(), 0.3);
+    EXPECT_EQ(store->animationCurve.get(), AnimationCurve::linear);
+
+    EXPECT_EQ(storeWith("Panemark.animationDuration=soon\n")->animationDuration.get(), 0.25);
+    EXPECT_EQ(storeWith("Panemark.animationCurve=EaseOut\n")->animationCurve.get(), AnimationCurve::easeInOut);
+    EXPECT_EQ(storeWith("Panemark.animationCurve=bouncy\n")->animationCurve.get(), AnimationCurve::easeInOut);
+}
+
+TEST_F(ConfigStoreTest, DurationsAreClampedOnReadingAndSetting) {
+    EXPECT_EQ(storeWith("Panemark.animationDuration=0.05\n")->animationDuration.get(), 0.08);
+    EXPECT_EQ(storeWith("Panemark.animationDuration=1.0\n")->animationDuration.get(), 0.4);
+    EXPECT_EQ(storeWith("Panemark.animationDuration=0.08\n")->animationDuration.get(), 0.08);
+    EXPECT_EQ(storeWith("Panemark.animationDuration=0.4\n")->animationDuration.get(), 0.4);
+    EXPECT_EQ(storeWith("Panemark.animationDuration=nan\n")->animationDuration.get(), 0.25);
+
+    auto store = storeWith("");
+    store->setAnimationDuration(std::nan(""));
+    EXPECT_EQ(store->animationDuration.get(), 0.25);
+    store->setAnimationDuration(-2);
+    EXPECT_EQ(store->animationDuration.get(), 0.08);
+    EXPECT_EQ(storeWith(fileText().substr(10))->animationDuration.get(), 0.08); // what was stored reads back
+}
+
+TEST_F(ConfigStoreTest, SettersNotifyThenStore) {
+    auto store = storeWith("");
+    int willChange = 0;
+    auto subscription = store->objectWillChange.connect([&] { ++willChange; });
+    store->setAnimationCurve(AnimationCurve::easeOut);
+    store->setAnimateWindows(false);
+    store->setShowSplashAtLaunch(false);
+    EXPECT_EQ(willChange, 3);
+    auto reread = storeWith(fileText().substr(10));
+    EXPECT_EQ(reread->animationCurve.get(), AnimationCurve::easeOut);
+    EXPECT_FALSE(reread->animateWindows.get());
+    EXPECT_FALSE(reread->showSplashAtLaunch.get());
+    EXPECT_EQ(reread->animationSettings(), (AnimationSettings{false, AnimationCurve::easeOut, 0.25}));
+}
+
+TEST_F(ConfigStoreTest, AddOperationsAppendOneCommandOfTheirKindEach) {
+    auto store = storeWith("");
+    int notifications = 0;
+    auto subscription = store->commands.subscribe([&](const auto&) { ++notifications; });
+    store->addCommand();
+    store->addHalfCommand();
+    store->addMaximizeCommand();
+    store->addFixedSizeCommand();
+    EXPECT_EQ(notifications, 1 + 4);
+    const auto& commands = store->commands.get();
+    ASSERT_EQ(commands.size(), 4u);
+    EXPECT_EQ(commands[0].autoLabel(), "Left half");
+    EXPECT_EQ(commands[1].autoLabel(), "Top half → full width");
+    EXPECT_EQ(commands[1].gridSpan(), (GridSpan{1, 2, 0, 0, 0, 0}));
+    EXPECT_EQ(commands[2].autoLabel(), "Maximize (full screen)");
+    EXPECT_EQ(commands[3].autoLabel(), "1920×1080 centered");
+    for (const ZoneCommand& command : commands) {
+        EXPECT_FALSE(command.shortcut);
+        EXPECT_EQ(command.name, "");
+    }
+    EXPECT_NE(commands[0].id, commands[1].id);
+}
+
+TEST_F(ConfigStoreTest, DuplicateAndDelete) {
+    auto store = storeWith("");
+    store->commands = ConfigStore::defaultCommands();
+    ZoneCommand named = store->commands.get()[1];
+    const Uuid copyId = store->duplicate(named);
+    const auto& afterCopy = store->commands.get();
+    ASSERT_EQ(afterCopy.size(), 8u);
+    EXPECT_EQ(afterCopy[2].id, copyId);
+    EXPECT_FALSE(afterCopy[2].shortcut);
+    EXPECT_EQ(afterCopy[2].gridSpan(), named.gridSpan());
+
+    ZoneCommand gone = named;
+    gone.id = Uuid::random();
+    store->duplicate(gone); // no longer in the list: the copy goes at the end
+    EXPECT_EQ(store->commands.get().back().gridSpan(), named.gridSpan());
+    EXPECT_FALSE(store->commands.get().back().shortcut);
+
+    std::vector<ZoneCommand> twice = store->commands.get();
+    twice.push_back(twice[0]);
+    store->commands = twice;
+    store->deleteCommand(twice[0]);
+    EXPECT_EQ(store->commands.get().size(), twice.size() - 2);
+}
+
+TEST_F(ConfigStoreTest, LaunchAtLoginShowsWhatTheLoginItemReallyDid) {
+    loginItem.current = LoginItem::Status::enabled;
+    auto store = storeWith("");
+    EXPECT_TRUE(store->launchAtLogin.get());
+    loginItem.current = LoginItem::Status::requiresApproval;
+    store->setLaunchAtLogin(true); // asks again, but the item still needs approval
+    EXPECT_FALSE(store->launchAtLogin.get());
+}
+
+} // namespace
+} // namespace panemark
