@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace panemark {
@@ -36,6 +37,12 @@ public:
     // Waits, bounded, until the window's outer frame equals expected; returns the last frame.
     std::optional<Rect> waitForFrame(xcb_window_t window, const Rect& expected, double seconds = 3);
     std::optional<xcb_window_t> activeWindow();
+    // Key presses the window has received since the last call, as X keycodes.
+    std::vector<xcb_keycode_t> keyPresses(xcb_window_t window, double waitSeconds);
+    // Whether some other client holds a passive grab of this key and modifier mask on the root.
+    bool isGrabbedElsewhere(xcb_keycode_t keycode, std::uint16_t modifiers);
+    // Grabs the key on the root for this client; false when another client holds it.
+    bool grabKey(xcb_keycode_t keycode, std::uint16_t modifiers);
     // The first managed window whose WM_CLASS contains this text.
     std::optional<xcb_window_t> findWindow(const std::string& windowClass, double seconds = 5);
 

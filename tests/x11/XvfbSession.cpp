@@ -1,5 +1,6 @@
 #include "XvfbSession.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -14,16 +15,18 @@ namespace panemark {
 
 namespace {
 
-pid_t startProcess(const std::vector<std::string>& argv, const std::string& display) {
+pid_t startProcess(const std::vector<std::string>& argv, const std::string& display,
+                   const std::string& outputFile = "") {
     const pid_t pid = fork();
     if (pid == 0) {
         if (!display.empty()) {
             setenv("DISPLAY", display.c_str(), 1);
         }
         const int devNull = open("/dev/null", O_RDWR);
+        const int output = outputFile.empty() ? devNull : open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(devNull, STDIN_FILENO);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
+        dup2(output, STDOUT_FILENO);
+        dup2(output, STDERR_FILENO);
         std::vector<char*> args;
         for (const std::string& arg : argv) {
             args.push_back(const_cast<char*>(arg.c_str()));
@@ -48,6 +51,30 @@ void stop(pid_t pid) {
     }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
+}
+
+bool isListed(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window) {
+    const char name[] = "_NET_CLIENT_LIST";
+    auto* atom = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
+    bool listed = false;
+    if (atom) {
+        auto* reply = xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1024), nullptr);
+        if (reply) {
+            const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
+            const int count = xcb_get_property_value_length(reply) / 4;
+            listed = std::find(windows, windows + count, window) != windows + count;
+        }
+        free(reply);
+    }
+    free(atom);
+    return listed;
+}
+
+void waitUntilUnmanaged(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window) {
+    for (int attempt = 0; attempt < 200 && isListed(connection, root, window); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }
 
 // The digits Xvfb writes once it accepts connections; empty if it does not within ten seconds.
@@ -95,7 +122,7 @@ XvfbSession::XvfbSession(int width, int height, WindowManager manager)
         ready_ = true;
         return;
     }
-    children_.push_back(startProcess({"openbox", "--sm-disable"}, display_));
+    children_.push_back(startProcess({"openbox", "--sm-disable", "--config-file", OPENBOX_TEST_CONFIG}, display_));
     ready_ = waitForWindowManager();
     if (!ready_) {
         problem_ = "openbox did not start on " + display_;
@@ -146,6 +173,11 @@ bool XvfbSession::waitForWindowManager() const {
         }
         xcb_destroy_window(connection, probe);
         xcb_flush(connection);
+        if (managed) {
+            // The next client may be handed the same window ids: wait until openbox has let go of
+            // the probe, or it could mistake a new window for it.
+            waitUntilUnmanaged(connection, screen->root, probe);
+        }
     }
     xcb_disconnect(connection);
     return managed;
@@ -158,8 +190,8 @@ bool XvfbSession::run(const std::vector<std::string>& argv) const {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-pid_t XvfbSession::spawn(const std::vector<std::string>& argv) {
-    const pid_t pid = startProcess(argv, display_);
+pid_t XvfbSession::spawn(const std::vector<std::string>& argv, const std::string& outputFile) {
+    const pid_t pid = startProcess(argv, display_, outputFile);
     children_.push_back(pid);
     return pid;
 }

@@ -25,8 +25,9 @@ public:
 
     // Runs a program on the display and waits for it; true when it exits with 0.
     bool run(const std::vector<std::string>& argv) const;
-    // Starts a program on the display; its process id, stopped with the session.
-    pid_t spawn(const std::vector<std::string>& argv);
+    // Starts a program on the display; its process id, stopped with the session. Its standard
+    // output and error go to outputFile when one is named.
+    pid_t spawn(const std::vector<std::string>& argv, const std::string& outputFile = "");
 
     // Two side-by-side monitors of half the screen each, L (primary) and R.
     bool splitIntoTwoMonitors() const;
