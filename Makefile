@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
-ARGS ?= check --stock
+ARGS ?=
 FUZZ_SECONDS ?= 60
 
 CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
@@ -20,8 +20,10 @@ $(BUILD_DIR)/build.ninja:
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# On a desktop: the resident program (Ctrl+C stops it). Without a display: the demo desktop.
 run: build
-	$(BUILD_DIR)/src/panemark $(ARGS)
+	@if [ -n "$$DISPLAY" ]; then $(BUILD_DIR)/src/panemark $(ARGS); \
+	else PANEMARK=$(BUILD_DIR)/src/panemark scripts/demo-desktop.sh; fi
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

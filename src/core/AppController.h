@@ -32,7 +32,8 @@ class AppController : public ObservableObject {
 public:
     // initialCommands stand in for the active profile's until profiles are loaded.
     AppController(PlatformServices platform, PreferencesStore& preferences, Scheduler& mainLoop,
-                  std::unique_ptr<WindowAnimator> animator, std::vector<ZoneCommand> initialCommands);
+                  std::unique_ptr<WindowAnimator> animator,
+                  std::vector<ZoneCommand> initialCommands);
     ~AppController() override;
 
     // Runs one command on the focused window, with the gap and animation settings of this moment.

@@ -3,7 +3,10 @@
 #include "core/ApplyTool.h"
 #include "core/CheckTool.h"
 #include "core/PanemarkApp.h"
+#include "platform/LaunchAtLogin.h"
+#include "platform/xdg/XdgAutostartItem.h"
 #include "runtime/AppVersion.h"
+#include "runtime/Log.h"
 
 #include <exception>
 #include <ostream>
@@ -24,7 +27,8 @@ int runCheck(const std::vector<std::string>& args, std::istream& in, std::ostrea
     return CheckTool::run(options.value(), in, out, err);
 }
 
-int runResident(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+int runResident(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                std::ostream& err) {
     PanemarkApp::Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--commands" && i + 1 < args.size()) {
@@ -35,6 +39,30 @@ int runResident(const std::vector<std::string>& args, std::istream& in, std::ost
         }
     }
     return PanemarkApp::run(options, in, out, err);
+}
+
+// `panemark launch-at-login on|off|status`: what the settings window's toggle will do.
+int runLaunchAtLogin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    XdgAutostartItem item = XdgAutostartItem::forThisProgram();
+    static const char* statusNames[] = {"off", "on", "off (disabled in the session settings)",
+                                        "off (the entry runs another program)"};
+    if (args.size() == 1 && args[0] == "status") {
+        out << "launch at login: " << statusNames[static_cast<int>(item.status())] << " ("
+            << item.entryPath() << ")\n";
+        return 0;
+    }
+    if (args.size() != 1 || (args[0] != "on" && args[0] != "off")) {
+        err << "panemark launch-at-login: say on, off or status\n" << CommandLine::usage();
+        return usageError;
+    }
+    Log::Capture failures;
+    LaunchAtLogin::set(item, args[0] == "on");
+    for (const std::string& line : failures.lines()) {
+        err << line << '\n';
+    }
+    const bool enabled = item.status() == LoginItem::Status::enabled;
+    out << "launch at login: " << (enabled ? "on" : "off") << '\n';
+    return enabled == (args[0] == "on") ? 0 : 1;
 }
 
 int runApply(const std::vector<std::string>& args, std::istream& in, std::ostream& err) {
@@ -49,7 +77,8 @@ int runApply(const std::vector<std::string>& args, std::istream& in, std::ostrea
 } // namespace
 
 std::string CommandLine::usage() {
-    return "usage: panemark [--commands FILE]      run in the background, tiling with global shortcuts\n"
+    return "usage: panemark [--commands FILE]      run in the background, tiling with global "
+           "shortcuts\n"
            "       panemark --version\n"
            "       panemark check FILE|- [--visible-frame X,Y,W,H] [--window X,Y,W,H] [--gap G] "
            "[--json]\n"
@@ -71,6 +100,9 @@ int CommandLine::run(const std::vector<std::string>& args, std::istream& in, std
         if (args[0] == "--version" || args[0] == "-v") {
             out << AppVersion::current().versionLine() << '\n';
             return 0;
+        }
+        if (args[0] == "launch-at-login") {
+            return runLaunchAtLogin({args.begin() + 1, args.end()}, out, err);
         }
         if (args[0] == "apply") {
             return runApply({args.begin() + 1, args.end()}, in, err);

@@ -14,7 +14,8 @@
 
 namespace panemark {
 
-int PanemarkApp::run(const Options& options, std::istream& in, std::ostream& out, std::ostream& err) {
+int PanemarkApp::run(const Options& options, std::istream& in, std::ostream& out,
+                     std::ostream& err) {
     static int argc = 1;
     static char name[] = "panemark";
     static char* argv[] = {name, nullptr};
@@ -30,7 +31,8 @@ int PanemarkApp::run(const Options& options, std::istream& in, std::ostream& out
         }
         commands = std::move(read).value();
     }
-    const std::unique_ptr<SingleInstance> instance = SingleInstance::claim(SingleInstance::nameForThisSession());
+    const std::unique_ptr<SingleInstance> instance =
+        SingleInstance::claim(SingleInstance::nameForThisSession());
     if (!instance) {
         out << "Panemark is already running\n";
         return 0;
@@ -44,8 +46,9 @@ int PanemarkApp::run(const Options& options, std::istream& in, std::ostream& out
     X11Platform& x11 = *platform.value();
     XdgAutostartItem loginItem = XdgAutostartItem::forThisProgram();
     PreferencesStore preferences;
-    AppController controller(PlatformServices{x11.windows(), x11.screens(), x11.bell(), x11.keyboard(), loginItem},
-                             preferences, mainLoop, WindowAnimator::make(x11.windows()), std::move(commands));
+    AppController controller(
+        PlatformServices{x11.windows(), x11.screens(), x11.bell(), x11.keyboard(), loginItem},
+        preferences, mainLoop, WindowAnimator::make(x11.windows()), std::move(commands));
     SignalPipe signals([](int) { QCoreApplication::quit(); });
     x11.events().drain(); // anything that came in while starting up
     return QCoreApplication::exec();

@@ -35,13 +35,16 @@ ZoneCommand newCommand(std::int64_t cols, std::int64_t rows) {
 } // namespace
 
 ConfigStore::ConfigStore(PreferencesStore& preferences, LoginItem& loginItem)
-    : commands({}, this), gap(0, this), launchAtLogin(loginItem.status() == LoginItem::Status::enabled, this),
+    : commands({}, this), gap(0, this),
+      launchAtLogin(loginItem.status() == LoginItem::Status::enabled, this),
       showSplashAtLaunch(preferences.readBool(showSplashAtLaunchKey).value_or(true), this),
       animateWindows(preferences.readBool(animateWindowsKey).value_or(true), this),
       animationDuration(
-          clampDuration(preferences.readDouble(animationDurationKey).value_or(defaultAnimationDuration)), this),
-      animationCurve(storedCurve(preferences.readString(animationCurveKey)), this), preferences_(preferences),
-      loginItem_(loginItem) {}
+          clampDuration(
+              preferences.readDouble(animationDurationKey).value_or(defaultAnimationDuration)),
+          this),
+      animationCurve(storedCurve(preferences.readString(animationCurveKey)), this),
+      preferences_(preferences), loginItem_(loginItem) {}
 
 double ConfigStore::clampDuration(double seconds) {
     if (!std::isfinite(seconds)) {
@@ -85,7 +88,9 @@ void ConfigStore::append(ZoneCommand command) {
     commands = std::move(list);
 }
 
-void ConfigStore::addCommand() { append(newCommand(2, 1)); }
+void ConfigStore::addCommand() {
+    append(newCommand(2, 1));
+}
 
 void ConfigStore::addHalfCommand() {
     ZoneCommand command = newCommand(1, 2);
@@ -110,8 +115,8 @@ Uuid ConfigStore::duplicate(const ZoneCommand& command) {
     copy.id = Uuid::random();
     copy.shortcut.reset();
     std::vector<ZoneCommand> list = commands.get();
-    auto original =
-        std::find_if(list.begin(), list.end(), [&](const ZoneCommand& entry) { return entry.id == command.id; });
+    auto original = std::find_if(list.begin(), list.end(),
+                                 [&](const ZoneCommand& entry) { return entry.id == command.id; });
     list.insert(original == list.end() ? list.end() : original + 1, copy);
     commands = std::move(list);
     return copy.id;
@@ -123,6 +128,8 @@ void ConfigStore::deleteCommand(const ZoneCommand& command) {
     commands = std::move(list);
 }
 
-std::vector<ZoneCommand> ConfigStore::defaultCommands() { return stockCommands(); }
+std::vector<ZoneCommand> ConfigStore::defaultCommands() {
+    return stockCommands();
+}
 
 } // namespace panemark

@@ -11,7 +11,8 @@ PreferencesStore::PreferencesStore(const std::string& path)
 PreferencesStore::~PreferencesStore() = default;
 
 std::string PreferencesStore::defaultPath() {
-    return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/Panemark/Panemark.conf")
+    return (QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+            "/Panemark/Panemark.conf")
         .toStdString();
 }
 

@@ -30,13 +30,15 @@ protected:
         desktop.focus(window);
     }
 
-    std::unique_ptr<AppController> makeController(std::vector<ZoneCommand> commands = stockCommands()) {
+    std::unique_ptr<AppController>
+    makeController(std::vector<ZoneCommand> commands = stockCommands()) {
         auto queue = std::make_unique<ManualScheduler>();
         animatorQueue = queue.get();
-        auto animator = std::make_unique<WindowAnimator>(desktop, std::move(queue), std::make_unique<ManualScheduler>());
+        auto animator = std::make_unique<WindowAnimator>(desktop, std::move(queue),
+                                                         std::make_unique<ManualScheduler>());
         auto controller = std::make_unique<AppController>(
-            PlatformServices{desktop, desktop, desktop, keyboard, loginItem}, preferences, mainLoop, std::move(animator),
-            std::move(commands));
+            PlatformServices{desktop, desktop, desktop, keyboard, loginItem}, preferences, mainLoop,
+            std::move(animator), std::move(commands));
         controller->config().setAnimateWindows(false);
         return controller;
     }
@@ -49,7 +51,8 @@ protected:
     }
 
     std::filesystem::path preferencesFile =
-        std::filesystem::temp_directory_path() / ("panemark-controller-" + std::to_string(getpid()) + ".conf");
+        std::filesystem::temp_directory_path() /
+        ("panemark-controller-" + std::to_string(getpid()) + ".conf");
     PreferencesStore preferences{preferencesFile.string()};
     SimDesktop desktop;
     SimKeyboard keyboard;
@@ -66,7 +69,8 @@ TEST_F(AppControllerTest, AskForPermissionsOnceThenRegisterTheHotKeys) {
     keyboard.inputMonitoringGranted = false;
     auto controller = makeController();
     EXPECT_EQ(desktop.trustPromptCount(), 1);
-    EXPECT_EQ(keyboard.inputMonitoringRequests, 1); // the manager waits for trust before asking again
+    EXPECT_EQ(keyboard.inputMonitoringRequests,
+              1); // the manager waits for trust before asking again
     EXPECT_EQ(controller->hotKeys().state(), HotKeyManager::State::waiting);
     desktop.setTrusted(true);
     mainLoop.advance(HotKeyManager::retryInterval);

@@ -128,3 +128,25 @@ TEST(CommandLineTest, NumbersPrintWholeWithoutADecimalPoint) {
 
 } // namespace
 } // namespace panemark
+
+namespace panemark {
+namespace {
+
+TEST(CommandLineTest, LaunchAtLoginWritesAndRemovesTheAutostartEntry) {
+    const auto home =
+        std::filesystem::temp_directory_path() / ("panemark-login-" + std::to_string(getpid()));
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    const auto entry = home / "autostart" / "panemark.desktop";
+    EXPECT_EQ(run({"launch-at-login", "on"}).out, "launch at login: on\n");
+    EXPECT_TRUE(std::filesystem::exists(entry));
+    EXPECT_EQ(run({"launch-at-login", "status"}).out,
+              "launch at login: on (" + entry.string() + ")\n");
+    EXPECT_EQ(run({"launch-at-login", "off"}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(entry));
+    EXPECT_EQ(run({"launch-at-login", "maybe"}).status, 2);
+    unsetenv("XDG_CONFIG_HOME");
+    std::filesystem::remove_all(home);
+}
+
+} // namespace
+} // namespace panemark

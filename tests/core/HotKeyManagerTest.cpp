@@ -17,7 +17,9 @@ constexpr std::uint32_t leftArrow = 123;
 class HotKeyManagerTest : public ::testing::Test {
 protected:
     void registerStock() {
-        manager.registerCommands(stockCommands(), [this](const ZoneCommand& command) { ran.push_back(command.autoLabel()); });
+        manager.registerCommands(stockCommands(), [this](const ZoneCommand& command) {
+            ran.push_back(command.autoLabel());
+        });
     }
 
     SimDesktop desktop;
@@ -47,7 +49,8 @@ TEST_F(HotKeyManagerTest, OnlyExactlyBoundCombinationsMatch) {
     EXPECT_FALSE(keyboard.press(0, hyper)); // ⌃⌥⌘A is not bound
     EXPECT_FALSE(keyboard.release(leftArrow, hyper));
     // Caps lock, keypad and function flags do not prevent a match.
-    EXPECT_TRUE(keyboard.press(leftArrow, hyper | KeyEvent::capsLock | KeyEvent::numericPad | KeyEvent::function));
+    EXPECT_TRUE(keyboard.press(leftArrow, hyper | KeyEvent::capsLock | KeyEvent::numericPad |
+                                              KeyEvent::function));
     mainLoop.runDue();
     EXPECT_EQ(ran.size(), 1u);
 }
@@ -65,8 +68,10 @@ TEST_F(HotKeyManagerTest, OfCommandsSharingAShortcutTheLastFiresAndEachExtraIsLo
     std::vector<ZoneCommand> commands = stockCommands();
     commands[0].shortcut = commands[3].shortcut; // Left third on ⌃⌥⌘←
     commands[1].shortcut = commands[3].shortcut; // Center third too
-    manager.registerCommands(commands, [this](const ZoneCommand& command) { ran.push_back(command.autoLabel()); });
-    const std::string line = "Panemark: shortcut ⌃⌥⌘← is assigned to more than one command — only one of them will fire";
+    manager.registerCommands(
+        commands, [this](const ZoneCommand& command) { ran.push_back(command.autoLabel()); });
+    const std::string line =
+        "Panemark: shortcut ⌃⌥⌘← is assigned to more than one command — only one of them will fire";
     EXPECT_EQ(log.lines(), (std::vector<std::string>{line, line}));
     keyboard.press(leftArrow, hyper);
     mainLoop.runDue();
@@ -78,13 +83,15 @@ TEST_F(HotKeyManagerTest, ReplacingTheListKeepsTheTapAndTheNewShortcutsWorkAtOnc
     std::vector<ZoneCommand> commands = stockCommands();
     commands.resize(1);
     commands[0].shortcut = Shortcut{0, Shortcut::controlMask}; // ⌃A only
-    manager.registerCommands(commands, [this](const ZoneCommand& command) { ran.push_back(command.autoLabel()); });
+    manager.registerCommands(
+        commands, [this](const ZoneCommand& command) { ran.push_back(command.autoLabel()); });
     EXPECT_EQ(keyboard.tapsCreated(), 1);
     EXPECT_FALSE(keyboard.press(leftArrow, hyper)); // no longer bound
     EXPECT_TRUE(keyboard.press(0, KeyEvent::control));
     mainLoop.runDue();
     EXPECT_EQ(ran, (std::vector<std::string>{"Left third"}));
-    EXPECT_EQ(keyboard.grabbedShortcuts(), (std::vector<Shortcut>{Shortcut{0, Shortcut::controlMask}}));
+    EXPECT_EQ(keyboard.grabbedShortcuts(),
+              (std::vector<Shortcut>{Shortcut{0, Shortcut::controlMask}}));
 }
 
 TEST_F(HotKeyManagerTest, AListWithoutShortcutsRemovesTheTapAndStopsRetrying) {
@@ -126,11 +133,12 @@ TEST_F(HotKeyManagerTest, FailedTapsAreLoggedEachTimeAndRetried) {
     mainLoop.advance(2);
     keyboard.failNextTaps = KeyTapProvider::Failure::runLoopSource;
     mainLoop.advance(2);
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
-                               "Panemark: failed to create event tap (Accessibility permission missing?)",
-                               "Panemark: failed to create event tap (Accessibility permission missing?)",
-                               "Panemark: failed to create run loop source for event tap",
-                           }));
+    EXPECT_EQ(log.lines(),
+              (std::vector<std::string>{
+                  "Panemark: failed to create event tap (Accessibility permission missing?)",
+                  "Panemark: failed to create event tap (Accessibility permission missing?)",
+                  "Panemark: failed to create run loop source for event tap",
+              }));
     EXPECT_EQ(manager.state(), HotKeyManager::State::waiting);
     keyboard.failNextTaps.reset();
     mainLoop.advance(2);

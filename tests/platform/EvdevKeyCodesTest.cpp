@@ -1,5 +1,6 @@
-#include "model/Shortcut.h"
 #include "platform/EvdevKeyCodes.h"
+
+#include "model/Shortcut.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -11,9 +12,10 @@ TEST(EvdevKeyCodesTest, EveryNamedKeyTheKeypadAndF13ToF19HaveAKey) {
     std::set<std::uint32_t> evdevCodes;
     for (std::uint32_t code = 0; code < 127; ++code) {
         const bool named = Shortcut::keyName(code) != "key" + std::to_string(code);
-        const bool keypad = (code >= 65 && code <= 92 && code != 66 && code != 68 && code != 70 && code != 77);
-        const bool f13to19 = code == 105 || code == 107 || code == 113 || code == 106 || code == 64 || code == 79 ||
-                             code == 80;
+        const bool keypad =
+            (code >= 65 && code <= 92 && code != 66 && code != 68 && code != 70 && code != 77);
+        const bool f13to19 = code == 105 || code == 107 || code == 113 || code == 106 ||
+                             code == 64 || code == 79 || code == 80;
         if (named || keypad || f13to19) {
             const auto evdev = EvdevKeyCodes::evdevFor(code);
             ASSERT_TRUE(evdev) << Shortcut::keyName(code) << " (" << code << ")";

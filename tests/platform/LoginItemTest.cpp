@@ -54,7 +54,9 @@ TEST(LaunchAtLoginTest, AFailureIsLogged) {
     item.fail = true;
     Log::Capture log;
     LaunchAtLogin::set(item, true);
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"Panemark: launch-at-login toggle failed: no space left on device"}));
+    EXPECT_EQ(log.lines(),
+              (std::vector<std::string>{
+                  "Panemark: launch-at-login toggle failed: no space left on device"}));
 }
 
 class XdgAutostartItemTest : public ::testing::Test {
@@ -88,7 +90,8 @@ TEST_F(XdgAutostartItemTest, RegisteringWritesAnEntryThatRunsThisProgram) {
 TEST_F(XdgAutostartItemTest, HiddenEntriesNeedApprovalAndOtherProgramsAreNotFound) {
     XdgAutostartItem item(entry.string(), "/usr/bin/panemark");
     ASSERT_TRUE(item.registerItem());
-    EXPECT_EQ(XdgAutostartItem(entry.string(), "/usr/local/bin/panemark").status(), LoginItem::Status::notFound);
+    EXPECT_EQ(XdgAutostartItem(entry.string(), "/usr/local/bin/panemark").status(),
+              LoginItem::Status::notFound);
     std::ofstream(entry, std::ios::app) << "Hidden=true\n";
     EXPECT_EQ(item.status(), LoginItem::Status::requiresApproval);
     ASSERT_TRUE(item.registerItem()); // registering again repairs it

@@ -27,7 +27,8 @@ protected:
         // rewritten within the same instant to the same size.
         std::filesystem::remove(path);
         path = std::filesystem::temp_directory_path() /
-               ("panemark-config-" + std::to_string(getpid()) + "-" + std::to_string(++files) + ".conf");
+               ("panemark-config-" + std::to_string(getpid()) + "-" + std::to_string(++files) +
+                ".conf");
         std::ofstream(path) << "[General]\n" << lines;
         preferences = std::make_unique<PreferencesStore>(path.string());
         return std::make_unique<ConfigStore>(*preferences, loginItem);
@@ -40,8 +41,8 @@ protected:
         return text.str();
     }
 
-    std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("panemark-config-" + std::to_string(getpid()) + ".conf");
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("panemark-config-" + std::to_string(getpid()) + ".conf");
     std::unique_ptr<PreferencesStore> preferences;
     int files = 0;
     FixedLoginItem loginItem;
@@ -70,8 +71,10 @@ TEST_F(ConfigStoreTest, StoredValuesAreReadAndIllTypedOnesGiveDefaults) {
     EXPECT_EQ(store->animationCurve.get(), AnimationCurve::linear);
 
     EXPECT_EQ(storeWith("Panemark.animationDuration=soon\n")->animationDuration.get(), 0.25);
-    EXPECT_EQ(storeWith("Panemark.animationCurve=EaseOut\n")->animationCurve.get(), AnimationCurve::easeInOut);
-    EXPECT_EQ(storeWith("Panemark.animationCurve=bouncy\n")->animationCurve.get(), AnimationCurve::easeInOut);
+    EXPECT_EQ(storeWith("Panemark.animationCurve=EaseOut\n")->animationCurve.get(),
+              AnimationCurve::easeInOut);
+    EXPECT_EQ(storeWith("Panemark.animationCurve=bouncy\n")->animationCurve.get(),
+              AnimationCurve::easeInOut);
 }
 
 TEST_F(ConfigStoreTest, DurationsAreClampedOnReadingAndSetting) {
@@ -86,7 +89,8 @@ TEST_F(ConfigStoreTest, DurationsAreClampedOnReadingAndSetting) {
     EXPECT_EQ(store->animationDuration.get(), 0.25);
     store->setAnimationDuration(-2);
     EXPECT_EQ(store->animationDuration.get(), 0.08);
-    EXPECT_EQ(storeWith(fileText().substr(10))->animationDuration.get(), 0.08); // what was stored reads back
+    EXPECT_EQ(storeWith(fileText().substr(10))->animationDuration.get(),
+              0.08); // what was stored reads back
 }
 
 TEST_F(ConfigStoreTest, SettersNotifyThenStore) {
@@ -101,7 +105,8 @@ TEST_F(ConfigStoreTest, SettersNotifyThenStore) {
     EXPECT_EQ(reread->animationCurve.get(), AnimationCurve::easeOut);
     EXPECT_FALSE(reread->animateWindows.get());
     EXPECT_FALSE(reread->showSplashAtLaunch.get());
-    EXPECT_EQ(reread->animationSettings(), (AnimationSettings{false, AnimationCurve::easeOut, 0.25}));
+    EXPECT_EQ(reread->animationSettings(),
+              (AnimationSettings{false, AnimationCurve::easeOut, 0.25}));
 }
 
 TEST_F(ConfigStoreTest, AddOperationsAppendOneCommandOfTheirKindEach) {

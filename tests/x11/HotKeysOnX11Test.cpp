@@ -1,16 +1,17 @@
 #include "../support/Printers.h"
 #include "TestClient.h"
 #include "XvfbSession.h"
-
 #include "model/CommandListFile.h"
 #include "model/StockCommands.h"
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/wait.h>
 #include <thread>
 #include <xcb/xcb.h>
 
@@ -44,14 +45,16 @@ protected:
                        std::uint16_t readyModifiers = ctrlAltSuper) {
         std::vector<std::string> argv = {PANEMARK_PROGRAM};
         argv.insert(argv.end(), extra.begin(), extra.end());
-        session.spawn(argv, log.string());
+        lastPanemark = session.spawn(argv, log.string());
         for (int i = 0; i < 500 && !client.isGrabbedElsewhere(readyKey, readyModifiers); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         ASSERT_TRUE(client.isGrabbedElsewhere(readyKey, readyModifiers)) << logText();
     }
 
-    bool key(const std::string& combination) { return session.run({"xdotool", "key", combination}); }
+    bool key(const std::string& combination) {
+        return session.run({"xdotool", "key", combination});
+    }
 
     std::string logText() const {
         std::ifstream stream(log);
@@ -68,8 +71,10 @@ protected:
 
     XvfbSession session;
     TestClient client;
-    std::filesystem::path home = std::filesystem::temp_directory_path() / ("panemark-hotkeys-" + std::to_string(getpid()));
+    std::filesystem::path home =
+        std::filesystem::temp_directory_path() / ("panemark-hotkeys-" + std::to_string(getpid()));
     std::filesystem::path log = home / "panemark.log";
+    pid_t lastPanemark = -1;
 };
 
 TEST_F(HotKeysOnX11Test, EachStockShortcutMovesAnXtermToItsFrame) {
@@ -81,16 +86,20 @@ TEST_F(HotKeysOnX11Test, EachStockShortcutMovesAnXtermToItsFrame) {
     // A terminal keeps to whole character cells: each lands at the target's corner, a little
     // smaller than the target at most.
     const std::vector<std::pair<std::string, Rect>> presses = {
-        {"ctrl+alt+super+1", {0, 0, 853, 1440}},    {"ctrl+alt+super+2", {853, 0, 853, 1440}},
-        {"ctrl+alt+super+3", {1707, 0, 853, 1440}}, {"ctrl+alt+super+Left", {0, 0, 1280, 1440}},
-        {"ctrl+alt+super+Right", {1280, 0, 1280, 1440}}, {"ctrl+alt+super+Up", {1280, 0, 1280, 720}},
+        {"ctrl+alt+super+1", {0, 0, 853, 1440}},
+        {"ctrl+alt+super+2", {853, 0, 853, 1440}},
+        {"ctrl+alt+super+3", {1707, 0, 853, 1440}},
+        {"ctrl+alt+super+Left", {0, 0, 1280, 1440}},
+        {"ctrl+alt+super+Right", {1280, 0, 1280, 1440}},
+        {"ctrl+alt+super+Up", {1280, 0, 1280, 720}},
         {"ctrl+alt+super+Down", {1280, 0, 1280, 1440}},
     };
     for (const auto& [combination, target] : presses) {
         ASSERT_TRUE(key(combination));
         auto landed = [&target](const Rect& frame) {
             return frame.x == target.x && frame.y == target.y && frame.width <= target.width &&
-                   frame.width > target.width - 20 && frame.height <= target.height && frame.height > target.height - 30;
+                   frame.width > target.width - 20 && frame.height <= target.height &&
+                   frame.height > target.height - 30;
         };
         std::optional<Rect> frame = client.outerFrame(*xterm);
         for (int i = 0; i < 300 && frame && !landed(*frame); ++i) {
@@ -116,7 +125,8 @@ TEST_F(HotKeysOnX11Test, ShiftMakesAnotherCombinationAndCapsLockDoesNot) {
     ZoneCommand leftHalf = stockCommands()[3];
     leftHalf.shortcut = Shortcut{123, Shortcut::controlMask | Shortcut::optionMask}; // ⌃⌥←
     const xcb_window_t window = client.createWindow(700, 300, 400, 300);
-    startPanemark({"--commands", writeCommands({leftHalf})}, keyLeft, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
+    startPanemark({"--commands", writeCommands({leftHalf})}, keyLeft,
+                  XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1);
     ASSERT_TRUE(key("ctrl+alt+shift+Left"));
     EXPECT_TRUE(contains(client.keyPresses(window, 0.3), keyLeft)); // it went to the window
     EXPECT_EQ(client.outerFrame(window)->x, 700);
@@ -136,8 +146,8 @@ TEST_F(HotKeysOnX11Test, AHeldKeyRunsItsCommandOnce) {
     startPanemark();
 
     // ⌃⌥⌘↑ once cuts the window to the top half; a second run would widen it to full width.
-    ASSERT_TRUE(session.run({"xdotool", "keydown", "ctrl+alt+super+Up", "sleep", "1.5", "keyup",
-                             "ctrl+alt+super+Up"}));
+    ASSERT_TRUE(session.run(
+        {"xdotool", "keydown", "ctrl+alt+super+Up", "sleep", "1.5", "keyup", "ctrl+alt+super+Up"}));
     EXPECT_EQ(client.waitForFrame(window, {100, 0, width, 720}), (Rect{100, 0, width, 720}));
 }
 
@@ -148,7 +158,19 @@ TEST_F(HotKeysOnX11Test, ACombinationHeldByAnotherProgramIsReportedAndTheRestWor
     startPanemark();
     ASSERT_TRUE(key("ctrl+alt+super+Right"));
     EXPECT_EQ(client.waitForFrame(window, {1280, 0, 1280, 1440}), (Rect{1280, 0, 1280, 1440}));
-    EXPECT_NE(logText().find("Panemark: shortcut ⌃⌥⌘1 is taken by another program"), std::string::npos) << logText();
+    EXPECT_NE(logText().find("Panemark: shortcut ⌃⌥⌘1 is taken by another program"),
+              std::string::npos)
+        << logText();
+}
+
+TEST_F(HotKeysOnX11Test, SigtermEndsItCleanlyAndReleasesTheKeys) {
+    startPanemark();
+    const pid_t pid = lastPanemark;
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_FALSE(client.isGrabbedElsewhere(keyLeft, ctrlAltSuper));
 }
 
 TEST_F(HotKeysOnX11Test, ASecondInstanceSaysSoAndLeavesTheFirstAlone) {

@@ -82,7 +82,8 @@ bool TestClient::waitUntil(const std::function<bool()>& condition, double second
 
 xcb_window_t TestClient::createWindow(int x, int y, int width, int height) {
     const xcb_window_t window = xcb_generate_id(connection_);
-    const std::uint32_t values[] = {screen_->white_pixel, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_KEY_PRESS};
+    const std::uint32_t values[] = {screen_->white_pixel,
+                                    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_KEY_PRESS};
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen_->root,
                       static_cast<std::int16_t>(x), static_cast<std::int16_t>(y),
                       static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height), 0,
@@ -254,7 +255,8 @@ namespace panemark {
 
 std::vector<xcb_keycode_t> TestClient::keyPresses(xcb_window_t window, double waitSeconds) {
     std::vector<xcb_keycode_t> presses;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(waitSeconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(waitSeconds);
     while (std::chrono::steady_clock::now() < deadline) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
             if ((event->response_type & 0x7F) == XCB_KEY_PRESS) {
@@ -272,8 +274,8 @@ std::vector<xcb_keycode_t> TestClient::keyPresses(xcb_window_t window, double wa
 
 bool TestClient::grabKey(xcb_keycode_t keycode, std::uint16_t modifiers) {
     xcb_generic_error_t* error = xcb_request_check(
-        connection_, xcb_grab_key_checked(connection_, 1, screen_->root, modifiers, keycode, XCB_GRAB_MODE_ASYNC,
-                                          XCB_GRAB_MODE_ASYNC));
+        connection_, xcb_grab_key_checked(connection_, 1, screen_->root, modifiers, keycode,
+                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     const bool granted = error == nullptr;
     free(error);
     return granted;

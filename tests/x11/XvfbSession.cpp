@@ -23,7 +23,9 @@ pid_t startProcess(const std::vector<std::string>& argv, const std::string& disp
             setenv("DISPLAY", display.c_str(), 1);
         }
         const int devNull = open("/dev/null", O_RDWR);
-        const int output = outputFile.empty() ? devNull : open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int output = outputFile.empty()
+                               ? devNull
+                               : open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(devNull, STDIN_FILENO);
         dup2(output, STDOUT_FILENO);
         dup2(output, STDERR_FILENO);
@@ -55,11 +57,13 @@ void stop(pid_t pid) {
 
 bool isListed(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window) {
     const char name[] = "_NET_CLIENT_LIST";
-    auto* atom = xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
+    auto* atom = xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
     bool listed = false;
     if (atom) {
         auto* reply = xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1024), nullptr);
+            connection, xcb_get_property(connection, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1024),
+            nullptr);
         if (reply) {
             const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(reply));
             const int count = xcb_get_property_value_length(reply) / 4;
@@ -122,7 +126,8 @@ XvfbSession::XvfbSession(int width, int height, WindowManager manager)
         ready_ = true;
         return;
     }
-    children_.push_back(startProcess({"openbox", "--sm-disable", "--config-file", OPENBOX_TEST_CONFIG}, display_));
+    children_.push_back(
+        startProcess({"openbox", "--sm-disable", "--config-file", OPENBOX_TEST_CONFIG}, display_));
     ready_ = waitForWindowManager();
     if (!ready_) {
         problem_ = "openbox did not start on " + display_;

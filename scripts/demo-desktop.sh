@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# A desktop to watch Panemark on when there is no display: Xvfb with openbox and two terminals.
+# Panemark starts on it, tiles the terminals with its own shortcuts pressed through XTest, and
+# leaves a screenshot after each step in $DEMO_DIR (default: build/demo).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+program=${PANEMARK:-build/src/panemark}
+demo_dir=${DEMO_DIR:-build/demo}
+mkdir -p "$demo_dir"
+
+command -v import >/dev/null || {
+    sudo=""; [[ $(id -u) -eq 0 ]] || sudo="sudo"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq imagemagick >/dev/null
+}
+
+pids=()
+cleanup() { kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; }
+trap cleanup EXIT
+
+exec {display_fd}<> <(:)
+Xvfb -displayfd "$display_fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+read -r -u "$display_fd" number
+export DISPLAY=":$number"
+openbox --sm-disable --config-file tests/x11/openbox-test-rc.xml >/dev/null 2>&1 &
+pids+=($!)
+sleep 1
+xterm -geometry 70x20+100+100 -title "Terminal one" -e bash -c 'echo "Panemark demo: terminal one"; exec cat' &
+pids+=($!)
+xterm -geometry 70x20+600+400 -title "Terminal two" -e bash -c 'echo "Panemark demo: terminal two"; exec cat' &
+pids+=($!)
+sleep 1
+"$program" &
+pids+=($!)
+sleep 1
+
+shot() { import -window root "$demo_dir/$1.png"; echo "  $demo_dir/$1.png"; }
+echo "Panemark demo on display $DISPLAY:"
+shot 1-before
+xdotool search --name "Terminal one" windowactivate --sync
+xdotool key ctrl+alt+super+Left
+sleep 0.6
+shot 2-left-half
+xdotool search --name "Terminal two" windowactivate --sync
+xdotool key ctrl+alt+super+Right
+sleep 0.6
+shot 3-right-half
+xdotool key ctrl+alt+super+Up
+sleep 0.6
+shot 4-right-top-half
+echo "Done: terminal one fills the left half, terminal two the top of the right half."
