@@ -40,6 +40,7 @@ test-tsan: deps
 	ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
 
 bench: build
+	@scripts/install-deps.sh --bench
 	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
 
 # libFuzzer targets (clang), each run for FUZZ_SECONDS; the corpus they grow stays in fuzz/corpus/.

@@ -8,10 +8,7 @@ program=${PANEMARK:-build/src/panemark}
 demo_dir=${DEMO_DIR:-build/demo}
 mkdir -p "$demo_dir"
 
-command -v import >/dev/null || {
-    sudo=""; [[ $(id -u) -eq 0 ]] || sudo="sudo"
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq imagemagick >/dev/null
-}
+scripts/install-deps.sh --demo
 
 pids=()
 cleanup() { kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; }

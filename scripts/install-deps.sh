@@ -12,10 +12,14 @@ build_packages=(
 )
 desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils)
 fuzz_packages=(clang libclang-rt-14-dev)
+bench_packages=(sxhkd)
+demo_packages=(imagemagick)
 
 wanted=("${build_packages[@]}" "${desktop_packages[@]}")
 case "${1:-}" in
     --fuzz) wanted+=("${fuzz_packages[@]}") ;;
+    --bench) wanted+=("${bench_packages[@]}") ;;
+    --demo) wanted+=("${demo_packages[@]}") ;;
 esac
 
 missing=()

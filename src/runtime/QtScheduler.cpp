@@ -1,8 +1,10 @@
 #include "runtime/QtScheduler.h"
 
+#include <QMetaObject>
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace panemark {

@@ -3,6 +3,7 @@
 #include "runtime/Scheduler.h"
 
 #include <QElapsedTimer>
+#include <QObject>
 
 namespace panemark {
 
@@ -20,6 +21,7 @@ public:
 private:
     TimerHandle start(double seconds, bool repeating, Task task);
     QElapsedTimer clock_;
+    QObject context_; // queued calls run on its thread, and not at all once it is gone
 };
 
 } // namespace panemark

@@ -25,7 +25,7 @@ constexpr std::uint32_t fromPager = 2u << 12;
 
 // How long a window manager may take to redecorate a window it has just unmaximized; some keep
 // the same decorations, and then this is waited out once.
-constexpr int extentsSettleMilliseconds = 50;
+constexpr int extentsSettleMilliseconds = 300;
 
 // _NET_WM_STATE client message actions, and WM_NORMAL_HINTS flags.
 constexpr std::uint32_t removeState = 0;
