@@ -5,13 +5,14 @@
 // Figures only: nothing here fails on timing.
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
+#include "FrameWatcher.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -27,12 +28,15 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr int presses = 200;
-const int idleSeconds = std::getenv("BENCH_IDLE_SECONDS") ? std::atoi(std::getenv("BENCH_IDLE_SECONDS")) : 30;
+const int idleSeconds =
+    std::getenv("BENCH_IDLE_SECONDS") ? std::atoi(std::getenv("BENCH_IDLE_SECONDS")) : 30;
 constexpr xcb_keycode_t keyLeft = 113, keyRight = 114;
 constexpr xcb_keycode_t controlL = 37, altL = 64, superL = 133;
 constexpr std::uint16_t ctrlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
-double milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // Presses ⌃⌥⌘ and a key through XTest, as a keyboard would.
 class Keyboard {
@@ -59,50 +63,6 @@ private:
 };
 
 // Waits for ConfigureNotify events of a client's frame window.
-class FrameWatcher {
-public:
-    explicit FrameWatcher(xcb_window_t client) : connection_(xcb_connect(nullptr, nullptr)) {
-        auto* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, client), nullptr);
-        frame_ = tree ? tree->parent : client;
-        free(tree);
-        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(connection_, frame_, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(connection_);
-    }
-    ~FrameWatcher() { xcb_disconnect(connection_); }
-    void drain() {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-            free(event);
-        }
-    }
-    // The time the frame was configured to the outer frame `target`, if within two seconds.
-    std::optional<Clock::time_point> waitFor(const Rect& target) {
-        const auto deadline = Clock::now() + std::chrono::seconds(2);
-        while (Clock::now() < deadline) {
-            xcb_generic_event_t* event = xcb_poll_for_event(connection_);
-            if (!event) {
-                std::this_thread::sleep_for(std::chrono::microseconds(50));
-                continue;
-            }
-            const auto arrived = Clock::now();
-            bool reached = false;
-            if ((event->response_type & 0x7F) == XCB_CONFIGURE_NOTIFY) {
-                const auto* c = reinterpret_cast<xcb_configure_notify_event_t*>(event);
-                reached = c->x == target.x && c->y == target.y && c->width + 2 * c->border_width == target.width &&
-                          c->height + 2 * c->border_width == target.height;
-            }
-            free(event);
-            if (reached) {
-                return arrived;
-            }
-        }
-        return std::nullopt;
-    }
-
-private:
-    xcb_connection_t* connection_;
-    xcb_window_t frame_ = 0;
-};
 
 // The floor: grabs ⌃⌥⌘← and ⌃⌥⌘→ and answers each with one precomputed _NET_MOVERESIZE_WINDOW.
 class BareGrabber {
@@ -111,14 +71,16 @@ public:
         connection_ = xcb_connect(nullptr, nullptr);
         root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
         const char name[] = "_NET_MOVERESIZE_WINDOW";
-        auto* atom = xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, sizeof(name) - 1, name), nullptr);
+        auto* atom = xcb_intern_atom_reply(
+            connection_, xcb_intern_atom(connection_, 0, sizeof(name) - 1, name), nullptr);
         moveResize_ = atom->atom;
         free(atom);
         for (int i = 0; i < 2; ++i) {
             targets_[i] = clientTargets[i];
         }
         for (xcb_keycode_t key : {keyLeft, keyRight}) {
-            xcb_grab_key(connection_, 1, root_, ctrlAltSuper, key, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+            xcb_grab_key(connection_, 1, root_, ctrlAltSuper, key, XCB_GRAB_MODE_ASYNC,
+                         XCB_GRAB_MODE_ASYNC);
         }
         xcb_aux_sync();
         thread_ = std::thread([this] { serve(); });
@@ -130,7 +92,9 @@ public:
     }
 
 private:
-    void xcb_aux_sync() { free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr)); }
+    void xcb_aux_sync() {
+        free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+    }
     void serve() {
         while (running_) {
             xcb_generic_event_t* event = xcb_poll_for_event(connection_);
@@ -146,12 +110,14 @@ private:
                 message.format = 32;
                 message.window = window_;
                 message.type = moveResize_;
-                const std::uint32_t data[5] = {1u | 0xF00u | (2u << 12), static_cast<std::uint32_t>(t.x),
-                                               static_cast<std::uint32_t>(t.y), static_cast<std::uint32_t>(t.width),
-                                               static_cast<std::uint32_t>(t.height)};
+                const std::uint32_t data[5] = {
+                    1u | 0xF00u | (2u << 12), static_cast<std::uint32_t>(t.x),
+                    static_cast<std::uint32_t>(t.y), static_cast<std::uint32_t>(t.width),
+                    static_cast<std::uint32_t>(t.height)};
                 std::copy(std::begin(data), std::end(data), message.data.data32);
                 xcb_send_event(connection_, 0, root_,
-                               XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                               XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY |
+                                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                                reinterpret_cast<const char*>(&message));
                 xcb_flush(connection_);
             }
@@ -174,7 +140,8 @@ struct Figures {
 };
 
 // Presses ← and → in turn and times each to the frame reaching what that key produces.
-Figures measure(Keyboard& keyboard, FrameWatcher& watcher, TestClient& client, xcb_window_t window) {
+Figures measure(Keyboard& keyboard, FrameWatcher& watcher, TestClient& client,
+                xcb_window_t window) {
     // The first two presses show where each key puts the window.
     Rect landing[2];
     for (int i = 0; i < 2; ++i) {
@@ -203,7 +170,8 @@ Figures measure(Keyboard& keyboard, FrameWatcher& watcher, TestClient& client, x
 }
 
 void print(const char* what, const Figures& f) {
-    std::printf("%-46s median %7.3f ms   p95 %7.3f ms   (%zu presses)\n", what, f.median, f.p95, f.count);
+    std::printf("%-46s median %7.3f ms   p95 %7.3f ms   (%zu presses)\n", what, f.median, f.p95,
+                f.count);
 }
 
 double cpuSeconds(pid_t pid) {
@@ -253,9 +221,11 @@ int main() {
         std::fprintf(stderr, "bench_hotkey_latency: %s\n", session.problem().c_str());
         return 1;
     }
-    const auto home = std::filesystem::temp_directory_path() / ("panemark-bench-" + std::to_string(getpid()));
+    const auto home =
+        std::filesystem::temp_directory_path() / ("panemark-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(home / "Panemark");
-    std::ofstream(home / "Panemark" / "Panemark.conf") << "[General]\nPanemark.animateWindows=false\n";
+    std::ofstream(home / "Panemark" / "Panemark.conf")
+        << "[General]\nPanemark.animateWindows=false\n";
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
 
@@ -323,8 +293,8 @@ int main() {
     const double before = cpuSeconds(idle);
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
     const double after = cpuSeconds(idle);
-    std::printf("\nIdle, armed: %.3f s of CPU time in %d s; resident memory%s\n", after - before, idleSeconds,
-                residentMemory(idle).c_str());
+    std::printf("\nIdle, armed: %.3f s of CPU time in %d s; resident memory%s\n", after - before,
+                idleSeconds, residentMemory(idle).c_str());
     stop(idle);
     std::filesystem::remove_all(home);
     return 0;

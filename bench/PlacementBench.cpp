@@ -6,6 +6,7 @@
 // Figures only: nothing here fails on timing.
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
+#include "FrameWatcher.h"
 #include "model/StockCommands.h"
 #include "placement/WindowMover.h"
 #include "platform/x11/X11Bell.h"
@@ -28,52 +29,6 @@ namespace {
 
 constexpr int moves = 200;
 constexpr int animations = 20;
-
-// Watches the frame window of a client for ConfigureNotify events, on a connection of its own.
-class FrameWatcher {
-public:
-    explicit FrameWatcher(xcb_window_t client) : connection_(xcb_connect(nullptr, nullptr)) {
-        auto* tree =
-            xcb_query_tree_reply(connection_, xcb_query_tree(connection_, client), nullptr);
-        frame_ = tree ? tree->parent : client;
-        free(tree);
-        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-        xcb_change_window_attributes(connection_, frame_, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(connection_);
-    }
-    ~FrameWatcher() { xcb_disconnect(connection_); }
-
-    // Waits for the frame to be configured to the outer frame `target`; the time it arrived.
-    std::optional<Clock::time_point> waitFor(const Rect& target, double seconds = 2) {
-        const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                                 std::chrono::duration<double>(seconds));
-        while (Clock::now() < deadline) {
-            xcb_generic_event_t* event = xcb_poll_for_event(connection_);
-            if (!event) {
-                std::this_thread::sleep_for(std::chrono::microseconds(50));
-                continue;
-            }
-            const auto arrived = Clock::now();
-            bool reached = false;
-            if ((event->response_type & 0x7F) == XCB_CONFIGURE_NOTIFY) {
-                auto* configure = reinterpret_cast<xcb_configure_notify_event_t*>(event);
-                const double border = configure->border_width;
-                reached = configure->x == target.x && configure->y == target.y &&
-                          configure->width + 2 * border == target.width &&
-                          configure->height + 2 * border == target.height;
-            }
-            free(event);
-            if (reached) {
-                return arrived;
-            }
-        }
-        return std::nullopt;
-    }
-
-private:
-    xcb_connection_t* connection_;
-    xcb_window_t frame_ = 0;
-};
 
 // Counts animation steps as the mover writes them.
 class TimedWindows : public WindowService {

@@ -130,6 +130,9 @@ void X11KeyTap::grab(const Shortcut& shortcut) {
         }
         return;
     }
+    // The answers to an earlier attempt came long ago; keep the table from growing while a
+    // combination stays taken for hours.
+    std::erase_if(pendingGrabs_, [&](const auto& entry) { return entry.second == shortcut; });
     const std::uint16_t modifiers = xModifiers(shortcut.modifiers);
     for (const std::uint16_t lock : lockVariants) {
         // Errors come back as events: a BadAccess names the request, so the shortcut is known.
