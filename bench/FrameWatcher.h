@@ -17,7 +17,8 @@ public:
     using Clock = std::chrono::steady_clock;
 
     explicit FrameWatcher(xcb_window_t client) : connection_(xcb_connect(nullptr, nullptr)) {
-        auto* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, client), nullptr);
+        auto* tree =
+            xcb_query_tree_reply(connection_, xcb_query_tree(connection_, client), nullptr);
         frame_ = tree ? tree->parent : client;
         free(tree);
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
@@ -38,8 +39,8 @@ public:
     // The time the frame was configured to `target` (root coordinates, border included), if
     // that happens within `seconds`.
     std::optional<Clock::time_point> waitFor(const Rect& target, double seconds = 2) {
-        const auto deadline =
-            Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+        const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                                 std::chrono::duration<double>(seconds));
         while (Clock::now() < deadline) {
             xcb_generic_event_t* event = xcb_poll_for_event(connection_);
             if (!event) {

@@ -24,7 +24,8 @@ bool barrier(Scheduler& scheduler, std::chrono::steady_clock::time_point deadlin
 
 WindowAnimator::WindowAnimator(WindowService& windows, std::unique_ptr<Scheduler> queue,
                                std::unique_ptr<Scheduler> landingPool)
-    : windows_(windows), landingPool_(std::move(landingPool)), queue_(std::move(queue)) {}
+    : windows_(windows), landingPoolOwner_(std::move(landingPool)), queueOwner_(std::move(queue)),
+      landingPool_(*landingPoolOwner_), queue_(*queueOwner_) {}
 
 std::unique_ptr<WindowAnimator> WindowAnimator::make(WindowService& windows) {
     return std::make_unique<WindowAnimator>(
@@ -33,8 +34,8 @@ std::unique_ptr<WindowAnimator> WindowAnimator::make(WindowService& windows) {
 }
 
 WindowAnimator::~WindowAnimator() {
-    queue_.reset();
-    landingPool_.reset();
+    queueOwner_.reset();
+    landingPoolOwner_.reset();
 }
 
 std::optional<WindowAnimator::InFlight> WindowAnimator::inFlight() const {
@@ -60,12 +61,12 @@ void WindowAnimator::animate(WindowRef window, const Rect& from, const Rect& to,
                                     std::isfinite(duration) && duration > 0 ? duration : 0, curve};
     const WindowAnimation::FrameWrite write = WindowAnimation::writeOrder(from, to);
     queue_
-        ->post([this, superseded, window, animation, write, generation] {
+        .post([this, superseded, window, animation, write, generation] {
             stopTimer(superseded, window);
             windows_.setMessagingTimeout(window, stepTimeout);
-            const double start = queue_->now();
+            const double start = queue_.now();
             timer_ =
-                queue_->every(frameInterval, [this, window, animation, write, start, generation] {
+                queue_.every(frameInterval, [this, window, animation, write, start, generation] {
                     step(window, animation, write, start, generation);
                 });
         })
@@ -75,7 +76,7 @@ void WindowAnimator::animate(WindowRef window, const Rect& from, const Rect& to,
 void WindowAnimator::step(WindowRef window, const WindowAnimation& animation,
                           WindowAnimation::FrameWrite write, double start,
                           std::uint64_t generation) {
-    const double elapsed = queue_->now() - start;
+    const double elapsed = queue_.now() - start;
     if (animation.duration <= elapsed) {
         finish(window, animation.to, generation);
         return;
@@ -104,7 +105,7 @@ void WindowAnimator::snap(const Rect& target, WindowRef window) {
     const std::optional<InFlight> superseded = superseding.first;
     const std::uint64_t generation = superseding.second;
     queue_
-        ->post([this, superseded, target, window, generation] {
+        .post([this, superseded, target, window, generation] {
             stopTimer(superseded, window);
             windows_.setMessagingTimeout(window, finalWriteTimeout);
             WindowMover::setFrameExact(windows_, target, window);
@@ -128,7 +129,7 @@ void WindowAnimator::land(const std::optional<InFlight>& superseded, WindowRef k
     WindowService& windows = windows_;
     const InFlight record = *superseded;
     landingPool_
-        ->post([&windows, record] {
+        .post([&windows, record] {
             windows.setMessagingTimeout(record.window, finalWriteTimeout);
             WindowMover::setFrameExact(windows, record.target, record.window);
         })
@@ -143,7 +144,7 @@ bool WindowAnimator::drain(double timeoutSeconds) {
         // Read before the barriers: the work that cleared the record also finished its writes
         // (and queued any landing) before the barriers pass.
         const bool idle = !inFlight();
-        if (!barrier(*queue_, deadline) || !barrier(*landingPool_, deadline)) {
+        if (!barrier(queue_, deadline) || !barrier(landingPool_, deadline)) {
             return false;
         }
         if (idle) {

@@ -70,8 +70,12 @@ private:
     std::uint64_t generation_ = 0;
     TimerHandle timer_; // touched only on the queue
     // Declared last, destroyed first: no queued work can run into a half-destroyed animator.
-    std::unique_ptr<Scheduler> landingPool_;
-    std::unique_ptr<Scheduler> queue_;
+    // Queued work reaches the schedulers through the references, which stay valid while an
+    // owner's destruction waits for the work that is running to end.
+    std::unique_ptr<Scheduler> landingPoolOwner_;
+    std::unique_ptr<Scheduler> queueOwner_;
+    Scheduler& landingPool_;
+    Scheduler& queue_;
 };
 
 } // namespace panemark
