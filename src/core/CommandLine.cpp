@@ -6,7 +6,6 @@
 #include "platform/LaunchAtLogin.h"
 #include "platform/xdg/XdgAutostartItem.h"
 #include "runtime/AppVersion.h"
-#include "runtime/Log.h"
 
 #include <exception>
 #include <ostream>
@@ -55,11 +54,7 @@ int runLaunchAtLogin(const std::vector<std::string>& args, std::ostream& out, st
         err << "panemark launch-at-login: say on, off or status\n" << CommandLine::usage();
         return usageError;
     }
-    Log::Capture failures;
-    LaunchAtLogin::set(item, args[0] == "on");
-    for (const std::string& line : failures.lines()) {
-        err << line << '\n';
-    }
+    LaunchAtLogin::set(item, args[0] == "on"); // a failure is logged on standard error
     const bool enabled = item.status() == LoginItem::Status::enabled;
     out << "launch at login: " << (enabled ? "on" : "off") << '\n';
     return enabled == (args[0] == "on") ? 0 : 1;
