@@ -50,6 +50,9 @@ int PanemarkApp::run(const Options& options, std::istream& in, std::ostream& out
         PlatformServices{x11.windows(), x11.screens(), x11.bell(), x11.keyboard(), loginItem},
         preferences, mainLoop, WindowAnimator::make(x11.windows()), std::move(commands));
     SignalPipe signals([](int) { QCoreApplication::quit(); });
+    // Without its display there is nothing left to do: end with the session.
+    const Subscription displayGone =
+        x11.events().onConnectionLost([] { QCoreApplication::exit(1); });
     x11.events().drain(); // anything that came in while starting up
     return QCoreApplication::exec();
 }

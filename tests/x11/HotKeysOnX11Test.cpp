@@ -173,6 +173,21 @@ TEST_F(HotKeysOnX11Test, SigtermEndsItCleanlyAndReleasesTheKeys) {
     EXPECT_FALSE(client.isGrabbedElsewhere(keyLeft, ctrlAltSuper));
 }
 
+TEST_F(HotKeysOnX11Test, ItEndsWhenItsDisplayGoesAway) {
+    startPanemark();
+    const pid_t pid = lastPanemark;
+    session.stopServer();
+    int status = 0;
+    pid_t ended = 0;
+    for (int i = 0; i < 300 && ended == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ended = waitpid(pid, &status, WNOHANG);
+    }
+    ASSERT_EQ(ended, pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_NE(logText().find("Panemark: lost the connection to the X server"), std::string::npos);
+}
+
 TEST_F(HotKeysOnX11Test, ASecondInstanceSaysSoAndLeavesTheFirstAlone) {
     startPanemark();
     const auto output = home / "second.log";

@@ -201,6 +201,11 @@ pid_t XvfbSession::spawn(const std::vector<std::string>& argv, const std::string
     return pid;
 }
 
+void XvfbSession::stopServer() {
+    stop(server_);
+    server_ = -1;
+}
+
 bool XvfbSession::splitIntoTwoMonitors() const {
     const std::string half = std::to_string(width_ / 2);
     const std::string h = std::to_string(height_);

@@ -29,6 +29,9 @@ public:
     // output and error go to outputFile when one is named.
     pid_t spawn(const std::vector<std::string>& argv, const std::string& outputFile = "");
 
+    // Stops the X server alone, as the end of a session does.
+    void stopServer();
+
     // Two side-by-side monitors of half the screen each, L (primary) and R.
     bool splitIntoTwoMonitors() const;
 

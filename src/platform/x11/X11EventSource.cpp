@@ -17,6 +17,10 @@ Subscription X11EventSource::subscribe(std::function<void(const xcb_generic_even
         [listener = std::move(listener)](const xcb_generic_event_t* event) { listener(*event); });
 }
 
+Subscription X11EventSource::onConnectionLost(std::function<void()> listener) {
+    return connectionLost_.connect([listener = std::move(listener)] { listener(); });
+}
+
 void X11EventSource::listenOnRoot(std::uint32_t eventMask) {
     rootEventMask_ |= eventMask;
     xcb_change_window_attributes(connection_.get(), connection_.root(), XCB_CW_EVENT_MASK,
@@ -32,6 +36,7 @@ void X11EventSource::drain() {
     if (connection_.hasFailed() && notifier_->isEnabled()) {
         notifier_->setEnabled(false);
         Log::write("lost the connection to the X server");
+        connectionLost_.emit();
     }
 }
 

@@ -17,6 +17,8 @@ public:
 
     X11Connection& connection() { return connection_; }
     [[nodiscard]] Subscription subscribe(std::function<void(const xcb_generic_event_t&)> listener);
+    // Called once if the connection to the X server breaks (the session ended, the server died).
+    [[nodiscard]] Subscription onConnectionLost(std::function<void()> listener);
 
     // Dispatches every event that has arrived; also called by the socket notifier.
     void drain();
@@ -28,6 +30,7 @@ public:
 private:
     X11Connection& connection_;
     Signal<const xcb_generic_event_t*> events_;
+    Signal<> connectionLost_;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::uint32_t rootEventMask_ = 0;
 };
