@@ -7,7 +7,9 @@ FUZZ_SECONDS ?= 60
 
 CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
-.PHONY: all deps build run test test-asan test-tsan bench fuzz format clean
+PREFIX ?= $(HOME)/.local
+
+.PHONY: all deps build run install test test-asan test-tsan bench fuzz format clean
 
 all: build
 
@@ -24,6 +26,9 @@ build: deps $(BUILD_DIR)/build.ninja
 run: build
 	@if [ -n "$$DISPLAY" ]; then $(BUILD_DIR)/src/panemark $(ARGS); \
 	else PANEMARK=$(BUILD_DIR)/src/panemark scripts/demo-desktop.sh; fi
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
