@@ -64,13 +64,5 @@ TEST(OrderingTest, HugeGridsArePositionedWithoutListingOrOverflow) {
     EXPECT_TRUE(Ordering(Ordering::clockwise).cells(1 << 20, 2).empty());
 }
 
-TEST(OrderingTest, RawValuesAndLabels) {
-    EXPECT_EQ(Ordering::fromRawValue("counterClockwise"), Ordering::counterClockwise);
-    EXPECT_FALSE(Ordering::fromRawValue("Clockwise"));
-    EXPECT_FALSE(Ordering::fromRawValue("diagonal"));
-    EXPECT_EQ(Ordering(Ordering::reading).label(), "As you read a book");
-    EXPECT_EQ(Ordering(Ordering::counterClockwise).label(), "Counter-clockwise");
-}
-
 } // namespace
 } // namespace panemark

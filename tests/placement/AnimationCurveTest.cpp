@@ -26,13 +26,6 @@ TEST(AnimationCurveTest, ShapesOfTheThreeCurves) {
     EXPECT_DOUBLE_EQ(AnimationCurve(AnimationCurve::easeInOut).progress(0.75), 0.9375);
 }
 
-TEST(AnimationCurveTest, RawValuesAndLabels) {
-    EXPECT_EQ(AnimationCurve::fromRawValue("easeOut"), AnimationCurve::easeOut);
-    EXPECT_FALSE(AnimationCurve::fromRawValue("EaseOut"));
-    EXPECT_EQ(AnimationCurve(AnimationCurve::easeInOut).label(), "Ease in-out");
-    EXPECT_EQ(AnimationCurve(AnimationCurve::linear).label(), "Linear");
-}
-
 TEST(WindowAnimationTest, WriteOrderFollowsTheChangeOfSize) {
     using FrameWrite = WindowAnimation::FrameWrite;
     EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {300, 9, 100, 50}),
