@@ -71,13 +71,13 @@ void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRu
     const Rect base = inFlight && inFlight->window == *window ? inFlight->target : *current;
 
     const ScreenSet screens = screenSet();
-    const std::optional<ScreenGeometry> screen = screens.targetScreen(screens.toScreenSpace(base));
+    const Rect baseInScreenSpace = screens.toScreenSpace(base);
+    const std::optional<ScreenGeometry> screen = screens.targetScreen(baseInScreenSpace);
     if (!screen) {
         beeper_.beep();
         return;
     }
-    const std::optional<Rect> targetInScreenSpace =
-        rule(screen->visibleFrame, screens.toScreenSpace(base));
+    const std::optional<Rect> targetInScreenSpace = rule(screen->visibleFrame, baseInScreenSpace);
     if (!targetInScreenSpace) {
         return; // already in place
     }

@@ -1,5 +1,6 @@
 #include "TestClient.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -33,18 +34,22 @@ xcb_atom_t TestClient::atom(const char* name) {
     return result;
 }
 
-std::optional<std::uint32_t> TestClient::cardinal(xcb_window_t window, xcb_atom_t property,
-                                                  int index) {
+std::vector<std::uint32_t> TestClient::cardinals(xcb_window_t window, xcb_atom_t property) {
     auto* reply = xcb_get_property_reply(
         connection_,
-        xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 64),
+        xcb_get_property(connection_, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
         nullptr);
-    std::optional<std::uint32_t> value;
-    if (reply && reply->format == 32 && xcb_get_property_value_length(reply) >= 4 * (index + 1)) {
-        value = static_cast<const std::uint32_t*>(xcb_get_property_value(reply))[index];
+    std::vector<std::uint32_t> values;
+    if (reply && reply->format == 32) {
+        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
     }
     free(reply);
-    return value;
+    return values;
+}
+
+std::vector<xcb_window_t> TestClient::clientList() {
+    return cardinals(screen_->root, atom("_NET_CLIENT_LIST"));
 }
 
 void TestClient::setCardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
@@ -102,7 +107,7 @@ xcb_window_t TestClient::createWindow(int x, int y, int width, int height) {
     xcb_map_window(connection_, window);
     xcb_flush(connection_);
     // Managed once the window manager has given it WM_STATE.
-    waitUntil([&] { return cardinal(window, atom("WM_STATE")).has_value(); }, 3);
+    waitUntil([&] { return !cardinals(window, atom("WM_STATE")).empty(); }, 3);
     activate(window);
     return window;
 }
@@ -132,19 +137,10 @@ xcb_window_t TestClient::createBottomDock(int startX, int endX, int height, int 
     setCardinals(window, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, strut, 12);
     xcb_map_window(connection_, window);
     xcb_flush(connection_);
-    const xcb_atom_t clientList = atom("_NET_CLIENT_LIST");
     waitUntil(
         [&] {
-            for (int i = 0; i < 64; ++i) {
-                const auto listed = cardinal(screen_->root, clientList, i);
-                if (!listed) {
-                    return false;
-                }
-                if (*listed == window) {
-                    return true;
-                }
-            }
-            return false;
+            const std::vector<xcb_window_t> clients = clientList();
+            return std::find(clients.begin(), clients.end(), window) != clients.end();
         },
         3);
     return window;
@@ -156,8 +152,9 @@ void TestClient::destroyWindow(xcb_window_t window) {
 }
 
 std::optional<xcb_window_t> TestClient::activeWindow() {
-    const auto active = cardinal(screen_->root, atom("_NET_ACTIVE_WINDOW"));
-    return active && *active != XCB_WINDOW_NONE ? active : std::nullopt;
+    const auto active = cardinals(screen_->root, atom("_NET_ACTIVE_WINDOW"));
+    return !active.empty() && active.front() != XCB_WINDOW_NONE ? std::optional(active.front())
+                                                                : std::nullopt;
 }
 
 bool TestClient::activate(xcb_window_t window) {
@@ -166,17 +163,9 @@ bool TestClient::activate(xcb_window_t window) {
 }
 
 bool TestClient::isMaximized(xcb_window_t window) {
-    const xcb_atom_t vertical = atom("_NET_WM_STATE_MAXIMIZED_VERT");
-    for (int i = 0; i < 8; ++i) {
-        const auto state = cardinal(window, atom("_NET_WM_STATE"), i);
-        if (!state) {
-            return false;
-        }
-        if (*state == vertical) {
-            return true;
-        }
-    }
-    return false;
+    const std::vector<std::uint32_t> states = cardinals(window, atom("_NET_WM_STATE"));
+    return std::find(states.begin(), states.end(), atom("_NET_WM_STATE_MAXIMIZED_VERT")) !=
+           states.end();
 }
 
 bool TestClient::maximize(xcb_window_t window) {
@@ -192,11 +181,9 @@ std::optional<Rect> TestClient::outerFrame(xcb_window_t window) {
         connection_, xcb_translate_coordinates(connection_, window, screen_->root, 0, 0), nullptr);
     std::optional<Rect> frame;
     if (geometry && origin) {
-        const xcb_atom_t extents = atom("_NET_FRAME_EXTENTS");
-        const double left = cardinal(window, extents, 0).value_or(0);
-        const double right = cardinal(window, extents, 1).value_or(0);
-        const double top = cardinal(window, extents, 2).value_or(0);
-        const double bottom = cardinal(window, extents, 3).value_or(0);
+        std::vector<std::uint32_t> extents = cardinals(window, atom("_NET_FRAME_EXTENTS"));
+        extents.resize(4, 0);
+        const double left = extents[0], right = extents[1], top = extents[2], bottom = extents[3];
         frame = Rect{origin->dst_x - left, origin->dst_y - top, geometry->width + left + right,
                      geometry->height + top + bottom};
     }
@@ -219,16 +206,11 @@ std::optional<Rect> TestClient::waitForFrame(xcb_window_t window, const Rect& ex
 
 std::optional<xcb_window_t> TestClient::findWindow(const std::string& windowClass, double seconds) {
     std::optional<xcb_window_t> found;
-    const xcb_atom_t clientList = atom("_NET_CLIENT_LIST");
     waitUntil(
         [&] {
-            for (int i = 0; i < 64; ++i) {
-                const auto window = cardinal(screen_->root, clientList, i);
-                if (!window) {
-                    return false;
-                }
+            for (const xcb_window_t window : clientList()) {
                 auto* reply = xcb_get_property_reply(connection_,
-                                                     xcb_get_property(connection_, 0, *window,
+                                                     xcb_get_property(connection_, 0, window,
                                                                       XCB_ATOM_WM_CLASS,
                                                                       XCB_ATOM_STRING, 0, 64),
                                                      nullptr);
@@ -239,7 +221,7 @@ std::optional<xcb_window_t> TestClient::findWindow(const std::string& windowClas
                 }
                 free(reply);
                 if (value.find(windowClass) != std::string::npos) {
-                    found = *window;
+                    found = window;
                     return true;
                 }
             }

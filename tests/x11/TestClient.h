@@ -48,7 +48,9 @@ public:
 
 private:
     xcb_atom_t atom(const char* name);
-    std::optional<std::uint32_t> cardinal(xcb_window_t window, xcb_atom_t property, int index = 0);
+    // The values of a 32-bit property (empty when it is not set).
+    std::vector<std::uint32_t> cardinals(xcb_window_t window, xcb_atom_t property);
+    std::vector<xcb_window_t> clientList();
     void setCardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
                       const std::uint32_t* values, int count);
     void rootMessage(xcb_window_t window, xcb_atom_t type, std::uint32_t a, std::uint32_t b,
