@@ -40,24 +40,25 @@ public:
     }
     bool isTrusted() override { return inner_.isTrusted(); }
     void promptForTrust() override { inner_.promptForTrust(); }
-    std::optional<WindowRef> focusedWindow() override { return inner_.focusedWindow(); }
-    std::optional<Rect> readFrame(WindowRef w) override { return inner_.readFrame(w); }
-    void writePosition(WindowRef w, double x, double y) override {
+    std::optional<WindowRef> focusedWindow(double t) override { return inner_.focusedWindow(t); }
+    std::optional<Rect> readFrame(WindowRef w, double t) override { return inner_.readFrame(w, t); }
+    void writePosition(WindowRef w, double x, double y, double t) override {
         {
             std::lock_guard lock(mutex_);
             positionWrites_.push_back(Clock::now());
         }
-        inner_.writePosition(w, x, y);
+        inner_.writePosition(w, x, y, t);
     }
-    void writeSize(WindowRef w, double width, double height) override {
-        inner_.writeSize(w, width, height);
+    void writeSize(WindowRef w, double width, double height, double t) override {
+        inner_.writeSize(w, width, height, t);
     }
-    std::optional<bool> isSizeSettable(WindowRef w) override { return inner_.isSizeSettable(w); }
-    std::optional<std::int64_t> processId(WindowRef w) override { return inner_.processId(w); }
+    std::optional<bool> isSizeSettable(WindowRef w, double t) override {
+        return inner_.isSizeSettable(w, t);
+    }
+    std::optional<std::int64_t> processId(WindowRef w, double t) override {
+        return inner_.processId(w, t);
+    }
     std::int64_t ownProcessId() override { return inner_.ownProcessId(); }
-    void setMessagingTimeout(WindowRef w, double seconds) override {
-        inner_.setMessagingTimeout(w, seconds);
-    }
 
 private:
     WindowService& inner_;

@@ -2,14 +2,14 @@
 
 namespace panemark {
 
-AppController::AppController(PlatformServices platform, PreferencesStore& preferences,
-                             Scheduler& mainLoop, std::unique_ptr<WindowAnimator> animator,
+AppController::AppController(Platform& platform, PreferencesStore& preferences, Scheduler& mainLoop,
+                             std::unique_ptr<WindowAnimator> animator,
                              std::vector<ZoneCommand> initialCommands)
     : platform_(platform) {
-    config_ = std::make_unique<ConfigStore>(preferences, platform_.loginItem);
-    hotKeys_ = std::make_unique<HotKeyManager>(platform_.windows, platform_.keyboard, mainLoop);
-    mover_ = std::make_unique<WindowMover>(platform_.windows, platform_.screens, platform_.beeper,
-                                           std::move(animator));
+    config_ = std::make_unique<ConfigStore>(preferences, platform_.loginItem());
+    hotKeys_ = std::make_unique<HotKeyManager>(platform_.windows(), platform_.keyboard(), mainLoop);
+    mover_ = std::make_unique<WindowMover>(platform_.windows(), platform_.screens(),
+                                           platform_.beeper(), std::move(animator));
     requestPermissions();
     config_->commands = std::move(initialCommands);
     // Delivers the current list at once: the hot keys are first registered here, after the
@@ -26,11 +26,11 @@ AppController::~AppController() = default;
 
 void AppController::requestPermissions() {
     // The answers are not kept: the hot-key manager watches for the grants itself.
-    if (!platform_.windows.isTrusted()) {
-        platform_.windows.promptForTrust();
+    if (!platform_.windows().isTrusted()) {
+        platform_.windows().promptForTrust();
     }
-    if (!platform_.keyboard.isInputMonitoringGranted()) {
-        platform_.keyboard.requestInputMonitoring();
+    if (!platform_.keyboard().isInputMonitoringGranted()) {
+        platform_.keyboard().requestInputMonitoring();
     }
 }
 

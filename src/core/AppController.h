@@ -2,11 +2,7 @@
 
 #include "core/HotKeyManager.h"
 #include "placement/WindowMover.h"
-#include "platform/Beeper.h"
-#include "platform/KeyTap.h"
-#include "platform/LoginItem.h"
-#include "platform/ScreenService.h"
-#include "platform/WindowService.h"
+#include "platform/Platform.h"
 #include "profiles/ConfigStore.h"
 #include "profiles/PreferencesStore.h"
 #include "runtime/ObservableObject.h"
@@ -17,21 +13,12 @@
 
 namespace panemark {
 
-// The services of the platform the program runs on.
-struct PlatformServices {
-    WindowService& windows;
-    ScreenService& screens;
-    Beeper& beeper;
-    KeyTapProvider& keyboard;
-    LoginItem& loginItem;
-};
-
 // The root of the running program: owns every long-lived service, asks for the permissions the
 // program needs, keeps the hot keys in step with the command list, and runs commands.
 class AppController : public ObservableObject {
 public:
     // initialCommands stand in for the active profile's until profiles are loaded.
-    AppController(PlatformServices platform, PreferencesStore& preferences, Scheduler& mainLoop,
+    AppController(Platform& platform, PreferencesStore& preferences, Scheduler& mainLoop,
                   std::unique_ptr<WindowAnimator> animator,
                   std::vector<ZoneCommand> initialCommands);
     ~AppController() override;
@@ -47,7 +34,7 @@ public:
 private:
     void requestPermissions();
 
-    PlatformServices platform_;
+    Platform& platform_;
     std::unique_ptr<ConfigStore> config_;
     std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<WindowMover> mover_;

@@ -1,20 +1,23 @@
 #pragma once
 
+#include "model/ZoneCommand.h"
+
 #include <iosfwd>
 #include <optional>
-#include <string>
+#include <vector>
 
 namespace panemark {
 
-// The resident program: the controller on the Qt event loop, until SIGINT or SIGTERM.
+// The resident program: the controller on the Qt event loop, until SIGINT, SIGTERM or a quit
+// request.
 class PanemarkApp {
 public:
     struct Options {
-        std::optional<std::string> commandsFile; // instead of the stock commands
+        std::optional<std::vector<ZoneCommand>> commands; // instead of the stock commands
     };
 
     // The exit status. A second instance for the same display says so and returns 0.
-    static int run(const Options& options, std::istream& in, std::ostream& out, std::ostream& err);
+    static int run(const Options& options, std::ostream& out, std::ostream& err);
 };
 
 } // namespace panemark

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/AnimationCurve.h"
 #include "model/Rect.h"
-#include "placement/AnimationCurve.h"
 
 namespace panemark {
 

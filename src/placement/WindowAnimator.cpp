@@ -1,6 +1,6 @@
 #include "placement/WindowAnimator.h"
 
-#include "placement/WindowMover.h"
+#include "placement/FrameWriter.h"
 #include "runtime/ThreadScheduler.h"
 
 #include <chrono>
@@ -63,7 +63,6 @@ void WindowAnimator::animate(WindowRef window, const Rect& from, const Rect& to,
     queue_
         .post([this, superseded, window, animation, write, generation] {
             stopTimer(superseded, window);
-            windows_.setMessagingTimeout(window, stepTimeout);
             const double start = queue_.now();
             timer_ =
                 queue_.every(frameInterval, [this, window, animation, write, start, generation] {
@@ -82,9 +81,9 @@ void WindowAnimator::step(WindowRef window, const WindowAnimation& animation,
         return;
     }
     const double progress = animation.curve.progress(elapsed / animation.duration);
-    WindowMover::setFrameFast(windows_,
-                              WindowAnimation::interpolate(animation.from, animation.to, progress),
-                              window, write);
+    FrameWriter::fast(windows_,
+                      WindowAnimation::interpolate(animation.from, animation.to, progress), window,
+                      write, stepTimeout);
 }
 
 void WindowAnimator::finish(WindowRef window, const Rect& target, std::uint64_t generation) {
@@ -96,8 +95,7 @@ void WindowAnimator::finish(WindowRef window, const Rect& target, std::uint64_t 
         }
         inFlight_.reset();
     }
-    windows_.setMessagingTimeout(window, finalWriteTimeout);
-    WindowMover::setFrameExact(windows_, target, window);
+    FrameWriter::exact(windows_, target, window, finalWriteTimeout);
 }
 
 void WindowAnimator::snap(const Rect& target, WindowRef window) {
@@ -107,8 +105,7 @@ void WindowAnimator::snap(const Rect& target, WindowRef window) {
     queue_
         .post([this, superseded, target, window, generation] {
             stopTimer(superseded, window);
-            windows_.setMessagingTimeout(window, finalWriteTimeout);
-            WindowMover::setFrameExact(windows_, target, window);
+            FrameWriter::exact(windows_, target, window, finalWriteTimeout);
             std::lock_guard guard(lock_);
             if (generation_ == generation) {
                 inFlight_.reset();
@@ -130,8 +127,7 @@ void WindowAnimator::land(const std::optional<InFlight>& superseded, WindowRef k
     const InFlight record = *superseded;
     landingPool_
         .post([&windows, record] {
-            windows.setMessagingTimeout(record.window, finalWriteTimeout);
-            WindowMover::setFrameExact(windows, record.target, record.window);
+            FrameWriter::exact(windows, record.target, record.window, finalWriteTimeout);
         })
         .detach();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/AnimationCurve.h"
 #include "model/Rect.h"
-#include "placement/AnimationCurve.h"
 #include "placement/WindowAnimation.h"
 #include "platform/WindowRef.h"
 #include "platform/WindowService.h"

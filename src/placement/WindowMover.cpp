@@ -1,6 +1,9 @@
 #include "placement/WindowMover.h"
 
+#include "placement/FrameWriter.h"
+
 #include <algorithm>
+#include <cmath>
 
 namespace panemark {
 
@@ -56,12 +59,12 @@ void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRu
         windows_.promptForTrust();
         return;
     }
-    const std::optional<WindowRef> window = focusedWindow();
+    const std::optional<WindowRef> window = windows_.focusedWindow(elementTimeout);
     if (!window) {
         beeper_.beep();
         return;
     }
-    const std::optional<Rect> current = windows_.readFrame(*window);
+    const std::optional<Rect> current = windows_.readFrame(*window, elementTimeout);
     if (!current) {
         beeper_.beep();
         return;
@@ -81,34 +84,28 @@ void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRu
     if (!targetInScreenSpace) {
         return; // already in place
     }
+    if (!isReachable(*targetInScreenSpace, screen->visibleFrame)) {
+        beeper_.beep(); // hand-edited extremes: never move a window out of sight
+        return;
+    }
     const Rect target = screens.toWindowSpace(*targetInScreenSpace);
 
-    const std::optional<std::int64_t> pid = windows_.processId(*window);
+    const std::optional<std::int64_t> pid = windows_.processId(*window, elementTimeout);
     if (!pid || *pid == windows_.ownProcessId()) {
-        setFrameExact(windows_, target, *window);
+        FrameWriter::exact(windows_, target, *window, elementTimeout);
         return;
     }
     if (isAlreadyHeadingTo(*window, target)) {
         return;
     }
     if (animation.enabled && *current != target) {
-        windows_.setMessagingTimeout(*window, probeTimeout);
-        const std::optional<bool> settable = windows_.isSizeSettable(*window);
-        windows_.setMessagingTimeout(*window, elementTimeout);
+        const std::optional<bool> settable = windows_.isSizeSettable(*window, probeTimeout);
         if (settable.value_or(false)) {
             animator_->animate(*window, *current, target, animation.duration, animation.curve);
             return;
         }
     }
     animator_->snap(target, *window);
-}
-
-std::optional<WindowRef> WindowMover::focusedWindow() {
-    std::optional<WindowRef> window = windows_.focusedWindow();
-    if (window) {
-        windows_.setMessagingTimeout(*window, elementTimeout);
-    }
-    return window;
 }
 
 ScreenSet WindowMover::screenSet() {
@@ -130,32 +127,21 @@ ScreenSet WindowMover::screenSet() {
     return set;
 }
 
+bool WindowMover::isReachable(const Rect& target, const Rect& visibleFrame) {
+    const bool finite = std::isfinite(target.x) && std::isfinite(target.y) &&
+                        std::isfinite(target.width) && std::isfinite(target.height);
+    if (!finite || target.width < 1 || target.height < 1) {
+        return false;
+    }
+    return target.x < visibleFrame.x + visibleFrame.width &&
+           visibleFrame.x < target.x + target.width &&
+           target.y < visibleFrame.y + visibleFrame.height &&
+           visibleFrame.y < target.y + target.height;
+}
+
 bool WindowMover::isAlreadyHeadingTo(WindowRef window, const Rect& target) const {
     const std::optional<WindowAnimator::InFlight> inFlight = animator_->inFlight();
     return inFlight && inFlight->window == window && inFlight->target == target;
-}
-
-void WindowMover::setFrameExact(WindowService& windows, const Rect& frame, WindowRef window) {
-    windows.writePosition(window, frame.x, frame.y);
-    windows.writeSize(window, frame.width, frame.height);
-    windows.writePosition(window, frame.x, frame.y);
-}
-
-void WindowMover::setFrameFast(WindowService& windows, const Rect& frame, WindowRef window,
-                               WindowAnimation::FrameWrite write) {
-    switch (write) {
-    case WindowAnimation::FrameWrite::positionOnly:
-        windows.writePosition(window, frame.x, frame.y);
-        break;
-    case WindowAnimation::FrameWrite::positionThenSize:
-        windows.writePosition(window, frame.x, frame.y);
-        windows.writeSize(window, frame.width, frame.height);
-        break;
-    case WindowAnimation::FrameWrite::sizeThenPosition:
-        windows.writeSize(window, frame.width, frame.height);
-        windows.writePosition(window, frame.x, frame.y);
-        break;
-    }
 }
 
 } // namespace panemark

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "model/AnimationSettings.h"
 #include "model/FixedSizeSpec.h"
 #include "model/HalfAction.h"
 #include "model/ZoneCommand.h"
-#include "placement/AnimationSettings.h"
 #include "placement/ScreenSet.h"
 #include "placement/TargetRules.h"
 #include "placement/WindowAnimation.h"
@@ -38,15 +38,12 @@ public:
 
     WindowAnimator& animator() { return *animator_; }
 
-    // Stateless frame writers, safe on any thread. Exact: position, size, then position again,
-    // for applications that move a window while resizing it.
-    static void setFrameExact(WindowService& windows, const Rect& frame, WindowRef window);
-    static void setFrameFast(WindowService& windows, const Rect& frame, WindowRef window,
-                             WindowAnimation::FrameWrite write);
+    // A target can be carried out when it is at least a pixel each way and overlaps the
+    // visible frame it was computed in.
+    static bool isReachable(const Rect& target, const Rect& visibleFrame);
 
 private:
     void applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule);
-    std::optional<WindowRef> focusedWindow();
     ScreenSet screenSet();
     bool isAlreadyHeadingTo(WindowRef window, const Rect& target) const;
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/AnimationSettings.h"
 #include "model/ZoneCommand.h"
-#include "placement/AnimationSettings.h"
 #include "platform/LoginItem.h"
 #include "profiles/PreferencesStore.h"
 #include "runtime/ObservableObject.h"

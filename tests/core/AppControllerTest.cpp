@@ -2,8 +2,7 @@
 
 #include "../support/Printers.h"
 #include "model/StockCommands.h"
-#include "platform/sim/SimDesktop.h"
-#include "platform/sim/SimKeyboard.h"
+#include "platform/sim/SimPlatform.h"
 #include "runtime/ManualScheduler.h"
 
 #include <filesystem>
@@ -14,18 +13,12 @@ namespace {
 
 constexpr std::uint32_t hyper = KeyEvent::control | KeyEvent::option | KeyEvent::command;
 
-class FakeLoginItem : public LoginItem {
-public:
-    Status status() override { return Status::notRegistered; }
-    Result<bool> registerItem() override { return true; }
-    Result<bool> unregisterItem() override { return true; }
-};
-
 // The controller on a simulated desktop with one 1000 × 800 screen (no bars) and one window.
 class AppControllerTest : public ::testing::Test {
 protected:
     AppControllerTest() {
         desktop.setScreens({Screen{{0, 0, 1000, 800}, {0, 0, 1000, 800}, 1, "Screen", true, "S"}});
+        desktop.removeWindow(WindowRef{1}); // the simulated platform's own window
         window = desktop.addWindow({.frame = {100, 100, 300, 200}});
         desktop.focus(window);
     }
@@ -36,9 +29,8 @@ protected:
         animatorQueue = queue.get();
         auto animator = std::make_unique<WindowAnimator>(desktop, std::move(queue),
                                                          std::make_unique<ManualScheduler>());
-        auto controller = std::make_unique<AppController>(
-            PlatformServices{desktop, desktop, desktop, keyboard, loginItem}, preferences, mainLoop,
-            std::move(animator), std::move(commands));
+        auto controller = std::make_unique<AppController>(platform, preferences, mainLoop,
+                                                          std::move(animator), std::move(commands));
         controller->config().setAnimateWindows(false);
         return controller;
     }
@@ -54,9 +46,9 @@ protected:
         std::filesystem::temp_directory_path() /
         ("panemark-controller-" + std::to_string(getpid()) + ".conf");
     PreferencesStore preferences{preferencesFile.string()};
-    SimDesktop desktop;
-    SimKeyboard keyboard;
-    FakeLoginItem loginItem;
+    SimPlatform platform;
+    SimDesktop& desktop = platform.desktop();
+    SimKeyboard& keyboard = platform.simKeyboard();
     ManualScheduler mainLoop;
     ManualScheduler* animatorQueue = nullptr;
     WindowRef window;

@@ -13,13 +13,24 @@ protected:
     WindowAnimator& animator() { return mover->animator(); }
 };
 
+TEST(WindowAnimationTest, WriteOrderFollowsTheChangeOfSize) {
+    using FrameWrite = WindowAnimation::FrameWrite;
+    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {300, 9, 100, 50}),
+              FrameWrite::positionOnly);
+    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 99, 50}),
+              FrameWrite::sizeThenPosition);
+    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 101, 50}),
+              FrameWrite::positionThenSize);
+    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 50, 100}),
+              FrameWrite::positionThenSize);
+}
+
 TEST_F(WindowAnimatorTest, StepsFollowTheCurveOnTheClockAndTheLastWriteIsExact) {
     const Rect from{100, 100, 200, 100};
     const Rect to{500, 300, 400, 300};
     const WindowRef window = desktop.addWindow({.frame = from});
     animator().animate(window, from, to, 0.25, AnimationCurve::easeInOut);
     queue->runDue();
-    EXPECT_EQ(desktop.messagingTimeout(window), WindowAnimator::stepTimeout);
 
     for (int step = 1; step <= 14; ++step) {
         frame();
@@ -32,12 +43,14 @@ TEST_F(WindowAnimatorTest, StepsFollowTheCurveOnTheClockAndTheLastWriteIsExact) 
         EXPECT_EQ(writes[writes.size() - 2].kind, Kind::position);
         EXPECT_NEAR(writes[writes.size() - 2].a, expected.x, 1e-9);
         EXPECT_NEAR(writes.back().b, expected.height, 1e-9);
+        EXPECT_EQ(writes.back().timeout, WindowAnimator::stepTimeout);
     }
     frame(); // 15/60 s = 0.25 s: the finish
     const auto writes = desktop.writes();
     ASSERT_EQ(writes.size(), 28u + 3u);
     EXPECT_TRUE(isExactWrite(writes, 28, to));
-    EXPECT_EQ(desktop.messagingTimeout(window), WindowAnimator::finalWriteTimeout);
+    EXPECT_EQ(writes.back().timeout, WindowAnimator::finalWriteTimeout);
+    EXPECT_EQ(writes.back().window, window);
     EXPECT_FALSE(animator().inFlight());
     EXPECT_EQ(queue->pendingCount(), 0u);
 }
@@ -118,7 +131,7 @@ TEST_F(WindowAnimatorTest, ADifferentWindowLandsTheFirstExactlyOnThePoolWhileThe
     pool->runDue();
     EXPECT_EQ(desktop.frameOf(first), (Rect{900, 0, 100, 100}));
     EXPECT_EQ(desktop.writesTo(first).size(), queueWritesToFirst + 3);
-    EXPECT_EQ(desktop.messagingTimeout(first), WindowAnimator::finalWriteTimeout);
+    EXPECT_EQ(desktop.writesTo(first).back().timeout, WindowAnimator::finalWriteTimeout);
     runToEnd();
     EXPECT_EQ(desktop.frameOf(second), (Rect{0, 700, 100, 100}));
     EXPECT_EQ(desktop.writesTo(first).size(), queueWritesToFirst + 3); // the first's timer is gone
@@ -205,7 +218,7 @@ TEST(WindowAnimatorRealTimeTest, DestroyingTheAnimatorMidAnimationStopsCleanly) 
     animator->animate(window, {0, 0, 100, 100}, {640, 0, 320, 200}, 0.4, AnimationCurve::linear);
     animator.reset(); // joins its threads; the sanitizer builds check that nothing runs on
     const auto writes = desktop.writes().size();
-    desktop.writePosition(window, 1, 1);
+    desktop.writePosition(window, 1, 1, 0.25);
     EXPECT_EQ(desktop.writes().size(), writes + 1);
 }
 

@@ -16,7 +16,9 @@ TEST_F(WindowMoverTest, SnapWritesTheExactFrameOnTheAnimatorsQueue) {
     ASSERT_EQ(writes.size(), 3u);
     EXPECT_TRUE(isExactWrite(writes, 0, leftHalf));
     EXPECT_EQ(desktop.frameOf(window), leftHalf);
-    EXPECT_EQ(desktop.messagingTimeout(window), 1.0);
+    for (const auto& write : writes) {
+        EXPECT_EQ(write.timeout, WindowAnimator::finalWriteTimeout);
+    }
     EXPECT_FALSE(mover->animator().inFlight());
 }
 
@@ -77,10 +79,8 @@ TEST_F(WindowMoverTest, WindowsThatCannotBeResizedOrProbedAreSnapped) {
         desktop.clearWrites();
         SimDesktop::WindowSpec spec;
         spec.sizeProbe = probe;
-        const WindowRef window = addFocusedWindow({300, 200, 400, 300}, spec);
+        addFocusedWindow({300, 200, 400, 300}, spec);
         mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
-        EXPECT_EQ(desktop.messagingTimeout(window),
-                  WindowMover::elementTimeout); // restored after the probe
         queue->runDue();
         EXPECT_EQ(desktop.writes().size(), 3u);
         EXPECT_EQ(queue->pendingCount(), 0u);

@@ -153,9 +153,9 @@ TEST_F(PlacementOnX11Test, ValuesXCannotHoldAreClampedNotSent) {
 }
 
 TEST_F(PlacementOnX11Test, WithTheDesktopInFrontACommandChangesNothing) {
-    EXPECT_FALSE(windows->focusedWindow());
+    EXPECT_FALSE(windows->focusedWindow(0.25));
     apply(stockCommands()[0]);
-    EXPECT_FALSE(windows->focusedWindow());
+    EXPECT_FALSE(windows->focusedWindow(0.25));
 }
 
 TEST_F(PlacementOnX11Test, ScreenChangesAreAnnouncedOnTheEventLoop) {

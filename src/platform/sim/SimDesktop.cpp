@@ -77,10 +77,9 @@ int SimDesktop::trustPromptCount() const {
     return trustPrompts_;
 }
 
-double SimDesktop::messagingTimeout(WindowRef window) const {
+std::vector<double> SimDesktop::probeTimeouts() const {
     std::lock_guard lock(mutex_);
-    auto found = windows_.find(window.id);
-    return found == windows_.end() ? 0 : found->second.timeout;
+    return probeTimeouts_;
 }
 
 bool SimDesktop::isTrusted() {
@@ -93,16 +92,18 @@ void SimDesktop::promptForTrust() {
     ++trustPrompts_;
 }
 
-std::optional<WindowRef> SimDesktop::focusedWindow() {
+std::optional<WindowRef> SimDesktop::focusedWindow(double timeout) {
     std::lock_guard lock(mutex_);
+    probeTimeouts_.push_back(timeout);
     if (focused_ && windows_.count(focused_->id) == 0) {
         return std::nullopt;
     }
     return focused_;
 }
 
-std::optional<Rect> SimDesktop::readFrame(WindowRef window) {
+std::optional<Rect> SimDesktop::readFrame(WindowRef window, double timeout) {
     std::lock_guard lock(mutex_);
+    probeTimeouts_.push_back(timeout);
     auto found = windows_.find(window.id);
     if (found == windows_.end() || found->second.spec.frameUnreadable) {
         return std::nullopt;
@@ -110,22 +111,22 @@ std::optional<Rect> SimDesktop::readFrame(WindowRef window) {
     return found->second.frame;
 }
 
-void SimDesktop::record(WindowRef window, Write::Kind kind, double a, double b) {
-    writes_.push_back({window, kind, a, b, writes_.size(), std::this_thread::get_id()});
+void SimDesktop::record(WindowRef window, Write::Kind kind, double a, double b, double timeout) {
+    writes_.push_back({window, kind, a, b, writes_.size(), std::this_thread::get_id(), timeout});
 }
 
-void SimDesktop::writePosition(WindowRef window, double x, double y) {
+void SimDesktop::writePosition(WindowRef window, double x, double y, double timeout) {
     std::lock_guard lock(mutex_);
-    record(window, Write::Kind::position, x, y);
+    record(window, Write::Kind::position, x, y, timeout);
     if (auto found = windows_.find(window.id); found != windows_.end()) {
         found->second.frame.x = x;
         found->second.frame.y = y;
     }
 }
 
-void SimDesktop::writeSize(WindowRef window, double width, double height) {
+void SimDesktop::writeSize(WindowRef window, double width, double height, double timeout) {
     std::lock_guard lock(mutex_);
-    record(window, Write::Kind::size, width, height);
+    record(window, Write::Kind::size, width, height, timeout);
     auto found = windows_.find(window.id);
     if (found == windows_.end() || found->second.spec.sizeProbe == SizeProbe::notSettable) {
         return;
@@ -137,8 +138,9 @@ void SimDesktop::writeSize(WindowRef window, double width, double height) {
     sim.frame.y += sim.spec.resizeShiftY;
 }
 
-std::optional<bool> SimDesktop::isSizeSettable(WindowRef window) {
+std::optional<bool> SimDesktop::isSizeSettable(WindowRef window, double timeout) {
     std::lock_guard lock(mutex_);
+    probeTimeouts_.push_back(timeout);
     auto found = windows_.find(window.id);
     if (found == windows_.end() || found->second.spec.sizeProbe == SizeProbe::fails) {
         return std::nullopt;
@@ -146,20 +148,14 @@ std::optional<bool> SimDesktop::isSizeSettable(WindowRef window) {
     return found->second.spec.sizeProbe == SizeProbe::settable;
 }
 
-std::optional<std::int64_t> SimDesktop::processId(WindowRef window) {
+std::optional<std::int64_t> SimDesktop::processId(WindowRef window, double timeout) {
     std::lock_guard lock(mutex_);
+    probeTimeouts_.push_back(timeout);
     auto found = windows_.find(window.id);
     if (found == windows_.end() || found->second.spec.pid == 0) {
         return std::nullopt;
     }
     return found->second.spec.pid;
-}
-
-void SimDesktop::setMessagingTimeout(WindowRef window, double seconds) {
-    std::lock_guard lock(mutex_);
-    if (auto found = windows_.find(window.id); found != windows_.end()) {
-        found->second.timeout = seconds;
-    }
 }
 
 std::vector<Screen> SimDesktop::screens() {

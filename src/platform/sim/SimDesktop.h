@@ -43,6 +43,7 @@ public:
         double b; // y or height
         std::uint64_t order;
         std::thread::id thread;
+        double timeout; // what the writer allowed for it
     };
 
     static constexpr std::int64_t ownPid = 777;
@@ -62,19 +63,20 @@ public:
     void clearWrites();
     int beepCount() const;
     int trustPromptCount() const;
-    double messagingTimeout(WindowRef window) const;
 
     // WindowService
     bool isTrusted() override;
     void promptForTrust() override;
-    std::optional<WindowRef> focusedWindow() override;
-    std::optional<Rect> readFrame(WindowRef window) override;
-    void writePosition(WindowRef window, double x, double y) override;
-    void writeSize(WindowRef window, double width, double height) override;
-    std::optional<bool> isSizeSettable(WindowRef window) override;
-    std::optional<std::int64_t> processId(WindowRef window) override;
+    std::optional<WindowRef> focusedWindow(double timeout) override;
+    std::optional<Rect> readFrame(WindowRef window, double timeout) override;
+    void writePosition(WindowRef window, double x, double y, double timeout) override;
+    void writeSize(WindowRef window, double width, double height, double timeout) override;
+    std::optional<bool> isSizeSettable(WindowRef window, double timeout) override;
+    std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
     std::int64_t ownProcessId() override { return ownPid; }
-    void setMessagingTimeout(WindowRef window, double seconds) override;
+
+    // The timeouts callers gave, in call order (reads and probes; writes carry theirs).
+    std::vector<double> probeTimeouts() const;
 
     // ScreenService
     std::vector<Screen> screens() override;
@@ -88,9 +90,8 @@ private:
     struct SimWindow {
         WindowSpec spec;
         Rect frame;
-        double timeout = 0.25;
     };
-    void record(WindowRef window, Write::Kind kind, double a, double b);
+    void record(WindowRef window, Write::Kind kind, double a, double b, double timeout);
 
     mutable std::mutex mutex_;
     std::map<std::uint64_t, SimWindow> windows_;
@@ -102,6 +103,7 @@ private:
     int beeps_ = 0;
     int trustPrompts_ = 0;
     std::vector<Write> writes_;
+    std::vector<double> probeTimeouts_;
     Signal<> screensChanged_;
 };
 

@@ -4,7 +4,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <future>
+#include <mutex>
 #include <poll.h>
+#include <thread>
 
 namespace panemark {
 
@@ -17,9 +20,62 @@ constexpr int pollSliceMilliseconds = 2;
 
 } // namespace
 
-std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, std::string* whyNot) {
+namespace {
+
+// xcb_connect blocks until the server has sent its setup, which a stopped or wedged server never
+// does. It runs on a thread of its own; a caller that gives up leaves the thread to close what it
+// eventually gets.
+struct PendingConnect {
+    std::mutex mutex;
+    bool abandoned = false;
+    xcb_connection_t* connection = nullptr;
     int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
+};
+
+xcb_connection_t* connectWithin(const char* displayName, double timeoutSeconds, int* screenNumber) {
+    auto pending = std::make_shared<PendingConnect>();
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> finished = done->get_future();
+    const std::string name = displayName ? displayName : "";
+    const bool useEnvironment = displayName == nullptr;
+    std::thread([pending, done, name, useEnvironment] {
+        int screen = 0;
+        xcb_connection_t* connection =
+            xcb_connect(useEnvironment ? nullptr : name.c_str(), &screen);
+        std::lock_guard lock(pending->mutex);
+        if (pending->abandoned) {
+            xcb_disconnect(connection);
+            return;
+        }
+        pending->connection = connection;
+        pending->screenNumber = screen;
+        done->set_value();
+    }).detach();
+    const auto wait = std::chrono::duration<double>(std::max(timeoutSeconds, 0.0));
+    const bool ready = finished.wait_for(wait) == std::future_status::ready;
+    std::lock_guard lock(pending->mutex);
+    if (!ready && !pending->connection) {
+        pending->abandoned = true;
+        return nullptr;
+    }
+    *screenNumber = pending->screenNumber;
+    return pending->connection;
+}
+
+} // namespace
+
+std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, std::string* whyNot,
+                                                   double timeoutSeconds) {
+    int screenNumber = 0;
+    xcb_connection_t* connection = connectWithin(displayName, timeoutSeconds, &screenNumber);
+    if (!connection) {
+        if (whyNot) {
+            const char* name = displayName ? displayName : std::getenv("DISPLAY");
+            *whyNot = "the display " + std::string(name ? name : "") + " did not answer within " +
+                      std::to_string(static_cast<int>(timeoutSeconds)) + " seconds";
+        }
+        return nullptr;
+    }
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
         if (whyNot) {

@@ -29,9 +29,10 @@ public:
     };
     template <class T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
-    // Connects to $DISPLAY (or the named display); none when that is impossible, with why.
-    static std::unique_ptr<X11Connection> open(const char* displayName,
-                                               std::string* whyNot = nullptr);
+    // Connects to $DISPLAY (or the named display); none when that is impossible or the server
+    // does not answer within timeoutSeconds, with why.
+    static std::unique_ptr<X11Connection>
+    open(const char* displayName, std::string* whyNot = nullptr, double timeoutSeconds = 5.0);
     ~X11Connection();
     X11Connection(const X11Connection&) = delete;
     X11Connection& operator=(const X11Connection&) = delete;

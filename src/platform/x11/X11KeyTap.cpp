@@ -1,6 +1,6 @@
 #include "platform/x11/X11KeyTap.h"
 
-#include "platform/EvdevKeyCodes.h"
+#include "platform/evdev/EvdevKeyCodes.h"
 #include "runtime/Log.h"
 
 // xcb's XKB header names a field `explicit`, a keyword in C++.

@@ -1,13 +1,21 @@
 #include "platform/x11/X11Platform.h"
 
+#include <cstdlib>
+
 namespace panemark {
+
+namespace {
+
+constexpr double windowManagerProbeTimeout = 0.25;
+
+} // namespace
 
 Result<std::unique_ptr<X11Platform>> X11Platform::open(Scheduler& mainLoop) {
     std::string whyNot;
     auto platform = std::unique_ptr<X11Platform>(new X11Platform());
-    platform->requests_ = X11Connection::open(nullptr, &whyNot);
+    platform->requests_ = X11Connection::open(nullptr, &whyNot, connectTimeout);
     if (platform->requests_) {
-        platform->eventConnection_ = X11Connection::open(nullptr, &whyNot);
+        platform->eventConnection_ = X11Connection::open(nullptr, &whyNot, connectTimeout);
     }
     if (!platform->requests_ || !platform->eventConnection_) {
         return Error{whyNot};
@@ -20,6 +28,19 @@ Result<std::unique_ptr<X11Platform>> X11Platform::open(Scheduler& mainLoop) {
     platform->screens_->watch(*platform->events_);
     platform->windows_->watch(*platform->events_);
     return platform;
+}
+
+std::string X11Platform::displayName() const {
+    const char* display = std::getenv("DISPLAY");
+    return display ? display : "";
+}
+
+bool X11Platform::hasWindowManager() {
+    return requests_->hasWindowManager(windowManagerProbeTimeout);
+}
+
+Subscription X11Platform::onConnectionLost(std::function<void()> listener) {
+    return events_->onConnectionLost(std::move(listener));
 }
 
 } // namespace panemark

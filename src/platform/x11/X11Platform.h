@@ -1,11 +1,13 @@
 #pragma once
 
+#include "platform/Platform.h"
 #include "platform/x11/X11Bell.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventSource.h"
 #include "platform/x11/X11KeyTap.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Windows.h"
+#include "platform/xdg/XdgAutostartItem.h"
 #include "runtime/Result.h"
 #include "runtime/Scheduler.h"
 
@@ -15,18 +17,27 @@ namespace panemark {
 
 // Everything the application uses of an X display, on two connections: one for requests from
 // any thread, one for events read on the main thread. Needs a running Qt event loop.
-class X11Platform {
+class X11Platform : public Platform {
 public:
+    // Connecting is bounded: a display that does not answer within this long is an error.
+    static constexpr double connectTimeout = 5.0;
+
     static Result<std::unique_ptr<X11Platform>> open(Scheduler& mainLoop);
 
-    X11Windows& windows() { return *windows_; }
-    X11Screens& screens() { return *screens_; }
-    X11Bell& bell() { return *bell_; }
-    X11KeyTapProvider& keyboard() { return *keyboard_; }
+    X11Windows& windows() override { return *windows_; }
+    X11Screens& screens() override { return *screens_; }
+    X11Bell& beeper() override { return *bell_; }
+    X11KeyTapProvider& keyboard() override { return *keyboard_; }
+    LoginItem& loginItem() override { return loginItem_; }
+    std::string displayName() const override;
+    bool hasWindowManager() override;
+    Subscription onConnectionLost(std::function<void()> listener) override;
+    void deliverPendingEvents() override { events_->drain(); }
+
     X11EventSource& events() { return *events_; }
 
 private:
-    X11Platform() = default;
+    X11Platform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
 
     std::unique_ptr<X11Connection> requests_;
     std::unique_ptr<X11Connection> eventConnection_;
@@ -35,6 +46,7 @@ private:
     std::unique_ptr<X11Windows> windows_;
     std::unique_ptr<X11Bell> bell_;
     std::unique_ptr<X11KeyTapProvider> keyboard_;
+    XdgAutostartItem loginItem_;
 };
 
 } // namespace panemark

@@ -1,5 +1,7 @@
 #include "platform/x11/X11Windows.h"
 
+#include "runtime/Deadline.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -10,9 +12,10 @@ namespace panemark {
 
 namespace {
 
-constexpr double defaultTimeout = 0.25;
-// Timeouts and facts are dropped for windows that are long gone; this many entries is plenty.
-constexpr std::size_t timeoutTableLimit = 256;
+// Facts are dropped for windows that are long gone; this many entries is plenty.
+constexpr std::size_t factsTableLimit = 256;
+// Finding out whether a window manager runs, once when the backend starts watching.
+constexpr double windowManagerProbeTimeout = 0.25;
 
 // _NET_MOVERESIZE_WINDOW: gravity in bits 0–7, which values count in bits 8–11, and the source
 // of the request (2, a pager or tool acting for the user) in bits 12–15.
@@ -59,14 +62,14 @@ bool X11Windows::isTrusted() {
     return !connection_.hasFailed();
 }
 
-std::optional<WindowRef> X11Windows::focusedWindow() {
+std::optional<WindowRef> X11Windows::focusedWindow(double timeout) {
     {
         std::lock_guard lock(mutex_);
         if (focused_) {
             return *focused_;
         }
     }
-    const auto window = connection_.focusedWindow(defaultTimeout);
+    const auto window = connection_.focusedWindow(timeout);
     const std::optional<WindowRef> focused =
         window ? std::optional<WindowRef>(WindowRef{*window}) : std::nullopt;
     std::lock_guard lock(mutex_);
@@ -79,7 +82,7 @@ std::optional<WindowRef> X11Windows::focusedWindow() {
 void X11Windows::watch(X11EventSource& events) {
     // The window manager announces every change of focus on the root; without one, the input
     // focus moves silently, so there is nothing to follow and every command asks.
-    if (!connection_.hasWindowManager(defaultTimeout)) {
+    if (!connection_.hasWindowManager(windowManagerProbeTimeout)) {
         return;
     }
     events.listenOnRoot(XCB_EVENT_MASK_PROPERTY_CHANGE);
@@ -105,9 +108,8 @@ void X11Windows::watch(X11EventSource& events) {
         });
 }
 
-std::optional<Rect> X11Windows::readFrame(WindowRef window) {
-    const X11Connection::WindowSnapshot snapshot =
-        connection_.snapshot(toX(window), timeoutFor(window));
+std::optional<Rect> X11Windows::readFrame(WindowRef window, double timeout) {
+    const X11Connection::WindowSnapshot snapshot = connection_.snapshot(toX(window), timeout);
     if (!snapshot.outerFrame) {
         std::lock_guard lock(mutex_);
         facts_.erase(window.id);
@@ -141,7 +143,7 @@ std::optional<X11Windows::Facts> X11Windows::freshFacts(xcb_window_t window) {
 
 void X11Windows::remember(xcb_window_t window, const Facts& facts) {
     std::lock_guard lock(mutex_);
-    if (facts_.size() >= timeoutTableLimit && facts_.count(window) == 0) {
+    if (facts_.size() >= factsTableLimit && facts_.count(window) == 0) {
         facts_.clear();
     }
     facts_[window] = facts;
@@ -152,23 +154,25 @@ X11Connection::Extents X11Windows::prepareForWrite(xcb_window_t window, double t
     if (known && !known->maximized) {
         return known->extents;
     }
-    leaveMaximizedState(window, timeout);
-    Facts facts{std::chrono::steady_clock::now(), connection_.frameExtents(window, timeout), false,
+    const Deadline deadline(timeout);
+    leaveMaximizedState(window, deadline);
+    Facts facts{std::chrono::steady_clock::now(),
+                connection_.frameExtents(window, deadline.remaining()), false,
                 known ? known->pid : std::nullopt};
     remember(window, facts);
     return facts.extents;
 }
 
-void X11Windows::writePosition(WindowRef window, double x, double y) {
-    prepareForWrite(toX(window), timeoutFor(window));
+void X11Windows::writePosition(WindowRef window, double x, double y, double timeout) {
+    prepareForWrite(toX(window), timeout);
     const auto [originX, originY] = screens_.primaryOrigin();
     moveResize(toX(window), useX | useY, clampPosition(x + originX), clampPosition(y + originY), 0,
                0);
 }
 
-void X11Windows::writeSize(WindowRef window, double width, double height) {
+void X11Windows::writeSize(WindowRef window, double width, double height, double timeout) {
     // The window manager takes the client's size; the decorations come on top of it.
-    const X11Connection::Extents extents = prepareForWrite(toX(window), timeoutFor(window));
+    const X11Connection::Extents extents = prepareForWrite(toX(window), timeout);
     moveResize(toX(window), useWidth | useHeight, 0, 0,
                clampSize(width - extents.left - extents.right),
                clampSize(height - extents.top - extents.bottom));
@@ -183,11 +187,11 @@ void X11Windows::moveResize(xcb_window_t window, std::uint32_t flags, std::int32
     connection_.flush();
 }
 
-void X11Windows::leaveMaximizedState(xcb_window_t window, double timeout) {
+void X11Windows::leaveMaximizedState(xcb_window_t window, const Deadline& deadline) {
     const auto& atoms = connection_.atoms();
     auto isMaximized = [&] {
-        const auto states =
-            connection_.cardinals(connection_.requestProperty(window, atoms.netWmState), timeout);
+        const auto states = connection_.cardinals(
+            connection_.requestProperty(window, atoms.netWmState), deadline.remaining());
         return states && std::any_of(states->begin(), states->end(), [&](std::uint32_t state) {
                    return state == atoms.netWmStateMaximizedVert ||
                           state == atoms.netWmStateMaximizedHorz ||
@@ -197,7 +201,8 @@ void X11Windows::leaveMaximizedState(xcb_window_t window, double timeout) {
     if (!isMaximized()) {
         return;
     }
-    const X11Connection::Extents maximizedExtents = connection_.frameExtents(window, timeout);
+    const X11Connection::Extents maximizedExtents =
+        connection_.frameExtents(window, deadline.remaining());
     connection_.sendRootMessage(
         window, atoms.netWmState,
         {removeState, atoms.netWmStateMaximizedVert, atoms.netWmStateMaximizedHorz, 2, 0});
@@ -206,29 +211,27 @@ void X11Windows::leaveMaximizedState(xcb_window_t window, double timeout) {
     connection_.flush();
     // The window manager changes the state, and after it the decorations and their extents, in
     // its own time; the size written next is only right with the new extents.
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              std::chrono::duration<double>(timeout));
-    while (isMaximized() && std::chrono::steady_clock::now() < deadline) {
+    while (isMaximized() && !deadline.passed()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     const auto extentsDeadline =
-        std::min(deadline, std::chrono::steady_clock::now() +
-                               std::chrono::milliseconds(extentsSettleMilliseconds));
-    while (connection_.frameExtents(window, timeout) == maximizedExtents &&
+        std::min(deadline.at(), std::chrono::steady_clock::now() +
+                                    std::chrono::milliseconds(extentsSettleMilliseconds));
+    while (connection_.frameExtents(window, deadline.remaining()) == maximizedExtents &&
            std::chrono::steady_clock::now() < extentsDeadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
 
-std::optional<bool> X11Windows::isSizeSettable(WindowRef window) {
-    const double timeout = timeoutFor(window);
+std::optional<bool> X11Windows::isSizeSettable(WindowRef window, double timeout) {
+    const Deadline deadline(timeout);
     const auto& atoms = connection_.atoms();
     const auto hintsCookie = connection_.requestProperty(toX(window), XCB_ATOM_WM_NORMAL_HINTS, 18);
     const auto actionsCookie =
         connection_.requestProperty(toX(window), atoms.netWmAllowedActions, 64);
-    auto hintsReply = connection_.await<xcb_get_property_reply_t>(hintsCookie.sequence, timeout);
-    const auto actions = connection_.cardinals(actionsCookie, timeout);
+    auto hintsReply =
+        connection_.await<xcb_get_property_reply_t>(hintsCookie.sequence, deadline.remaining());
+    const auto actions = connection_.cardinals(actionsCookie, deadline.remaining());
     if (!hintsReply) {
         return std::nullopt; // the window is gone, or the server did not answer in time
     }
@@ -248,13 +251,12 @@ std::optional<bool> X11Windows::isSizeSettable(WindowRef window) {
     return true;
 }
 
-std::optional<std::int64_t> X11Windows::processId(WindowRef window) {
+std::optional<std::int64_t> X11Windows::processId(WindowRef window, double timeout) {
     if (const std::optional<Facts> known = freshFacts(toX(window))) {
         return known->pid;
     }
     const auto pid = connection_.cardinals(
-        connection_.requestProperty(toX(window), connection_.atoms().netWmPid, 1),
-        timeoutFor(window));
+        connection_.requestProperty(toX(window), connection_.atoms().netWmPid, 1), timeout);
     if (!pid || pid->empty() || pid->front() == 0) {
         return std::nullopt;
     }
@@ -263,20 +265,6 @@ std::optional<std::int64_t> X11Windows::processId(WindowRef window) {
 
 std::int64_t X11Windows::ownProcessId() {
     return static_cast<std::int64_t>(getpid());
-}
-
-void X11Windows::setMessagingTimeout(WindowRef window, double seconds) {
-    std::lock_guard lock(mutex_);
-    if (timeouts_.size() >= timeoutTableLimit && timeouts_.count(window.id) == 0) {
-        timeouts_.clear();
-    }
-    timeouts_[window.id] = seconds;
-}
-
-double X11Windows::timeoutFor(WindowRef window) {
-    std::lock_guard lock(mutex_);
-    auto found = timeouts_.find(window.id);
-    return found == timeouts_.end() ? defaultTimeout : found->second;
 }
 
 } // namespace panemark

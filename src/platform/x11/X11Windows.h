@@ -4,6 +4,7 @@
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventSource.h"
 #include "platform/x11/X11Screens.h"
+#include "runtime/Deadline.h"
 
 #include <chrono>
 #include <mutex>
@@ -13,21 +14,20 @@ namespace panemark {
 
 // Other applications' windows on X11. Frames are outer frames (decorations included); writes go
 // through the window manager with _NET_MOVERESIZE_WINDOW, which lands the outer frame exactly
-// whatever the client's gravity. Every reply is awaited within the window's messaging timeout.
+// whatever the client's gravity. Every call finishes within the timeout it is given.
 class X11Windows : public WindowService {
 public:
     X11Windows(X11Connection& connection, X11Screens& screens);
 
     bool isTrusted() override;
     void promptForTrust() override {}
-    std::optional<WindowRef> focusedWindow() override;
-    std::optional<Rect> readFrame(WindowRef window) override;
-    void writePosition(WindowRef window, double x, double y) override;
-    void writeSize(WindowRef window, double width, double height) override;
-    std::optional<bool> isSizeSettable(WindowRef window) override;
-    std::optional<std::int64_t> processId(WindowRef window) override;
+    std::optional<WindowRef> focusedWindow(double timeout) override;
+    std::optional<Rect> readFrame(WindowRef window, double timeout) override;
+    void writePosition(WindowRef window, double x, double y, double timeout) override;
+    void writeSize(WindowRef window, double width, double height, double timeout) override;
+    std::optional<bool> isSizeSettable(WindowRef window, double timeout) override;
+    std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
     std::int64_t ownProcessId() override;
-    void setMessagingTimeout(WindowRef window, double seconds) override;
 
     // From now on the focused window is followed through the events of this source instead of
     // asked for on every command.
@@ -49,20 +49,18 @@ private:
     };
     static constexpr std::chrono::milliseconds factsLifetime{1000};
 
-    double timeoutFor(WindowRef window);
     std::optional<Facts> freshFacts(xcb_window_t window);
     void remember(xcb_window_t window, const Facts& facts);
     // Makes sure the window can be moved and resized; its current extents.
     X11Connection::Extents prepareForWrite(xcb_window_t window, double timeout);
     // A maximized or full-screen window ignores moves: take it out of that state first.
-    void leaveMaximizedState(xcb_window_t window, double timeout);
+    void leaveMaximizedState(xcb_window_t window, const Deadline& deadline);
     void moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
                     std::uint32_t width, std::uint32_t height);
 
     X11Connection& connection_;
     X11Screens& screens_;
-    std::mutex mutex_; // guards the two tables
-    std::unordered_map<std::uint64_t, double> timeouts_;
+    std::mutex mutex_; // guards the facts and the focus
     std::unordered_map<std::uint64_t, Facts> facts_;
     bool watched_ = false;
     std::optional<std::optional<WindowRef>> focused_; // known focus (which may be none)

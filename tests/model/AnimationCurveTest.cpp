@@ -1,6 +1,4 @@
-#include "placement/AnimationCurve.h"
-
-#include "placement/WindowAnimation.h"
+#include "model/AnimationCurve.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -24,18 +22,6 @@ TEST(AnimationCurveTest, ShapesOfTheThreeCurves) {
     EXPECT_EQ(AnimationCurve(AnimationCurve::easeInOut).progress(0.5), 0.5);
     EXPECT_DOUBLE_EQ(AnimationCurve(AnimationCurve::easeInOut).progress(0.25), 0.0625);
     EXPECT_DOUBLE_EQ(AnimationCurve(AnimationCurve::easeInOut).progress(0.75), 0.9375);
-}
-
-TEST(WindowAnimationTest, WriteOrderFollowsTheChangeOfSize) {
-    using FrameWrite = WindowAnimation::FrameWrite;
-    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {300, 9, 100, 50}),
-              FrameWrite::positionOnly);
-    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 99, 50}),
-              FrameWrite::sizeThenPosition);
-    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 101, 50}),
-              FrameWrite::positionThenSize);
-    EXPECT_EQ(WindowAnimation::writeOrder({0, 0, 100, 50}, {0, 0, 50, 100}),
-              FrameWrite::positionThenSize);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "placement/AnimationSettings.h"
+#include "model/AnimationSettings.h"
 #include "runtime/Result.h"
 
 #include <iosfwd>

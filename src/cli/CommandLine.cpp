@@ -1,7 +1,8 @@
-#include "core/CommandLine.h"
+#include "cli/CommandLine.h"
 
-#include "core/ApplyTool.h"
-#include "core/CheckTool.h"
+#include "cli/ApplyTool.h"
+#include "cli/CheckTool.h"
+#include "cli/CommandFile.h"
 #include "core/PanemarkApp.h"
 #include "platform/LaunchAtLogin.h"
 #include "platform/xdg/XdgAutostartItem.h"
@@ -31,13 +32,18 @@ int runResident(const std::vector<std::string>& args, std::istream& in, std::ost
     PanemarkApp::Options options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--commands" && i + 1 < args.size()) {
-            options.commandsFile = args[++i];
+            Result<std::vector<ZoneCommand>> read = CommandFile::read(args[++i], in);
+            if (!read) {
+                err << read.error() << '\n';
+                return 2;
+            }
+            options.commands = std::move(read).value();
         } else {
             err << "panemark: unexpected argument \"" << args[i] << "\"\n" << CommandLine::usage();
             return usageError;
         }
     }
-    return PanemarkApp::run(options, in, out, err);
+    return PanemarkApp::run(options, out, err);
 }
 
 // `panemark launch-at-login on|off|status`: what the settings window's toggle will do.

@@ -1,4 +1,4 @@
-#include "platform/EvdevKeyCodes.h"
+#include "platform/evdev/EvdevKeyCodes.h"
 
 #include <array>
 #include <utility>

@@ -1,52 +1,13 @@
-#include "core/CommandFile.h"
+#include "cli/CommandFile.h"
 
 #include "model/CommandListFile.h"
+#include "runtime/TextFile.h"
 
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <istream>
 
 namespace panemark::CommandFile {
-
-namespace {
-
-Result<std::string> readAll(std::istream& stream, const std::string& name) {
-    std::string text;
-    std::array<char, 65536> buffer{};
-    while (stream.read(buffer.data(), buffer.size()) || stream.gcount() > 0) {
-        text.append(buffer.data(), static_cast<std::size_t>(stream.gcount()));
-        if (text.size() > maxFileSize) {
-            return Error{name + ": larger than " + std::to_string(maxFileSize / (1024 * 1024)) +
-                         " MiB, not a command file"};
-        }
-    }
-    if (stream.bad()) {
-        return Error{name + ": cannot be read"};
-    }
-    return text;
-}
-
-Result<std::string> readInput(const std::string& file, std::istream& in) {
-    if (file == "-") {
-        return readAll(in, "standard input");
-    }
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error)) {
-        return Error{file + ": is a directory"};
-    }
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) {
-        return Error{file + ": cannot be opened: " + std::strerror(errno)};
-    }
-    return readAll(stream, file);
-}
-
-} // namespace
 
 Result<double> parseNumber(const std::string& text, const std::string& option) {
     double value = 0;
@@ -80,11 +41,12 @@ Result<Rect> parseRect(const std::string& text, const std::string& option) {
 
 Result<std::vector<ZoneCommand>> read(const std::string& file, std::istream& in) {
     const std::string name = file == "-" ? "standard input" : file;
-    Result<std::string> text = readInput(file, in);
-    if (!text) {
-        return Error{text.error()};
+    TextFile::Read text =
+        file == "-" ? TextFile::read(in, name, maxFileSize) : TextFile::read(file, maxFileSize);
+    if (text.problem != TextFile::Problem::none) {
+        return Error{text.message};
     }
-    Result<std::vector<ZoneCommand>> commands = CommandListFile::parse(text.value());
+    Result<std::vector<ZoneCommand>> commands = CommandListFile::parse(text.text);
     if (!commands) {
         return Error{name + ": " + commands.error()};
     }

@@ -1,4 +1,4 @@
-#include "placement/AnimationCurve.h"
+#include "model/AnimationCurve.h"
 
 #include "model/LabeledChoice.h"
 

@@ -1,12 +1,11 @@
-#include "core/ApplyTool.h"
+#include "cli/ApplyTool.h"
 
-#include "core/CommandFile.h"
+#include "cli/CommandFile.h"
 #include "placement/WindowMover.h"
-#include "platform/x11/X11Bell.h"
-#include "platform/x11/X11Connection.h"
-#include "platform/x11/X11Screens.h"
-#include "platform/x11/X11Windows.h"
+#include "platform/PlatformFactory.h"
+#include "runtime/QtScheduler.h"
 
+#include <QCoreApplication>
 #include <chrono>
 #include <ostream>
 #include <thread>
@@ -15,7 +14,7 @@ namespace panemark {
 
 namespace {
 
-constexpr double probeTimeout = 0.25;
+constexpr double readTimeout = 0.25;
 constexpr double drainTimeout = 10;
 constexpr int settleChecks = 50;
 constexpr auto settleInterval = std::chrono::milliseconds(10);
@@ -23,14 +22,14 @@ constexpr auto settleInterval = std::chrono::milliseconds(10);
 // The window manager carries out our writes in its own time. The next command reads the frame
 // afresh, so wait until it has stopped changing (bounded: half a second).
 void waitUntilSettled(WindowService& windows) {
-    const std::optional<WindowRef> window = windows.focusedWindow();
+    const std::optional<WindowRef> window = windows.focusedWindow(readTimeout);
     if (!window) {
         return;
     }
-    std::optional<Rect> previous = windows.readFrame(*window);
+    std::optional<Rect> previous = windows.readFrame(*window, readTimeout);
     for (int check = 0; check < settleChecks; ++check) {
         std::this_thread::sleep_for(settleInterval);
-        const std::optional<Rect> current = windows.readFrame(*window);
+        const std::optional<Rect> current = windows.readFrame(*window, readTimeout);
         if (current == previous) {
             return;
         }
@@ -86,25 +85,29 @@ int ApplyTool::run(const Options& options, std::istream& in, std::ostream& err) 
         err << commands.error() << '\n';
         return 2;
     }
-    std::string whyNot;
-    std::unique_ptr<X11Connection> connection = X11Connection::open(nullptr, &whyNot);
-    if (!connection) {
-        err << "panemark apply: " << whyNot << '\n';
+    static int argc = 1;
+    static char name[] = "panemark";
+    static char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    QtScheduler mainLoop;
+    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(mainLoop);
+    if (!opened) {
+        err << "panemark apply: " << opened.error() << '\n';
         return 1;
     }
-    if (!connection->hasWindowManager(probeTimeout)) {
+    Platform& platform = *opened.value();
+    if (!platform.hasWindowManager()) {
         err << "panemark apply: no window manager is running\n";
         return 1;
     }
-    X11Screens screens(*connection);
-    X11Windows windows(*connection, screens);
-    X11Bell bell(*connection);
-    if (!commands.value().empty() && !windows.focusedWindow()) {
-        bell.beep();
+    WindowService& windows = platform.windows();
+    if (!commands.value().empty() && !windows.focusedWindow(readTimeout)) {
+        platform.beeper().beep();
         err << "panemark apply: no window has the focus\n";
         return 1;
     }
-    WindowMover mover(windows, screens, bell, WindowAnimator::make(windows));
+    WindowMover mover(windows, platform.screens(), platform.beeper(),
+                      WindowAnimator::make(windows));
     for (const ZoneCommand& command : commands.value()) {
         mover.apply(command, options.gap, options.animation);
         if (!mover.animator().drain(drainTimeout)) {
@@ -113,7 +116,6 @@ int ApplyTool::run(const Options& options, std::istream& in, std::ostream& err) 
         }
         waitUntilSettled(windows);
     }
-    connection->flush();
     return 0;
 }
 

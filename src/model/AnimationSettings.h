@@ -1,6 +1,6 @@
 #pragma once
 
-#include "placement/AnimationCurve.h"
+#include "model/AnimationCurve.h"
 
 namespace panemark {
 

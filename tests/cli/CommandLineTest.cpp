@@ -1,6 +1,6 @@
-#include "core/CommandLine.h"
+#include "cli/CommandLine.h"
 
-#include "core/CheckTool.h"
+#include "cli/CheckTool.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
-#include "core/CheckTool.h"
+#include "cli/CheckTool.h"
 
-#include "core/CommandFile.h"
+#include "cli/CommandFile.h"
 #include "model/CommandListFile.h"
 #include "model/StockCommands.h"
 #include "placement/TargetRules.h"

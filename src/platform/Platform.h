@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/Beeper.h"
+#include "platform/KeyTap.h"
+#include "platform/LoginItem.h"
+#include "platform/ScreenService.h"
+#include "platform/WindowService.h"
+#include "runtime/Cancellable.h"
+
+#include <functional>
+#include <string>
+
+namespace panemark {
+
+// Every service of the desktop Panemark runs on, from one backend. The program and the command
+// line see only this; which backend it is was decided when the program was built.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    virtual WindowService& windows() = 0;
+    virtual ScreenService& screens() = 0;
+    virtual Beeper& beeper() = 0;
+    virtual KeyTapProvider& keyboard() = 0;
+    virtual LoginItem& loginItem() = 0;
+
+    // The display this is ("ws:0" on X11), as people name it.
+    virtual std::string displayName() const = 0;
+    // Whether something manages the windows; placing windows needs it.
+    virtual bool hasWindowManager() = 0;
+    // Called once if the desktop goes away under the program (the session ended).
+    [[nodiscard]] virtual Subscription onConnectionLost(std::function<void()> listener) = 0;
+    // Delivers whatever news arrived while the program was starting up.
+    virtual void deliverPendingEvents() = 0;
+};
+
+} // namespace panemark

@@ -1,0 +1,24 @@
+#include "platform/sim/SimPlatform.h"
+
+namespace panemark {
+
+Result<std::unique_ptr<SimPlatform>> SimPlatform::open(Scheduler&) {
+    return std::make_unique<SimPlatform>();
+}
+
+SimPlatform::SimPlatform() {
+    // Screen space is y up: the panel at the top leaves the visible frame short at its top.
+    desktop_.setScreens({Screen{{0, 0, 1920, 1080},
+                                {0, 0, 1920, 1048},
+                                1,
+                                "Simulated",
+                                true,
+                                "00000000-0000-0000-0000-000000000001"}});
+    desktop_.focus(desktop_.addWindow({.frame = {100, 100, 800, 600}}));
+}
+
+Subscription SimPlatform::onConnectionLost(std::function<void()> listener) {
+    return connectionLost_.connect([listener = std::move(listener)] { listener(); });
+}
+
+} // namespace panemark

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/sim/SimDesktop.h"
+#include "platform/sim/SimKeyboard.h"
+#include "platform/sim/SimLoginItem.h"
+#include "runtime/Result.h"
+#include "runtime/Scheduler.h"
+#include "runtime/Signal.h"
+
+#include <memory>
+
+namespace panemark {
+
+// The simulated desktop as a whole platform: one 1920 × 1080 screen with a 32-pixel panel and
+// one focused window. For builds and tests that must run without an X server.
+class SimPlatform : public Platform {
+public:
+    static Result<std::unique_ptr<SimPlatform>> open(Scheduler& mainLoop);
+    SimPlatform();
+
+    WindowService& windows() override { return desktop_; }
+    ScreenService& screens() override { return desktop_; }
+    Beeper& beeper() override { return desktop_; }
+    KeyTapProvider& keyboard() override { return keyboard_; }
+    LoginItem& loginItem() override { return loginItem_; }
+    std::string displayName() const override { return "sim"; }
+    bool hasWindowManager() override { return true; }
+    Subscription onConnectionLost(std::function<void()> listener) override;
+    void deliverPendingEvents() override {}
+
+    SimDesktop& desktop() { return desktop_; }
+    SimKeyboard& simKeyboard() { return keyboard_; }
+    // The desktop goes away, as a display does when the session ends.
+    void loseConnection() { connectionLost_.emit(); }
+
+private:
+    SimDesktop desktop_;
+    SimKeyboard keyboard_;
+    SimLoginItem loginItem_;
+    Signal<> connectionLost_;
+};
+
+} // namespace panemark
