@@ -1,5 +1,7 @@
 #include "core/SignalPipe.h"
 
+#include "runtime/Guard.h"
+
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -27,7 +29,7 @@ SignalPipe::SignalPipe(std::function<void(int)> onSignal) : onSignal_(std::move(
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
         unsigned char byte = 0;
         while (read(pipeEnds[0], &byte, 1) == 1) {
-            onSignal_(byte);
+            Guard::run("handling a signal", [&] { onSignal_(byte); });
         }
     });
     struct sigaction action {};

@@ -1,5 +1,7 @@
 #include "runtime/QtScheduler.h"
 
+#include "runtime/Guard.h"
+
 #include <QMetaObject>
 #include <QPointer>
 #include <QTimer>
@@ -54,7 +56,7 @@ TimerHandle QtScheduler::start(double seconds, bool repeating, Task task) {
         if (!repeating) {
             dispose(timer);
         }
-        task();
+        Guard::run("a task on the main loop", task);
     });
     timer->start();
     QPointer<QTimer> guarded(timer);

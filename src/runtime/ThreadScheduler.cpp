@@ -1,5 +1,7 @@
 #include "runtime/ThreadScheduler.h"
 
+#include "runtime/Guard.h"
+
 #include <algorithm>
 #include <cmath>
 #include <pthread.h>
@@ -127,7 +129,7 @@ void ThreadScheduler::work() {
     while (auto entry = takeNextDue(lock)) {
         Task task = entry->task;
         lock.unlock();
-        task();
+        Guard::run("a task on a worker thread", task);
         task = nullptr; // release captures outside the lock
         lock.lock();
     }

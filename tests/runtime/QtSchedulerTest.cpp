@@ -1,10 +1,14 @@
 #include "runtime/QtScheduler.h"
 
+#include "runtime/Log.h"
+#include "runtime/Result.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <stdexcept>
 
 namespace panemark {
 namespace {
@@ -47,7 +51,10 @@ TEST_F(QtSchedulerTest, PostAndAfterRunOnceOnTheLoopAndCancelledTimersDoNot) {
     EXPECT_EQ(posted, 0); // never synchronously
 
     ASSERT_TRUE(spinUntil([&] { return delayed == 1; }));
-    spinUntil([] { return false; }); // give any stray repeat a chance
+    // A later timer has fired: any stray repeat of the earlier ones would have run by then.
+    bool later = false;
+    auto laterHandle = scheduler.after(0.03, [&] { later = true; });
+    ASSERT_TRUE(spinUntil([&] { return later; }));
     EXPECT_EQ(posted, 1);
     EXPECT_EQ(delayed, 1);
     EXPECT_EQ(cancelled, 0);
@@ -65,6 +72,21 @@ TEST_F(QtSchedulerTest, RepeatingTimerRunsUntilItsHandleIsDroppedFromInside) {
     const double before = scheduler.now();
     spinUntil([&] { return scheduler.now() - before > 0.05; });
     EXPECT_EQ(runs, 3);
+}
+
+TEST_F(QtSchedulerTest, ATaskThatThrowsIsLoggedAndTheLoopGoesOn) {
+    Log::Capture log;
+    bool next = false;
+    auto failing = scheduler.post([] { throw std::runtime_error("boom"); });
+    auto following = scheduler.post([&] { next = true; });
+    ASSERT_TRUE(spinUntil([&] { return next; }));
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{"Panemark: a task on the main loop failed: boom"});
+}
+
+TEST(ResultTest, ReadingTheValueOfAnErrorStopsWithAMessageThatSaysSo) {
+    const Result<int> failed = Error{"no such file"};
+    EXPECT_DEATH((void)failed.value(), "Result::value\\(\\) called on an error: no such file");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/x11/X11EventSource.h"
 
+#include "runtime/Guard.h"
 #include "runtime/Log.h"
 
 namespace panemark {
@@ -30,7 +31,7 @@ void X11EventSource::listenOnRoot(std::uint32_t eventMask) {
 
 void X11EventSource::drain() {
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_.get())) {
-        events_.emit(event);
+        Guard::run("handling an X event", [&] { events_.emit(event); });
         std::free(event);
     }
     if (connection_.hasFailed() && notifier_->isEnabled()) {
