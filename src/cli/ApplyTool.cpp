@@ -4,6 +4,7 @@
 #include "placement/WindowMover.h"
 #include "platform/PlatformFactory.h"
 #include "runtime/QtScheduler.h"
+#include "runtime/Text.h"
 
 #include <QCoreApplication>
 #include <chrono>
@@ -39,42 +40,61 @@ void waitUntilSettled(WindowService& windows) {
 
 } // namespace
 
-Result<ApplyTool::Options> ApplyTool::parseOptions(const std::vector<std::string>& args) {
-    Options options;
-    bool haveFile = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool takesValue = arg == "--gap" || arg == "--duration" || arg == "--curve";
-        if (takesValue && i + 1 >= args.size()) {
-            return Error{arg + " needs a value"};
-        }
-        if (arg == "--animate") {
-            options.animation.enabled = true;
-        } else if (arg == "--gap" || arg == "--duration") {
-            Result<double> value = CommandFile::parseNumber(args[++i], arg);
-            if (!value) {
-                return Error{value.error()};
-            }
-            if (arg == "--duration" && !(value.value() > 0 && value.value() <= maxDuration)) {
-                return Error{"--duration: give seconds above 0 and at most 5"};
-            }
-            (arg == "--gap" ? options.gap : options.animation.duration) = value.value();
-        } else if (arg == "--curve") {
-            const auto curve = AnimationCurve::fromRawValue(args[++i]);
-            if (!curve) {
-                return Error{"--curve: \"" + args[i] +
-                             "\" is not one of linear, easeOut, easeInOut"};
-            }
-            options.animation.curve = *curve;
-        } else if ((arg == "-" || !arg.starts_with("-")) && !haveFile) {
-            options.file = arg;
-            haveFile = true;
-        } else {
-            return Error{"unexpected argument \"" + arg + "\""};
-        }
+int ApplyTool::main(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                    std::ostream& err) {
+    ArgumentParser parser("apply",
+                          "Runs the commands of a command file, one after another, on the focused "
+                          "window, and returns once the window is in place.",
+                          "FILE|-");
+    declare(parser);
+    if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
+        return *status;
     }
-    if (!haveFile) {
-        return Error{"name one command file (or - for standard input)"};
+    Result<Options> chosen = options(parser);
+    if (!chosen) {
+        return parser.usageError(err, chosen.error());
+    }
+    return run(chosen.value(), in, err);
+}
+
+void ApplyTool::declare(ArgumentParser& parser) {
+    parser.addValue("gap", "G", "Gap between windows and edges, 0 to 1000 (default 0).");
+    parser.addFlag("animate", "Animate the moves.");
+    parser.addValue("duration", "S", "Seconds an animated move takes, above 0 and at most 5.");
+    parser.addValue("curve", "CURVE", "linear, easeOut or easeInOut (default easeInOut).");
+}
+
+Result<ApplyTool::Options> ApplyTool::options(const ArgumentParser& parser) {
+    Options options;
+    const std::vector<std::string> files = parser.positional();
+    if (files.size() != 1) {
+        return Error{files.empty() ? "name a command file (or - for standard input)"
+                                   : "name one command file, not " + std::to_string(files.size())};
+    }
+    options.file = files.front();
+    options.animation.enabled = parser.isSet("animate");
+    if (parser.isSet("gap")) {
+        Result<double> gap = CommandFile::parseNumber(parser.value("gap"), "--gap", 0, maxGap);
+        if (!gap) {
+            return Error{gap.error()};
+        }
+        options.gap = gap.value();
+    }
+    if (parser.isSet("duration")) {
+        Result<double> duration =
+            CommandFile::parseNumber(parser.value("duration"), "--duration", 0, maxDuration);
+        if (!duration || duration.value() <= 0) {
+            return Error{"--duration: give seconds above 0 and at most 5"};
+        }
+        options.animation.duration = duration.value();
+    }
+    if (parser.isSet("curve")) {
+        const auto curve = AnimationCurve::fromRawValue(parser.value("curve"));
+        if (!curve) {
+            return Error{"--curve: \"" + Text::printable(parser.value("curve")) +
+                         "\" is not one of linear, easeOut, easeInOut"};
+        }
+        options.animation.curve = *curve;
     }
     return options;
 }
@@ -82,7 +102,7 @@ Result<ApplyTool::Options> ApplyTool::parseOptions(const std::vector<std::string
 int ApplyTool::run(const Options& options, std::istream& in, std::ostream& err) {
     Result<std::vector<ZoneCommand>> commands = CommandFile::read(options.file, in);
     if (!commands) {
-        err << commands.error() << '\n';
+        err << Text::printable(commands.error()) << '\n';
         return 2;
     }
     static int argc = 1;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/ArgumentParser.h"
 #include "model/AnimationSettings.h"
 #include "runtime/Result.h"
 
@@ -20,8 +21,12 @@ public:
     };
 
     static constexpr double maxDuration = 5;
+    static constexpr double maxGap = 1000;
 
-    static Result<Options> parseOptions(const std::vector<std::string>& args);
+    static int main(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                    std::ostream& err);
+    static void declare(ArgumentParser& parser);
+    static Result<Options> options(const ArgumentParser& parser);
 
     // 0 when every command ran; 1 when there is no display, window manager or focused window;
     // 2 for input that cannot be used.

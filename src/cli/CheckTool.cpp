@@ -1,9 +1,11 @@
 #include "cli/CheckTool.h"
 
 #include "cli/CommandFile.h"
+#include "cli/CommandLinter.h"
 #include "model/CommandListFile.h"
 #include "model/StockCommands.h"
 #include "placement/TargetRules.h"
+#include "runtime/Text.h"
 
 #include <array>
 #include <charconv>
@@ -13,16 +15,6 @@
 namespace panemark {
 
 namespace {
-
-// Keeps the one-line, tab-separated report intact whatever a command's name holds.
-std::string oneField(std::string text) {
-    for (char& c : text) {
-        if (c == '\t' || c == '\n' || c == '\r') {
-            c = ' ';
-        }
-    }
-    return text;
-}
 
 std::string formatRect(const Rect& rect) {
     return CheckTool::formatNumber(rect.x) + "," + CheckTool::formatNumber(rect.y) + "," +
@@ -36,7 +28,7 @@ void report(const std::vector<ZoneCommand>& commands, const CheckTool::Options& 
         const ZoneCommand& command = commands[i];
         const std::optional<Rect> target =
             TargetRules::ruleFor(command, options.gap)(options.visibleFrame, base);
-        out << i + 1 << '\t' << oneField(command.displayName()) << '\t'
+        out << i + 1 << '\t' << Text::printable(command.displayName()) << '\t'
             << (command.shortcut ? command.shortcut->displayString() : "-") << '\t'
             << (target ? formatRect(*target) : "unchanged") << '\n';
     }
@@ -44,50 +36,72 @@ void report(const std::vector<ZoneCommand>& commands, const CheckTool::Options& 
 
 } // namespace
 
-Result<CheckTool::Options> CheckTool::parseOptions(const std::vector<std::string>& args) {
+int CheckTool::main(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                    std::ostream& err) {
+    ArgumentParser parser("check",
+                          "Reads a command file and prints, for each command, its position, name, "
+                          "shortcut and the frame it gives a window; names the element and key of "
+                          "anything wrong, and warns about values that tile badly or never fire.",
+                          "FILE|-");
+    declare(parser);
+    if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
+        return *status;
+    }
+    Result<Options> chosen = options(parser);
+    if (!chosen) {
+        return parser.usageError(err, chosen.error());
+    }
+    return run(chosen.value(), in, out, err);
+}
+
+void CheckTool::declare(ArgumentParser& parser) {
+    parser.addFlag("stock", "Check the stock commands instead of a file.");
+    parser.addValue("visible-frame", "X,Y,W,H",
+                    "The screen area to tile, y up from the bottom (default 0,0,1920,1080).");
+    parser.addValue("window", "X,Y,W,H", "The window's frame (default: the visible frame).");
+    parser.addValue("gap", "G", "Gap between windows and edges, 0 to 1000 (default 0).");
+    parser.addFlag("json", "Print the commands as JSON, one object per line.");
+    parser.addFlag("strict", "Exit with status 1 when there are warnings.");
+}
+
+Result<CheckTool::Options> CheckTool::options(const ArgumentParser& parser) {
     Options options;
-    bool haveFile = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        auto nextValue = [&]() -> Result<std::string> {
-            if (i + 1 >= args.size()) {
-                return Error{arg + " needs a value"};
-            }
-            return args[++i];
-        };
-        if (arg == "--json") {
-            options.json = true;
-        } else if (arg == "--stock") {
-            options.stock = true;
-        } else if (arg == "--visible-frame" || arg == "--window") {
-            Result<std::string> value = nextValue();
-            Result<Rect> rect = value ? CommandFile::parseRect(value.value(), arg)
-                                      : Result<Rect>(Error{value.error()});
-            if (!rect) {
-                return Error{rect.error()};
-            }
-            if (arg == "--window") {
-                options.window = rect.value();
-            } else {
-                options.visibleFrame = rect.value();
-            }
-        } else if (arg == "--gap") {
-            Result<std::string> value = nextValue();
-            Result<double> gap = value ? CommandFile::parseNumber(value.value(), arg)
-                                       : Result<double>(Error{value.error()});
-            if (!gap) {
-                return Error{gap.error()};
-            }
-            options.gap = gap.value();
-        } else if ((arg == "-" || !arg.starts_with("-")) && !haveFile) {
-            options.file = arg;
-            haveFile = true;
+    options.stock = parser.isSet("stock");
+    options.json = parser.isSet("json");
+    options.strict = parser.isSet("strict");
+    const std::vector<std::string> files = parser.positional();
+    if (files.size() > 1) {
+        return Error{"name one command file, not " + std::to_string(files.size())};
+    }
+    if (options.stock && !files.empty()) {
+        return Error{"--stock and a command file exclude each other"};
+    }
+    if (!options.stock && files.empty()) {
+        return Error{"name a command file (or - for standard input), or --stock"};
+    }
+    if (!files.empty()) {
+        options.file = files.front();
+    }
+    for (const char* name : {"visible-frame", "window"}) {
+        if (!parser.isSet(name)) {
+            continue;
+        }
+        Result<Rect> rect = CommandFile::parseRect(parser.value(name), std::string("--") + name);
+        if (!rect) {
+            return Error{rect.error()};
+        }
+        if (std::string(name) == "window") {
+            options.window = rect.value();
         } else {
-            return Error{"unexpected argument \"" + arg + "\""};
+            options.visibleFrame = rect.value();
         }
     }
-    if (haveFile == options.stock) {
-        return Error{"name one command file (or - for standard input), or --stock"};
+    if (parser.isSet("gap")) {
+        Result<double> gap = CommandFile::parseNumber(parser.value("gap"), "--gap", 0, maxGap);
+        if (!gap) {
+            return Error{gap.error()};
+        }
+        options.gap = gap.value();
     }
     return options;
 }
@@ -99,10 +113,14 @@ int CheckTool::run(const Options& options, std::istream& in, std::ostream& out, 
     } else {
         Result<std::vector<ZoneCommand>> read = CommandFile::read(options.file, in);
         if (!read) {
-            err << read.error() << '\n';
+            err << Text::printable(read.error()) << '\n';
             return 2;
         }
         commands = std::move(read).value();
+    }
+    const std::vector<std::string> warnings = CommandLinter::warnings(commands);
+    for (const std::string& warning : warnings) {
+        err << "warning: " << Text::printable(warning) << '\n';
     }
     if (options.json) {
         out << CommandListFile::format(commands);
@@ -110,7 +128,7 @@ int CheckTool::run(const Options& options, std::istream& in, std::ostream& out, 
         report(commands, options, out);
     }
     out.flush();
-    return 0;
+    return options.strict && !warnings.empty() ? 1 : 0;
 }
 
 std::string CheckTool::formatNumber(double value) {

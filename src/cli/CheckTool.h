@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/ArgumentParser.h"
 #include "model/Rect.h"
 #include "runtime/Result.h"
 
@@ -10,8 +11,9 @@
 
 namespace panemark {
 
-// `panemark check`: reads a command file, reports each command's label, shortcut and target
-// frame (or re-encodes the commands), and names what is wrong in a malformed file.
+// `panemark check`: reads a command file, names what is wrong in a malformed one, warns about
+// values that tile badly or never fire, and reports each command's label, shortcut and target
+// frame (or re-encodes the commands).
 class CheckTool {
 public:
     struct Options {
@@ -21,11 +23,18 @@ public:
         std::optional<Rect> window; // defaults to the visible frame
         double gap = 0;
         bool json = false;
+        bool strict = false;
     };
 
-    static Result<Options> parseOptions(const std::vector<std::string>& args);
+    static constexpr double maxGap = 1000;
 
-    // Returns the exit status: 0, or 2 for input that cannot be used.
+    static int main(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                    std::ostream& err);
+
+    static void declare(ArgumentParser& parser);
+    static Result<Options> options(const ArgumentParser& parser);
+
+    // 0; 1 for warnings under --strict; 2 for input that cannot be used.
     static int run(const Options& options, std::istream& in, std::ostream& out, std::ostream& err);
 
     // "12", "-3", "0.5": whole numbers without a decimal point, others in their shortest form.

@@ -1,6 +1,8 @@
 #include "cli/CommandFile.h"
 
+#include "cli/CheckTool.h"
 #include "model/CommandListFile.h"
+#include "runtime/Text.h"
 #include "runtime/TextFile.h"
 
 #include <array>
@@ -9,12 +11,18 @@
 
 namespace panemark::CommandFile {
 
-Result<double> parseNumber(const std::string& text, const std::string& option) {
+Result<double> parseNumber(const std::string& text, const std::string& option, double min,
+                           double max) {
     double value = 0;
     const char* end = text.data() + text.size();
     auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || stop != end || !std::isfinite(value)) {
-        return Error{option + ": \"" + text + "\" is not a number"};
+    const bool outOfRange = error == std::errc::result_out_of_range;
+    if ((error != std::errc() && !outOfRange) || stop != end || std::isnan(value)) {
+        return Error{option + ": \"" + Text::printable(text) + "\" is not a number"};
+    }
+    if (outOfRange || !(value >= min && value <= max)) {
+        return Error{option + ": " + Text::printable(text) + " is outside " +
+                     CheckTool::formatNumber(min) + " to " + CheckTool::formatNumber(max)};
     }
     return value;
 }
@@ -26,10 +34,13 @@ Result<Rect> parseRect(const std::string& text, const std::string& option) {
         const std::size_t comma = text.find(',', start);
         const bool last = i + 1 == values.size();
         if (last != (comma == std::string::npos)) {
-            return Error{option + ": expected X,Y,W,H, found \"" + text + "\""};
+            return Error{option + ": expected X,Y,W,H, found \"" + Text::printable(text) + "\""};
         }
-        Result<double> value =
-            parseNumber(text.substr(start, last ? std::string::npos : comma - start), option);
+        const bool isSize = i >= 2;
+        Result<double> value = parseNumber(
+            text.substr(start, last ? std::string::npos : comma - start),
+            option + (isSize ? (i == 2 ? " width" : " height") : (i == 0 ? " x" : " y")),
+            isSize ? 0 : minCoordinate, maxCoordinate);
         if (!value) {
             return Error{value.error()};
         }
@@ -49,6 +60,9 @@ Result<std::vector<ZoneCommand>> read(const std::string& file, std::istream& in)
     Result<std::vector<ZoneCommand>> commands = CommandListFile::parse(text.text);
     if (!commands) {
         return Error{name + ": " + commands.error()};
+    }
+    if (commands.value().empty()) {
+        return Error{"no command in " + name};
     }
     return commands;
 }

@@ -1,118 +1,128 @@
 #include "cli/CommandLine.h"
 
 #include "cli/ApplyTool.h"
+#include "cli/ArgumentParser.h"
 #include "cli/CheckTool.h"
 #include "cli/CommandFile.h"
+#include "cli/InstanceTool.h"
+#include "cli/KeysTool.h"
+#include "cli/LaunchAtLoginTool.h"
 #include "core/PanemarkApp.h"
-#include "platform/LaunchAtLogin.h"
-#include "platform/xdg/XdgAutostartItem.h"
 #include "runtime/AppVersion.h"
+#include "runtime/Text.h"
 
 #include <exception>
+#include <functional>
 #include <ostream>
 
 namespace panemark {
 
 namespace {
 
-constexpr int usageError = 2;
+using Args = std::vector<std::string>;
 
-int runCheck(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-             std::ostream& err) {
-    Result<CheckTool::Options> options = CheckTool::parseOptions(args);
-    if (!options) {
-        err << "panemark check: " << options.error() << '\n' << CommandLine::usage();
-        return usageError;
-    }
-    return CheckTool::run(options.value(), in, out, err);
+struct Subcommand {
+    const char* name;
+    const char* summary;
+    std::function<int(const Args&, std::istream&, std::ostream&, std::ostream&)> run;
+};
+
+const std::vector<Subcommand>& subcommands() {
+    static const std::vector<Subcommand> all{
+        {"status", "say whether Panemark runs, with its shortcuts",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return InstanceTool::status(a, o, e);
+         }},
+        {"quit", "end the running Panemark",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return InstanceTool::quit(a, o, e);
+         }},
+        {"check", "check a command file and show where its commands put a window",
+         &CheckTool::main},
+        {"apply", "run the commands of a command file on the focused window", &ApplyTool::main},
+        {"launch-at-login", "start Panemark when you log in: on, off or status",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return LaunchAtLoginTool::main(a, o, e);
+         }},
+        {"keys", "list the key codes and modifier bits of shortcuts",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return KeysTool::main(a, o, e);
+         }},
+    };
+    return all;
 }
 
-int runResident(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                std::ostream& err) {
+void declareResident(ArgumentParser& parser) {
+    parser.addValue("commands", "FILE",
+                    "Bind the commands of FILE (or - for standard input) instead of the stock "
+                    "commands.");
+    parser.addFlag("version", "Print the version and exit.");
+}
+
+constexpr const char* residentSummary =
+    "Tiles the focused window with global shortcuts. Without a command, Panemark runs in the "
+    "background until it is asked to quit.";
+
+int runResident(const Args& args, std::istream& in, std::ostream& out, std::ostream& err) {
+    ArgumentParser parser("", residentSummary);
+    declareResident(parser);
+    switch (parser.parse(args, out, err)) {
+    case ArgumentParser::Outcome::helpShown:
+        out << CommandLine::help().substr(parser.help().size()); // the subcommands too
+        return 0;
+    case ArgumentParser::Outcome::usageError:
+        return ArgumentParser::usageErrorStatus;
+    case ArgumentParser::Outcome::run:
+        break;
+    }
+    if (!parser.positional().empty()) {
+        return parser.usageError(err, "unknown command \"" +
+                                          Text::printable(parser.positional().front()) + "\"");
+    }
+    if (parser.isSet("version")) {
+        out << AppVersion::current().versionLine() << '\n';
+        return 0;
+    }
     PanemarkApp::Options options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--commands" && i + 1 < args.size()) {
-            Result<std::vector<ZoneCommand>> read = CommandFile::read(args[++i], in);
-            if (!read) {
-                err << read.error() << '\n';
-                return 2;
-            }
-            options.commands = std::move(read).value();
-        } else {
-            err << "panemark: unexpected argument \"" << args[i] << "\"\n" << CommandLine::usage();
-            return usageError;
+    if (parser.isSet("commands")) {
+        Result<std::vector<ZoneCommand>> read = CommandFile::read(parser.value("commands"), in);
+        if (!read) {
+            err << Text::printable(read.error()) << '\n';
+            return 2;
         }
+        options.commands = std::move(read).value();
     }
     return PanemarkApp::run(options, out, err);
 }
 
-// `panemark launch-at-login on|off|status`: what the settings window's toggle will do.
-int runLaunchAtLogin(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    XdgAutostartItem item = XdgAutostartItem::forThisProgram();
-    static const char* statusNames[] = {"off", "on", "off (disabled in the session settings)",
-                                        "off (the entry runs another program)"};
-    if (args.size() == 1 && args[0] == "status") {
-        out << "launch at login: " << statusNames[static_cast<int>(item.status())] << " ("
-            << item.entryPath() << ")\n";
-        return 0;
-    }
-    if (args.size() != 1 || (args[0] != "on" && args[0] != "off")) {
-        err << "panemark launch-at-login: say on, off or status\n" << CommandLine::usage();
-        return usageError;
-    }
-    LaunchAtLogin::set(item, args[0] == "on"); // a failure is logged on standard error
-    const bool enabled = item.status() == LoginItem::Status::enabled;
-    out << "launch at login: " << (enabled ? "on" : "off") << '\n';
-    return enabled == (args[0] == "on") ? 0 : 1;
-}
-
-int runApply(const std::vector<std::string>& args, std::istream& in, std::ostream& err) {
-    Result<ApplyTool::Options> options = ApplyTool::parseOptions(args);
-    if (!options) {
-        err << "panemark apply: " << options.error() << '\n' << CommandLine::usage();
-        return usageError;
-    }
-    return ApplyTool::run(options.value(), in, err);
-}
-
 } // namespace
 
-std::string CommandLine::usage() {
-    return "usage: panemark [--commands FILE]      run in the background, tiling with global "
-           "shortcuts\n"
-           "       panemark --version\n"
-           "       panemark check FILE|- [--visible-frame X,Y,W,H] [--window X,Y,W,H] [--gap G] "
-           "[--json]\n"
-           "       panemark check --stock [options as above]\n"
-           "       panemark apply FILE|- [--gap G] [--animate] [--duration S] [--curve "
-           "linear|easeOut|easeInOut]\n";
+std::string CommandLine::help() {
+    ArgumentParser parser("", residentSummary);
+    declareResident(parser);
+    std::string text = parser.help() + "\nCommands (panemark COMMAND --help for more):\n";
+    for (const Subcommand& subcommand : subcommands()) {
+        const std::string name = subcommand.name;
+        text += "  " + name + std::string(name.size() < 18 ? 18 - name.size() : 1, ' ') +
+                subcommand.summary + "\n";
+    }
+    return text;
 }
 
-int CommandLine::run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                     std::ostream& err) {
+int CommandLine::run(const Args& args, std::istream& in, std::ostream& out, std::ostream& err) {
     try {
-        if (args.empty() || args[0] == "--commands") {
-            return runResident(args, in, out, err);
-        }
-        if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-            out << CommandLine::usage();
+        if (!args.empty() && (args[0] == "help")) {
+            out << help();
             return 0;
         }
-        if (args[0] == "--version" || args[0] == "-v") {
-            out << AppVersion::current().versionLine() << '\n';
-            return 0;
+        if (!args.empty() && !args[0].starts_with("-")) {
+            for (const Subcommand& subcommand : subcommands()) {
+                if (args[0] == subcommand.name) {
+                    return subcommand.run({args.begin() + 1, args.end()}, in, out, err);
+                }
+            }
         }
-        if (args[0] == "launch-at-login") {
-            return runLaunchAtLogin({args.begin() + 1, args.end()}, out, err);
-        }
-        if (args[0] == "apply") {
-            return runApply({args.begin() + 1, args.end()}, in, err);
-        }
-        if (args[0] == "check") {
-            return runCheck({args.begin() + 1, args.end()}, in, out, err);
-        }
-        err << "panemark: unknown command \"" << args[0] << "\"\n" << usage();
-        return usageError;
+        return runResident(args, in, out, err);
     } catch (const std::exception& error) {
         // Out of memory and the like: say so rather than abort.
         err << "panemark: " << error.what() << '\n';

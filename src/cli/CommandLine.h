@@ -6,14 +6,15 @@
 
 namespace panemark {
 
-// The `panemark` command line: parses the arguments (without the program name), runs the
-// request and returns the exit status. Never throws.
+// The `panemark` command line: with no subcommand it runs the resident program; otherwise it
+// runs the subcommand named first. Returns the exit status; never throws.
 class CommandLine {
 public:
     static int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                    std::ostream& err);
 
-    static std::string usage();
+    // The program's help: its own options and every subcommand with a line each.
+    static std::string help();
 };
 
 } // namespace panemark

@@ -4,6 +4,17 @@
 
 namespace panemark {
 
+namespace {
+
+constexpr std::uint32_t firingFlags = KeyEvent::control | KeyEvent::option | KeyEvent::command;
+
+} // namespace
+
+bool HotKeyManager::canFire(const Shortcut& shortcut) {
+    return (shortcut.modifiers &
+            (Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask)) != 0;
+}
+
 HotKeyManager::HotKeyManager(WindowService& trust, KeyTapProvider& keyboard, Scheduler& mainLoop)
     : trust_(trust), keyboard_(keyboard), mainLoop_(mainLoop) {}
 
@@ -22,16 +33,25 @@ HotKeyManager::State HotKeyManager::state() const {
 void HotKeyManager::registerCommands(const std::vector<ZoneCommand>& commands,
                                      std::function<void(const ZoneCommand&)> action) {
     handlers_.clear();
-    for (const ZoneCommand& command : commands) {
+    commands_ = commands;
+    for (std::size_t index = 0; index < commands_.size(); ++index) {
+        const ZoneCommand& command = commands_[index];
         if (!command.shortcut) {
             continue;
         }
         const Shortcut& shortcut = *command.shortcut;
+        if (!canFire(shortcut)) {
+            // Only presses with one of these keys are looked up; binding it would only take the
+            // bare key away from every application.
+            Log::write("shortcut " + shortcut.displayString() + " of \"" + command.displayName() +
+                       "\" has no control, option or command key and can never fire");
+            continue;
+        }
         if (handlers_.count(shortcut) != 0) {
             Log::write("shortcut " + shortcut.displayString() +
                        " is assigned to more than one command — only one of them will fire");
         }
-        handlers_[shortcut] = [action, command] { action(command); };
+        handlers_[shortcut] = Handler{[action, command] { action(command); }, index};
     }
     if (handlers_.empty()) {
         retryTimer_.cancel();
@@ -101,7 +121,7 @@ bool HotKeyManager::handle(const KeyTapEvent& event) {
     if (event.key.type != KeyEvent::Type::keyDown) {
         return false;
     }
-    if ((event.key.flags & (KeyEvent::control | KeyEvent::option | KeyEvent::command)) == 0) {
+    if ((event.key.flags & firingFlags) == 0) {
         return false; // shift alone, or no modifier: never looked up
     }
     const std::optional<Shortcut> shortcut = Shortcut::fromKeyEvent(event.key);
@@ -117,7 +137,7 @@ bool HotKeyManager::handle(const KeyTapEvent& event) {
     }
     std::weak_ptr<const HotKeyManager*> alive = alive_;
     mainLoop_
-        .post([alive, handler = found->second] {
+        .post([alive, handler = found->second.run] {
             if (alive.lock()) {
                 handler();
             }
@@ -131,6 +151,21 @@ void HotKeyManager::tearDownTap() {
         eventTap_->enable(false);
         eventTap_.reset();
     }
+}
+
+std::vector<ZoneCommand> HotKeyManager::boundCommands() const {
+    std::vector<ZoneCommand> bound;
+    for (std::size_t index = 0; index < commands_.size(); ++index) {
+        const ZoneCommand& command = commands_[index];
+        if (!command.shortcut) {
+            continue;
+        }
+        auto found = handlers_.find(*command.shortcut);
+        if (found != handlers_.end() && found->second.index == index) {
+            bound.push_back(command);
+        }
+    }
+    return bound;
 }
 
 std::vector<Shortcut> HotKeyManager::boundShortcuts() const {

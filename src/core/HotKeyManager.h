@@ -33,8 +33,13 @@ public:
     void registerCommands(const std::vector<ZoneCommand>& commands,
                           std::function<void(const ZoneCommand&)> action);
 
+    // Only a shortcut with control, option or command is ever looked up.
+    static bool canFire(const Shortcut& shortcut);
+
     State state() const;
     std::size_t handlerCount() const { return handlers_.size(); }
+    // The command each bound shortcut runs, in list order.
+    std::vector<ZoneCommand> boundCommands() const;
 
 private:
     void startTapIfNeeded();
@@ -48,7 +53,12 @@ private:
     KeyTapProvider& keyboard_;
     Scheduler& mainLoop_;
     std::unique_ptr<KeyTap> eventTap_;
-    std::unordered_map<Shortcut, std::function<void()>> handlers_;
+    struct Handler {
+        std::function<void()> run;
+        std::size_t index; // of its command in commands_
+    };
+    std::vector<ZoneCommand> commands_; // as last registered
+    std::unordered_map<Shortcut, Handler> handlers_;
     TimerHandle retryTimer_;
     // Handlers dispatched to the main loop run only while the manager lives.
     std::shared_ptr<const HotKeyManager*> alive_ = std::make_shared<const HotKeyManager*>(this);

@@ -1,17 +1,51 @@
 #include "core/PanemarkApp.h"
 
-#include "cli/CommandFile.h"
 #include "core/AppController.h"
+#include "core/InstanceServer.h"
 #include "core/SignalPipe.h"
-#include "core/SingleInstance.h"
 #include "model/StockCommands.h"
 #include "platform/PlatformFactory.h"
+#include "runtime/AppVersion.h"
 #include "runtime/QtScheduler.h"
 
 #include <QCoreApplication>
+#include <QMetaObject>
 #include <ostream>
+#include <unistd.h>
 
 namespace panemark {
+
+namespace {
+
+InstanceServer::Json statusReply(AppController& controller, const Platform& platform) {
+    InstanceServer::Json reply = InstanceProtocol::reply();
+    reply["version"] = AppVersion::current().versionLine();
+    reply["pid"] = static_cast<std::int64_t>(::getpid());
+    reply["display"] = platform.displayName();
+    InstanceServer::Json shortcuts = InstanceServer::Json::array();
+    for (const ZoneCommand& command : controller.hotKeys().boundCommands()) {
+        shortcuts.push_back(
+            {{"shortcut", command.shortcut->displayString()}, {"command", command.displayName()}});
+    }
+    reply["shortcuts"] = std::move(shortcuts);
+    return reply;
+}
+
+void answerRequests(InstanceServer& server, AppController& controller, const Platform& platform) {
+    server.handle("status", [&controller, &platform](const InstanceServer::Json&) {
+        return statusReply(controller, platform);
+    });
+    server.handle("quit", [](const InstanceServer::Json&) {
+        // Queued, so that the reply is on its way before the loop ends.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+        InstanceServer::Json reply = InstanceProtocol::reply();
+        reply["pid"] = static_cast<std::int64_t>(::getpid());
+        return reply;
+    });
+}
+
+} // namespace
 
 int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& err) {
     static int argc = 1;
@@ -20,13 +54,20 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName("Panemark");
 
-    std::vector<ZoneCommand> commands = options.commands.value_or(stockCommands());
-    const std::unique_ptr<SingleInstance> instance =
-        SingleInstance::claim(SingleInstance::nameForThisSession());
-    if (!instance) {
+    Result<InstanceAddress> address = InstanceAddress::forThisSession();
+    Result<InstanceServer::Claim> claim =
+        address ? InstanceServer::claim(address.value())
+                : Result<InstanceServer::Claim>(Error{address.error()});
+    if (!claim) {
+        err << "panemark: " << claim.error() << '\n';
+        return 1;
+    }
+    if (!claim.value().server) {
         out << "Panemark is already running\n";
         return 0;
     }
+    InstanceServer& instance = *claim.value().server;
+
     QtScheduler mainLoop;
     Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(mainLoop);
     if (!opened) {
@@ -36,7 +77,9 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     Platform& platform = *opened.value();
     PreferencesStore preferences;
     AppController controller(platform, preferences, mainLoop,
-                             WindowAnimator::make(platform.windows()), std::move(commands));
+                             WindowAnimator::make(platform.windows()),
+                             options.commands.value_or(stockCommands()));
+    answerRequests(instance, controller, platform);
     SignalPipe signals([](int) { QCoreApplication::quit(); });
     // Without its display there is nothing left to do: end with the session.
     const Subscription displayGone = platform.onConnectionLost([] { QCoreApplication::exit(1); });

@@ -1,6 +1,7 @@
 #include "model/CommandListFile.h"
 
 #include "model/CommandJson.h"
+#include "runtime/Text.h"
 
 #include <algorithm>
 #include <optional>
@@ -95,6 +96,9 @@ std::string_view withoutByteOrderMark(std::string_view text) {
 
 Result<std::vector<ZoneCommand>> CommandListFile::parse(std::string_view text) {
     text = withoutByteOrderMark(text);
+    if (const std::size_t binary = Text::firstNonText(text); binary != std::string_view::npos) {
+        return Error{"not a JSON command file: binary data at " + lineAndColumn(text, binary)};
+    }
     std::vector<ZoneCommand> commands;
     try {
         for (std::size_t at = skipSpace(text, 0); at < text.size(); at = skipSpace(text, at)) {

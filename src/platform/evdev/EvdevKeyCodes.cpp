@@ -53,6 +53,19 @@ std::optional<std::uint32_t> evdevFor(std::uint32_t virtualKey) {
     return std::nullopt;
 }
 
+bool canExist(std::uint32_t virtualKey) {
+    const std::optional<std::uint32_t> evdev = evdevFor(virtualKey);
+    return evdev && *evdev + xKeycodeOffset <= 255;
+}
+
+std::vector<std::uint32_t> classicCodes() {
+    std::vector<std::uint32_t> codes;
+    for (const auto& [code, evdev] : pairs) {
+        codes.push_back(code);
+    }
+    return codes; // the table is in code order
+}
+
 std::uint32_t virtualKeyFor(std::uint32_t evdev) {
     if (evdev < evdevLimit && virtualKeysByEvdev[evdev] >= 0) {
         return static_cast<std::uint32_t>(virtualKeysByEvdev[evdev]);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace panemark {
 
@@ -16,6 +17,10 @@ constexpr std::uint32_t xKeycodeOffset = 8;
 // None for a classic code with no key on Linux keyboards.
 std::optional<std::uint32_t> evdevFor(std::uint32_t virtualKey);
 std::uint32_t virtualKeyFor(std::uint32_t evdev);
+// Whether an X server can have the key at all (its X keycode fits in 8 bits).
+bool canExist(std::uint32_t virtualKey);
+// Every classic code that has a key on Linux keyboards, ascending.
+std::vector<std::uint32_t> classicCodes();
 
 } // namespace EvdevKeyCodes
 

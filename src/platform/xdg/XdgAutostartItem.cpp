@@ -1,25 +1,53 @@
 #include "platform/xdg/XdgAutostartItem.h"
 
+#include "runtime/TextFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <algorithm>
 
 namespace panemark {
 
 namespace {
 
-// Desktop entry values escape backslashes; Exec quotes arguments that need it.
+constexpr std::size_t maxEntrySize = 64 * 1024;
+
+// The Exec value for one program path, by the desktop-entry rules: an argument holding a
+// reserved character is double-quoted, and inside the quotes ", `, $ and \ take a backslash;
+// a literal % is %%. The value as a whole is then a string, whose own escapes come last.
 QString execValue(const QString& program) {
-    QString quoted = program;
-    quoted.replace("%", "%%")
-        .replace("\\", "\\\\\\\\")
-        .replace("\"", "\\\\\"")
-        .replace("`", "\\\\`")
-        .replace("$", "\\\\$");
-    return program.contains(' ') || quoted != program ? "\"" + quoted + "\"" : program;
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    const bool needsQuotes =
+        std::any_of(program.begin(), program.end(), [](QChar c) { return reserved.contains(c); });
+    QString argument;
+    for (const QChar c : program) {
+        if (needsQuotes && (c == '"' || c == '`' || c == '$' || c == '\\')) {
+            argument += '\\';
+        }
+        argument += c == '%' ? QStringLiteral("%%") : QString(c);
+    }
+    if (needsQuotes) {
+        argument = '"' + argument + '"';
+    }
+    QString value;
+    for (const QChar c : argument) {
+        if (c == '\\') {
+            value += QStringLiteral("\\\\");
+        } else if (c == '\n') {
+            value += QStringLiteral("\\n");
+        } else if (c == '\t') {
+            value += QStringLiteral("\\t");
+        } else if (c == '\r') {
+            value += QStringLiteral("\\r");
+        } else {
+            value += c;
+        }
+    }
+    return value;
 }
 
 QString entryText(const QString& program) {
@@ -62,15 +90,19 @@ XdgAutostartItem XdgAutostartItem::forThisProgram() {
 }
 
 LoginItem::Status XdgAutostartItem::status() {
-    QFile file(QString::fromStdString(entryPath_));
-    if (!file.exists()) {
+    unusable_.reset();
+    TextFile::Read read = TextFile::read(entryPath_, maxEntrySize);
+    if (read.problem == TextFile::Problem::missing) {
         return Status::notRegistered;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (read.problem != TextFile::Problem::none) {
+        unusable_ = read.message;
         return Status::notFound;
     }
-    const QString text = QString::fromUtf8(file.read(64 * 1024));
-    if (entryValue(text, "Hidden").value_or("false") == "true") {
+    const QString text = QString::fromUtf8(read.text);
+    // Both are how session settings record "turned off" without removing the entry.
+    if (entryValue(text, "Hidden").value_or("false") == "true" ||
+        entryValue(text, "X-GNOME-Autostart-enabled").value_or("true") == "false") {
         return Status::requiresApproval;
     }
     const QString exec = entryValue(text, "Exec").value_or("");

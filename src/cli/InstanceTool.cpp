@@ -1,0 +1,124 @@
+#include "cli/InstanceTool.h"
+
+#include "cli/ArgumentParser.h"
+#include "core/InstanceClient.h"
+#include "runtime/Deadline.h"
+#include "runtime/Text.h"
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <ostream>
+#include <thread>
+
+namespace panemark {
+
+namespace {
+
+using Json = InstanceClient::Json;
+
+std::string stringField(const Json& reply, const char* key) {
+    const auto found = reply.find(key);
+    return found != reply.end() && found->is_string() ? Text::printable(found->get<std::string>())
+                                                      : "?";
+}
+
+// Asks the running program; on anything but a successful reply, says why and gives the status.
+std::optional<int> ask(const std::string& request, Json* reply, std::ostream& out,
+                       std::ostream& err) {
+    Result<InstanceAddress> address = InstanceAddress::forThisSession();
+    if (!address) {
+        err << "panemark: " << address.error() << '\n';
+        return 1;
+    }
+    InstanceClient::Answer answer =
+        InstanceClient::ask(address.value(), InstanceProtocol::request(request));
+    switch (answer.outcome) {
+    case InstanceClient::Answer::Outcome::notRunning:
+        out << "Panemark is not running\n";
+        return InstanceTool::notRunningStatus;
+    case InstanceClient::Answer::Outcome::failed:
+        err << "panemark: " << Text::printable(answer.error) << '\n';
+        return 1;
+    case InstanceClient::Answer::Outcome::replied:
+        break;
+    }
+    if (answer.reply.value("ok", false) != true) {
+        err << "panemark: the running Panemark refused: " << stringField(answer.reply, "error")
+            << '\n';
+        return 1;
+    }
+    *reply = std::move(answer.reply);
+    return std::nullopt;
+}
+
+// A zombie has ended all but its exit status, which its parent has yet to collect.
+bool isAlive(std::int64_t pid) {
+    if (pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) != 0) {
+        return false;
+    }
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t nameEnd = line.rfind(')');
+    return nameEnd == std::string::npos || line.size() < nameEnd + 3 || line[nameEnd + 2] != 'Z';
+}
+
+} // namespace
+
+int InstanceTool::status(const std::vector<std::string>& args, std::ostream& out,
+                         std::ostream& err) {
+    ArgumentParser parser("status", "Says whether Panemark runs on this display and, if it does, "
+                                    "its version, process, display and bound shortcuts.");
+    if (const std::optional<int> exit = parser.parseOrExit(args, out, err)) {
+        return *exit;
+    }
+    if (!parser.positional().empty()) {
+        return parser.usageError(err, "takes no arguments");
+    }
+    Json reply;
+    if (const std::optional<int> exit = ask("status", &reply, out, err)) {
+        return *exit;
+    }
+    out << stringField(reply, "version") << " is running\n"
+        << "pid: " << reply.value("pid", 0) << '\n'
+        << "display: " << stringField(reply, "display") << '\n';
+    const Json shortcuts = reply.value("shortcuts", Json::array());
+    out << "shortcuts: " << shortcuts.size() << '\n';
+    for (const Json& entry : shortcuts) {
+        if (entry.is_object()) {
+            out << "  " << stringField(entry, "shortcut") << '\t' << stringField(entry, "command")
+                << '\n';
+        }
+    }
+    return 0;
+}
+
+int InstanceTool::quit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ArgumentParser parser("quit", "Ends the Panemark that runs on this display.");
+    if (const std::optional<int> exit = parser.parseOrExit(args, out, err)) {
+        return *exit;
+    }
+    if (!parser.positional().empty()) {
+        return parser.usageError(err, "takes no arguments");
+    }
+    Json reply;
+    if (const std::optional<int> exit = ask("quit", &reply, out, err)) {
+        return *exit;
+    }
+    // Gone means the process has ended, lock and socket with it, so that a start right after
+    // this succeeds.
+    const Deadline deadline(quitWaitSeconds);
+    const std::int64_t pid = reply.value("pid", std::int64_t{0});
+    while (isAlive(pid)) {
+        if (deadline.passed()) {
+            err << "panemark: Panemark was asked to quit but still runs\n";
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    out << "Panemark has quit\n";
+    return 0;
+}
+
+} // namespace panemark

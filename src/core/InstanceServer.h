@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/InstanceAddress.h"
+#include "core/InstanceProtocol.h"
+#include "runtime/Result.h"
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace panemark {
+
+// The running program's end of the instance socket. Claiming it is what makes this process the
+// one Panemark of its user and display: a lock file is taken atomically first (a lock left by
+// a killed process is taken over), and only its holder listens on the socket.
+class InstanceServer {
+public:
+    using Json = InstanceProtocol::Json;
+    // Answers one request; the reply is written before anything the handler posted runs.
+    using Handler = std::function<Json(const Json& request)>;
+
+    struct Claim {
+        std::unique_ptr<InstanceServer> server; // none when another instance holds the lock
+    };
+
+    // An error, with its reason, when the lock or the socket cannot be made at all.
+    static Result<Claim> claim(const InstanceAddress& address);
+    ~InstanceServer();
+    InstanceServer(const InstanceServer&) = delete;
+    InstanceServer& operator=(const InstanceServer&) = delete;
+
+    void handle(const std::string& request, Handler handler);
+    const InstanceAddress& address() const { return address_; }
+
+    // A connection that has not sent its request within this long is closed.
+    static constexpr int requestTimeoutMilliseconds = 5000;
+
+private:
+    InstanceServer(InstanceAddress address, std::unique_ptr<QLockFile> lock);
+    Result<bool> listen();
+    void accept();
+    std::string answer(const std::string& line);
+
+    InstanceAddress address_;
+    std::unique_ptr<QLockFile> lock_;
+    QLocalServer server_;
+    std::map<std::string, Handler> handlers_;
+};
+
+} // namespace panemark

@@ -1,0 +1,96 @@
+#include "runtime/Text.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace panemark {
+
+namespace {
+
+std::string hexByte(unsigned char byte) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "\\x%02X", byte);
+    return buffer;
+}
+
+// Length of the well-formed UTF-8 sequence at text[at], or 0; its code point in *codePoint.
+std::size_t sequenceAt(std::string_view text, std::size_t at, std::uint32_t* codePoint) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    std::uint32_t value = 0;
+    std::uint32_t minimum = 0;
+    if (lead < 0x80) {
+        *codePoint = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, value = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, value = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, value = lead & 0x07, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) {
+            return 0;
+        }
+        value = (value << 6) | (next & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return 0;
+    }
+    *codePoint = value;
+    return length;
+}
+
+} // namespace
+
+std::size_t Text::firstNonText(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceAt(text, at, &codePoint);
+        if (length == 0 || codePoint == 0) {
+            return at;
+        }
+        at += length;
+    }
+    return std::string_view::npos;
+}
+
+std::string Text::printable(std::string_view text) {
+    std::string safe;
+    safe.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceAt(text, at, &codePoint);
+        if (length == 0) {
+            safe += hexByte(static_cast<unsigned char>(text[at]));
+            ++at;
+            continue;
+        }
+        if (codePoint == '\\') {
+            safe += "\\\\";
+        } else if (codePoint == '\t') {
+            safe += "\\t";
+        } else if (codePoint == '\n') {
+            safe += "\\n";
+        } else if (codePoint < 0x20 || codePoint == 0x7F) {
+            safe += hexByte(static_cast<unsigned char>(codePoint));
+        } else if (codePoint >= 0x80 && codePoint <= 0x9F) {
+            char buffer[12];
+            std::snprintf(buffer, sizeof buffer, "\\u{%02X}", codePoint);
+            safe += buffer;
+        } else {
+            safe.append(text.substr(at, length));
+        }
+        at += length;
+    }
+    return safe;
+}
+
+} // namespace panemark
