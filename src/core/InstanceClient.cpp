@@ -103,14 +103,15 @@ Answer InstanceClient::ask(const InstanceAddress& address, const Json& request,
         return answer;
     }
     ::fcntl(socket.fd(), F_SETFL, ::fcntl(socket.fd(), F_GETFL) | O_NONBLOCK);
-    if (!sendAll(socket, InstanceProtocol::line(request), deadline)) {
-        return failed("the running Panemark did not take the request");
-    }
+    // A refused request (too large, say) is answered before it has all been sent: read the
+    // answer whether or not the sending went through.
+    const bool sent = sendAll(socket, InstanceProtocol::line(request), deadline);
     std::string received;
     char buffer[65536];
     while (received.find('\n') == std::string::npos) {
         if (!waitFor(socket.fd(), POLLIN, deadline)) {
-            return failed("the running Panemark did not answer in time");
+            return failed(sent ? "the running Panemark did not answer in time"
+                               : "the running Panemark did not take the request");
         }
         const ssize_t count = ::recv(socket.fd(), buffer, sizeof(buffer), 0);
         if (count == 0) {

@@ -64,11 +64,12 @@ void InstanceServer::accept() {
             const QByteArray data = socket->readAll();
             buffer->append(data.constData(), static_cast<std::size_t>(data.size()));
             const std::size_t newline = buffer->find('\n');
+            const std::size_t length = std::min(newline, buffer->size());
             std::string reply;
-            if (newline != std::string::npos) {
-                reply = answer(buffer->substr(0, newline));
-            } else if (buffer->size() > InstanceProtocol::maxRequestSize) {
+            if (length > InstanceProtocol::maxRequestSize) {
                 reply = InstanceProtocol::line(InstanceProtocol::failure("request too large"));
+            } else if (newline != std::string::npos) {
+                reply = answer(buffer->substr(0, newline));
             } else {
                 return; // more to come
             }

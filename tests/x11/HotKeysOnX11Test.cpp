@@ -167,9 +167,9 @@ TEST_F(HotKeysOnX11Test, SigtermEndsItCleanlyAndReleasesTheKeys) {
     startPanemark();
     const pid_t pid = lastPanemark;
     ASSERT_EQ(kill(pid, SIGTERM), 0);
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const std::optional<int> status = XvfbSession::waitForExit(pid, 5);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
     EXPECT_FALSE(client.isGrabbedElsewhere(keyLeft, ctrlAltSuper));
 }
 
@@ -177,14 +177,9 @@ TEST_F(HotKeysOnX11Test, ItEndsWhenItsDisplayGoesAway) {
     startPanemark();
     const pid_t pid = lastPanemark;
     session.stopServer();
-    int status = 0;
-    pid_t ended = 0;
-    for (int i = 0; i < 300 && ended == 0; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        ended = waitpid(pid, &status, WNOHANG);
-    }
-    ASSERT_EQ(ended, pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    const std::optional<int> status = XvfbSession::waitForExit(pid, 3);
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
     EXPECT_NE(logText().find("Panemark: lost the connection to the X server"), std::string::npos);
 }
 

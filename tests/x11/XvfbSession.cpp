@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -19,6 +20,8 @@ pid_t startProcess(const std::vector<std::string>& argv, const std::string& disp
                    const std::string& outputFile = "") {
     const pid_t pid = fork();
     if (pid == 0) {
+        // Whatever becomes of the test, its servers and clients die with it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (!display.empty()) {
             setenv("DISPLAY", display.c_str(), 1);
         }
@@ -40,8 +43,10 @@ pid_t startProcess(const std::vector<std::string>& argv, const std::string& disp
     return pid;
 }
 
+// Stops a child that has not been reaped yet. A reaped one's number may belong to another
+// process by now, so it is left alone: waitpid says ECHILD for anything not ours to reap.
 void stop(pid_t pid) {
-    if (pid <= 0) {
+    if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) != 0) {
         return;
     }
     kill(pid, SIGTERM);
@@ -190,9 +195,29 @@ bool XvfbSession::waitForWindowManager() const {
 
 bool XvfbSession::run(const std::vector<std::string>& argv) const {
     const pid_t pid = startProcess(argv, display_);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const std::optional<int> status = waitForExit(pid, runTimeoutSeconds);
+    if (!status) {
+        stop(pid);
+        return false;
+    }
+    return WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+}
+
+std::optional<int> XvfbSession::waitForExit(pid_t pid, double timeoutSeconds) {
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::milliseconds(static_cast<int>(timeoutSeconds * 1000));
+    do {
+        int status = 0;
+        const pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid) {
+            return status;
+        }
+        if (ended < 0) {
+            return std::nullopt; // not a child of ours (any more)
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
 }
 
 pid_t XvfbSession::spawn(const std::vector<std::string>& argv, const std::string& outputFile) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -23,8 +24,13 @@ public:
     const std::string& display() const { return display_; }
     const std::string& problem() const { return problem_; }
 
-    // Runs a program on the display and waits for it; true when it exits with 0.
+    static constexpr double runTimeoutSeconds = 30;
+
+    // Runs a program on the display and waits for it (at most runTimeoutSeconds); true when it
+    // exits with 0.
     bool run(const std::vector<std::string>& argv) const;
+    // Reaps a child within the time given: its wait status, or none if it is still running.
+    static std::optional<int> waitForExit(pid_t pid, double timeoutSeconds);
     // Starts a program on the display; its process id, stopped with the session. Its standard
     // output and error go to outputFile when one is named.
     pid_t spawn(const std::vector<std::string>& argv, const std::string& outputFile = "");

@@ -1,0 +1,149 @@
+#include "TestClient.h"
+#include "XvfbSession.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+
+namespace panemark {
+namespace {
+
+constexpr xcb_keycode_t keyLeft = 113;
+constexpr std::uint16_t ctrlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+
+// The one-instance rule and the instance socket, with the real program on a real display.
+class InstanceOnX11Test : public ::testing::Test {
+protected:
+    struct Finished {
+        int status = -1; // exit status, or -1 when it did not end in time
+        std::string output;
+    };
+
+    void SetUp() override {
+        ASSERT_TRUE(session.ready()) << session.problem();
+        std::filesystem::create_directories(runtime);
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", runtime.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("XDG_RUNTIME_DIR");
+        std::filesystem::remove_all(runtime);
+    }
+
+    pid_t start(const std::string& name) {
+        return session.spawn({PANEMARK_PROGRAM}, (runtime / (name + ".log")).string());
+    }
+
+    std::string output(const std::string& name) const {
+        std::ifstream stream(runtime / (name + ".log"));
+        std::stringstream text;
+        text << stream.rdbuf();
+        return text.str();
+    }
+
+    Finished run(const std::vector<std::string>& args) {
+        std::vector<std::string> argv{PANEMARK_PROGRAM};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const pid_t pid = session.spawn(argv, (runtime / "cli.log").string());
+        const std::optional<int> status = XvfbSession::waitForExit(pid, 10);
+        return {status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1, output("cli")};
+    }
+
+    // Waits until the program answers on its socket.
+    bool waitUntilServing() {
+        for (int i = 0; i < 500; ++i) {
+            if (run({"status"}).status == 0) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return false;
+    }
+
+    XvfbSession session;
+    TestClient client;
+    std::filesystem::path runtime =
+        std::filesystem::temp_directory_path() / ("panemark-instance-" + std::to_string(getpid()));
+};
+
+TEST_F(InstanceOnX11Test, StatusNamesTheRunningProgramAndQuitEndsIt) {
+    const pid_t pid = start("resident");
+    ASSERT_TRUE(waitUntilServing()) << output("resident");
+    const Finished status = run({"status"});
+    EXPECT_EQ(status.output.rfind("Panemark ", 0), 0u) << status.output;
+    EXPECT_NE(status.output.find(" is running\npid: " + std::to_string(pid) + "\ndisplay: " +
+                                 session.display() + "\nshortcuts: 7\n  ⌃⌥⌘1\tLeft third\n"),
+              std::string::npos)
+        << status.output;
+
+    const Finished quit = run({"quit"});
+    EXPECT_EQ(quit.status, 0);
+    EXPECT_EQ(quit.output, "Panemark has quit\n");
+    const std::optional<int> ended = XvfbSession::waitForExit(pid, 1);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(WIFEXITED(*ended) && WEXITSTATUS(*ended) == 0);
+    EXPECT_FALSE(client.isGrabbedElsewhere(keyLeft, ctrlAltSuper));
+    EXPECT_EQ(run({"status"}).status, 3);
+}
+
+TEST_F(InstanceOnX11Test, OfTwoStartedAtOnceExactlyOneKeepsRunning) {
+    for (int round = 0; round < 20; ++round) {
+        const pid_t first = start("first");
+        const pid_t second = start("second");
+        // The loser ends at once, saying so; the winner serves.
+        std::optional<int> firstEnded;
+        std::optional<int> secondEnded;
+        for (int i = 0; i < 500 && !firstEnded && !secondEnded; ++i) {
+            firstEnded = XvfbSession::waitForExit(first, 0);
+            secondEnded = XvfbSession::waitForExit(second, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_NE(firstEnded.has_value(), secondEnded.has_value()) << "round " << round;
+        const std::optional<int> loser = firstEnded ? firstEnded : secondEnded;
+        const pid_t winner = firstEnded ? second : first;
+        EXPECT_TRUE(WIFEXITED(*loser) && WEXITSTATUS(*loser) == 0);
+        EXPECT_EQ(output(firstEnded ? "first" : "second"), "Panemark is already running\n");
+        ASSERT_TRUE(waitUntilServing()) << "round " << round;
+        EXPECT_NE(run({"status"}).output.find("pid: " + std::to_string(winner) + "\n"),
+                  std::string::npos);
+        ASSERT_EQ(run({"quit"}).status, 0);
+        ASSERT_TRUE(XvfbSession::waitForExit(winner, 2)) << "round " << round;
+    }
+}
+
+TEST_F(InstanceOnX11Test, WhatAKilledInstanceLeftBehindDoesNotBlockTheNext) {
+    const pid_t killed = start("killed");
+    ASSERT_TRUE(waitUntilServing());
+    ASSERT_EQ(kill(killed, SIGKILL), 0);
+    ASSERT_TRUE(XvfbSession::waitForExit(killed, 2));
+    const pid_t next = start("next");
+    ASSERT_TRUE(waitUntilServing()) << output("next");
+    EXPECT_NE(run({"status"}).output.find("pid: " + std::to_string(next) + "\n"),
+              std::string::npos);
+    EXPECT_EQ(output("next"), "");
+}
+
+TEST_F(InstanceOnX11Test, ASocketThatCannotBeMadeIsAnErrorWithItsReason) {
+    // Longer than a Unix socket's address can be.
+    const std::filesystem::path deep = runtime / std::string(120, 'd');
+    std::filesystem::create_directories(deep);
+    setenv("XDG_RUNTIME_DIR", deep.c_str(), 1);
+    const Finished tooLong = run({});
+    EXPECT_EQ(tooLong.status, 1);
+    EXPECT_EQ(tooLong.output.rfind("panemark: cannot listen on " + deep.string(), 0), 0u)
+        << tooLong.output;
+
+    setenv("XDG_RUNTIME_DIR", (runtime / "missing" / "folder").c_str(), 1);
+    const Finished noFolder = run({});
+    EXPECT_EQ(noFolder.status, 1);
+    EXPECT_EQ(noFolder.output.rfind("panemark: cannot create the lock file ", 0), 0u)
+        << noFolder.output;
+}
+
+} // namespace
+} // namespace panemark
