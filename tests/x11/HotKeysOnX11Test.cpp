@@ -134,6 +134,44 @@ TEST_F(HotKeysOnX11Test, ShiftMakesAnotherCombinationAndCapsLockDoesNot) {
     EXPECT_EQ(client.waitForFrame(window, {0, 0, 1280, 1440}), (Rect{0, 0, 1280, 1440}));
 }
 
+TEST_F(HotKeysOnX11Test, NumLockOnDoesNotStopAShortcut) {
+    const xcb_window_t window = client.createWindow(700, 300, 400, 300);
+    startPanemark();
+    ASSERT_TRUE(key("Num_Lock"));
+    ASSERT_TRUE(key("ctrl+alt+super+Left"));
+    EXPECT_EQ(client.waitForFrame(window, {0, 0, 1280, 1440}), (Rect{0, 0, 1280, 1440}));
+    ASSERT_TRUE(key("Num_Lock"));
+}
+
+TEST_F(HotKeysOnX11Test, SuperMovedToAnotherModifierIsFollowed) {
+    const xcb_window_t window = client.createWindow(700, 300, 400, 300);
+    startPanemark();
+    // Super leaves Mod4 for Mod3 while Panemark runs: its grabs follow the mapping.
+    ASSERT_TRUE(session.run(
+        {"xmodmap", "-e", "clear mod4", "-e", "clear mod3", "-e", "add mod3 = Super_L Super_R"}));
+    constexpr std::uint16_t ctrlAltMod3 = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_3;
+    for (int i = 0; i < 300 && !client.isGrabbedElsewhere(keyLeft, ctrlAltMod3); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(client.isGrabbedElsewhere(keyLeft, ctrlAltMod3)) << logText();
+    EXPECT_FALSE(client.isGrabbedElsewhere(keyLeft, ctrlAltSuper));
+    ASSERT_TRUE(key("ctrl+alt+super+Left"));
+    EXPECT_EQ(client.waitForFrame(window, {0, 0, 1280, 1440}), (Rect{0, 0, 1280, 1440}));
+}
+
+TEST_F(HotKeysOnX11Test, AShortcutThatCannotFireIsNeverGrabbed) {
+    ZoneCommand bare = stockCommands()[0];
+    bare.shortcut = Shortcut{0, 0}; // A, no modifier: binding it would eat every typed a
+    const xcb_window_t window = client.createWindow(700, 300, 400, 300);
+    startPanemark({"--commands", writeCommands({bare, stockCommands()[3]})});
+    EXPECT_FALSE(client.isGrabbedElsewhere(keyA, 0));
+    ASSERT_TRUE(key("a"));
+    EXPECT_TRUE(contains(client.keyPresses(window, 0.3), keyA));
+    EXPECT_NE(logText().find("has no control, option or command key and can never fire"),
+              std::string::npos)
+        << logText();
+}
+
 TEST_F(HotKeysOnX11Test, AHeldKeyRunsItsCommandOnce) {
     const xcb_window_t window = client.createWindow(100, 300, 500, 300);
     const double width = client.outerFrame(window)->width;

@@ -12,75 +12,45 @@ namespace panemark {
 
 namespace {
 
-constexpr std::uint16_t lockVariants[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
-                                          XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
 constexpr std::uint8_t badAccess = 10;
-constexpr std::uint8_t grabKeyOpcode = 33;
 // A key whose release went astray must not count as held for ever: auto-repeat comes many
 // times a second, so a press this long after the last one is a new press.
 constexpr auto repeatWindow = std::chrono::milliseconds(1000);
+constexpr double mappingTimeout = 0.25;
 
-std::uint16_t xModifiers(std::uint32_t modifiers) {
-    std::uint16_t mask = 0;
-    if (modifiers & Shortcut::controlMask) {
-        mask |= XCB_MOD_MASK_CONTROL;
-    }
-    if (modifiers & Shortcut::optionMask) {
-        mask |= XCB_MOD_MASK_1;
-    }
-    if (modifiers & Shortcut::commandMask) {
-        mask |= XCB_MOD_MASK_4;
-    }
-    if (modifiers & Shortcut::shiftMask) {
-        mask |= XCB_MOD_MASK_SHIFT;
-    }
-    return mask;
-}
-
-// The X keycode of a shortcut's key, or none when the key cannot be grabbed here.
+// The X keycode of a shortcut's key, or none when X cannot have such a key.
 std::optional<xcb_keycode_t> xKeycode(const Shortcut& shortcut) {
-    const auto evdev = EvdevKeyCodes::evdevFor(shortcut.keyCode);
-    if (!evdev || *evdev + EvdevKeyCodes::xKeycodeOffset > 255) {
+    if (!EvdevKeyCodes::canExist(shortcut.keyCode)) {
         return std::nullopt;
     }
-    return static_cast<xcb_keycode_t>(*evdev + EvdevKeyCodes::xKeycodeOffset);
+    return static_cast<xcb_keycode_t>(*EvdevKeyCodes::evdevFor(shortcut.keyCode) +
+                                      EvdevKeyCodes::xKeycodeOffset);
 }
 
 std::pair<std::uint32_t, std::uint32_t> keyOf(const Shortcut& shortcut) {
     return {shortcut.keyCode, shortcut.modifiers};
 }
 
+std::string errorName(std::uint8_t code) {
+    static const char* names[] = {"",          "BadRequest",  "BadValue",  "BadWindow",
+                                  "BadPixmap", "BadAtom",     "BadCursor", "BadFont",
+                                  "BadMatch",  "BadDrawable", "BadAccess", "BadAlloc"};
+    return code < std::size(names) ? names[code] : "X error " + std::to_string(code);
+}
+
 } // namespace
 
-X11KeyTap::X11KeyTap(X11EventSource& events, Scheduler& mainLoop, KeyTapProvider::Callback callback)
+X11KeyTap::X11KeyTap(X11EventSource& events, Scheduler& mainLoop, KeyTapProvider::Callback callback,
+                     std::optional<std::uint8_t> xkbEventBase)
     : events_(events), connection_(events.connection()), mainLoop_(mainLoop),
-      callback_(std::move(callback)) {
+      callback_(std::move(callback)), xkbEventBase_(xkbEventBase),
+      keyboardMap_(X11KeyboardMap::read(connection_, mappingTimeout).value_or(X11KeyboardMap())) {
     eventSubscription_ =
         events_.subscribe([this](const xcb_generic_event_t& event) { onEvent(event); });
 }
 
 X11KeyTap::~X11KeyTap() {
     ungrabAll();
-}
-
-std::uint32_t X11KeyTap::flagsFor(std::uint16_t state) {
-    std::uint32_t flags = 0;
-    if (state & XCB_MOD_MASK_SHIFT) {
-        flags |= KeyEvent::shift;
-    }
-    if (state & XCB_MOD_MASK_LOCK) {
-        flags |= KeyEvent::capsLock;
-    }
-    if (state & XCB_MOD_MASK_CONTROL) {
-        flags |= KeyEvent::control;
-    }
-    if (state & XCB_MOD_MASK_1) {
-        flags |= KeyEvent::option;
-    }
-    if (state & XCB_MOD_MASK_4) {
-        flags |= KeyEvent::command;
-    }
-    return flags;
 }
 
 void X11KeyTap::enable(bool enabled) {
@@ -95,7 +65,7 @@ void X11KeyTap::setShortcuts(const std::vector<Shortcut>& shortcuts) {
     ungrabAll();
     shortcuts_ = shortcuts;
     // A combination that is no longer bound need not be reported again if it comes back taken.
-    std::erase_if(reported_, [&](const auto& key) {
+    std::erase_if(reported_, [&](const Key& key) {
         return std::none_of(shortcuts_.begin(), shortcuts_.end(),
                             [&](const Shortcut& s) { return keyOf(s) == key; });
     });
@@ -121,71 +91,105 @@ void X11KeyTap::ungrabAll() {
     retryTimer_.cancel();
 }
 
+void X11KeyTap::reportOnce(const Shortcut& shortcut, const std::string& problem) {
+    if (reported_.insert(keyOf(shortcut)).second) {
+        Log::write("shortcut " + shortcut.displayString() + " " + problem);
+    }
+}
+
 void X11KeyTap::grab(const Shortcut& shortcut) {
     const std::optional<xcb_keycode_t> keycode = xKeycode(shortcut);
-    if (!keycode) {
-        if (reported_.insert(keyOf(shortcut)).second) {
-            Log::write("shortcut " + shortcut.displayString() +
-                       " uses a key this keyboard does not have");
-        }
+    if (!keycode || !keyboardMap_.hasKey(*keycode)) {
+        reportOnce(shortcut, "uses a key this keyboard does not have");
+        return;
+    }
+    const std::optional<std::uint16_t> mask = keyboardMap_.maskFor(shortcut.modifiers);
+    if (!mask) {
+        reportOnce(shortcut, "uses a modifier key this keyboard does not have");
         return;
     }
     // The answers to an earlier attempt came long ago; keep the table from growing while a
     // combination stays taken for hours.
     std::erase_if(pendingGrabs_, [&](const auto& entry) { return entry.second == shortcut; });
-    const std::uint16_t modifiers = xModifiers(shortcut.modifiers);
-    for (const std::uint16_t lock : lockVariants) {
-        // Errors come back as events: a BadAccess names the request, so the shortcut is known.
+    Grab made{*keycode, *mask, keyboardMap_.lockVariants()};
+    for (const std::uint16_t lock : made.variants) {
+        // Errors come back as events naming the request, so the shortcut is known.
         const xcb_void_cookie_t cookie =
-            xcb_grab_key(connection_.get(), 1, connection_.root(), modifiers | lock, *keycode,
+            xcb_grab_key(connection_.get(), 1, connection_.root(), made.mask | lock, made.keycode,
                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
         pendingGrabs_.insert_or_assign(cookie.sequence, shortcut);
     }
-    grabbed_.insert(keyOf(shortcut));
+    grabbed_.insert_or_assign(keyOf(shortcut), std::move(made));
 }
 
 void X11KeyTap::ungrab(const Shortcut& shortcut) {
-    const std::optional<xcb_keycode_t> keycode = xKeycode(shortcut);
-    if (!keycode || grabbed_.erase(keyOf(shortcut)) == 0) {
+    const auto found = grabbed_.find(keyOf(shortcut));
+    if (found == grabbed_.end()) {
         return;
     }
-    const std::uint16_t modifiers = xModifiers(shortcut.modifiers);
-    for (const std::uint16_t lock : lockVariants) {
-        xcb_ungrab_key(connection_.get(), *keycode, connection_.root(), modifiers | lock);
+    for (const std::uint16_t lock : found->second.variants) {
+        xcb_ungrab_key(connection_.get(), found->second.keycode, connection_.root(),
+                       found->second.mask | lock);
     }
+    grabbed_.erase(found);
 }
 
 void X11KeyTap::onEvent(const xcb_generic_event_t& event) {
     const std::uint8_t type = event.response_type & 0x7F;
     if (event.response_type == 0) {
         const auto& error = reinterpret_cast<const xcb_generic_error_t&>(event);
-        auto pending = pendingGrabs_.find(error.full_sequence);
-        if (pending != pendingGrabs_.end() && error.error_code == badAccess &&
-            error.major_code == grabKeyOpcode) {
-            onRefused(pending->second);
+        const auto pending = pendingGrabs_.find(error.full_sequence);
+        if (pending != pendingGrabs_.end()) {
+            const Shortcut shortcut = pending->second;
+            onGrabError(shortcut, error.error_code);
         }
         return;
     }
-    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) {
+    if (xkbEventBase_ && type == *xkbEventBase_) {
+        // Every XKB event starts with its own type in the second byte.
+        const std::uint8_t xkbType = reinterpret_cast<const std::uint8_t*>(&event)[1];
+        if (xkbType == XCB_XKB_MAP_NOTIFY || xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY) {
+            remap();
+        }
         return;
     }
-    const auto& key = reinterpret_cast<const xcb_key_press_event_t&>(event);
+    if (type == XCB_MAPPING_NOTIFY) {
+        const auto& mapping = reinterpret_cast<const xcb_mapping_notify_event_t&>(event);
+        if (mapping.request != XCB_MAPPING_POINTER) {
+            remap();
+        }
+        return;
+    }
     if (type == XCB_KEY_RELEASE) {
-        keysDown_.erase(key.detail);
+        keysDown_.erase(reinterpret_cast<const xcb_key_release_event_t&>(event).detail);
         return;
     }
-    if (!enabled_) {
-        return;
+    if (type == XCB_KEY_PRESS && enabled_) {
+        onKeyPress(reinterpret_cast<const xcb_key_press_event_t&>(event));
     }
+}
+
+void X11KeyTap::onKeyPress(const xcb_key_press_event_t& key) {
     const bool repeat = isRepeat(key.detail);
     const std::uint32_t evdev = key.detail >= EvdevKeyCodes::xKeycodeOffset
                                     ? key.detail - EvdevKeyCodes::xKeycodeOffset
                                     : 0;
     const KeyEvent keyEvent{KeyEvent::Type::keyDown, EvdevKeyCodes::virtualKeyFor(evdev),
-                            flagsFor(key.state), repeat};
+                            keyboardMap_.flagsFor(key.state), repeat};
     // Grabbed presses reach no other application whatever the answer: X has no way to pass
     // them on. Only presses of bound combinations are grabbed, so that is what the user wants.
     callback_({KeyTapEvent::Kind::keyDown, keyEvent});
+}
+
+void X11KeyTap::remap() {
+    // Released with the bits they were made with, made again with the new ones.
+    const bool wasEnabled = enabled_;
+    ungrabAll();
+    keyboardMap_ = X11KeyboardMap::read(connection_, mappingTimeout).value_or(keyboardMap_);
+    reported_.clear(); // a key or modifier that was missing may be there now
+    if (wasEnabled) {
+        grabAll();
+    }
 }
 
 bool X11KeyTap::isRepeat(xcb_keycode_t keycode) {
@@ -196,14 +200,16 @@ bool X11KeyTap::isRepeat(xcb_keycode_t keycode) {
     return repeat;
 }
 
-void X11KeyTap::onRefused(const Shortcut& shortcut) {
+void X11KeyTap::onGrabError(const Shortcut& shortcut, std::uint8_t errorCode) {
     // The variants that did succeed are released: a combination is ours entirely or not at all.
     ungrab(shortcut);
-    refused_.insert(keyOf(shortcut));
-    if (reported_.insert(keyOf(shortcut)).second) {
-        Log::write("shortcut " + shortcut.displayString() +
-                   " is taken by another program; Panemark keeps trying to get it");
+    std::erase_if(pendingGrabs_, [&](const auto& entry) { return entry.second == shortcut; });
+    if (errorCode != badAccess) {
+        reportOnce(shortcut, "cannot be grabbed (" + errorName(errorCode) + ")");
+        return;
     }
+    refused_.insert(keyOf(shortcut));
+    reportOnce(shortcut, "is taken by another program; Panemark keeps trying to get it");
     if (!retryTimer_) {
         retryTimer_ = mainLoop_.every(retryInterval, [this] { retryRefused(); });
     }
@@ -236,6 +242,20 @@ X11KeyTapProvider::X11KeyTapProvider(X11EventSource& events, Scheduler& mainLoop
         auto flags = events_.connection().await<xcb_xkb_per_client_flags_reply_t>(
             flagsCookie.sequence, 0.25);
         autoRepeatDetectable_ = flags && (flags->value & flag);
+        // A client of XKB hears of a changed keyboard mapping through XKB's own events, not
+        // the core MappingNotify.
+        const std::uint16_t events =
+            XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY;
+        const std::uint16_t parts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS |
+                                    XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_VIRTUAL_MODS |
+                                    XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
+        xcb_xkb_select_events(connection, XCB_XKB_ID_USE_CORE_KBD, events, 0, events, parts, parts,
+                              nullptr);
+        if (const xcb_query_extension_reply_t* xkb =
+                xcb_get_extension_data(connection, &xcb_xkb_id)) {
+            xkbEventBase_ = xkb->first_event;
+        }
+        events_.connection().flush();
     }
     if (!autoRepeatDetectable_) {
         Log::write("the X server cannot report held keys as repeats; a held shortcut may run more "
@@ -249,7 +269,7 @@ X11KeyTapProvider::createTap(Callback callback) {
         return Failure::tap;
     }
     return std::unique_ptr<KeyTap>(
-        std::make_unique<X11KeyTap>(events_, mainLoop_, std::move(callback)));
+        std::make_unique<X11KeyTap>(events_, mainLoop_, std::move(callback), xkbEventBase_));
 }
 
 } // namespace panemark
