@@ -1,10 +1,13 @@
 #include "model/CommandJson.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace panemark::CommandJson {
 
 namespace {
 
-template <class T, class Read> Result<T> decodeCatching(const Json& value, Read read) {
+template <class T, class Read> Result<T> decodeCatching(const JsonValue& value, Read read) {
     try {
         return read(JsonReader(value, ""));
     } catch (const JsonDecodeError& error) {
@@ -87,12 +90,29 @@ ZoneCommand readCommand(const JsonReader& reader) {
     return command;
 }
 
-Result<Shortcut> decodeShortcut(const Json& value) {
+Result<Shortcut> decodeShortcut(const JsonValue& value) {
     return decodeCatching<Shortcut>(value, readShortcut);
 }
 
-Result<ZoneCommand> decodeCommand(const Json& value) {
+Result<ZoneCommand> decodeCommand(const JsonValue& value) {
     return decodeCatching<ZoneCommand>(value, readCommand);
+}
+
+bool isCommandKey(std::string_view key) {
+    static constexpr std::string_view keys[] = {
+        "id",       "name",   "cols",     "rows",       "ordering", "colStart", "colEnd",
+        "rowStart", "rowEnd", "shortcut", "halfAction", "maximize", "fixedSize"};
+    return std::find(std::begin(keys), std::end(keys), key) != std::end(keys);
+}
+
+bool isNestedKey(std::string_view parent, std::string_view key) {
+    if (parent == "shortcut") {
+        return key == "keyCode" || key == "modifiers";
+    }
+    if (parent == "fixedSize") {
+        return key == "width" || key == "height";
+    }
+    return false;
 }
 
 } // namespace panemark::CommandJson

@@ -14,8 +14,13 @@ namespace CommandJson {
 Json encode(const Shortcut& shortcut);
 Json encode(const ZoneCommand& command);
 
-Result<Shortcut> decodeShortcut(const Json& value);
-Result<ZoneCommand> decodeCommand(const Json& value);
+Result<Shortcut> decodeShortcut(const JsonValue& value);
+Result<ZoneCommand> decodeCommand(const JsonValue& value);
+
+// The keys a command decoder reads: of the command itself, and of its nested objects. Readers
+// may drop every other key before it costs memory.
+bool isCommandKey(std::string_view key);
+bool isNestedKey(std::string_view parent, std::string_view key);
 
 // Decoders to compose into larger ones: they throw JsonDecodeError naming the reader's path.
 Shortcut readShortcut(const JsonReader& reader);

@@ -73,23 +73,134 @@ std::string parserProblem(const std::string& what) {
     return problem;
 }
 
-Result<Json> parseValue(std::string_view text, std::size_t start, std::size_t end) {
-    try {
-        return Json::parse(text.substr(start, end - start));
-    } catch (const Json::parse_error& error) {
-        const std::size_t offset = start + (error.byte > 0 ? error.byte - 1 : 0);
+// Checks the syntax of one value without building it: the parser's own error, placed in the
+// whole text, or nothing.
+class SyntaxCheck : public nlohmann::json_sax<JsonValue> {
+public:
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(std::size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(std::size_t position, const std::string&,
+                     const nlohmann::detail::exception& error) override {
+        position_ = position;
+        message_ = error.what();
+        isParseError_ = error.id >= 101 && error.id <= 199;
+        return false;
+    }
+
+    std::optional<Error> problem(std::string_view text, std::size_t start) const {
+        if (message_.empty()) {
+            return std::nullopt;
+        }
+        if (!isParseError_) {
+            // A number too large for any JSON number type, and the like: no position of its own.
+            return Error{"not valid JSON in the value at " + lineAndColumn(text, start) + ": " +
+                         parserProblem(message_)};
+        }
+        const std::size_t offset = start + (position_ > 0 ? position_ - 1 : 0);
         return Error{"not valid JSON at " + lineAndColumn(text, offset) + ": " +
-                     parserProblem(error.what())};
-    } catch (const Json::exception& error) {
-        // A number too large for any JSON number type, and the like: the parser gives no position.
+                     parserProblem(message_)};
+    }
+
+private:
+    std::size_t position_ = 0;
+    std::string message_;
+    bool isParseError_ = false;
+};
+
+std::optional<Error> checkSyntax(std::string_view text, std::size_t start, std::size_t end) {
+    SyntaxCheck check;
+    try {
+        JsonValue::sax_parse(text.substr(start, end - start), &check);
+    } catch (const std::exception& error) {
         return Error{"not valid JSON in the value at " + lineAndColumn(text, start) + ": " +
                      parserProblem(error.what())};
+    }
+    return check.problem(text, start);
+}
+
+// Builds one command's value, keeping only what the decoder reads: unknown keys and array
+// elements are dropped as they are parsed, so a hostile value costs neither time nor memory.
+// The syntax has been checked before.
+JsonValue parseCommandValue(std::string_view text) {
+    std::vector<std::string> keyAt(CommandListFile::maxNesting + 2);
+    std::vector<bool> inArray(CommandListFile::maxNesting + 2, false);
+    auto keep = [&](int depth, nlohmann::detail::parse_event_t event, JsonValue& parsed) {
+        using Event = nlohmann::detail::parse_event_t;
+        const auto at = static_cast<std::size_t>(depth);
+        if (at + 1 >= inArray.size()) {
+            return false;
+        }
+        switch (event) {
+        case Event::object_start:
+            inArray[at + 1] = false;
+            return true;
+        case Event::array_start:
+            inArray[at + 1] = true;
+            return true;
+        case Event::key: {
+            const std::string& key = parsed.get_ref<const std::string&>();
+            keyAt[at] = key;
+            return (depth == 1 && CommandJson::isCommandKey(key)) ||
+                   (depth == 2 && !inArray[1] && CommandJson::isNestedKey(keyAt[1], key));
+        }
+        case Event::value:
+        case Event::object_end:
+        case Event::array_end:
+            return !inArray[at];
+        }
+        return true;
+    };
+    return JsonValue::parse(text, keep);
+}
+
+// Hands each element of the array starting at `start` to `visit` in turn, as text; nothing is
+// kept between them. The syntax is valid.
+template <class Visit>
+void forEachElement(std::string_view text, std::size_t start, std::size_t end, Visit visit) {
+    int depth = 0;
+    bool inString = false;
+    std::size_t elementStart = start + 1;
+    for (std::size_t at = start; at < end; ++at) {
+        const char c = text[at];
+        if (inString) {
+            if (c == '\\') {
+                ++at;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if ((c == ',' && depth == 1) || ((c == '}' || c == ']') && --depth == 0)) {
+            const std::size_t first = skipSpace(text, elementStart);
+            if (first < at) {
+                visit(text.substr(first, at - first));
+            }
+            elementStart = at + 1;
+        }
     }
 }
 
 std::string_view withoutByteOrderMark(std::string_view text) {
     constexpr std::string_view mark = "\xEF\xBB\xBF";
     return text.starts_with(mark) ? text.substr(mark.size()) : text;
+}
+
+void readOne(std::string_view value, std::vector<ZoneCommand>& commands) {
+    const JsonValue json = parseCommandValue(value);
+    commands.push_back(
+        CommandJson::readCommand(JsonReader(json, "[" + std::to_string(commands.size()) + "]")));
 }
 
 } // namespace
@@ -108,23 +219,18 @@ Result<std::vector<ZoneCommand>> CommandListFile::parse(std::string_view text) {
             if (!end) {
                 return Error{end.error()};
             }
-            Result<Json> value = parseValue(text, at, end.value());
-            if (!value) {
-                return Error{value.error()};
+            if (std::optional<Error> problem = checkSyntax(text, at, end.value())) {
+                return *problem;
             }
-            const Json& json = value.value();
-            if (json.is_array()) {
-                for (const Json& element : json) {
-                    const JsonReader reader(element, "[" + std::to_string(commands.size()) + "]");
-                    commands.push_back(CommandJson::readCommand(reader));
-                }
-            } else if (json.is_object()) {
-                commands.push_back(CommandJson::readCommand(
-                    JsonReader(json, "[" + std::to_string(commands.size()) + "]")));
+            if (text[at] == '[') {
+                forEachElement(text, at, end.value(),
+                               [&](std::string_view element) { readOne(element, commands); });
+            } else if (text[at] == '{') {
+                readOne(text.substr(at, end.value() - at), commands);
             } else {
                 return Error{lineAndColumn(text, at) +
                              ": expected a command object or an array of them, found " +
-                             JsonReader::describe(json)};
+                             JsonReader::describe(JsonValue::parse(text.substr(at)))};
             }
             at = end.value();
         }

@@ -106,21 +106,21 @@ void JsonReader::fail(std::string problem) const {
     throw JsonDecodeError(path_, std::move(problem));
 }
 
-std::string JsonReader::describe(const Json& value) {
+std::string JsonReader::describe(const JsonValue& value) {
     switch (value.type()) {
-    case Json::value_t::null:
+    case JsonValue::value_t::null:
         return "null";
-    case Json::value_t::boolean:
+    case JsonValue::value_t::boolean:
         return value.get<bool>() ? "true" : "false";
-    case Json::value_t::string:
+    case JsonValue::value_t::string:
         return "a string";
-    case Json::value_t::array:
+    case JsonValue::value_t::array:
         return "an array";
-    case Json::value_t::object:
+    case JsonValue::value_t::object:
         return "an object";
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned:
-    case Json::value_t::number_float:
+    case JsonValue::value_t::number_integer:
+    case JsonValue::value_t::number_unsigned:
+    case JsonValue::value_t::number_float:
         return value.dump();
     default:
         return "a value of another kind";

@@ -12,7 +12,11 @@
 
 namespace panemark {
 
+// Written JSON keeps its keys in the order they were put in.
 using Json = nlohmann::ordered_json;
+// Read JSON looks its keys up in logarithmic time: a hostile file with a hundred thousand keys
+// in one object must not cost quadratic time.
+using JsonValue = nlohmann::json;
 
 // A value that does not have the shape a decoder expects, and where it is ("[2].shortcut.keyCode").
 // Thrown only inside a decoding and caught at its public entry point, which turns it into an
@@ -32,9 +36,9 @@ private:
 // JsonDecodeError that names the path and what was found instead.
 class JsonReader {
 public:
-    JsonReader(const Json& value, std::string path) : value_(value), path_(std::move(path)) {}
+    JsonReader(const JsonValue& value, std::string path) : value_(value), path_(std::move(path)) {}
 
-    const Json& value() const { return value_; }
+    const JsonValue& value() const { return value_; }
     const std::string& path() const { return path_; }
 
     // Fails unless the value is an object; what names it in the message ("a command object").
@@ -56,12 +60,12 @@ public:
     [[noreturn]] void fail(std::string problem) const;
 
     // How a value is named in messages: "a string", "an array", "-3", "\"diagonal\"".
-    static std::string describe(const Json& value);
+    static std::string describe(const JsonValue& value);
     static std::string quoted(std::string_view text);
 
 private:
     std::string childPath(std::string_view key) const;
-    const Json& value_;
+    const JsonValue& value_;
     std::string path_;
 };
 

@@ -26,6 +26,26 @@ TEST(CommandListFileTest, AcceptsAnObjectAnArrayOrObjectsOneAfterAnother) {
     EXPECT_TRUE(CommandListFile::parse(" []\n").value().empty());
 }
 
+TEST(CommandListFileTest, UnknownKeysOfAnySizeAreIgnoredAndElementsSplitWhereTheyEnd) {
+    std::string padded = command;
+    std::string extra;
+    for (int i = 0; i < 20000; ++i) {
+        extra += R"("x)" + std::to_string(i) + R"(":[1,{"y":"],}"}],)";
+    }
+    padded.insert(1, extra + R"("shortcut":{"keyCode":18,"junk":[1,2],"modifiers":4096},)");
+    auto parsed = CommandListFile::parse("[" + padded + ", " + command + "]");
+    ASSERT_TRUE(parsed) << parsed.error();
+    ASSERT_EQ(parsed.value().size(), 2u);
+    EXPECT_EQ(parsed.value()[0].shortcut, (Shortcut{18, 4096}));
+    EXPECT_EQ(parsed.value()[0].colStart, 1);
+    EXPECT_EQ(parsed.value()[1], CommandListFile::parse(command).value()[0]);
+
+    // Known keys still say what is wrong with them, nested or not.
+    std::string listed = command;
+    listed.replace(listed.find(R"("cols":2)"), 8, R"("cols":[2,3])");
+    EXPECT_EQ(errorOf(listed), "[0].cols: expected an integer, found an array");
+}
+
 TEST(CommandListFileTest, FormatRoundTripsByteForByte) {
     const std::string text = CommandListFile::format(stockCommands());
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 7);
