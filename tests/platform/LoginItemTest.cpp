@@ -6,6 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace panemark {
 namespace {
@@ -96,6 +97,45 @@ TEST_F(XdgAutostartItemTest, HiddenEntriesNeedApprovalAndOtherProgramsAreNotFoun
     EXPECT_EQ(item.status(), LoginItem::Status::requiresApproval);
     ASSERT_TRUE(item.registerItem()); // registering again repairs it
     EXPECT_EQ(item.status(), LoginItem::Status::enabled);
+}
+
+TEST_F(XdgAutostartItemTest, TurnedOffInTheSessionSettingsCountsAsDisabled) {
+    XdgAutostartItem item(entry.string(), "/usr/bin/panemark");
+    ASSERT_TRUE(item.registerItem());
+    std::string text = entryText();
+    text.replace(text.find("X-GNOME-Autostart-enabled=true"), 30,
+                 "X-GNOME-Autostart-enabled=false");
+    std::ofstream(entry) << text;
+    EXPECT_EQ(item.status(), LoginItem::Status::requiresApproval);
+}
+
+TEST_F(XdgAutostartItemTest, ExecQuotesAndEscapesByTheDesktopEntryRules) {
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"/usr/bin/panemark", "Exec=/usr/bin/panemark\n"},
+        {"/opt/100%/panemark", "Exec=/opt/100%%/panemark\n"},
+        {"/home/o'brien/panemark", "Exec=\"/home/o'brien/panemark\"\n"},
+        {"/opt/a$b/pane`mark", "Exec=\"/opt/a\\\\$b/pane\\\\`mark\"\n"},
+        {"/opt/back\\slash/panemark", "Exec=\"/opt/back\\\\\\\\slash/panemark\"\n"},
+        {"/opt/x y%/panemark", "Exec=\"/opt/x y%%/panemark\"\n"},
+    };
+    for (const auto& [program, line] : cases) {
+        XdgAutostartItem item(entry.string(), program);
+        ASSERT_TRUE(item.registerItem());
+        EXPECT_NE(entryText().find(line), std::string::npos) << entryText();
+        EXPECT_EQ(item.status(), LoginItem::Status::enabled) << program;
+    }
+}
+
+TEST_F(XdgAutostartItemTest, AnEntryThatIsAFolderOrAFifoIsUnusable) {
+    std::filesystem::create_directories(entry);
+    XdgAutostartItem onFolder(entry.string(), "/usr/bin/panemark");
+    EXPECT_EQ(onFolder.status(), LoginItem::Status::notFound);
+    EXPECT_EQ(onFolder.unusableBecause(), entry.string() + ": is a directory");
+    std::filesystem::remove(entry);
+    ASSERT_EQ(mkfifo(entry.c_str(), 0600), 0);
+    XdgAutostartItem onFifo(entry.string(), "/usr/bin/panemark");
+    EXPECT_EQ(onFifo.status(), LoginItem::Status::notFound); // returns at once
+    EXPECT_EQ(onFifo.unusableBecause(), entry.string() + ": is not a regular file");
 }
 
 TEST_F(XdgAutostartItemTest, AnEntryThatCannotBeWrittenIsAFailureNotACrash) {

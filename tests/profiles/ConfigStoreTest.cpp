@@ -1,10 +1,14 @@
 #include "profiles/ConfigStore.h"
 
+#include "runtime/Log.h"
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace panemark {
 namespace {
@@ -23,12 +27,11 @@ protected:
 
     // A store over a preferences file holding exactly these lines.
     std::unique_ptr<ConfigStore> storeWith(const std::string& lines) {
-        // A new file each time: Qt keeps settings files it has read, and would not notice one
-        // rewritten within the same instant to the same size.
+        // A new file each time, never used before in this process: Qt keeps the settings files
+        // it has read, and would not notice one rewritten within the same instant to the same
+        // size.
         std::filesystem::remove(path);
-        path = std::filesystem::temp_directory_path() /
-               ("panemark-config-" + std::to_string(getpid()) + "-" + std::to_string(++files) +
-                ".conf");
+        path = freshPath();
         std::ofstream(path) << "[General]\n" << lines;
         preferences = std::make_unique<PreferencesStore>(path.string());
         return std::make_unique<ConfigStore>(*preferences, loginItem);
@@ -41,10 +44,15 @@ protected:
         return text.str();
     }
 
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("panemark-config-" + std::to_string(getpid()) + ".conf");
+    static std::filesystem::path freshPath() {
+        static int files = 0;
+        return std::filesystem::temp_directory_path() /
+               ("panemark-config-" + std::to_string(getpid()) + "-" + std::to_string(++files) +
+                ".conf");
+    }
+
+    std::filesystem::path path = freshPath();
     std::unique_ptr<PreferencesStore> preferences;
-    int files = 0;
     FixedLoginItem loginItem;
 };
 
@@ -163,6 +171,32 @@ TEST_F(ConfigStoreTest, LaunchAtLoginShowsWhatTheLoginItemReallyDid) {
     loginItem.current = LoginItem::Status::requiresApproval;
     store->setLaunchAtLogin(true); // asks again, but the item still needs approval
     EXPECT_FALSE(store->launchAtLogin.get());
+}
+
+} // namespace
+} // namespace panemark
+
+namespace panemark {
+namespace {
+
+TEST(PreferencesStoreTest, AFifoOrFolderIsNeverOpenedAndSettingsLastTheRun) {
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("panemark-prefs-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const std::string fifo = (folder / "fifo.conf").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Log::Capture log;
+    PreferencesStore store(fifo); // would block for ever if it were opened
+    EXPECT_EQ(store.readBool("Panemark.animateWindows"), std::nullopt);
+    store.writeBool("Panemark.animateWindows", false);
+    EXPECT_EQ(store.readBool("Panemark.animateWindows"), false);
+    PreferencesStore onFolder(folder.string());
+    EXPECT_EQ(log.lines(),
+              (std::vector<std::string>{"Panemark: the preferences file " + fifo +
+                                            " is not a regular file; using the defaults",
+                                        "Panemark: the preferences file " + folder.string() +
+                                            " is not a regular file; using the defaults"}));
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
