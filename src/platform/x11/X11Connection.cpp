@@ -1,5 +1,7 @@
 #include "platform/x11/X11Connection.h"
 
+#include "runtime/Deadline.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -225,11 +227,12 @@ bool X11Connection::hasWindowManager(double timeoutSeconds) const {
 }
 
 std::optional<xcb_window_t> X11Connection::focusedWindow(double timeoutSeconds) const {
+    const Deadline deadline(timeoutSeconds); // for the whole walk, however deep
     // Both questions in one round trip: this is on the path of every command.
     const auto checkCookie = requestProperty(root(), atoms_.netSupportingWmCheck, 1);
     const auto activeCookie = requestProperty(root(), atoms_.netActiveWindow, 1);
-    const auto check = cardinals(checkCookie, timeoutSeconds);
-    const auto active = cardinals(activeCookie, timeoutSeconds);
+    const auto check = cardinals(checkCookie, deadline.remaining());
+    const auto active = cardinals(activeCookie, deadline.remaining());
     if (check && !check->empty() && check->front() != XCB_WINDOW_NONE) {
         if (!active || active->empty() || active->front() == XCB_WINDOW_NONE) {
             return std::nullopt;
@@ -237,7 +240,7 @@ std::optional<xcb_window_t> X11Connection::focusedWindow(double timeoutSeconds) 
         return active->front();
     }
     auto focus = await<xcb_get_input_focus_reply_t>(xcb_get_input_focus(connection_).sequence,
-                                                    timeoutSeconds);
+                                                    deadline.remaining());
     if (!focus || focus->focus == XCB_WINDOW_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT ||
         focus->focus == root()) {
         return std::nullopt;
@@ -245,7 +248,7 @@ std::optional<xcb_window_t> X11Connection::focusedWindow(double timeoutSeconds) 
     xcb_window_t window = focus->focus;
     for (int depth = 0; depth < 64; ++depth) { // a tree deeper than this is not a real one
         auto tree = await<xcb_query_tree_reply_t>(xcb_query_tree(connection_, window).sequence,
-                                                  timeoutSeconds);
+                                                  deadline.remaining());
         if (!tree) {
             return std::nullopt;
         }
@@ -277,18 +280,21 @@ X11Connection::Extents X11Connection::frameExtents(xcb_window_t window,
 
 X11Connection::WindowSnapshot X11Connection::snapshot(xcb_window_t window,
                                                       double timeoutSeconds) const {
+    const Deadline deadline(timeoutSeconds);
     // Every request in flight at once: one round trip instead of five.
     const auto geometryCookie = xcb_get_geometry(connection_, window);
     const auto originCookie = xcb_translate_coordinates(connection_, window, root(), 0, 0);
     const auto extentsCookie = requestProperty(window, atoms_.netFrameExtents, 4);
     const auto stateCookie = requestProperty(window, atoms_.netWmState, 32);
     const auto pidCookie = requestProperty(window, atoms_.netWmPid, 1);
-    auto geometry = await<xcb_get_geometry_reply_t>(geometryCookie.sequence, timeoutSeconds);
-    auto origin = await<xcb_translate_coordinates_reply_t>(originCookie.sequence, timeoutSeconds);
+    auto geometry = await<xcb_get_geometry_reply_t>(geometryCookie.sequence, deadline.remaining());
+    auto origin =
+        await<xcb_translate_coordinates_reply_t>(originCookie.sequence, deadline.remaining());
     WindowSnapshot snapshot;
-    snapshot.extents = extentsFrom(cardinals(extentsCookie, timeoutSeconds));
-    snapshot.states = cardinals(stateCookie, timeoutSeconds).value_or(std::vector<std::uint32_t>{});
-    if (const auto pid = cardinals(pidCookie, timeoutSeconds); pid && !pid->empty()) {
+    snapshot.extents = extentsFrom(cardinals(extentsCookie, deadline.remaining()));
+    snapshot.states =
+        cardinals(stateCookie, deadline.remaining()).value_or(std::vector<std::uint32_t>{});
+    if (const auto pid = cardinals(pidCookie, deadline.remaining()); pid && !pid->empty()) {
         snapshot.pid = pid->front();
     }
     if (geometry && origin) {

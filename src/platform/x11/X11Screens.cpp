@@ -3,6 +3,7 @@
 #include "model/Uuid.h"
 #include "platform/x11/Edid.h"
 #include "platform/x11/X11EventSource.h"
+#include "runtime/Deadline.h"
 
 #include <QByteArray>
 #include <QUuid>
@@ -118,8 +119,11 @@ xcb_get_property_cookie_t X11Screens::requestClientList() {
 }
 
 std::vector<X11Screens::Strut> X11Screens::queryStruts(xcb_get_property_cookie_t clientList) {
+    // However many clients there are, reading their struts is one operation with one deadline:
+    // what has not come by then is left out.
+    const Deadline deadline(queryTimeout);
     const auto& atoms = connection_.atoms();
-    const auto clients = connection_.cardinals(clientList, queryTimeout);
+    const auto clients = connection_.cardinals(clientList, deadline.remaining());
     if (!clients) {
         return {};
     }
@@ -132,8 +136,8 @@ std::vector<X11Screens::Strut> X11Screens::queryStruts(xcb_get_property_cookie_t
     const double rootHeight = connection_.screen().height_in_pixels;
     std::vector<Strut> struts;
     for (const auto& [partialCookie, plainCookie] : cookies) {
-        const auto partial = connection_.cardinals(partialCookie, queryTimeout);
-        const auto plain = connection_.cardinals(plainCookie, queryTimeout);
+        const auto partial = connection_.cardinals(partialCookie, deadline.remaining());
+        const auto plain = connection_.cardinals(plainCookie, deadline.remaining());
         if (partial && partial->size() >= 12) {
             Strut strut{};
             std::copy_n(partial->begin(), 12, strut.begin());
@@ -157,8 +161,10 @@ X11Screens::Identity X11Screens::identify(const Monitor& monitor) {
             return found->second;
         }
     }
-    const std::string monitorName =
-        monitor.name == XCB_ATOM_NONE ? "Screen" : connection_.atomName(monitor.name, queryTimeout);
+    const Deadline deadline(queryTimeout);
+    const std::string monitorName = monitor.name == XCB_ATOM_NONE
+                                        ? "Screen"
+                                        : connection_.atomName(monitor.name, deadline.remaining());
     std::string connector;
     std::optional<Edid> edid;
     if (monitor.output) {
@@ -167,14 +173,14 @@ X11Screens::Identity X11Screens::identify(const Monitor& monitor) {
         const auto edidCookie =
             xcb_randr_get_output_property(connection_.get(), *monitor.output,
                                           connection_.atoms().edid, XCB_ATOM_ANY, 0, 64, 0, 0);
-        if (auto info = connection_.await<xcb_randr_get_output_info_reply_t>(infoCookie.sequence,
-                                                                             queryTimeout)) {
+        if (auto info = connection_.await<xcb_randr_get_output_info_reply_t>(
+                infoCookie.sequence, deadline.remaining())) {
             connector.assign(
                 reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get())),
                 static_cast<std::size_t>(xcb_randr_get_output_info_name_length(info.get())));
         }
         if (auto property = connection_.await<xcb_randr_get_output_property_reply_t>(
-                edidCookie.sequence, queryTimeout)) {
+                edidCookie.sequence, deadline.remaining())) {
             edid = Edid::parse({xcb_randr_get_output_property_data(property.get()),
                                 static_cast<std::size_t>(
                                     xcb_randr_get_output_property_data_length(property.get()))});

@@ -223,6 +223,16 @@ void X11Windows::leaveMaximizedState(xcb_window_t window, const Deadline& deadli
     }
 }
 
+bool X11Windows::hasFixedSize(std::span<const std::uint32_t> hints) {
+    // flags, then x, y, width, height (obsolete), min width and height, max width and height
+    if (hints.size() < 9) {
+        return false;
+    }
+    const bool bounded = (hints[0] & hintsMinSize) && (hints[0] & hintsMaxSize);
+    return bounded && hints[5] == hints[7] && hints[6] == hints[8] && hints[5] != 0 &&
+           hints[6] != 0;
+}
+
 std::optional<bool> X11Windows::isSizeSettable(WindowRef window, double timeout) {
     const Deadline deadline(timeout);
     const auto& atoms = connection_.atoms();
@@ -235,12 +245,12 @@ std::optional<bool> X11Windows::isSizeSettable(WindowRef window, double timeout)
     if (!hintsReply) {
         return std::nullopt; // the window is gone, or the server did not answer in time
     }
-    if (hintsReply->format == 32 && xcb_get_property_value_length(hintsReply.get()) >= 9 * 4) {
+    if (hintsReply->format == 32) {
         const auto* hints =
             static_cast<const std::uint32_t*>(xcb_get_property_value(hintsReply.get()));
-        const bool fixed = (hints[0] & hintsMinSize) && (hints[0] & hintsMaxSize) &&
-                           hints[5] == hints[7] && hints[6] == hints[8] && hints[5] != 0;
-        if (fixed) {
+        const auto count =
+            static_cast<std::size_t>(xcb_get_property_value_length(hintsReply.get())) / 4;
+        if (hasFixedSize({hints, count})) {
             return false;
         }
     }

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <span>
 #include <unordered_map>
 
 namespace panemark {
@@ -36,6 +37,8 @@ public:
     // X keeps positions in 16 bits and sizes in 1…32767; anything else (NaN included) is
     // clamped before it is sent.
     static std::int32_t clampPosition(double value);
+    // Whether WM_NORMAL_HINTS pin the size: a minimum equal to a maximum, neither zero.
+    static bool hasFixedSize(std::span<const std::uint32_t> hints);
     static std::uint32_t clampSize(double value);
 
 private:

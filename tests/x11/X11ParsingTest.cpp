@@ -1,0 +1,102 @@
+#include "platform/x11/Edid.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/x11/X11Windows.h"
+
+#include <array>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace panemark {
+namespace {
+
+std::vector<std::uint8_t> edidBlock() {
+    std::vector<std::uint8_t> bytes(128, 0);
+    const std::uint8_t header[] = {0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+    std::copy(std::begin(header), std::end(header), bytes.begin());
+    bytes[8] = 0x10; // "DEL": D=4, E=5, L=12 packed in five bits each
+    bytes[9] = 0xAC;
+    bytes[10] = 0x34, bytes[11] = 0x12;                                     // product 0x1234
+    bytes[12] = 0x78, bytes[13] = 0x56, bytes[14] = 0x34, bytes[15] = 0x12; // serial
+    const std::uint8_t name[] = {0,   0,      0,   0xFC, 0,   'U', '2', '7', '2',
+                                 '0', '\x1b', 'Q', '\n', ' ', ' ', ' ', ' ', ' '};
+    std::copy(std::begin(name), std::end(name), bytes.begin() + 72);
+    return bytes;
+}
+
+TEST(EdidTest, MakerModelUnitAndNameAreRead) {
+    const std::optional<Edid> edid = Edid::parse(edidBlock());
+    ASSERT_TRUE(edid);
+    EXPECT_EQ(edid->manufacturer, "DEL");
+    EXPECT_EQ(edid->productCode, 0x1234);
+    EXPECT_EQ(edid->serialNumber, 0x12345678u);
+    EXPECT_EQ(edid->displayName, "U2720?Q"); // a control byte cannot reach names and logs
+    EXPECT_EQ(edid->identity(), "edid:DEL:4660:305419896");
+}
+
+TEST(EdidTest, ShortOrHeaderlessBytesAreNoEdid) {
+    std::vector<std::uint8_t> bytes = edidBlock();
+    EXPECT_FALSE(Edid::parse(std::span(bytes).first(127)));
+    bytes[0] = 0x01;
+    EXPECT_FALSE(Edid::parse(bytes));
+    EXPECT_FALSE(Edid::parse({}));
+}
+
+// Two 1280 × 1440 monitors side by side on a 2560 × 1440 root.
+constexpr Rect left{0, 0, 1280, 1440};
+constexpr Rect right{1280, 0, 1280, 1440};
+
+using Strut = X11Screens::Strut;
+
+TEST(StrutTest, ADockOnTheSharedEdgeTakesFromItsOwnMonitorOnly) {
+    // A 40-pixel dock down the left edge of the right monitor: a left strut of 1320.
+    const std::vector<Strut> atRightsLeft{{1320, 0, 0, 0, 0, 1439, 0, 0, 0, 0, 0, 0}};
+    EXPECT_EQ(X11Screens::visibleArea(left, atRightsLeft, 2560, 1440), left);
+    EXPECT_EQ(X11Screens::visibleArea(right, atRightsLeft, 2560, 1440),
+              (Rect{1320, 0, 1240, 1440}));
+    // The same down the right edge of the left monitor: a right strut of 1320.
+    const std::vector<Strut> atLeftsRight{{0, 1320, 0, 0, 0, 0, 0, 1439, 0, 0, 0, 0}};
+    EXPECT_EQ(X11Screens::visibleArea(left, atLeftsRight, 2560, 1440), (Rect{0, 0, 1240, 1440}));
+    EXPECT_EQ(X11Screens::visibleArea(right, atLeftsRight, 2560, 1440), right);
+}
+
+TEST(StrutTest, StrutsWiderThanTheirMonitorNeverGiveANegativeOrOutsideArea) {
+    const std::vector<std::vector<Strut>> cases{
+        {{2000, 0, 0, 0, 0, 1439, 0, 0, 0, 0, 0, 0}},     // across all of the left monitor
+        {{0, 0, 5000, 0, 0, 0, 0, 0, 0, 2559, 0, 0}},     // taller than the screen
+        {{0, 0, 900, 900, 0, 0, 0, 0, 0, 2559, 0, 2559}}, // top and bottom overlap
+        {{0, 0, 1440, 0, 0, 0, 0, 0, 0, 1279, 0, 0}},     // exactly the whole height
+    };
+    for (const auto& struts : cases) {
+        for (const Rect& monitor : {left, right}) {
+            const Rect visible = X11Screens::visibleArea(monitor, struts, 2560, 1440);
+            EXPECT_GE(visible.width, 0);
+            EXPECT_GE(visible.height, 0);
+            EXPECT_GE(visible.minX(), monitor.minX());
+            EXPECT_LE(visible.maxX(), monitor.maxX());
+            EXPECT_GE(visible.minY(), monitor.minY());
+            EXPECT_LE(visible.maxY(), monitor.maxY());
+        }
+    }
+    // A top strut that only spans the left monitor leaves the right one whole.
+    EXPECT_EQ(
+        X11Screens::visibleArea(right, {{0, 0, 30, 0, 0, 0, 0, 0, 0, 1279, 0, 0}}, 2560, 1440),
+        right);
+}
+
+TEST(SizeHintsTest, OnlyAnEqualNonZeroMinimumAndMaximumPinTheSize) {
+    constexpr std::uint32_t minSize = 1u << 4, maxSize = 1u << 5;
+    const std::array<std::uint32_t, 18> pinned{minSize | maxSize, 0, 0, 0, 0, 300, 200, 300, 200};
+    EXPECT_TRUE(X11Windows::hasFixedSize(pinned));
+    std::array<std::uint32_t, 18> wider = pinned;
+    wider[7] = 301;
+    EXPECT_FALSE(X11Windows::hasFixedSize(wider));
+    std::array<std::uint32_t, 18> noMaximumFlag = pinned;
+    noMaximumFlag[0] = minSize;
+    EXPECT_FALSE(X11Windows::hasFixedSize(noMaximumFlag));
+    std::array<std::uint32_t, 18> zero{minSize | maxSize, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_FALSE(X11Windows::hasFixedSize(zero));
+    EXPECT_FALSE(X11Windows::hasFixedSize(std::span(pinned).first(8))); // cut short
+}
+
+} // namespace
+} // namespace panemark
