@@ -84,6 +84,9 @@ TEST_F(PlacementOnX11Test, StockCommandsLandTheOuterFrameExactlyOnBothMonitorsWi
 TEST_F(PlacementOnX11Test, AMaximizedWindowIsUnmaximizedAndPlaced) {
     const xcb_window_t window = client.createWindow(300, 300, 400, 300);
     ASSERT_TRUE(client.maximize(window));
+    // The state is set before the window manager has given the window its maximized frame;
+    // moving it in between would race the window manager, not test Panemark.
+    ASSERT_EQ(client.waitForFrame(window, {0, 0, 2560, 1440}), (Rect{0, 0, 2560, 1440}));
     apply(stockCommands()[4]); // right half
     EXPECT_EQ(client.waitForFrame(window, {1280, 0, 1280, 1440}), (Rect{1280, 0, 1280, 1440}));
     EXPECT_FALSE(client.isMaximized(window));
