@@ -1,6 +1,7 @@
 #include "core/HotKeyManager.h"
 
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 
 namespace panemark {
 
@@ -43,7 +44,8 @@ void HotKeyManager::registerCommands(const std::vector<ZoneCommand>& commands,
         if (!canFire(shortcut)) {
             // Only presses with one of these keys are looked up; binding it would only take the
             // bare key away from every application.
-            Log::write("shortcut " + shortcut.displayString() + " of \"" + command.displayName() +
+            Log::write("shortcut " + shortcut.displayString() + " of \"" +
+                       Text::printable(command.displayName()) +
                        "\" has no control, option or command key and can never fire");
             continue;
         }

@@ -1,5 +1,7 @@
 #include "MoverFixture.h"
 
+#include <cmath>
+
 namespace panemark {
 namespace {
 
@@ -39,6 +41,24 @@ TEST_F(WindowMoverTest, WhatCannotBeDoneBeepsOnceAndWritesNothing) {
 
     queue->runDue();
     EXPECT_TRUE(desktop.writes().empty());
+}
+
+TEST_F(WindowMoverTest, TargetsOutOfSightOrUnderAPixelBeepAndLeaveTheWindow) {
+    addFocusedWindow({300, 200, 400, 300});
+    ZoneCommand tooSmall;
+    tooSmall.fixedSize = FixedSizeSpec{0, 300};
+    ZoneCommand negative;
+    negative.fixedSize = FixedSizeSpec{-5, 300};
+    for (const ZoneCommand& command : {tooSmall, negative}) {
+        mover->apply(command, 0, noAnimation);
+    }
+    mover->apply(gridCommand(2, 0), 5000, noAnimation); // a gap that leaves no cell at all
+    queue->runDue();
+    EXPECT_EQ(desktop.beepCount(), 3);
+    EXPECT_TRUE(desktop.writes().empty());
+    EXPECT_TRUE(WindowMover::isReachable({990, 0, 20, 20}, {0, 0, 1000, 776}));
+    EXPECT_FALSE(WindowMover::isReachable({1000, 0, 20, 20}, {0, 0, 1000, 776}));
+    EXPECT_FALSE(WindowMover::isReachable({0, 0, std::nan(""), 20}, {0, 0, 1000, 776}));
 }
 
 TEST_F(WindowMoverTest, WithoutTrustItAsksAndDoesNothingElse) {
