@@ -110,19 +110,5 @@ TEST(ZoneCommandTest, DisplayNameFallsBackOnlyForBlankNames) {
     EXPECT_EQ(command.displayName(), " Mail ");
 }
 
-TEST(ZoneCommandTest, EqualityComparesEveryFieldIncludingId) {
-    const ZoneCommand a = cell(2, 1, 0, 0);
-    ZoneCommand b = a;
-    EXPECT_EQ(a, b);
-    b.id = Uuid::random();
-    EXPECT_NE(a, b);
-    b = a;
-    b.maximize = false;
-    EXPECT_NE(a, b); // absent equals only absent
-    b = a;
-    b.shortcut = Shortcut{0, 256};
-    EXPECT_NE(a, b);
-}
-
 } // namespace
 } // namespace panemark
