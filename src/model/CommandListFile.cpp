@@ -1,6 +1,7 @@
 #include "model/CommandListFile.h"
 
 #include "model/CommandJson.h"
+#include "model/JsonText.h"
 #include "runtime/Text.h"
 
 #include <algorithm>
@@ -9,124 +10,6 @@
 namespace panemark {
 
 namespace {
-
-bool isJsonSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-std::size_t skipSpace(std::string_view text, std::size_t at) {
-    while (at < text.size() && isJsonSpace(text[at])) {
-        ++at;
-    }
-    return at;
-}
-
-std::string lineAndColumn(std::string_view text, std::size_t offset) {
-    offset = std::min(offset, text.size());
-    const std::string_view before = text.substr(0, offset);
-    const auto line = std::count(before.begin(), before.end(), '\n') + 1;
-    const std::size_t lineStart =
-        before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
-    return "line " + std::to_string(line) + ", column " + std::to_string(offset - lineStart + 1);
-}
-
-// Finds where the object or array starting at `start` ends, without parsing it, so that each
-// value can be parsed on its own and nesting is bounded before the parser sees it. Returns
-// text.size() when the value is not closed (the parser then reports what is wrong).
-Result<std::size_t> endOfValue(std::string_view text, std::size_t start) {
-    int depth = 0;
-    bool inString = false;
-    for (std::size_t at = start; at < text.size(); ++at) {
-        const char c = text[at];
-        if (inString) {
-            if (c == '\\') {
-                ++at;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '{' || c == '[') {
-            if (++depth > CommandListFile::maxNesting) {
-                return Error{lineAndColumn(text, at) + ": nested more than " +
-                             std::to_string(CommandListFile::maxNesting) + " levels deep"};
-            }
-        } else if (c == '}' || c == ']') {
-            if (--depth == 0) {
-                return at + 1;
-            }
-        }
-    }
-    return text.size();
-}
-
-// The parser's own words without its prefix and position, and without raw control bytes.
-std::string parserProblem(const std::string& what) {
-    const std::size_t positionEnd =
-        what.find("parse error") == std::string::npos ? what.find("] ") : what.find(": ");
-    std::string problem = positionEnd == std::string::npos ? what : what.substr(positionEnd + 2);
-    for (char& c : problem) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-            c = '?';
-        }
-    }
-    return problem;
-}
-
-// Checks the syntax of one value without building it: the parser's own error, placed in the
-// whole text, or nothing.
-class SyntaxCheck : public nlohmann::json_sax<JsonValue> {
-public:
-    bool null() override { return true; }
-    bool boolean(bool) override { return true; }
-    bool number_integer(number_integer_t) override { return true; }
-    bool number_unsigned(number_unsigned_t) override { return true; }
-    bool number_float(number_float_t, const string_t&) override { return true; }
-    bool string(string_t&) override { return true; }
-    bool binary(binary_t&) override { return true; }
-    bool start_object(std::size_t) override { return true; }
-    bool key(string_t&) override { return true; }
-    bool end_object() override { return true; }
-    bool start_array(std::size_t) override { return true; }
-    bool end_array() override { return true; }
-    bool parse_error(std::size_t position, const std::string&,
-                     const nlohmann::detail::exception& error) override {
-        position_ = position;
-        message_ = error.what();
-        isParseError_ = error.id >= 101 && error.id <= 199;
-        return false;
-    }
-
-    std::optional<Error> problem(std::string_view text, std::size_t start) const {
-        if (message_.empty()) {
-            return std::nullopt;
-        }
-        if (!isParseError_) {
-            // A number too large for any JSON number type, and the like: no position of its own.
-            return Error{"not valid JSON in the value at " + lineAndColumn(text, start) + ": " +
-                         parserProblem(message_)};
-        }
-        const std::size_t offset = start + (position_ > 0 ? position_ - 1 : 0);
-        return Error{"not valid JSON at " + lineAndColumn(text, offset) + ": " +
-                     parserProblem(message_)};
-    }
-
-private:
-    std::size_t position_ = 0;
-    std::string message_;
-    bool isParseError_ = false;
-};
-
-std::optional<Error> checkSyntax(std::string_view text, std::size_t start, std::size_t end) {
-    SyntaxCheck check;
-    try {
-        JsonValue::sax_parse(text.substr(start, end - start), &check);
-    } catch (const std::exception& error) {
-        return Error{"not valid JSON in the value at " + lineAndColumn(text, start) + ": " +
-                     parserProblem(error.what())};
-    }
-    return check.problem(text, start);
-}
 
 // Builds one command's value, keeping only what the decoder reads: unknown keys and array
 // elements are dropped as they are parsed, so a hostile value costs neither time nor memory.
@@ -183,7 +66,7 @@ void forEachElement(std::string_view text, std::size_t start, std::size_t end, V
         } else if (c == '{' || c == '[') {
             ++depth;
         } else if ((c == ',' && depth == 1) || ((c == '}' || c == ']') && --depth == 0)) {
-            const std::size_t first = skipSpace(text, elementStart);
+            const std::size_t first = JsonText::skipSpace(text, elementStart);
             if (first < at) {
                 visit(text.substr(first, at - first));
             }
@@ -208,18 +91,20 @@ void readOne(std::string_view value, std::vector<ZoneCommand>& commands) {
 Result<std::vector<ZoneCommand>> CommandListFile::parse(std::string_view text) {
     text = withoutByteOrderMark(text);
     if (const std::size_t binary = Text::firstNonText(text); binary != std::string_view::npos) {
-        return Error{"not a JSON command file: binary data at " + lineAndColumn(text, binary)};
+        return Error{"not a JSON command file: binary data at " +
+                     JsonText::lineAndColumn(text, binary)};
     }
     std::vector<ZoneCommand> commands;
     try {
-        for (std::size_t at = skipSpace(text, 0); at < text.size(); at = skipSpace(text, at)) {
+        for (std::size_t at = JsonText::skipSpace(text, 0); at < text.size();
+             at = JsonText::skipSpace(text, at)) {
             const bool container = text[at] == '{' || text[at] == '[';
-            Result<std::size_t> end =
-                container ? endOfValue(text, at) : Result<std::size_t>(text.size());
+            Result<std::size_t> end = container ? JsonText::endOfValue(text, at, maxNesting)
+                                                : Result<std::size_t>(text.size());
             if (!end) {
                 return Error{end.error()};
             }
-            if (std::optional<Error> problem = checkSyntax(text, at, end.value())) {
+            if (std::optional<Error> problem = JsonText::checkSyntax(text, at, end.value())) {
                 return *problem;
             }
             if (text[at] == '[') {
@@ -228,7 +113,7 @@ Result<std::vector<ZoneCommand>> CommandListFile::parse(std::string_view text) {
             } else if (text[at] == '{') {
                 readOne(text.substr(at, end.value() - at), commands);
             } else {
-                return Error{lineAndColumn(text, at) +
+                return Error{JsonText::lineAndColumn(text, at) +
                              ": expected a command object or an array of them, found " +
                              JsonReader::describe(JsonValue::parse(text.substr(at)))};
             }

@@ -80,6 +80,20 @@ std::uint32_t JsonReader::asUInt32() const {
     fail("expected an integer, found " + describe(value_));
 }
 
+double JsonReader::asDouble() const {
+    if (!value_.is_number()) {
+        fail("expected a number, found " + describe(value_));
+    }
+    return value_.get<double>();
+}
+
+std::size_t JsonReader::arraySize() const {
+    if (!value_.is_array()) {
+        fail("expected an array, found " + describe(value_));
+    }
+    return value_.size();
+}
+
 bool JsonReader::asBool() const {
     if (!value_.is_boolean()) {
         fail("expected true or false, found " + describe(value_));

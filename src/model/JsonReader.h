@@ -52,6 +52,10 @@ public:
     std::int64_t asInt64() const;
     std::uint32_t asUInt32() const;
     bool asBool() const;
+    // Any JSON number, as a double.
+    double asDouble() const;
+    // The number of elements; fails unless the value is an array.
+    std::size_t arraySize() const;
     std::string asString() const;
     Uuid asUuid() const;
     // A string holding one of the raw values of an enumeration with allCases()/fromRawValue().

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "model/JsonReader.h"
+#include "runtime/Result.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace panemark {
+
+// JSON text as files hold it: positions as people count them, nesting bounded before the
+// parser sees it, and syntax errors placed without building anything.
+class JsonText {
+public:
+    static constexpr int defaultMaxNesting = 64;
+
+    // One JSON value filling the text: errors say "line L, column C: …", a binary file says
+    // so, and nothing nests deeper than maxNesting.
+    static Result<JsonValue> parse(std::string_view text, int maxNesting = defaultMaxNesting);
+
+    static std::size_t skipSpace(std::string_view text, std::size_t at);
+    // "line 3, column 7" for a byte offset.
+    static std::string lineAndColumn(std::string_view text, std::size_t offset);
+    // Where the object or array starting at `start` ends, found without parsing it; text.size()
+    // when it is not closed (the parser then reports what is wrong).
+    static Result<std::size_t> endOfValue(std::string_view text, std::size_t start, int maxNesting);
+    // The syntax of text[start, end) checked without building it; the parser's error placed
+    // in the whole text, or none.
+    static std::optional<Error> checkSyntax(std::string_view text, std::size_t start,
+                                            std::size_t end);
+};
+
+} // namespace panemark
