@@ -1,0 +1,182 @@
+#include "profiles/ProfileManager.h"
+
+#include "model/StockCommands.h"
+#include "profiles/ProfileJson.h"
+#include "runtime/ManualScheduler.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace panemark {
+namespace {
+
+class NoLoginItem : public LoginItem {
+public:
+    Status status() override { return Status::notRegistered; }
+    Result<bool> registerItem() override { return true; }
+    Result<bool> unregisterItem() override { return true; }
+};
+
+// A manager over a fresh folder, its autosave on the manual clock.
+class ProfileManagerTest : public ::testing::Test {
+protected:
+    ProfileManagerTest() { restart(); }
+    ~ProfileManagerTest() override {
+        manager.reset();
+        std::filesystem::remove_all(base);
+    }
+
+    void restart() {
+        manager.reset();
+        manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
+    }
+
+    Profile onDisk(const Uuid& id) {
+        std::ifstream stream(manager->fileStore().profilePath(id));
+        std::stringstream text;
+        text << stream.rdbuf();
+        return ProfileJson::decodeFile(text.str()).value().profile;
+    }
+    std::vector<Uuid> indexOrder() { return manager->fileStore().loadIndex()->order; }
+    std::vector<std::string> names() {
+        std::vector<std::string> result;
+        for (const Profile& profile : manager->profiles.get()) {
+            result.push_back(profile.name);
+        }
+        return result;
+    }
+
+    std::filesystem::path base =
+        std::filesystem::temp_directory_path() / ("panemark-manager-" + std::to_string(getpid()));
+    std::filesystem::path preferencesPath = base.string() + ".conf";
+    PreferencesStore preferences{preferencesPath.string()};
+    NoLoginItem loginItem;
+    ConfigStore config{preferences, loginItem};
+    ManualScheduler clock;
+    std::unique_ptr<ProfileManager> manager;
+};
+
+TEST_F(ProfileManagerTest, TheActiveProfileIsInTheConfigStoreFromTheStart) {
+    EXPECT_EQ(config.commands.get().size(), 7u);
+    EXPECT_EQ(manager->activeProfile().commands, config.commands.get());
+    EXPECT_EQ(clock.pendingCount(), 0u); // loading is not an edit
+}
+
+TEST_F(ProfileManagerTest, EditsAreSavedOnce250MillisecondsAfterTheLast) {
+    const Uuid active = manager->activeProfileID.get();
+    config.gap = 4;
+    clock.advance(0.2);
+    config.addCommand();
+    clock.advance(0.2);
+    EXPECT_EQ(onDisk(active).gap, 0); // not yet
+    clock.advance(0.05);
+    EXPECT_EQ(onDisk(active).gap, 4);
+    EXPECT_EQ(onDisk(active).commands.size(), 8u);
+    EXPECT_EQ(clock.pendingCount(), 0u);
+}
+
+TEST_F(ProfileManagerTest, EditThenSwitchKeepsTheEditInTheOldProfileOnly) {
+    const Uuid first = manager->activeProfileID.get();
+    const Uuid second = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
+    config.gap = 9;
+    manager->activate(second);
+    EXPECT_EQ(onDisk(first).gap, 9); // written at the switch, not lost to the debounce
+    EXPECT_TRUE(config.commands.get().empty());
+    EXPECT_EQ(config.gap.get(), 0);
+    clock.advance(1);
+    EXPECT_EQ(onDisk(second).gap, 0);
+    EXPECT_EQ(manager->fileStore().loadIndex()->activeProfileID, second);
+}
+
+TEST_F(ProfileManagerTest, QuittingWritesAnEditStillWaitingForItsDebounce) {
+    const Uuid active = manager->activeProfileID.get();
+    config.gap = 12;
+    manager.reset(); // as at SIGTERM or `panemark quit`
+    restart();
+    EXPECT_EQ(manager->activeProfile().gap, 12);
+    EXPECT_EQ(manager->activeProfileID.get(), active);
+}
+
+TEST_F(ProfileManagerTest, NewProfilesGetUniqueNamesAndTheirSeed) {
+    config.gap = 3;
+    const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::copyActive);
+    const Uuid work2 = manager->createProfile("Work", ProfileManager::NewProfileSeed::defaults);
+    const Uuid empty = manager->createProfile("Default", ProfileManager::NewProfileSeed::empty);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Default", "Work", "Work 2", "Default 2"}));
+    EXPECT_EQ(manager->snapshot(work)->gap, 3);
+    EXPECT_EQ(manager->snapshot(work)->commands, config.commands.get());
+    EXPECT_EQ(manager->snapshot(work2)->gap, 0);
+    EXPECT_EQ(manager->snapshot(work2)->commands.size(), 7u);
+    EXPECT_TRUE(manager->snapshot(empty)->commands.empty());
+    EXPECT_NE(manager->activeProfileID.get(), work); // not activated
+    EXPECT_EQ(ProfileManager::uniqueName("Default 2", manager->profiles.get()), "Default 2 2");
+}
+
+TEST_F(ProfileManagerTest, ImportingOneFileThriceGivesThreeProfilesWithFreshIds) {
+    const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::defaults);
+    ProfileTrigger trigger;
+    trigger.displayUUIDs = {"SOME-DISPLAY"};
+    manager->setTrigger(trigger, work);
+    const std::string exported = manager->fileStore().profilePath(work);
+    std::vector<Uuid> ids;
+    for (int i = 0; i < 3; ++i) {
+        Result<Uuid> imported = manager->importProfile(exported);
+        ASSERT_TRUE(imported) << imported.error();
+        ids.push_back(imported.value());
+        EXPECT_EQ(manager->snapshot(imported.value())->trigger, trigger);
+    }
+    EXPECT_EQ(names(), (std::vector<std::string>{"Default", "Work", "Work 2", "Work 3", "Work 4"}));
+    EXPECT_NE(ids[0], ids[1]);
+    EXPECT_EQ(indexOrder().back(), ids[2]);
+
+    std::ofstream(base / "broken.panemarkprofile") << R"({"profile":{"name":"x"}})";
+    const Result<Uuid> broken = manager->importProfile((base / "broken.panemarkprofile").string());
+    EXPECT_EQ(broken.error(),
+              (base / "broken.panemarkprofile").string() + ": profile.id: required key is missing");
+    EXPECT_EQ(manager->profiles.get().size(), 5u);
+}
+
+TEST_F(ProfileManagerTest, DeletingTheActiveProfileActivatesTheNextFirst) {
+    const Uuid first = manager->activeProfileID.get();
+    const Uuid second = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
+    manager->deleteProfile(first);
+    EXPECT_EQ(manager->activeProfileID.get(), second);
+    EXPECT_TRUE(config.commands.get().empty());
+    EXPECT_FALSE(std::filesystem::exists(manager->fileStore().profilePath(first)));
+    EXPECT_EQ(indexOrder(), std::vector<Uuid>{second});
+    manager->deleteProfile(second); // the last one stays
+    EXPECT_EQ(manager->profiles.get().size(), 1u);
+}
+
+TEST_F(ProfileManagerTest, RenameTrimsAndIgnoresBlankAndMoveRewritesTheIndex) {
+    const Uuid first = manager->activeProfileID.get();
+    const Uuid second = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
+    const Uuid copy = manager->duplicateProfile(first);
+    EXPECT_EQ(indexOrder(), (std::vector<Uuid>{first, copy, second}));
+    manager->rename(first, "  Home \n");
+    manager->rename(second, "   ");
+    EXPECT_EQ(onDisk(first).name, "Home");
+    EXPECT_EQ(manager->snapshot(second)->name, "Work");
+    manager->move(2, 0);
+    EXPECT_EQ(indexOrder(), (std::vector<Uuid>{second, first, copy}));
+    restart();
+    EXPECT_EQ(names(), (std::vector<std::string>{"Work", "Home", "Default 2"}));
+}
+
+TEST_F(ProfileManagerTest, SetCommandsOfTheActiveProfileReachesTheConfigStoreAndTheDisk) {
+    const Uuid active = manager->activeProfileID.get();
+    const std::vector<ZoneCommand> two{stockCommands()[0], stockCommands()[1]};
+    manager->setCommands(active, two);
+    EXPECT_EQ(config.commands.get(), two);
+    EXPECT_EQ(onDisk(active).commands, two);
+    const Uuid other = manager->createProfile("Other", ProfileManager::NewProfileSeed::empty);
+    manager->setGap(other, 20);
+    EXPECT_EQ(onDisk(other).gap, 20);
+    EXPECT_EQ(config.gap.get(), 0);
+}
+
+} // namespace
+} // namespace panemark
