@@ -21,8 +21,10 @@ std::string formatRect(const Rect& rect) {
            CheckTool::formatNumber(rect.width) + "," + CheckTool::formatNumber(rect.height);
 }
 
-void report(const std::vector<ZoneCommand>& commands, const CheckTool::Options& options,
-            std::ostream& out) {
+} // namespace
+
+void CheckTool::report(const std::vector<ZoneCommand>& commands, const Options& options,
+                       std::ostream& out) {
     const Rect base = options.window.value_or(options.visibleFrame);
     for (std::size_t i = 0; i < commands.size(); ++i) {
         const ZoneCommand& command = commands[i];
@@ -33,8 +35,6 @@ void report(const std::vector<ZoneCommand>& commands, const CheckTool::Options& 
             << (target ? formatRect(*target) : "unchanged") << '\n';
     }
 }
-
-} // namespace
 
 int CheckTool::main(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                     std::ostream& err) {

@@ -2,6 +2,7 @@
 
 #include "cli/ArgumentParser.h"
 #include "model/Rect.h"
+#include "model/ZoneCommand.h"
 #include "runtime/Result.h"
 
 #include <iosfwd>
@@ -36,6 +37,10 @@ public:
 
     // 0; 1 for warnings under --strict; 2 for input that cannot be used.
     static int run(const Options& options, std::istream& in, std::ostream& out, std::ostream& err);
+
+    // One tab-separated line per command: position, name, shortcut, target frame.
+    static void report(const std::vector<ZoneCommand>& commands, const Options& options,
+                       std::ostream& out);
 
     // "12", "-3", "0.5": whole numbers without a decimal point, others in their shortest form.
     static std::string formatNumber(double value);

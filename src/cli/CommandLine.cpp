@@ -7,6 +7,7 @@
 #include "cli/InstanceTool.h"
 #include "cli/KeysTool.h"
 #include "cli/LaunchAtLoginTool.h"
+#include "cli/ProfileTool.h"
 #include "core/PanemarkApp.h"
 #include "runtime/AppVersion.h"
 #include "runtime/Text.h"
@@ -37,6 +38,15 @@ const std::vector<Subcommand>& subcommands() {
          [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
              return InstanceTool::quit(a, o, e);
          }},
+        {"profiles", "list the profiles",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return ProfileTool::profiles(a, o, e);
+         }},
+        {"profile", "activate, create, rename, export, import … a profile", &ProfileTool::profile},
+        {"auto-switch", "switch profiles by connected hardware: on, off or status",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return ProfileTool::autoSwitch(a, o, e);
+         }},
         {"check", "check a command file and show where its commands put a window",
          &CheckTool::main},
         {"apply", "run the commands of a command file on the focused window", &ApplyTool::main},
@@ -56,6 +66,8 @@ void declareResident(ArgumentParser& parser) {
     parser.addValue("commands", "FILE",
                     "Bind the commands of FILE (or - for standard input) instead of the stock "
                     "commands.");
+    parser.addValue("data-dir", "DIR",
+                    "Keep the profiles in DIR instead of ~/.local/share/Panemark.");
     parser.addFlag("version", "Print the version and exit.");
 }
 
@@ -91,6 +103,10 @@ int runResident(const Args& args, std::istream& in, std::ostream& out, std::ostr
             return 2;
         }
         options.commands = std::move(read).value();
+        options.commandsFile = parser.value("commands");
+    }
+    if (parser.isSet("data-dir")) {
+        options.dataDir = ProfileTool::dataDirectory(parser.value("data-dir"));
     }
     return PanemarkApp::run(options, out, err);
 }

@@ -3,15 +3,19 @@
 namespace panemark {
 
 AppController::AppController(Platform& platform, PreferencesStore& preferences, Scheduler& mainLoop,
-                             std::unique_ptr<WindowAnimator> animator,
-                             std::vector<ZoneCommand> initialCommands)
+                             std::unique_ptr<WindowAnimator> animator, CommandSource commands)
     : platform_(platform) {
     config_ = std::make_unique<ConfigStore>(preferences, platform_.loginItem());
     hotKeys_ = std::make_unique<HotKeyManager>(platform_.windows(), platform_.keyboard(), mainLoop);
     mover_ = std::make_unique<WindowMover>(platform_.windows(), platform_.screens(),
                                            platform_.beeper(), std::move(animator));
     requestPermissions();
-    config_->commands = std::move(initialCommands);
+    // The active profile's commands and gap are in the store before the first registration.
+    if (auto* store = std::get_if<ProfileFileStore>(&commands)) {
+        profileManager_ = std::make_unique<ProfileManager>(*config_, std::move(*store), mainLoop);
+    } else {
+        config_->commands = std::get<std::vector<ZoneCommand>>(std::move(commands));
+    }
     // Delivers the current list at once: the hot keys are first registered here, after the
     // permission requests, and again on every change of the list.
     std::weak_ptr<AppController*> alive = alive_;

@@ -5,10 +5,12 @@
 #include "platform/Platform.h"
 #include "profiles/ConfigStore.h"
 #include "profiles/PreferencesStore.h"
+#include "profiles/ProfileManager.h"
 #include "runtime/ObservableObject.h"
 #include "runtime/Scheduler.h"
 
 #include <memory>
+#include <variant>
 #include <vector>
 
 namespace panemark {
@@ -17,10 +19,12 @@ namespace panemark {
 // program needs, keeps the hot keys in step with the command list, and runs commands.
 class AppController : public ObservableObject {
 public:
-    // initialCommands stand in for the active profile's until profiles are loaded.
+    // Where the commands come from: the profiles in a profile store, or a fixed list bound for
+    // this run only (profiles are then left alone).
+    using CommandSource = std::variant<ProfileFileStore, std::vector<ZoneCommand>>;
+
     AppController(Platform& platform, PreferencesStore& preferences, Scheduler& mainLoop,
-                  std::unique_ptr<WindowAnimator> animator,
-                  std::vector<ZoneCommand> initialCommands);
+                  std::unique_ptr<WindowAnimator> animator, CommandSource commands);
     ~AppController() override;
 
     // Runs one command on the focused window, with the gap and animation settings of this moment.
@@ -28,6 +32,8 @@ public:
     void registerHotKeys(const std::vector<ZoneCommand>& commands);
 
     ConfigStore& config() { return *config_; }
+    // None when the commands were given for this run.
+    ProfileManager* profileManager() { return profileManager_.get(); }
     HotKeyManager& hotKeys() { return *hotKeys_; }
     WindowMover& mover() { return *mover_; }
 
@@ -36,6 +42,7 @@ private:
 
     Platform& platform_;
     std::unique_ptr<ConfigStore> config_;
+    std::unique_ptr<ProfileManager> profileManager_;
     std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<WindowMover> mover_;
     std::shared_ptr<AppController*> alive_ = std::make_shared<AppController*>(this);

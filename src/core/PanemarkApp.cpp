@@ -2,11 +2,13 @@
 
 #include "core/AppController.h"
 #include "core/InstanceServer.h"
+#include "core/ProfileRequests.h"
 #include "core/SignalPipe.h"
-#include "model/StockCommands.h"
 #include "platform/PlatformFactory.h"
 #include "runtime/AppVersion.h"
+#include "runtime/Log.h"
 #include "runtime/QtScheduler.h"
+#include "runtime/Text.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -28,13 +30,35 @@ InstanceServer::Json statusReply(AppController& controller, const Platform& plat
             {{"shortcut", command.shortcut->displayString()}, {"command", command.displayName()}});
     }
     reply["shortcuts"] = std::move(shortcuts);
+    if (ProfileManager* profiles = controller.profileManager()) {
+        reply["profile"] = profiles->activeProfile().name;
+        reply["dataDir"] = profiles->fileStore().baseDirectory();
+    }
     return reply;
+}
+
+// Profile requests are answered here only for the files this program keeps; for any other data
+// folder, or when it runs without profiles, the command line acts on the files itself.
+InstanceServer::Json profileReply(AppController& controller, const InstanceServer::Json& request) {
+    ProfileManager* profiles = controller.profileManager();
+    const std::string dataDir = request.value("dataDir", std::string());
+    if (!profiles || (!dataDir.empty() && dataDir != profiles->fileStore().baseDirectory())) {
+        InstanceServer::Json reply = InstanceProtocol::failure("not the profiles of this Panemark");
+        reply["elsewhere"] = true;
+        return reply;
+    }
+    return ProfileRequests::answer(*profiles, request);
 }
 
 void answerRequests(InstanceServer& server, AppController& controller, const Platform& platform) {
     server.handle("status", [&controller, &platform](const InstanceServer::Json&) {
         return statusReply(controller, platform);
     });
+    for (const std::string& name : ProfileRequests::names()) {
+        server.handle(name, [&controller](const InstanceServer::Json& request) {
+            return profileReply(controller, request);
+        });
+    }
     server.handle("quit", [](const InstanceServer::Json&) {
         // Queued, so that the reply is on its way before the loop ends.
         QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
@@ -76,9 +100,17 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     }
     Platform& platform = *opened.value();
     PreferencesStore preferences;
+    AppController::CommandSource source = std::vector<ZoneCommand>();
+    if (!options.commands) {
+        source =
+            ProfileFileStore(options.dataDir.value_or(ProfileFileStore::defaultBaseDirectory()));
+    } else {
+        source = *options.commands;
+        Log::write("binding the commands of " + Text::printable(options.commandsFile.value_or("")) +
+                   " for this run; profiles are left as they are");
+    }
     AppController controller(platform, preferences, mainLoop,
-                             WindowAnimator::make(platform.windows()),
-                             options.commands.value_or(stockCommands()));
+                             WindowAnimator::make(platform.windows()), std::move(source));
     answerRequests(instance, controller, platform);
     SignalPipe signals([](int) { QCoreApplication::quit(); });
     // Without its display there is nothing left to do: end with the session.

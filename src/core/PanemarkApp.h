@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace panemark {
@@ -13,7 +14,9 @@ namespace panemark {
 class PanemarkApp {
 public:
     struct Options {
-        std::optional<std::vector<ZoneCommand>> commands; // instead of the stock commands
+        std::optional<std::vector<ZoneCommand>> commands; // for this run, instead of profiles
+        std::optional<std::string> commandsFile;          // where they came from, to say so
+        std::optional<std::string> dataDir;               // instead of ~/.local/share/Panemark
     };
 
     // The exit status. A second instance for the same display says so and returns 0.

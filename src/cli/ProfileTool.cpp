@@ -1,0 +1,318 @@
+#include "cli/ProfileTool.h"
+
+#include "cli/ArgumentParser.h"
+#include "cli/CheckTool.h"
+#include "cli/CommandFile.h"
+#include "cli/CommandLinter.h"
+#include "core/InstanceClient.h"
+#include "core/ProfileRequests.h"
+#include "model/CommandJson.h"
+#include "model/CommandListFile.h"
+#include "runtime/ManualScheduler.h"
+#include "runtime/Text.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <filesystem>
+#include <ostream>
+
+namespace panemark {
+
+namespace {
+
+using Json = InstanceProtocol::Json;
+
+constexpr int refusedStatus = 2;
+
+// The command line keeps no login item of its own.
+class NoLoginItem : public LoginItem {
+public:
+    Status status() override { return Status::notRegistered; }
+    Result<bool> registerItem() override { return true; }
+    Result<bool> unregisterItem() override { return true; }
+};
+
+// The files themselves, through a profile manager of our own; its pending save is written when
+// it goes.
+Json answerFromFiles(const std::string& dataDir, const Json& request) {
+    PreferencesStore preferences;
+    NoLoginItem loginItem;
+    ConfigStore config(preferences, loginItem);
+    ManualScheduler clock;
+    ProfileManager manager(config, ProfileFileStore(dataDir), clock);
+    return ProfileRequests::answer(manager, request);
+}
+
+// The reply, from the running Panemark when it keeps these files, else from the files. On a
+// refusal or a failure, says why and gives the exit status.
+std::optional<int> ask(Json request, const std::string& dataDir, Json* reply, std::ostream& err) {
+    request["dataDir"] = dataDir;
+    if (Result<InstanceAddress> address = InstanceAddress::forThisSession()) {
+        InstanceClient::Answer answer = InstanceClient::ask(address.value(), request);
+        if (answer.outcome == InstanceClient::Answer::Outcome::failed) {
+            err << "panemark: " << Text::printable(answer.error) << '\n';
+            return 1;
+        }
+        if (answer.outcome == InstanceClient::Answer::Outcome::replied &&
+            !answer.reply.value("elsewhere", false)) {
+            *reply = std::move(answer.reply);
+        }
+    }
+    if (reply->is_null()) {
+        *reply = answerFromFiles(dataDir, request);
+    }
+    if (reply->value("ok", false) != true) {
+        err << "panemark: " << Text::printable(reply->value("error", std::string("refused")))
+            << '\n';
+        return refusedStatus;
+    }
+    return std::nullopt;
+}
+
+std::string field(const Json& json, const char* key) {
+    const auto found = json.find(key);
+    return found != json.end() && found->is_string() ? Text::printable(found->get<std::string>())
+                                                     : "";
+}
+
+void declareDataDir(ArgumentParser& parser) {
+    parser.addValue("data-dir", "DIR",
+                    "Use the profiles in DIR instead of ~/.local/share/Panemark.");
+}
+
+Result<bool> writeFile(const std::string& path, const std::string& text) {
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        return Error{path + ": " + file.errorString().toStdString()};
+    }
+    return true;
+}
+
+struct Verb {
+    const char* name;
+    std::vector<const char*> arguments; // their names, for the usage error
+};
+
+const std::vector<Verb>& verbs() {
+    static const std::vector<Verb> all{
+        {"activate", {"PROFILE"}},       {"create", {"NAME"}},
+        {"duplicate", {"PROFILE"}},      {"rename", {"PROFILE", "NEW-NAME"}},
+        {"delete", {"PROFILE"}},         {"move", {"PROFILE", "POSITION"}},
+        {"export", {"PROFILE", "FILE"}}, {"import", {"FILE"}},
+        {"commands", {"PROFILE"}},       {"set-commands", {"PROFILE", "FILE"}},
+        {"set-gap", {"PROFILE", "GAP"}},
+    };
+    return all;
+}
+
+// Builds the request of a verb from its arguments; the usage error otherwise.
+Result<Json> requestFor(const std::string& verb, const std::vector<std::string>& words,
+                        const ArgumentParser& parser, std::istream& in) {
+    Json request = InstanceProtocol::request("profile." + verb);
+    if (verb == "create") {
+        request["name"] = words[0];
+        request["from"] = parser.isSet("from") ? parser.value("from") : "defaults";
+        return request;
+    }
+    if (verb == "import") {
+        request["path"] = std::filesystem::absolute(words[0]).string();
+        return request;
+    }
+    request["profile"] = words[0];
+    if (verb == "rename") {
+        request["name"] = words[1];
+    } else if (verb == "move") {
+        Result<double> position = CommandFile::parseNumber(words[1], "POSITION", 1, 1e6);
+        if (!position || std::trunc(position.value()) != position.value()) {
+            return Error{"POSITION: give a whole number from 1"};
+        }
+        request["position"] = static_cast<std::int64_t>(position.value());
+    } else if (verb == "set-gap") {
+        Result<double> gap = CommandFile::parseNumber(words[1], "GAP", 0, ProfileRequests::maxGap);
+        if (!gap) {
+            return Error{gap.error()};
+        }
+        request["gap"] = gap.value();
+    } else if (verb == "set-commands") {
+        Result<std::vector<ZoneCommand>> commands = CommandFile::read(words[1], in);
+        if (!commands) {
+            return Error{"!" + commands.error()}; // a file error, not a usage error
+        }
+        Json list = Json::array();
+        for (const ZoneCommand& command : commands.value()) {
+            list.push_back(CommandJson::encode(command));
+        }
+        request["commands"] = std::move(list);
+    }
+    return request;
+}
+
+int printResult(const std::string& verb, const std::vector<std::string>& words,
+                const ArgumentParser& parser, const Json& reply, std::ostream& out,
+                std::ostream& err) {
+    if (verb == "create") {
+        out << field(reply, "id") << '\n';
+    } else if (verb == "duplicate" || verb == "import") {
+        out << field(reply, "name") << '\n';
+    } else if (verb == "export") {
+        const std::string text = reply.value("text", std::string());
+        if (words[1] == "-") {
+            out << text << '\n';
+        } else if (Result<bool> written = writeFile(words[1], text); !written) {
+            err << "panemark: cannot write " << Text::printable(written.error()) << '\n';
+            return 1;
+        }
+    } else if (verb == "commands") {
+        std::vector<ZoneCommand> commands;
+        for (const Json& element : reply.value("commands", Json::array())) {
+            if (Result<ZoneCommand> command =
+                    CommandJson::decodeCommand(JsonValue::parse(element.dump()))) {
+                commands.push_back(std::move(command).value());
+            }
+        }
+        if (parser.isSet("json")) {
+            out << CommandListFile::format(commands);
+        } else {
+            CheckTool::Options options;
+            options.gap = reply.value("gap", 0.0);
+            CheckTool::report(commands, options, out);
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string ProfileTool::dataDirectory(const std::string& option) {
+    const QString path =
+        QString::fromStdString(option.empty() ? ProfileFileStore::defaultBaseDirectory() : option);
+    return QDir::cleanPath(QDir(path).absolutePath()).toStdString();
+}
+
+int ProfileTool::profiles(const std::vector<std::string>& args, std::ostream& out,
+                          std::ostream& err) {
+    ArgumentParser parser("profiles", "Lists the profiles: position, * for the active one, name, "
+                                      "what switches to it, and its number of commands.");
+    parser.addFlag("json", "Print the list as JSON.");
+    declareDataDir(parser);
+    if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
+        return *status;
+    }
+    if (!parser.positional().empty()) {
+        return parser.usageError(err, "takes no arguments");
+    }
+    Json reply;
+    if (const std::optional<int> status =
+            ask(InstanceProtocol::request("profiles"), dataDirectory(parser.value("data-dir")),
+                &reply, err)) {
+        return *status;
+    }
+    const Json list = reply.value("profiles", Json::array());
+    if (parser.isSet("json")) {
+        out << list.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+        return 0;
+    }
+    for (const Json& profile : list) {
+        const std::size_t commands = profile.value("commands", std::size_t{0});
+        out << profile.value("position", 0) << '\t' << (profile.value("active", false) ? "*" : " ")
+            << '\t' << field(profile, "name") << '\t' << field(profile, "trigger") << '\t'
+            << commands << (commands == 1 ? " command" : " commands") << '\n';
+    }
+    return 0;
+}
+
+int ProfileTool::profile(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                         std::ostream& err) {
+    std::string usage;
+    for (const Verb& verb : verbs()) {
+        usage += std::string(usage.empty() ? "" : "|") + verb.name;
+    }
+    ArgumentParser parser("profile",
+                          "Changes the profiles. PROFILE is a name or an id. create prints the "
+                          "new id; duplicate and import print the new name; export writes FILE "
+                          "(- for standard output); set-commands checks FILE as check does first.",
+                          usage + " ARGUMENTS");
+    parser.addValue("from", "SEED",
+                    "For create: start empty, from the defaults, or from the "
+                    "active profile (empty|defaults|active; default: defaults).");
+    parser.addFlag("json", "For commands: print the commands as JSON objects.");
+    declareDataDir(parser);
+    if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
+        return *status;
+    }
+    std::vector<std::string> words = parser.positional();
+    if (words.empty()) {
+        return parser.usageError(err, "say what to do: " + usage);
+    }
+    const std::string verb = words.front();
+    words.erase(words.begin());
+    const auto found =
+        std::find_if(verbs().begin(), verbs().end(), [&](const Verb& v) { return verb == v.name; });
+    if (found == verbs().end()) {
+        return parser.usageError(err, "unknown action \"" + Text::printable(verb) + "\"");
+    }
+    if (words.size() != found->arguments.size()) {
+        std::string expected;
+        for (const char* argument : found->arguments) {
+            expected += std::string(" ") + argument;
+        }
+        return parser.usageError(err, verb + " takes" + expected);
+    }
+    if (parser.isSet("from") && verb != "create") {
+        return parser.usageError(err, "--from goes with create");
+    }
+    Result<Json> request = requestFor(verb, words, parser, in);
+    if (!request) {
+        if (request.error().starts_with("!")) {
+            err << Text::printable(request.error().substr(1)) << '\n';
+            return refusedStatus;
+        }
+        return parser.usageError(err, request.error());
+    }
+    if (verb == "set-commands") {
+        std::vector<ZoneCommand> commands;
+        for (const Json& element : request.value()["commands"]) {
+            commands.push_back(
+                CommandJson::decodeCommand(JsonValue::parse(element.dump())).value());
+        }
+        for (const std::string& warning : CommandLinter::warnings(commands)) {
+            err << "warning: " << Text::printable(warning) << '\n';
+        }
+    }
+    Json reply;
+    if (const std::optional<int> status =
+            ask(request.value(), dataDirectory(parser.value("data-dir")), &reply, err)) {
+        return *status;
+    }
+    return printResult(verb, words, parser, reply, out, err);
+}
+
+int ProfileTool::autoSwitch(const std::vector<std::string>& args, std::ostream& out,
+                            std::ostream& err) {
+    ArgumentParser parser("auto-switch",
+                          "Turns switching profiles by connected hardware on or off, or says "
+                          "whether it is on.",
+                          "on|off|status");
+    declareDataDir(parser);
+    if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
+        return *status;
+    }
+    const std::vector<std::string> words = parser.positional();
+    if (words.size() != 1 || (words[0] != "on" && words[0] != "off" && words[0] != "status")) {
+        return parser.usageError(err, "say on, off or status");
+    }
+    Json request = InstanceProtocol::request("auto-switch");
+    request["value"] = words[0];
+    Json reply;
+    if (const std::optional<int> status =
+            ask(request, dataDirectory(parser.value("data-dir")), &reply, err)) {
+        return *status;
+    }
+    out << "auto-switch: " << (reply.value("autoSwitchEnabled", false) ? "on" : "off") << '\n';
+    return 0;
+}
+
+} // namespace panemark
