@@ -1,0 +1,124 @@
+#include "cli/CommandLine.h"
+#include "model/CommandListFile.h"
+#include "model/StockCommands.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+#include <unistd.h>
+
+namespace panemark {
+namespace {
+
+// The profile commands acting on the files, with nothing running.
+class ProfileToolTest : public ::testing::Test {
+protected:
+    ProfileToolTest() {
+        std::filesystem::create_directories(base / "runtime");
+        setenv("XDG_RUNTIME_DIR", (base / "runtime").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", base.c_str(), 1);
+    }
+    ~ProfileToolTest() override {
+        unsetenv("XDG_RUNTIME_DIR");
+        unsetenv("XDG_CONFIG_HOME");
+        std::filesystem::remove_all(base);
+    }
+
+    struct Outcome {
+        int status;
+        std::string out;
+        std::string err;
+    };
+    Outcome run(std::vector<std::string> args, const std::string& input = "") {
+        args.insert(args.end(), {"--data-dir", data.string()});
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        const int status = CommandLine::run(args, in, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    // Every file of the data folder with its content.
+    std::map<std::string, std::string> files() {
+        std::map<std::string, std::string> all;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(data)) {
+            if (entry.is_regular_file()) {
+                std::ifstream stream(entry.path());
+                std::stringstream text;
+                text << stream.rdbuf();
+                all[entry.path().string()] = text.str();
+            }
+        }
+        return all;
+    }
+
+    std::filesystem::path base = std::filesystem::temp_directory_path() /
+                                 ("panemark-profile-cli-" + std::to_string(getpid()));
+    std::filesystem::path data = base / "data";
+};
+
+TEST_F(ProfileToolTest, ListCreateActivateAndExportImportRoundTrip) {
+    EXPECT_EQ(run({"profiles"}).out, "1\t*\tDefault\tManual only\t7 commands\n");
+    const Outcome created = run({"profile", "create", "Work", "--from", "empty"});
+    EXPECT_EQ(created.status, 0) << created.err;
+    EXPECT_EQ(created.out.size(), 37u); // the new id and a line break
+    EXPECT_EQ(run({"profile", "activate", "Work"}).status, 0);
+    EXPECT_EQ(run({"profile", "set-gap", "Work", "8"}).status, 0);
+    EXPECT_EQ(run({"profiles"}).out, "1\t \tDefault\tManual only\t7 commands\n"
+                                     "2\t*\tWork\tManual only\t0 commands\n");
+
+    const std::string exported = (base / "Work.panemarkprofile").string();
+    EXPECT_EQ(run({"profile", "export", "Work", exported}).status, 0);
+    EXPECT_EQ(run({"profile", "import", exported}).out, "Work 2\n");
+    EXPECT_EQ(run({"profile", "import", exported}).out, "Work 3\n");
+    EXPECT_NE(run({"profiles", "--json"}).out.find(R"("name":"Work 3","active":false)"),
+              std::string::npos);
+    EXPECT_EQ(run({"profile", "move", "Work 3", "1"}).status, 0);
+    EXPECT_EQ(run({"profiles"}).out.substr(0, 10), "1\t \tWork 3");
+    EXPECT_EQ(run({"auto-switch", "off"}).out, "auto-switch: off\n");
+    EXPECT_EQ(run({"auto-switch", "status"}).out, "auto-switch: off\n");
+}
+
+TEST_F(ProfileToolTest, CommandsGoInCheckedAndComeOutAsCheckPrintsThem) {
+    const std::string file = (base / "two.json").string();
+    const std::vector<ZoneCommand> two{stockCommands()[3], stockCommands()[4]};
+    std::ofstream(file) << CommandListFile::format(two);
+    EXPECT_EQ(run({"profile", "set-commands", "Default", file}).status, 0);
+    EXPECT_EQ(run({"profile", "commands", "Default"}).out,
+              "1\tLeft half\t⌃⌥⌘←\t0,0,960,1080\n2\tRight half\t⌃⌥⌘→\t960,0,960,1080\n");
+    EXPECT_EQ(CommandListFile::parse(run({"profile", "commands", "Default", "--json"}).out).value(),
+              two);
+}
+
+TEST_F(ProfileToolTest, ErrorsExitTwoAndWriteNothing) {
+    run({"profiles"});
+    run({"profile", "create", "Twin"});
+    run({"profile", "create", "Other"});
+    run({"profile", "rename", "Other", "Twin"}); // renaming does not make names unique
+    const auto before = files();
+
+    const Outcome shared = run({"profile", "activate", "Twin"});
+    EXPECT_EQ(shared.status, 2);
+    EXPECT_EQ(
+        shared.err.rfind("panemark: \"Twin\" is the name of 2 profiles; name one by its id: ", 0),
+        0u);
+    EXPECT_EQ(run({"profile", "delete", "Nobody"}).err, "panemark: no such profile \"Nobody\"\n");
+    const std::string bad = (base / "bad.json").string();
+    std::ofstream(bad) << R"([{"id":"nope"}])";
+    const Outcome unchecked = run({"profile", "set-commands", "Default", bad});
+    EXPECT_EQ(unchecked.status, 2);
+    EXPECT_EQ(unchecked.err, bad +
+                                 R"(: [0].id: "nope" is not a UUID (8-4-4-4-12 hexadecimal digits))"
+                                 "\n");
+    EXPECT_EQ(run({"profile", "import", bad}).status, 2);
+    EXPECT_EQ(run({"profile", "move", "Default", "9"}).status, 2);
+    EXPECT_EQ(run({"profile", "create", "   "}).status, 2);
+    EXPECT_EQ(run({"profile", "frobnicate"}).status, 2);
+    EXPECT_EQ(run({"profile", "rename", "Default"}).err.rfind("panemark: profile: rename takes", 0),
+              0u);
+    EXPECT_EQ(files(), before);
+}
+
+} // namespace
+} // namespace panemark
