@@ -8,11 +8,12 @@
 #include "core/ProfileRequests.h"
 #include "model/CommandJson.h"
 #include "model/CommandListFile.h"
+#include "profiles/ProfileDocument.h"
+#include "profiles/ProfileJson.h"
 #include "runtime/ManualScheduler.h"
 #include "runtime/Text.h"
 
 #include <QDir>
-#include <QSaveFile>
 #include <filesystem>
 #include <ostream>
 
@@ -78,17 +79,6 @@ std::string field(const Json& json, const char* key) {
 void declareDataDir(ArgumentParser& parser) {
     parser.addValue("data-dir", "DIR",
                     "Use the profiles in DIR instead of ~/.local/share/Panemark.");
-}
-
-Result<bool> writeFile(const std::string& path, const std::string& text) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.data(), static_cast<qint64>(text.size())) !=
-            static_cast<qint64>(text.size()) ||
-        !file.commit()) {
-        return Error{path + ": " + file.errorString().toStdString()};
-    }
-    return true;
 }
 
 struct Verb {
@@ -161,9 +151,14 @@ int printResult(const std::string& verb, const std::vector<std::string>& words,
         const std::string text = reply.value("text", std::string());
         if (words[1] == "-") {
             out << text << '\n';
-        } else if (Result<bool> written = writeFile(words[1], text); !written) {
-            err << "panemark: cannot write " << Text::printable(written.error()) << '\n';
-            return 1;
+        } else {
+            Result<ProfileFile> file = ProfileJson::decodeFile(text);
+            Result<bool> written = file ? ProfileDocument{file.value()}.write(words[1])
+                                        : Result<bool>(Error{file.error()});
+            if (!written) {
+                err << "panemark: cannot write " << Text::printable(written.error()) << '\n';
+                return 1;
+            }
         }
     } else if (verb == "commands") {
         std::vector<ZoneCommand> commands;

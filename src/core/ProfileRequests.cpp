@@ -170,6 +170,7 @@ const std::map<std::string, Handler>& handlers() {
          [](ProfileManager& m, const Json& r) {
              const Uuid id = profileArgument(m, r);
              Result<std::string> text = ProfileJson::text(ProfileFile{1, *m.snapshot(id)});
+             // Checked here, so that an export that cannot be written changes nothing.
              if (!text) {
                  throw Refusal{"the profile cannot be written: " + text.error()};
              }

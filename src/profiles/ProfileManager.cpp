@@ -1,7 +1,6 @@
 #include "profiles/ProfileManager.h"
 
-#include "profiles/ProfileJson.h"
-#include "runtime/TextFile.h"
+#include "profiles/ProfileDocument.h"
 
 #include <algorithm>
 
@@ -189,15 +188,11 @@ Uuid ProfileManager::duplicateProfile(const Uuid& id) {
 }
 
 Result<Uuid> ProfileManager::importProfile(const std::string& path) {
-    Result<std::string> text = TextFile::readText(path, ProfileFileStore::maxFileSize);
-    if (!text) {
-        return Error{text.error()};
+    Result<ProfileDocument> document = ProfileDocument::read(path);
+    if (!document) {
+        return Error{document.error()};
     }
-    Result<ProfileFile> file = ProfileJson::decodeFile(text.value());
-    if (!file) {
-        return Error{path + ": " + file.error()};
-    }
-    Profile profile = std::move(file).value().profile;
+    Profile profile = std::move(document).value().file.profile;
     profile.id = Uuid::random(); // never collides, however often one file is imported
     profile.name = uniqueName(profile.name, profiles.get());
     std::vector<Profile> list = profiles.get();
