@@ -141,10 +141,16 @@ Result<JsonValue> JsonText::parse(std::string_view text, int maxNesting) {
     if (!end) {
         return Error{end.error()};
     }
-    if (std::optional<Error> problem = checkSyntax(text, start, text.size())) {
-        return *problem;
+    // Parsed once; the syntax check, which places the error, runs only when parsing failed.
+    try {
+        return JsonValue::parse(text.substr(start));
+    } catch (const std::exception& error) {
+        if (std::optional<Error> problem = checkSyntax(text, start, text.size())) {
+            return *problem;
+        }
+        return Error{"not valid JSON in the value at " + lineAndColumn(text, start) + ": " +
+                     parserProblem(error.what())};
     }
-    return JsonValue::parse(text.substr(start));
 }
 
 } // namespace panemark
