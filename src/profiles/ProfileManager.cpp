@@ -162,6 +162,10 @@ Uuid ProfileManager::createProfile(const std::string& name, NewProfileSeed seed)
         break;
     }
     }
+    return append(std::move(profile));
+}
+
+Uuid ProfileManager::append(Profile profile) {
     std::vector<Profile> list = profiles.get();
     list.push_back(profile);
     profiles = std::move(list);
@@ -195,12 +199,7 @@ Result<Uuid> ProfileManager::importProfile(const std::string& path) {
     Profile profile = std::move(document).value().file.profile;
     profile.id = Uuid::random(); // never collides, however often one file is imported
     profile.name = uniqueName(profile.name, profiles.get());
-    std::vector<Profile> list = profiles.get();
-    list.push_back(profile);
-    profiles = std::move(list);
-    fileStore_.saveProfile(profile);
-    saveIndexNow();
-    return profile.id;
+    return append(std::move(profile));
 }
 
 void ProfileManager::rename(const Uuid& id, const std::string& name) {

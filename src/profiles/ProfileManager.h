@@ -68,6 +68,8 @@ private:
     void saveActiveProfileNow();
     std::optional<std::size_t> indexOf(const Uuid& id) const;
     void replaceProfile(std::size_t index, Profile profile);
+    // Adds a profile at the end and writes it and the index; its id.
+    Uuid append(Profile profile);
 
     ConfigStore& config_;
     ProfileFileStore fileStore_;
