@@ -62,8 +62,9 @@ void InstanceServer::accept() {
         auto buffer = std::make_shared<std::string>();
         QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer] {
             const QByteArray data = socket->readAll();
+            const std::size_t searched = buffer->size(); // only the new part can hold it
             buffer->append(data.constData(), static_cast<std::size_t>(data.size()));
-            const std::size_t newline = buffer->find('\n');
+            const std::size_t newline = buffer->find('\n', searched);
             const std::size_t length = std::min(newline, buffer->size());
             std::string reply;
             if (length > InstanceProtocol::maxRequestSize) {

@@ -77,6 +77,9 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     static char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName("Panemark");
+    // From the start: a SIGTERM while the keys are being grabbed still ends the loop cleanly
+    // (the loop sees the request as soon as it runs) instead of killing the process half-way.
+    SignalPipe signals([](int) { QCoreApplication::quit(); });
 
     Result<InstanceAddress> address = InstanceAddress::forThisSession();
     Result<InstanceServer::Claim> claim =
@@ -112,7 +115,6 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     AppController controller(platform, preferences, mainLoop,
                              WindowAnimator::make(platform.windows()), std::move(source));
     answerRequests(instance, controller, platform);
-    SignalPipe signals([](int) { QCoreApplication::quit(); });
     // Without its display there is nothing left to do: end with the session.
     const Subscription displayGone = platform.onConnectionLost([] { QCoreApplication::exit(1); });
     platform.deliverPendingEvents(); // anything that came in while starting up
