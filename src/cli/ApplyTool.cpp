@@ -47,14 +47,8 @@ int ApplyTool::main(const std::vector<std::string>& args, std::istream& in, std:
                           "window, and returns once the window is in place.",
                           "FILE|-");
     declare(parser);
-    if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
-        return *status;
-    }
-    Result<Options> chosen = options(parser);
-    if (!chosen) {
-        return parser.usageError(err, chosen.error());
-    }
-    return run(chosen.value(), in, err);
+    return parser.runWith(args, out, err, &options,
+                          [&](const Options& chosen) { return run(chosen, in, err); });
 }
 
 void ApplyTool::declare(ArgumentParser& parser) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/Result.h"
+
 #include <QCommandLineParser>
 #include <iosfwd>
 #include <optional>
@@ -30,6 +32,21 @@ public:
     // otherwise (0 after the help, 2 after a usage error).
     std::optional<int> parseOrExit(const std::vector<std::string>& args, std::ostream& out,
                                    std::ostream& err);
+
+    // For tools that turn the parsed arguments into options and run them: the exit status of
+    // the help, of a usage error (the options' reason), or of run(options).
+    template <class Options, class Run>
+    int runWith(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                Result<Options> (*options)(const ArgumentParser&), Run run) {
+        if (const std::optional<int> status = parseOrExit(args, out, err)) {
+            return *status;
+        }
+        Result<Options> chosen = options(*this);
+        if (!chosen) {
+            return usageError(err, chosen.error());
+        }
+        return run(chosen.value());
+    }
 
     bool isSet(const std::string& name) const;
     std::string value(const std::string& name) const;

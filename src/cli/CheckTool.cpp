@@ -44,14 +44,8 @@ int CheckTool::main(const std::vector<std::string>& args, std::istream& in, std:
                           "anything wrong, and warns about values that tile badly or never fire.",
                           "FILE|-");
     declare(parser);
-    if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
-        return *status;
-    }
-    Result<Options> chosen = options(parser);
-    if (!chosen) {
-        return parser.usageError(err, chosen.error());
-    }
-    return run(chosen.value(), in, out, err);
+    return parser.runWith(args, out, err, &options,
+                          [&](const Options& chosen) { return run(chosen, in, out, err); });
 }
 
 void CheckTool::declare(ArgumentParser& parser) {

@@ -50,29 +50,18 @@ JsonValue parseCommandValue(std::string_view text) {
 // kept between them. The syntax is valid.
 template <class Visit>
 void forEachElement(std::string_view text, std::size_t start, std::size_t end, Visit visit) {
-    int depth = 0;
-    bool inString = false;
     std::size_t elementStart = start + 1;
-    for (std::size_t at = start; at < end; ++at) {
-        const char c = text[at];
-        if (inString) {
-            if (c == '\\') {
-                ++at;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '{' || c == '[') {
-            ++depth;
-        } else if ((c == ',' && depth == 1) || ((c == '}' || c == ']') && --depth == 0)) {
+    JsonText::forEachStructural(text, start, end, [&](std::size_t at, char c, int depth) {
+        const bool closesArray = (c == '}' || c == ']') && depth == 0;
+        if ((c == ',' && depth == 1) || closesArray) {
             const std::size_t first = JsonText::skipSpace(text, elementStart);
             if (first < at) {
                 visit(text.substr(first, at - first));
             }
             elementStart = at + 1;
         }
-    }
+        return true;
+    });
 }
 
 std::string_view withoutByteOrderMark(std::string_view text) {

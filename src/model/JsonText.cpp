@@ -91,30 +91,24 @@ std::string JsonText::lineAndColumn(std::string_view text, std::size_t offset) {
 // value can be parsed on its own and nesting is bounded before the parser sees it. Returns
 // text.size() when the value is not closed (the parser then reports what is wrong).
 Result<std::size_t> JsonText::endOfValue(std::string_view text, std::size_t start, int maxNesting) {
-    int depth = 0;
-    bool inString = false;
-    for (std::size_t at = start; at < text.size(); ++at) {
-        const char c = text[at];
-        if (inString) {
-            if (c == '\\') {
-                ++at;
-            } else if (c == '"') {
-                inString = false;
-            }
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '{' || c == '[') {
-            if (++depth > maxNesting) {
-                return Error{lineAndColumn(text, at) + ": nested more than " +
-                             std::to_string(maxNesting) + " levels deep"};
-            }
-        } else if (c == '}' || c == ']') {
-            if (--depth == 0) {
-                return at + 1;
-            }
+    std::size_t end = text.size();
+    std::optional<Error> tooDeep;
+    forEachStructural(text, start, text.size(), [&](std::size_t at, char c, int depth) {
+        if ((c == '{' || c == '[') && depth + 1 > maxNesting) {
+            tooDeep = Error{lineAndColumn(text, at) + ": nested more than " +
+                            std::to_string(maxNesting) + " levels deep"};
+            return false;
         }
+        if ((c == '}' || c == ']') && depth == 0) {
+            end = at + 1;
+            return false;
+        }
+        return true;
+    });
+    if (tooDeep) {
+        return *tooDeep;
     }
-    return text.size();
+    return end;
 }
 
 std::optional<Error> JsonText::checkSyntax(std::string_view text, std::size_t start,
