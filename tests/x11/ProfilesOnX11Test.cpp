@@ -131,6 +131,10 @@ TEST_F(ProfilesOnX11Test, KilledAtAnyMomentItLeavesOnlyWholeFiles) {
             ASSERT_TRUE(std::filesystem::exists(path)) << "round " << round;
         }
         for (const auto& entry : std::filesystem::directory_iterator(data / "Profiles")) {
+            // A write cut short leaves its temporary file beside the real one, never in place.
+            if (entry.path().extension() != ".json") {
+                continue;
+            }
             const Result<ProfileFile> file = ProfileJson::decodeFile(readFile(entry.path()));
             ASSERT_TRUE(file) << "round " << round << ": " << entry.path() << ": " << file.error();
         }
