@@ -113,8 +113,26 @@ void ProfileFileStore::saveIndex(const ProfileIndex& index) {
     write(index_, ProfileJson::text(index));
 }
 
+void ProfileFileStore::removeAbandonedWrites(std::chrono::seconds minimumAge) {
+    // "<ID>.json.XXXXXX": the temporary file of a write whose process was killed before it could
+    // put the file in place. Old ones only: a live writer's is seconds old at most.
+    std::error_code error;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (const auto& entry : std::filesystem::directory_iterator(profiles_, error)) {
+        const std::string name = entry.path().filename().string();
+        const bool temporary = name.size() == 36 + 5 + 7 && name.compare(36, 6, ".json.") == 0 &&
+                               Uuid::parse(name.substr(0, 36)).has_value();
+        std::error_code ignored;
+        if (temporary && entry.is_regular_file(ignored) &&
+            now - entry.last_write_time(ignored) > minimumAge) {
+            std::filesystem::remove(entry.path(), ignored);
+        }
+    }
+}
+
 ProfileFileStore::Loaded
 ProfileFileStore::loadOrMigrate(const std::function<std::vector<ZoneCommand>()>& defaultCommands) {
+    removeAbandonedWrites(std::chrono::hours(1));
     if (const std::optional<ProfileIndex> index = loadIndex()) {
         std::vector<Profile> profiles = loadAllProfiles(index->order);
         if (!profiles.empty()) {

@@ -5,6 +5,7 @@
 #include "profiles/ProfileIndex.h"
 #include "runtime/Result.h"
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -53,6 +54,10 @@ public:
     // The start-up procedure: the index and the profiles it names, else config.json or the
     // default commands as one new "Default" profile. Never fails.
     Loaded loadOrMigrate(const std::function<std::vector<ZoneCommand>()>& defaultCommands);
+
+    // Removes the temporary files of writes cut short (by a killed process) that are older
+    // than minimumAge; loadOrMigrate does this with an hour.
+    void removeAbandonedWrites(std::chrono::seconds minimumAge);
 
 private:
     // Writes atomically; a failure is logged once per file until a write of it succeeds.

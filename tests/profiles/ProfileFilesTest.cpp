@@ -169,6 +169,21 @@ TEST_F(ProfileFileStoreTest, AnUnusableIndexOrProfilesFallBackAndOverwriteTheInd
     EXPECT_EQ(load().profiles[0].name, "Default"); // too large to read: as if missing
 }
 
+TEST_F(ProfileFileStoreTest, OldTemporaryFilesOfKilledWritesAreRemovedAndNothingElse) {
+    const Profile a = sampleProfile("A");
+    store.saveProfile(a);
+    const std::string temporary = store.profilePath(a.id) + ".Ab12Cd";
+    const std::string stray = store.profilesDirectory() + "/notes.json.Ab12Cd";
+    std::ofstream(temporary) << "{\"formatVersion\":1,";
+    std::ofstream(stray) << "mine";
+    store.removeAbandonedWrites(std::chrono::seconds(3600));
+    EXPECT_TRUE(std::filesystem::exists(temporary)); // young: maybe a live write
+    store.removeAbandonedWrites(std::chrono::seconds(-1));
+    EXPECT_FALSE(std::filesystem::exists(temporary));
+    EXPECT_TRUE(std::filesystem::exists(stray));
+    EXPECT_TRUE(std::filesystem::exists(store.profilePath(a.id)));
+}
+
 TEST_F(ProfileFileStoreTest, AFailedWriteIsLoggedOnceUntilItSucceeds) {
     Log::Capture log;
     const Profile a = sampleProfile("A");
