@@ -27,7 +27,9 @@ pids+=($!)
 xterm -geometry 70x20+600+400 -title "Terminal two" -e bash -c 'echo "Panemark demo: terminal two"; exec cat' &
 pids+=($!)
 sleep 1
-"$program" &
+# Profiles of its own, so the demo shows the stock shortcuts whatever yours are.
+rm -rf "$demo_dir/profiles"
+XDG_RUNTIME_DIR="$demo_dir" "$program" --data-dir "$demo_dir/profiles" &
 pids+=($!)
 sleep 1
 
