@@ -83,6 +83,10 @@ int InstanceTool::status(const std::vector<std::string>& args, std::ostream& out
     out << stringField(reply, "version") << " is running\n"
         << "pid: " << reply.value("pid", 0) << '\n'
         << "display: " << stringField(reply, "display") << '\n';
+    if (reply.contains("profile")) {
+        out << "profile: " << stringField(reply, "profile") << " (" << stringField(reply, "dataDir")
+            << ")\n";
+    }
     const Json shortcuts = reply.value("shortcuts", Json::array());
     out << "shortcuts: " << shortcuts.size() << '\n';
     for (const Json& entry : shortcuts) {

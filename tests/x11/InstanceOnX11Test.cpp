@@ -76,9 +76,11 @@ TEST_F(InstanceOnX11Test, StatusNamesTheRunningProgramAndQuitEndsIt) {
     ASSERT_TRUE(waitUntilServing()) << output("resident");
     const Finished status = run({"status"});
     EXPECT_EQ(status.output.rfind("Panemark ", 0), 0u) << status.output;
-    EXPECT_NE(status.output.find(" is running\npid: " + std::to_string(pid) + "\ndisplay: " +
-                                 session.display() + "\nshortcuts: 7\n  ⌃⌥⌘1\tLeft third\n"),
+    EXPECT_NE(status.output.find(" is running\npid: " + std::to_string(pid) +
+                                 "\ndisplay: " + session.display() + "\nprofile: Default ("),
               std::string::npos)
+        << status.output;
+    EXPECT_NE(status.output.find(")\nshortcuts: 7\n  ⌃⌥⌘1\tLeft third\n"), std::string::npos)
         << status.output;
 
     const Finished quit = run({"quit"});
