@@ -13,6 +13,9 @@ AppController::AppController(Platform& platform, PreferencesStore& preferences, 
     // The active profile's commands and gap are in the store before the first registration.
     if (auto* store = std::get_if<ProfileFileStore>(&commands)) {
         profileManager_ = std::make_unique<ProfileManager>(*config_, std::move(*store), mainLoop);
+        // May activate another profile already: the first hot keys are then that one's.
+        autoSwitcher_ = std::make_unique<ProfileAutoSwitcher>(
+            *profileManager_, platform_.screens(), platform_.keyboardDevices(), mainLoop);
     } else {
         config_->commands = std::get<std::vector<ZoneCommand>>(std::move(commands));
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/HotKeyManager.h"
+#include "hardware/ProfileAutoSwitcher.h"
 #include "placement/WindowMover.h"
 #include "platform/Platform.h"
 #include "profiles/ConfigStore.h"
@@ -34,6 +35,7 @@ public:
     ConfigStore& config() { return *config_; }
     // None when the commands were given for this run.
     ProfileManager* profileManager() { return profileManager_.get(); }
+    ProfileAutoSwitcher* autoSwitcher() { return autoSwitcher_.get(); }
     HotKeyManager& hotKeys() { return *hotKeys_; }
     WindowMover& mover() { return *mover_; }
 
@@ -43,6 +45,7 @@ private:
     Platform& platform_;
     std::unique_ptr<ConfigStore> config_;
     std::unique_ptr<ProfileManager> profileManager_;
+    std::unique_ptr<ProfileAutoSwitcher> autoSwitcher_;
     std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<WindowMover> mover_;
     std::shared_ptr<AppController*> alive_ = std::make_shared<AppController*>(this);

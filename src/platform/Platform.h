@@ -2,6 +2,7 @@
 
 #include "platform/Beeper.h"
 #include "platform/KeyTap.h"
+#include "platform/KeyboardDevices.h"
 #include "platform/LoginItem.h"
 #include "platform/ScreenService.h"
 #include "platform/WindowService.h"
@@ -23,6 +24,7 @@ public:
     virtual Beeper& beeper() = 0;
     virtual KeyTapProvider& keyboard() = 0;
     virtual LoginItem& loginItem() = 0;
+    virtual KeyboardDevices& keyboardDevices() = 0;
 
     // The display this is ("ws:0" on X11), as people name it.
     virtual std::string displayName() const = 0;

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimKeyboard.h"
+#include "platform/sim/SimKeyboardDevices.h"
 #include "platform/sim/SimLoginItem.h"
 #include "runtime/Result.h"
 #include "runtime/Scheduler.h"
@@ -24,6 +25,8 @@ public:
     Beeper& beeper() override { return desktop_; }
     KeyTapProvider& keyboard() override { return keyboard_; }
     LoginItem& loginItem() override { return loginItem_; }
+    KeyboardDevices& keyboardDevices() override { return keyboardDevices_; }
+    SimKeyboardDevices& simKeyboardDevices() { return keyboardDevices_; }
     std::string displayName() const override { return "sim"; }
     bool hasWindowManager() override { return true; }
     Subscription onConnectionLost(std::function<void()> listener) override;
@@ -38,6 +41,7 @@ private:
     SimDesktop desktop_;
     SimKeyboard keyboard_;
     SimLoginItem loginItem_;
+    SimKeyboardDevices keyboardDevices_;
     Signal<> connectionLost_;
 };
 

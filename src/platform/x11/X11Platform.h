@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/linux/SysfsKeyboards.h"
 #include "platform/x11/X11Bell.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventSource.h"
@@ -29,6 +30,7 @@ public:
     X11Bell& beeper() override { return *bell_; }
     X11KeyTapProvider& keyboard() override { return *keyboard_; }
     LoginItem& loginItem() override { return loginItem_; }
+    KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override;
     bool hasWindowManager() override;
     Subscription onConnectionLost(std::function<void()> listener) override;
@@ -47,6 +49,7 @@ private:
     std::unique_ptr<X11Bell> bell_;
     std::unique_ptr<X11KeyTapProvider> keyboard_;
     XdgAutostartItem loginItem_;
+    std::unique_ptr<SysfsKeyboards> keyboardDevices_;
 };
 
 } // namespace panemark
