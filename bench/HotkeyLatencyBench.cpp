@@ -228,6 +228,7 @@ int main() {
         << "[General]\nPanemark.animateWindows=false\n";
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+    setenv("XDG_DATA_HOME", home.c_str(), 1); // the stock commands in a profile of its own
 
     TestClient client;
     const xcb_window_t window = client.createWindow(600, 400, 500, 400);

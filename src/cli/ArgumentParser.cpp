@@ -54,6 +54,20 @@ void ArgumentParser::addValue(const std::string& name, const std::string& valueN
     parser_.addOption(QCommandLineOption(q(name), q(description), q(valueName)));
 }
 
+void ArgumentParser::addRepeatableValue(const std::string& name, const std::string& valueName,
+                                        const std::string& description) {
+    addValue(name, valueName, description);
+    repeatable_ << q(name);
+}
+
+std::vector<std::string> ArgumentParser::values(const std::string& name) const {
+    std::vector<std::string> all;
+    for (const QString& value : parser_.values(q(name))) {
+        all.push_back(value.toStdString());
+    }
+    return all;
+}
+
 ArgumentParser::Outcome ArgumentParser::parse(const std::vector<std::string>& args,
                                               std::ostream& out, std::ostream& err) {
     QStringList list{"panemark"};
@@ -70,7 +84,8 @@ ArgumentParser::Outcome ArgumentParser::parse(const std::vector<std::string>& ar
     }
     for (const QString& name : parser_.optionNames()) {
         // QCommandLineParser keeps the last of repeated values; a repeat is more likely a slip.
-        if (name != "h" && name != "help" && parser_.values(name).size() > 1) {
+        if (name != "h" && name != "help" && !repeatable_.contains(name) &&
+            parser_.values(name).size() > 1) {
             usageError(err, "--" + name.toStdString() + " is given more than once");
             return Outcome::usageError;
         }

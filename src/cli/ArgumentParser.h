@@ -23,6 +23,10 @@ public:
     void addFlag(const std::string& name, const std::string& description);
     void addValue(const std::string& name, const std::string& valueName,
                   const std::string& description);
+    // An option that may be given several times; values() keeps their order.
+    void addRepeatableValue(const std::string& name, const std::string& valueName,
+                            const std::string& description);
+    std::vector<std::string> values(const std::string& name) const;
 
     enum class Outcome { run, helpShown, usageError };
     // Parses the arguments that follow the subcommand's name.
@@ -61,6 +65,7 @@ private:
     std::string summary_;
     std::string arguments_;
     QCommandLineParser parser_;
+    QStringList repeatable_;
 };
 
 } // namespace panemark

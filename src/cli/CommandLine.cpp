@@ -4,6 +4,7 @@
 #include "cli/ArgumentParser.h"
 #include "cli/CheckTool.h"
 #include "cli/CommandFile.h"
+#include "cli/HardwareTool.h"
 #include "cli/InstanceTool.h"
 #include "cli/KeysTool.h"
 #include "cli/LaunchAtLoginTool.h"
@@ -46,6 +47,10 @@ const std::vector<Subcommand>& subcommands() {
         {"auto-switch", "switch profiles by connected hardware: on, off or status",
          [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
              return ProfileTool::autoSwitch(a, o, e);
+         }},
+        {"hardware", "list the displays and keyboards connected now, for triggers",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return HardwareTool::main(a, o, e);
          }},
         {"check", "check a command file and show where its commands put a window",
          &CheckTool::main},

@@ -86,6 +86,15 @@ int InstanceTool::status(const std::vector<std::string>& args, std::ostream& out
     if (reply.contains("profile")) {
         out << "profile: " << stringField(reply, "profile") << " (" << stringField(reply, "dataDir")
             << ")\n";
+        out << "auto-switch: " << (reply.value("autoSwitchEnabled", false) ? "on" : "off") << '\n';
+    }
+    if (reply.contains("displays")) {
+        const std::size_t displays = reply.value("displays", Json::array()).size();
+        const std::size_t keyboards = reply.value("keyboards", Json::array()).size();
+        out << "hardware: " << displays
+            << (displays == 1 ? " external display, " : " external displays, ") << keyboards
+            << (keyboards == 1 ? " keyboard model" : " keyboard models")
+            << (reply.value("keyboardsFollowed", true) ? "" : " (keyboards not followed)") << '\n';
     }
     const Json shortcuts = reply.value("shortcuts", Json::array());
     out << "shortcuts: " << shortcuts.size() << '\n';

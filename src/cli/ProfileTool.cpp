@@ -93,9 +93,56 @@ const std::vector<Verb>& verbs() {
         {"delete", {"PROFILE"}},         {"move", {"PROFILE", "POSITION"}},
         {"export", {"PROFILE", "FILE"}}, {"import", {"FILE"}},
         {"commands", {"PROFILE"}},       {"set-commands", {"PROFILE", "FILE"}},
-        {"set-gap", {"PROFILE", "GAP"}},
+        {"set-gap", {"PROFILE", "GAP"}}, {"trigger", {"PROFILE"}},
     };
     return all;
+}
+
+// "046d:c31c" → the two numbers.
+std::optional<HIDDeviceID> keyboardArgument(const std::string& text) {
+    const std::size_t colon = text.find(':');
+    auto hex = [](const std::string& part) -> std::optional<std::int64_t> {
+        if (part.empty() || part.size() > 4 ||
+            part.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+            return std::nullopt;
+        }
+        return std::stoll(part, nullptr, 16);
+    };
+    if (colon == std::string::npos) {
+        return std::nullopt;
+    }
+    const auto vendor = hex(text.substr(0, colon));
+    const auto product = hex(text.substr(colon + 1));
+    if (!vendor || !product) {
+        return std::nullopt;
+    }
+    return HIDDeviceID{*vendor, *product};
+}
+
+// The trigger the options of `profile trigger` describe, as JSON.
+Result<Json> triggerOptions(const ArgumentParser& parser) {
+    const bool manual = parser.isSet("manual");
+    const bool noExternal = parser.isSet("no-external-display");
+    const std::vector<std::string> displays = parser.values("display");
+    const bool keyboard = parser.isSet("keyboard");
+    if (manual && (noExternal || !displays.empty() || keyboard)) {
+        return Error{"--manual and a condition exclude each other"};
+    }
+    if (!manual && !noExternal && displays.empty() && !keyboard) {
+        return Error{"say --manual, or when to switch: --no-external-display, --display UUID, "
+                     "--keyboard VVVV:PPPP"};
+    }
+    ProfileTrigger trigger;
+    trigger.requireNoExternalDisplay = noExternal;
+    trigger.displayUUIDs = displays;
+    if (keyboard) {
+        trigger.keyboard = keyboardArgument(parser.value("keyboard"));
+        if (!trigger.keyboard) {
+            return Error{"--keyboard: give vendor:product in hexadecimal, as panemark hardware "
+                         "lists them (046d:c31c)"};
+        }
+    }
+    return ProfileJson::encode(trigger);
 }
 
 // Builds the request of a verb from its arguments; the usage error otherwise.
@@ -126,6 +173,14 @@ Result<Json> requestFor(const std::string& verb, const std::vector<std::string>&
             return Error{gap.error()};
         }
         request["gap"] = gap.value();
+    } else if (verb == "trigger") {
+        Result<Json> trigger = triggerOptions(parser);
+        if (!trigger) {
+            return Error{trigger.error()};
+        }
+        request = InstanceProtocol::request("profile.set-trigger");
+        request["profile"] = words[0];
+        request["trigger"] = std::move(trigger).value();
     } else if (verb == "set-commands") {
         Result<std::vector<ZoneCommand>> commands = CommandFile::read(words[1], in);
         if (!commands) {
@@ -145,6 +200,8 @@ int printResult(const std::string& verb, const std::vector<std::string>& words,
                 std::ostream& err) {
     if (verb == "create") {
         out << field(reply, "id") << '\n';
+    } else if (verb == "trigger") {
+        out << field(reply, "trigger") << '\n';
     } else if (verb == "duplicate" || verb == "import") {
         out << field(reply, "name") << '\n';
     } else if (verb == "export") {
@@ -228,12 +285,18 @@ int ProfileTool::profile(const std::vector<std::string>& args, std::istream& in,
     ArgumentParser parser("profile",
                           "Changes the profiles. PROFILE is a name or an id. create prints the "
                           "new id; duplicate and import print the new name; export writes FILE "
-                          "(- for standard output); set-commands checks FILE as check does first.",
+                          "(- for standard output); set-commands checks FILE as check does first; "
+                          "trigger sets when the profile is chosen by itself.",
                           usage + " ARGUMENTS");
     parser.addValue("from", "SEED",
                     "For create: start empty, from the defaults, or from the "
                     "active profile (empty|defaults|active; default: defaults).");
     parser.addFlag("json", "For commands: print the commands as JSON objects.");
+    parser.addFlag("manual", "For trigger: switch to it only by hand.");
+    parser.addFlag("no-external-display", "For trigger: while no external display is connected.");
+    parser.addRepeatableValue("display", "UUID",
+                              "For trigger: while this display is connected (any one of several).");
+    parser.addValue("keyboard", "VVVV:PPPP", "For trigger: while this keyboard is connected.");
     declareDataDir(parser);
     if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
         return *status;
@@ -258,6 +321,12 @@ int ProfileTool::profile(const std::vector<std::string>& args, std::istream& in,
     }
     if (parser.isSet("from") && verb != "create") {
         return parser.usageError(err, "--from goes with create");
+    }
+    const bool triggerOption = parser.isSet("manual") || parser.isSet("no-external-display") ||
+                               parser.isSet("display") || parser.isSet("keyboard");
+    if (triggerOption && verb != "trigger") {
+        return parser.usageError(err, "--manual, --no-external-display, --display and --keyboard "
+                                      "go with trigger");
     }
     Result<Json> request = requestFor(verb, words, parser, in);
     if (!request) {

@@ -33,6 +33,18 @@ InstanceServer::Json statusReply(AppController& controller, const Platform& plat
     if (ProfileManager* profiles = controller.profileManager()) {
         reply["profile"] = profiles->activeProfile().name;
         reply["dataDir"] = profiles->fileStore().baseDirectory();
+        reply["autoSwitchEnabled"] = profiles->autoSwitchEnabled.get();
+    }
+    if (ProfileAutoSwitcher* switcher = controller.autoSwitcher()) {
+        const HardwareState hardware = switcher->hardware();
+        reply["displays"] = hardware.connectedDisplays;
+        InstanceServer::Json keyboards = InstanceServer::Json::array();
+        for (const HIDDeviceID& keyboard : hardware.connectedKeyboards) {
+            keyboards.push_back(
+                {{"vendorID", keyboard.vendorID}, {"productID", keyboard.productID}});
+        }
+        reply["keyboards"] = std::move(keyboards);
+        reply["keyboardsFollowed"] = switcher->keyboards().isWatching();
     }
     return reply;
 }

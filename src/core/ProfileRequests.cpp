@@ -205,6 +205,22 @@ const std::map<std::string, Handler>& handlers() {
              m.setCommands(id, commandsArgument(r));
              return InstanceProtocol::reply();
          }},
+        {"profile.set-trigger",
+         [](ProfileManager& m, const Json& r) {
+             const Uuid id = profileArgument(m, r);
+             const auto trigger = r.find("trigger");
+             if (trigger == r.end() || !trigger->is_object()) {
+                 throw Refusal{"the request has no \"trigger\""};
+             }
+             Result<ProfileTrigger> decoded = ProfileJson::decodeTrigger(trigger->dump());
+             if (!decoded) {
+                 throw Refusal{"trigger." + decoded.error()};
+             }
+             m.setTrigger(decoded.value(), id);
+             Json reply = InstanceProtocol::reply();
+             reply["trigger"] = decoded.value().summary();
+             return reply;
+         }},
         {"profile.set-gap",
          [](ProfileManager& m, const Json& r) {
              const Uuid id = profileArgument(m, r);

@@ -17,7 +17,8 @@ namespace panemark {
 //   empty|defaults|active}  → id profile.rename {profile, name}   profile.move {profile, position
 //   (1-based)} profile.export {profile}         → text      profile.import {path}  → id, name
 //   profile.commands {profile}       → commands   profile.set-commands {profile, commands}
-//   profile.set-gap {profile, gap}   auto-switch {value: on|off|status} → autoSwitchEnabled
+//   profile.set-gap {profile, gap}   profile.set-trigger {profile, trigger} → trigger (summary)
+//   auto-switch {value: on|off|status} → autoSwitchEnabled
 //
 // PROFILE is a name (exact) or an id; a name that two profiles share is refused with their ids.
 class ProfileRequests {

@@ -182,6 +182,10 @@ Result<ProfileIndex> decodeIndex(std::string_view text) {
     });
 }
 
+Result<ProfileTrigger> decodeTrigger(std::string_view text) {
+    return decodeText<ProfileTrigger>(text, readTrigger);
+}
+
 Result<LegacyPersisted> decodeLegacy(std::string_view text) {
     return decodeText<LegacyPersisted>(text, [](const JsonReader& reader) {
         reader.expectObject("a settings object");

@@ -32,6 +32,7 @@ Result<std::string> text(const ProfileIndex& index);
 Result<ProfileFile> decodeFile(std::string_view text);
 Result<ProfileIndex> decodeIndex(std::string_view text);
 Result<LegacyPersisted> decodeLegacy(std::string_view text);
+Result<ProfileTrigger> decodeTrigger(std::string_view text);
 
 } // namespace ProfileJson
 

@@ -37,6 +37,7 @@ protected:
         std::filesystem::create_directories(home);
         setenv("XDG_CONFIG_HOME", home.c_str(), 1);
         setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+        setenv("XDG_DATA_HOME", home.c_str(), 1); // profiles of the test's own
     }
     void TearDown() override { std::filesystem::remove_all(home); }
 

@@ -29,9 +29,11 @@ protected:
         std::filesystem::create_directories(runtime);
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         setenv("XDG_CONFIG_HOME", runtime.c_str(), 1);
+        setenv("XDG_DATA_HOME", runtime.c_str(), 1); // profiles of the test's own
     }
     void TearDown() override {
         unsetenv("XDG_RUNTIME_DIR");
+        unsetenv("XDG_DATA_HOME");
         std::filesystem::remove_all(runtime);
     }
 
@@ -80,7 +82,10 @@ TEST_F(InstanceOnX11Test, StatusNamesTheRunningProgramAndQuitEndsIt) {
                                  "\ndisplay: " + session.display() + "\nprofile: Default ("),
               std::string::npos)
         << status.output;
-    EXPECT_NE(status.output.find(")\nshortcuts: 7\n  ⌃⌥⌘1\tLeft third\n"), std::string::npos)
+    EXPECT_NE(status.output.find(")\nauto-switch: on\nhardware: 1 external display, "),
+              std::string::npos)
+        << status.output;
+    EXPECT_NE(status.output.find("\nshortcuts: 7\n  ⌃⌥⌘1\tLeft third\n"), std::string::npos)
         << status.output;
 
     const Finished quit = run({"quit"});
