@@ -37,6 +37,7 @@ protected:
         std::filesystem::create_directories(home);
         setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
     }
     void TearDown() override {
         unsetenv("XDG_RUNTIME_DIR");
@@ -46,7 +47,7 @@ protected:
     int run(std::vector<std::string> args) {
         std::vector<std::string> argv{PANEMARK_PROGRAM};
         argv.insert(argv.end(), args.begin(), args.end());
-        if (args[0].starts_with("profile")) {
+        if (args[0].starts_with("profile") || args[0] == "auto-switch") {
             argv.insert(argv.end(), {"--data-dir", data.string()});
         }
         const pid_t pid = session.spawn(argv, (home / "cli.log").string());
@@ -139,6 +140,97 @@ TEST_F(ProfilesOnX11Test, KilledAtAnyMomentItLeavesOnlyWholeFiles) {
             ASSERT_TRUE(file) << "round " << round << ": " << entry.path() << ": " << file.error();
         }
     }
+}
+
+} // namespace
+} // namespace panemark
+
+namespace panemark {
+namespace {
+
+// Docking simulated with RandR monitors: R comes and goes beside L.
+class AutoSwitchOnX11Test : public ProfilesOnX11Test {
+protected:
+    std::string output(std::vector<std::string> args) {
+        run(std::move(args));
+        return readFile(home / "cli.log");
+    }
+
+    // The name marked active in `panemark profiles`, waiting up to two seconds for `expected`.
+    std::string activeProfile(const std::string& expected) {
+        std::string active;
+        for (int i = 0; i < 40; ++i) {
+            std::istringstream lines(output({"profiles"}));
+            for (std::string line; std::getline(lines, line);) {
+                std::vector<std::string> fields;
+                std::istringstream columns(line);
+                for (std::string field; std::getline(columns, field, '\t');) {
+                    fields.push_back(field);
+                }
+                if (fields.size() > 2 && fields[1] == "*") {
+                    active = fields[2];
+                }
+            }
+            if (active == expected) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return active;
+    }
+
+    bool setMonitors(bool docked) {
+        if (docked) {
+            return session.splitIntoTwoMonitors();
+        }
+        return session.run({"xrandr", "--delmonitor", "R"}) &&
+               session.run({"xrandr", "--delmonitor", "L"});
+    }
+
+    // R's display UUID as `panemark hardware` reports it.
+    std::string deskUuid() {
+        EXPECT_TRUE(setMonitors(true));
+        const std::string listing = output({"hardware"});
+        EXPECT_TRUE(setMonitors(false));
+        std::istringstream lines(listing);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.size() >= 40 && line.substr(line.size() - 2) == "\tR") {
+                return line.substr(2, 36);
+            }
+        }
+        ADD_FAILURE() << listing;
+        return "";
+    }
+};
+
+TEST_F(AutoSwitchOnX11Test, DockingAndUndockingSwitchWithNoUserAction) {
+    const std::string uuid = deskUuid();
+    ASSERT_EQ(run({"profile", "create", "Desk", "--from", "empty"}), 0);
+    ZoneCommand leftHalf = stockCommands()[3];
+    leftHalf.shortcut = Shortcut{123, Shortcut::controlMask | Shortcut::optionMask}; // ⌃⌥←
+    std::ofstream(home / "desk.json") << CommandListFile::format({leftHalf});
+    ASSERT_EQ(run({"profile", "set-commands", "Desk", (home / "desk.json").string()}), 0);
+    ASSERT_EQ(run({"profile", "trigger", "Desk", "--display", uuid}), 0)
+        << readFile(home / "cli.log");
+
+    const xcb_window_t window = client.createWindow(700, 300, 400, 300);
+    startPanemark();
+    EXPECT_EQ(activeProfile("Default"), "Default");
+    ASSERT_TRUE(setMonitors(true));
+    EXPECT_EQ(activeProfile("Desk"), "Desk");
+    ASSERT_TRUE(waitForGrab(keyLeft, ctrlAlt, true));
+    ASSERT_TRUE(session.run({"xdotool", "key", "ctrl+alt+Left"}));
+    EXPECT_EQ(client.waitForFrame(window, {0, 0, 640, 1440}), (Rect{0, 0, 640, 1440}));
+
+    ASSERT_TRUE(setMonitors(false)); // nothing else fits: Desk stays
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    EXPECT_EQ(activeProfile("Desk"), "Desk");
+
+    ASSERT_EQ(run({"auto-switch", "off"}), 0);
+    ASSERT_EQ(run({"profile", "activate", "Default"}), 0);
+    ASSERT_TRUE(setMonitors(true));
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    EXPECT_EQ(activeProfile("Default"), "Default");
 }
 
 } // namespace
