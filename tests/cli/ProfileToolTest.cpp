@@ -91,6 +91,34 @@ TEST_F(ProfileToolTest, CommandsGoInCheckedAndComeOutAsCheckPrintsThem) {
               two);
 }
 
+TEST_F(ProfileToolTest, TriggersAreSetInOrderAndClearedByManual) {
+    const Outcome set = run({"profile", "trigger", "Default", "--display", "B-UUID", "--display",
+                             "A-UUID", "--keyboard", "046d:C31C"});
+    EXPECT_EQ(set.status, 0) << set.err;
+    EXPECT_EQ(set.out, "2 displays, + keyboard\n");
+    const std::string exported = run({"profile", "export", "Default", "-"}).out;
+    EXPECT_NE(exported.find(R"("displayUUIDs":["B-UUID","A-UUID"],"keyboard":{"vendorID":1133,)"
+                            R"("productID":49948})"),
+              std::string::npos)
+        << exported;
+    EXPECT_EQ(run({"profile", "trigger", "Default", "--no-external-display"}).out,
+              "No external display\n");
+    EXPECT_EQ(run({"profile", "trigger", "Default", "--manual"}).out, "Manual only\n");
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"profile", "trigger", "Default"},
+             {"profile", "trigger", "Default", "--manual", "--display", "X"},
+             {"profile", "trigger", "Default", "--keyboard", "046d"},
+             {"profile", "trigger", "Default", "--keyboard", "1046d:c31c"},
+             {"profile", "activate", "Default", "--display", "X"},
+             {"hardware", "now"},
+         }) {
+        const Outcome refused = run(args);
+        EXPECT_EQ(refused.status, 2) << args.back();
+        EXPECT_EQ(refused.err.rfind("panemark: ", 0), 0u) << refused.err;
+    }
+}
+
 TEST_F(ProfileToolTest, ErrorsExitTwoAndWriteNothing) {
     run({"profiles"});
     run({"profile", "create", "Twin"});
