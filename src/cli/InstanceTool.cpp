@@ -1,6 +1,7 @@
 #include "cli/InstanceTool.h"
 
 #include "cli/ArgumentParser.h"
+#include "cli/HardwareTool.h"
 #include "core/InstanceClient.h"
 #include "runtime/Deadline.h"
 #include "runtime/Text.h"
@@ -95,6 +96,16 @@ int InstanceTool::status(const std::vector<std::string>& args, std::ostream& out
             << (displays == 1 ? " external display, " : " external displays, ") << keyboards
             << (keyboards == 1 ? " keyboard model" : " keyboard models")
             << (reply.value("keyboardsFollowed", true) ? "" : " (keyboards not followed)") << '\n';
+        for (const Json& uuid : reply.value("displays", Json::array())) {
+            out << "  display "
+                << (uuid.is_string() ? Text::printable(uuid.get<std::string>()) : "") << '\n';
+        }
+        for (const Json& keyboard : reply.value("keyboards", Json::array())) {
+            out << "  keyboard "
+                << HardwareTool::keyboardId(keyboard.value("vendorID", std::int64_t{0}),
+                                            keyboard.value("productID", std::int64_t{0}))
+                << '\n';
+        }
     }
     const Json shortcuts = reply.value("shortcuts", Json::array());
     out << "shortcuts: " << shortcuts.size() << '\n';

@@ -85,6 +85,7 @@ TEST_F(InstanceOnX11Test, StatusNamesTheRunningProgramAndQuitEndsIt) {
     EXPECT_NE(status.output.find(")\nauto-switch: on\nhardware: 1 external display, "),
               std::string::npos)
         << status.output;
+    EXPECT_NE(status.output.find("\n  display "), std::string::npos) << status.output;
     EXPECT_NE(status.output.find("\nshortcuts: 7\n  ⌃⌥⌘1\tLeft third\n"), std::string::npos)
         << status.output;
 
