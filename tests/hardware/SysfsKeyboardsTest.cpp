@@ -1,6 +1,8 @@
 #include "platform/linux/SysfsKeyboards.h"
 
+#include "hardware/HIDKeyboardWatcher.h"
 #include "platform/linux/NetlinkUeventSource.h"
+#include "runtime/ManualScheduler.h"
 #include "runtime/Signal.h"
 
 #include <filesystem>
@@ -56,6 +58,29 @@ TEST_F(SysfsKeyboardsTest, KeyboardsAreTheDevicesWithTheKeysEscapeThroughS) {
     EXPECT_EQ(found, (std::vector<KeyboardDevice>{{0x046D, 0xC31C, "Logitech USB Keyboard"},
                                                   {0x05AC, 0x0250, "Unknown keyboard"}}));
     EXPECT_FALSE(keyboards.unavailable());
+}
+
+TEST_F(SysfsKeyboardsTest, PluggingAKeyboardInTheTreeReachesTheWatcherAfterItsDebounce) {
+    device("input3", fullKeyboard, "046d", "c31c", "Logitech USB Keyboard");
+    auto events = std::make_unique<FakeUevents>();
+    FakeUevents& kernel = *events;
+    SysfsKeyboards keyboards(root.string(), std::move(events));
+    ManualScheduler clock;
+    HIDKeyboardWatcher watcher(keyboards, clock);
+    int changes = 0;
+    watcher.onChange = [&] { ++changes; };
+    device("input9", fullKeyboard, "05ac", "0250", "Apple Keyboard");
+    kernel.events.emit(); // add
+    kernel.events.emit(); // and its event node
+    clock.advance(HIDKeyboardWatcher::debounce + 0.01);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(watcher.currentDeviceIDs().size(), 2u);
+    std::filesystem::remove_all(root / "class" / "input" / "input9");
+    kernel.events.emit();
+    clock.advance(HIDKeyboardWatcher::debounce + 0.01);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(watcher.currentDeviceIDs(),
+              (std::unordered_set<HIDDeviceID>{HIDDeviceID{0x046D, 0xC31C}}));
 }
 
 TEST_F(SysfsKeyboardsTest, InputEventsReachTheWatcherAndOthersDoNot) {
