@@ -1,0 +1,436 @@
+#include "shell/CommandPalette.h"
+
+#include "runtime/AppVersion.h"
+#include "theme/NumberEditing.h"
+#include "theme/Symbols.h"
+#include "theme/TerminalFont.h"
+#include "theme/Theme.h"
+
+#include <QGraphicsDropShadowEffect>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace panemark {
+
+namespace {
+
+QString css(const QColor& color) {
+    return color.name(QColor::HexArgb);
+}
+
+// A rule one point high.
+QWidget* rule(const QColor& color, QWidget* parent) {
+    auto* line = new QWidget(parent);
+    line->setFixedHeight(1);
+    line->setAutoFillBackground(true);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, color);
+    line->setPalette(palette);
+    return line;
+}
+
+QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setFont(font);
+    label->setStyleSheet("color: " + css(color) + "; background: transparent;");
+    return label;
+}
+
+// The themed thumb over a list's trailing edge: nothing while everything fits.
+class ScrollIndicator : public QWidget {
+public:
+    explicit ScrollIndicator(QScrollArea* area) : QWidget(area), area_(area) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        auto follow = [this] { place(); };
+        QObject::connect(area->verticalScrollBar(), &QScrollBar::valueChanged, this, follow);
+        QObject::connect(area->verticalScrollBar(), &QScrollBar::rangeChanged, this, follow);
+    }
+    void place() {
+        setGeometry(area_->width() - 3 - 4, 0, 4, area_->height());
+        raise();
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        const QScrollBar* bar = area_->verticalScrollBar();
+        const double container = area_->viewport()->height();
+        const ScrollMetrics metrics{static_cast<double>(bar->value()), container + bar->maximum(),
+                                    container};
+        const auto thumb = ScrollIndicatorGeometry::thumb(metrics, height());
+        if (!thumb) {
+            return;
+        }
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Theme::withOpacity(Theme::phosphor, 0.55));
+        painter.drawRoundedRect(QRectF(0, thumb->top, width(), thumb->height), 2, 2);
+    }
+
+private:
+    QScrollArea* area_;
+};
+
+QScrollArea* scrollingList(QWidget* parent) {
+    auto* area = new QScrollArea(parent);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    area->setStyleSheet("background: transparent;");
+    area->viewport()->setAutoFillBackground(false);
+    return area;
+}
+
+// Rows with 1-point separators and 6 points of padding, in a scrolling list.
+QWidget* rowColumn(const std::vector<PaletteRow*>& rows, QWidget* parent) {
+    auto* content = new QWidget(parent);
+    content->setAttribute(Qt::WA_TranslucentBackground);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(1);
+    for (PaletteRow* row : rows) {
+        row->setParent(content);
+        layout->addWidget(row);
+    }
+    layout->addStretch();
+    return content;
+}
+
+} // namespace
+
+CommandPalette::CommandPalette(ConfigStore& config, ProfileManager* profiles, Actions actions,
+                               QWidget* parent)
+    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint), config_(config), profiles_(profiles),
+      actions_(std::move(actions)), layout_(std::ceil(TerminalFont::lineHeight13())) {
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFixedWidth(static_cast<int>(PaletteLayout::width));
+    setAccessibleName("Panemark");
+    column_ = new QVBoxLayout(this);
+    column_->setContentsMargins(0, 0, 0, 0);
+    column_->setSpacing(0);
+    rebuild();
+    // A change is shown once the property holds it: on the next turn of the loop. Each
+    // subscription first repeats what was just built.
+    auto later = [this, primed = false](const auto&) mutable {
+        if (std::exchange(primed, true)) {
+            QTimer::singleShot(0, this, [this] { rebuild(); });
+        }
+    };
+    commandsSubscription_ = config_.commands.subscribe(later);
+    if (profiles_) {
+        profilesSubscription_ = profiles_->profiles.subscribe(later);
+        activeSubscription_ = profiles_->activeProfileID.subscribe(later);
+    }
+}
+
+CommandPalette::~CommandPalette() = default;
+
+void CommandPalette::setVisibleScreenHeight(std::optional<double> height) {
+    visibleHeight_ = height;
+    applyHeights(false);
+}
+
+void CommandPalette::rebuild() {
+    while (QLayoutItem* item = column_->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    pickerRows_.clear();
+    commandRows_.clear();
+    actionRows_.clear();
+    switcher_ = nullptr;
+    picker_ = nullptr;
+    empty_ = nullptr;
+
+    // Header.
+    auto* header = label(">_ PANEMARK • CMD PALETTE", TerminalFont::at(10, QFont::DemiBold, 2),
+                         Theme::textBright, this);
+    header->setContentsMargins(12, 9, 12, 9);
+    header->setAutoFillBackground(true);
+    header->setStyleSheet("color: " + css(Theme::textBright) +
+                          "; background: " + css(Theme::strip) + ";");
+    auto* glow = new QGraphicsDropShadowEffect(header);
+    glow->setColor(Theme::withOpacity(Theme::phosphor, 0.5));
+    glow->setBlurRadius(3);
+    glow->setOffset(0, 0);
+    header->setGraphicsEffect(glow);
+    column_->addWidget(header);
+    column_->addWidget(rule(Theme::line, this));
+
+    rebuildPicker();
+    rebuildCommands();
+
+    // Action rows.
+    auto* actions = new QWidget(this);
+    auto* actionLayout = new QVBoxLayout(actions);
+    actionLayout->setContentsMargins(6, 6, 6, 6);
+    actionLayout->setSpacing(1);
+    const auto addAction = [&](const char* name, const char* shortcut,
+                               const std::function<void()>& action, bool closes) {
+        auto* row = new PaletteRow(
+            name, shortcut,
+            closes ? std::function<void()>([this, action] { closeAfter(action); }) : action,
+            actions);
+        row->setInert(!action);
+        actionRows_.push_back(row);
+        actionLayout->addWidget(row);
+    };
+    column_->addWidget(rule(Theme::lineFaint, this));
+    addAction("Settings…", "⌘,", actions_.openSettings, true);
+    addAction("Check for Updates…", "", actions_.checkForUpdates, true);
+    addAction("About Panemark", "", actions_.openAbout, true);
+    addAction("Quit Panemark", "⌘Q", actions_.quit, false);
+    column_->addWidget(actions);
+
+    // Footer.
+    column_->addWidget(rule(Theme::lineFaint, this));
+    auto* footer = new QWidget(this);
+    auto* footerLayout = new QHBoxLayout(footer);
+    footerLayout->setContentsMargins(12, 6, 12, 6);
+    footerLayout->addWidget(label("ORCON//NOFORN • LINK SECURE ▊",
+                                  TerminalFont::at(8.5, QFont::Normal, 1.5), Theme::textFaint,
+                                  footer));
+    footerLayout->addStretch();
+    footerLayout->addWidget(label("v" + QString::fromStdString(AppVersion::current().shortVersion),
+                                  TerminalFont::at(8.5, QFont::Normal, 1.5), Theme::textDim,
+                                  footer));
+    column_->addWidget(footer);
+    applyHeights(false);
+    adjustSize();
+}
+
+void CommandPalette::rebuildPicker() {
+    if (!profiles_ || profiles_->profiles.get().size() < 2) {
+        pickerOpen_ = false;
+        return;
+    }
+    const Profile active = profiles_->activeProfile();
+    switcher_ = new QPushButton(this);
+    switcher_->setFlat(true);
+    switcher_->setCursor(Qt::PointingHandCursor);
+    switcher_->setFocusPolicy(Qt::NoFocus);
+    switcher_->setFont(TerminalFont::at(11, QFont::DemiBold));
+    switcher_->setText("PROFILE: " + QString::fromStdString(active.name).toUpper());
+    switcher_->setIcon(
+        QIcon(Symbols::pixmap(pickerOpen_ ? Symbols::Name::chevronUp : Symbols::Name::chevronDown,
+                              QSizeF(10, 10), Theme::textBright, devicePixelRatioF())));
+    switcher_->setLayoutDirection(Qt::RightToLeft); // the chevron after the name
+    switcher_->setStyleSheet("QPushButton { color: " + css(Theme::textBright) +
+                             "; text-align: right; padding: 7px 12px; border: none; "
+                             "background: transparent; }");
+    QObject::connect(switcher_, &QPushButton::clicked, this, [this] { togglePicker(); });
+    column_->addWidget(switcher_);
+
+    for (const Profile& profile : profiles_->profiles.get()) {
+        const Uuid id = profile.id;
+        auto* row = new PaletteRow(profile.name, profile.id == active.id ? "✓" : "", [this, id] {
+            // The palette stays open; the picker closes.
+            pickerOpen_ = false;
+            profiles_->activate(id);
+        });
+        pickerRows_.push_back(row);
+    }
+    picker_ = scrollingList(this);
+    picker_->setWidget(rowColumn(pickerRows_, picker_));
+    new ScrollIndicator(picker_);
+    column_->addWidget(picker_);
+}
+
+void CommandPalette::rebuildCommands() {
+    const std::vector<ZoneCommand>& commands = config_.commands.get();
+    if (commands.empty()) {
+        empty_ = new QWidget(this);
+        auto* layout = new QVBoxLayout(empty_);
+        layout->setContentsMargins(0, 10, 0, 10);
+        layout->setSpacing(2);
+        auto* title = label("NO LAYOUT COMMANDS", TerminalFont::at(11, QFont::DemiBold, 1.5),
+                            Theme::textDim, empty_);
+        auto* hint = label("Add one in Settings…", TerminalFont::at(10), Theme::textFaint, empty_);
+        title->setAlignment(Qt::AlignCenter);
+        hint->setAlignment(Qt::AlignCenter);
+        layout->addWidget(title);
+        layout->addWidget(hint);
+        empty_->setFixedHeight(static_cast<int>(PaletteLayout::emptyStateHeight));
+        column_->addWidget(empty_);
+        commands_ = nullptr;
+        return;
+    }
+    for (const ZoneCommand& command : commands) {
+        commandRows_.push_back(new PaletteRow(
+            command.displayName(), command.shortcut ? command.shortcut->displayString() : "",
+            [this, command] { closeAfter([this, command] { actions_.run(command); }); }));
+    }
+    commands_ = scrollingList(this);
+    commands_->setWidget(rowColumn(commandRows_, commands_));
+    indicator_ = new ScrollIndicator(commands_);
+    column_->addWidget(commands_);
+}
+
+void CommandPalette::applyHeights(bool animate) {
+    const int commands = static_cast<int>(config_.commands.get().size());
+    const int profiles = profiles_ ? static_cast<int>(profiles_->profiles.get().size()) : 1;
+    const int pickerHeight = static_cast<int>(
+        std::round(layout_.profilePickerHeight(pickerOpen_, commands, profiles, visibleHeight_)));
+    const int listHeight = static_cast<int>(
+        std::round(layout_.commandListHeight(pickerOpen_, commands, profiles, visibleHeight_)));
+    if (picker_) {
+        if (animate) {
+            auto* animation = new QPropertyAnimation(picker_, "maximumHeight", picker_);
+            animation->setDuration(pickerAnimationMilliseconds);
+            animation->setEasingCurve(QEasingCurve::InOutQuad);
+            animation->setStartValue(picker_->height());
+            animation->setEndValue(pickerHeight);
+            QObject::connect(animation, &QPropertyAnimation::valueChanged, this,
+                             [this] { adjustSize(); });
+            animation->start(QAbstractAnimation::DeleteWhenStopped);
+            picker_->setMinimumHeight(0);
+        } else {
+            picker_->setFixedHeight(pickerHeight);
+        }
+        picker_->setVisible(pickerOpen_ || animate);
+    }
+    if (commands_) {
+        commands_->setFixedHeight(listHeight);
+        if (indicator_) {
+            static_cast<ScrollIndicator*>(indicator_)->place();
+        }
+    }
+    adjustSize();
+}
+
+void CommandPalette::togglePicker() {
+    pickerOpen_ = !pickerOpen_;
+    if (switcher_) {
+        switcher_->setIcon(QIcon(
+            Symbols::pixmap(pickerOpen_ ? Symbols::Name::chevronUp : Symbols::Name::chevronDown,
+                            QSizeF(10, 10), Theme::textBright, devicePixelRatioF())));
+    }
+    applyHeights(true);
+}
+
+std::vector<PaletteRow*> CommandPalette::rows() const {
+    std::vector<PaletteRow*> visible;
+    if (pickerOpen_) {
+        visible.insert(visible.end(), pickerRows_.begin(), pickerRows_.end());
+    }
+    visible.insert(visible.end(), commandRows_.begin(), commandRows_.end());
+    visible.insert(visible.end(), actionRows_.begin(), actionRows_.end());
+    return visible;
+}
+
+QWidget* CommandPalette::profileSwitcher() const {
+    return switcher_;
+}
+
+QWidget* CommandPalette::emptyState() const {
+    return empty_;
+}
+
+QWidget* CommandPalette::commandList() const {
+    return commands_;
+}
+
+void CommandPalette::closeAfter(const std::function<void()>& action) {
+    close();
+    if (action) {
+        action();
+    }
+}
+
+void CommandPalette::popUpAt(const QPoint& anchor) {
+    QScreen* screen = QGuiApplication::screenAt(anchor);
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    visibleHeight_ =
+        screen ? std::optional<double>(screen->availableGeometry().height()) : std::nullopt;
+    pickerOpen_ = false;
+    rebuild();
+    QPoint topLeft = anchor;
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        topLeft.setX(std::clamp(anchor.x() - width() / 2, area.left(), area.right() - width()));
+        // Below the anchor when the panel is at the top, above it otherwise.
+        topLeft.setY(anchor.y() < area.center().y()
+                         ? std::max(anchor.y(), area.top())
+                         : std::min(anchor.y(), area.bottom()) - height());
+    }
+    move(topLeft);
+    show();
+    raise();
+}
+
+void CommandPalette::moveHighlight(int step) {
+    const std::vector<PaletteRow*> visible = rows();
+    if (visible.empty()) {
+        return;
+    }
+    int current = -1;
+    for (std::size_t i = 0; i < visible.size(); ++i) {
+        if (visible[i]->isHighlighted()) {
+            current = static_cast<int>(i);
+        }
+        visible[i]->setHighlighted(false);
+    }
+    const int count = static_cast<int>(visible.size());
+    const int next = current < 0 ? (step > 0 ? 0 : count - 1) : (current + step + count) % count;
+    visible[static_cast<std::size_t>(next)]->setHighlighted(true);
+    for (QWidget* widget = visible[static_cast<std::size_t>(next)]; widget;
+         widget = widget->parentWidget()) {
+        if (auto* area = qobject_cast<QScrollArea*>(widget)) {
+            area->ensureWidgetVisible(visible[static_cast<std::size_t>(next)]);
+            break;
+        }
+    }
+}
+
+void CommandPalette::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Down:
+        moveHighlight(1);
+        return;
+    case Qt::Key_Up:
+        moveHighlight(-1);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        for (PaletteRow* row : rows()) {
+            if (row->isHighlighted()) {
+                row->trigger();
+                return;
+            }
+        }
+        return;
+    case Qt::Key_Escape:
+        close();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CommandPalette::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QLinearGradient background(rect().topLeft(), rect().bottomLeft());
+    background.setColorAt(0, Theme::panelTop);
+    background.setColorAt(1, Theme::panelBottom);
+    painter.fillRect(rect(), background);
+    const QColor scan = Theme::withOpacity(Theme::phosphor, 0.05);
+    for (const double y : NumberEditing::scanlineOffsets(height(), 3)) {
+        painter.fillRect(QRectF(0, y, width(), 1), scan);
+    }
+}
+
+} // namespace panemark

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "model/ZoneCommand.h"
+#include "profiles/ConfigStore.h"
+#include "profiles/ProfileManager.h"
+#include "shell/PaletteLayout.h"
+#include "shell/PaletteRow.h"
+#include "shell/ScrollIndicatorGeometry.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QVBoxLayout;
+
+namespace panemark {
+
+// The command palette that drops down from the tray icon: every command with its shortcut, run
+// with a click (or the arrow keys and Return); the profile switcher when there are two profiles
+// or more; Settings, updates, About and Quit. A popup: the window the user was working in keeps
+// the focus, so a row moves that window.
+class CommandPalette : public QWidget {
+public:
+    struct Actions {
+        std::function<void(const ZoneCommand&)> run;
+        std::function<void()> quit;
+        std::function<void()> openSettings;    // none: shown, inert
+        std::function<void()> checkForUpdates; // none: shown, inert
+        std::function<void()> openAbout;       // none: shown, inert
+    };
+
+    static constexpr int pickerAnimationMilliseconds = 180;
+
+    CommandPalette(ConfigStore& config, ProfileManager* profiles, Actions actions,
+                   QWidget* parent = nullptr);
+    ~CommandPalette() override;
+
+    // Opens beside a point (the tray icon, or the pointer), on the screen that holds it.
+    void popUpAt(const QPoint& anchor);
+
+    bool isPickerOpen() const { return pickerOpen_; }
+    void togglePicker();
+    // For tests and screenshots: the visible rows, picker rows first when it is open.
+    std::vector<PaletteRow*> rows() const;
+    QWidget* profileSwitcher() const;
+    QWidget* emptyState() const;
+    QWidget* commandList() const;
+    void setVisibleScreenHeight(std::optional<double> height);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void rebuild();
+    void rebuildCommands();
+    void rebuildPicker();
+    void applyHeights(bool animate);
+    void moveHighlight(int step);
+    void closeAfter(const std::function<void()>& action);
+
+    ConfigStore& config_;
+    ProfileManager* profiles_;
+    Actions actions_;
+    PaletteLayout layout_;
+    std::optional<double> visibleHeight_;
+    bool pickerOpen_ = false;
+
+    QVBoxLayout* column_ = nullptr;
+    QPushButton* switcher_ = nullptr;
+    QScrollArea* picker_ = nullptr;
+    QScrollArea* commands_ = nullptr;
+    QWidget* empty_ = nullptr;
+    QWidget* indicator_ = nullptr;
+    std::vector<PaletteRow*> pickerRows_;
+    std::vector<PaletteRow*> commandRows_;
+    std::vector<PaletteRow*> actionRows_;
+    Subscription commandsSubscription_;
+    Subscription profilesSubscription_;
+    Subscription activeSubscription_;
+};
+
+} // namespace panemark

@@ -1,0 +1,86 @@
+#include "theme/Symbols.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace panemark {
+
+namespace {
+
+void chevron(QPainter& painter, const QRectF& r, bool up) {
+    const double midX = r.center().x();
+    const double top = r.top() + r.height() * 0.3;
+    const double bottom = r.bottom() - r.height() * 0.3;
+    QPainterPath path;
+    if (up) {
+        path.moveTo(r.left() + r.width() * 0.2, bottom);
+        path.lineTo(midX, top);
+        path.lineTo(r.right() - r.width() * 0.2, bottom);
+    } else {
+        path.moveTo(r.left() + r.width() * 0.2, top);
+        path.lineTo(midX, bottom);
+        path.lineTo(r.right() - r.width() * 0.2, top);
+    }
+    painter.drawPath(path);
+}
+
+} // namespace
+
+void Symbols::draw(QPainter& painter, Name name, const QRectF& rect, const QColor& color,
+                   double lineWidth) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(color, lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const QRectF r = rect.adjusted(lineWidth / 2, lineWidth / 2, -lineWidth / 2, -lineWidth / 2);
+    switch (name) {
+    case Name::rectangleSplit3x1: {
+        painter.drawRoundedRect(r, r.height() * 0.15, r.height() * 0.15);
+        for (int i = 1; i < 3; ++i) {
+            const double x = r.left() + r.width() * i / 3.0;
+            painter.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
+        }
+        break;
+    }
+    case Name::chevronUp:
+        chevron(painter, r, true);
+        break;
+    case Name::chevronDown:
+        chevron(painter, r, false);
+        break;
+    case Name::chevronUpDown: {
+        const QRectF upper(r.left(), r.top() - r.height() * 0.15, r.width(), r.height() / 2);
+        const QRectF lower(r.left(), r.center().y() + r.height() * 0.15, r.width(), r.height() / 2);
+        chevron(painter, upper, true);
+        chevron(painter, lower, false);
+        break;
+    }
+    case Name::plus:
+        painter.drawLine(QPointF(r.center().x(), r.top()), QPointF(r.center().x(), r.bottom()));
+        [[fallthrough]];
+    case Name::minus:
+        painter.drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
+        break;
+    case Name::checkmark: {
+        QPainterPath path;
+        path.moveTo(r.left(), r.top() + r.height() * 0.55);
+        path.lineTo(r.left() + r.width() * 0.38, r.bottom());
+        path.lineTo(r.right(), r.top());
+        painter.drawPath(path);
+        break;
+    }
+    }
+    painter.restore();
+}
+
+QPixmap Symbols::pixmap(Name name, QSizeF size, const QColor& color, double pixelRatio) {
+    QPixmap image((size * pixelRatio).toSize());
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    draw(painter, name, QRectF(QPointF(0, 0), size), color, 1.5);
+    return image;
+}
+
+} // namespace panemark

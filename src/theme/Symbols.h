@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+#include <QSizeF>
+
+class QPainter;
+class QRectF;
+
+namespace panemark {
+
+// The named symbols the windows use, drawn with QPainter so that they are crisp at any scale.
+class Symbols {
+public:
+    enum class Name {
+        rectangleSplit3x1, // the status image: a rectangle split in three columns
+        chevronUp,
+        chevronDown,
+        chevronUpDown,
+        plus,
+        minus,
+        checkmark,
+    };
+
+    // Draws the symbol to fill rect, in color, with strokes of lineWidth.
+    static void draw(QPainter& painter, Name name, const QRectF& rect, const QColor& color,
+                     double lineWidth = 1.5);
+    // The symbol alone, at a device pixel ratio (2 for HiDPI panels).
+    static QPixmap pixmap(Name name, QSizeF size, const QColor& color, double pixelRatio = 1);
+};
+
+} // namespace panemark

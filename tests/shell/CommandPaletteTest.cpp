@@ -1,0 +1,145 @@
+#include "shell/CommandPalette.h"
+
+#include "model/StockCommands.h"
+#include "runtime/ManualScheduler.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace panemark {
+namespace {
+
+class NoLoginItem : public LoginItem {
+public:
+    Status status() override { return Status::notRegistered; }
+    Result<bool> registerItem() override { return true; }
+    Result<bool> unregisterItem() override { return true; }
+};
+
+// The palette's widgets under Qt's offscreen platform; screenshots go to build/screenshots.
+class CommandPaletteTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "test_shell";
+        static char* argv[] = {name, nullptr};
+        if (!QApplication::instance()) {
+            new QApplication(argc, argv);
+        }
+    }
+
+    CommandPaletteTest() {
+        manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
+    }
+    ~CommandPaletteTest() override {
+        palette.reset();
+        manager.reset();
+        std::filesystem::remove_all(base);
+    }
+
+    void open(std::optional<double> visibleHeight = 1000) {
+        CommandPalette::Actions actions;
+        actions.run = [this](const ZoneCommand& command) { ran.push_back(command.displayName()); };
+        actions.quit = [this] { quit = true; };
+        palette = std::make_unique<CommandPalette>(config, manager.get(), actions);
+        palette->setVisibleScreenHeight(visibleHeight);
+        palette->show();
+        QApplication::processEvents();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(palette.get()));
+    }
+
+    void screenshot(const std::string& name) {
+        std::filesystem::create_directories(SCREENSHOT_DIR);
+        const QPixmap shot = palette->grab();
+        ASSERT_FALSE(shot.isNull());
+        ASSERT_TRUE(shot.save(QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name)));
+    }
+
+    PaletteRow* row(const std::string& name) {
+        for (PaletteRow* row : palette->rows()) {
+            if (row->name() == name) {
+                return row;
+            }
+        }
+        return nullptr;
+    }
+
+    std::filesystem::path base =
+        std::filesystem::temp_directory_path() / ("panemark-palette-" + std::to_string(getpid()));
+    PreferencesStore preferences{base.string() + ".conf"};
+    NoLoginItem loginItem;
+    ConfigStore config{preferences, loginItem};
+    ManualScheduler clock;
+    std::unique_ptr<ProfileManager> manager;
+    std::unique_ptr<CommandPalette> palette;
+    std::vector<std::string> ran;
+    bool quit = false;
+};
+
+TEST_F(CommandPaletteTest, OneProfileHasNoSwitcherAndARowRunsItsCommandAndCloses) {
+    open();
+    screenshot("palette.png");
+    EXPECT_EQ(palette->width(), 290);
+    EXPECT_EQ(palette->profileSwitcher(), nullptr);
+    ASSERT_NE(row("Left half"), nullptr);
+    EXPECT_EQ(row("Left half")->shortcut(), "⌃⌥⌘←");
+    QTest::mouseClick(row("Left half"), Qt::LeftButton);
+    EXPECT_EQ(ran, std::vector<std::string>{"Left half"});
+    EXPECT_FALSE(palette->isVisible());
+}
+
+TEST_F(CommandPaletteTest, TwoProfilesShowTheSwitcherAndAProfileRowKeepsThePaletteOpen) {
+    const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
+    open();
+    auto* switcher = qobject_cast<QPushButton*>(palette->profileSwitcher());
+    ASSERT_NE(switcher, nullptr);
+    EXPECT_EQ(switcher->text(), "PROFILE: DEFAULT");
+    QTest::mouseClick(switcher, Qt::LeftButton);
+    EXPECT_TRUE(palette->isPickerOpen());
+    QTest::qWait(CommandPalette::pickerAnimationMilliseconds + 50);
+    screenshot("palette-profiles.png");
+    ASSERT_NE(row("Work"), nullptr);
+    QTest::mouseClick(row("Work"), Qt::LeftButton);
+    EXPECT_EQ(manager->activeProfileID.get(), work);
+    EXPECT_TRUE(palette->isVisible());
+    QApplication::processEvents();
+    EXPECT_NE(palette->emptyState(), nullptr); // Work has no commands
+    EXPECT_EQ(palette->emptyState()->height(), 62);
+}
+
+TEST_F(CommandPaletteTest, TheListIsCappedByTheScreenAndTheKeyboardRunsRows) {
+    std::vector<ZoneCommand> many;
+    for (int i = 0; i < 144; ++i) {
+        ZoneCommand command;
+        command.cols = command.rows = 12;
+        command.colStart = command.colEnd = i % 12;
+        command.rowStart = command.rowEnd = i / 12;
+        many.push_back(command);
+    }
+    config.commands = many;
+    open(500);
+    EXPECT_EQ(palette->commandList()->height(), 320);
+    palette->setVisibleScreenHeight(1000);
+    EXPECT_EQ(palette->commandList()->height(), 740);
+    QTest::keyClick(palette.get(), Qt::Key_Down);
+    QTest::keyClick(palette.get(), Qt::Key_Down);
+    QTest::keyClick(palette.get(), Qt::Key_Return);
+    ASSERT_EQ(ran.size(), 1u);
+    EXPECT_EQ(ran[0], many[1].displayName());
+}
+
+TEST_F(CommandPaletteTest, QuitIsTheLastRowAndEndsTheProgram) {
+    open();
+    QTest::keyClick(palette.get(), Qt::Key_Up);
+    QTest::keyClick(palette.get(), Qt::Key_Return);
+    EXPECT_TRUE(quit);
+}
+
+} // namespace
+} // namespace panemark
