@@ -149,14 +149,14 @@ void X11KeyTap::onEvent(const xcb_generic_event_t& event) {
         // Every XKB event starts with its own type in the second byte.
         const std::uint8_t xkbType = reinterpret_cast<const std::uint8_t*>(&event)[1];
         if (xkbType == XCB_XKB_MAP_NOTIFY || xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY) {
-            remap();
+            scheduleRemap();
         }
         return;
     }
     if (type == XCB_MAPPING_NOTIFY) {
         const auto& mapping = reinterpret_cast<const xcb_mapping_notify_event_t&>(event);
         if (mapping.request != XCB_MAPPING_POINTER) {
-            remap();
+            scheduleRemap();
         }
         return;
     }
@@ -181,11 +181,21 @@ void X11KeyTap::onKeyPress(const xcb_key_press_event_t& key) {
     callback_({KeyTapEvent::Kind::keyDown, keyEvent});
 }
 
+void X11KeyTap::scheduleRemap() {
+    // One change of the mapping comes as a burst of events: remap once, after the last.
+    remapTimer_ = mainLoop_.after(remapDelay, [this] { remap(); });
+}
+
 void X11KeyTap::remap() {
+    const X11KeyboardMap changed =
+        X11KeyboardMap::read(connection_, mappingTimeout).value_or(keyboardMap_);
+    if (changed == keyboardMap_) {
+        return; // the grabs stand as they are
+    }
     // Released with the bits they were made with, made again with the new ones.
     const bool wasEnabled = enabled_;
     ungrabAll();
-    keyboardMap_ = X11KeyboardMap::read(connection_, mappingTimeout).value_or(keyboardMap_);
+    keyboardMap_ = changed;
     reported_.clear(); // a key or modifier that was missing may be there now
     if (wasEnabled) {
         grabAll();

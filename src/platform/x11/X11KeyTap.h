@@ -21,6 +21,7 @@ namespace panemark {
 class X11KeyTap : public KeyTap {
 public:
     static constexpr double retryInterval = 2.0;
+    static constexpr double remapDelay = 0.05;
 
     // xkbEventBase: where XKB's events start on this connection, when it has selected them.
     X11KeyTap(X11EventSource& events, Scheduler& mainLoop, KeyTapProvider::Callback callback,
@@ -49,6 +50,7 @@ private:
     void onEvent(const xcb_generic_event_t& event);
     void onGrabError(const Shortcut& shortcut, std::uint8_t errorCode);
     void onKeyPress(const xcb_key_press_event_t& key);
+    void scheduleRemap();
     void remap();
     void retryRefused();
     void reportOnce(const Shortcut& shortcut, const std::string& problem);
@@ -68,6 +70,7 @@ private:
     std::unordered_map<std::uint32_t, Shortcut> pendingGrabs_; // request sequence → shortcut
     std::map<xcb_keycode_t, std::chrono::steady_clock::time_point> keysDown_;
     TimerHandle retryTimer_;
+    TimerHandle remapTimer_;
     Subscription eventSubscription_;
 };
 

@@ -47,6 +47,8 @@ public:
     std::uint16_t numLockMask() const { return numLock_; }
     std::uint16_t scrollLockMask() const { return scrollLock_; }
 
+    bool operator==(const X11KeyboardMap&) const = default;
+
 private:
     std::uint16_t alt_ = 0;
     std::uint16_t super_ = 0;
