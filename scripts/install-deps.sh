@@ -10,7 +10,7 @@ build_packages=(
     libxcb-xtest0-dev libxkbcommon-dev
     libgtest-dev libbenchmark-dev fonts-dejavu-core
 )
-desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils)
+desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils trayer)
 fuzz_packages=(clang libclang-rt-14-dev)
 bench_packages=(sxhkd)
 demo_packages=(imagemagick)

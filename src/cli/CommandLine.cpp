@@ -12,7 +12,9 @@
 #include "core/PanemarkApp.h"
 #include "runtime/AppVersion.h"
 #include "runtime/Text.h"
+#include "shell/TrayShell.h"
 
+#include <QApplication>
 #include <exception>
 #include <functional>
 #include <ostream>
@@ -34,6 +36,10 @@ const std::vector<Subcommand>& subcommands() {
         {"status", "say whether Panemark runs, with its shortcuts",
          [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
              return InstanceTool::status(a, o, e);
+         }},
+        {"palette", "open the command palette of the running Panemark at the pointer",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return InstanceTool::palette(a, o, e);
          }},
         {"quit", "end the running Panemark",
          [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
@@ -101,6 +107,18 @@ int runResident(const Args& args, std::istream& in, std::ostream& out, std::ostr
         return 0;
     }
     PanemarkApp::Options options;
+    options.makeApplication = [](int& argc, char** argv) -> std::unique_ptr<QCoreApplication> {
+        // Qt's GTK platform theme triples the idle memory and changes nothing we draw.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORMTHEME")) {
+            qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal-none");
+        }
+        auto application = std::make_unique<QApplication>(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false); // closing the palette is not quitting
+        return application;
+    };
+    options.startShell = [](AppController& controller, InstanceServer& server) {
+        return std::shared_ptr<void>(std::make_shared<TrayShell>(controller, server));
+    };
     if (parser.isSet("commands")) {
         Result<std::vector<ZoneCommand>> read = CommandFile::read(parser.value("commands"), in);
         if (!read) {

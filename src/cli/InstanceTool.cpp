@@ -118,6 +118,21 @@ int InstanceTool::status(const std::vector<std::string>& args, std::ostream& out
     return 0;
 }
 
+int InstanceTool::palette(const std::vector<std::string>& args, std::ostream& out,
+                          std::ostream& err) {
+    ArgumentParser parser("palette", "Opens the command palette of the running Panemark at the "
+                                     "pointer (or closes it). Bind it to a key in your desktop's "
+                                     "keyboard settings where there is no tray.");
+    if (const std::optional<int> exit = parser.parseOrExit(args, out, err)) {
+        return *exit;
+    }
+    if (!parser.positional().empty()) {
+        return parser.usageError(err, "takes no arguments");
+    }
+    Json reply;
+    return ask("palette", &reply, out, err).value_or(0);
+}
+
 int InstanceTool::quit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ArgumentParser parser("quit", "Ends the Panemark that runs on this display.");
     if (const std::optional<int> exit = parser.parseOrExit(args, out, err)) {

@@ -14,6 +14,7 @@ public:
     static constexpr double quitWaitSeconds = 5.0;
 
     static int status(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+    static int palette(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
     static int quit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 };
 

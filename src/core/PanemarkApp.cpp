@@ -87,7 +87,9 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     static int argc = 1;
     static char name[] = "panemark";
     static char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
+    const std::unique_ptr<QCoreApplication> application =
+        options.makeApplication ? options.makeApplication(argc, argv)
+                                : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName("Panemark");
     // From the start: a SIGTERM while the keys are being grabbed still ends the loop cleanly
     // (the loop sees the request as soon as it runs) instead of killing the process half-way.
@@ -127,6 +129,8 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     AppController controller(platform, preferences, mainLoop,
                              WindowAnimator::make(platform.windows()), std::move(source));
     answerRequests(instance, controller, platform);
+    const std::shared_ptr<void> shell =
+        options.startShell ? options.startShell(controller, instance) : nullptr;
     // Without its display there is nothing left to do: end with the session.
     const Subscription displayGone = platform.onConnectionLost([] { QCoreApplication::exit(1); });
     platform.deliverPendingEvents(); // anything that came in while starting up

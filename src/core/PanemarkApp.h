@@ -2,12 +2,18 @@
 
 #include "model/ZoneCommand.h"
 
+#include <QCoreApplication>
+#include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace panemark {
+
+class AppController;
+class InstanceServer;
 
 // The resident program: the controller on the Qt event loop, until SIGINT, SIGTERM or a quit
 // request.
@@ -17,6 +23,10 @@ public:
         std::optional<std::vector<ZoneCommand>> commands; // for this run, instead of profiles
         std::optional<std::string> commandsFile;          // where they came from, to say so
         std::optional<std::string> dataDir;               // instead of ~/.local/share/Panemark
+        // The application object; a QCoreApplication when not given (no windows at all).
+        std::function<std::unique_ptr<QCoreApplication>(int&, char**)> makeApplication;
+        // Started once the hot keys are registered; lives as long as the program.
+        std::function<std::shared_ptr<void>(AppController&, InstanceServer&)> startShell;
     };
 
     // The exit status. A second instance for the same display says so and returns 0.

@@ -1,0 +1,82 @@
+#include "shell/TrayShell.h"
+
+#include "runtime/Log.h"
+#include "theme/Symbols.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QPalette>
+#include <QTimer>
+
+namespace panemark {
+
+TrayShell::TrayShell(AppController& controller, InstanceServer& server) : controller_(controller) {
+    CommandPalette::Actions actions;
+    actions.run = [&controller](const ZoneCommand& command) { controller.run(command); };
+    actions.quit = [] {
+        // Queued: the palette's click finishes before the loop ends and the profiles are saved.
+        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                  Qt::QueuedConnection);
+    };
+    palette_ = std::make_unique<CommandPalette>(controller.config(), controller.profileManager(),
+                                                std::move(actions));
+
+    const bool darkPanel = QGuiApplication::palette().window().color().lightness() < 128;
+    tray_ = std::make_unique<QSystemTrayIcon>(statusIcon(darkPanel));
+    QObject::connect(
+        tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
+                const QRect icon = tray_->geometry();
+                togglePaletteAt(icon.isValid() ? QPoint(icon.center().x(), icon.bottom() + 1)
+                                               : QCursor::pos());
+            }
+        });
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        Log::write("there is no system tray on this desktop; `panemark palette` opens the "
+                   "palette");
+    }
+    tray_->show();
+    if (ProfileManager* profiles = controller.profileManager()) {
+        profileSubscription_ = profiles->activeProfileID.subscribe([this](const Uuid&) {
+            QTimer::singleShot(0, tray_.get(), [this] { updateToolTip(); });
+        });
+    }
+    updateToolTip();
+
+    server.handle("palette", [this](const InstanceServer::Json&) {
+        QTimer::singleShot(0, palette_.get(), [this] { togglePaletteAt(QCursor::pos()); });
+        return InstanceProtocol::reply();
+    });
+}
+
+TrayShell::~TrayShell() = default;
+
+void TrayShell::togglePaletteAt(const QPoint& anchor) {
+    if (palette_->isVisible()) {
+        palette_->close();
+        return;
+    }
+    palette_->popUpAt(anchor);
+}
+
+void TrayShell::updateToolTip() {
+    ProfileManager* profiles = controller_.profileManager();
+    tray_->setToolTip(profiles
+                          ? "Panemark — " + QString::fromStdString(profiles->activeProfile().name)
+                          : "Panemark");
+}
+
+QIcon TrayShell::statusIcon(bool darkPanel) {
+    const QColor color = darkPanel ? QColor(235, 235, 235) : QColor(40, 40, 40);
+    QIcon icon;
+    for (const double ratio : {1.0, 2.0}) {
+        icon.addPixmap(
+            Symbols::pixmap(Symbols::Name::rectangleSplit3x1, QSizeF(22, 16), color, ratio));
+    }
+    return icon;
+}
+
+} // namespace panemark

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "core/AppController.h"
+#include "core/InstanceServer.h"
+#include "shell/CommandPalette.h"
+
+#include <QSystemTrayIcon>
+#include <memory>
+
+namespace panemark {
+
+// Panemark's face on the desktop: the tray icon, whose click drops the command palette down
+// beside it, and `panemark palette`, which opens it at the pointer (for desktops without a
+// tray). Made after the hot keys are registered, so a slow tray never delays the shortcuts.
+class TrayShell {
+public:
+    TrayShell(AppController& controller, InstanceServer& server);
+    ~TrayShell();
+    TrayShell(const TrayShell&) = delete;
+    TrayShell& operator=(const TrayShell&) = delete;
+
+    CommandPalette& palette() { return *palette_; }
+    void togglePaletteAt(const QPoint& anchor);
+
+    // The status image: the split rectangle, 16 pixels high, in a colour that suits the panel.
+    static QIcon statusIcon(bool darkPanel);
+
+private:
+    void updateToolTip();
+
+    AppController& controller_;
+    std::unique_ptr<CommandPalette> palette_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+    Subscription profileSubscription_;
+};
+
+} // namespace panemark
