@@ -35,6 +35,7 @@ protected:
         ASSERT_TRUE(session.ready()) << session.problem();
         ASSERT_TRUE(client.connected());
         std::filesystem::create_directories(home);
+        std::filesystem::permissions(home, std::filesystem::perms::owner_all);
         setenv("XDG_CONFIG_HOME", home.c_str(), 1);
         setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
         setenv("XDG_DATA_HOME", home.c_str(), 1); // profiles of the test's own

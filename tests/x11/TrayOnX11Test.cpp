@@ -22,6 +22,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
         std::filesystem::create_directories(home);
+        std::filesystem::permissions(home, std::filesystem::perms::owner_all);
         setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
         setenv("XDG_CONFIG_HOME", home.c_str(), 1);
         setenv("XDG_DATA_HOME", home.c_str(), 1);
