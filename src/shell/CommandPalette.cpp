@@ -421,6 +421,13 @@ void CommandPalette::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+void CommandPalette::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (onClosed) {
+        onClosed();
+    }
+}
+
 void CommandPalette::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     QLinearGradient background(rect().topLeft(), rect().bottomLeft());

@@ -51,10 +51,13 @@ public:
     QWidget* emptyState() const;
     QWidget* commandList() const;
     void setVisibleScreenHeight(std::optional<double> height);
+    // Called whenever the palette closes, however it was closed.
+    std::function<void()> onClosed;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void rebuild();

@@ -22,6 +22,7 @@ TrayShell::TrayShell(AppController& controller, InstanceServer& server) : contro
     };
     palette_ = std::make_unique<CommandPalette>(controller.config(), controller.profileManager(),
                                                 std::move(actions));
+    palette_->onClosed = [this] { sinceClosed_.start(); };
 
     const bool darkPanel = QGuiApplication::palette().window().color().lightness() < 128;
     tray_ = std::make_unique<QSystemTrayIcon>(statusIcon(darkPanel));
@@ -57,6 +58,11 @@ TrayShell::~TrayShell() = default;
 void TrayShell::togglePaletteAt(const QPoint& anchor) {
     if (palette_->isVisible()) {
         palette_->close();
+        return;
+    }
+    // A click on the icon while the palette is open first closes the popup (a click outside
+    // it), then reaches the icon: that second click means "close", not "open again".
+    if (sinceClosed_.isValid() && sinceClosed_.elapsed() < reopenGuardMilliseconds) {
         return;
     }
     palette_->popUpAt(anchor);

@@ -4,6 +4,7 @@
 #include "core/InstanceServer.h"
 #include "shell/CommandPalette.h"
 
+#include <QElapsedTimer>
 #include <QSystemTrayIcon>
 #include <memory>
 
@@ -19,6 +20,8 @@ public:
     TrayShell(const TrayShell&) = delete;
     TrayShell& operator=(const TrayShell&) = delete;
 
+    static constexpr int reopenGuardMilliseconds = 250;
+
     CommandPalette& palette() { return *palette_; }
     void togglePaletteAt(const QPoint& anchor);
 
@@ -32,6 +35,7 @@ private:
     std::unique_ptr<CommandPalette> palette_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     Subscription profileSubscription_;
+    QElapsedTimer sinceClosed_;
 };
 
 } // namespace panemark
