@@ -6,6 +6,7 @@
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
 #include "FrameWatcher.h"
+#include "ProcessFigures.h"
 
 #include <algorithm>
 #include <atomic>
@@ -172,30 +173,6 @@ Figures measure(Keyboard& keyboard, FrameWatcher& watcher, TestClient& client,
 void print(const char* what, const Figures& f) {
     std::printf("%-46s median %7.3f ms   p95 %7.3f ms   (%zu presses)\n", what, f.median, f.p95,
                 f.count);
-}
-
-double cpuSeconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::istringstream fields(text.substr(text.rfind(')') + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14 || i == 15) {
-            ticks += std::stod(field);
-        }
-    }
-    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
-std::string residentMemory(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return line.substr(6);
-        }
-    }
-    return "unknown";
 }
 
 bool waitForGrab(TestClient& client) {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace panemark {
+
+// CPU time (user + system) a process has used so far, in seconds.
+inline double cpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    if (text.rfind(')') == std::string::npos) {
+        return 0;
+    }
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double ticks = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14 || i == 15) {
+            ticks += std::stod(field);
+        }
+    }
+    return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// "  13204 kB", as the kernel reports VmRSS.
+inline std::string residentMemory(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return line.substr(6);
+        }
+    }
+    return "unknown";
+}
+
+} // namespace panemark
