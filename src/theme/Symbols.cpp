@@ -62,6 +62,39 @@ void Symbols::draw(QPainter& painter, Name name, const QRectF& rect, const QColo
     case Name::minus:
         painter.drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
         break;
+    case Name::warningTriangle: {
+        QPainterPath path;
+        path.moveTo(r.center().x(), r.top());
+        path.lineTo(r.right(), r.bottom());
+        path.lineTo(r.left(), r.bottom());
+        path.closeSubpath();
+        painter.drawPath(path);
+        painter.drawLine(QPointF(r.center().x(), r.top() + r.height() * 0.38),
+                         QPointF(r.center().x(), r.top() + r.height() * 0.68));
+        painter.drawPoint(QPointF(r.center().x(), r.top() + r.height() * 0.84));
+        break;
+    }
+    case Name::ellipsisCircle:
+        painter.drawEllipse(r);
+        for (const double at : {0.3, 0.5, 0.7}) {
+            painter.drawPoint(QPointF(r.left() + r.width() * at, r.center().y()));
+        }
+        break;
+    case Name::xmarkCircle: {
+        painter.drawEllipse(r);
+        const QRectF cross =
+            r.adjusted(r.width() * 0.32, r.height() * 0.32, -r.width() * 0.32, -r.height() * 0.32);
+        painter.drawLine(cross.topLeft(), cross.bottomRight());
+        painter.drawLine(cross.topRight(), cross.bottomLeft());
+        break;
+    }
+    case Name::duplicate: {
+        const QSizeF square(r.width() * 0.7, r.height() * 0.7);
+        painter.drawRoundedRect(QRectF(r.topLeft(), square), 1.5, 1.5);
+        painter.drawRoundedRect(
+            QRectF(r.bottomRight() - QPointF(square.width(), square.height()), square), 1.5, 1.5);
+        break;
+    }
     case Name::checkmark: {
         QPainterPath path;
         path.moveTo(r.left(), r.top() + r.height() * 0.55);

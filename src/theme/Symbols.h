@@ -20,7 +20,22 @@ public:
         plus,
         minus,
         checkmark,
+        warningTriangle,
+        ellipsisCircle,
+        xmarkCircle,
+        duplicate, // two overlapping rounded squares
     };
+    static constexpr Name allNames[] = {Name::rectangleSplit3x1,
+                                        Name::chevronUp,
+                                        Name::chevronDown,
+                                        Name::chevronUpDown,
+                                        Name::plus,
+                                        Name::minus,
+                                        Name::checkmark,
+                                        Name::warningTriangle,
+                                        Name::ellipsisCircle,
+                                        Name::xmarkCircle,
+                                        Name::duplicate};
 
     // Draws the symbol to fill rect, in color, with strokes of lineWidth.
     static void draw(QPainter& painter, Name name, const QRectF& rect, const QColor& color,

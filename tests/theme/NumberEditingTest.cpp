@@ -53,3 +53,40 @@ TEST(ThemeTest, DerivedColoursAndGradients) {
 
 } // namespace
 } // namespace panemark
+
+#include "theme/Symbols.h"
+
+#include <QGuiApplication>
+#include <QImage>
+
+namespace panemark {
+namespace {
+
+TEST(SymbolsTest, EverySymbolDrawsInsideItsBoxAtOneAndTwoTimes) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "test_theme";
+    static char* argv[] = {name, nullptr};
+    if (!QGuiApplication::instance()) {
+        new QGuiApplication(argc, argv);
+    }
+    for (const Symbols::Name symbol : Symbols::allNames) {
+        for (const double ratio : {1.0, 2.0}) {
+            const QImage image =
+                Symbols::pixmap(symbol, QSizeF(16, 16), Theme::phosphor, ratio).toImage();
+            ASSERT_EQ(image.width(), static_cast<int>(16 * ratio));
+            int inked = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    inked += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+                }
+            }
+            // Drawn, and not a filled box: strokes cover a small part of it.
+            EXPECT_GT(inked, 4 * ratio) << static_cast<int>(symbol);
+            EXPECT_LT(inked, image.width() * image.height() / 2) << static_cast<int>(symbol);
+        }
+    }
+}
+
+} // namespace
+} // namespace panemark
