@@ -42,7 +42,8 @@ test-asan: deps
 test-tsan: deps
 	$(CMAKE_CONFIGURE) -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DPANEMARK_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS)
-	ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
+	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" \
+	    ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
 
 bench: build
 	@scripts/install-deps.sh --bench
