@@ -37,7 +37,8 @@ test: build
 test-asan: deps
 	$(CMAKE_CONFIGURE) -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPANEMARK_SANITIZE=address
 	cmake --build build-asan -j $(JOBS)
-	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp" \
+	    ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
 test-tsan: deps
 	$(CMAKE_CONFIGURE) -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DPANEMARK_SANITIZE=thread
