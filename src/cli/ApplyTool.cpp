@@ -1,12 +1,10 @@
 #include "cli/ApplyTool.h"
 
 #include "cli/CommandFile.h"
+#include "cli/PlatformSession.h"
 #include "placement/WindowMover.h"
-#include "platform/PlatformFactory.h"
-#include "runtime/QtScheduler.h"
 #include "runtime/Text.h"
 
-#include <QCoreApplication>
 #include <chrono>
 #include <ostream>
 #include <thread>
@@ -99,17 +97,12 @@ int ApplyTool::run(const Options& options, std::istream& in, std::ostream& err) 
         err << Text::printable(commands.error()) << '\n';
         return 2;
     }
-    static int argc = 1;
-    static char name[] = "panemark";
-    static char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
-    QtScheduler mainLoop;
-    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(mainLoop);
-    if (!opened) {
-        err << "panemark apply: " << opened.error() << '\n';
+    Result<std::unique_ptr<PlatformSession>> session = PlatformSession::open();
+    if (!session) {
+        err << "panemark apply: " << session.error() << '\n';
         return 1;
     }
-    Platform& platform = *opened.value();
+    Platform& platform = session.value()->platform();
     if (!platform.hasWindowManager()) {
         err << "panemark apply: no window manager is running\n";
         return 1;

@@ -1,13 +1,11 @@
 #include "cli/HardwareTool.h"
 
 #include "cli/ArgumentParser.h"
+#include "cli/PlatformSession.h"
 #include "core/InstanceProtocol.h"
 #include "hardware/DisplayWatcher.h"
-#include "platform/PlatformFactory.h"
-#include "runtime/QtScheduler.h"
 #include "runtime/Text.h"
 
-#include <QCoreApplication>
 #include <cstdio>
 #include <ostream>
 
@@ -32,17 +30,12 @@ int HardwareTool::main(const std::vector<std::string>& args, std::ostream& out, 
     if (!parser.positional().empty()) {
         return parser.usageError(err, "takes no arguments");
     }
-    static int argc = 1;
-    static char name[] = "panemark";
-    static char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
-    QtScheduler mainLoop;
-    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(mainLoop);
-    if (!opened) {
-        err << "panemark: " << opened.error() << '\n';
+    Result<std::unique_ptr<PlatformSession>> session = PlatformSession::open();
+    if (!session) {
+        err << "panemark: " << session.error() << '\n';
         return 1;
     }
-    Platform& platform = *opened.value();
+    Platform& platform = session.value()->platform();
     using Json = InstanceProtocol::Json;
     Json displays = Json::array();
     for (const DisplayWatcher::Display& display :

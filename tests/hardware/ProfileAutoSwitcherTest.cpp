@@ -2,6 +2,7 @@
 
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimKeyboardDevices.h"
+#include "platform/sim/SimLoginItem.h"
 #include "runtime/ManualScheduler.h"
 
 #include <filesystem>
@@ -10,13 +11,6 @@
 
 namespace panemark {
 namespace {
-
-class NoLoginItem : public LoginItem {
-public:
-    Status status() override { return Status::notRegistered; }
-    Result<bool> registerItem() override { return true; }
-    Result<bool> unregisterItem() override { return true; }
-};
 
 Screen screen(const std::string& uuid, bool builtIn, double x = 0) {
     return Screen{{x, 0, 1440, 900}, {x, 0, 1440, 875}, 1, uuid, builtIn, uuid};
@@ -53,7 +47,7 @@ protected:
     std::filesystem::path base =
         std::filesystem::temp_directory_path() / ("panemark-switcher-" + std::to_string(getpid()));
     PreferencesStore preferences{base.string() + ".conf"};
-    NoLoginItem loginItem;
+    SimLoginItem loginItem;
     ConfigStore config{preferences, loginItem};
     ManualScheduler clock;
     SimDesktop desktop;

@@ -1,6 +1,7 @@
 #include "profiles/ProfileManager.h"
 
 #include "model/StockCommands.h"
+#include "platform/sim/SimLoginItem.h"
 #include "profiles/ProfileJson.h"
 #include "runtime/ManualScheduler.h"
 
@@ -12,13 +13,6 @@
 
 namespace panemark {
 namespace {
-
-class NoLoginItem : public LoginItem {
-public:
-    Status status() override { return Status::notRegistered; }
-    Result<bool> registerItem() override { return true; }
-    Result<bool> unregisterItem() override { return true; }
-};
 
 // A manager over a fresh folder, its autosave on the manual clock.
 class ProfileManagerTest : public ::testing::Test {
@@ -53,7 +47,7 @@ protected:
         std::filesystem::temp_directory_path() / ("panemark-manager-" + std::to_string(getpid()));
     std::filesystem::path preferencesPath = base.string() + ".conf";
     PreferencesStore preferences{preferencesPath.string()};
-    NoLoginItem loginItem;
+    SimLoginItem loginItem;
     ConfigStore config{preferences, loginItem};
     ManualScheduler clock;
     std::unique_ptr<ProfileManager> manager;

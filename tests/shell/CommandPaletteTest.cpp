@@ -1,6 +1,7 @@
 #include "shell/CommandPalette.h"
 
 #include "model/StockCommands.h"
+#include "platform/sim/SimLoginItem.h"
 #include "runtime/ManualScheduler.h"
 
 #include <QApplication>
@@ -13,13 +14,6 @@
 
 namespace panemark {
 namespace {
-
-class NoLoginItem : public LoginItem {
-public:
-    Status status() override { return Status::notRegistered; }
-    Result<bool> registerItem() override { return true; }
-    Result<bool> unregisterItem() override { return true; }
-};
 
 // The palette's widgets under Qt's offscreen platform; screenshots go to build/screenshots.
 class CommandPaletteTest : public ::testing::Test {
@@ -73,7 +67,7 @@ protected:
     std::filesystem::path base =
         std::filesystem::temp_directory_path() / ("panemark-palette-" + std::to_string(getpid()));
     PreferencesStore preferences{base.string() + ".conf"};
-    NoLoginItem loginItem;
+    SimLoginItem loginItem;
     ConfigStore config{preferences, loginItem};
     ManualScheduler clock;
     std::unique_ptr<ProfileManager> manager;

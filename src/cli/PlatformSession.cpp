@@ -1,0 +1,27 @@
+#include "cli/PlatformSession.h"
+
+#include "platform/PlatformFactory.h"
+
+namespace panemark {
+
+namespace {
+
+int argc = 1;
+char name[] = "panemark";
+char* argv[] = {name, nullptr};
+
+} // namespace
+
+PlatformSession::PlatformSession() : application_(argc, argv) {}
+
+Result<std::unique_ptr<PlatformSession>> PlatformSession::open() {
+    std::unique_ptr<PlatformSession> session(new PlatformSession());
+    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(session->mainLoop_);
+    if (!opened) {
+        return Error{opened.error()};
+    }
+    session->platform_ = std::move(opened).value();
+    return session;
+}
+
+} // namespace panemark

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "runtime/QtScheduler.h"
+#include "runtime/Result.h"
+
+#include <QCoreApplication>
+#include <memory>
+
+namespace panemark {
+
+// The desktop for a command-line tool that acts once and ends: an application object for the
+// backend's event delivery, a main loop, and the platform opened on it.
+class PlatformSession {
+public:
+    static Result<std::unique_ptr<PlatformSession>> open();
+    Platform& platform() { return *platform_; }
+
+private:
+    PlatformSession();
+
+    QCoreApplication application_;
+    QtScheduler mainLoop_;
+    std::unique_ptr<Platform> platform_;
+};
+
+} // namespace panemark
