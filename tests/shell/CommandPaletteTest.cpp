@@ -1,5 +1,6 @@
 #include "shell/CommandPalette.h"
 
+#include "../support/OffscreenApplication.h"
 #include "model/StockCommands.h"
 #include "platform/sim/SimLoginItem.h"
 #include "runtime/ManualScheduler.h"
@@ -18,15 +19,7 @@ namespace {
 // The palette's widgets under Qt's offscreen platform; screenshots go to build/screenshots.
 class CommandPaletteTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "test_shell";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance()) {
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { ensureOffscreenApplication(); }
 
     CommandPaletteTest() {
         manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);

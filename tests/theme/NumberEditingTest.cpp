@@ -54,6 +54,7 @@ TEST(ThemeTest, DerivedColoursAndGradients) {
 } // namespace
 } // namespace panemark
 
+#include "../support/OffscreenApplication.h"
 #include "theme/Symbols.h"
 
 #include <QGuiApplication>
@@ -63,13 +64,7 @@ namespace panemark {
 namespace {
 
 TEST(SymbolsTest, EverySymbolDrawsInsideItsBoxAtOneAndTwoTimes) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_theme";
-    static char* argv[] = {name, nullptr};
-    if (!QGuiApplication::instance()) {
-        new QGuiApplication(argc, argv);
-    }
+    ensureOffscreenApplication();
     for (const Symbols::Name symbol : Symbols::allNames) {
         for (const double ratio : {1.0, 2.0}) {
             const QImage image =

@@ -1,0 +1,83 @@
+#include "theme/TerminalNumberField.h"
+
+#include "theme/TerminalFont.h"
+#include "theme/Theme.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+
+namespace panemark {
+
+TerminalNumberField::TerminalNumberField(NumberEditing::Range range, const QString& suffix,
+                                         QWidget* parent)
+    : QWidget(parent), range_(range), value_(range.lower), editor_(new QLineEdit(this)),
+      suffix_(new QLabel(suffix, this)) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 6, 10, 6);
+    row->setSpacing(6);
+    editor_->setFrame(false);
+    editor_->setFixedWidth(52);
+    editor_->setFont(TerminalFont::at(13));
+    editor_->setStyleSheet("color: " + Theme::text.name() + "; background: transparent;");
+    suffix_->setFont(TerminalFont::at(13));
+    suffix_->setStyleSheet("color: " + Theme::textDim.name() + "; background: transparent;");
+    row->addWidget(editor_);
+    row->addWidget(suffix_);
+    editor_->setText(QString::number(value_));
+    QObject::connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const std::string filtered = NumberEditing::filterDraft(text.toStdString());
+        if (filtered != text.toStdString()) {
+            editor_->setText(QString::fromStdString(filtered));
+        }
+    });
+    QObject::connect(editor_, &QLineEdit::editingFinished, this, [this] { commit(); });
+    editor_->installEventFilter(this);
+}
+
+void TerminalNumberField::setValue(std::int64_t value) {
+    value_ = value;
+    editor_->setText(QString::number(value_));
+}
+
+void TerminalNumberField::commit() {
+    const NumberEditing::Commit result =
+        NumberEditing::commit(editor_->text().toStdString(), value_, range_);
+    editor_->setText(QString::fromStdString(result.draft));
+    if (result.value != value_) {
+        value_ = result.value;
+        if (onChange) {
+            onChange(value_);
+        }
+    }
+    update();
+}
+
+bool TerminalNumberField::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == editor_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        editor_->setText(QString::fromStdString(NumberEditing::abandon(value_)));
+        editor_->clearFocus(); // which commits the restored text: nothing changes
+        return true;
+    }
+    if (watched == editor_ &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        update();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TerminalNumberField::paintEvent(QPaintEvent*) {
+    // The well: sunken, outlined in phosphor while focused.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool focused = editor_->hasFocus();
+    const double width = focused ? 1.4 : 1;
+    const QRectF area = QRectF(rect()).adjusted(width / 2, width / 2, -width / 2, -width / 2);
+    painter.setBrush(Theme::sunken);
+    painter.setPen(QPen(focused ? Theme::phosphor : Theme::line, width));
+    painter.drawRoundedRect(area, 4, 4);
+}
+
+} // namespace panemark
