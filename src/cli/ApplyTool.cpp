@@ -15,23 +15,24 @@ namespace {
 
 constexpr double readTimeout = 0.25;
 constexpr double drainTimeout = 10;
-constexpr int settleChecks = 50;
+constexpr int settleChecks = 100;
+constexpr int stableChecks = 3;
 constexpr auto settleInterval = std::chrono::milliseconds(10);
 
 // The window manager carries out our writes in its own time. The next command reads the frame
-// afresh, so wait until it has stopped changing (bounded: half a second).
+// afresh, so wait until it has stopped changing for a few checks in a row (a busy window manager
+// can leave one frame in place between two of our writes), bounded by a second.
 void waitUntilSettled(WindowService& windows) {
     const std::optional<WindowRef> window = windows.focusedWindow(readTimeout);
     if (!window) {
         return;
     }
     std::optional<Rect> previous = windows.readFrame(*window, readTimeout);
-    for (int check = 0; check < settleChecks; ++check) {
+    int unchanged = 0;
+    for (int check = 0; check < settleChecks && unchanged < stableChecks; ++check) {
         std::this_thread::sleep_for(settleInterval);
         const std::optional<Rect> current = windows.readFrame(*window, readTimeout);
-        if (current == previous) {
-            return;
-        }
+        unchanged = current == previous ? unchanged + 1 : 0;
         previous = current;
     }
 }
