@@ -1,5 +1,6 @@
 #include "../support/Printers.h"
 #include "TestClient.h"
+#include "TestHome.h"
 #include "XvfbSession.h"
 #include "model/CommandListFile.h"
 #include "model/StockCommands.h"
@@ -34,13 +35,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
         ASSERT_TRUE(client.connected());
-        std::filesystem::create_directories(home);
-        std::filesystem::permissions(home, std::filesystem::perms::owner_all);
-        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
-        setenv("XDG_DATA_HOME", home.c_str(), 1); // profiles of the test's own
     }
-    void TearDown() override { std::filesystem::remove_all(home); }
 
     // Starts panemark and waits until it holds its grab of `ready` (⌃⌥⌘← by default).
     void startPanemark(std::vector<std::string> extra = {}, xcb_keycode_t readyKey = keyLeft,
@@ -73,8 +68,8 @@ protected:
 
     XvfbSession session;
     TestClient client;
-    std::filesystem::path home =
-        std::filesystem::temp_directory_path() / ("panemark-hotkeys-" + std::to_string(getpid()));
+    TestHome homeFolder{"hotkeys"};
+    const std::filesystem::path& home = homeFolder.path();
     std::filesystem::path log = home / "panemark.log";
     pid_t lastPanemark = -1;
 };

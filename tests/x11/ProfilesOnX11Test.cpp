@@ -1,4 +1,5 @@
 #include "TestClient.h"
+#include "TestHome.h"
 #include "XvfbSession.h"
 #include "model/CommandListFile.h"
 #include "model/StockCommands.h"
@@ -32,18 +33,7 @@ std::string readFile(const std::filesystem::path& path) {
 // Profiles with the real program on a real display, driven from its command line.
 class ProfilesOnX11Test : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(session.ready()) << session.problem();
-        std::filesystem::create_directories(home);
-        std::filesystem::permissions(home, std::filesystem::perms::owner_all);
-        setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-        setenv("XDG_DATA_HOME", home.c_str(), 1);
-    }
-    void TearDown() override {
-        unsetenv("XDG_RUNTIME_DIR");
-        std::filesystem::remove_all(home);
-    }
+    void SetUp() override { ASSERT_TRUE(session.ready()) << session.problem(); }
 
     int run(std::vector<std::string> args) {
         std::vector<std::string> argv{PANEMARK_PROGRAM};
@@ -77,8 +67,8 @@ protected:
 
     XvfbSession session;
     TestClient client;
-    std::filesystem::path home =
-        std::filesystem::temp_directory_path() / ("panemark-profiles-" + std::to_string(getpid()));
+    TestHome homeFolder{"profiles"};
+    const std::filesystem::path& home = homeFolder.path();
     std::filesystem::path data = home / "data";
 };
 

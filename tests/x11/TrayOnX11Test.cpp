@@ -1,4 +1,5 @@
 #include "TestClient.h"
+#include "TestHome.h"
 #include "XvfbSession.h"
 
 #include <QGuiApplication>
@@ -21,15 +22,9 @@ class TrayOnX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
-        std::filesystem::create_directories(home);
-        std::filesystem::permissions(home, std::filesystem::perms::owner_all);
-        setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-        setenv("XDG_DATA_HOME", home.c_str(), 1);
         session.spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
                        "--width", "120", "--height", "24", "--transparent", "false"});
     }
-    void TearDown() override { std::filesystem::remove_all(home); }
 
     // What a command prints.
     std::string capture(const std::string& command) {
@@ -71,8 +66,8 @@ protected:
 
     XvfbSession session{1280, 800};
     TestClient client;
-    std::filesystem::path home =
-        std::filesystem::temp_directory_path() / ("panemark-tray-" + std::to_string(getpid()));
+    TestHome homeFolder{"tray"};
+    const std::filesystem::path& home = homeFolder.path();
 };
 
 TEST_F(TrayOnX11Test, AClickOnTheIconOpensThePaletteWhoseRowsMoveTheFocusedWindowAndQuit) {
