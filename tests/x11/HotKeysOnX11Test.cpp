@@ -215,7 +215,12 @@ TEST_F(HotKeysOnX11Test, ItEndsWhenItsDisplayGoesAway) {
     const std::optional<int> status = XvfbSession::waitForExit(pid, 3);
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
-    EXPECT_NE(logText().find("Panemark: lost the connection to the X server"), std::string::npos);
+    // Whichever of Panemark's two connections (its own, or Qt's for the tray) sees the break
+    // first says so and ends the program.
+    const std::string log = logText();
+    EXPECT_TRUE(log.find("Panemark: lost the connection to the X server") != std::string::npos ||
+                log.find("The X11 connection broke") != std::string::npos)
+        << log;
 }
 
 TEST_F(HotKeysOnX11Test, ASecondInstanceSaysSoAndLeavesTheFirstAlone) {
