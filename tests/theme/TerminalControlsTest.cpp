@@ -1,6 +1,9 @@
 #include "../support/OffscreenApplication.h"
+#include "theme/SectionHeader.h"
+#include "theme/TerminalButton.h"
 #include "theme/TerminalNumberField.h"
 #include "theme/TerminalStepper.h"
+#include "theme/Theme.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -39,6 +42,20 @@ TEST_F(TerminalControlsTest, TheNumberFieldFiltersClampsOnReturnAndRestoresOnEsc
     EXPECT_EQ(field.editor()->text(), "12");
     EXPECT_FALSE(field.editor()->hasFocus());
     EXPECT_EQ(changes, (std::vector<std::int64_t>{5, 12}));
+}
+
+TEST_F(TerminalControlsTest, HeadersAndButtonsShowWhatTheThemeSays) {
+    SectionHeader header("GRID", "3 × 2");
+    EXPECT_EQ(header.shownText(), ">_ GRID");
+    EXPECT_EQ(header.accessibleName(), "GRID"); // the prefix is for the eye only
+    TerminalButton prominent("Save", true);
+    TerminalButton plain("Cancel", false);
+    EXPECT_EQ(prominent.labelColor(), Theme::onPhosphor);
+    EXPECT_EQ(plain.labelColor(), Theme::textBright);
+    EXPECT_TRUE(prominent.font().bold());
+    EXPECT_FALSE(plain.font().bold());
+    prominent.resize(prominent.sizeHint());
+    EXPECT_FALSE(prominent.grab().isNull());
 }
 
 TEST_F(TerminalControlsTest, TheStepperStaysAtItsBounds) {

@@ -1,0 +1,42 @@
+#include "theme/TerminalButton.h"
+
+#include "theme/TerminalFont.h"
+#include "theme/Theme.h"
+
+#include <QPainter>
+
+namespace panemark {
+
+TerminalButton::TerminalButton(const QString& text, bool prominent, QWidget* parent)
+    : QPushButton(text, parent), prominent_(prominent) {
+    setFont(TerminalFont::at(12, prominent ? QFont::Bold : QFont::Normal));
+    setCursor(Qt::PointingHandCursor);
+}
+
+QSize TerminalButton::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(text()) + 24, metrics.height() + 12};
+}
+
+QColor TerminalButton::labelColor() const {
+    return prominent_ ? Theme::onPhosphor : Theme::textBright;
+}
+
+void TerminalButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setOpacity(isDown() ? 0.7 : 1.0);
+    const QRectF area = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (prominent_) {
+        painter.setBrush(Theme::phosphorBar(area));
+    } else {
+        painter.setBrush(Theme::raised);
+    }
+    painter.setPen(QPen(Theme::line, 1));
+    painter.drawRoundedRect(area, 4, 4);
+    painter.setPen(labelColor());
+    painter.setFont(font());
+    painter.drawText(rect(), Qt::AlignCenter, text());
+}
+
+} // namespace panemark

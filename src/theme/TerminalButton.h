@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QPushButton>
+
+namespace panemark {
+
+// A button on the terminal theme: prominent ones are dark text on the phosphor bar, plain ones
+// bright text on the raised fill; both outlined, and dimmed while pressed.
+class TerminalButton : public QPushButton {
+public:
+    TerminalButton(const QString& text, bool prominent, QWidget* parent = nullptr);
+
+    bool isProminent() const { return prominent_; }
+    QSize sizeHint() const override;
+    // What the label is drawn in.
+    QColor labelColor() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool prominent_;
+};
+
+} // namespace panemark
