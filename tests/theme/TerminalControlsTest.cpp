@@ -1,12 +1,17 @@
 #include "../support/OffscreenApplication.h"
+#include "model/AnimationCurve.h"
 #include "theme/SectionHeader.h"
 #include "theme/TerminalButton.h"
+#include "theme/TerminalDivider.h"
+#include "theme/TerminalMenu.h"
 #include "theme/TerminalNumberField.h"
 #include "theme/TerminalStepper.h"
 #include "theme/Theme.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QPainter>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -56,6 +61,32 @@ TEST_F(TerminalControlsTest, HeadersAndButtonsShowWhatTheThemeSays) {
     EXPECT_FALSE(plain.font().bold());
     prominent.resize(prominent.sizeHint());
     EXPECT_FALSE(prominent.grab().isNull());
+}
+
+TEST_F(TerminalControlsTest, AMenuOffersEveryCaseAndLeavesTheSelectionToItsOwner) {
+    std::vector<AnimationCurve> chosen;
+    TerminalMenu<AnimationCurve> menu(AnimationCurve::easeInOut, 160,
+                                      [&](AnimationCurve curve) { chosen.push_back(curve); });
+    ASSERT_EQ(menu.menu()->actions().size(), 3);
+    EXPECT_EQ(menu.text(),
+              QString::fromUtf8(std::string(AnimationCurve(AnimationCurve::easeInOut).label())));
+    menu.menu()->actions()[0]->trigger();
+    EXPECT_EQ(chosen, std::vector<AnimationCurve>{AnimationCurve::linear});
+    EXPECT_EQ(menu.text(),
+              QString::fromUtf8(std::string(AnimationCurve(AnimationCurve::easeInOut).label())));
+}
+
+TEST_F(TerminalControlsTest, CornerBracketsMeetInsetFromEachCorner) {
+    QImage image(40, 30, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    TerminalDivider::drawCornerBrackets(painter, QRectF(0, 0, 40, 30), Theme::phosphor, 6, 4, 1);
+    painter.end();
+    EXPECT_GT(qAlpha(image.pixel(4, 4)), 0);   // top-left corner point
+    EXPECT_GT(qAlpha(image.pixel(8, 4)), 0);   // along the top edge
+    EXPECT_EQ(qAlpha(image.pixel(20, 4)), 0);  // not across the middle
+    EXPECT_GT(qAlpha(image.pixel(33, 26)), 0); // bottom-right: along the bottom edge to (36, 26)
+    EXPECT_GT(qAlpha(image.pixel(36, 23)), 0); // and up the right edge
 }
 
 TEST_F(TerminalControlsTest, TheStepperStaysAtItsBounds) {
