@@ -162,8 +162,12 @@ const std::map<std::string, Handler>& handlers() {
              while (m.profiles.get()[from].id != id) {
                  ++from;
              }
-             m.move(from, position->get<std::size_t>() - 1);
-             m.saveIndexNow(); // a move to where it already is still writes the index
+             const std::size_t to = position->get<std::size_t>() - 1;
+             if (from == to) {
+                 m.saveIndexNow(); // a move to where it already is still writes the index
+             } else {
+                 m.move(from, to); // which writes the index itself
+             }
              return InstanceProtocol::reply();
          }},
         {"profile.export",
