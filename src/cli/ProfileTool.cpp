@@ -147,7 +147,7 @@ Result<Json> triggerOptions(const ArgumentParser& parser) {
 
 // Builds the request of a verb from its arguments; the usage error otherwise.
 Result<Json> requestFor(const std::string& verb, const std::vector<std::string>& words,
-                        const ArgumentParser& parser, std::istream& in) {
+                        const ArgumentParser& parser, std::istream& in, std::ostream& err) {
     Json request = InstanceProtocol::request("profile." + verb);
     if (verb == "create") {
         request["name"] = words[0];
@@ -185,6 +185,9 @@ Result<Json> requestFor(const std::string& verb, const std::vector<std::string>&
         Result<std::vector<ZoneCommand>> commands = CommandFile::read(words[1], in);
         if (!commands) {
             return Error{"!" + commands.error()}; // a file error, not a usage error
+        }
+        for (const std::string& warning : CommandLinter::warnings(commands.value())) {
+            err << "warning: " << Text::printable(warning) << '\n';
         }
         Json list = Json::array();
         for (const ZoneCommand& command : commands.value()) {
@@ -328,23 +331,13 @@ int ProfileTool::profile(const std::vector<std::string>& args, std::istream& in,
         return parser.usageError(err, "--manual, --no-external-display, --display and --keyboard "
                                       "go with trigger");
     }
-    Result<Json> request = requestFor(verb, words, parser, in);
+    Result<Json> request = requestFor(verb, words, parser, in, err);
     if (!request) {
         if (request.error().starts_with("!")) {
             err << Text::printable(request.error().substr(1)) << '\n';
             return refusedStatus;
         }
         return parser.usageError(err, request.error());
-    }
-    if (verb == "set-commands") {
-        std::vector<ZoneCommand> commands;
-        for (const Json& element : request.value()["commands"]) {
-            commands.push_back(
-                CommandJson::decodeCommand(JsonValue::parse(element.dump())).value());
-        }
-        for (const std::string& warning : CommandLinter::warnings(commands)) {
-            err << "warning: " << Text::printable(warning) << '\n';
-        }
     }
     Json reply;
     if (const std::optional<int> status =
