@@ -1,12 +1,12 @@
 #include "shell/CommandPalette.h"
 
 #include "runtime/AppVersion.h"
-#include "theme/NumberEditing.h"
+#include "theme/Glow.h"
+#include "theme/Scanlines.h"
 #include "theme/Symbols.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
 
-#include <QGraphicsDropShadowEffect>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -161,11 +161,7 @@ void CommandPalette::rebuild() {
     header->setAutoFillBackground(true);
     header->setStyleSheet("color: " + css(Theme::textBright) +
                           "; background: " + css(Theme::strip) + ";");
-    auto* glow = new QGraphicsDropShadowEffect(header);
-    glow->setColor(Theme::withOpacity(Theme::phosphor, 0.5));
-    glow->setBlurRadius(3);
-    glow->setOffset(0, 0);
-    header->setGraphicsEffect(glow);
+    Glow::apply(*header, Theme::phosphor, 3, 0.5);
     column_->addWidget(header);
     column_->addWidget(rule(Theme::line, this));
 
@@ -434,10 +430,7 @@ void CommandPalette::paintEvent(QPaintEvent*) {
     background.setColorAt(0, Theme::panelTop);
     background.setColorAt(1, Theme::panelBottom);
     painter.fillRect(rect(), background);
-    const QColor scan = Theme::withOpacity(Theme::phosphor, 0.05);
-    for (const double y : NumberEditing::scanlineOffsets(height(), 3)) {
-        painter.fillRect(QRectF(0, y, width(), 1), scan);
-    }
+    Scanlines{3, 0.05}.paint(painter, rect());
 }
 
 } // namespace panemark

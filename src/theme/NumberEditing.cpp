@@ -53,15 +53,4 @@ std::int64_t NumberEditing::bump(std::int64_t value, std::int64_t delta, Range r
     return clamp(sum, range);
 }
 
-std::vector<double> NumberEditing::scanlineOffsets(double height, double spacing) {
-    std::vector<double> offsets;
-    if (!(height > 0) || !(spacing > 0) || !std::isfinite(height)) {
-        return offsets;
-    }
-    for (double y = 0; y < height; y += spacing) {
-        offsets.push_back(y);
-    }
-    return offsets;
-}
-
 } // namespace panemark

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace panemark {
 
@@ -28,9 +27,6 @@ public:
     // A stepper press: value + delta within the range, never overflowing.
     static std::int64_t bump(std::int64_t value, std::int64_t delta, Range range);
     static std::int64_t clamp(std::int64_t value, Range range);
-
-    // Scan lines: the y of each one-point line, spacing apart from 0, within the height.
-    static std::vector<double> scanlineOffsets(double height, double spacing);
 };
 
 } // namespace panemark

@@ -17,7 +17,9 @@ SectionHeader::SectionHeader(const QString& text, const QString& trailing, QWidg
 
 QSize SectionHeader::sizeHint() const {
     const QFontMetrics metrics(TerminalFont::at(10, QFont::DemiBold, 2));
-    return {metrics.horizontalAdvance(shownText()), metrics.height()};
+    // Two spare pixels above and below: hinting can put the underscore of ">_" a row under the
+    // font's descent.
+    return {metrics.horizontalAdvance(shownText()), metrics.height() + 4};
 }
 
 void SectionHeader::paintEvent(QPaintEvent*) {

@@ -5,7 +5,9 @@
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
 
+#include <QFontMetrics>
 #include <QMenu>
+#include <QPainter>
 #include <QToolButton>
 #include <functional>
 
@@ -17,21 +19,20 @@ namespace panemark {
 template <LabeledChoice Choice> class TerminalMenu : public QToolButton {
 public:
     TerminalMenu(Choice selection, int width, std::function<void(Choice)> select,
-                 QWidget* parent = nullptr)
+                 QWidget* parent = nullptr, const QFont& font = TerminalFont::at(12))
         : QToolButton(parent), select_(std::move(select)) {
         setFixedWidth(width);
         setPopupMode(QToolButton::InstantPopup);
-        setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        setLayoutDirection(Qt::RightToLeft); // the chevron at the trailing edge
-        setFont(TerminalFont::at(12));
-        setIcon(
-            QIcon(Symbols::pixmap(Symbols::Name::chevronUpDown, QSizeF(9, 9), Theme::textDim, 2)));
-        setStyleSheet("QToolButton { color: " + Theme::text.name() +
-                      "; background: " + Theme::sunken.name() + "; border: 1px solid " +
-                      Theme::withOpacity(Theme::line, 0.8).name(QColor::HexArgb) +
-                      "; border-radius: 4px; padding: 6px 10px; text-align: left; }"
-                      "QToolButton::menu-indicator { image: none; }");
+        setFont(font);
+        setCursor(Qt::PointingHandCursor);
         auto* menu = new QMenu(this);
+        menu->setFont(font);
+        menu->setStyleSheet(
+            "QMenu { background: " + Theme::sunken.name() + "; color: " + Theme::text.name() +
+            "; border: 1px solid " + Theme::line.name() +
+            "; padding: 4px 0; } QMenu::item { padding: 4px 14px; }"
+            "QMenu::item:selected { background: " +
+            Theme::phosphor.name() + "; color: " + Theme::onPhosphor.name() + "; }");
         for (const Choice choice : Choice::allCases()) {
             QAction* action = menu->addAction(QString::fromUtf8(std::string(choice.label())));
             QObject::connect(action, &QAction::triggered, this, [this, choice] {
@@ -44,12 +45,44 @@ public:
         setSelection(selection);
     }
 
+    QSize sizeHint() const override {
+        return {width(), QFontMetrics(font()).height() + 2 * verticalPadding};
+    }
+
     // Shows another selection on the face.
     void setSelection(Choice selection) {
         setText(QString::fromUtf8(std::string(selection.label())));
     }
 
+protected:
+    // The face: the selection's label at the leading edge and an up-down chevron at the trailing
+    // one, in a sunken rounded box; the whole face is the click target.
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setOpacity(isDown() ? 0.7 : 1);
+        painter.setBrush(Theme::sunken);
+        painter.setPen(QPen(Theme::withOpacity(Theme::line, 0.8), 1));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+        const QRectF content = QRectF(rect()).adjusted(horizontalPadding, verticalPadding,
+                                                       -horizontalPadding, -verticalPadding);
+        const QSizeF chevron(9, 9);
+        painter.drawPixmap(
+            QPointF(content.right() - chevron.width(), content.center().y() - chevron.height() / 2),
+            Symbols::pixmap(Symbols::Name::chevronUpDown, chevron, Theme::textDim,
+                            devicePixelRatioF()));
+        painter.setPen(Theme::text);
+        painter.setFont(font());
+        const QRectF label = content.adjusted(0, 0, -chevron.width() - 6, 0);
+        painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter,
+                         QFontMetrics(font()).elidedText(text(), Qt::ElideRight,
+                                                         static_cast<int>(label.width())));
+    }
+
 private:
+    static constexpr int horizontalPadding = 10;
+    static constexpr int verticalPadding = 6;
+
     std::function<void(Choice)> select_;
 };
 

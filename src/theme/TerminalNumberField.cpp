@@ -1,6 +1,7 @@
 #include "theme/TerminalNumberField.h"
 
 #include "theme/TerminalFont.h"
+#include "theme/TerminalWell.h"
 #include "theme/Theme.h"
 
 #include <QHBoxLayout>
@@ -15,7 +16,7 @@ TerminalNumberField::TerminalNumberField(NumberEditing::Range range, const QStri
     : QWidget(parent), range_(range), value_(range.lower), editor_(new QLineEdit(this)),
       suffix_(new QLabel(suffix, this)) {
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(10, 6, 10, 6);
+    row->setContentsMargins(TerminalWell::padding());
     row->setSpacing(6);
     editor_->setFrame(false);
     editor_->setFixedWidth(52);
@@ -69,15 +70,8 @@ bool TerminalNumberField::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TerminalNumberField::paintEvent(QPaintEvent*) {
-    // The well: sunken, outlined in phosphor while focused.
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const bool focused = editor_->hasFocus();
-    const double width = focused ? 1.4 : 1;
-    const QRectF area = QRectF(rect()).adjusted(width / 2, width / 2, -width / 2, -width / 2);
-    painter.setBrush(Theme::sunken);
-    painter.setPen(QPen(focused ? Theme::phosphor : Theme::line, width));
-    painter.drawRoundedRect(area, 4, 4);
+    TerminalWell::paint(painter, rect(), editor_->hasFocus());
 }
 
 } // namespace panemark

@@ -15,6 +15,7 @@ QToolButton* stepButton(Symbols::Name symbol, const QString& accessibleName, QWi
     button->setAutoRaise(true);
     button->setFixedSize(22, 20);
     button->setIcon(QIcon(Symbols::pixmap(symbol, QSizeF(9, 9), Theme::textBright, 2)));
+    button->setIconSize(QSize(9, 9));
     button->setAccessibleName(accessibleName);
     button->setStyleSheet("QToolButton { border: none; background: transparent; }");
     return button;

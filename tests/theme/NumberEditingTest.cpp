@@ -35,12 +35,6 @@ TEST(NumberEditingTest, BumpsStayInRangeAndNeverOverflow) {
     EXPECT_EQ(NumberEditing::bump(max, 10, {0, max}), max);
 }
 
-TEST(NumberEditingTest, ScanlinesEveryThreePointsFromTheTop) {
-    EXPECT_EQ(NumberEditing::scanlineOffsets(10, 3), (std::vector<double>{0, 3, 6, 9}));
-    EXPECT_TRUE(NumberEditing::scanlineOffsets(0, 3).empty());
-    EXPECT_TRUE(NumberEditing::scanlineOffsets(10, 0).empty()); // would never end
-}
-
 TEST(ThemeTest, DerivedColoursAndGradients) {
     EXPECT_EQ(Theme::phosphor.name(), "#39ff14");
     EXPECT_NEAR(Theme::warnWash().alphaF(), 0.1, 0.01);

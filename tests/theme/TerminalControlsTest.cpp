@@ -1,19 +1,28 @@
 #include "../support/OffscreenApplication.h"
 #include "model/AnimationCurve.h"
+#include "theme/Scanlines.h"
 #include "theme/SectionHeader.h"
+#include "theme/SupportLinks.h"
+#include "theme/TerminalBackground.h"
 #include "theme/TerminalButton.h"
 #include "theme/TerminalDivider.h"
+#include "theme/TerminalFont.h"
 #include "theme/TerminalMenu.h"
 #include "theme/TerminalNumberField.h"
+#include "theme/TerminalPlaceholder.h"
 #include "theme/TerminalStepper.h"
 #include "theme/Theme.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QTest>
 #include <QToolButton>
+#include <QVBoxLayout>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace panemark {
@@ -97,6 +106,92 @@ TEST_F(TerminalControlsTest, TheStepperStaysAtItsBounds) {
     QTest::mouseClick(stepper.minusButton(), Qt::LeftButton);
     EXPECT_EQ(stepper.value(), 18);
     EXPECT_EQ(stepper.plusButton()->accessibleName(), "Increase");
+}
+
+TEST_F(TerminalControlsTest, ScanlinesLightenEveryThirdRowFromTheTop) {
+    EXPECT_EQ(Scanlines::offsets(10, 3), (std::vector<double>{0, 3, 6, 9}));
+    EXPECT_TRUE(Scanlines::offsets(0, 3).empty());
+    EXPECT_TRUE(Scanlines::offsets(10, 0).empty()); // would never end
+    QImage image(4, 10, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Theme::bg);
+    QPainter painter(&image);
+    Scanlines{3, 0.5}.paint(painter, QRectF(0, 0, 4, 10));
+    painter.end();
+    EXPECT_GT(qGreen(image.pixel(1, 3)), Theme::bg.green()); // added onto the background
+    EXPECT_EQ(QColor(image.pixel(1, 4)), Theme::bg);
+}
+
+TEST_F(TerminalControlsTest, TheBackgroundGlowsUpperLeftAndDarkensTowardTheEdges) {
+    QWidget window;
+    window.resize(1200, 800);
+    auto* background = new TerminalBackground(&window);
+    window.show();
+    const QImage image = window.grab().toImage();
+    const QColor glow = image.pixelColor(432, 240); // the glow's centre
+    const QColor corner = image.pixelColor(1199, 799);
+    EXPECT_GT(glow.green(), Theme::bg.green());
+    EXPECT_LT(corner.lightness(), Theme::bg.lightness());
+    window.resize(300, 200);
+    EXPECT_EQ(background->size(), QSize(300, 200)); // it follows the window
+    EXPECT_TRUE(background->testAttribute(Qt::WA_TransparentForMouseEvents));
+}
+
+TEST_F(TerminalControlsTest, SupportLinksShowTheHomePageOnlyWhenAsked) {
+    const SupportLinks::Addresses addresses{"https://example.org/privacy",
+                                            "https://example.org/help", "https://example.org",
+                                            "example.org"};
+    SupportLinks short_(false, addresses);
+    ASSERT_EQ(short_.links().size(), 2);
+    EXPECT_EQ(short_.links()[0].first, "Privacy Policy");
+    EXPECT_EQ(short_.links()[1], (QPair<QString, QString>{"Support", "https://example.org/help"}));
+    SupportLinks full(true, addresses);
+    ASSERT_EQ(full.links().size(), 3);
+    EXPECT_EQ(full.links()[2].first, "example.org");
+    EXPECT_FALSE(SupportLinks::builtIn().homePage.isEmpty());
+}
+
+TEST_F(TerminalControlsTest, APlaceholderShowsDimWhileTheFieldIsEmpty) {
+    QLineEdit field;
+    TerminalPlaceholder::apply(field, "Automatic");
+    EXPECT_EQ(field.placeholderText(), "Automatic");
+    EXPECT_EQ(field.palette().color(QPalette::PlaceholderText), Theme::textDim);
+}
+
+// Every control on the background, for the eye: build/screenshots/theme.png.
+TEST_F(TerminalControlsTest, TheKitTogetherOnItsBackground) {
+    QWidget window;
+    window.resize(420, 330);
+    new TerminalBackground(&window);
+    auto* column = new QVBoxLayout(&window);
+    column->setContentsMargins(20, 20, 20, 20);
+    column->setSpacing(12);
+    column->addWidget(new SectionHeader("GRID", "3 × 2"));
+    column->addWidget(new TerminalDivider(Theme::line));
+    auto* field = new TerminalNumberField({100, 8192}, "px");
+    field->setValue(1280);
+    column->addWidget(field, 0, Qt::AlignLeft);
+    auto* label = new QLabel("COLUMNS");
+    label->setFont(TerminalFont::at(11));
+    label->setStyleSheet("color: " + Theme::textDim.name() + ";");
+    column->addWidget(new TerminalStepper(label, {1, 12}, 1), 0, Qt::AlignLeft);
+    column->addWidget(new TerminalMenu<AnimationCurve>(AnimationCurve::easeInOut, 180, {}), 0,
+                      Qt::AlignLeft);
+    auto* name = new QLineEdit;
+    name->setFont(TerminalFont::at(13));
+    name->setStyleSheet("QLineEdit { color: " + Theme::text.name() +
+                        "; background: " + Theme::sunken.name() + "; border: 1px solid " +
+                        Theme::line.name() + "; border-radius: 4px; padding: 6px 10px; }");
+    TerminalPlaceholder::apply(*name, "Left half");
+    column->addWidget(name);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(new TerminalButton("Cancel", false));
+    buttons->addWidget(new TerminalButton("Save", true));
+    buttons->addStretch();
+    column->addLayout(buttons);
+    column->addWidget(new SupportLinks(true));
+    window.show();
+    std::filesystem::create_directories(SCREENSHOT_DIR);
+    EXPECT_TRUE(window.grab().save(SCREENSHOT_DIR "/theme.png"));
 }
 
 } // namespace
