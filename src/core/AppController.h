@@ -32,6 +32,7 @@ public:
     void run(const ZoneCommand& command);
     void registerHotKeys(const std::vector<ZoneCommand>& commands);
 
+    Platform& platform() { return platform_; }
     ConfigStore& config() { return *config_; }
     // None when the commands were given for this run.
     ProfileManager* profileManager() { return profileManager_.get(); }

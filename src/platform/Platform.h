@@ -4,6 +4,7 @@
 #include "platform/KeyTap.h"
 #include "platform/KeyboardDevices.h"
 #include "platform/LoginItem.h"
+#include "platform/PanelShade.h"
 #include "platform/ScreenService.h"
 #include "platform/WindowService.h"
 #include "runtime/Cancellable.h"
@@ -30,6 +31,9 @@ public:
     virtual std::string displayName() const = 0;
     // Whether something manages the windows; placing windows needs it.
     virtual bool hasWindowManager() = 0;
+    // Whether the panel under a tray icon at this area of the screen (in pixels) is dark or
+    // light.
+    virtual PanelShade panelShade(const Rect& iconArea) = 0;
     // Called once if the desktop goes away under the program (the session ended).
     [[nodiscard]] virtual Subscription onConnectionLost(std::function<void()> listener) = 0;
     // Delivers whatever news arrived while the program was starting up.

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QPalette>
+#include <QScreen>
 #include <QTimer>
 
 namespace panemark {
@@ -24,8 +25,8 @@ TrayShell::TrayShell(AppController& controller, InstanceServer& server) : contro
                                                 std::move(actions));
     palette_->onClosed = [this] { sinceClosed_.start(); };
 
-    const bool darkPanel = QGuiApplication::palette().window().color().lightness() < 128;
-    tray_ = std::make_unique<QSystemTrayIcon>(statusIcon(darkPanel));
+    darkPanel_ = QGuiApplication::palette().window().color().lightness() < 128;
+    tray_ = std::make_unique<QSystemTrayIcon>(statusIcon(darkPanel_));
     QObject::connect(
         tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
         [this](QSystemTrayIcon::ActivationReason reason) {
@@ -40,6 +41,8 @@ TrayShell::TrayShell(AppController& controller, InstanceServer& server) : contro
                    "palette");
     }
     tray_->show();
+    // The tray embeds the icon a moment after it is shown; only then can its panel be seen.
+    QTimer::singleShot(embedWaitMilliseconds, tray_.get(), [this] { matchPanel(); });
     if (ProfileManager* profiles = controller.profileManager()) {
         profileSubscription_ = profiles->activeProfileID.subscribe([this](const Uuid&) {
             QTimer::singleShot(0, tray_.get(), [this] { updateToolTip(); });
@@ -66,6 +69,27 @@ void TrayShell::togglePaletteAt(const QPoint& anchor) {
         return;
     }
     palette_->popUpAt(anchor);
+    // The panel may have changed its colours since (a theme switch); looked at after the palette
+    // is up, so the look never delays it.
+    QTimer::singleShot(0, tray_.get(), [this] { matchPanel(); });
+}
+
+void TrayShell::matchPanel() {
+    const QRect icon = tray_->geometry();
+    PanelShade shade = PanelShade::unknown;
+    if (icon.isValid()) {
+        const QScreen* screen = QGuiApplication::screenAt(icon.center());
+        const double ratio = screen ? screen->devicePixelRatio() : 1.0;
+        shade = controller_.platform().panelShade(
+            {icon.x() * ratio, icon.y() * ratio, icon.width() * ratio, icon.height() * ratio});
+    }
+    const bool dark = shade == PanelShade::unknown
+                          ? QGuiApplication::palette().window().color().lightness() < 128
+                          : shade == PanelShade::dark;
+    if (dark != darkPanel_) {
+        darkPanel_ = dark;
+        tray_->setIcon(statusIcon(dark));
+    }
 }
 
 void TrayShell::updateToolTip() {

@@ -21,12 +21,18 @@ public:
     TrayShell& operator=(const TrayShell&) = delete;
 
     static constexpr int reopenGuardMilliseconds = 250;
+    static constexpr int embedWaitMilliseconds = 1000;
 
     CommandPalette& palette() { return *palette_; }
     void togglePaletteAt(const QPoint& anchor);
 
     // The status image: the split rectangle, 16 pixels high, in a colour that suits the panel.
     static QIcon statusIcon(bool darkPanel);
+
+    // Redraws the icon light on a dark panel and dark on a light one, as the desktop shows it
+    // now (the application's palette decides when the panel cannot be seen).
+    void matchPanel();
+    bool drawsForDarkPanel() const { return darkPanel_; }
 
 private:
     void updateToolTip();
@@ -36,6 +42,7 @@ private:
     std::unique_ptr<QSystemTrayIcon> tray_;
     Subscription profileSubscription_;
     QElapsedTimer sinceClosed_;
+    bool darkPanel_ = false;
 };
 
 } // namespace panemark

@@ -6,10 +6,13 @@
 #include <QPixmap>
 #include <QScreen>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
@@ -51,7 +54,8 @@ protected:
         return "";
     }
 
-    void screenshot(const std::string& name) {
+    // The test's own view of the screen, for screenshots and pixels.
+    QScreen& screen() {
         static int argc = 1;
         static char app[] = "test_x11_tray";
         static char* argv[] = {app, nullptr};
@@ -59,9 +63,92 @@ protected:
         if (!QGuiApplication::instance()) {
             new QGuiApplication(argc, argv);
         }
+        return *QGuiApplication::primaryScreen();
+    }
+
+    void screenshot(const std::string& name) {
         std::filesystem::create_directories(SCREENSHOT_DIR);
-        QGuiApplication::primaryScreen()->grabWindow(0).save(
+        screen().grabWindow(0).save(
             QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name));
+    }
+
+    // Where a window lies on the screen, as xdotool reports it.
+    QRect geometry(const std::string& window) {
+        std::istringstream lines(capture("xdotool getwindowgeometry --shell " + window));
+        std::map<std::string, int> values;
+        for (std::string line; std::getline(lines, line);) {
+            if (const auto equals = line.find('='); equals != std::string::npos) {
+                values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
+            }
+        }
+        return {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
+    }
+
+    // The lightness (0–255) of the darkest pixel in an area of the screen.
+    int darkestLightness(const QRect& area) {
+        const QImage image =
+            screen().grabWindow(0, area.x(), area.y(), area.width(), area.height()).toImage();
+        int darkest = 255;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                darkest = std::min(darkest, image.pixelColor(x, y).lightness());
+            }
+        }
+        return darkest;
+    }
+
+    // The open palette: a viewable override-redirect window 290 pixels wide.
+    std::optional<QRect> paletteGeometry() {
+        xcb_connection_t* c = xcb_connect(session.display().c_str(), nullptr);
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        std::optional<QRect> found;
+        if (auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr)) {
+            const xcb_window_t* children = xcb_query_tree_children(tree);
+            for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
+                auto* attributes = xcb_get_window_attributes_reply(
+                    c, xcb_get_window_attributes(c, children[i]), nullptr);
+                auto* frame = xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr);
+                if (attributes && frame && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+                    attributes->override_redirect && frame->width == 290) {
+                    found = QRect(frame->x, frame->y, frame->width, frame->height);
+                }
+                free(attributes);
+                free(frame);
+            }
+            free(tree);
+        }
+        xcb_disconnect(c);
+        return found;
+    }
+
+    // Says, as some panels do, that tray icons are to be drawn in this colour.
+    void announceIconColor(std::uint16_t red, std::uint16_t green, std::uint16_t blue) {
+        xcb_connection_t* c = xcb_connect(session.display().c_str(), nullptr);
+        auto atom = [c](const char* name) {
+            auto* reply = xcb_intern_atom_reply(
+                c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(strlen(name)), name), nullptr);
+            const xcb_atom_t value = reply ? reply->atom : 0;
+            free(reply);
+            return value;
+        };
+        auto* owner = xcb_get_selection_owner_reply(
+            c, xcb_get_selection_owner(c, atom("_NET_SYSTEM_TRAY_S0")), nullptr);
+        const std::uint32_t colors[12] = {red,    green,  blue, 0xFFFF, 0,      0,
+                                          0xFFFF, 0xA000, 0,    0,      0xFFFF, 0};
+        if (owner && owner->owner != XCB_WINDOW_NONE) {
+            // Checked, so the server has it before anyone looks.
+            free(xcb_request_check(
+                c, xcb_change_property_checked(c, XCB_PROP_MODE_REPLACE, owner->owner,
+                                               atom("_NET_SYSTEM_TRAY_COLORS"), XCB_ATOM_CARDINAL,
+                                               32, 12, colors)));
+        }
+        free(owner);
+        xcb_disconnect(c);
+    }
+
+    bool click(int x, int y) {
+        return session.run(
+            {"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"});
     }
 
     XvfbSession session{1280, 800};
@@ -83,7 +170,7 @@ TEST_F(TrayOnX11Test, AClickOnTheIconOpensThePaletteWhoseRowsMoveTheFocusedWindo
     screenshot("tray-palette.png");
     // Left half is the fourth command row; the palette has the keyboard while it is open.
     ASSERT_TRUE(session.run({"xdotool", "key", "Down", "Down", "Down", "Down", "Return"}));
-    EXPECT_EQ(client.waitForFrame(window, {0, 24, 640, 776}).value_or(Rect{}).width, 640);
+    EXPECT_EQ(client.waitForFrame(window, {0, 0, 640, 800}), (Rect{0, 0, 640, 800}));
     EXPECT_EQ(client.outerFrame(window)->x, 0);
 
     ASSERT_TRUE(session.run({"xdotool", "mousemove", "--window", icon, "11", "11", "click", "1"}));
@@ -92,6 +179,68 @@ TEST_F(TrayOnX11Test, AClickOnTheIconOpensThePaletteWhoseRowsMoveTheFocusedWindo
     const std::optional<int> status = XvfbSession::waitForExit(panemark, 5);
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+}
+
+TEST_F(TrayOnX11Test, APointerClickOnARowMovesTheXtermThatHadTheFocus) {
+    session.spawn({"xterm", "-geometry", "60x20+300+300"});
+    const std::optional<xcb_window_t> xterm = client.findWindow("xterm");
+    ASSERT_TRUE(xterm);
+    ASSERT_TRUE(client.activate(*xterm));
+    const pid_t panemark = session.spawn({PANEMARK_PROGRAM}, (home / "app.log").string());
+    const std::string icon = trayIcon();
+    ASSERT_FALSE(icon.empty()) << "the icon was not embedded";
+    ASSERT_TRUE(session.run({"xdotool", "mousemove", "--window", icon, "11", "11", "click", "1"}));
+    std::optional<QRect> palette;
+    for (int i = 0; i < 200 && !palette; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        palette = paletteGeometry();
+    }
+    ASSERT_TRUE(palette) << "the palette did not open";
+    // One profile, so no switcher: the header, the list's padding, then rows 29 pixels apart
+    // (the 13-point DejaVu Sans Mono line and its padding, and a one-pixel rule). "Left half"
+    // is the fourth.
+    const int firstRowCentre = 50;
+    ASSERT_TRUE(click(palette->center().x(), palette->top() + firstRowCentre + 3 * 29));
+    auto landed = [](const Rect& frame) {
+        // trayer reserves no strip of the screen; a terminal keeps to whole character cells.
+        return frame.x == 0 && frame.y == 0 && frame.width <= 640 && frame.width > 620 &&
+               frame.height <= 800 && frame.height > 770;
+    };
+    std::optional<Rect> frame = client.outerFrame(*xterm);
+    for (int i = 0; i < 300 && frame && !landed(*frame); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        frame = client.outerFrame(*xterm);
+    }
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(landed(*frame)) << testing::PrintToString(*frame);
+    EXPECT_FALSE(paletteGeometry()) << "a row's click closes the palette";
+    EXPECT_EQ(client.activeWindow(), xterm) << "the xterm keeps the focus";
+    kill(panemark, SIGTERM);
+    XvfbSession::waitForExit(panemark, 5);
+}
+
+TEST_F(TrayOnX11Test, TheIconIsDrawnToStandOutOnItsPanel) {
+    const pid_t panemark = session.spawn({PANEMARK_PROGRAM}, (home / "app.log").string());
+    const std::string icon = trayIcon();
+    ASSERT_FALSE(icon.empty()) << "the icon was not embedded";
+    const QRect area = geometry(icon);
+    ASSERT_TRUE(area.isValid());
+    // trayer's panel is light grey: the icon is dark on it.
+    for (int i = 0; i < 300 && darkestLightness(area) > 100; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_LE(darkestLightness(area), 100);
+    screenshot("tray-icon-light-panel.png");
+
+    // A panel that asks for white icons gets them, seen when the palette next opens.
+    announceIconColor(0xFFFF, 0xFFFF, 0xFFFF);
+    ASSERT_TRUE(session.run({"xdotool", "mousemove", "--window", icon, "11", "11", "click", "1"}));
+    for (int i = 0; i < 300 && darkestLightness(area) < 150; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_GE(darkestLightness(area), 150);
+    kill(panemark, SIGTERM);
+    XvfbSession::waitForExit(panemark, 5);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/x11/Edid.h"
 #include "platform/x11/X11Screens.h"
+#include "platform/x11/X11TrayPanel.h"
 #include "platform/x11/X11Windows.h"
 
 #include <array>
@@ -21,6 +22,40 @@ std::vector<std::uint8_t> edidBlock() {
                                  '0', '\x1b', 'Q', '\n', ' ', ' ', ' ', ' ', ' '};
     std::copy(std::begin(name), std::end(name), bytes.begin() + 72);
     return bytes;
+}
+
+// A panel of one colour with a thin icon stroke across it, as 32-bit pixels.
+std::vector<std::uint8_t> panelWithStroke(std::array<std::uint8_t, 3> panel,
+                                          std::array<std::uint8_t, 3> stroke, bool lsbFirst) {
+    std::vector<std::uint8_t> pixels;
+    for (int i = 0; i < 16 * 16; ++i) {
+        const auto& [red, green, blue] = (i / 16 == 8 || i % 16 == 3) ? stroke : panel;
+        const std::array<std::uint8_t, 4> bytes =
+            lsbFirst ? std::array<std::uint8_t, 4>{blue, green, red, 0}
+                     : std::array<std::uint8_t, 4>{0, red, green, blue};
+        pixels.insert(pixels.end(), bytes.begin(), bytes.end());
+    }
+    return pixels;
+}
+
+TEST(TrayPanelTest, TheMedianPixelAroundTheIconIsThePanel) {
+    for (const bool lsbFirst : {true, false}) {
+        const auto dark = panelWithStroke({30, 30, 30}, {235, 235, 235}, lsbFirst);
+        const auto light = panelWithStroke({214, 214, 214}, {40, 40, 40}, lsbFirst);
+        EXPECT_EQ(shadeForBackground(*X11TrayPanel::medianLuminance(dark.data(), 256, lsbFirst)),
+                  PanelShade::dark);
+        EXPECT_EQ(shadeForBackground(*X11TrayPanel::medianLuminance(light.data(), 256, lsbFirst)),
+                  PanelShade::light);
+    }
+    // Pure red and pure blue are dark panels, green a light one.
+    const auto red = panelWithStroke({255, 0, 0}, {255, 0, 0}, true);
+    const auto green = panelWithStroke({0, 255, 0}, {0, 255, 0}, true);
+    EXPECT_EQ(shadeForBackground(*X11TrayPanel::medianLuminance(red.data(), 256, true)),
+              PanelShade::dark);
+    EXPECT_EQ(shadeForBackground(*X11TrayPanel::medianLuminance(green.data(), 256, true)),
+              PanelShade::light);
+    EXPECT_FALSE(X11TrayPanel::medianLuminance(red.data(), 0, true));
+    EXPECT_EQ(shadeForIconColor(luminanceOf(255, 255, 255)), PanelShade::dark); // light icons
 }
 
 TEST(EdidTest, MakerModelUnitAndNameAreRead) {

@@ -29,6 +29,8 @@ public:
     SimKeyboardDevices& simKeyboardDevices() { return keyboardDevices_; }
     std::string displayName() const override { return "sim"; }
     bool hasWindowManager() override { return true; }
+    PanelShade panelShade(const Rect&) override { return panelShade_; }
+    void setPanelShade(PanelShade shade) { panelShade_ = shade; }
     Subscription onConnectionLost(std::function<void()> listener) override;
     void deliverPendingEvents() override {}
 
@@ -43,6 +45,7 @@ private:
     SimLoginItem loginItem_;
     SimKeyboardDevices keyboardDevices_;
     Signal<> connectionLost_;
+    PanelShade panelShade_ = PanelShade::unknown;
 };
 
 } // namespace panemark

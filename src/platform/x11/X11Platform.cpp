@@ -1,5 +1,7 @@
 #include "platform/x11/X11Platform.h"
 
+#include "platform/x11/X11TrayPanel.h"
+
 #include <cstdlib>
 
 namespace panemark {
@@ -7,6 +9,7 @@ namespace panemark {
 namespace {
 
 constexpr double windowManagerProbeTimeout = 0.25;
+constexpr double panelProbeTimeout = 0.25;
 
 } // namespace
 
@@ -38,6 +41,10 @@ std::string X11Platform::displayName() const {
 
 bool X11Platform::hasWindowManager() {
     return requests_->hasWindowManager(windowManagerProbeTimeout);
+}
+
+PanelShade X11Platform::panelShade(const Rect& iconArea) {
+    return X11TrayPanel::shade(*requests_, iconArea, panelProbeTimeout);
 }
 
 Subscription X11Platform::onConnectionLost(std::function<void()> listener) {
