@@ -37,4 +37,16 @@ inline std::string residentMemory(pid_t pid) {
     return "unknown";
 }
 
+// The process's own heap and stacks (RssAnon), "   3652 kB": resident memory less the pages of
+// libraries and fonts, which a desktop shares among all the programs that map them.
+inline std::string anonymousMemory(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("RssAnon:", 0) == 0) {
+            return line.substr(8);
+        }
+    }
+    return "unknown";
+}
+
 } // namespace panemark
