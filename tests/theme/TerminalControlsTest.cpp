@@ -1,5 +1,6 @@
 #include "../support/OffscreenApplication.h"
 #include "model/AnimationCurve.h"
+#include "theme/CornerBrackets.h"
 #include "theme/Scanlines.h"
 #include "theme/SectionHeader.h"
 #include "theme/SupportLinks.h"
@@ -89,7 +90,7 @@ TEST_F(TerminalControlsTest, CornerBracketsMeetInsetFromEachCorner) {
     QImage image(40, 30, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    TerminalDivider::drawCornerBrackets(painter, QRectF(0, 0, 40, 30), Theme::phosphor, 6, 4, 1);
+    CornerBrackets{Theme::phosphor, 6, 4, 1}.paint(painter, QRectF(0, 0, 40, 30));
     painter.end();
     EXPECT_GT(qAlpha(image.pixel(4, 4)), 0);   // top-left corner point
     EXPECT_GT(qAlpha(image.pixel(8, 4)), 0);   // along the top edge
