@@ -143,10 +143,11 @@ int main() {
     const double before = cpuSeconds(panemark);
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
     const double after = cpuSeconds(panemark);
-    std::printf("Idle with the tray: %.3f s of CPU time in %d s; resident memory%s (target 30 MiB), "
-                "of which heap and stacks%s\n",
-                after - before, idleSeconds, residentMemory(panemark).c_str(),
-                anonymousMemory(panemark).c_str());
+    std::printf(
+        "Idle with the tray: %.3f s of CPU time in %d s; resident memory%s (target 30 MiB), "
+        "of which heap and stacks%s\n",
+        after - before, idleSeconds, residentMemory(panemark).c_str(),
+        anonymousMemory(panemark).c_str());
     stop(panemark);
     std::filesystem::remove_all(home);
     return 0;

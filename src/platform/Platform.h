@@ -31,6 +31,8 @@ public:
     virtual std::string displayName() const = 0;
     // Whether something manages the windows; placing windows needs it.
     virtual bool hasWindowManager() = 0;
+    // Whether a compositing manager blends the windows (so translucency and fades show).
+    virtual bool hasCompositor() = 0;
     // Whether the panel under a tray icon at this area of the screen (in pixels) is dark or
     // light.
     virtual PanelShade panelShade(const Rect& iconArea) = 0;

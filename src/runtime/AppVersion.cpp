@@ -39,11 +39,11 @@ const AppVersion& AppVersion::current() {
 }
 
 std::string AppVersion::versionLine() const {
-    std::string line = "Panemark " + shortVersion + " (" + build + ")";
-    if (isDevBuild) {
-        line += " · DEV";
-    }
-    return line;
+    return "Panemark " + shortVersion + " (" + build + ")" + (isDevBuild ? " · DEV" : "");
+}
+
+std::string AppVersion::shortLine() const {
+    return "v" + shortVersion + " (" + build + ")" + (isDevBuild ? " · DEV" : "");
 }
 
 } // namespace panemark

@@ -29,6 +29,8 @@ struct AppVersion {
 
     // "Panemark 1.2.0 (34)", with " · DEV" appended for a development build.
     std::string versionLine() const;
+    // "v1.2.0 (34)", with " · DEV" appended for a development build: the splash and About.
+    std::string shortLine() const;
 };
 
 } // namespace panemark

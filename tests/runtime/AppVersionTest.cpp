@@ -28,6 +28,8 @@ TEST(AppVersionTest, OnlyTheBuildKindReleaseIsNotADevelopmentBuild) {
     EXPECT_EQ(withKind("release").gitDescribe, "v1.4.2-3-gabc");
     EXPECT_TRUE(withKind("Release").isDevBuild);
     EXPECT_TRUE(withKind("development").isDevBuild);
+    EXPECT_EQ(withKind("release").shortLine(), "v1.4.2 (88)");
+    EXPECT_EQ(withKind("").shortLine(), "v1.4.2 (88) · DEV");
 }
 
 } // namespace

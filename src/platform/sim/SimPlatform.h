@@ -29,6 +29,7 @@ public:
     SimKeyboardDevices& simKeyboardDevices() { return keyboardDevices_; }
     std::string displayName() const override { return "sim"; }
     bool hasWindowManager() override { return true; }
+    bool hasCompositor() override { return false; }
     PanelShade panelShade(const Rect&) override { return panelShade_; }
     void setPanelShade(PanelShade shade) { panelShade_ = shade; }
     Subscription onConnectionLost(std::function<void()> listener) override;

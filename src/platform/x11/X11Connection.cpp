@@ -99,6 +99,7 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName, std:
         return nullptr;
     }
     auto result = std::unique_ptr<X11Connection>(new X11Connection(connection, screens.data));
+    result->screenNumber_ = screenNumber;
     if (result->hasFailed()) {
         if (whyNot) {
             *whyNot = "the connection to the display failed";
@@ -191,6 +192,23 @@ std::optional<std::vector<std::uint32_t>> X11Connection::cardinals(xcb_get_prope
     const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
     const int count = xcb_get_property_value_length(reply.get()) / 4;
     return std::vector<std::uint32_t>(values, values + std::max(count, 0));
+}
+
+std::optional<xcb_window_t> X11Connection::selectionOwner(const std::string& selection,
+                                                          double timeoutSeconds) const {
+    // Interned only if it exists: a selection nobody ever named has no owner.
+    const auto atomCookie = xcb_intern_atom(
+        connection_, 1, static_cast<std::uint16_t>(selection.size()), selection.c_str());
+    const auto atom = await<xcb_intern_atom_reply_t>(atomCookie.sequence, timeoutSeconds);
+    if (!atom || atom->atom == XCB_ATOM_NONE) {
+        return std::nullopt;
+    }
+    const auto owner = await<xcb_get_selection_owner_reply_t>(
+        xcb_get_selection_owner(connection_, atom->atom).sequence, timeoutSeconds);
+    if (!owner || owner->owner == XCB_WINDOW_NONE) {
+        return std::nullopt;
+    }
+    return owner->owner;
 }
 
 std::string X11Connection::atomName(xcb_atom_t atom, double timeoutSeconds) const {

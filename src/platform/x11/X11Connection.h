@@ -41,6 +41,8 @@ public:
     xcb_window_t root() const { return screen_->root; }
     const xcb_screen_t& screen() const { return *screen_; }
     const Atoms& atoms() const { return atoms_; }
+    // The number of the screen this connection uses (the N of $DISPLAY=:0.N).
+    int screenNumber() const { return screenNumber_; }
     bool hasFailed() const { return xcb_connection_has_error(connection_) != 0; }
 
     // Waits at most timeoutSeconds for the reply to a request; none on an X error or time-out.
@@ -56,6 +58,9 @@ public:
                                               std::uint32_t longs = 64) const;
 
     std::string atomName(xcb_atom_t atom, double timeoutSeconds) const;
+    // The window that owns a selection ("_NET_WM_CM_S0" …); none when nobody does.
+    std::optional<xcb_window_t> selectionOwner(const std::string& selection,
+                                               double timeoutSeconds) const;
 
     // Sends a client message to the root window, as window managers expect for EWMH requests.
     void sendRootMessage(xcb_window_t window, xcb_atom_t type,
@@ -94,6 +99,7 @@ private:
     xcb_connection_t* connection_;
     xcb_screen_t* screen_;
     Atoms atoms_{};
+    int screenNumber_ = 0;
 };
 
 } // namespace panemark

@@ -43,6 +43,13 @@ bool X11Platform::hasWindowManager() {
     return requests_->hasWindowManager(windowManagerProbeTimeout);
 }
 
+bool X11Platform::hasCompositor() {
+    return requests_
+        ->selectionOwner("_NET_WM_CM_S" + std::to_string(requests_->screenNumber()),
+                         panelProbeTimeout)
+        .has_value();
+}
+
 PanelShade X11Platform::panelShade(const Rect& iconArea) {
     return X11TrayPanel::shade(*requests_, iconArea, panelProbeTimeout);
 }

@@ -33,6 +33,7 @@ public:
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override;
     bool hasWindowManager() override;
+    bool hasCompositor() override;
     PanelShade panelShade(const Rect& iconArea) override;
     Subscription onConnectionLost(std::function<void()> listener) override;
     void deliverPendingEvents() override { events_->drain(); }

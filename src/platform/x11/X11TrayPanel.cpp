@@ -15,17 +15,6 @@ namespace {
 // Enough pixels to see the panel, few enough that the request stays small.
 constexpr double largestSampleSide = 64;
 
-int screenNumber() {
-    int screen = 0;
-    char* host = nullptr;
-    int display = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screen) == 0) {
-        screen = 0;
-    }
-    std::free(host);
-    return screen;
-}
-
 xcb_atom_t internAtom(const X11Connection& connection, const std::string& name,
                       double timeoutSeconds) {
     const auto cookie =
@@ -49,20 +38,15 @@ PanelShade X11TrayPanel::shade(const X11Connection& connection, const Rect& icon
 
 std::optional<double> X11TrayPanel::announcedIconLuminance(const X11Connection& connection,
                                                            double timeoutSeconds) {
-    const xcb_atom_t selection = internAtom(
-        connection, "_NET_SYSTEM_TRAY_S" + std::to_string(screenNumber()), timeoutSeconds);
+    const auto owner = connection.selectionOwner(
+        "_NET_SYSTEM_TRAY_S" + std::to_string(connection.screenNumber()), timeoutSeconds);
     const xcb_atom_t colors = internAtom(connection, "_NET_SYSTEM_TRAY_COLORS", timeoutSeconds);
-    if (selection == XCB_ATOM_NONE || colors == XCB_ATOM_NONE) {
-        return std::nullopt; // no tray was ever here, or it never announced colours
-    }
-    auto owner = connection.await<xcb_get_selection_owner_reply_t>(
-        xcb_get_selection_owner(connection.get(), selection).sequence, timeoutSeconds);
-    if (!owner || owner->owner == XCB_WINDOW_NONE) {
-        return std::nullopt;
+    if (!owner || colors == XCB_ATOM_NONE) {
+        return std::nullopt; // no tray, or none ever announced colours
     }
     // Foreground, error, warning and success colours, each red, green and blue in 16 bits.
     const auto values =
-        connection.cardinals(connection.requestProperty(owner->owner, colors, 12), timeoutSeconds);
+        connection.cardinals(connection.requestProperty(*owner, colors, 12), timeoutSeconds);
     if (!values || values->size() < 3) {
         return std::nullopt;
     }

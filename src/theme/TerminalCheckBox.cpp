@@ -1,0 +1,47 @@
+#include "theme/TerminalCheckBox.h"
+
+#include "theme/Symbols.h"
+#include "theme/TerminalFont.h"
+#include "theme/Theme.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace panemark {
+
+TerminalCheckBox::TerminalCheckBox(const QString& text, double pointSize, const QColor& textColor,
+                                   QWidget* parent)
+    : QCheckBox(text, parent), textColor_(textColor) {
+    setFont(TerminalFont::at(pointSize));
+    setCursor(Qt::PointingHandCursor);
+}
+
+QSize TerminalCheckBox::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {boxSide + spacing + metrics.horizontalAdvance(text()) + 2,
+            std::max(boxSide + 2, metrics.height())};
+}
+
+bool TerminalCheckBox::hitButton(const QPoint& position) const {
+    return rect().contains(position); // the label too, as people expect
+}
+
+void TerminalCheckBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF box(1, (height() - boxSide) / 2.0, boxSide, boxSide);
+    const bool on = isChecked();
+    painter.setBrush(on ? Theme::phosphor : Theme::sunken);
+    painter.setPen(QPen(on ? Theme::phosphor : (hasFocus() ? Theme::phosphor : Theme::line), 1));
+    painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 2.5, 2.5);
+    if (on) {
+        Symbols::draw(painter, Symbols::Name::checkmark, box.adjusted(2.5, 3, -2.5, -3),
+                      Theme::onPhosphor, 1.6);
+    }
+    painter.setPen(textColor_);
+    painter.setFont(font());
+    painter.drawText(QRectF(box.right() + spacing, 0, width() - box.right() - spacing, height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, text());
+}
+
+} // namespace panemark
