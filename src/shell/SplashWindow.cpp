@@ -47,7 +47,8 @@ SplashWindow::SplashWindow(SplashController& controller, ConfigStore& config, bo
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose, false); // the controller owns the card
     setWindowTitle("Panemark");
-    setFixedSize(width, height);
+    setPalette(Theme::windowPalette());
+    setFixedSize(cardWidth, cardHeight);
     if (translucent) {
         setAttribute(Qt::WA_TranslucentBackground);
     } else {
@@ -90,8 +91,8 @@ QString SplashWindow::versionText() const {
 QPoint SplashWindow::originOn(const QRect& visibleArea) {
     const QPointF centre = QRectF(visibleArea).center();
     return QPoint(
-        static_cast<int>(std::lround(centre.x() - width * 0.5)),
-        static_cast<int>(std::lround(centre.y() - height * 0.5 - 0.1 * visibleArea.height())));
+        static_cast<int>(std::lround(centre.x() - cardWidth * 0.5)),
+        static_cast<int>(std::lround(centre.y() - cardHeight * 0.5 - 0.1 * visibleArea.height())));
 }
 
 void SplashWindow::present() {

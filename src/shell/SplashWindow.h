@@ -16,8 +16,8 @@ class TerminalCheckBox;
 // it pauses the countdown, a click or Escape dismisses it.
 class SplashWindow : public QWidget, public SplashController::Card {
 public:
-    static constexpr int width = 420;
-    static constexpr int height = 280;
+    static constexpr int cardWidth = 420;
+    static constexpr int cardHeight = 280;
 
     // translucent: whether the desktop blends windows (rounded corners by transparency rather
     // than a hard-edged mask, and fades).

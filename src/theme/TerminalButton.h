@@ -12,6 +12,8 @@ public:
 
     bool isProminent() const { return prominent_; }
     QSize sizeHint() const override;
+    // Never narrower than its label.
+    QSize minimumSizeHint() const override { return sizeHint(); }
     // What the label is drawn in.
     QColor labelColor() const;
 

@@ -30,4 +30,26 @@ QLinearGradient cellSelected(const QRectF& rect) {
     return gradient;
 }
 
+QPalette windowPalette() {
+    QPalette palette;
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Window, bg);
+        palette.setColor(group, QPalette::WindowText, text);
+        palette.setColor(group, QPalette::Base, sunken);
+        palette.setColor(group, QPalette::AlternateBase, raised);
+        palette.setColor(group, QPalette::Text, text);
+        palette.setColor(group, QPalette::Button, raised);
+        palette.setColor(group, QPalette::ButtonText, textBright);
+        palette.setColor(group, QPalette::Highlight, phosphor);
+        palette.setColor(group, QPalette::HighlightedText, onPhosphor);
+        palette.setColor(group, QPalette::PlaceholderText, textDim);
+        palette.setColor(group, QPalette::ToolTipBase, raised);
+        palette.setColor(group, QPalette::ToolTipText, text);
+        palette.setColor(group, QPalette::Link, textDim);
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Text, textFaint);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, textFaint);
+    return palette;
+}
+
 } // namespace panemark::Theme

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QLinearGradient>
+#include <QPalette>
 
 namespace panemark {
 
@@ -39,6 +40,11 @@ QColor warnRule();
 QLinearGradient phosphorBar(const QRectF& rect);
 // From `phosphor` at the top to #16B53A at the bottom.
 QLinearGradient cellSelected(const QRectF& rect);
+
+// The widget palette of a window on the theme, for what Qt draws itself (text selection, tool
+// tips, text fields): set on each of our windows, never on the application, whose palette
+// keeps telling the desktop's own colours.
+QPalette windowPalette();
 
 } // namespace Theme
 
