@@ -202,7 +202,7 @@ int main() {
         std::filesystem::temp_directory_path() / ("panemark-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(home / "Panemark");
     std::ofstream(home / "Panemark" / "Panemark.conf")
-        << "[General]\nPanemark.animateWindows=false\n";
+        << "[General]\nPanemark.animateWindows=false\nPanemark.showSplashAtLaunch=false\n";
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
     setenv("XDG_DATA_HOME", home.c_str(), 1); // the stock commands in a profile of its own

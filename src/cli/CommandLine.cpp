@@ -12,7 +12,7 @@
 #include "core/PanemarkApp.h"
 #include "runtime/AppVersion.h"
 #include "runtime/Text.h"
-#include "shell/TrayShell.h"
+#include "shell/DesktopShell.h"
 
 #include <QApplication>
 #include <exception>
@@ -40,6 +40,10 @@ const std::vector<Subcommand>& subcommands() {
         {"palette", "open the command palette of the running Panemark at the pointer",
          [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
              return InstanceTool::palette(a, o, e);
+         }},
+        {"about", "open the About window of the running Panemark",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return InstanceTool::about(a, o, e);
          }},
         {"quit", "end the running Panemark",
          [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
@@ -117,7 +121,7 @@ int runResident(const Args& args, std::istream& in, std::ostream& out, std::ostr
         return application;
     };
     options.startShell = [](AppController& controller, InstanceServer& server) {
-        return std::shared_ptr<void>(std::make_shared<TrayShell>(controller, server));
+        return std::shared_ptr<void>(std::make_shared<DesktopShell>(controller, server));
     };
     if (parser.isSet("commands")) {
         Result<std::vector<ZoneCommand>> read = CommandFile::read(parser.value("commands"), in);

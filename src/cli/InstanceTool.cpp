@@ -118,11 +118,12 @@ int InstanceTool::status(const std::vector<std::string>& args, std::ostream& out
     return 0;
 }
 
-int InstanceTool::palette(const std::vector<std::string>& args, std::ostream& out,
-                          std::ostream& err) {
-    ArgumentParser parser("palette", "Opens the command palette of the running Panemark at the "
-                                     "pointer (or closes it). Bind it to a key in your desktop's "
-                                     "keyboard settings where there is no tray.");
+namespace {
+
+// Asks the running program to show one of its windows; there is nothing to show without it.
+int showWindow(const char* request, const char* summary, const std::vector<std::string>& args,
+               std::ostream& out, std::ostream& err) {
+    ArgumentParser parser(request, summary);
     if (const std::optional<int> exit = parser.parseOrExit(args, out, err)) {
         return *exit;
     }
@@ -130,7 +131,26 @@ int InstanceTool::palette(const std::vector<std::string>& args, std::ostream& ou
         return parser.usageError(err, "takes no arguments");
     }
     Json reply;
-    return ask("palette", &reply, out, err).value_or(0);
+    return ask(request, &reply, out, err).value_or(0);
+}
+
+} // namespace
+
+int InstanceTool::palette(const std::vector<std::string>& args, std::ostream& out,
+                          std::ostream& err) {
+    return showWindow("palette",
+                      "Opens the command palette of the running Panemark at the pointer (or "
+                      "closes it). Bind it to a key in your desktop's keyboard settings where "
+                      "there is no tray.",
+                      args, out, err);
+}
+
+int InstanceTool::about(const std::vector<std::string>& args, std::ostream& out,
+                        std::ostream& err) {
+    return showWindow("about",
+                      "Opens the About window of the running Panemark: its version, build and "
+                      "the update check.",
+                      args, out, err);
 }
 
 int InstanceTool::quit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

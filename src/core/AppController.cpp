@@ -4,7 +4,7 @@ namespace panemark {
 
 AppController::AppController(Platform& platform, PreferencesStore& preferences, Scheduler& mainLoop,
                              std::unique_ptr<WindowAnimator> animator, CommandSource commands)
-    : platform_(platform) {
+    : platform_(platform), preferences_(preferences), mainLoop_(mainLoop) {
     config_ = std::make_unique<ConfigStore>(preferences, platform_.loginItem());
     hotKeys_ = std::make_unique<HotKeyManager>(platform_.windows(), platform_.keyboard(), mainLoop);
     mover_ = std::make_unique<WindowMover>(platform_.windows(), platform_.screens(),

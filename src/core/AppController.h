@@ -33,6 +33,8 @@ public:
     void registerHotKeys(const std::vector<ZoneCommand>& commands);
 
     Platform& platform() { return platform_; }
+    Scheduler& mainLoop() { return mainLoop_; }
+    PreferencesStore& preferences() { return preferences_; }
     ConfigStore& config() { return *config_; }
     // None when the commands were given for this run.
     ProfileManager* profileManager() { return profileManager_.get(); }
@@ -44,6 +46,8 @@ private:
     void requestPermissions();
 
     Platform& platform_;
+    PreferencesStore& preferences_;
+    Scheduler& mainLoop_;
     std::unique_ptr<ConfigStore> config_;
     std::unique_ptr<ProfileManager> profileManager_;
     std::unique_ptr<ProfileAutoSwitcher> autoSwitcher_;

@@ -3,6 +3,7 @@
 #include "core/AppController.h"
 #include "core/InstanceServer.h"
 #include "core/ProfileRequests.h"
+#include "core/QuitRequest.h"
 #include "core/SignalPipe.h"
 #include "platform/PlatformFactory.h"
 #include "runtime/AppVersion.h"
@@ -11,7 +12,6 @@
 #include "runtime/Text.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <ostream>
 #include <unistd.h>
 
@@ -72,9 +72,7 @@ void answerRequests(InstanceServer& server, AppController& controller, const Pla
         });
     }
     server.handle("quit", [](const InstanceServer::Json&) {
-        // Queued, so that the reply is on its way before the loop ends.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                                  Qt::QueuedConnection);
+        QuitRequest::post(); // the reply is on its way before the loop ends
         InstanceServer::Json reply = InstanceProtocol::reply();
         reply["pid"] = static_cast<std::int64_t>(::getpid());
         return reply;
@@ -93,7 +91,7 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     QCoreApplication::setApplicationName("Panemark");
     // From the start: a SIGTERM while the keys are being grabbed still ends the loop cleanly
     // (the loop sees the request as soon as it runs) instead of killing the process half-way.
-    SignalPipe signals([](int) { QCoreApplication::quit(); });
+    SignalPipe signals([](int) { QuitRequest::post(); });
 
     Result<InstanceAddress> address = InstanceAddress::forThisSession();
     Result<InstanceServer::Claim> claim =
@@ -134,6 +132,9 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     // Without its display there is nothing left to do: end with the session.
     const Subscription displayGone = platform.onConnectionLost([] { QCoreApplication::exit(1); });
     platform.deliverPendingEvents(); // anything that came in while starting up
+    if (QuitRequest::isPending()) {
+        return 0; // asked to end while starting up
+    }
     return QCoreApplication::exec();
 }
 

@@ -71,12 +71,13 @@ QWidget* AboutWindow::identitySection(const AppVersion& version) {
     row->addWidget(icon);
     auto* names = new QVBoxLayout;
     names->setSpacing(4);
-    auto* title = text("PANEMARK", TerminalFont::at(18, QFont::Bold, 3), Theme::textBright, identity);
+    auto* title =
+        text("PANEMARK", TerminalFont::at(18, QFont::Bold, 3), Theme::textBright, identity);
     title->setAccessibleDescription("heading");
     Glow::apply(*title, Theme::phosphor, 5, 0.5);
     names->addWidget(title);
-    versionLine_ =
-        text(QString::fromStdString(version.shortLine()), TerminalFont::at(11), Theme::text, identity);
+    versionLine_ = text(QString::fromStdString(version.shortLine()), TerminalFont::at(11),
+                        Theme::text, identity);
     names->addWidget(versionLine_);
     names->addWidget(
         text("Keyboard window tiling for Linux", TerminalFont::at(10), Theme::textDim, identity));

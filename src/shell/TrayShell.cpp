@@ -1,26 +1,23 @@
 #include "shell/TrayShell.h"
 
+#include "core/QuitRequest.h"
 #include "runtime/Log.h"
 #include "theme/Symbols.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
-#include <QMetaObject>
 #include <QPalette>
 #include <QScreen>
 #include <QTimer>
 
 namespace panemark {
 
-TrayShell::TrayShell(AppController& controller, InstanceServer& server) : controller_(controller) {
-    CommandPalette::Actions actions;
+TrayShell::TrayShell(AppController& controller, InstanceServer& server,
+                     CommandPalette::Actions actions)
+    : controller_(controller) {
     actions.run = [&controller](const ZoneCommand& command) { controller.run(command); };
-    actions.quit = [] {
-        // Queued: the palette's click finishes before the loop ends and the profiles are saved.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                                  Qt::QueuedConnection);
-    };
+    actions.quit = [] { QuitRequest::post(); }; // after the click, profiles saved on the way out
     palette_ = std::make_unique<CommandPalette>(controller.config(), controller.profileManager(),
                                                 std::move(actions));
     palette_->onClosed = [this] { sinceClosed_.start(); };
@@ -90,6 +87,10 @@ void TrayShell::matchPanel() {
         darkPanel_ = dark;
         tray_->setIcon(statusIcon(dark));
     }
+}
+
+void TrayShell::announce(const QString& title, const QString& message) {
+    tray_->showMessage(title, message, statusIcon(darkPanel_));
 }
 
 void TrayShell::updateToolTip() {

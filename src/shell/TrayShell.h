@@ -15,7 +15,10 @@ namespace panemark {
 // tray). Made after the hot keys are registered, so a slow tray never delays the shortcuts.
 class TrayShell {
 public:
-    TrayShell(AppController& controller, InstanceServer& server);
+    // actions: what the palette's Settings, update and About rows do (run and quit are the
+    // shell's own).
+    TrayShell(AppController& controller, InstanceServer& server,
+              CommandPalette::Actions actions = {});
     ~TrayShell();
     TrayShell(const TrayShell&) = delete;
     TrayShell& operator=(const TrayShell&) = delete;
@@ -28,6 +31,8 @@ public:
 
     // The status image: the split rectangle, 16 pixels high, in a colour that suits the panel.
     static QIcon statusIcon(bool darkPanel);
+    // A passing notice from the icon (where the tray shows them).
+    void announce(const QString& title, const QString& message);
 
     // Redraws the icon light on a dark panel and dark on a light one, as the desktop shows it
     // now (the application's palette decides when the panel cannot be seen).

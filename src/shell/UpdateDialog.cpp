@@ -98,9 +98,8 @@ void UpdateDialog::showOutcome(const Updater::Outcome& outcome) {
         detail_->setText("A newer version of Panemark is ready. You have v" +
                          QString::fromStdString(AppVersion::current().shortVersion) + ".");
         const QUrl page(QString::fromStdString(outcome.downloadUrl));
-        std::vector<std::pair<QString, std::function<void()>>> buttons{{"Later", [this] {
-                                                                           hide();
-                                                                       }}};
+        std::vector<std::pair<QString, std::function<void()>>> buttons{
+            {"Later", [this] { hide(); }}};
         if (page.isValid() && (page.scheme() == "https" || page.scheme() == "http")) {
             buttons.push_back({"Open Download Page", [this, page] {
                                    openUrl(page);

@@ -1,7 +1,6 @@
+#include "../support/OffscreenApplication.h"
 #include "shell/AboutWindow.h"
 #include "shell/UpdateDialog.h"
-
-#include "../support/OffscreenApplication.h"
 #include "theme/TerminalButton.h"
 
 #include <QLabel>

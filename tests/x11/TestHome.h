@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -19,6 +20,14 @@ public:
         for (const char* variable : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
             setenv(variable, path_.c_str(), 1);
         }
+        showSplash(false); // a card in the middle of the screen is no part of most tests
+    }
+
+    // Whether Panemark shows its splash card when it starts.
+    void showSplash(bool show) const {
+        std::filesystem::create_directories(path_ / "Panemark");
+        std::ofstream(path_ / "Panemark" / "Panemark.conf")
+            << "[General]\nPanemark.showSplashAtLaunch=" << (show ? "true" : "false") << "\n";
     }
     ~TestHome() {
         for (const char* variable : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {

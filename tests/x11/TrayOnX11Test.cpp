@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -146,6 +147,18 @@ protected:
         xcb_disconnect(c);
     }
 
+    // The splash card on screen: a visible window of Panemark's, 420 × 280.
+    std::optional<QRect> splashCard() {
+        std::istringstream ids(capture("xdotool search --onlyvisible --name '^Panemark$'"));
+        for (std::string id; std::getline(ids, id);) {
+            const QRect area = geometry(id);
+            if (area.size() == QSize(420, 280)) {
+                return area;
+            }
+        }
+        return std::nullopt;
+    }
+
     bool click(int x, int y) {
         return session.run(
             {"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"});
@@ -239,6 +252,62 @@ TEST_F(TrayOnX11Test, TheIconIsDrawnToStandOutOnItsPanel) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     EXPECT_GE(darkestLightness(area), 150);
+    kill(panemark, SIGTERM);
+    XvfbSession::waitForExit(panemark, 5);
+}
+
+TEST_F(TrayOnX11Test, TheSplashComesLastLeavesTheFocusAloneAndGoesByItself) {
+    homeFolder.showSplash(true);
+    const xcb_window_t window = client.createWindow(100, 100, 400, 300);
+    ASSERT_TRUE(client.activate(window));
+    const pid_t panemark = session.spawn({PANEMARK_PROGRAM}, (home / "app.log").string());
+    std::optional<QRect> card;
+    for (int i = 0; i < 300 && !card; ++i) {
+        card = splashCard();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(card) << "no splash";
+    EXPECT_EQ(card->x(), (1280 - 420) / 2);
+    EXPECT_EQ(card->y(), (800 - 280) / 2 - 80); // a tenth of the height above the centre
+    screenshot("splash-desktop.png");
+    EXPECT_EQ(client.activeWindow(), window) << "the splash took the focus";
+    // The pointer starts in the middle of the screen, on the card: the countdown waits.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    EXPECT_TRUE(splashCard()) << "the card went while the pointer rested on it";
+    const auto left = std::chrono::steady_clock::now();
+    ASSERT_TRUE(session.run({"xdotool", "mousemove", "10", "790"}));
+    // No compositor here: no fades, and the rest of the 2.5 s and the 0.35 s.
+    while (splashCard() && std::chrono::steady_clock::now() - left < std::chrono::seconds(8)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    const double after =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - left).count();
+    EXPECT_FALSE(splashCard());
+    EXPECT_LT(after, 4.0);
+    EXPECT_EQ(client.activeWindow(), window);
+    kill(panemark, SIGTERM);
+    XvfbSession::waitForExit(panemark, 5);
+}
+
+TEST_F(TrayOnX11Test, TurnedOffThereIsNoSplashAndAboutOpensOnce) {
+    homeFolder.showSplash(false);
+    const pid_t panemark = session.spawn({PANEMARK_PROGRAM}, (home / "app.log").string());
+    ASSERT_FALSE(trayIcon().empty());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(splashCard());
+
+    ASSERT_TRUE(session.run({PANEMARK_PROGRAM, "about"}));
+    std::string about;
+    for (int i = 0; i < 300 && about.empty(); ++i) {
+        about = capture("xdotool search --onlyvisible --name '^About Panemark$'");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_FALSE(about.empty()) << "no About window";
+    ASSERT_TRUE(session.run({PANEMARK_PROGRAM, "about"})); // brought to the front, not made again
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const std::string windows = capture("xdotool search --onlyvisible --name '^About Panemark$'");
+    EXPECT_EQ(std::count(windows.begin(), windows.end(), '\n'), 1) << windows;
+    screenshot("about-desktop.png");
     kill(panemark, SIGTERM);
     XvfbSession::waitForExit(panemark, 5);
 }

@@ -1,0 +1,70 @@
+#include "shell/DesktopShell.h"
+
+#include "core/AppController.h"
+#include "core/InstanceServer.h"
+#include "shell/AboutWindow.h"
+#include "shell/SplashWindow.h"
+#include "shell/TrayShell.h"
+#include "shell/UpdateDialog.h"
+
+#include <QTimer>
+
+namespace panemark {
+
+DesktopShell::DesktopShell(AppController& controller, InstanceServer& server)
+    : controller_(controller),
+      updater_(controller.mainLoop(), controller.preferences(), PANEMARK_UPDATE_FEED_URL) {
+    CommandPalette::Actions actions;
+    actions.checkForUpdates = [this] { checkForUpdates(); };
+    actions.openAbout = [this] { openAbout(); };
+    tray_ = std::make_unique<TrayShell>(controller, server, std::move(actions));
+
+    server.handle("about", [this](const InstanceServer::Json&) {
+        QTimer::singleShot(0, [this] { openAbout(); });
+        return InstanceProtocol::reply();
+    });
+    updater_.startAutomaticChecks([this](const Updater::Outcome& outcome) {
+        tray_->announce("Panemark " + QString::fromStdString(outcome.version) + " is available",
+                        "Choose Check for Updates… in the palette to get it.");
+    });
+
+    const bool blends = controller.platform().hasCompositor();
+    splash_ = std::make_unique<SplashController>(
+        controller.mainLoop(),
+        [&controller, blends](SplashController& splash) -> std::unique_ptr<SplashController::Card> {
+            auto card = std::make_unique<SplashWindow>(splash, controller.config(), blends);
+            card->present();
+            return card;
+        },
+        blends);
+    splash_->show(controller.config());
+}
+
+DesktopShell::~DesktopShell() = default;
+
+UpdateDialog& DesktopShell::updateDialog() {
+    if (!updateDialog_) {
+        updateDialog_ = std::make_unique<UpdateDialog>();
+    }
+    return *updateDialog_;
+}
+
+void DesktopShell::checkForUpdates() {
+    UpdateDialog& dialog = updateDialog();
+    dialog.showChecking();
+    updater_.check([this](const Updater::Outcome& outcome) {
+        if (updateDialog_ && updateDialog_->isVisible()) { // not when the user cancelled
+            updateDialog_->showOutcome(outcome);
+        }
+    });
+}
+
+void DesktopShell::openAbout() {
+    if (!about_) {
+        about_ =
+            std::make_unique<AboutWindow>(AppVersion::current(), [this] { checkForUpdates(); });
+    }
+    about_->present();
+}
+
+} // namespace panemark

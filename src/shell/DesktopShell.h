@@ -1,0 +1,44 @@
+#pragma once
+
+#include "shell/SplashController.h"
+#include "shell/Updater.h"
+
+#include <memory>
+
+namespace panemark {
+
+class AboutWindow;
+class AppController;
+class InstanceServer;
+class TrayShell;
+class UpdateDialog;
+
+// Everything Panemark shows on the desktop, brought up once the hot keys are armed, in this
+// order: the updater (ready, fetching nothing), the tray icon and its palette, the answers to
+// `panemark palette` and `panemark about`, the daily update check when the user turned it on,
+// and last the splash. The About window and the update dialog are made when first wanted.
+class DesktopShell {
+public:
+    DesktopShell(AppController& controller, InstanceServer& server);
+    ~DesktopShell();
+    DesktopShell(const DesktopShell&) = delete;
+    DesktopShell& operator=(const DesktopShell&) = delete;
+
+    void checkForUpdates();
+    void openAbout();
+
+    TrayShell& tray() { return *tray_; }
+    SplashController& splash() { return *splash_; }
+
+private:
+    UpdateDialog& updateDialog();
+
+    AppController& controller_;
+    Updater updater_;
+    std::unique_ptr<UpdateDialog> updateDialog_;
+    std::unique_ptr<AboutWindow> about_;
+    std::unique_ptr<TrayShell> tray_;
+    std::unique_ptr<SplashController> splash_;
+};
+
+} // namespace panemark
