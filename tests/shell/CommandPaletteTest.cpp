@@ -34,6 +34,8 @@ protected:
         CommandPalette::Actions actions;
         actions.run = [this](const ZoneCommand& command) { ran.push_back(command.displayName()); };
         actions.quit = [this] { quit = true; };
+        actions.checkForUpdates = [this] { ran.push_back("check for updates"); };
+        actions.openAbout = [this] { ran.push_back("about"); };
         palette = std::make_unique<CommandPalette>(config, manager.get(), actions);
         palette->setVisibleScreenHeight(visibleHeight);
         palette->show();
@@ -126,6 +128,23 @@ TEST_F(CommandPaletteTest, QuitIsTheLastRowAndEndsTheProgram) {
     QTest::keyClick(palette.get(), Qt::Key_Up);
     QTest::keyClick(palette.get(), Qt::Key_Return);
     EXPECT_TRUE(quit);
+}
+
+TEST_F(CommandPaletteTest, TheUpdateAndAboutRowsActAndCloseWhileSettingsWaits) {
+    open();
+    QTest::mouseClick(row("About Panemark"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(ran, std::vector<std::string>{"about"});
+    EXPECT_FALSE(palette->isVisible());
+    open();
+    QTest::mouseClick(row("Check for Updates…"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(ran.back(), "check for updates");
+    open();
+    QTest::mouseClick(row("Settings…"), Qt::LeftButton); // no settings window yet
+    QApplication::processEvents();
+    EXPECT_TRUE(palette->isVisible());
+    EXPECT_EQ(ran.size(), 2u);
 }
 
 } // namespace

@@ -2,8 +2,10 @@
 
 #include "../support/OffscreenApplication.h"
 #include "profiles/PreferencesStore.h"
+#include "runtime/ManualScheduler.h"
 #include "runtime/QtScheduler.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QSslKey>
@@ -171,6 +173,34 @@ TEST_F(UpdaterTest, ThePreferenceNamesAnotherFeedAndNothingRunsUnasked) {
     updater.startAutomaticChecks([](const Updater::Outcome&) {});
     EXPECT_FALSE(updater.isChecking()); // off unless turned on
     EXPECT_EQ(check(updater).version, "2.0");
+}
+
+TEST_F(UpdaterTest, TurnedOnItChecksDailyAndAnnouncesANewVersionOnce) {
+    server.answers["/feed"] = ok(feedOffering("1.3.0", "45"));
+    preferences.writeBool(Updater::checkAutomaticallyKey, true);
+    ManualScheduler clock;
+    Updater updater(clock, preferences, server.url("/feed"), running);
+    updater.trustAlso({server.certificate()});
+    std::vector<std::string> announced;
+    updater.startAutomaticChecks(
+        [&](const Updater::Outcome& outcome) { announced.push_back(outcome.version); });
+    auto settle = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (updater.isChecking() && waited.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+    };
+    clock.advance(Updater::firstAutomaticCheckSeconds - 1);
+    EXPECT_FALSE(updater.isChecking()); // not at launch
+    clock.advance(1);
+    EXPECT_TRUE(updater.isChecking());
+    settle();
+    EXPECT_EQ(announced, std::vector<std::string>{"1.3.0"});
+    clock.advance(Updater::dailySeconds);
+    EXPECT_TRUE(updater.isChecking());
+    settle();
+    EXPECT_EQ(announced.size(), 1u); // the same version is not announced again
 }
 
 } // namespace
