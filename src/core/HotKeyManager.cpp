@@ -179,4 +179,8 @@ std::vector<Shortcut> HotKeyManager::boundShortcuts() const {
     return shortcuts;
 }
 
+bool HotKeyManager::isTakenElsewhere(const Shortcut& shortcut) const {
+    return eventTap_ && eventTap_->isTakenElsewhere(shortcut);
+}
+
 } // namespace panemark

@@ -40,6 +40,8 @@ public:
     std::size_t handlerCount() const { return handlers_.size(); }
     // The command each bound shortcut runs, in list order.
     std::vector<ZoneCommand> boundCommands() const;
+    // Whether another program holds a combination, so that it cannot fire here.
+    bool isTakenElsewhere(const Shortcut& shortcut) const;
 
 private:
     void startTapIfNeeded();

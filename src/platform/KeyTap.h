@@ -28,6 +28,8 @@ public:
     // The combinations the tap must catch. Platforms that see every key press ignore this;
     // X11 grabs exactly these (and only these reach the tap).
     virtual void setShortcuts(const std::vector<Shortcut>& shortcuts) = 0;
+    // Whether another program holds this combination, so that the tap cannot have it.
+    virtual bool isTakenElsewhere(const Shortcut&) const { return false; }
 };
 
 // Creates key taps, and answers for the permission to watch the keyboard.

@@ -11,6 +11,11 @@ public:
     SectionHeader(const QString& text, const QString& trailing = {}, QWidget* parent = nullptr);
 
     QString shownText() const { return ">_ " + text_; }
+    QString trailing() const { return trailing_; }
+    void setTrailing(const QString& trailing) {
+        trailing_ = trailing;
+        update();
+    }
     QSize sizeHint() const override;
 
 protected:

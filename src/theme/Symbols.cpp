@@ -43,6 +43,16 @@ void Symbols::draw(QPainter& painter, Name name, const QRectF& rect, const QColo
         }
         break;
     }
+    case Name::rectangleSplit3x3: {
+        painter.drawRoundedRect(r, r.height() * 0.12, r.height() * 0.12);
+        for (int i = 1; i < 3; ++i) {
+            const double x = r.left() + r.width() * i / 3.0;
+            const double y = r.top() + r.height() * i / 3.0;
+            painter.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
+            painter.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+        }
+        break;
+    }
     case Name::chevronUp:
         chevron(painter, r, true);
         break;

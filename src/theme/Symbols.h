@@ -14,6 +14,7 @@ class Symbols {
 public:
     enum class Name {
         rectangleSplit3x1, // the status image: a rectangle split in three columns
+        rectangleSplit3x3, // a rectangle split in a three-by-three grid
         chevronUp,
         chevronDown,
         chevronUpDown,
@@ -26,6 +27,7 @@ public:
         duplicate, // two overlapping rounded squares
     };
     static constexpr Name allNames[] = {Name::rectangleSplit3x1,
+                                        Name::rectangleSplit3x3,
                                         Name::chevronUp,
                                         Name::chevronDown,
                                         Name::chevronUpDown,

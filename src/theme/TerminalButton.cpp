@@ -13,6 +13,16 @@ TerminalButton::TerminalButton(const QString& text, bool prominent, QWidget* par
     setCursor(Qt::PointingHandCursor);
 }
 
+void TerminalButton::setProminent(bool prominent) {
+    if (prominent_ != prominent) {
+        prominent_ = prominent;
+        setFont(TerminalFont::at(font().pointSizeF() * 96.0 / 72.0,
+                                 prominent ? QFont::Bold : QFont::Normal));
+        updateGeometry();
+        update();
+    }
+}
+
 QSize TerminalButton::sizeHint() const {
     const QFontMetrics metrics(font());
     return {metrics.horizontalAdvance(text()) + 24, metrics.height() + 12};

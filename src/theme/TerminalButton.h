@@ -11,6 +11,8 @@ public:
     TerminalButton(const QString& text, bool prominent, QWidget* parent = nullptr);
 
     bool isProminent() const { return prominent_; }
+    // Selected choices among buttons show prominent.
+    void setProminent(bool prominent);
     QSize sizeHint() const override;
     // Never narrower than its label.
     QSize minimumSizeHint() const override { return sizeHint(); }

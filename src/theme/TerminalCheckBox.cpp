@@ -6,6 +6,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 
 namespace panemark {
 
@@ -14,12 +15,27 @@ TerminalCheckBox::TerminalCheckBox(const QString& text, double pointSize, const 
     : QCheckBox(text, parent), textColor_(textColor) {
     setFont(TerminalFont::at(pointSize));
     setCursor(Qt::PointingHandCursor);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
 }
 
 QSize TerminalCheckBox::sizeHint() const {
     const QFontMetrics metrics(font());
     return {boxSide + spacing + metrics.horizontalAdvance(text()) + 2,
             std::max(boxSide + 2, metrics.height())};
+}
+
+QSize TerminalCheckBox::minimumSizeHint() const {
+    return {boxSide + spacing + QFontMetrics(font()).averageCharWidth() * 8, boxSide + 2};
+}
+
+int TerminalCheckBox::heightForWidth(int width) const {
+    const QFontMetrics metrics(font());
+    const int textWidth = std::max(width - boxSide - spacing - 2, 1);
+    const QRect needed = metrics.boundingRect(QRect(0, 0, textWidth, 10000),
+                                              Qt::TextWordWrap | Qt::AlignLeft, text());
+    return std::max(boxSide + 2, needed.height());
 }
 
 bool TerminalCheckBox::hitButton(const QPoint& position) const {
@@ -29,7 +45,10 @@ bool TerminalCheckBox::hitButton(const QPoint& position) const {
 void TerminalCheckBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF box(1, (height() - boxSide) / 2.0, boxSide, boxSide);
+    // The box beside the first line of the label.
+    const double firstLine = QFontMetricsF(font()).height();
+    const QRectF box(1, std::max(0.0, (std::min<double>(height(), firstLine) - boxSide) / 2.0),
+                     boxSide, boxSide);
     const bool on = isChecked();
     painter.setBrush(on ? Theme::phosphor : Theme::sunken);
     painter.setPen(QPen(on ? Theme::phosphor : (hasFocus() ? Theme::phosphor : Theme::line), 1));
@@ -41,7 +60,7 @@ void TerminalCheckBox::paintEvent(QPaintEvent*) {
     painter.setPen(textColor_);
     painter.setFont(font());
     painter.drawText(QRectF(box.right() + spacing, 0, width() - box.right() - spacing, height()),
-                     Qt::AlignLeft | Qt::AlignVCenter, text());
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text());
 }
 
 } // namespace panemark

@@ -12,6 +12,10 @@ public:
                      QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // A long label wraps onto more lines rather than being cut.
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

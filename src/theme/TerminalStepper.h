@@ -18,6 +18,7 @@ public:
 
     std::int64_t value() const { return value_; }
     void setValue(std::int64_t value) { value_ = value; }
+    void setRange(NumberEditing::Range range) { range_ = range; }
     // Called with the value after every press.
     std::function<void(std::int64_t)> onChange;
 

@@ -52,4 +52,13 @@ QPalette windowPalette() {
     return palette;
 }
 
+QString scrollBarStyle() {
+    return "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px; }"
+           "QScrollBar::handle:vertical { background: " +
+           withOpacity(phosphor, 0.55).name(QColor::HexArgb) +
+           "; border-radius: 2px; min-height: 24px; }"
+           "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+           "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }";
+}
+
 } // namespace panemark::Theme

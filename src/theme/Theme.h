@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QLinearGradient>
 #include <QPalette>
+#include <QString>
 
 namespace panemark {
 
@@ -45,6 +46,8 @@ QLinearGradient cellSelected(const QRectF& rect);
 // tips, text fields): set on each of our windows, never on the application, whose palette
 // keeps telling the desktop's own colours.
 QPalette windowPalette();
+// A slim scroll bar on the theme, for scroll areas that show theirs.
+QString scrollBarStyle();
 
 } // namespace Theme
 

@@ -1,5 +1,7 @@
 #include "platform/sim/SimKeyboard.h"
 
+#include <algorithm>
+
 namespace panemark {
 
 class SimKeyboard::Tap : public KeyTap {
@@ -14,6 +16,10 @@ public:
     void enable(bool enabled) override { enabled_ = enabled; }
     bool isEnabled() const override { return enabled_; }
     void setShortcuts(const std::vector<Shortcut>& shortcuts) override { shortcuts_ = shortcuts; }
+    bool isTakenElsewhere(const Shortcut& shortcut) const override {
+        return std::find(keyboard_.takenElsewhere.begin(), keyboard_.takenElsewhere.end(),
+                         shortcut) != keyboard_.takenElsewhere.end();
+    }
 
     bool deliver(const KeyTapEvent& event) {
         // A disabled tap still hears that it was disabled, but no keys.

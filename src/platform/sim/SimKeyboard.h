@@ -30,6 +30,8 @@ public:
     bool inputMonitoringGranted = true;
     std::optional<Failure> failNextTaps;
     int inputMonitoringRequests = 0;
+    // Combinations another program holds.
+    std::vector<Shortcut> takenElsewhere;
 
 private:
     class Tap;

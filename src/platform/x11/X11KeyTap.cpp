@@ -65,13 +65,20 @@ void X11KeyTap::setShortcuts(const std::vector<Shortcut>& shortcuts) {
     ungrabAll();
     shortcuts_ = shortcuts;
     // A combination that is no longer bound need not be reported again if it comes back taken.
-    std::erase_if(reported_, [&](const Key& key) {
+    const auto unbound = [&](const Key& key) {
         return std::none_of(shortcuts_.begin(), shortcuts_.end(),
                             [&](const Shortcut& s) { return keyOf(s) == key; });
-    });
+    };
+    std::erase_if(reported_, unbound);
+    std::erase_if(refusedLastRound_, unbound);
     if (enabled_) {
         grabAll();
     }
+}
+
+bool X11KeyTap::isTakenElsewhere(const Shortcut& shortcut) const {
+    const Key key = keyOf(shortcut);
+    return refused_.count(key) != 0 || refusedLastRound_.count(key) != 0;
 }
 
 void X11KeyTap::grabAll() {
@@ -227,6 +234,7 @@ void X11KeyTap::onGrabError(const Shortcut& shortcut, std::uint8_t errorCode) {
 
 void X11KeyTap::retryRefused() {
     const auto refused = std::exchange(refused_, {});
+    refusedLastRound_ = refused;
     for (const Shortcut& shortcut : shortcuts_) {
         if (refused.count(keyOf(shortcut)) != 0 && enabled_) {
             grab(shortcut);

@@ -31,6 +31,7 @@ public:
     void enable(bool enabled) override;
     bool isEnabled() const override { return enabled_; }
     void setShortcuts(const std::vector<Shortcut>& shortcuts) override;
+    bool isTakenElsewhere(const Shortcut& shortcut) const override;
 
     const X11KeyboardMap& keyboardMap() const { return keyboardMap_; }
 
@@ -66,6 +67,7 @@ private:
     std::vector<Shortcut> shortcuts_;
     std::map<Key, Grab> grabbed_;
     std::set<Key> refused_;
+    std::set<Key> refusedLastRound_; // still counts as taken while its retry is under way
     std::set<Key> reported_;
     std::unordered_map<std::uint32_t, Shortcut> pendingGrabs_; // request sequence → shortcut
     std::map<xcb_keycode_t, std::chrono::steady_clock::time_point> keysDown_;

@@ -1,0 +1,92 @@
+#include "settings_ui/CommandRow.h"
+
+#include "settings_ui/SettingsWindow.h"
+#include "theme/TerminalFont.h"
+#include "theme/Theme.h"
+
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace panemark {
+
+CommandRow::CommandRow(std::size_t index, const ZoneCommand& command, bool selected,
+                       std::function<void()> choose, QWidget* parent)
+    : QWidget(parent), id_(command.id), number_(QString::asprintf("%02zu", index + 1)),
+      name_(QString::fromStdString(command.displayName())),
+      detail_(command.halfAction
+                  ? QString("Half-step")
+                  : QString::number(command.cols) + "×" + QString::number(command.rows)),
+      shortcut_(command.shortcut ? QString::fromStdString(command.shortcut->displayString())
+                                 : QString()),
+      selected_(selected), choose_(std::move(choose)) {
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setMinimumHeight(sizeHint().height()); // the list scrolls rather than squeezing rows
+    const std::optional<std::string> shortcut =
+        command.shortcut ? std::optional(command.shortcut->displayString()) : std::nullopt;
+    setAccessibleName(SettingsWindow::accessibilityLabel(command, shortcut));
+}
+
+QSize CommandRow::sizeHint() const {
+    const QFontMetrics name(TerminalFont::at(13));
+    const QFontMetrics detail(TerminalFont::at(10));
+    return {260, name.height() + detail.height() + 12};
+}
+
+void CommandRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area = QRectF(rect()).adjusted(1, 1, -1, -1);
+    if (selected_) {
+        for (int ring = 3; ring >= 1; --ring) { // the glow
+            painter.setPen(QPen(Theme::withOpacity(Theme::phosphor, 0.5 / (ring + 1)), ring));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(area, 4, 4);
+        }
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Theme::phosphorBar(area));
+        painter.drawRoundedRect(area, 4, 4);
+        painter.fillRect(QRectF(area.left(), area.top(), 3, area.height()), Theme::marker);
+    }
+    const QColor bright = selected_ ? Theme::onPhosphor : Theme::textBright;
+    const QColor normal = selected_ ? Theme::onPhosphor : Theme::text;
+    const QColor dim = selected_ ? Theme::onPhosphor : Theme::textDim;
+    const QRectF content = area.adjusted(8, 5, -10, -5);
+
+    painter.setFont(TerminalFont::at(9));
+    painter.setPen(dim);
+    painter.drawText(QRectF(content.left(), content.top(), 22, content.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, number_);
+
+    const QFont shortcutFont = TerminalFont::at(13);
+    const double shortcutWidth =
+        shortcut_.isEmpty() ? 0 : QFontMetricsF(shortcutFont).horizontalAdvance(shortcut_) + 10;
+    const QRectF texts(content.left() + 26, content.top(), content.width() - 26 - shortcutWidth,
+                       content.height());
+    const QFont nameFont = TerminalFont::at(13, selected_ ? QFont::Bold : QFont::Normal);
+    const QFontMetricsF nameMetrics(nameFont);
+    painter.setFont(nameFont);
+    painter.setPen(bright);
+    painter.drawText(QRectF(texts.left(), texts.top(), texts.width(), nameMetrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     nameMetrics.elidedText(name_, Qt::ElideRight, texts.width()));
+    painter.setFont(TerminalFont::at(10));
+    painter.setPen(dim);
+    painter.drawText(QRectF(texts.left(), texts.top() + nameMetrics.height(), texts.width(),
+                            texts.height() - nameMetrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, detail_);
+    if (!shortcut_.isEmpty()) {
+        painter.setFont(shortcutFont);
+        painter.setPen(normal);
+        painter.drawText(content, Qt::AlignRight | Qt::AlignVCenter, shortcut_);
+    }
+}
+
+void CommandRow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->pos()) && choose_) {
+        choose_();
+    }
+}
+
+} // namespace panemark

@@ -1,0 +1,575 @@
+#include "settings_ui/SettingsWindow.h"
+
+#include "platform/Platform.h"
+#include "profiles/ConfigStore.h"
+#include "profiles/ProfileManager.h"
+#include "runtime/AppVersion.h"
+#include "settings_ui/CommandBinding.h"
+#include "settings_ui/CommandEditor.h"
+#include "settings_ui/CommandRow.h"
+#include "theme/AppIcon.h"
+#include "theme/Glow.h"
+#include "theme/SectionHeader.h"
+#include "theme/Symbols.h"
+#include "theme/TerminalBackground.h"
+#include "theme/TerminalButton.h"
+#include "theme/TerminalCheckBox.h"
+#include "theme/TerminalDivider.h"
+#include "theme/TerminalFont.h"
+#include "theme/TerminalMenu.h"
+#include "theme/Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollArea>
+#include <QSlider>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace panemark {
+
+namespace {
+
+QLabel* text(const QString& content, double size, const QColor& color, QWidget* parent,
+             QFont::Weight weight = QFont::Normal) {
+    auto* label = new QLabel(content, parent);
+    label->setFont(TerminalFont::at(size, weight));
+    label->setStyleSheet("color: " + color.name() + "; background: transparent;");
+    return label;
+}
+
+QWidget* inset(QWidget* content, int horizontal, QWidget* parent) {
+    auto* box = new QWidget(parent);
+    auto* layout = new QHBoxLayout(box);
+    layout->setContentsMargins(horizontal, 0, horizontal, 0);
+    layout->addWidget(content);
+    return box;
+}
+
+QString menuStyle() {
+    return "QMenu { background: " + Theme::sunken.name() + "; color: " + Theme::text.name() +
+           "; border: 1px solid " + Theme::line.name() +
+           "; padding: 4px 0; } QMenu::item { padding: 4px 18px 4px 10px; }"
+           "QMenu::item:selected { background: " +
+           Theme::phosphor.name() + "; color: " + Theme::onPhosphor.name() + "; }";
+}
+
+QString sliderStyle() {
+    return "QSlider::groove:horizontal { height: 4px; background: " + Theme::sunken.name() +
+           "; border: 1px solid " + Theme::line.name() +
+           "; border-radius: 2px; } QSlider::sub-page:horizontal { background: " +
+           Theme::line.name() +
+           "; border-radius: 2px; } QSlider::handle:horizontal { width: 12px; "
+           "margin: -5px 0; border-radius: 6px; background: " +
+           Theme::phosphor.name() + "; }";
+}
+
+// A plain tool button with a symbol in a 30 × 24 frame, outlined.
+QToolButton* toolButton(Symbols::Name symbol, const QString& help, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setFixedSize(30, 24);
+    button->setIcon(QIcon(Symbols::pixmap(symbol, QSizeF(12, 12), Theme::textBright, 2)));
+    button->setIconSize(QSize(12, 12));
+    button->setToolTip(help);
+    button->setAccessibleName(help);
+    button->setStyleSheet("QToolButton { background: " + Theme::raised.name() +
+                          "; border: 1px solid " + Theme::line.name() +
+                          "; border-radius: 4px; } QToolButton:disabled { background: " +
+                          Theme::sunken.name() + "; border-color: " + Theme::lineFaint.name() +
+                          "; } QToolButton::menu-indicator { image: none; }");
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+QSlider* slider(int minimum, int maximum, QWidget* parent) {
+    auto* control = new QSlider(Qt::Horizontal, parent);
+    control->setRange(minimum, maximum);
+    control->setSingleStep(1);
+    control->setPageStep(1);
+    control->setStyleSheet(sliderStyle());
+    return control;
+}
+
+} // namespace
+
+SettingsWindow::SettingsWindow(ConfigStore& config, ProfileManager* profiles, Platform& platform,
+                               Actions actions, QWidget* parent)
+    : QWidget(parent, Qt::Window), config_(config), profiles_(profiles), platform_(platform),
+      actions_(std::move(actions)) {
+    setObjectName("settings");
+    setWindowTitle("Panemark Settings");
+    setWindowIcon(AppIcon::icon());
+    setPalette(Theme::windowPalette());
+    setMinimumSize(720, 460);
+    resize(900, 600);
+
+    auto* columns = new QHBoxLayout(this);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->setSpacing(0);
+    columns->addWidget(sidebar());
+    auto* rule = new QWidget(this);
+    rule->setFixedWidth(1);
+    rule->setStyleSheet("background: " + Theme::line.name() + ";");
+    columns->addWidget(rule);
+    detail_ = new QWidget(this);
+    detailLayout_ = new QVBoxLayout(detail_);
+    detailLayout_->setContentsMargins(0, 0, 0, 0);
+    columns->addWidget(detail_, 1);
+
+    auto later = [this](const auto&) { scheduleRefresh(); };
+    subscriptions_.push_back(config_.commands.subscribe(later));
+    subscriptions_.push_back(config_.gap.subscribe(later));
+    subscriptions_.push_back(config_.animateWindows.subscribe(later));
+    subscriptions_.push_back(config_.animationDuration.subscribe(later));
+    subscriptions_.push_back(config_.animationCurve.subscribe(later));
+    subscriptions_.push_back(config_.launchAtLogin.subscribe(later));
+    subscriptions_.push_back(config_.showSplashAtLaunch.subscribe(later));
+    if (profiles_) {
+        subscriptions_.push_back(profiles_->profiles.subscribe(later));
+        subscriptions_.push_back(profiles_->activeProfileID.subscribe(later));
+        subscriptions_.push_back(profiles_->autoSwitchEnabled.subscribe(later));
+    }
+    refresh();
+}
+
+SettingsWindow::~SettingsWindow() = default;
+
+void SettingsWindow::present() {
+    refresh(); // permissions may have changed meanwhile
+    show();
+    raise();
+    activateWindow();
+}
+
+QWidget* SettingsWindow::sidebar() {
+    auto* side = new QWidget(this);
+    side->setFixedWidth(sidebarWidth);
+    auto* column = new QVBoxLayout(side);
+    column->setContentsMargins(0, 10, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(profileBar());
+    column->addWidget(inset(new TerminalDivider(Theme::lineFaint), 14, side));
+    listHeader_ = new SectionHeader("LAYOUT_COMMANDS", "0 LD", side);
+    auto* header = inset(listHeader_, 16, side);
+    header->layout()->setContentsMargins(16, 8, 16, 8);
+    column->addWidget(header);
+    column->addWidget(inset(new TerminalDivider(Theme::lineFaint), 14, side));
+
+    auto* list = new QScrollArea(side);
+    list_ = list;
+    list->setWidgetResizable(true);
+    list->setFrameShape(QFrame::NoFrame);
+    list->setStyleSheet("QScrollArea { background: transparent; }" + Theme::scrollBarStyle());
+    list->viewport()->setAutoFillBackground(false);
+    listContent_ = new QWidget(list);
+    listContent_->setAttribute(Qt::WA_TranslucentBackground);
+    listLayout_ = new QVBoxLayout(listContent_);
+    listLayout_->setContentsMargins(14, 6, 14, 6);
+    listLayout_->setSpacing(2);
+    listLayout_->addStretch();
+    list->setWidget(listContent_);
+    listContent_->setAutoFillBackground(false); // setWidget turned it on: let the window show
+    column->addWidget(list, 1);
+    column->addWidget(new TerminalDivider(Theme::lineFaint, side));
+    column->addWidget(toolbar());
+    column->addWidget(new TerminalDivider(Theme::lineFaint, side));
+    column->addWidget(generalSettings());
+    return side;
+}
+
+QWidget* SettingsWindow::profileBar() {
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(16, 6, 16, 8);
+    profileMenu_ = new QToolButton(bar);
+    profileMenu_->setPopupMode(QToolButton::InstantPopup);
+    profileMenu_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    profileMenu_->setLayoutDirection(Qt::RightToLeft); // the chevron after the name
+    profileMenu_->setFont(TerminalFont::at(12, QFont::DemiBold));
+    profileMenu_->setIcon(
+        QIcon(Symbols::pixmap(Symbols::Name::chevronDown, QSizeF(8, 8), Theme::textDim, 2)));
+    profileMenu_->setIconSize(QSize(8, 8));
+    profileMenu_->setStyleSheet("QToolButton { color: " + Theme::textBright.name() +
+                                "; border: none; background: transparent; padding: 2px 0; }"
+                                "QToolButton::menu-indicator { image: none; }");
+    profileMenu_->setCursor(Qt::PointingHandCursor);
+    auto* menu = new QMenu(profileMenu_);
+    menu->setStyleSheet(menuStyle());
+    menu->setFont(TerminalFont::at(12));
+    profileMenu_->setMenu(menu);
+    profileMenu_->setVisible(profiles_ != nullptr);
+    row->addWidget(profileMenu_);
+    row->addStretch();
+    auto* manage = new TerminalButton("Manage Profiles…", false, bar);
+    manage->setFont(TerminalFont::at(11));
+    manage->setEnabled(profiles_ != nullptr);
+    QObject::connect(manage, &QPushButton::clicked, this, [this] {
+        if (actions_.manageProfiles) {
+            actions_.manageProfiles();
+        }
+    });
+    row->addWidget(manage);
+    return bar;
+}
+
+QWidget* SettingsWindow::toolbar() {
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(14, 8, 14, 8);
+    row->setSpacing(6);
+    add_ = toolButton(Symbols::Name::plus, "Add command", bar);
+    add_->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(add_);
+    menu->setStyleSheet(menuStyle());
+    menu->setFont(TerminalFont::at(12));
+    const std::pair<const char*, void (ConfigStore::*)()> kinds[] = {
+        {"Zone command", &ConfigStore::addCommand},
+        {"Half-step command", &ConfigStore::addHalfCommand},
+        {"Maximize command", &ConfigStore::addMaximizeCommand},
+        {"Fixed-size command", &ConfigStore::addFixedSizeCommand},
+    };
+    for (const auto& [title, add] : kinds) {
+        QObject::connect(menu->addAction(title), &QAction::triggered, this,
+                         [this, add = add] { addAndSelect(add); });
+    }
+    add_->setMenu(menu);
+    delete_ = toolButton(Symbols::Name::minus, "Delete command", bar);
+    QObject::connect(delete_, &QToolButton::clicked, this, [this] { deleteSelected(); });
+    duplicate_ = toolButton(Symbols::Name::duplicate, "Duplicate command", bar);
+    QObject::connect(duplicate_, &QToolButton::clicked, this, [this] { duplicateSelected(); });
+    row->addWidget(add_);
+    row->addWidget(delete_);
+    row->addWidget(duplicate_);
+    row->addStretch();
+    return bar;
+}
+
+QWidget* SettingsWindow::generalSettings() {
+    auto* section = new QWidget(this);
+    auto* column = new QVBoxLayout(section);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(8);
+    column->addWidget(new SectionHeader("GENERAL", {}, section));
+
+    auto settingRow = [section](const QString& label, QSlider* control, QLabel*& readout) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(8);
+        row->addWidget(text(label, 12, Theme::textBright, section));
+        row->addWidget(control, 1);
+        readout = text({}, 11, Theme::textDim, section);
+        readout->setFixedWidth(46);
+        readout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        row->addWidget(readout);
+        return row;
+    };
+    gap_ = slider(0, 40, section);
+    QObject::connect(gap_, &QSlider::valueChanged, this, [this](int value) {
+        if (static_cast<int>(config_.gap.get()) != value) {
+            config_.gap = static_cast<double>(value);
+        }
+    });
+    column->addLayout(settingRow("Gap", gap_, gapReadout_));
+
+    animate_ = new TerminalCheckBox("Animate window movement", 12, Theme::text, section);
+    QObject::connect(animate_, &QCheckBox::toggled, this, [this](bool on) {
+        if (config_.animateWindows.get() != on) {
+            config_.setAnimateWindows(on);
+        }
+    });
+    column->addWidget(animate_);
+    animationBlock_ = new QWidget(section);
+    auto* block = new QVBoxLayout(animationBlock_);
+    block->setContentsMargins(20, 0, 0, 0);
+    block->setSpacing(6);
+    duration_ = slider(8, 40, animationBlock_); // hundredths of a second
+    QObject::connect(duration_, &QSlider::valueChanged, this, [this](int hundredths) {
+        const double seconds = hundredths / 100.0;
+        if (std::abs(config_.animationDuration.get() - seconds) > 1e-9) {
+            config_.setAnimationDuration(seconds);
+        }
+    });
+    block->addLayout(settingRow("Duration", duration_, durationReadout_));
+    auto* easingRow = new QHBoxLayout;
+    easingRow->addWidget(text("Easing", 12, Theme::textBright, animationBlock_));
+    easingRow->addStretch();
+    easing_ = new TerminalMenu<AnimationCurve>(
+        config_.animationCurve.get(), 150,
+        [this](AnimationCurve curve) { config_.setAnimationCurve(curve); }, animationBlock_);
+    easingRow->addWidget(easing_);
+    block->addLayout(easingRow);
+    column->addWidget(animationBlock_);
+
+    launchAtLogin_ = new TerminalCheckBox("Launch at login", 12, Theme::text, section);
+    QObject::connect(launchAtLogin_, &QCheckBox::toggled, this, [this](bool on) {
+        if (config_.launchAtLogin.get() != on) {
+            config_.setLaunchAtLogin(on); // a refusal shows as the box flipping back
+            scheduleRefresh();
+        }
+    });
+    splash_ = new TerminalCheckBox("Show splash screen at launch", 12, Theme::text, section);
+    QObject::connect(splash_, &QCheckBox::toggled, this, [this](bool on) {
+        if (config_.showSplashAtLaunch.get() != on) {
+            config_.setShowSplashAtLaunch(on);
+        }
+    });
+    autoSwitch_ = new TerminalCheckBox("Auto-switch profiles based on connected hardware", 12,
+                                       Theme::text, section);
+    autoSwitch_->setVisible(profiles_ != nullptr);
+    QObject::connect(autoSwitch_, &QCheckBox::toggled, this, [this](bool on) {
+        if (profiles_ && profiles_->autoSwitchEnabled.get() != on) {
+            profiles_->setAutoSwitchEnabled(on); // written to the index at once
+        }
+    });
+    column->addWidget(launchAtLogin_);
+    column->addWidget(splash_);
+    column->addWidget(autoSwitch_);
+
+    accessibilityWarning_ = permissionWarning("Accessibility access needed to move windows.",
+                                              "Open Accessibility Settings…",
+                                              [this] { platform_.windows().promptForTrust(); });
+    inputMonitoringWarning_ = permissionWarning(
+        "Input Monitoring access needed for shortcuts to work.", "Open Input Monitoring Settings…",
+        [this] { platform_.keyboard().requestInputMonitoring(); });
+    column->addWidget(accessibilityWarning_);
+    column->addWidget(inputMonitoringWarning_);
+
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(text(QString::fromStdString(AppVersion::current().shortLine()), 10,
+                           Theme::textFaint, section));
+    footer->addStretch();
+    auto* about = new TerminalButton("About", false, section);
+    about->setFont(TerminalFont::at(11));
+    QObject::connect(about, &QPushButton::clicked, this, [this] {
+        if (actions_.openAbout) {
+            actions_.openAbout();
+        }
+    });
+    footer->addWidget(about);
+    column->addLayout(footer);
+    return section;
+}
+
+QWidget* SettingsWindow::permissionWarning(const QString& message, const QString& button,
+                                           std::function<void()> open) {
+    auto* box = new QWidget(this);
+    box->setObjectName("permissionWarning");
+    box->setAttribute(Qt::WA_StyledBackground);
+    box->setStyleSheet("#permissionWarning { background: " +
+                       Theme::warnWash().name(QColor::HexArgb) + "; border: 1px solid " +
+                       Theme::warnRule().name(QColor::HexArgb) + "; border-radius: 4px; }");
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(10, 8, 10, 8);
+    column->setSpacing(6);
+    auto* line = new QHBoxLayout;
+    auto* icon = new QLabel(box);
+    icon->setPixmap(
+        Symbols::pixmap(Symbols::Name::warningTriangle, QSizeF(12, 12), Theme::warn, 2));
+    line->addWidget(icon);
+    QLabel* words = text(message, 11, Theme::warn, box);
+    words->setWordWrap(true);
+    line->addWidget(words, 1);
+    column->addLayout(line);
+    auto* action = new TerminalButton(button, false, box);
+    action->setFont(TerminalFont::at(11));
+    QObject::connect(action, &QPushButton::clicked, this, [this, open = std::move(open)] {
+        open();
+        scheduleRefresh();
+    });
+    column->addWidget(action, 0, Qt::AlignLeft);
+    return box;
+}
+
+QString SettingsWindow::accessibilityLabel(const ZoneCommand& command,
+                                           const std::optional<std::string>& shortcut) {
+    QStringList parts{QString::fromStdString(command.displayName())};
+    parts << (command.halfAction
+                  ? QString("Half-step")
+                  : QString::number(command.cols) + " by " + QString::number(command.rows));
+    if (shortcut) {
+        parts << "shortcut " + QString::fromStdString(*shortcut);
+    }
+    return parts.join(", ");
+}
+
+void SettingsWindow::select(std::optional<Uuid> id) {
+    selection_ = id;
+    refresh();
+}
+
+void SettingsWindow::addAndSelect(void (ConfigStore::*add)()) {
+    (config_.*add)();
+    const auto& commands = config_.commands.get();
+    select(commands.empty() ? std::nullopt : std::optional(commands.back().id));
+}
+
+void SettingsWindow::deleteSelected() {
+    if (!selection_) {
+        return;
+    }
+    const std::vector<ZoneCommand> before = config_.commands.get();
+    const auto found = std::find_if(before.begin(), before.end(),
+                                    [&](const ZoneCommand& c) { return c.id == *selection_; });
+    if (found == before.end()) {
+        return;
+    }
+    const auto index = static_cast<std::size_t>(found - before.begin());
+    config_.deleteCommand(*found);
+    const auto& after = config_.commands.get();
+    if (after.empty()) {
+        select(std::nullopt);
+        return;
+    }
+    // The row that took its place, or the new last one.
+    select(after[std::min(index, after.size() - 1)].id);
+}
+
+void SettingsWindow::duplicateSelected() {
+    if (!selection_) {
+        return;
+    }
+    const auto& commands = config_.commands.get();
+    const auto found = std::find_if(commands.begin(), commands.end(),
+                                    [&](const ZoneCommand& c) { return c.id == *selection_; });
+    if (found != commands.end()) {
+        const ZoneCommand source = *found;
+        select(config_.duplicate(source));
+    }
+}
+
+void SettingsWindow::scheduleRefresh() {
+    // Observers hear of a change before the store holds it: look one turn later.
+    if (!refreshPending_) {
+        refreshPending_ = true;
+        QTimer::singleShot(0, this, [this] { refresh(); });
+    }
+}
+
+void SettingsWindow::refresh() {
+    refreshPending_ = false;
+    refreshProfiles();
+    refreshRows();
+    refreshDetail();
+    refreshGeneral();
+}
+
+void SettingsWindow::refreshProfiles() {
+    if (!profiles_) {
+        return;
+    }
+    profileMenu_->setText(QString::fromStdString(profiles_->activeProfile().name));
+    QMenu* menu = profileMenu_->menu();
+    menu->clear();
+    for (const Profile& profile : profiles_->profiles.get()) {
+        QAction* item = menu->addAction(QString::fromStdString(profile.name));
+        if (profile.id == profiles_->activeProfileID.get()) {
+            item->setIcon(QIcon(
+                Symbols::pixmap(Symbols::Name::checkmark, QSizeF(10, 10), Theme::phosphor, 2)));
+        }
+        const Uuid id = profile.id;
+        QObject::connect(item, &QAction::triggered, this, [this, id] { profiles_->activate(id); });
+    }
+}
+
+void SettingsWindow::refreshRows() {
+    for (CommandRow* row : rows_) {
+        listLayout_->removeWidget(row);
+        row->hide();
+        row->deleteLater(); // it may be the row being clicked
+    }
+    rows_.clear();
+    const auto& commands = config_.commands.get();
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const Uuid id = commands[i].id;
+        auto* row = new CommandRow(
+            i, commands[i], selection_ == id, [this, id] { select(id); }, listContent_);
+        listLayout_->insertWidget(static_cast<int>(i), row);
+        rows_.push_back(row);
+    }
+    listHeader_->setTrailing(QString::number(commands.size()) + " LD");
+    for (CommandRow* row : rows_) {
+        if (row->isSelected()) {
+            // Once the list has laid the new rows out.
+            QTimer::singleShot(0, row, [this, row] { list_->ensureWidgetVisible(row, 0, 4); });
+        }
+    }
+    delete_->setEnabled(selection_.has_value());
+    duplicate_->setEnabled(selection_.has_value());
+}
+
+void SettingsWindow::refreshDetail() {
+    const std::optional<CommandBinding> binding =
+        selection_ ? CommandBinding::forId(config_, *selection_) : std::nullopt;
+    if (binding && editor_ && editor_->commandId() == binding->id()) {
+        editor_->refresh();
+        return;
+    }
+    if (editor_) {
+        editor_->hide();
+        editor_->deleteLater();
+        editor_ = nullptr;
+    }
+    if (binding) {
+        if (placeholder_) {
+            placeholder_->hide();
+        }
+        editor_ = new CommandEditor(*binding, actions_.isTakenElsewhere, detail_);
+        detailLayout_->addWidget(editor_);
+        return;
+    }
+    if (!placeholder_) {
+        placeholder_ = new QWidget(detail_);
+        auto* column = new QVBoxLayout(placeholder_);
+        column->addStretch();
+        auto* symbol = new QLabel(placeholder_);
+        symbol->setPixmap(Symbols::pixmap(Symbols::Name::rectangleSplit3x3, QSizeF(42, 42),
+                                          Theme::textDim, devicePixelRatioF()));
+        symbol->setAlignment(Qt::AlignCenter);
+        Glow::apply(*symbol, Theme::phosphor, 6, 0.4);
+        column->addWidget(symbol);
+        QLabel* hint = text("// SELECT A COMMAND TO EDIT\n// OR PRESS + TO CREATE ONE", 12,
+                            Theme::textDim, placeholder_);
+        hint->setAlignment(Qt::AlignCenter);
+        column->addWidget(hint);
+        column->addStretch();
+        detailLayout_->addWidget(placeholder_);
+    }
+    placeholder_->show();
+}
+
+void SettingsWindow::refreshGeneral() {
+    const QSignalBlocker blockGap(gap_);
+    const double gap = config_.gap.get();
+    const int shownGap = std::isfinite(gap) ? static_cast<int>(std::clamp(gap, -1e9, 1e9)) : 0;
+    gap_->setValue(shownGap);
+    gapReadout_->setText(QString::number(shownGap) + " px");
+    const QSignalBlocker blockAnimate(animate_);
+    animate_->setChecked(config_.animateWindows.get());
+    animationBlock_->setVisible(config_.animateWindows.get());
+    const QSignalBlocker blockDuration(duration_);
+    const double seconds = config_.animationDuration.get();
+    duration_->setValue(static_cast<int>(std::lround(seconds * 100)));
+    durationReadout_->setText(QString::number(std::lround(seconds * 1000)) + " ms");
+    static_cast<TerminalMenu<AnimationCurve>*>(easing_)->setSelection(config_.animationCurve.get());
+    const QSignalBlocker blockLogin(launchAtLogin_);
+    launchAtLogin_->setChecked(config_.launchAtLogin.get());
+    const QSignalBlocker blockSplash(splash_);
+    splash_->setChecked(config_.showSplashAtLaunch.get());
+    if (profiles_) {
+        const QSignalBlocker blockSwitch(autoSwitch_);
+        autoSwitch_->setChecked(profiles_->autoSwitchEnabled.get());
+    }
+    accessibilityWarning_->setVisible(!platform_.windows().isTrusted());
+    inputMonitoringWarning_->setVisible(!platform_.keyboard().isInputMonitoringGranted());
+}
+
+void SettingsWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    TerminalBackground::paint(painter, rect());
+}
+
+} // namespace panemark

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "model/ZoneCommand.h"
+#include "runtime/Cancellable.h"
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QLabel;
+class QSlider;
+class QToolButton;
+class QVBoxLayout;
+class QScrollArea;
+
+namespace panemark {
+
+class CommandEditor;
+class CommandRow;
+class ConfigStore;
+class Platform;
+class ProfileManager;
+class SectionHeader;
+class TerminalCheckBox;
+class TerminalButton;
+
+// "Panemark Settings": the active profile, its command list with add, delete and duplicate,
+// the general settings, and the editor of the selected command. Every control writes through
+// to the config store or the profile manager at once.
+class SettingsWindow : public QWidget {
+public:
+    struct Actions {
+        std::function<void()> openAbout;
+        std::function<void()> manageProfiles; // none: the button is shown, inert
+        std::function<bool(const Shortcut&)> isTakenElsewhere;
+    };
+    static constexpr int sidebarWidth = 300;
+
+    // profiles: none when the commands were given for this run only.
+    SettingsWindow(ConfigStore& config, ProfileManager* profiles, Platform& platform,
+                   Actions actions, QWidget* parent = nullptr);
+    ~SettingsWindow() override;
+
+    // Shows the window, or brings it to the front.
+    void present();
+
+    std::optional<Uuid> selection() const { return selection_; }
+    void select(std::optional<Uuid> id);
+    // Calls one of the store's add operations and selects what it added.
+    void addAndSelect(void (ConfigStore::*add)());
+    void deleteSelected();
+    void duplicateSelected();
+    // "Left, 3 by 2, shortcut ⌃⌥←": what a screen reader says for a command row.
+    static QString accessibilityLabel(const ZoneCommand& command,
+                                      const std::optional<std::string>& shortcut);
+
+    // Shows what the stores hold now (done by itself one turn after any change).
+    void refresh();
+
+    // For tests.
+    std::vector<CommandRow*> rows() const { return rows_; }
+    SectionHeader* listHeader() const { return listHeader_; }
+    QToolButton* deleteButton() const { return delete_; }
+    QToolButton* duplicateButton() const { return duplicate_; }
+    QToolButton* addButton() const { return add_; }
+    CommandEditor* editor() const { return editor_; }
+    QWidget* placeholder() const { return placeholder_; }
+    QSlider* gapSlider() const { return gap_; }
+    QLabel* gapReadout() const { return gapReadout_; }
+    TerminalCheckBox* animateToggle() const { return animate_; }
+    QWidget* animationBlock() const { return animationBlock_; }
+    QSlider* durationSlider() const { return duration_; }
+    QLabel* durationReadout() const { return durationReadout_; }
+    TerminalCheckBox* launchAtLoginToggle() const { return launchAtLogin_; }
+    TerminalCheckBox* splashToggle() const { return splash_; }
+    TerminalCheckBox* autoSwitchToggle() const { return autoSwitch_; }
+    QWidget* accessibilityWarning() const { return accessibilityWarning_; }
+    QWidget* inputMonitoringWarning() const { return inputMonitoringWarning_; }
+    QToolButton* profileMenu() const { return profileMenu_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QWidget* sidebar();
+    QWidget* profileBar();
+    QWidget* toolbar();
+    QWidget* generalSettings();
+    QWidget* permissionWarning(const QString& message, const QString& button,
+                               std::function<void()> open);
+    void scheduleRefresh();
+    void refreshRows();
+    void refreshDetail();
+    void refreshGeneral();
+    void refreshProfiles();
+
+    ConfigStore& config_;
+    ProfileManager* profiles_;
+    Platform& platform_;
+    Actions actions_;
+    std::optional<Uuid> selection_;
+    bool refreshPending_ = false;
+    std::vector<Subscription> subscriptions_;
+
+    QToolButton* profileMenu_ = nullptr;
+    SectionHeader* listHeader_ = nullptr;
+    QScrollArea* list_ = nullptr;
+    QWidget* listContent_ = nullptr;
+    QVBoxLayout* listLayout_ = nullptr;
+    std::vector<CommandRow*> rows_;
+    QToolButton* add_ = nullptr;
+    QToolButton* delete_ = nullptr;
+    QToolButton* duplicate_ = nullptr;
+    QSlider* gap_ = nullptr;
+    QLabel* gapReadout_ = nullptr;
+    TerminalCheckBox* animate_ = nullptr;
+    QWidget* animationBlock_ = nullptr;
+    QSlider* duration_ = nullptr;
+    QLabel* durationReadout_ = nullptr;
+    QWidget* easing_ = nullptr;
+    TerminalCheckBox* launchAtLogin_ = nullptr;
+    TerminalCheckBox* splash_ = nullptr;
+    TerminalCheckBox* autoSwitch_ = nullptr;
+    QWidget* accessibilityWarning_ = nullptr;
+    QWidget* inputMonitoringWarning_ = nullptr;
+    QVBoxLayout* detailLayout_ = nullptr;
+    QWidget* detail_ = nullptr;
+    CommandEditor* editor_ = nullptr;
+    QWidget* placeholder_ = nullptr;
+};
+
+} // namespace panemark

@@ -1,0 +1,269 @@
+#include "settings_ui/SettingsWindow.h"
+
+#include "../support/OffscreenApplication.h"
+#include "platform/sim/SimPlatform.h"
+#include "profiles/ConfigStore.h"
+#include "profiles/ProfileManager.h"
+#include "runtime/ManualScheduler.h"
+#include "settings_ui/CommandEditor.h"
+#include "settings_ui/CommandRow.h"
+#include "settings_ui/GridPreview.h"
+#include "settings_ui/ShortcutRecorder.h"
+#include "theme/SectionHeader.h"
+#include "theme/TerminalButton.h"
+#include "theme/TerminalCheckBox.h"
+#include "theme/TerminalNumberField.h"
+#include "theme/TerminalStepper.h"
+#include "theme/TerminalTextField.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace panemark {
+namespace {
+
+class SettingsWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureOffscreenApplication(); }
+
+    SettingsWindowTest() {
+        manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
+        window = std::make_unique<SettingsWindow>(config, manager.get(), platform,
+                                                  SettingsWindow::Actions{});
+        window->present();
+    }
+    ~SettingsWindowTest() override {
+        window.reset();
+        manager.reset();
+        std::filesystem::remove_all(base);
+        std::filesystem::remove(base.string() + ".conf");
+    }
+
+    // What the window shows once the loop has turned.
+    void settle() {
+        for (int i = 0; i < 5; ++i) {
+            QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QApplication::processEvents();
+        }
+    }
+    std::vector<std::string> rowNumbers() {
+        std::vector<std::string> numbers;
+        for (CommandRow* row : window->rows()) {
+            numbers.push_back(row->numberText().toStdString());
+        }
+        return numbers;
+    }
+    void screenshot(const char* name) {
+        settle();
+        std::filesystem::create_directories(SCREENSHOT_DIR);
+        window->grab().save(QString(SCREENSHOT_DIR "/") + name);
+    }
+    const ZoneCommand& command(std::size_t i) { return config.commands.get()[i]; }
+
+    std::filesystem::path base =
+        std::filesystem::temp_directory_path() / ("panemark-settings-" + std::to_string(getpid()));
+    PreferencesStore preferences{base.string() + ".conf"};
+    SimPlatform platform;
+    ConfigStore config{preferences, platform.loginItem()};
+    ManualScheduler clock;
+    std::unique_ptr<ProfileManager> manager;
+    std::unique_ptr<SettingsWindow> window;
+};
+
+TEST_F(SettingsWindowTest, DeletingKeepsASelectionNearbyUntilTheListIsEmpty) {
+    ASSERT_EQ(config.commands.get().size(), 7u);
+    EXPECT_EQ(window->listHeader()->trailing(), "7 LD");
+    EXPECT_FALSE(window->deleteButton()->isEnabled());
+    EXPECT_FALSE(window->placeholder()->isHidden());
+
+    const Uuid third = command(2).id, fourth = command(3).id;
+    window->select(command(2).id);
+    window->deleteSelected();
+    EXPECT_EQ(window->selection(), fourth); // the row that took its place
+    EXPECT_NE(command(2).id, third);
+    window->select(config.commands.get().back().id);
+    window->deleteSelected();
+    EXPECT_EQ(window->selection(), config.commands.get().back().id); // the new last row
+    settle();
+    EXPECT_EQ(window->listHeader()->trailing(), "5 LD");
+
+    config.commands = std::vector<ZoneCommand>{command(0)};
+    window->select(command(0).id);
+    window->deleteSelected();
+    settle();
+    EXPECT_FALSE(window->selection());
+    EXPECT_EQ(window->listHeader()->trailing(), "0 LD");
+    EXPECT_FALSE(window->deleteButton()->isEnabled());
+    EXPECT_FALSE(window->duplicateButton()->isEnabled());
+    EXPECT_EQ(window->editor(), nullptr);
+    EXPECT_FALSE(window->placeholder()->isHidden());
+}
+
+TEST_F(SettingsWindowTest, AddingSelectsTheNewRowAndDuplicatingPutsTheCopyBelow) {
+    window->addAndSelect(&ConfigStore::addHalfCommand);
+    settle();
+    EXPECT_EQ(window->selection(), config.commands.get().back().id);
+    EXPECT_EQ(rowNumbers().back(), "08");
+    ASSERT_TRUE(window->editor());
+    EXPECT_EQ(window->editor()->form(), CommandEditing::Form::halfStep);
+    window->addAndSelect(&ConfigStore::addFixedSizeCommand);
+    settle();
+    EXPECT_EQ(window->editor()->form(), CommandEditing::Form::fixedSize);
+    EXPECT_EQ(window->listHeader()->trailing(), "9 LD");
+
+    window->select(command(1).id);
+    window->duplicateSelected();
+    settle();
+    EXPECT_EQ(window->selection(), command(2).id); // right below its source
+    EXPECT_EQ(command(2).name, command(1).name);
+    EXPECT_FALSE(command(2).shortcut);
+    EXPECT_TRUE(window->rows()[2]->shortcutText().isEmpty());
+    EXPECT_TRUE(window->rows()[2]->isSelected());
+}
+
+TEST_F(SettingsWindowTest, RowsSayWhatTheyAreToTheEyeAndToScreenReaders) {
+    ZoneCommand left = command(3);
+    left.name = "Left";
+    left.cols = 3;
+    left.rows = 2;
+    EXPECT_EQ(SettingsWindow::accessibilityLabel(left, std::string("⌃⌥←")),
+              "Left, 3 by 2, shortcut ⌃⌥←");
+    left.halfAction = HalfAction::top;
+    EXPECT_EQ(SettingsWindow::accessibilityLabel(left, std::nullopt), "Left, Half-step");
+    settle();
+    EXPECT_EQ(rowNumbers().front(), "01");
+    EXPECT_EQ(window->rows()[3]->detailText(),
+              QString::number(command(3).cols) + "×" + QString::number(command(3).rows));
+}
+
+TEST_F(SettingsWindowTest, TheGeneralSectionReadsAndWritesTheStores) {
+    config.gap = 12.0;
+    config.setAnimationDuration(0.25);
+    settle();
+    EXPECT_EQ(window->gapReadout()->text(), "12 px");
+    EXPECT_EQ(window->durationReadout()->text(), "250 ms");
+    window->durationSlider()->setValue(window->durationSlider()->minimum());
+    settle();
+    EXPECT_EQ(window->durationReadout()->text(), "80 ms");
+    window->durationSlider()->setValue(window->durationSlider()->maximum());
+    settle();
+    EXPECT_EQ(window->durationReadout()->text(), "400 ms");
+    EXPECT_DOUBLE_EQ(config.animationDuration.get(), 0.4);
+
+    QTest::mouseClick(window->animateToggle(), Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(config.animateWindows.get());
+    EXPECT_TRUE(window->animationBlock()->isHidden());
+    QTest::mouseClick(window->animateToggle(), Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(window->animationBlock()->isHidden());
+    EXPECT_EQ(window->durationReadout()->text(), "400 ms");
+
+    window->gapSlider()->setValue(20);
+    EXPECT_EQ(config.gap.get(), 20);
+    QTest::mouseClick(window->splashToggle(), Qt::LeftButton);
+    EXPECT_EQ(preferences.readBool(ConfigStore::showSplashAtLaunchKey), false);
+    QTest::mouseClick(window->autoSwitchToggle(), Qt::LeftButton);
+    EXPECT_FALSE(manager->autoSwitchEnabled.get());
+    QTest::mouseClick(window->launchAtLoginToggle(), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(config.launchAtLogin.get());
+    EXPECT_TRUE(window->launchAtLoginToggle()->isChecked());
+}
+
+TEST_F(SettingsWindowTest, PermissionWarningsShowExactlyWhatIsMissing) {
+    EXPECT_TRUE(window->accessibilityWarning()->isHidden());
+    EXPECT_TRUE(window->inputMonitoringWarning()->isHidden());
+    platform.simKeyboard().inputMonitoringGranted = false;
+    window->refresh();
+    EXPECT_TRUE(window->accessibilityWarning()->isHidden());
+    EXPECT_FALSE(window->inputMonitoringWarning()->isHidden());
+    platform.desktop().setTrusted(false);
+    window->refresh();
+    EXPECT_FALSE(window->accessibilityWarning()->isHidden());
+    screenshot("settings-permissions.png");
+}
+
+TEST_F(SettingsWindowTest, TheGridEditorWritesThroughAtOnce) {
+    window->select(command(3).id); // Left half: 2 × 1
+    settle();
+    CommandEditor* editor = window->editor();
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->form(), CommandEditing::Form::grid);
+    EXPECT_EQ(editor->title()->text(), QString::fromStdString(command(3).displayName()));
+
+    QTest::mouseClick(editor->columns()->plusButton(), Qt::LeftButton);
+    QTest::mouseClick(editor->columns()->plusButton(), Qt::LeftButton);
+    EXPECT_EQ(command(3).cols, 4);
+    const QRectF area = editor->grid()->cellArea();
+    const QPoint lastCell((area.left() + area.width() * 3.5 / 4), area.center().y());
+    QTest::mouseClick(editor->grid(), Qt::LeftButton, {}, lastCell);
+    EXPECT_EQ(command(3).colStart, 3);
+    EXPECT_EQ(editor->positionLabel()->text(), "Cell 4");
+    QTest::mouseClick(editor->columns()->minusButton(), Qt::LeftButton);
+    EXPECT_EQ(command(3).colStart, 2); // lowered into the smaller grid
+
+    editor->nameField()->editor()->setFocus();
+    editor->nameField()->editor()->selectAll();
+    QTest::keyClicks(editor->nameField()->editor(), "Wide left");
+    EXPECT_EQ(command(3).name, "Wide left");
+    EXPECT_EQ(editor->title()->text(), "Wide left");
+    editor->nameField()->editor()->selectAll();
+    QTest::keyClick(editor->nameField()->editor(), Qt::Key_Backspace);
+    EXPECT_EQ(editor->title()->text(), QString::fromStdString(command(3).autoLabel()));
+    EXPECT_EQ(editor->nameField()->editor()->placeholderText(), editor->title()->text());
+    screenshot("settings.png");
+}
+
+TEST_F(SettingsWindowTest, HalfStepAndFixedSizeFormsChooseByButton) {
+    window->addAndSelect(&ConfigStore::addHalfCommand);
+    settle();
+    CommandEditor* half = window->editor();
+    ASSERT_EQ(half->choiceButtons().size(), 2u);
+    EXPECT_TRUE(half->choiceButtons()[0]->isProminent()); // Top
+    QTest::mouseClick(half->choiceButtons()[1], Qt::LeftButton);
+    EXPECT_EQ(config.commands.get().back().halfAction, HalfAction::bottom);
+    EXPECT_FALSE(half->choiceButtons()[0]->isProminent());
+    screenshot("settings-half-step.png");
+
+    window->addAndSelect(&ConfigStore::addFixedSizeCommand);
+    settle();
+    CommandEditor* fixed = window->editor();
+    ASSERT_EQ(fixed->choiceButtons().size(), 3u);
+    EXPECT_TRUE(fixed->choiceButtons()[1]->isProminent()); // 1080p
+    fixed->widthField()->editor()->setFocus();
+    fixed->widthField()->editor()->selectAll();
+    QTest::keyClicks(fixed->widthField()->editor(), "1930");
+    QTest::keyClick(fixed->widthField()->editor(), Qt::Key_Return);
+    EXPECT_EQ(config.commands.get().back().fixedSize, (FixedSizeSpec{1930, 1080}));
+    for (TerminalButton* preset : fixed->choiceButtons()) {
+        EXPECT_FALSE(preset->isProminent());
+    }
+    QTest::mouseClick(fixed->choiceButtons()[0], Qt::LeftButton);
+    EXPECT_EQ(config.commands.get().back().fixedSize, (FixedSizeSpec{1280, 720}));
+    screenshot("settings-fixed-size.png");
+}
+
+TEST_F(SettingsWindowTest, AnEditAfterTheCommandWentIsDropped) {
+    window->select(command(0).id);
+    settle();
+    const auto binding = CommandBinding::forId(config, command(0).id);
+    ASSERT_TRUE(binding);
+    ZoneCommand edited = binding->get();
+    config.deleteCommand(edited);
+    edited.name = "ghost";
+    binding->set(edited);
+    EXPECT_EQ(config.commands.get().size(), 6u);
+    EXPECT_EQ(binding->get().name, CommandBinding::placeholder().name);
+    settle();
+    EXPECT_EQ(window->editor(), nullptr); // the placeholder shows instead
+}
+
+} // namespace
+} // namespace panemark
