@@ -41,6 +41,10 @@ const std::vector<Subcommand>& subcommands() {
          [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
              return InstanceTool::palette(a, o, e);
          }},
+        {"settings", "open the settings window of the running Panemark",
+         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
+             return InstanceTool::settings(a, o, e);
+         }},
         {"about", "open the About window of the running Panemark",
          [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
              return InstanceTool::about(a, o, e);

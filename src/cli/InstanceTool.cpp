@@ -145,6 +145,14 @@ int InstanceTool::palette(const std::vector<std::string>& args, std::ostream& ou
                       args, out, err);
 }
 
+int InstanceTool::settings(const std::vector<std::string>& args, std::ostream& out,
+                           std::ostream& err) {
+    return showWindow("settings",
+                      "Opens the settings window of the running Panemark: the commands of the "
+                      "active profile, their shortcuts, and the general settings.",
+                      args, out, err);
+}
+
 int InstanceTool::about(const std::vector<std::string>& args, std::ostream& out,
                         std::ostream& err) {
     return showWindow("about",

@@ -6,8 +6,8 @@
 
 namespace panemark {
 
-// `panemark status`, `palette`, `about` and `quit`: requests to the running program over its
-// socket.
+// `panemark status`, `palette`, `settings`, `about` and `quit`: requests to the running program
+// over its socket.
 class InstanceTool {
 public:
     static constexpr int notRunningStatus = 3;
@@ -16,6 +16,7 @@ public:
 
     static int status(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
     static int palette(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+    static int settings(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
     static int about(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
     static int quit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 };

@@ -19,6 +19,8 @@ namespace panemark {
 namespace {
 
 constexpr std::uint32_t escapeKey = 53;
+// Right Super, Super, Shift, Caps Lock, Alt, Control, right Shift, right Alt, right Control, Fn.
+constexpr std::uint32_t firstModifierKey = 54, lastModifierKey = 63;
 constexpr int minimumFaceWidth = 130;
 
 } // namespace
@@ -122,6 +124,10 @@ std::optional<KeyEvent> ShortcutRecorder::keyEventFrom(const QKeyEvent& event) {
     }
     KeyEvent key;
     key.keyCode = EvdevKeyCodes::virtualKeyFor(keycode - EvdevKeyCodes::xKeycodeOffset);
+    // X reports pressing a modifier as a key press of its own; it only changes the flags.
+    if (key.keyCode >= firstModifierKey && key.keyCode <= lastModifierKey) {
+        key.type = KeyEvent::Type::flagsChanged;
+    }
     key.isRepeat = event.isAutoRepeat();
     const Qt::KeyboardModifiers modifiers = event.modifiers();
     if (modifiers & Qt::ShiftModifier) {
@@ -154,8 +160,8 @@ bool ShortcutRecorder::eventFilter(QObject* watched, QEvent* event) {
 
 bool ShortcutRecorder::handleKey(const QKeyEvent& event) {
     const std::optional<KeyEvent> key = keyEventFrom(event);
-    if (!key) {
-        return false;
+    if (!key || key->type != KeyEvent::Type::keyDown) {
+        return false; // a modifier on its way down: the key itself is still to come
     }
     const std::uint32_t held =
         key->flags & (KeyEvent::command | KeyEvent::option | KeyEvent::control);

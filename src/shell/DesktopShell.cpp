@@ -2,6 +2,7 @@
 
 #include "core/AppController.h"
 #include "core/InstanceServer.h"
+#include "settings_ui/SettingsWindow.h"
 #include "shell/AboutWindow.h"
 #include "shell/SplashWindow.h"
 #include "shell/TrayShell.h"
@@ -17,10 +18,15 @@ DesktopShell::DesktopShell(AppController& controller, InstanceServer& server)
     CommandPalette::Actions actions;
     actions.checkForUpdates = [this] { checkForUpdates(); };
     actions.openAbout = [this] { openAbout(); };
+    actions.openSettings = [this] { openSettings(); };
     tray_ = std::make_unique<TrayShell>(controller, server, std::move(actions));
 
     server.handle("about", [this](const InstanceServer::Json&) {
         QTimer::singleShot(0, [this] { openAbout(); });
+        return InstanceProtocol::reply();
+    });
+    server.handle("settings", [this](const InstanceServer::Json&) {
+        QTimer::singleShot(0, [this] { openSettings(); });
         return InstanceProtocol::reply();
     });
     updater_.startAutomaticChecks([this](const Updater::Outcome& outcome) {
@@ -57,6 +63,20 @@ void DesktopShell::checkForUpdates() {
             updateDialog_->showOutcome(outcome);
         }
     });
+}
+
+void DesktopShell::openSettings() {
+    if (!settings_) {
+        SettingsWindow::Actions actions;
+        actions.openAbout = [this] { openAbout(); };
+        actions.isTakenElsewhere = [this](const Shortcut& shortcut) {
+            return controller_.hotKeys().isTakenElsewhere(shortcut);
+        };
+        settings_ =
+            std::make_unique<SettingsWindow>(controller_.config(), controller_.profileManager(),
+                                             controller_.platform(), std::move(actions));
+    }
+    settings_->present();
 }
 
 void DesktopShell::openAbout() {

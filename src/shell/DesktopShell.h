@@ -10,13 +10,14 @@ namespace panemark {
 class AboutWindow;
 class AppController;
 class InstanceServer;
+class SettingsWindow;
 class TrayShell;
 class UpdateDialog;
 
 // Everything Panemark shows on the desktop, brought up once the hot keys are armed, in this
 // order: the updater (ready, fetching nothing), the tray icon and its palette, the answers to
-// `panemark palette` and `panemark about`, the daily update check when the user turned it on,
-// and last the splash. The About window and the update dialog are made when first wanted.
+// `panemark palette`, `about` and `settings`, the daily update check when the user turned it
+// on, and last the splash. The windows are made when first wanted.
 class DesktopShell {
 public:
     DesktopShell(AppController& controller, InstanceServer& server);
@@ -26,6 +27,7 @@ public:
 
     void checkForUpdates();
     void openAbout();
+    void openSettings();
 
     TrayShell& tray() { return *tray_; }
     SplashController& splash() { return *splash_; }
@@ -37,6 +39,7 @@ private:
     Updater updater_;
     std::unique_ptr<UpdateDialog> updateDialog_;
     std::unique_ptr<AboutWindow> about_;
+    std::unique_ptr<SettingsWindow> settings_;
     std::unique_ptr<TrayShell> tray_;
     std::unique_ptr<SplashController> splash_;
 };

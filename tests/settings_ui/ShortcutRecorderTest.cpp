@@ -49,6 +49,8 @@ TEST_F(ShortcutRecorderTest, ItKeepsListeningUntilAControlAltOrSuperCombination)
     EXPECT_EQ(recorder->label(), "PRESS KEYS…");
     press(Qt::Key_A, xA, {}, "a");
     press(Qt::Key_A, xA, Qt::ShiftModifier, "A");
+    press(Qt::Key_Control, 29 + 8, Qt::ControlModifier); // the modifiers going down first
+    press(Qt::Key_Alt, 56 + 8, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_TRUE(recorder->isRecording());
     EXPECT_TRUE(changes.empty());
     EXPECT_EQ(field->text(), ""); // every press went to the recorder

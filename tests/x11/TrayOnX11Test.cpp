@@ -312,5 +312,53 @@ TEST_F(TrayOnX11Test, TurnedOffThereIsNoSplashAndAboutOpensOnce) {
     XvfbSession::waitForExit(panemark, 5);
 }
 
+// Window-relative places in the settings window at its default size, as its screenshot shows
+// them: the add button of the toolbar, and the recorder of a half-step command.
+constexpr int addButtonX = 29, addButtonY = 323;
+constexpr int halfStepRecorderX = 497, halfStepRecorderY = 256;
+
+TEST_F(TrayOnX11Test, AShortcutRecordedInTheSettingsWorksAtOnce) {
+    const xcb_window_t window = client.createWindow(100, 100, 400, 300);
+    const pid_t panemark = session.spawn({PANEMARK_PROGRAM}, (home / "app.log").string());
+    ASSERT_FALSE(trayIcon().empty());
+    ASSERT_TRUE(session.run({PANEMARK_PROGRAM, "settings"}));
+    std::string settings;
+    for (int i = 0; i < 300 && settings.empty(); ++i) {
+        settings = capture("xdotool search --onlyvisible --name '^Panemark Settings$'");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_FALSE(settings.empty()) << "no settings window";
+    settings = settings.substr(0, settings.find('\n'));
+    EXPECT_EQ(geometry(settings).size(), QSize(900, 600));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    // + → "Half-step command", the second kind: it is added and selected.
+    ASSERT_TRUE(
+        session.run({"xdotool", "mousemove", "--window", settings, std::to_string(addButtonX),
+                     std::to_string(addButtonY), "click", "1"}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(session.run({"xdotool", "key", "Down", "Down", "Return"}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(session.run({"xdotool", "mousemove", "--window", settings,
+                             std::to_string(halfStepRecorderX), std::to_string(halfStepRecorderY),
+                             "click", "1"}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(session.run({"xdotool", "key", "ctrl+alt+super+h"}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    screenshot("settings-desktop.png");
+    EXPECT_NE(capture(std::string(PANEMARK_PROGRAM) + " status").find("Top half"),
+              std::string::npos);
+
+    // The new shortcut is armed: the window moves to the top half, keeping its width.
+    ASSERT_TRUE(client.activate(window));
+    ASSERT_TRUE(session.run({"xdotool", "key", "ctrl+alt+super+h"}));
+    const std::optional<Rect> frame = client.waitForFrame(window, {100, 0, 400, 400});
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->y, 0);
+    EXPECT_EQ(frame->height, 400);
+    kill(panemark, SIGTERM);
+    XvfbSession::waitForExit(panemark, 5);
+}
+
 } // namespace
 } // namespace panemark
