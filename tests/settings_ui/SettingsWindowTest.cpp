@@ -18,6 +18,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
@@ -248,6 +249,26 @@ TEST_F(SettingsWindowTest, HalfStepAndFixedSizeFormsChooseByButton) {
     QTest::mouseClick(fixed->choiceButtons()[0], Qt::LeftButton);
     EXPECT_EQ(config.commands.get().back().fixedSize, (FixedSizeSpec{1280, 720}));
     screenshot("settings-fixed-size.png");
+}
+
+TEST_F(SettingsWindowTest, TheProfileMenuSwitchesAndASelectionFromAnotherProfileShowsNothing) {
+    const Uuid defaultProfile = manager->activeProfileID.get();
+    window->select(command(0).id);
+    const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::defaults);
+    manager->activate(defaultProfile);
+    settle();
+    EXPECT_EQ(window->profileMenu()->text(), "Default");
+    const QList<QAction*> items = window->profileMenu()->menu()->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_FALSE(items[0]->icon().isNull()); // the active one is checked
+    EXPECT_TRUE(items[1]->icon().isNull());
+    items[1]->trigger();
+    settle();
+    EXPECT_EQ(manager->activeProfileID.get(), work);
+    EXPECT_EQ(window->profileMenu()->text(), "Work");
+    EXPECT_TRUE(window->selection()); // kept, though the profile has no such command
+    EXPECT_EQ(window->editor(), nullptr);
+    EXPECT_FALSE(window->placeholder()->isHidden());
 }
 
 TEST_F(SettingsWindowTest, AnEditAfterTheCommandWentIsDropped) {
