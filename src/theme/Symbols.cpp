@@ -45,6 +45,9 @@ void Symbols::draw(QPainter& painter, Name name, const QRectF& rect, const QColo
     }
     case Name::rectangleSplit3x3: {
         painter.drawRoundedRect(r, r.height() * 0.12, r.height() * 0.12);
+        QPen inner = painter.pen(); // the dividers finer than the frame, or small sizes clog
+        inner.setWidthF(lineWidth * 0.6);
+        painter.setPen(inner);
         for (int i = 1; i < 3; ++i) {
             const double x = r.left() + r.width() * i / 3.0;
             const double y = r.top() + r.height() * i / 3.0;
