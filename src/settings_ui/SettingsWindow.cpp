@@ -7,6 +7,7 @@
 #include "settings_ui/CommandBinding.h"
 #include "settings_ui/CommandEditor.h"
 #include "settings_ui/CommandRow.h"
+#include "settings_ui/ProfileSheet.h"
 #include "theme/AppIcon.h"
 #include "theme/Glow.h"
 #include "theme/SectionHeader.h"
@@ -146,6 +147,21 @@ void SettingsWindow::present() {
     activateWindow();
 }
 
+void SettingsWindow::openProfileSheet() {
+    if (!profiles_) {
+        return;
+    }
+    if (!sheet_) {
+        sheet_ = new ProfileSheet(*profiles_, platform_, this);
+        QObject::connect(sheet_, &QDialog::finished, this, [this] {
+            sheet_->deleteLater();
+            sheet_ = nullptr;
+        });
+    }
+    sheet_->open();
+    sheet_->raise();
+}
+
 QWidget* SettingsWindow::sidebar() {
     auto* side = new QWidget(this);
     side->setFixedWidth(sidebarWidth);
@@ -208,11 +224,7 @@ QWidget* SettingsWindow::profileBar() {
     auto* manage = new TerminalButton("Manage Profiles…", false, bar);
     manage->setFont(TerminalFont::at(11));
     manage->setEnabled(profiles_ != nullptr);
-    QObject::connect(manage, &QPushButton::clicked, this, [this] {
-        if (actions_.manageProfiles) {
-            actions_.manageProfiles();
-        }
-    });
+    QObject::connect(manage, &QPushButton::clicked, this, [this] { openProfileSheet(); });
     row->addWidget(manage);
     return bar;
 }

@@ -21,6 +21,7 @@ class CommandRow;
 class ConfigStore;
 class Platform;
 class ProfileManager;
+class ProfileSheet;
 class SectionHeader;
 class TerminalCheckBox;
 class TerminalButton;
@@ -32,7 +33,6 @@ class SettingsWindow : public QWidget {
 public:
     struct Actions {
         std::function<void()> openAbout;
-        std::function<void()> manageProfiles; // none: the button is shown, inert
         std::function<bool(const Shortcut&)> isTakenElsewhere;
     };
     static constexpr int sidebarWidth = 300;
@@ -44,6 +44,9 @@ public:
 
     // Shows the window, or brings it to the front.
     void present();
+    // "Manage Profiles…": the profile sheet over this window.
+    void openProfileSheet();
+    ProfileSheet* profileSheet() const { return sheet_; }
 
     std::optional<Uuid> selection() const { return selection_; }
     void select(std::optional<Uuid> id);
@@ -128,6 +131,7 @@ private:
     QWidget* detail_ = nullptr;
     CommandEditor* editor_ = nullptr;
     QWidget* placeholder_ = nullptr;
+    ProfileSheet* sheet_ = nullptr;
 };
 
 } // namespace panemark

@@ -1,0 +1,159 @@
+#include "settings_ui/ProfileRow.h"
+
+#include "theme/Symbols.h"
+#include "theme/TerminalFont.h"
+#include "theme/Theme.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace panemark {
+
+namespace {
+
+QLabel* text(const QString& content, double size, const QColor& color, QWidget* parent) {
+    auto* label = new QLabel(content, parent);
+    label->setFont(TerminalFont::at(size));
+    label->setStyleSheet("color: " + color.name() + "; background: transparent;");
+    return label;
+}
+
+} // namespace
+
+ProfileRow::ProfileRow(const Profile& profile, std::size_t index, bool active, bool canDelete,
+                       bool renaming, const QString& renameText, Actions actions, QWidget* parent)
+    : QWidget(parent), id_(profile.id), index_(index), actions_(std::move(actions)) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(10, 6, 6, 6);
+    auto* lines = new QVBoxLayout;
+    lines->setSpacing(2);
+    if (renaming) {
+        renameField_ = new QLineEdit(renameText, this);
+        renameField_->setPlaceholderText("Name");
+        renameField_->setFont(TerminalFont::at(13));
+        renameField_->setStyleSheet("QLineEdit { color: " + Theme::text.name() +
+                                    "; background: " + Theme::sunken.name() +
+                                    "; border: 1px solid " + Theme::phosphor.name() +
+                                    "; border-radius: 4px; padding: "
+                                    "2px 6px; }");
+        renameField_->installEventFilter(this);
+        QObject::connect(renameField_, &QLineEdit::returnPressed, this, [this] {
+            if (actions_.commitRename) {
+                actions_.commitRename(renameField_->text());
+            }
+        });
+        lines->addWidget(renameField_);
+    } else {
+        name_ = text(QString::fromStdString(profile.name), 13,
+                     active ? Theme::textBright : Theme::text, this);
+        lines->addWidget(name_);
+    }
+    summary_ = text(QString::fromStdString(profile.trigger.summary()), 10, Theme::textDim, this);
+    lines->addWidget(summary_);
+    row->addLayout(lines, 1);
+
+    checkmark_ = new QLabel(this);
+    checkmark_->setPixmap(
+        Symbols::pixmap(Symbols::Name::checkmark, QSizeF(12, 12), Theme::phosphor, 2));
+    checkmark_->setVisible(active);
+    row->addWidget(checkmark_);
+
+    auto* more = new QToolButton(this);
+    more->setIcon(
+        QIcon(Symbols::pixmap(Symbols::Name::ellipsisCircle, QSizeF(14, 14), Theme::textDim, 2)));
+    more->setIconSize(QSize(14, 14));
+    more->setPopupMode(QToolButton::InstantPopup);
+    more->setAccessibleName("Profile actions");
+    more->setStyleSheet("QToolButton { border: none; background: transparent; }"
+                        "QToolButton::menu-indicator { image: none; }");
+    menu_ = new QMenu(more);
+    menu_->setFont(TerminalFont::at(12));
+    menu_->setStyleSheet("QMenu { background: " + Theme::sunken.name() + "; color: " +
+                         Theme::text.name() + "; border: 1px solid " + Theme::line.name() +
+                         "; padding: 4px 0; } QMenu::item { padding: 4px 18px 4px 12px; }"
+                         "QMenu::item:selected { background: " +
+                         Theme::phosphor.name() + "; color: " + Theme::onPhosphor.name() +
+                         "; } QMenu::item:disabled { "
+                         "color: " +
+                         Theme::textFaint.name() +
+                         "; } QMenu::separator { height: "
+                         "1px; background: " +
+                         Theme::lineFaint.name() + "; margin: 4px 0; }");
+    auto item = [this](const QString& title, const std::function<void()>& action) {
+        QAction* added = menu_->addAction(title);
+        QObject::connect(added, &QAction::triggered, this, [action] {
+            if (action) {
+                action();
+            }
+        });
+        return added;
+    };
+    item("Rename", actions_.rename);
+    item("Activate", actions_.activate);
+    item("Duplicate", actions_.duplicate);
+    item("Edit Trigger…", actions_.editTrigger);
+    item("Export…", actions_.exportFile);
+    menu_->addSeparator();
+    item("Delete", actions_.remove)->setEnabled(canDelete);
+    more->setMenu(menu_);
+    row->addWidget(more);
+    setAccessibleName(QString::fromStdString(profile.name));
+}
+
+QString ProfileRow::name() const {
+    return name_ ? name_->text() : renameField_->text();
+}
+
+QString ProfileRow::summary() const {
+    return summary_->text();
+}
+
+bool ProfileRow::showsCheckmark() const {
+    return !checkmark_->isHidden();
+}
+
+void ProfileRow::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (name_ && name_->geometry().contains(event->pos()) && actions_.rename) {
+        actions_.rename();
+    }
+}
+
+void ProfileRow::mousePressEvent(QMouseEvent* event) {
+    pressedAt_ = event->pos();
+}
+
+void ProfileRow::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton) ||
+        (event->pos() - pressedAt_).manhattanLength() < QApplication::startDragDistance()) {
+        return;
+    }
+    auto* data = new QMimeData;
+    data->setData(dragFormat, QByteArray::number(static_cast<qulonglong>(index_)));
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->setPixmap(grab());
+    drag->setHotSpot(event->pos());
+    drag->exec(Qt::MoveAction);
+}
+
+bool ProfileRow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == renameField_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        if (actions_.cancelRename) {
+            actions_.cancelRename();
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace panemark

@@ -1,0 +1,118 @@
+#include "theme/TerminalAlert.h"
+
+#include "theme/TerminalBackground.h"
+#include "theme/TerminalButton.h"
+#include "theme/TerminalFont.h"
+#include "theme/Theme.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace panemark {
+
+TerminalAlert::TerminalAlert(QWidget* parent, const QString& title, const QString& message,
+                             std::vector<Button> buttons)
+    : QDialog(parent), choices_(std::move(buttons)) {
+    setWindowTitle(title);
+    setWindowModality(Qt::WindowModal);
+    setPalette(Theme::windowPalette());
+    setMinimumWidth(360);
+    setMaximumWidth(460);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(20, 18, 20, 16);
+    column->setSpacing(10);
+    title_ = new QLabel(title, this);
+    title_->setFont(TerminalFont::at(13, QFont::Bold));
+    title_->setStyleSheet("color: " + Theme::textBright.name() + ";");
+    title_->setWordWrap(true);
+    column->addWidget(title_);
+    message_ = new QLabel(message, this);
+    message_->setFont(TerminalFont::at(11));
+    message_->setStyleSheet("color: " + Theme::textDim.name() + ";");
+    message_->setWordWrap(true);
+    message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    message_->setVisible(!message.isEmpty());
+    column->addWidget(message_);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(8);
+    row->addStretch();
+    for (std::size_t i = 0; i < choices_.size(); ++i) {
+        const bool isDefault = i + 1 == choices_.size();
+        auto* button = new TerminalButton(choices_[i].title, isDefault, this);
+        QObject::connect(button, &QPushButton::clicked, this, [this, i] { answer(i); });
+        row->addWidget(button);
+        buttons_.push_back(button);
+    }
+    column->addSpacing(6);
+    column->addLayout(row);
+}
+
+QLineEdit* TerminalAlert::addField(const QString& text, const QString& placeholder) {
+    field_ = new QLineEdit(text, this);
+    field_->setPlaceholderText(placeholder);
+    field_->setFont(TerminalFont::at(13));
+    field_->setStyleSheet("QLineEdit { color: " + Theme::text.name() + "; background: " +
+                          Theme::sunken.name() + "; border: 1px solid " + Theme::line.name() +
+                          "; border-radius: 4px; padding: 5px 8px; } QLineEdit:focus { border: "
+                          "1px solid " +
+                          Theme::phosphor.name() + "; }");
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    column->insertWidget(2, field_);
+    field_->setFocus();
+    field_->selectAll();
+    return field_;
+}
+
+QString TerminalAlert::title() const {
+    return title_->text();
+}
+
+QString TerminalAlert::message() const {
+    return message_->text();
+}
+
+TerminalButton* TerminalAlert::button(const QString& title) const {
+    for (TerminalButton* button : buttons_) {
+        if (button->text() == title) {
+            return button;
+        }
+    }
+    return nullptr;
+}
+
+void TerminalAlert::answer(std::size_t index) {
+    const auto action = choices_[index].action; // the alert may go with its answer
+    done(static_cast<int>(index) + 1);
+    if (action) {
+        action();
+    }
+}
+
+void TerminalAlert::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        for (std::size_t i = 0; i < choices_.size(); ++i) {
+            if (choices_[i].role == Role::cancel) {
+                answer(i);
+                return;
+            }
+        }
+        reject();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !choices_.empty()) {
+        answer(choices_.size() - 1);
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TerminalAlert::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    TerminalBackground::paint(painter, rect());
+}
+
+} // namespace panemark
