@@ -316,6 +316,7 @@ TEST_F(TrayOnX11Test, TurnedOffThereIsNoSplashAndAboutOpensOnce) {
 // them: the add button of the toolbar, and the recorder of a half-step command.
 constexpr int addButtonX = 29, addButtonY = 323;
 constexpr int halfStepRecorderX = 497, halfStepRecorderY = 256;
+constexpr int manageProfilesX = 219, manageProfilesY = 28;
 
 TEST_F(TrayOnX11Test, AShortcutRecordedInTheSettingsWorksAtOnce) {
     const xcb_window_t window = client.createWindow(100, 100, 400, 300);
@@ -356,6 +357,19 @@ TEST_F(TrayOnX11Test, AShortcutRecordedInTheSettingsWorksAtOnce) {
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->y, 0);
     EXPECT_EQ(frame->height, 400);
+
+    // "Manage Profiles…" opens the profile sheet over the settings window.
+    ASSERT_TRUE(
+        session.run({"xdotool", "mousemove", "--window", settings, std::to_string(manageProfilesX),
+                     std::to_string(manageProfilesY), "click", "1"}));
+    std::string sheet;
+    for (int i = 0; i < 300 && sheet.empty(); ++i) {
+        sheet = capture("xdotool search --onlyvisible --name '^Profiles$'");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_FALSE(sheet.empty()) << "no profile sheet";
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    screenshot("profile-sheet-desktop.png");
     kill(panemark, SIGTERM);
     XvfbSession::waitForExit(panemark, 5);
 }
