@@ -9,7 +9,7 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps build run install test test-asan test-tsan bench fuzz format clean
+.PHONY: all deps build run install package test test-asan test-tsan bench fuzz format clean
 
 all: build
 
@@ -29,6 +29,11 @@ run: build
 
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# A Debian package of the program with its menu entry, icons, file type and man page, in
+# build/package/.
+package: build
+	cd $(BUILD_DIR) && cpack --config CPackConfig.cmake
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

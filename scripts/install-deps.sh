@@ -11,11 +11,13 @@ build_packages=(
     libgtest-dev libbenchmark-dev fonts-dejavu-core
 )
 desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils trayer)
+# Making and checking the Debian package.
+package_packages=(dpkg-dev desktop-file-utils appstream man-db)
 fuzz_packages=(clang libclang-rt-14-dev)
 bench_packages=(sxhkd)
 demo_packages=(imagemagick)
 
-wanted=("${build_packages[@]}" "${desktop_packages[@]}")
+wanted=("${build_packages[@]}" "${desktop_packages[@]}" "${package_packages[@]}")
 case "${1:-}" in
     --fuzz) wanted+=("${fuzz_packages[@]}") ;;
     --bench) wanted+=("${bench_packages[@]}") ;;
