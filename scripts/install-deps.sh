@@ -10,7 +10,8 @@ build_packages=(
     libxcb-xtest0-dev libxkbcommon-dev
     libgtest-dev libbenchmark-dev fonts-dejavu-core
 )
-desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils trayer)
+desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils trayer
+    metacity xfwm4 icewm dbus)
 # Making and checking the Debian package.
 package_packages=(dpkg-dev desktop-file-utils appstream man-db)
 fuzz_packages=(clang libclang-rt-14-dev)

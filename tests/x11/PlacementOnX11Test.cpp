@@ -81,6 +81,14 @@ TEST_F(PlacementOnX11Test, StockCommandsLandTheOuterFrameExactlyOnBothMonitorsWi
     }
 }
 
+TEST_F(PlacementOnX11Test, AStrutOfPanemarksOwnWindowsNeverCounts) {
+    const xcb_window_t ours = client.createBottomDock(0, 2559, 60, 1440);
+    client.claimForThisProcess(ours); // as if Panemark had made it
+    EXPECT_EQ(screens->screens().front().visibleFrame, (Rect{0, 0, 2560, 1440}));
+    client.createBottomDock(0, 2559, 30, 1440); // someone else's
+    EXPECT_EQ(screens->screens().front().visibleFrame, (Rect{0, 30, 2560, 1410}));
+}
+
 TEST_F(PlacementOnX11Test, AMaximizedWindowIsUnmaximizedAndPlaced) {
     const xcb_window_t window = client.createWindow(300, 300, 400, 300);
     ASSERT_TRUE(client.maximize(window));

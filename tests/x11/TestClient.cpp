@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <unistd.h>
 
 namespace panemark {
 
@@ -172,6 +173,12 @@ bool TestClient::maximize(xcb_window_t window) {
     rootMessage(window, atom("_NET_WM_STATE"), 1, atom("_NET_WM_STATE_MAXIMIZED_VERT"),
                 atom("_NET_WM_STATE_MAXIMIZED_HORZ"));
     return waitUntil([&] { return isMaximized(window); }, 3);
+}
+
+void TestClient::claimForThisProcess(xcb_window_t window) {
+    const std::uint32_t pid = static_cast<std::uint32_t>(getpid());
+    setCardinals(window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, &pid, 1);
+    xcb_flush(connection_);
 }
 
 std::optional<Rect> TestClient::outerFrame(xcb_window_t window) {

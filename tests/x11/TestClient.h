@@ -28,6 +28,8 @@ public:
     // A dock along the bottom of [startX, endX] reserving `height` rows (_NET_WM_STRUT_PARTIAL).
     xcb_window_t createBottomDock(int startX, int endX, int height, int rootHeight);
     void destroyWindow(xcb_window_t window);
+    // Says the window belongs to this process (_NET_WM_PID).
+    void claimForThisProcess(xcb_window_t window);
     bool activate(xcb_window_t window);
     bool maximize(xcb_window_t window);
     bool isMaximized(xcb_window_t window);

@@ -20,8 +20,10 @@ pid_t startProcess(const std::vector<std::string>& argv, const std::string& disp
                    const std::string& outputFile = "") {
     const pid_t pid = fork();
     if (pid == 0) {
-        // Whatever becomes of the test, its servers and clients die with it.
+        // Whatever becomes of the test, its servers and clients die with it; a group of its own
+        // lets the helpers a program starts (a D-Bus session) be stopped with it.
         prctl(PR_SET_PDEATHSIG, SIGKILL);
+        setpgid(0, 0);
         if (!display.empty()) {
             setenv("DISPLAY", display.c_str(), 1);
         }
@@ -49,14 +51,15 @@ void stop(pid_t pid) {
     if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) != 0) {
         return;
     }
-    kill(pid, SIGTERM);
+    kill(-pid, SIGTERM); // the whole group
     for (int i = 0; i < 200; ++i) {
         if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            kill(-pid, SIGKILL); // whatever of the group is left
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    kill(pid, SIGKILL);
+    kill(-pid, SIGKILL);
     waitpid(pid, nullptr, 0);
 }
 
@@ -131,12 +134,46 @@ XvfbSession::XvfbSession(int width, int height, WindowManager manager)
         ready_ = true;
         return;
     }
-    children_.push_back(
-        startProcess({"openbox", "--sm-disable", "--config-file", OPENBOX_TEST_CONFIG}, display_));
+    std::vector<std::string> command;
+    switch (manager) {
+    case WindowManager::openbox:
+        command = {"openbox", "--sm-disable", "--config-file", OPENBOX_TEST_CONFIG};
+        break;
+    case WindowManager::metacity:
+        command = {"metacity", "--sm-disable"};
+        break;
+    case WindowManager::xfwm4:
+        // A session bus of its own, and no accessibility bus to wait for.
+        command = {"env", "NO_AT_BRIDGE=1", "GTK_A11Y=none",    "dbus-run-session",
+                   "--",  "xfwm4",          "--compositor=off", "--sm-client-disable"};
+        break;
+    case WindowManager::icewm:
+        command = {"icewm"};
+        break;
+    case WindowManager::none:
+        break;
+    }
+    children_.push_back(startProcess(command, display_));
     ready_ = waitForWindowManager();
     if (!ready_) {
-        problem_ = "openbox did not start on " + display_;
+        problem_ = std::string(nameOf(manager)) + " did not start on " + display_;
     }
+}
+
+const char* XvfbSession::nameOf(WindowManager manager) {
+    switch (manager) {
+    case WindowManager::openbox:
+        return "openbox";
+    case WindowManager::metacity:
+        return "metacity";
+    case WindowManager::xfwm4:
+        return "xfwm4";
+    case WindowManager::icewm:
+        return "icewm";
+    case WindowManager::none:
+        break;
+    }
+    return "no window manager";
 }
 
 XvfbSession::~XvfbSession() {

@@ -12,7 +12,11 @@ namespace panemark {
 // it meanwhile.
 class XvfbSession {
 public:
-    enum class WindowManager { openbox, none };
+    // The window managers the tests run under: openbox, GNOME's classic manager (metacity, the
+    // rules mutter and marco share), Xfce's (xfwm4, on a D-Bus session of its own) and icewm,
+    // which draws its taskbar inside its own window tree.
+    enum class WindowManager { openbox, metacity, xfwm4, icewm, none };
+    static const char* nameOf(WindowManager manager);
 
     explicit XvfbSession(int width = 2560, int height = 1440,
                          WindowManager manager = WindowManager::openbox);

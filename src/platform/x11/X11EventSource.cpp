@@ -29,6 +29,11 @@ void X11EventSource::listenOnRoot(std::uint32_t eventMask) {
     connection_.flush();
 }
 
+void X11EventSource::listenOn(xcb_window_t window, std::uint32_t eventMask) {
+    xcb_change_window_attributes(connection_.get(), window, XCB_CW_EVENT_MASK, &eventMask);
+    connection_.flush();
+}
+
 void X11EventSource::drain() {
     while (xcb_generic_event_t* event = xcb_poll_for_event(connection_.get())) {
         Guard::run("handling an X event", [&] { events_.emit(event); });

@@ -26,6 +26,8 @@ public:
     // Adds to the events this connection hears from the root window (masks of several
     // listeners are combined, never replaced).
     void listenOnRoot(std::uint32_t eventMask);
+    // Events of another client's window (only this source selects on it). Any thread.
+    void listenOn(xcb_window_t window, std::uint32_t eventMask);
 
 private:
     X11Connection& connection_;

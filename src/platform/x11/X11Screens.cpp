@@ -8,12 +8,18 @@
 #include <QByteArray>
 #include <QUuid>
 #include <algorithm>
+#include <set>
+#include <unistd.h>
 
 namespace panemark {
 
 namespace {
 
 constexpr double queryTimeout = 0.25;
+// Panels sit at most three windows below the root (icewm: frame, taskbar frame, taskbar); this
+// many windows are looked at, at most, however crowded the desktop.
+constexpr int strutSearchDepth = 3;
+constexpr std::size_t strutSearchLimit = 4096;
 
 // Screens get UUIDs in a namespace of Panemark's own, so the same monitor always gets the same.
 const QUuid screenNamespace("{6c1f7e2a-93d4-4b8e-a0f5-2d7c9e41b3a8}");
@@ -118,31 +124,114 @@ xcb_get_property_cookie_t X11Screens::requestClientList() {
     return connection_.requestProperty(connection_.root(), connection_.atoms().netClientList, 4096);
 }
 
-std::vector<X11Screens::Strut> X11Screens::queryStruts(xcb_get_property_cookie_t clientList) {
-    // However many clients there are, reading their struts is one operation with one deadline:
+std::vector<xcb_window_t> X11Screens::viewableWindowsNearTheRoot(const Deadline& deadline) {
+    std::vector<xcb_window_t> found;
+    std::vector<xcb_window_t> level{connection_.root()};
+    for (int depth = 1; depth <= strutSearchDepth && !level.empty(); ++depth) {
+        std::vector<xcb_query_tree_cookie_t> trees;
+        for (const xcb_window_t window : level) {
+            trees.push_back(xcb_query_tree(connection_.get(), window));
+        }
+        std::vector<xcb_window_t> children;
+        for (const auto& cookie : trees) {
+            auto tree =
+                connection_.await<xcb_query_tree_reply_t>(cookie.sequence, deadline.remaining());
+            if (!tree) {
+                continue; // gone meanwhile, or out of time
+            }
+            const xcb_window_t* listed = xcb_query_tree_children(tree.get());
+            const int count = xcb_query_tree_children_length(tree.get());
+            children.insert(children.end(), listed, listed + std::max(count, 0));
+        }
+        if (found.size() + children.size() > strutSearchLimit) {
+            children.resize(strutSearchLimit - std::min(found.size(), strutSearchLimit));
+        }
+        std::vector<xcb_get_window_attributes_cookie_t> attributes;
+        for (const xcb_window_t child : children) {
+            attributes.push_back(xcb_get_window_attributes(connection_.get(), child));
+        }
+        level.clear();
+        for (std::size_t i = 0; i < children.size(); ++i) {
+            auto state = connection_.await<xcb_get_window_attributes_reply_t>(
+                attributes[i].sequence, deadline.remaining());
+            if (state && state->map_state == XCB_MAP_STATE_VIEWABLE) {
+                found.push_back(children[i]);
+                level.push_back(children[i]);
+            }
+        }
+    }
+    return found;
+}
+
+std::vector<X11Screens::Strut> X11Screens::struts(xcb_get_property_cookie_t clientList) {
+    {
+        std::lock_guard lock(mutex_);
+        if (struts_) {
+            xcb_discard_reply(connection_.get(), clientList.sequence);
+            return *struts_;
+        }
+    }
+    std::vector<xcb_window_t> holders;
+    std::vector<Strut> read = queryStruts(clientList, &holders);
+    std::lock_guard lock(mutex_);
+    if (watched_) {
+        struts_ = read;
+        // A panel that changes its strut or goes away changes the visible frames.
+        for (const xcb_window_t window : holders) {
+            if (strutWindows_.insert(window).second) {
+                events_->listenOn(window,
+                                  XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+            }
+        }
+    }
+    return read;
+}
+
+std::vector<X11Screens::Strut> X11Screens::queryStruts(xcb_get_property_cookie_t clientList,
+                                                       std::vector<xcb_window_t>* holders) {
+    // However many windows there are, reading their struts is one operation with one deadline:
     // what has not come by then is left out.
     const Deadline deadline(queryTimeout);
     const auto& atoms = connection_.atoms();
     const auto clients = connection_.cardinals(clientList, deadline.remaining());
-    if (!clients) {
-        return {};
+    std::set<xcb_window_t> candidates;
+    if (clients) {
+        candidates.insert(clients->begin(), clients->end());
     }
-    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
-    for (const std::uint32_t window : *clients) {
-        cookies.emplace_back(connection_.requestProperty(window, atoms.netWmStrutPartial, 12),
-                             connection_.requestProperty(window, atoms.netWmStrut, 4));
+    for (const xcb_window_t window : viewableWindowsNearTheRoot(deadline)) {
+        candidates.insert(window);
+    }
+    struct Questions {
+        xcb_window_t window;
+        xcb_get_property_cookie_t partial, plain, pid;
+    };
+    std::vector<Questions> cookies;
+    for (const std::uint32_t window : candidates) {
+        cookies.push_back({window, connection_.requestProperty(window, atoms.netWmStrutPartial, 12),
+                           connection_.requestProperty(window, atoms.netWmStrut, 4),
+                           connection_.requestProperty(window, atoms.netWmPid, 1)});
     }
     const double rootWidth = connection_.screen().width_in_pixels;
     const double rootHeight = connection_.screen().height_in_pixels;
+    const auto ownPid = static_cast<std::uint32_t>(getpid());
     std::vector<Strut> struts;
-    for (const auto& [partialCookie, plainCookie] : cookies) {
+    for (const auto& [window, partialCookie, plainCookie, pidCookie] : cookies) {
         const auto partial = connection_.cardinals(partialCookie, deadline.remaining());
         const auto plain = connection_.cardinals(plainCookie, deadline.remaining());
-        if (partial && partial->size() >= 12) {
+        const auto pid = connection_.cardinals(pidCookie, deadline.remaining());
+        if (pid && !pid->empty() && pid->front() == ownPid) {
+            continue; // Panemark's own windows never take room from the screen
+        }
+        const bool hasPartial = partial && partial->size() >= 12;
+        const bool hasPlain = plain && plain->size() >= 4;
+        if ((hasPartial || hasPlain) && holders) {
+            holders->push_back(window);
+        }
+        if (hasPartial) {
             Strut strut{};
             std::copy_n(partial->begin(), 12, strut.begin());
             struts.push_back(strut);
-        } else if (plain && plain->size() >= 4) {
+        } else if (hasPlain) {
             // The whole length of each edge.
             const auto w = static_cast<std::uint32_t>(rootWidth - 1);
             const auto h = static_cast<std::uint32_t>(rootHeight - 1);
@@ -227,10 +316,10 @@ std::vector<Screen> X11Screens::screens() {
     // The client list travels with the monitors' request: one round trip less per command.
     const xcb_get_property_cookie_t clientList = requestClientList();
     const std::vector<Monitor> monitors = queryMonitors();
-    const std::vector<Strut> struts = queryStruts(clientList);
+    const std::vector<Strut> known = struts(clientList);
     std::vector<Screen> result;
     for (const Monitor& monitor : monitors) {
-        result.push_back(describe(monitor, monitors.front(), struts));
+        result.push_back(describe(monitor, monitors.front(), known));
     }
     std::lock_guard lock(mutex_);
     if (watched_) {
@@ -264,7 +353,7 @@ std::optional<Screen> X11Screens::mainScreen() {
             }
         }
     }
-    return describe(monitors[chosen], monitors.front(), queryStruts(clientList));
+    return describe(monitors[chosen], monitors.front(), struts(clientList));
 }
 
 Subscription X11Screens::onScreensChanged(std::function<void()> callback) {
@@ -289,32 +378,53 @@ void X11Screens::watch(X11EventSource& events) {
     const xcb_window_t root = watched.root();
     const xcb_atom_t clientList = connection_.atoms().netClientList;
     const xcb_atom_t workArea = connection_.atoms().netWorkarea;
+    const xcb_atom_t strutPartial = connection_.atoms().netWmStrutPartial;
+    const xcb_atom_t strut = connection_.atoms().netWmStrut;
     {
         std::lock_guard lock(mutex_);
         watched_ = true;
+        events_ = &events;
     }
-    eventSubscription_ = events.subscribe(
-        [this, haveRandr, root, clientList, workArea](const xcb_generic_event_t& event) {
-            const std::uint8_t type = event.response_type & 0x7F;
-            const bool rootConfigured =
-                type == XCB_CONFIGURE_NOTIFY &&
-                reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root;
-            const bool randrChanged =
-                haveRandr && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-                              type == randrEventBase_ + XCB_RANDR_NOTIFY);
-            if (type == XCB_PROPERTY_NOTIFY) {
-                const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-                if (property.window == root &&
-                    (property.atom == clientList || property.atom == workArea)) {
-                    std::lock_guard lock(mutex_);
-                    screens_.reset(); // the visible frames may have changed; the screens have not
+    eventSubscription_ = events.subscribe([this, haveRandr, root, clientList, workArea,
+                                           strutPartial, strut](const xcb_generic_event_t& event) {
+        const std::uint8_t type = event.response_type & 0x7F;
+        const bool rootConfigured =
+            type == XCB_CONFIGURE_NOTIFY &&
+            reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root;
+        const bool randrChanged =
+            haveRandr && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                          type == randrEventBase_ + XCB_RANDR_NOTIFY);
+        if (type == XCB_UNMAP_NOTIFY || type == XCB_DESTROY_NOTIFY) {
+            // Only the panels' own windows report these: the root is not asked for them.
+            const xcb_window_t window =
+                type == XCB_UNMAP_NOTIFY
+                    ? reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window
+                    : reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
+            std::lock_guard lock(mutex_);
+            if (strutWindows_.count(window) != 0) {
+                if (type == XCB_DESTROY_NOTIFY) {
+                    strutWindows_.erase(window);
                 }
+                screens_.reset();
+                struts_.reset();
             }
-            if (rootConfigured || randrChanged) {
-                forgetScreens();
-                changed_.emit();
+        }
+        if (type == XCB_PROPERTY_NOTIFY) {
+            const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            const bool strutChanged = property.atom == strutPartial || property.atom == strut;
+            if ((property.window == root &&
+                 (property.atom == clientList || property.atom == workArea)) ||
+                (property.window != root && strutChanged)) {
+                std::lock_guard lock(mutex_);
+                screens_.reset(); // the visible frames may have changed; the screens have not
+                struts_.reset();
             }
-        });
+        }
+        if (rootConfigured || randrChanged) {
+            forgetScreens();
+            changed_.emit();
+        }
+    });
 }
 
 void X11Screens::forgetScreens() {
@@ -322,6 +432,7 @@ void X11Screens::forgetScreens() {
     primaryOrigin_.reset();
     identities_.clear();
     screens_.reset();
+    struts_.reset();
 }
 
 std::pair<double, double> X11Screens::primaryOrigin() {

@@ -2,12 +2,14 @@
 
 #include "platform/ScreenService.h"
 #include "platform/x11/X11Connection.h"
+#include "runtime/Deadline.h"
 #include "runtime/Signal.h"
 
 #include <array>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <xcb/randr.h>
 
 namespace panemark {
@@ -56,7 +58,14 @@ private:
 
     std::vector<Monitor> queryMonitors();
     xcb_get_property_cookie_t requestClientList();
-    std::vector<Strut> queryStruts(xcb_get_property_cookie_t clientList);
+    // The struts of every window that has one, and which windows those are.
+    std::vector<Strut> queryStruts(xcb_get_property_cookie_t clientList,
+                                   std::vector<xcb_window_t>* holders = nullptr);
+    // Struts as last read, until something that may change them happens.
+    std::vector<Strut> struts(xcb_get_property_cookie_t clientList);
+    // Viewable windows near the top of the tree, where panels live: a window manager's own
+    // panel is neither a child of the root nor a listed client.
+    std::vector<xcb_window_t> viewableWindowsNearTheRoot(const Deadline& deadline);
     Identity identify(const Monitor& monitor);
     Screen describe(const Monitor& monitor, const Monitor& primary,
                     const std::vector<Strut>& struts);
@@ -70,6 +79,9 @@ private:
     std::map<std::pair<xcb_atom_t, std::uint32_t>, Identity> identities_;
     bool watched_ = false;
     std::optional<std::vector<Screen>> screens_;
+    std::optional<std::vector<Strut>> struts_;
+    X11EventSource* events_ = nullptr;    // set by watch()
+    std::set<xcb_window_t> strutWindows_; // whose changes are followed
     Signal<> changed_;
     Subscription eventSubscription_;
 };

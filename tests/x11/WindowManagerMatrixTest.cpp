@@ -1,0 +1,122 @@
+#include "../support/Printers.h"
+#include "TestClient.h"
+#include "XvfbSession.h"
+#include "model/StockCommands.h"
+#include "placement/WindowMover.h"
+#include "platform/x11/X11Bell.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/x11/X11Windows.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace panemark {
+namespace {
+
+using WindowManager = XvfbSession::WindowManager;
+constexpr AnimationSettings snapping{false, AnimationCurve::easeInOut, 0.25};
+
+// The exact placement checks under each common window manager, on two monitors with a dock on
+// the right one. openbox runs the whole placement suite (PlacementOnX11Test); these run the
+// representative part of it under the others.
+class WindowManagerMatrixTest : public ::testing::TestWithParam<WindowManager> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.ready()) << session.problem();
+        connection = X11Connection::open(nullptr);
+        ASSERT_TRUE(connection);
+        screens = std::make_unique<X11Screens>(*connection);
+        windows = std::make_unique<X11Windows>(*connection, *screens);
+        bell = std::make_unique<X11Bell>(*connection);
+        mover = std::make_unique<WindowMover>(*windows, *screens, *bell,
+                                              WindowAnimator::make(*windows));
+        ASSERT_TRUE(client.connected());
+    }
+
+    void apply(const ZoneCommand& command) {
+        mover->apply(command, 0, snapping);
+        ASSERT_TRUE(mover->animator().drain(5));
+    }
+
+    XvfbSession session{2560, 1440, GetParam()};
+    TestClient client;
+    std::unique_ptr<X11Connection> connection;
+    std::unique_ptr<X11Screens> screens;
+    std::unique_ptr<X11Windows> windows;
+    std::unique_ptr<X11Bell> bell;
+    std::unique_ptr<WindowMover> mover;
+};
+
+// Where the stock commands put a window, in order, on a monitor whose usable part starts at x,
+// from the top, `height` high (whatever panels take is at the bottom here).
+std::vector<Rect> stockFrames(double x, double height) {
+    return {{x, 0, 427, height},      {x + 427, 0, 427, height}, {x + 853, 0, 427, height},
+            {x, 0, 640, height},      {x + 640, 0, 640, height}, {x + 640, 0, 640, height / 2},
+            {x + 640, 0, 640, height}};
+}
+
+TEST_P(WindowManagerMatrixTest, StockCommandsLandExactlyAboveEveryPanel) {
+    ASSERT_TRUE(session.splitIntoTwoMonitors());
+    // icewm's own taskbar, 26 rows along the bottom of the whole screen, lives inside icewm's
+    // window tree. icewm keeps windows inside one work area for all monitors, so a dock on one
+    // monitor would hold it back on the other too: it is tried with its taskbar alone. The
+    // others get a dock on the right monitor only.
+    const bool icewm = GetParam() == WindowManager::icewm;
+    const double leftReserved = icewm ? 26 : 0;
+    const double rightReserved = icewm ? 26 : 40;
+    if (!icewm) {
+        client.createBottomDock(1280, 2559, 40, 1440);
+    }
+
+    const std::vector<Screen> list = screens->screens();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].visibleFrame, (Rect{0, leftReserved, 1280, 1440 - leftReserved}));
+    EXPECT_EQ(list[1].visibleFrame, (Rect{1280, rightReserved, 1280, 1440 - rightReserved}));
+
+    const std::vector<ZoneCommand> stock = stockCommands();
+    for (const auto& [start, expected] :
+         {std::pair{Rect{100, 100, 500, 400}, stockFrames(0, 1440 - leftReserved)},
+          std::pair{Rect{1500, 100, 500, 400}, stockFrames(1280, 1440 - rightReserved)}}) {
+        const xcb_window_t window =
+            client.createWindow(static_cast<int>(start.x), static_cast<int>(start.y), 500, 400);
+        for (std::size_t i = 0; i < stock.size(); ++i) {
+            apply(stock[i]);
+            EXPECT_EQ(client.waitForFrame(window, expected[i]), expected[i])
+                << XvfbSession::nameOf(GetParam()) << ": " << stock[i].displayName();
+        }
+        client.destroyWindow(window);
+    }
+}
+
+TEST_P(WindowManagerMatrixTest, AnXtermLandsAtTheTargetCorner) {
+    session.spawn({"xterm", "-geometry", "80x24+200+200"});
+    const std::optional<xcb_window_t> xterm = client.findWindow("xterm");
+    ASSERT_TRUE(xterm);
+    ASSERT_TRUE(client.activate(*xterm));
+    const double reserved = GetParam() == WindowManager::icewm ? 26 : 0;
+    apply(stockCommands()[4]); // Right half: a terminal keeps to whole character cells
+    auto landed = [&](const Rect& frame) {
+        return frame.x == 1280 && frame.y == 0 && frame.width <= 1280 && frame.width > 1260 &&
+               frame.height <= 1440 - reserved && frame.height > 1440 - reserved - 30;
+    };
+    std::optional<Rect> frame;
+    for (int i = 0; i < 300 && !(frame && landed(*frame)); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        frame = client.outerFrame(*xterm);
+    }
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->x, 1280);
+    EXPECT_EQ(frame->y, 0);
+    EXPECT_LE(frame->width, 1280);
+    EXPECT_GT(frame->width, 1260);
+    EXPECT_LE(frame->height, 1440 - reserved);
+    EXPECT_GT(frame->height, 1440 - reserved - 30);
+}
+
+INSTANTIATE_TEST_SUITE_P(, WindowManagerMatrixTest,
+                         ::testing::Values(WindowManager::metacity, WindowManager::xfwm4,
+                                           WindowManager::icewm),
+                         [](const auto& info) { return XvfbSession::nameOf(info.param); });
+
+} // namespace
+} // namespace panemark
