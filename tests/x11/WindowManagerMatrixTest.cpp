@@ -57,16 +57,13 @@ std::vector<Rect> stockFrames(double x, double height) {
 
 TEST_P(WindowManagerMatrixTest, StockCommandsLandExactlyAboveEveryPanel) {
     ASSERT_TRUE(session.splitIntoTwoMonitors());
-    // icewm's own taskbar, 26 rows along the bottom of the whole screen, lives inside icewm's
-    // window tree. icewm keeps windows inside one work area for all monitors, so a dock on one
-    // monitor would hold it back on the other too: it is tried with its taskbar alone. The
-    // others get a dock on the right monitor only.
+    // A dock on the right monitor only. icewm's own taskbar, 26 rows along the bottom of the
+    // whole screen, lives inside icewm's window tree; and icewm keeps windows inside its one
+    // work area on every monitor, so the dock holds them back on the left monitor too.
     const bool icewm = GetParam() == WindowManager::icewm;
-    const double leftReserved = icewm ? 26 : 0;
-    const double rightReserved = icewm ? 26 : 40;
-    if (!icewm) {
-        client.createBottomDock(1280, 2559, 40, 1440);
-    }
+    client.createBottomDock(1280, 2559, 40, 1440);
+    const double leftReserved = icewm ? 40 : 0;
+    const double rightReserved = 40;
 
     const std::vector<Screen> list = screens->screens();
     ASSERT_EQ(list.size(), 2u);

@@ -163,6 +163,49 @@ std::vector<xcb_window_t> X11Screens::viewableWindowsNearTheRoot(const Deadline&
     return found;
 }
 
+std::optional<X11Screens::Strut> X11Screens::workAreaStrut(const Deadline& deadline) {
+    const auto& atoms = connection_.atoms();
+    const auto check = connection_.cardinals(
+        connection_.requestProperty(connection_.root(), atoms.netSupportingWmCheck, 1),
+        deadline.remaining());
+    if (!check || check->empty()) {
+        return std::nullopt;
+    }
+    const char name[] = "_NET_WM_NAME";
+    const auto nameAtom = connection_.await<xcb_intern_atom_reply_t>(
+        xcb_intern_atom(connection_.get(), 1, sizeof(name) - 1, name).sequence,
+        deadline.remaining());
+    if (!nameAtom || nameAtom->atom == XCB_ATOM_NONE) {
+        return std::nullopt;
+    }
+    const auto wmName = connection_.await<xcb_get_property_reply_t>(
+        connection_.requestProperty(check->front(), nameAtom->atom, 16).sequence,
+        deadline.remaining());
+    if (!wmName) {
+        return std::nullopt;
+    }
+    const std::string manager(
+        static_cast<const char*>(xcb_get_property_value(wmName.get())),
+        static_cast<std::size_t>(std::max(xcb_get_property_value_length(wmName.get()), 0)));
+    if (manager.rfind("IceWM", 0) != 0) {
+        return std::nullopt;
+    }
+    const auto area =
+        connection_.cardinals(connection_.requestProperty(connection_.root(), atoms.netWorkarea, 4),
+                              deadline.remaining());
+    if (!area || area->size() < 4) {
+        return std::nullopt;
+    }
+    const std::uint32_t rootWidth = connection_.screen().width_in_pixels;
+    const std::uint32_t rootHeight = connection_.screen().height_in_pixels;
+    const std::uint32_t x = std::min((*area)[0], rootWidth), y = std::min((*area)[1], rootHeight);
+    const std::uint32_t right = rootWidth - std::min(rootWidth, x + (*area)[2]);
+    const std::uint32_t bottom = rootHeight - std::min(rootHeight, y + (*area)[3]);
+    // Along the whole length of each edge, as a plain strut.
+    return Strut{x, right,          y, bottom,        0, rootHeight - 1,
+                 0, rootHeight - 1, 0, rootWidth - 1, 0, rootWidth - 1};
+}
+
 std::vector<X11Screens::Strut> X11Screens::struts(xcb_get_property_cookie_t clientList) {
     {
         std::lock_guard lock(mutex_);
@@ -238,6 +281,9 @@ std::vector<X11Screens::Strut> X11Screens::queryStruts(xcb_get_property_cookie_t
             struts.push_back(
                 {(*plain)[0], (*plain)[1], (*plain)[2], (*plain)[3], 0, h, 0, h, 0, w, 0, w});
         }
+    }
+    if (const std::optional<Strut> confined = workAreaStrut(deadline)) {
+        struts.push_back(*confined);
     }
     return struts;
 }

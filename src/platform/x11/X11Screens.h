@@ -66,6 +66,9 @@ private:
     // Viewable windows near the top of the tree, where panels live: a window manager's own
     // panel is neither a child of the root nor a listed client.
     std::vector<xcb_window_t> viewableWindowsNearTheRoot(const Deadline& deadline);
+    // A window manager that keeps every window inside its one work area, whatever monitor it is
+    // on (icewm), makes that work area a strut of its own; none for the others.
+    std::optional<Strut> workAreaStrut(const Deadline& deadline);
     Identity identify(const Monitor& monitor);
     Screen describe(const Monitor& monitor, const Monitor& primary,
                     const std::vector<Strut>& struts);
