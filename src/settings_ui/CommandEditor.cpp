@@ -6,6 +6,7 @@
 #include "theme/TerminalButton.h"
 #include "theme/TerminalDivider.h"
 #include "theme/TerminalFont.h"
+#include "theme/TerminalLabel.h"
 #include "theme/TerminalNumberField.h"
 #include "theme/TerminalStepper.h"
 #include "theme/TerminalTextField.h"
@@ -22,14 +23,6 @@ namespace panemark {
 namespace {
 
 constexpr int labelColumnWidth = 84;
-
-QLabel* text(const QString& content, double size, const QColor& color, QWidget* parent,
-             QFont::Weight weight = QFont::Normal) {
-    auto* label = new QLabel(content, parent);
-    label->setFont(TerminalFont::at(size, weight));
-    label->setStyleSheet("color: " + color.name() + "; background: transparent;");
-    return label;
-}
 
 QString qt(const std::string& value) {
     return QString::fromStdString(value);
@@ -50,9 +43,9 @@ CommandEditor::CommandEditor(CommandBinding binding,
                          "; border-bottom: 1px solid " + Theme::lineFaint.name() + "; }");
     auto* stripRow = new QHBoxLayout(strip);
     stripRow->setContentsMargins(18, 6, 18, 6);
-    stripRow->addWidget(text(">_ EDIT_TARGET // CMD", 9, Theme::textDim, strip));
+    stripRow->addWidget(TerminalLabel::create(">_ EDIT_TARGET // CMD", 9, Theme::textDim, strip));
     stripRow->addStretch();
-    stripRow->addWidget(text("STATUS: ARMED ▊", 9, Theme::textFaint, strip));
+    stripRow->addWidget(TerminalLabel::create("STATUS: ARMED ▊", 9, Theme::textFaint, strip));
     outer->addWidget(strip);
 
     auto* scroll = new QScrollArea(this);
@@ -147,10 +140,10 @@ QWidget* CommandEditor::header() {
     auto* lines = new QVBoxLayout(block);
     lines->setContentsMargins(0, 0, 0, 4);
     lines->setSpacing(2);
-    title_ = text({}, 28, Theme::textBright, block);
+    title_ = TerminalLabel::create({}, 28, Theme::textBright, block);
     title_->setWordWrap(true);
     Glow::apply(*title_, Theme::phosphor, 6, 0.6);
-    subtitle_ = text({}, 11, Theme::textDim, block);
+    subtitle_ = TerminalLabel::create({}, 11, Theme::textDim, block);
     subtitle_->setWordWrap(true);
     lines->addWidget(title_);
     lines->addWidget(subtitle_);
@@ -158,7 +151,7 @@ QWidget* CommandEditor::header() {
 }
 
 QWidget* CommandEditor::comment(const QString& content) {
-    QLabel* label = text(content, 12, Theme::textDim, content_);
+    QLabel* label = TerminalLabel::create(content, 12, Theme::textDim, content_);
     label->setWordWrap(true);
     return label;
 }
@@ -166,7 +159,7 @@ QWidget* CommandEditor::comment(const QString& content) {
 void CommandEditor::addRow(const QString& label, QWidget* control) {
     auto* row = new QHBoxLayout;
     row->setSpacing(0);
-    QLabel* name = text(label, 12, Theme::textDim, content_);
+    QLabel* name = TerminalLabel::create(label, 12, Theme::textDim, content_);
     name->setFixedWidth(labelColumnWidth);
     row->addWidget(name, 0, Qt::AlignTop | Qt::AlignLeft);
     row->addWidget(control, 1, Qt::AlignLeft);
@@ -200,14 +193,14 @@ void CommandEditor::addNameAndShortcut() {
 
 void CommandEditor::addGridControls() {
     const auto maximum = CommandEditing::maximumGrid;
-    columnsLabel_ = text({}, 13, Theme::text, content_);
+    columnsLabel_ = TerminalLabel::create({}, 13, Theme::text, content_);
     columns_ = new TerminalStepper(columnsLabel_, {1, maximum}, 1, content_);
     columns_->onChange = [this](std::int64_t cols) {
         const ZoneCommand current = binding_.get();
         write(CommandEditing::withGrid(current, cols, current.rows));
     };
     addRow("Columns", columns_);
-    rowsLabel_ = text({}, 13, Theme::text, content_);
+    rowsLabel_ = TerminalLabel::create({}, 13, Theme::text, content_);
     rows_ = new TerminalStepper(rowsLabel_, {1, maximum}, 1, content_);
     rows_->onChange = [this](std::int64_t rows) {
         const ZoneCommand current = binding_.get();
@@ -228,13 +221,13 @@ void CommandEditor::addGridControls() {
     auto* row = new QHBoxLayout(positionRow);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(10);
-    positionLabel_ = text({}, 13, Theme::text, positionRow);
+    positionLabel_ = TerminalLabel::create({}, 13, Theme::text, positionRow);
     position_ = new TerminalStepper(positionLabel_, {1, 1}, 1, positionRow);
     position_->onChange = [this](std::int64_t n) {
         write(CommandEditing::withPosition(binding_.get(), n));
     };
     row->addWidget(position_);
-    selectionDetail_ = text({}, 11, Theme::textDim, positionRow);
+    selectionDetail_ = TerminalLabel::create({}, 11, Theme::textDim, positionRow);
     row->addWidget(selectionDetail_);
     singleCell_ = new TerminalButton("Single cell", false, positionRow);
     singleCell_->setFont(TerminalFont::at(11));

@@ -2,6 +2,7 @@
 
 #include "theme/Symbols.h"
 #include "theme/TerminalFont.h"
+#include "theme/TerminalLabel.h"
 #include "theme/Theme.h"
 
 #include <QApplication>
@@ -18,16 +19,7 @@
 
 namespace panemark {
 
-namespace {
-
-QLabel* text(const QString& content, double size, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(content, parent);
-    label->setFont(TerminalFont::at(size));
-    label->setStyleSheet("color: " + color.name() + "; background: transparent;");
-    return label;
-}
-
-} // namespace
+namespace {} // namespace
 
 ProfileRow::ProfileRow(const Profile& profile, std::size_t index, bool active, bool canDelete,
                        bool renaming, const QString& renameText, Actions actions, QWidget* parent)
@@ -53,11 +45,12 @@ ProfileRow::ProfileRow(const Profile& profile, std::size_t index, bool active, b
         });
         lines->addWidget(renameField_);
     } else {
-        name_ = text(QString::fromStdString(profile.name), 13,
-                     active ? Theme::textBright : Theme::text, this);
+        name_ = TerminalLabel::create(QString::fromStdString(profile.name), 13,
+                                      active ? Theme::textBright : Theme::text, this);
         lines->addWidget(name_);
     }
-    summary_ = text(QString::fromStdString(profile.trigger.summary()), 10, Theme::textDim, this);
+    summary_ = TerminalLabel::create(QString::fromStdString(profile.trigger.summary()), 10,
+                                     Theme::textDim, this);
     lines->addWidget(summary_);
     row->addLayout(lines, 1);
 

@@ -17,6 +17,7 @@
 #include "theme/TerminalCheckBox.h"
 #include "theme/TerminalDivider.h"
 #include "theme/TerminalFont.h"
+#include "theme/TerminalLabel.h"
 #include "theme/TerminalMenu.h"
 #include "theme/Theme.h"
 
@@ -35,14 +36,6 @@
 namespace panemark {
 
 namespace {
-
-QLabel* text(const QString& content, double size, const QColor& color, QWidget* parent,
-             QFont::Weight weight = QFont::Normal) {
-    auto* label = new QLabel(content, parent);
-    label->setFont(TerminalFont::at(size, weight));
-    label->setStyleSheet("color: " + color.name() + "; background: transparent;");
-    return label;
-}
 
 QWidget* inset(QWidget* content, int horizontal, QWidget* parent) {
     auto* box = new QWidget(parent);
@@ -271,9 +264,9 @@ QWidget* SettingsWindow::generalSettings() {
     auto settingRow = [section](const QString& label, QSlider* control, QLabel*& readout) {
         auto* row = new QHBoxLayout;
         row->setSpacing(8);
-        row->addWidget(text(label, 12, Theme::textBright, section));
+        row->addWidget(TerminalLabel::create(label, 12, Theme::textBright, section));
         row->addWidget(control, 1);
-        readout = text({}, 11, Theme::textDim, section);
+        readout = TerminalLabel::create({}, 11, Theme::textDim, section);
         readout->setFixedWidth(46);
         readout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         row->addWidget(readout);
@@ -307,7 +300,7 @@ QWidget* SettingsWindow::generalSettings() {
     });
     block->addLayout(settingRow("Duration", duration_, durationReadout_));
     auto* easingRow = new QHBoxLayout;
-    easingRow->addWidget(text("Easing", 12, Theme::textBright, animationBlock_));
+    easingRow->addWidget(TerminalLabel::create("Easing", 12, Theme::textBright, animationBlock_));
     easingRow->addStretch();
     easing_ = new TerminalMenu<AnimationCurve>(
         config_.animationCurve.get(), 150,
@@ -351,8 +344,8 @@ QWidget* SettingsWindow::generalSettings() {
     column->addWidget(inputMonitoringWarning_);
 
     auto* footer = new QHBoxLayout;
-    footer->addWidget(text(QString::fromStdString(AppVersion::current().shortLine()), 10,
-                           Theme::textFaint, section));
+    footer->addWidget(TerminalLabel::create(
+        QString::fromStdString(AppVersion::current().shortLine()), 10, Theme::textFaint, section));
     footer->addStretch();
     auto* about = new TerminalButton("About", false, section);
     about->setFont(TerminalFont::at(11));
@@ -382,7 +375,7 @@ QWidget* SettingsWindow::permissionWarning(const QString& message, const QString
     icon->setPixmap(
         Symbols::pixmap(Symbols::Name::warningTriangle, QSizeF(12, 12), Theme::warn, 2));
     line->addWidget(icon);
-    QLabel* words = text(message, 11, Theme::warn, box);
+    QLabel* words = TerminalLabel::create(message, 11, Theme::warn, box);
     words->setWordWrap(true);
     line->addWidget(words, 1);
     column->addLayout(line);
@@ -543,8 +536,9 @@ void SettingsWindow::refreshDetail() {
         symbol->setAlignment(Qt::AlignCenter);
         Glow::apply(*symbol, Theme::phosphor, 6, 0.4);
         column->addWidget(symbol);
-        QLabel* hint = text("// SELECT A COMMAND TO EDIT\n// OR PRESS + TO CREATE ONE", 12,
-                            Theme::textDim, placeholder_);
+        QLabel* hint =
+            TerminalLabel::create("// SELECT A COMMAND TO EDIT\n// OR PRESS + TO CREATE ONE", 12,
+                                  Theme::textDim, placeholder_);
         hint->setAlignment(Qt::AlignCenter);
         column->addWidget(hint);
         column->addStretch();

@@ -8,6 +8,7 @@
 #include "theme/TerminalButton.h"
 #include "theme/TerminalDivider.h"
 #include "theme/TerminalFont.h"
+#include "theme/TerminalLabel.h"
 #include "theme/Theme.h"
 
 #include <QGridLayout>
@@ -23,13 +24,6 @@ namespace panemark {
 namespace {
 
 constexpr int sectionPadding = 18;
-
-QLabel* text(const QString& content, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(content, parent);
-    label->setFont(font);
-    label->setStyleSheet("color: " + color.name() + "; background: transparent;");
-    return label;
-}
 
 QWidget* section(QWidget* parent) {
     auto* widget = new QWidget(parent);
@@ -71,16 +65,16 @@ QWidget* AboutWindow::identitySection(const AppVersion& version) {
     row->addWidget(icon);
     auto* names = new QVBoxLayout;
     names->setSpacing(4);
-    auto* title =
-        text("PANEMARK", TerminalFont::at(18, QFont::Bold, 3), Theme::textBright, identity);
+    auto* title = TerminalLabel::create("PANEMARK", TerminalFont::at(18, QFont::Bold, 3),
+                                        Theme::textBright, identity);
     title->setAccessibleDescription("heading");
     Glow::apply(*title, Theme::phosphor, 5, 0.5);
     names->addWidget(title);
-    versionLine_ = text(QString::fromStdString(version.shortLine()), TerminalFont::at(11),
-                        Theme::text, identity);
+    versionLine_ = TerminalLabel::create(QString::fromStdString(version.shortLine()),
+                                         TerminalFont::at(11), Theme::text, identity);
     names->addWidget(versionLine_);
-    names->addWidget(
-        text("Keyboard window tiling for Linux", TerminalFont::at(10), Theme::textDim, identity));
+    names->addWidget(TerminalLabel::create("Keyboard window tiling for Linux", TerminalFont::at(10),
+                                           Theme::textDim, identity));
     row->addLayout(names, 1);
     return identity;
 }
@@ -100,11 +94,12 @@ QWidget* AboutWindow::buildSection(const AppVersion& version) {
     for (const auto& [name, value] : rows) {
         auto* line = new QHBoxLayout;
         line->setSpacing(0);
-        QLabel* label = text(name, TerminalFont::at(9, QFont::Normal, 1), Theme::textFaint, build);
+        QLabel* label = TerminalLabel::create(name, TerminalFont::at(9, QFont::Normal, 1),
+                                              Theme::textFaint, build);
         label->setFixedWidth(62);
         line->addWidget(label);
-        QLabel* shown =
-            text(QString::fromStdString(value), TerminalFont::at(12), Theme::text, build);
+        QLabel* shown = TerminalLabel::create(QString::fromStdString(value), TerminalFont::at(12),
+                                              Theme::text, build);
         shown->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         shown->setCursor(Qt::IBeamCursor);
         shown->setAccessibleName(name);
@@ -130,8 +125,8 @@ QWidget* AboutWindow::footerSection(const AppVersion& version,
     column->addWidget(check, 0, Qt::AlignLeft);
     column->addWidget(new SupportLinks(true, footer));
     if (version.copyright) {
-        copyright_ = text(QString::fromStdString(*version.copyright), TerminalFont::at(9),
-                          Theme::textFaint, footer);
+        copyright_ = TerminalLabel::create(QString::fromStdString(*version.copyright),
+                                           TerminalFont::at(9), Theme::textFaint, footer);
         copyright_->setWordWrap(true);
         column->addWidget(copyright_);
     }

@@ -5,6 +5,7 @@
 #include "theme/Scanlines.h"
 #include "theme/Symbols.h"
 #include "theme/TerminalFont.h"
+#include "theme/TerminalLabel.h"
 #include "theme/Theme.h"
 
 #include <QGuiApplication>
@@ -37,13 +38,6 @@ QWidget* rule(const QColor& color, QWidget* parent) {
     palette.setColor(QPalette::Window, color);
     line->setPalette(palette);
     return line;
-}
-
-QLabel* label(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setFont(font);
-    label->setStyleSheet("color: " + css(color) + "; background: transparent;");
-    return label;
 }
 
 // The themed thumb over a list's trailing edge: nothing while everything fits.
@@ -155,8 +149,9 @@ void CommandPalette::rebuild() {
     empty_ = nullptr;
 
     // Header.
-    auto* header = label(">_ PANEMARK • CMD PALETTE", TerminalFont::at(10, QFont::DemiBold, 2),
-                         Theme::textBright, this);
+    auto* header =
+        TerminalLabel::create(">_ PANEMARK • CMD PALETTE", TerminalFont::at(10, QFont::DemiBold, 2),
+                              Theme::textBright, this);
     header->setContentsMargins(12, 9, 12, 9);
     header->setAutoFillBackground(true);
     header->setStyleSheet("color: " + css(Theme::textBright) +
@@ -195,13 +190,13 @@ void CommandPalette::rebuild() {
     auto* footer = new QWidget(this);
     auto* footerLayout = new QHBoxLayout(footer);
     footerLayout->setContentsMargins(12, 6, 12, 6);
-    footerLayout->addWidget(label("ORCON//NOFORN • LINK SECURE ▊",
-                                  TerminalFont::at(8.5, QFont::Normal, 1.5), Theme::textFaint,
-                                  footer));
+    footerLayout->addWidget(TerminalLabel::create("ORCON//NOFORN • LINK SECURE ▊",
+                                                  TerminalFont::at(8.5, QFont::Normal, 1.5),
+                                                  Theme::textFaint, footer));
     footerLayout->addStretch();
-    footerLayout->addWidget(label("v" + QString::fromStdString(AppVersion::current().shortVersion),
-                                  TerminalFont::at(8.5, QFont::Normal, 1.5), Theme::textDim,
-                                  footer));
+    footerLayout->addWidget(
+        TerminalLabel::create("v" + QString::fromStdString(AppVersion::current().shortVersion),
+                              TerminalFont::at(8.5, QFont::Normal, 1.5), Theme::textDim, footer));
     column_->addWidget(footer);
     applyHeights(false);
     adjustSize();
@@ -251,9 +246,11 @@ void CommandPalette::rebuildCommands() {
         auto* layout = new QVBoxLayout(empty_);
         layout->setContentsMargins(0, 10, 0, 10);
         layout->setSpacing(2);
-        auto* title = label("NO LAYOUT COMMANDS", TerminalFont::at(11, QFont::DemiBold, 1.5),
-                            Theme::textDim, empty_);
-        auto* hint = label("Add one in Settings…", TerminalFont::at(10), Theme::textFaint, empty_);
+        auto* title =
+            TerminalLabel::create("NO LAYOUT COMMANDS", TerminalFont::at(11, QFont::DemiBold, 1.5),
+                                  Theme::textDim, empty_);
+        auto* hint = TerminalLabel::create("Add one in Settings…", TerminalFont::at(10),
+                                           Theme::textFaint, empty_);
         title->setAlignment(Qt::AlignCenter);
         hint->setAlignment(Qt::AlignCenter);
         layout->addWidget(title);

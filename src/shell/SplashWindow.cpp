@@ -8,6 +8,7 @@
 #include "theme/TerminalBackground.h"
 #include "theme/TerminalCheckBox.h"
 #include "theme/TerminalFont.h"
+#include "theme/TerminalLabel.h"
 #include "theme/Theme.h"
 
 #include <QCursor>
@@ -23,15 +24,14 @@ namespace panemark {
 
 namespace {
 
-constexpr double cornerRadius = 8;
-
-QLabel* text(const QString& content, const QFont& font, const QColor& color, QWidget* parent) {
-    auto* label = new QLabel(content, parent);
-    label->setFont(font);
-    label->setStyleSheet("color: " + color.name() + "; background: transparent;");
+QLabel* centredText(const QString& content, const QFont& font, const QColor& color,
+                    QWidget* parent) {
+    QLabel* label = TerminalLabel::create(content, font, color, parent);
     label->setAlignment(Qt::AlignCenter);
     return label;
 }
+
+constexpr double cornerRadius = 8;
 
 QPainterPath cardShape(const QRectF& rect) {
     QPainterPath path;
@@ -65,15 +65,16 @@ SplashWindow::SplashWindow(SplashController& controller, ConfigStore& config, bo
     icon->setAccessibleName({});
     column->addWidget(icon);
     column->addSpacing(14);
-    auto* name = text("PANEMARK", TerminalFont::at(22, QFont::Bold, 5), Theme::textBright, this);
+    auto* name =
+        centredText("PANEMARK", TerminalFont::at(22, QFont::Bold, 5), Theme::textBright, this);
     Glow::apply(*name, Theme::phosphor, 6, 0.5);
     column->addWidget(name);
     column->addSpacing(6);
-    column->addWidget(
-        text("Keyboard window tiling for Linux", TerminalFont::at(10), Theme::textDim, this));
+    column->addWidget(centredText("Keyboard window tiling for Linux", TerminalFont::at(10),
+                                  Theme::textDim, this));
     column->addSpacing(16);
-    version_ = text(QString::fromStdString(AppVersion::current().shortLine()), TerminalFont::at(10),
-                    Theme::textFaint, this);
+    version_ = centredText(QString::fromStdString(AppVersion::current().shortLine()),
+                           TerminalFont::at(10), Theme::textFaint, this);
     column->addWidget(version_);
     column->addStretch();
     dontShowAgain_ = new TerminalCheckBox("Don't show this again", 11, Theme::textDim, this);

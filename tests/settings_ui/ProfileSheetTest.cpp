@@ -1,6 +1,7 @@
 #include "settings_ui/ProfileSheet.h"
 
 #include "../support/OffscreenApplication.h"
+#include "../support/SettleWidgets.h"
 #include "platform/sim/SimPlatform.h"
 #include "profiles/ConfigStore.h"
 #include "profiles/ProfileDocument.h"
@@ -51,12 +52,7 @@ protected:
         sheet->show();
         settle();
     }
-    void settle() {
-        for (int i = 0; i < 4; ++i) {
-            QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-            QApplication::processEvents();
-        }
-    }
+    void settle() { settleWidgets(); }
     ProfileRow* row(const std::string& name) {
         for (ProfileRow* row : sheet->rows()) {
             if (row->name().toStdString() == name) {

@@ -1,6 +1,7 @@
 #include "settings_ui/SettingsWindow.h"
 
 #include "../support/OffscreenApplication.h"
+#include "../support/SettleWidgets.h"
 #include "platform/sim/SimPlatform.h"
 #include "profiles/ConfigStore.h"
 #include "profiles/ProfileManager.h"
@@ -47,12 +48,7 @@ protected:
     }
 
     // What the window shows once the loop has turned.
-    void settle() {
-        for (int i = 0; i < 5; ++i) {
-            QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-            QApplication::processEvents();
-        }
-    }
+    void settle() { settleWidgets(); }
     std::vector<std::string> rowNumbers() {
         std::vector<std::string> numbers;
         for (CommandRow* row : window->rows()) {

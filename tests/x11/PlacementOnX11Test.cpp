@@ -1,4 +1,5 @@
 #include "../support/Printers.h"
+#include "PlacementStack.h"
 #include "TestClient.h"
 #include "XvfbSession.h"
 #include "model/StockCommands.h"
@@ -23,28 +24,25 @@ class PlacementOnX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
-        connection = X11Connection::open(nullptr);
-        ASSERT_TRUE(connection);
-        screens = std::make_unique<X11Screens>(*connection);
-        windows = std::make_unique<X11Windows>(*connection, *screens);
-        bell = std::make_unique<X11Bell>(*connection);
-        mover = std::make_unique<WindowMover>(*windows, *screens, *bell,
-                                              WindowAnimator::make(*windows));
+        ASSERT_TRUE(stack.open());
+        connection = stack.connection.get();
+        screens = stack.screens.get();
+        windows = stack.windows.get();
+        mover = stack.mover.get();
         ASSERT_TRUE(client.connected());
     }
 
     void apply(const ZoneCommand& command, const AnimationSettings& animation = snapping) {
-        mover->apply(command, 0, animation);
-        ASSERT_TRUE(mover->animator().drain(5));
+        ASSERT_TRUE(stack.apply(command, animation));
     }
 
     XvfbSession session;
     TestClient client;
-    std::unique_ptr<X11Connection> connection;
-    std::unique_ptr<X11Screens> screens;
-    std::unique_ptr<X11Windows> windows;
-    std::unique_ptr<X11Bell> bell;
-    std::unique_ptr<WindowMover> mover;
+    PlacementStack stack;
+    X11Connection* connection = nullptr;
+    X11Screens* screens = nullptr;
+    X11Windows* windows = nullptr;
+    WindowMover* mover = nullptr;
 };
 
 TEST_F(PlacementOnX11Test, StockCommandsLandTheOuterFrameExactlyOnBothMonitorsWithADockOnOne) {

@@ -1,11 +1,8 @@
 #include "../support/Printers.h"
+#include "PlacementStack.h"
 #include "TestClient.h"
 #include "XvfbSession.h"
 #include "model/StockCommands.h"
-#include "placement/WindowMover.h"
-#include "platform/x11/X11Bell.h"
-#include "platform/x11/X11Screens.h"
-#include "platform/x11/X11Windows.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -23,28 +20,15 @@ class WindowManagerMatrixTest : public ::testing::TestWithParam<WindowManager> {
 protected:
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
-        connection = X11Connection::open(nullptr);
-        ASSERT_TRUE(connection);
-        screens = std::make_unique<X11Screens>(*connection);
-        windows = std::make_unique<X11Windows>(*connection, *screens);
-        bell = std::make_unique<X11Bell>(*connection);
-        mover = std::make_unique<WindowMover>(*windows, *screens, *bell,
-                                              WindowAnimator::make(*windows));
+        ASSERT_TRUE(stack.open());
         ASSERT_TRUE(client.connected());
     }
 
-    void apply(const ZoneCommand& command) {
-        mover->apply(command, 0, snapping);
-        ASSERT_TRUE(mover->animator().drain(5));
-    }
+    void apply(const ZoneCommand& command) { ASSERT_TRUE(stack.apply(command, snapping)); }
 
     XvfbSession session{2560, 1440, GetParam()};
     TestClient client;
-    std::unique_ptr<X11Connection> connection;
-    std::unique_ptr<X11Screens> screens;
-    std::unique_ptr<X11Windows> windows;
-    std::unique_ptr<X11Bell> bell;
-    std::unique_ptr<WindowMover> mover;
+    PlacementStack stack;
 };
 
 // Where the stock commands put a window, in order, on a monitor whose usable part starts at x,
@@ -65,7 +49,7 @@ TEST_P(WindowManagerMatrixTest, StockCommandsLandExactlyAboveEveryPanel) {
     const double leftReserved = icewm ? 40 : 0;
     const double rightReserved = 40;
 
-    const std::vector<Screen> list = screens->screens();
+    const std::vector<Screen> list = stack.screens->screens();
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].visibleFrame, (Rect{0, leftReserved, 1280, 1440 - leftReserved}));
     EXPECT_EQ(list[1].visibleFrame, (Rect{1280, rightReserved, 1280, 1440 - rightReserved}));

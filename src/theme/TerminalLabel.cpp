@@ -1,0 +1,23 @@
+#include "theme/TerminalLabel.h"
+
+#include "theme/TerminalFont.h"
+
+#include <QColor>
+#include <QLabel>
+
+namespace panemark {
+
+QLabel* TerminalLabel::create(const QString& text, const QFont& font, const QColor& color,
+                              QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setFont(font);
+    label->setStyleSheet("color: " + color.name(QColor::HexArgb) + "; background: transparent;");
+    return label;
+}
+
+QLabel* TerminalLabel::create(const QString& text, double pointSize, const QColor& color,
+                              QWidget* parent, QFont::Weight weight) {
+    return create(text, TerminalFont::at(pointSize, weight), color, parent);
+}
+
+} // namespace panemark
