@@ -7,11 +7,17 @@ cd "$(dirname "$0")/.."
 program=${PANEMARK:-build/src/panemark}
 demo_dir=${DEMO_DIR:-build/demo}
 mkdir -p "$demo_dir"
+demo_dir=$(cd "$demo_dir" && pwd)
+runtime_dir=$(mktemp -d) # private, as a runtime folder must be
 
 scripts/install-deps.sh --demo
 
 pids=()
-cleanup() { kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; }
+cleanup() {
+    kill "${pids[@]}" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$runtime_dir"
+}
 trap cleanup EXIT
 
 exec {display_fd}<> <(:)
@@ -27,15 +33,21 @@ pids+=($!)
 xterm -geometry 70x20+600+400 -title "Terminal two" -e bash -c 'echo "Panemark demo: terminal two"; exec cat' &
 pids+=($!)
 sleep 1
-# Profiles of its own, so the demo shows the stock shortcuts whatever yours are.
-rm -rf "$demo_dir/profiles"
-XDG_RUNTIME_DIR="$demo_dir" "$program" --data-dir "$demo_dir/profiles" &
+# Profiles and preferences of its own, so the demo shows the stock shortcuts and the start-up
+# card whatever yours are.
+rm -rf "$demo_dir/profiles" "$demo_dir/config"
+XDG_RUNTIME_DIR="$runtime_dir" XDG_CONFIG_HOME="$demo_dir/config" \
+    "$program" --data-dir "$demo_dir/profiles" &
 pids+=($!)
 sleep 1
 
 shot() { import -window root "$demo_dir/$1.png"; echo "  $demo_dir/$1.png"; }
 echo "Panemark demo on display $DISPLAY:"
 shot 1-before
+# The start-up card waits while the pointer rests on it (Xvfb puts it in the middle): a click
+# sends it away.
+xdotool mousemove 960 380 click 1
+sleep 0.6
 xdotool search --name "Terminal one" windowactivate --sync
 xdotool key ctrl+alt+super+Left
 sleep 0.6

@@ -51,9 +51,10 @@ Result<std::string> InstanceAddress::privateFolder(const std::string& path) {
 
 Result<InstanceAddress> InstanceAddress::forThisSession() {
     std::string folder = environment("XDG_RUNTIME_DIR");
-    if (folder.empty()) {
+    // A relative path there is to be ignored, as the base directory rules say.
+    if (folder.empty() || folder.front() != '/') {
         std::string temporary = environment("TMPDIR");
-        if (temporary.empty()) {
+        if (temporary.empty() || temporary.front() != '/') {
             temporary = "/tmp";
         }
         Result<std::string> own =

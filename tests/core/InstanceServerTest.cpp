@@ -123,5 +123,20 @@ TEST(InstanceAddressTest, AFolderOfOurOwnMustBePrivate) {
               "/run/user/5/panemark-_1_0.socket");
 }
 
+TEST(InstanceAddressTest, ARelativeRuntimeFolderIsIgnored) {
+    const char* previous = std::getenv("XDG_RUNTIME_DIR");
+    const std::string kept = previous ? previous : "";
+    setenv("XDG_RUNTIME_DIR", "build/demo", 1);
+    const Result<InstanceAddress> address = InstanceAddress::forThisSession();
+    ASSERT_TRUE(address) << address.error();
+    EXPECT_EQ(address.value().folder.front(), '/');
+    EXPECT_NE(address.value().folder, "build/demo");
+    if (previous) {
+        setenv("XDG_RUNTIME_DIR", kept.c_str(), 1);
+    } else {
+        unsetenv("XDG_RUNTIME_DIR");
+    }
+}
+
 } // namespace
 } // namespace panemark
