@@ -137,7 +137,7 @@ void ProfileSheet::refresh() {
     }
 }
 
-void ProfileSheet::beginRename(const Uuid& id) {
+void ProfileSheet::beginRename(Uuid id) {
     if (renamingID_ && *renamingID_ != id) {
         commitRename(*renamingID_, renameText_); // a second rename keeps the first
     }
@@ -150,7 +150,7 @@ void ProfileSheet::beginRename(const Uuid& id) {
     refresh();
 }
 
-void ProfileSheet::commitRename(const Uuid& id, const QString& text) {
+void ProfileSheet::commitRename(Uuid id, const QString& text) {
     renamingID_.reset();
     profiles_.rename(id, text.toStdString()); // a blank name keeps the old one
     refresh();
@@ -217,7 +217,7 @@ void ProfileSheet::askName(ProfileManager::NewProfileSeed seed) {
     });
 }
 
-void ProfileSheet::askDelete(const Uuid& id) {
+void ProfileSheet::askDelete(Uuid id) {
     const std::optional<Profile> profile = profiles_.snapshot(id);
     if (!profile || profiles_.profiles.get().size() < 2) {
         return;
@@ -232,7 +232,7 @@ void ProfileSheet::askDelete(const Uuid& id) {
          {"Cancel", TerminalAlert::Role::cancel, {}}}));
 }
 
-void ProfileSheet::exportProfile(const Uuid& id) {
+void ProfileSheet::exportProfile(Uuid id) {
     const std::optional<Profile> profile = profiles_.snapshot(id);
     if (!profile || !choosers.exportPath) {
         return;
@@ -266,7 +266,7 @@ void ProfileSheet::importProfile() {
     }
 }
 
-void ProfileSheet::editTrigger(const Uuid& id) {
+void ProfileSheet::editTrigger(Uuid id) {
     if (!profiles_.snapshot(id)) {
         return;
     }

@@ -35,17 +35,18 @@ public:
 
     FileChoosers choosers;
 
-    void beginRename(const Uuid& id);
-    void commitRename(const Uuid& id, const QString& text);
+    // Ids are taken by value: the lists they may come from change on the way.
+    void beginRename(Uuid id);
+    void commitRename(Uuid id, const QString& text);
     void cancelRename();
     std::optional<Uuid> renaming() const { return renamingID_; }
     // A new profile, active; the sheet closes. A blank name is "New Profile".
     void create(const QString& name, ProfileManager::NewProfileSeed seed);
     void askNewProfile();
-    void askDelete(const Uuid& id);
-    void exportProfile(const Uuid& id);
+    void askDelete(Uuid id);
+    void exportProfile(Uuid id);
     void importProfile();
-    void editTrigger(const Uuid& id);
+    void editTrigger(Uuid id);
     // A drop of the row at `from` before the row at `offset` (the list's length: at the end).
     void dropRow(std::size_t from, std::size_t offset);
 
