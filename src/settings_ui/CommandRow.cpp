@@ -1,6 +1,7 @@
 #include "settings_ui/CommandRow.h"
 
 #include "settings_ui/SettingsWindow.h"
+#include "theme/Glow.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
 
@@ -39,11 +40,7 @@ void CommandRow::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area = QRectF(rect()).adjusted(1, 1, -1, -1);
     if (selected_) {
-        for (int ring = 3; ring >= 1; --ring) { // the glow
-            painter.setPen(QPen(Theme::withOpacity(Theme::phosphor, 0.5 / (ring + 1)), ring));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRoundedRect(area, 4, 4);
-        }
+        Glow::paintRings(painter, area, 4, 3, 1, 0.5);
         painter.setPen(Qt::NoPen);
         painter.setBrush(Theme::phosphorBar(area));
         painter.drawRoundedRect(area, 4, 4);

@@ -2,6 +2,7 @@
 
 #include "settings_ui/GridGeometry.h"
 #include "theme/CornerBrackets.h"
+#include "theme/Glow.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
 
@@ -87,13 +88,7 @@ void GridPreview::paintEvent(QPaintEvent*) {
             const QRectF cell = geometry.cellRect(c, r);
             const bool selected = isSelected(c, r);
             if (selected) {
-                // The glow: soft phosphor rings fading outward.
-                for (int ring = 4; ring >= 1; --ring) {
-                    painter.setPen(
-                        QPen(Theme::withOpacity(Theme::phosphor, 0.5 / (ring + 1)), ring * 2.0));
-                    painter.setBrush(Qt::NoBrush);
-                    painter.drawRoundedRect(cell, 3, 3);
-                }
+                Glow::paintRings(painter, cell, 3, 4, 2, 0.5);
             }
             painter.setBrush(selected ? QBrush(Theme::cellSelected(cell)) : QBrush(Theme::bg));
             painter.setPen(selected ? QPen(Theme::phosphor, 2)

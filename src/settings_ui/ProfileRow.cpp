@@ -70,17 +70,7 @@ ProfileRow::ProfileRow(const Profile& profile, std::size_t index, bool active, b
                         "QToolButton::menu-indicator { image: none; }");
     menu_ = new QMenu(more);
     menu_->setFont(TerminalFont::at(12));
-    menu_->setStyleSheet("QMenu { background: " + Theme::sunken.name() + "; color: " +
-                         Theme::text.name() + "; border: 1px solid " + Theme::line.name() +
-                         "; padding: 4px 0; } QMenu::item { padding: 4px 18px 4px 12px; }"
-                         "QMenu::item:selected { background: " +
-                         Theme::phosphor.name() + "; color: " + Theme::onPhosphor.name() +
-                         "; } QMenu::item:disabled { "
-                         "color: " +
-                         Theme::textFaint.name() +
-                         "; } QMenu::separator { height: "
-                         "1px; background: " +
-                         Theme::lineFaint.name() + "; margin: 4px 0; }");
+    menu_->setStyleSheet(Theme::menuStyle());
     auto item = [this](const QString& title, const std::function<void()>& action) {
         QAction* added = menu_->addAction(title);
         QObject::connect(added, &QAction::triggered, this, [action] {

@@ -45,14 +45,6 @@ QWidget* inset(QWidget* content, int horizontal, QWidget* parent) {
     return box;
 }
 
-QString menuStyle() {
-    return "QMenu { background: " + Theme::sunken.name() + "; color: " + Theme::text.name() +
-           "; border: 1px solid " + Theme::line.name() +
-           "; padding: 4px 0; } QMenu::item { padding: 4px 18px 4px 10px; }"
-           "QMenu::item:selected { background: " +
-           Theme::phosphor.name() + "; color: " + Theme::onPhosphor.name() + "; }";
-}
-
 QString sliderStyle() {
     return "QSlider::groove:horizontal { height: 4px; background: " + Theme::sunken.name() +
            "; border: 1px solid " + Theme::line.name() +
@@ -208,7 +200,7 @@ QWidget* SettingsWindow::profileBar() {
                                 "QToolButton::menu-indicator { image: none; }");
     profileMenu_->setCursor(Qt::PointingHandCursor);
     auto* menu = new QMenu(profileMenu_);
-    menu->setStyleSheet(menuStyle());
+    menu->setStyleSheet(Theme::menuStyle());
     menu->setFont(TerminalFont::at(12));
     profileMenu_->setMenu(menu);
     profileMenu_->setVisible(profiles_ != nullptr);
@@ -230,7 +222,7 @@ QWidget* SettingsWindow::toolbar() {
     add_ = toolButton(Symbols::Name::plus, "Add command", bar);
     add_->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(add_);
-    menu->setStyleSheet(menuStyle());
+    menu->setStyleSheet(Theme::menuStyle());
     menu->setFont(TerminalFont::at(12));
     const std::pair<const char*, void (ConfigStore::*)()> kinds[] = {
         {"Zone command", &ConfigStore::addCommand},

@@ -1,6 +1,7 @@
 #include "settings_ui/ShortcutRecorder.h"
 
 #include "platform/evdev/EvdevKeyCodes.h"
+#include "theme/Glow.h"
 #include "theme/Symbols.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
@@ -195,10 +196,7 @@ void ShortcutRecorder::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF face = QRectF(face_->geometry()).adjusted(0.5, 0.5, -0.5, -0.5);
     if (recording_) {
-        for (int ring = 3; ring >= 1; --ring) { // the glow
-            painter.setPen(QPen(Theme::withOpacity(Theme::phosphor, 0.6 / (ring + 1)), ring * 2.0));
-            painter.drawRoundedRect(face, 4, 4);
-        }
+        Glow::paintRings(painter, face, 4, 3, 2, 0.6);
         painter.setBrush(Theme::phosphorBar(face));
         painter.setPen(QPen(Theme::phosphor, 1));
     } else {

@@ -13,6 +13,15 @@
 
 namespace panemark {
 
+namespace {
+
+// What the desktop's own palette says, for when the panel cannot be seen.
+bool desktopLooksDark() {
+    return QGuiApplication::palette().window().color().lightness() < 128;
+}
+
+} // namespace
+
 TrayShell::TrayShell(AppController& controller, InstanceServer& server,
                      CommandPalette::Actions actions)
     : controller_(controller) {
@@ -22,7 +31,7 @@ TrayShell::TrayShell(AppController& controller, InstanceServer& server,
                                                 std::move(actions));
     palette_->onClosed = [this] { sinceClosed_.start(); };
 
-    darkPanel_ = QGuiApplication::palette().window().color().lightness() < 128;
+    darkPanel_ = desktopLooksDark();
     tray_ = std::make_unique<QSystemTrayIcon>(statusIcon(darkPanel_));
     QObject::connect(
         tray_.get(), &QSystemTrayIcon::activated, tray_.get(),
@@ -80,9 +89,7 @@ void TrayShell::matchPanel() {
         shade = controller_.platform().panelShade(
             {icon.x() * ratio, icon.y() * ratio, icon.width() * ratio, icon.height() * ratio});
     }
-    const bool dark = shade == PanelShade::unknown
-                          ? QGuiApplication::palette().window().color().lightness() < 128
-                          : shade == PanelShade::dark;
+    const bool dark = shade == PanelShade::unknown ? desktopLooksDark() : shade == PanelShade::dark;
     if (dark != darkPanel_) {
         darkPanel_ = dark;
         tray_->setIcon(statusIcon(dark));

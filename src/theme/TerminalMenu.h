@@ -27,12 +27,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         auto* menu = new QMenu(this);
         menu->setFont(font);
-        menu->setStyleSheet(
-            "QMenu { background: " + Theme::sunken.name() + "; color: " + Theme::text.name() +
-            "; border: 1px solid " + Theme::line.name() +
-            "; padding: 4px 0; } QMenu::item { padding: 4px 14px; }"
-            "QMenu::item:selected { background: " +
-            Theme::phosphor.name() + "; color: " + Theme::onPhosphor.name() + "; }");
+        menu->setStyleSheet(Theme::menuStyle());
         for (const Choice choice : Choice::allCases()) {
             QAction* action = menu->addAction(QString::fromUtf8(std::string(choice.label())));
             QObject::connect(action, &QAction::triggered, this, [this, choice] {

@@ -52,6 +52,17 @@ QPalette windowPalette() {
     return palette;
 }
 
+QString menuStyle() {
+    return "QMenu { background: " + sunken.name() + "; color: " + text.name() +
+           "; border: 1px solid " + line.name() +
+           "; padding: 4px 0; } QMenu::item { padding: 4px 18px 4px 12px; }"
+           "QMenu::item:selected { background: " +
+           phosphor.name() + "; color: " + onPhosphor.name() +
+           "; } QMenu::item:disabled { color: " + textFaint.name() +
+           "; } QMenu::separator { height: 1px; background: " + lineFaint.name() +
+           "; margin: 4px 0; }";
+}
+
 QString scrollBarStyle() {
     return "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px; }"
            "QScrollBar::handle:vertical { background: " +

@@ -194,17 +194,22 @@ std::optional<std::vector<std::uint32_t>> X11Connection::cardinals(xcb_get_prope
     return std::vector<std::uint32_t>(values, values + std::max(count, 0));
 }
 
+xcb_atom_t X11Connection::existingAtom(const std::string& name, double timeoutSeconds) const {
+    const auto cookie =
+        xcb_intern_atom(connection_, 1, static_cast<std::uint16_t>(name.size()), name.c_str());
+    const auto reply = await<xcb_intern_atom_reply_t>(cookie.sequence, timeoutSeconds);
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+}
+
 std::optional<xcb_window_t> X11Connection::selectionOwner(const std::string& selection,
                                                           double timeoutSeconds) const {
-    // Interned only if it exists: a selection nobody ever named has no owner.
-    const auto atomCookie = xcb_intern_atom(
-        connection_, 1, static_cast<std::uint16_t>(selection.size()), selection.c_str());
-    const auto atom = await<xcb_intern_atom_reply_t>(atomCookie.sequence, timeoutSeconds);
-    if (!atom || atom->atom == XCB_ATOM_NONE) {
+    // A selection nobody ever named has no owner.
+    const xcb_atom_t atom = existingAtom(selection, timeoutSeconds);
+    if (atom == XCB_ATOM_NONE) {
         return std::nullopt;
     }
     const auto owner = await<xcb_get_selection_owner_reply_t>(
-        xcb_get_selection_owner(connection_, atom->atom).sequence, timeoutSeconds);
+        xcb_get_selection_owner(connection_, atom).sequence, timeoutSeconds);
     if (!owner || owner->owner == XCB_WINDOW_NONE) {
         return std::nullopt;
     }

@@ -58,6 +58,8 @@ public:
                                               std::uint32_t longs = 64) const;
 
     std::string atomName(xcb_atom_t atom, double timeoutSeconds) const;
+    // An atom that some client already named; none otherwise (asking never creates one).
+    xcb_atom_t existingAtom(const std::string& name, double timeoutSeconds) const;
     // The window that owns a selection ("_NET_WM_CM_S0" …); none when nobody does.
     std::optional<xcb_window_t> selectionOwner(const std::string& selection,
                                                double timeoutSeconds) const;

@@ -171,16 +171,12 @@ std::optional<X11Screens::Strut> X11Screens::workAreaStrut(const Deadline& deadl
     if (!check || check->empty()) {
         return std::nullopt;
     }
-    const char name[] = "_NET_WM_NAME";
-    const auto nameAtom = connection_.await<xcb_intern_atom_reply_t>(
-        xcb_intern_atom(connection_.get(), 1, sizeof(name) - 1, name).sequence,
-        deadline.remaining());
-    if (!nameAtom || nameAtom->atom == XCB_ATOM_NONE) {
+    const xcb_atom_t nameAtom = connection_.existingAtom("_NET_WM_NAME", deadline.remaining());
+    if (nameAtom == XCB_ATOM_NONE) {
         return std::nullopt;
     }
     const auto wmName = connection_.await<xcb_get_property_reply_t>(
-        connection_.requestProperty(check->front(), nameAtom->atom, 16).sequence,
-        deadline.remaining());
+        connection_.requestProperty(check->front(), nameAtom, 16).sequence, deadline.remaining());
     if (!wmName) {
         return std::nullopt;
     }

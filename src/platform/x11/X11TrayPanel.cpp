@@ -15,14 +15,6 @@ namespace {
 // Enough pixels to see the panel, few enough that the request stays small.
 constexpr double largestSampleSide = 64;
 
-xcb_atom_t internAtom(const X11Connection& connection, const std::string& name,
-                      double timeoutSeconds) {
-    const auto cookie =
-        xcb_intern_atom(connection.get(), 1, static_cast<std::uint16_t>(name.size()), name.c_str());
-    auto reply = connection.await<xcb_intern_atom_reply_t>(cookie.sequence, timeoutSeconds);
-    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
-
 } // namespace
 
 PanelShade X11TrayPanel::shade(const X11Connection& connection, const Rect& iconArea,
@@ -40,7 +32,7 @@ std::optional<double> X11TrayPanel::announcedIconLuminance(const X11Connection& 
                                                            double timeoutSeconds) {
     const auto owner = connection.selectionOwner(
         "_NET_SYSTEM_TRAY_S" + std::to_string(connection.screenNumber()), timeoutSeconds);
-    const xcb_atom_t colors = internAtom(connection, "_NET_SYSTEM_TRAY_COLORS", timeoutSeconds);
+    const xcb_atom_t colors = connection.existingAtom("_NET_SYSTEM_TRAY_COLORS", timeoutSeconds);
     if (!owner || colors == XCB_ATOM_NONE) {
         return std::nullopt; // no tray, or none ever announced colours
     }
