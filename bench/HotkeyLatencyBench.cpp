@@ -271,7 +271,7 @@ int main() {
     const double before = cpuSeconds(idle);
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
     const double after = cpuSeconds(idle);
-    std::printf("\nIdle, armed: %.3f s of CPU time in %d s; resident memory%s\n", after - before,
+    std::printf("\nIdle, armed: %.3f s of CPU time in %d s; resident memory %s\n", after - before,
                 idleSeconds, residentMemory(idle).c_str());
     stop(idle);
     std::filesystem::remove_all(home);

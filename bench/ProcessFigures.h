@@ -26,27 +26,27 @@ inline double cpuSeconds(pid_t pid) {
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-// "  13204 kB", as the kernel reports VmRSS.
-inline std::string residentMemory(pid_t pid) {
+// One field of /proc/PID/status as the kernel writes it, "13204 kB", or "unknown".
+inline std::string statusField(pid_t pid, const std::string& name) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return line.substr(6);
+        if (line.rfind(name + ":", 0) == 0) {
+            const auto value = line.find_first_not_of(" \t", name.size() + 1);
+            return value == std::string::npos ? "unknown" : line.substr(value);
         }
     }
     return "unknown";
 }
 
-// The process's own heap and stacks (RssAnon), "   3652 kB": resident memory less the pages of
+// Resident memory (VmRSS), "13204 kB".
+inline std::string residentMemory(pid_t pid) {
+    return statusField(pid, "VmRSS");
+}
+
+// The process's own heap and stacks (RssAnon), "3652 kB": resident memory less the pages of
 // libraries and fonts, which a desktop shares among all the programs that map them.
 inline std::string anonymousMemory(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("RssAnon:", 0) == 0) {
-            return line.substr(8);
-        }
-    }
-    return "unknown";
+    return statusField(pid, "RssAnon");
 }
 
 } // namespace panemark
