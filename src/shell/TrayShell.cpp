@@ -43,8 +43,9 @@ TrayShell::TrayShell(AppController& controller, InstanceServer& server,
             }
         });
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        Log::write("there is no system tray on this desktop; `panemark palette` opens the "
-                   "palette");
+        // At login the panel often starts after us; the icon docks as soon as a tray appears.
+        Log::write("there is no system tray on this desktop yet: the icon appears when one "
+                   "starts, and `panemark palette` opens the palette");
     }
     tray_->show();
     // The tray embeds the icon a moment after it is shown; only then can its panel be seen.

@@ -26,8 +26,17 @@ class TrayOnX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
-        session.spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
-                       "--width", "120", "--height", "24", "--transparent", "false"});
+        tray = startTray();
+    }
+
+    pid_t startTray() {
+        return session.spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
+                              "--width", "120", "--height", "24", "--transparent", "false"});
+    }
+
+    std::string log() {
+        std::ifstream file(home / "app.log");
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
     // What a command prints.
@@ -165,6 +174,7 @@ protected:
     }
 
     XvfbSession session{1280, 800};
+    pid_t tray = -1;
     TestClient client;
     TestHome homeFolder{"tray"};
     const std::filesystem::path& home = homeFolder.path();
@@ -228,6 +238,30 @@ TEST_F(TrayOnX11Test, APointerClickOnARowMovesTheXtermThatHadTheFocus) {
     EXPECT_TRUE(landed(*frame)) << testing::PrintToString(*frame);
     EXPECT_FALSE(paletteGeometry()) << "a row's click closes the palette";
     EXPECT_EQ(client.activeWindow(), xterm) << "the xterm keeps the focus";
+    kill(panemark, SIGTERM);
+    XvfbSession::waitForExit(panemark, 5);
+}
+
+// At login the panel may come up after Panemark: the icon docks once it does.
+TEST_F(TrayOnX11Test, APanelThatStartsLaterGetsTheIcon) {
+    kill(tray, SIGTERM);
+    XvfbSession::waitForExit(tray, 5);
+    const pid_t panemark = session.spawn({PANEMARK_PROGRAM}, (home / "app.log").string());
+    for (int i = 0; i < 300 && log().find("no system tray") == std::string::npos; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_NE(log().find("no system tray on this desktop yet"), std::string::npos) << log();
+
+    tray = startTray();
+    const std::string icon = trayIcon();
+    ASSERT_FALSE(icon.empty()) << "the icon was not embedded";
+    ASSERT_TRUE(session.run({"xdotool", "mousemove", "--window", icon, "11", "11", "click", "1"}));
+    std::optional<QRect> palette;
+    for (int i = 0; i < 200 && !palette; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        palette = paletteGeometry();
+    }
+    EXPECT_TRUE(palette) << "the palette did not open";
     kill(panemark, SIGTERM);
     XvfbSession::waitForExit(panemark, 5);
 }
