@@ -123,7 +123,7 @@ int runResident(const Args& args, std::istream& in, std::ostream& out, std::ostr
         }
         auto application = std::make_unique<QApplication>(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false); // closing the palette is not quitting
-        // Text no view sets a font for (tooltips, the window manager's dialogs of Qt) is in the
+        // Text no view sets a font for (tooltips, Qt's own dialogs and menus) is in the
         // theme's one typeface too, which also spares loading a second font family.
         QApplication::setFont(TerminalFont::at(13));
         return application;
