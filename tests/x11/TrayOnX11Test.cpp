@@ -131,6 +131,19 @@ protected:
         return found;
     }
 
+    // Clicks the tray icon and waits for the palette it opens; nothing when none opened.
+    std::optional<QRect> openPaletteFrom(const std::string& icon) {
+        if (!session.run({"xdotool", "mousemove", "--window", icon, "11", "11", "click", "1"})) {
+            return std::nullopt;
+        }
+        std::optional<QRect> palette;
+        for (int i = 0; i < 200 && !palette; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            palette = paletteGeometry();
+        }
+        return palette;
+    }
+
     // Says, as some panels do, that tray icons are to be drawn in this colour.
     void announceIconColor(std::uint16_t red, std::uint16_t green, std::uint16_t blue) {
         xcb_connection_t* c = xcb_connect(session.display().c_str(), nullptr);
@@ -212,12 +225,7 @@ TEST_F(TrayOnX11Test, APointerClickOnARowMovesTheXtermThatHadTheFocus) {
     const pid_t panemark = session.spawn({PANEMARK_PROGRAM}, (home / "app.log").string());
     const std::string icon = trayIcon();
     ASSERT_FALSE(icon.empty()) << "the icon was not embedded";
-    ASSERT_TRUE(session.run({"xdotool", "mousemove", "--window", icon, "11", "11", "click", "1"}));
-    std::optional<QRect> palette;
-    for (int i = 0; i < 200 && !palette; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        palette = paletteGeometry();
-    }
+    const std::optional<QRect> palette = openPaletteFrom(icon);
     ASSERT_TRUE(palette) << "the palette did not open";
     // One profile, so no switcher: the header, the list's padding, then rows 29 pixels apart
     // (the 13-point DejaVu Sans Mono line and its padding, and a one-pixel rule). "Left half"
@@ -255,12 +263,7 @@ TEST_F(TrayOnX11Test, APanelThatStartsLaterGetsTheIcon) {
     tray = startTray();
     const std::string icon = trayIcon();
     ASSERT_FALSE(icon.empty()) << "the icon was not embedded";
-    ASSERT_TRUE(session.run({"xdotool", "mousemove", "--window", icon, "11", "11", "click", "1"}));
-    std::optional<QRect> palette;
-    for (int i = 0; i < 200 && !palette; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        palette = paletteGeometry();
-    }
+    const std::optional<QRect> palette = openPaletteFrom(icon);
     EXPECT_TRUE(palette) << "the palette did not open";
     kill(panemark, SIGTERM);
     XvfbSession::waitForExit(panemark, 5);
