@@ -90,6 +90,11 @@ bool sendAll(const Socket& socket, const std::string& text, const Deadline& dead
 
 Answer InstanceClient::ask(const InstanceAddress& address, const Json& request,
                            double timeoutSeconds) {
+    return askLine(address, InstanceProtocol::line(request), timeoutSeconds);
+}
+
+Answer InstanceClient::askLine(const InstanceAddress& address, const std::string& line,
+                               double timeoutSeconds) {
     const Deadline deadline(timeoutSeconds);
     Socket socket;
     if (socket.fd() < 0) {
@@ -105,7 +110,7 @@ Answer InstanceClient::ask(const InstanceAddress& address, const Json& request,
     ::fcntl(socket.fd(), F_SETFL, ::fcntl(socket.fd(), F_GETFL) | O_NONBLOCK);
     // A refused request (too large, say) is answered before it has all been sent: read the
     // answer whether or not the sending went through.
-    const bool sent = sendAll(socket, InstanceProtocol::line(request), deadline);
+    const bool sent = sendAll(socket, line, deadline);
     std::string received;
     char buffer[65536];
     while (received.find('\n') == std::string::npos) {

@@ -24,6 +24,9 @@ public:
 
     static Answer ask(const InstanceAddress& address, const Json& request,
                       double timeoutSeconds = defaultTimeout);
+    // The same with the request line as it goes on the wire, newline included.
+    static Answer askLine(const InstanceAddress& address, const std::string& line,
+                          double timeoutSeconds = defaultTimeout);
     // Whether a program answers on the socket at all.
     static bool isRunning(const InstanceAddress& address);
 };

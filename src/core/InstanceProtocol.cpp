@@ -1,5 +1,7 @@
 #include "core/InstanceProtocol.h"
 
+#include "model/JsonText.h"
+
 namespace panemark {
 
 InstanceProtocol::Json InstanceProtocol::request(std::string_view name) {
@@ -19,6 +21,16 @@ std::string InstanceProtocol::line(const Json& message) {
 }
 
 Result<InstanceProtocol::Json> InstanceProtocol::parse(std::string_view line) {
+    // Everything that later copies, walks or prints the message recurses once per level: a
+    // deeply nested request must be turned away before it is built.
+    bool tooDeep = false;
+    JsonText::forEachStructural(line, 0, line.size(), [&](std::size_t, char, int depth) {
+        tooDeep = depth >= maxNesting;
+        return !tooDeep;
+    });
+    if (tooDeep) {
+        return Error{"the message nests deeper than " + std::to_string(maxNesting) + " levels"};
+    }
     Json message = Json::parse(line, nullptr, false);
     if (message.is_discarded() || !message.is_object()) {
         return Error{"not a Panemark message"};

@@ -20,6 +20,8 @@ public:
     static constexpr int version = 1;
     static constexpr std::size_t maxRequestSize = 1024 * 1024;
     static constexpr std::size_t maxReplySize = 64 * 1024 * 1024;
+    // Far deeper than any message of ours (a command is four levels down in a request).
+    static constexpr int maxNesting = 32;
 
     static Json request(std::string_view name);
     static Json reply();

@@ -4,9 +4,12 @@
 #include "core/InstanceProtocol.h"
 #include "runtime/Result.h"
 
-#include <QLocalServer>
+#include <QLocalSocket>
 #include <QLockFile>
+#include <QObject>
+#include <QSocketNotifier>
 #include <functional>
+#include <list>
 #include <map>
 #include <memory>
 #include <string>
@@ -37,16 +40,33 @@ public:
 
     // A connection that has not sent its request within this long is closed.
     static constexpr int requestTimeoutMilliseconds = 5000;
+    // Connections served at once; past it the oldest is closed, so a flood of idle connections
+    // can neither use up the descriptors nor lock out the next request.
+    static constexpr std::size_t maxClients = 64;
+    // After accept fails for want of descriptors, accepting pauses this long (never stops).
+    static constexpr int acceptPauseMilliseconds = 100;
+
+    // Whether the socket is listening (for tests: it must stay so whatever reaches it).
+    bool isListening() const { return listener_ >= 0; }
 
 private:
     InstanceServer(InstanceAddress address, std::unique_ptr<QLockFile> lock);
     Result<bool> listen();
-    void accept();
+    void acceptPending();
+    void pauseAccepting();
+    void serve(QLocalSocket* socket);
+    void closeOldestClient();
     std::string answer(const std::string& line);
 
     InstanceAddress address_;
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer server_;
+    // Our own listening socket rather than QLocalServer's, which stops listening for good at
+    // the first failed accept.
+    int listener_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    QObject context_; // owns the client sockets and timers; goes before the listener closes
+    std::list<QLocalSocket*> clients_; // oldest first
+    bool pausedOnce_ = false;
     std::map<std::string, Handler> handlers_;
 };
 

@@ -5,11 +5,17 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <atomic>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <future>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
 #include <unistd.h>
 
 namespace panemark {
@@ -97,6 +103,93 @@ TEST_F(InstanceServerTest, RequestsAreAnsweredAndBadOnesRefusedWithAReason) {
     Log::Capture log;
     EXPECT_EQ(refusal(InstanceProtocol::request("fail")), "the request failed");
     EXPECT_EQ(log.lines(), std::vector<std::string>{"Panemark: answering \"fail\" failed: broken"});
+}
+
+TEST_F(InstanceServerTest, ARequestNestedFiftyThousandDeepIsRefusedAndTheServerGoesOn) {
+    Result<InstanceServer::Claim> claim = InstanceServer::claim(address);
+    ASSERT_TRUE(claim && claim.value().server);
+    claim.value().server->handle("profile.set-trigger", [](const Json& request) {
+        Json reply = InstanceProtocol::reply();
+        reply["echo"] = request; // copies and prints whatever came
+        return reply;
+    });
+    const std::string deep = R"({"panemark":1,"request":"profile.set-trigger","trigger":)" +
+                             std::string(50000, '[') + std::string(50000, ']') + "}\n";
+    auto answer = std::async(
+        std::launch::async, [this, &deep] { return InstanceClient::askLine(address, deep, 10.0); });
+    QElapsedTimer clock;
+    clock.start();
+    while (answer.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready &&
+           clock.elapsed() < 15000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    const InstanceClient::Answer refused = answer.get();
+    ASSERT_EQ(refused.outcome, InstanceClient::Answer::Outcome::replied) << refused.error;
+    EXPECT_EQ(refused.reply.value("error", std::string()),
+              "the message nests deeper than 32 levels");
+    EXPECT_EQ(ask(InstanceProtocol::request("profile.set-trigger")).reply.value("ok", false), true);
+}
+
+TEST_F(InstanceServerTest, AFloodOfIdleConnectionsNeverStopsItListening) {
+    Result<InstanceServer::Claim> claim = InstanceServer::claim(address);
+    ASSERT_TRUE(claim && claim.value().server);
+    InstanceServer& server = *claim.value().server;
+    server.handle("status", [](const Json&) { return InstanceProtocol::reply(); });
+
+    // Few descriptors left to this process, as under a low limit, and more connections than
+    // there are: accept fails for want of descriptors again and again.
+    std::vector<int> filler;
+    for (int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC); fd >= 0;
+         fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) {
+        filler.push_back(fd);
+        if (filler.size() > 100000) {
+            break;
+        }
+    }
+    for (int i = 0; i < 40 && !filler.empty(); ++i) {
+        ::close(filler.back());
+        filler.pop_back();
+    }
+    std::atomic<bool> flooded{false};
+    std::atomic<bool> release{false};
+    std::thread flood([&] {
+        std::vector<int> connections;
+        for (int i = 0; i < 120; ++i) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un name{};
+            name.sun_family = AF_UNIX;
+            std::strncpy(name.sun_path, address.socketPath.c_str(), sizeof(name.sun_path) - 1);
+            if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&name), sizeof(name)) == 0) {
+                connections.push_back(fd);
+            } else if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+        flooded = true;
+        while (!release) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        for (const int fd : connections) {
+            ::close(fd);
+        }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    while (!flooded && clock.elapsed() < 15000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    for (int i = 0; i < 50; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    EXPECT_TRUE(server.isListening());
+    EXPECT_TRUE(std::filesystem::exists(address.socketPath));
+    for (const int fd : filler) {
+        ::close(fd);
+    }
+    const InstanceClient::Answer answer = ask(InstanceProtocol::request("status"));
+    EXPECT_EQ(answer.outcome, InstanceClient::Answer::Outcome::replied) << answer.error;
+    release = true;
+    flood.join();
 }
 
 TEST(InstanceAddressTest, AFolderOfOurOwnMustBePrivate) {
