@@ -4,6 +4,7 @@
 #include "cli/CheckTool.h"
 #include "cli/CommandFile.h"
 #include "cli/CommandLinter.h"
+#include "core/DataFolderLock.h"
 #include "core/InstanceClient.h"
 #include "core/ProfileRequests.h"
 #include "model/CommandJson.h"
@@ -34,38 +35,96 @@ public:
 };
 
 // The files themselves, through a profile manager of our own; its pending save is written when
-// it goes.
+// it goes. A request that only reads opens them read-only: it writes nothing, not even to repair.
 Json answerFromFiles(const std::string& dataDir, const Json& request) {
     PreferencesStore preferences;
     NoLoginItem loginItem;
     ConfigStore config(preferences, loginItem);
     ManualScheduler clock;
-    ProfileManager manager(config, ProfileFileStore(dataDir), clock);
+    const ProfileFileStore::Access access = ProfileRequests::isReadOnly(request)
+                                                ? ProfileFileStore::Access::readOnly
+                                                : ProfileFileStore::Access::readWrite;
+    ProfileManager manager(config, ProfileFileStore(dataDir, access), clock);
     return ProfileRequests::answer(manager, request);
+}
+
+// A program's reply when it keeps these files; nothing when it keeps others or none runs.
+std::optional<Json> askProgram(const InstanceAddress& address, const Json& request,
+                               std::ostream& err, int* status) {
+    InstanceClient::Answer answer = InstanceClient::ask(address, request);
+    if (answer.outcome == InstanceClient::Answer::Outcome::failed) {
+        err << "panemark: " << Text::printable(answer.error) << '\n';
+        *status = 1;
+        return std::nullopt;
+    }
+    if (answer.outcome == InstanceClient::Answer::Outcome::replied &&
+        !answer.reply.value("elsewhere", false)) {
+        return std::move(answer.reply);
+    }
+    return std::nullopt;
+}
+
+// The files are answered from only by whoever holds the data folder: the running program that
+// holds it (reached on whatever display it runs), or this command line while nothing else does.
+std::optional<Json> answerByHolder(const std::string& dataDir, const Json& request,
+                                   std::ostream& err, int* status) {
+    Result<DataFolderLock::Attempt> attempt = DataFolderLock::take(dataDir, 0);
+    if (attempt && !attempt.value().lock && !attempt.value().holder) {
+        // Another command line at work, or a program between taking the lock and saying so.
+        attempt = DataFolderLock::take(dataDir, 3000);
+    }
+    if (!attempt) {
+        if (ProfileRequests::isReadOnly(request)) {
+            return answerFromFiles(dataDir, request); // a folder we may not write to is still read
+        }
+        err << "panemark: " << Text::printable(attempt.error()) << '\n';
+        *status = 1;
+        return std::nullopt;
+    }
+    if (attempt.value().lock) {
+        return answerFromFiles(dataDir, request);
+    }
+    if (const std::optional<DataFolderLock::Holder>& holder = attempt.value().holder) {
+        InstanceAddress address;
+        address.socketPath = holder->socketPath;
+        if (std::optional<Json> reply = askProgram(address, request, err, status)) {
+            return reply;
+        }
+        if (*status != 0) {
+            return std::nullopt;
+        }
+        err << "panemark: Panemark is running with this data folder (pid " << holder->pid
+            << ", display " << Text::printable(holder->display)
+            << "); run this where it runs, or `panemark quit` first\n";
+    } else {
+        err << "panemark: the data folder " << Text::printable(dataDir)
+            << " is in use by another process; try again\n";
+    }
+    *status = 1;
+    return std::nullopt;
 }
 
 // The reply, from the running Panemark when it keeps these files, else from the files. On a
 // refusal or a failure, says why and gives the exit status.
 std::optional<int> ask(Json request, const std::string& dataDir, Json* reply, std::ostream& err) {
     request["dataDir"] = dataDir;
+    int status = 0;
+    std::optional<Json> answer;
     if (Result<InstanceAddress> address = InstanceAddress::forThisSession()) {
-        InstanceClient::Answer answer = InstanceClient::ask(address.value(), request);
-        if (answer.outcome == InstanceClient::Answer::Outcome::failed) {
-            err << "panemark: " << Text::printable(answer.error) << '\n';
-            return 1;
-        }
-        if (answer.outcome == InstanceClient::Answer::Outcome::replied &&
-            !answer.reply.value("elsewhere", false)) {
-            *reply = std::move(answer.reply);
-        }
+        answer = askProgram(address.value(), request, err, &status);
     }
-    if (reply->is_null()) {
-        *reply = answerFromFiles(dataDir, request);
+    if (!answer && status == 0) {
+        answer = answerByHolder(dataDir, request, err, &status);
     }
+    if (!answer) {
+        return status;
+    }
+    *reply = std::move(*answer);
     if (reply->value("ok", false) != true) {
         err << "panemark: " << Text::printable(reply->value("error", std::string("refused")))
             << '\n';
-        return refusedStatus;
+        // Not saved is a failure, not a refusal: the request itself was fine.
+        return reply->value("unsaved", false) ? 1 : refusedStatus;
     }
     return std::nullopt;
 }
@@ -242,9 +301,8 @@ int printResult(const std::string& verb, const std::vector<std::string>& words,
 } // namespace
 
 std::string ProfileTool::dataDirectory(const std::string& option) {
-    const QString path =
-        QString::fromStdString(option.empty() ? ProfileFileStore::defaultBaseDirectory() : option);
-    return QDir::cleanPath(QDir(path).absolutePath()).toStdString();
+    return DataFolderLock::canonical(option.empty() ? ProfileFileStore::defaultBaseDirectory()
+                                                    : option);
 }
 
 int ProfileTool::profiles(const std::vector<std::string>& args, std::ostream& out,
@@ -266,8 +324,10 @@ int ProfileTool::profiles(const std::vector<std::string>& args, std::ostream& ou
         return *status;
     }
     const Json list = reply.value("profiles", Json::array());
+    const Json skipped = reply.value("skipped", Json::array());
     if (parser.isSet("json")) {
-        out << list.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+        const Json listing{{"profiles", list}, {"skipped", skipped}};
+        out << listing.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
         return 0;
     }
     for (const Json& profile : list) {
@@ -275,6 +335,9 @@ int ProfileTool::profiles(const std::vector<std::string>& args, std::ostream& ou
         out << profile.value("position", 0) << '\t' << (profile.value("active", false) ? "*" : " ")
             << '\t' << field(profile, "name") << '\t' << field(profile, "trigger") << '\t'
             << commands << (commands == 1 ? " command" : " commands") << '\n';
+    }
+    for (const Json& file : skipped) {
+        out << "-\tskipped\t" << field(file, "file") << '\t' << field(file, "error") << '\n';
     }
     return 0;
 }

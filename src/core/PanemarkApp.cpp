@@ -1,6 +1,7 @@
 #include "core/PanemarkApp.h"
 
 #include "core/AppController.h"
+#include "core/DataFolderLock.h"
 #include "core/InstanceServer.h"
 #include "core/ProfileRequests.h"
 #include "core/QuitRequest.h"
@@ -79,6 +80,31 @@ void answerRequests(InstanceServer& server, AppController& controller, const Pla
     });
 }
 
+// One writer per data folder: a second program on another display (or a command line editing
+// the files) must not write under this one.
+Result<std::unique_ptr<DataFolderLock>> claimDataFolder(const std::string& dataDir,
+                                                        const InstanceAddress& address,
+                                                        const std::string& display) {
+    Result<DataFolderLock::Attempt> attempt = DataFolderLock::take(dataDir, 5000);
+    if (!attempt) {
+        return Error{attempt.error()};
+    }
+    if (!attempt.value().lock) {
+        const std::optional<DataFolderLock::Holder>& holder = attempt.value().holder;
+        return Error{holder ? "Panemark is already running with the data folder " + dataDir +
+                                  " (pid " + std::to_string(holder->pid) + ", display " +
+                                  Text::printable(holder->display) + ")"
+                            : "the data folder " + dataDir + " is in use by another process"};
+    }
+    std::unique_ptr<DataFolderLock> lock = std::move(attempt.value().lock);
+    if (Result<bool> recorded =
+            lock->record({static_cast<std::int64_t>(::getpid()), display, address.socketPath});
+        !recorded) {
+        Log::write(recorded.error() + "; the command line on other displays cannot reach us");
+    }
+    return lock;
+}
+
 } // namespace
 
 int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& err) {
@@ -116,9 +142,18 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     Platform& platform = *opened.value();
     PreferencesStore preferences;
     AppController::CommandSource source = std::vector<ZoneCommand>();
+    std::unique_ptr<DataFolderLock> dataLock;
     if (!options.commands) {
-        source =
-            ProfileFileStore(options.dataDir.value_or(ProfileFileStore::defaultBaseDirectory()));
+        const std::string dataDir = DataFolderLock::canonical(
+            options.dataDir.value_or(ProfileFileStore::defaultBaseDirectory()));
+        Result<std::unique_ptr<DataFolderLock>> claimed =
+            claimDataFolder(dataDir, instance.address(), platform.displayName());
+        if (!claimed) {
+            err << "panemark: " << claimed.error() << '\n';
+            return 1;
+        }
+        dataLock = std::move(claimed).value();
+        source = ProfileFileStore(dataDir);
     } else {
         source = *options.commands;
         Log::write("binding the commands of " + Text::printable(options.commandsFile.value_or("")) +

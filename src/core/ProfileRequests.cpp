@@ -2,6 +2,7 @@
 
 #include "model/CommandJson.h"
 #include "profiles/ProfileJson.h"
+#include "profiles/ProfileRules.h"
 
 #include <cmath>
 #include <functional>
@@ -24,6 +25,13 @@ std::string stringArgument(const Json& request, const char* key) {
         throw Refusal{std::string("the request has no \"") + key + "\""};
     }
     return found->get<std::string>();
+}
+
+template <class T> T checked(Result<T> result) {
+    if (!result) {
+        throw Refusal{result.error()};
+    }
+    return std::move(result).value();
 }
 
 Uuid resolve(const ProfileManager& manager, const std::string& text) {
@@ -66,8 +74,13 @@ Json listing(const ProfileManager& manager) {
                             {"commands", profile.commands.size()},
                             {"gap", profile.gap}});
     }
+    Json skipped = Json::array();
+    for (const ProfileFileStore::SkippedFile& file : manager.skippedFiles()) {
+        skipped.push_back({{"file", file.path}, {"error", file.reason}});
+    }
     Json reply = InstanceProtocol::reply();
     reply["profiles"] = std::move(profiles);
+    reply["skipped"] = std::move(skipped);
     reply["autoSwitchEnabled"] = manager.autoSwitchEnabled.get();
     return reply;
 }
@@ -76,6 +89,9 @@ std::vector<ZoneCommand> commandsArgument(const Json& request) {
     const auto found = request.find("commands");
     if (found == request.end() || !found->is_array()) {
         throw Refusal{"the request has no \"commands\""};
+    }
+    if (Result<bool> count = ProfileRules::commandCount(found->size()); !count) {
+        throw Refusal{count.error()};
     }
     std::vector<ZoneCommand> commands;
     std::size_t index = 0;
@@ -121,10 +137,7 @@ const std::map<std::string, Handler>& handlers() {
              if (seed == seeds.end()) {
                  throw Refusal{"--from: \"" + from + "\" is not one of empty, defaults, active"};
              }
-             if (name.find_first_not_of(" \t\r\n") == std::string::npos) {
-                 throw Refusal{"a profile needs a name"};
-             }
-             return withId(m.createProfile(name, seed->second), m);
+             return withId(m.createProfile(checked(ProfileRules::name(name)), seed->second), m);
          }},
         {"profile.duplicate",
          [](ProfileManager& m, const Json& r) {
@@ -133,11 +146,7 @@ const std::map<std::string, Handler>& handlers() {
         {"profile.rename",
          [](ProfileManager& m, const Json& r) {
              const Uuid id = profileArgument(m, r);
-             const std::string name = stringArgument(r, "name");
-             if (name.find_first_not_of(" \t\r\n\v\f") == std::string::npos) {
-                 throw Refusal{"a profile needs a name"};
-             }
-             m.rename(id, name);
+             m.rename(id, checked(ProfileRules::name(stringArgument(r, "name"))));
              return withId(id, m);
          }},
         {"profile.delete",
@@ -229,11 +238,8 @@ const std::map<std::string, Handler>& handlers() {
          [](ProfileManager& m, const Json& r) {
              const Uuid id = profileArgument(m, r);
              const auto gap = r.find("gap");
-             if (gap == r.end() || !gap->is_number() || !std::isfinite(gap->get<double>()) ||
-                 gap->get<double>() < 0 || gap->get<double>() > ProfileRequests::maxGap) {
-                 throw Refusal{"the gap must be a number from 0 to 1000"};
-             }
-             m.setGap(id, gap->get<double>());
+             const double value = gap != r.end() && gap->is_number() ? gap->get<double>() : NAN;
+             m.setGap(id, checked(ProfileRules::gap(value)));
              return InstanceProtocol::reply();
          }},
         {"auto-switch",
@@ -265,17 +271,32 @@ const std::vector<std::string>& ProfileRequests::names() {
     return all;
 }
 
+bool ProfileRequests::isReadOnly(const Json& request) {
+    const std::string name = request.value("request", std::string());
+    return name == "profiles" || name == "profile.commands" || name == "profile.export" ||
+           (name == "auto-switch" && request.value("value", std::string()) == "status");
+}
+
 ProfileRequests::Json ProfileRequests::answer(ProfileManager& manager, const Json& request) {
     const std::string name = request.value("request", std::string());
     const auto handler = handlers().find(name);
     if (handler == handlers().end()) {
         return InstanceProtocol::failure("unknown request \"" + name + "\"");
     }
+    Json reply;
     try {
-        return handler->second(manager, request);
+        reply = handler->second(manager, request);
     } catch (const Refusal& refusal) {
         return InstanceProtocol::failure(refusal.message);
     }
+    // A change held only in memory is no success: the caller hears it was not saved (the
+    // program keeps trying).
+    if (const std::optional<std::string> unsaved = manager.unsavedChanges();
+        unsaved && !isReadOnly(request)) {
+        reply = InstanceProtocol::failure(*unsaved);
+        reply["unsaved"] = true;
+    }
+    return reply;
 }
 
 } // namespace panemark

@@ -1,5 +1,7 @@
 #include "model/ZoneCommand.h"
 
+#include "runtime/Text.h"
+
 #include <algorithm>
 #include <string_view>
 
@@ -75,36 +77,6 @@ std::string singleCellLabel(const ZoneCommand& command, std::int64_t col, std::i
     return positionForm();
 }
 
-// The blank characters of a name: tab and the Unicode space separators.
-bool isBlankCodePoint(char32_t c) {
-    return c == U'\t' || c == U' ' || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
-           c == 0x202F || c == 0x205F || c == 0x3000;
-}
-
-bool isBlank(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80    ? 1
-                                   : lead >= 0xF0 ? 4
-                                   : lead >= 0xE0 ? 3
-                                   : lead >= 0xC0 ? 2
-                                                  : 1;
-        if (i + length > text.size()) {
-            return false;
-        }
-        char32_t codePoint = length == 1 ? lead : lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            codePoint = codePoint << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        if (!isBlankCodePoint(codePoint)) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 } // namespace
 
 ZoneCommand::Kind ZoneCommand::kind() const {
@@ -142,7 +114,7 @@ std::string ZoneCommand::autoLabel() const {
 }
 
 std::string ZoneCommand::displayName() const {
-    return isBlank(name) ? autoLabel() : name;
+    return Text::isBlank(name, Text::LineBreaks::kept) ? autoLabel() : name;
 }
 
 } // namespace panemark

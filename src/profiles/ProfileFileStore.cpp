@@ -1,12 +1,16 @@
 #include "profiles/ProfileFileStore.h"
 
+#include "model/JsonText.h"
 #include "profiles/ProfileJson.h"
 #include "runtime/Log.h"
+#include "runtime/Text.h"
 #include "runtime/TextFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <algorithm>
 #include <filesystem>
 #include <unordered_set>
 
@@ -38,12 +42,58 @@ Result<bool> replaceAtomically(const std::string& path, const std::string& text)
     return true;
 }
 
+std::string describeProblem(const TextFile::Read& read) {
+    // The message starts with the path, which the caller names already.
+    const std::size_t colon = read.message.rfind(": ");
+    return colon == std::string::npos ? read.message : read.message.substr(colon + 2);
+}
+
+// What an index that does not decode still says: the ids of its order that are ids, its active
+// profile, whether it switches by itself.
+void salvageIndex(const std::string& text, std::vector<Uuid>& order, std::optional<Uuid>& active,
+                  bool& autoSwitchEnabled) {
+    Result<JsonValue> json = JsonText::parse(text);
+    if (!json || !json.value().is_object()) {
+        return;
+    }
+    const JsonValue& index = json.value();
+    if (const auto list = index.find("order"); list != index.end() && list->is_array()) {
+        for (const JsonValue& entry : *list) {
+            if (entry.is_string()) {
+                if (const std::optional<Uuid> id = Uuid::parse(entry.get<std::string>())) {
+                    order.push_back(*id);
+                }
+            }
+        }
+    }
+    if (const auto id = index.find("activeProfileID"); id != index.end() && id->is_string()) {
+        active = Uuid::parse(id->get<std::string>());
+    }
+    if (const auto flag = index.find("autoSwitchEnabled");
+        flag != index.end() && flag->is_boolean()) {
+        autoSwitchEnabled = flag->get<bool>();
+    }
+}
+
 } // namespace
 
-ProfileFileStore::ProfileFileStore(std::string baseDirectory)
+struct ProfileFileStore::IndexRead {
+    enum class State { absent, usable, unusable };
+    State state = State::absent;
+    ProfileIndex index;  // when usable
+    std::string problem; // when unusable
+    // What could still be read of an unusable index.
+    std::vector<Uuid> order;
+    std::optional<Uuid> active;
+    bool autoSwitchEnabled = true;
+};
+
+ProfileFileStore::ProfileFileStore(std::string baseDirectory, Access access)
     : base_(std::move(baseDirectory)), profiles_(base_ + "/Profiles"),
-      index_(base_ + "/profiles.json"), legacy_(base_ + "/config.json") {
-    QDir().mkpath(QString::fromStdString(profiles_));
+      index_(base_ + "/profiles.json"), legacy_(base_ + "/config.json"), access_(access) {
+    if (access_ == Access::readWrite) {
+        QDir().mkpath(QString::fromStdString(profiles_));
+    }
 }
 
 std::string ProfileFileStore::defaultBaseDirectory() {
@@ -55,7 +105,10 @@ std::string ProfileFileStore::profilePath(const Uuid& id) const {
     return profiles_ + "/" + id.toString() + ".json";
 }
 
-void ProfileFileStore::write(const std::string& path, const Result<std::string>& text) {
+Result<bool> ProfileFileStore::write(const std::string& path, const Result<std::string>& text) {
+    if (access_ == Access::readOnly) {
+        return true;
+    }
     Result<bool> written =
         text ? replaceAtomically(path, text.value()) : Result<bool>(Error{text.error()});
     if (written) {
@@ -63,30 +116,52 @@ void ProfileFileStore::write(const std::string& path, const Result<std::string>&
     } else if (failing_.insert(path).second) {
         Log::write("cannot write " + path + ": " + written.error());
     }
+    return written;
 }
 
-void ProfileFileStore::saveProfile(const Profile& profile) {
-    write(profilePath(profile.id), ProfileJson::text(ProfileFile{1, profile}));
+Result<bool> ProfileFileStore::saveProfile(const Profile& profile) {
+    return write(profilePath(profile.id), ProfileJson::text(ProfileFile{1, profile}));
 }
 
 void ProfileFileStore::deleteProfileFile(const Uuid& id) {
+    if (access_ == Access::readOnly) {
+        return;
+    }
     std::error_code ignored;
     std::filesystem::remove(profilePath(id), ignored);
 }
 
-std::vector<Profile> ProfileFileStore::loadAllProfiles(const std::vector<Uuid>& ids) const {
+std::vector<Profile> ProfileFileStore::loadAllProfiles(const std::vector<Uuid>& ids,
+                                                       std::vector<SkippedFile>* skipped) const {
     std::vector<Profile> profiles;
-    std::set<Uuid> loaded;
+    std::set<Uuid> seen;
     for (const Uuid& id : ids) {
-        const std::optional<std::string> text = readSmallFile(profilePath(id));
-        if (!text) {
+        // Two profiles with one id would make every operation by id act on the wrong one.
+        if (!seen.insert(id).second) {
             continue;
         }
-        Result<ProfileFile> file = ProfileJson::decodeFile(*text);
-        // Two profiles with one id would make every operation by id act on the wrong one.
-        if (file && loaded.insert(file.value().profile.id).second) {
-            profiles.push_back(std::move(file).value().profile);
+        const std::string path = profilePath(id);
+        const TextFile::Read read = TextFile::read(path, maxFileSize);
+        if (read.problem == TextFile::Problem::missing) {
+            continue;
         }
+        Result<ProfileFile> file = read.problem == TextFile::Problem::none
+                                       ? ProfileJson::decodeFile(read.text)
+                                       : Result<ProfileFile>(Error{describeProblem(read)});
+        if (!file) {
+            if (skipped) {
+                skipped->push_back({path, file.error()});
+            }
+            continue;
+        }
+        Profile profile = std::move(file).value().profile;
+        // Every write and the index go by the file's name, so that is the profile's id.
+        if (profile.id != id) {
+            Log::write("profile file " + Text::printable(path) + " carries the id " +
+                       profile.id.toString() + "; it is used under its file name's id");
+            profile.id = id;
+        }
+        profiles.push_back(std::move(profile));
     }
     return profiles;
 }
@@ -100,6 +175,26 @@ std::optional<ProfileIndex> ProfileFileStore::loadIndex() const {
     return index ? std::optional<ProfileIndex>(std::move(index).value()) : std::nullopt;
 }
 
+ProfileFileStore::IndexRead ProfileFileStore::readIndex() const {
+    IndexRead result;
+    const TextFile::Read read = TextFile::read(index_, maxFileSize);
+    if (read.problem == TextFile::Problem::missing) {
+        return result;
+    }
+    Result<ProfileIndex> index = read.problem == TextFile::Problem::none
+                                     ? ProfileJson::decodeIndex(read.text)
+                                     : Result<ProfileIndex>(Error{describeProblem(read)});
+    if (index) {
+        result.state = IndexRead::State::usable;
+        result.index = std::move(index).value();
+        return result;
+    }
+    result.state = IndexRead::State::unusable;
+    result.problem = index.error();
+    salvageIndex(read.text, result.order, result.active, result.autoSwitchEnabled);
+    return result;
+}
+
 std::optional<LegacyPersisted> ProfileFileStore::loadLegacy() const {
     const std::optional<std::string> text = readSmallFile(legacy_);
     if (!text) {
@@ -109,11 +204,40 @@ std::optional<LegacyPersisted> ProfileFileStore::loadLegacy() const {
     return legacy ? std::optional<LegacyPersisted>(std::move(legacy).value()) : std::nullopt;
 }
 
-void ProfileFileStore::saveIndex(const ProfileIndex& index) {
-    write(index_, ProfileJson::text(index));
+std::vector<Uuid> ProfileFileStore::orderWithHeldBack(const std::vector<Uuid>& order) const {
+    const std::set<Uuid> present(order.begin(), order.end());
+    auto heldAfter = [&](const std::optional<Uuid>& after, std::vector<Uuid>& into) {
+        for (const HeldBack& held : heldBack_) {
+            if (held.after == after && !present.contains(held.id)) {
+                into.push_back(held.id);
+            }
+        }
+    };
+    std::vector<Uuid> merged;
+    heldAfter(std::nullopt, merged);
+    for (const Uuid& id : order) {
+        merged.push_back(id);
+        heldAfter(id, merged);
+    }
+    // Those whose neighbour has since been deleted go last.
+    for (const HeldBack& held : heldBack_) {
+        if (held.after && !present.contains(*held.after) && !present.contains(held.id)) {
+            merged.push_back(held.id);
+        }
+    }
+    return merged;
+}
+
+Result<bool> ProfileFileStore::saveIndex(const ProfileIndex& index) {
+    ProfileIndex written = index;
+    written.order = orderWithHeldBack(index.order);
+    return write(index_, ProfileJson::text(written));
 }
 
 void ProfileFileStore::removeAbandonedWrites(std::chrono::seconds minimumAge) {
+    if (access_ == Access::readOnly) {
+        return;
+    }
     // "<ID>.json.XXXXXX": the temporary file of a write whose process was killed before it could
     // put the file in place. Old ones only: a live writer's is seconds old at most.
     std::error_code error;
@@ -130,21 +254,126 @@ void ProfileFileStore::removeAbandonedWrites(std::chrono::seconds minimumAge) {
     }
 }
 
+std::vector<Profile> ProfileFileStore::loadInOrder(const std::vector<Uuid>& ids) {
+    skipped_.clear();
+    heldBack_.clear();
+    std::vector<Profile> profiles;
+    std::set<Uuid> seen;
+    std::optional<Uuid> previous;
+    for (const Uuid& id : ids) {
+        if (!seen.insert(id).second) {
+            continue;
+        }
+        std::vector<SkippedFile> skipped;
+        std::vector<Profile> one = loadAllProfiles({id}, &skipped);
+        if (!one.empty()) {
+            previous = id;
+            profiles.push_back(std::move(one.front()));
+        } else if (!skipped.empty()) {
+            heldBack_.push_back({id, previous});
+            skipped_.push_back(std::move(skipped.front()));
+        }
+    }
+    return profiles;
+}
+
+std::vector<Profile> ProfileFileStore::loadEveryFile(const std::vector<Uuid>& preferredOrder) {
+    std::vector<Uuid> named;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(profiles_, error)) {
+        const std::string name = entry.path().filename().string();
+        const std::optional<Uuid> id = name.size() == 36 + 5 && name.ends_with(".json")
+                                           ? Uuid::parse(name.substr(0, 36))
+                                           : std::nullopt;
+        // Only names this store writes: any other file there is not one of ours.
+        if (id && profilePath(*id) == entry.path().string()) {
+            named.push_back(*id);
+        }
+    }
+    std::sort(named.begin(), named.end());
+    std::vector<Uuid> order;
+    for (const Uuid& id : preferredOrder) {
+        if (std::binary_search(named.begin(), named.end(), id)) {
+            order.push_back(id);
+        }
+    }
+    const std::size_t listed = std::set<Uuid>(order.begin(), order.end()).size();
+    for (const Uuid& id : named) {
+        if (std::find(order.begin(), order.end(), id) == order.end()) {
+            order.push_back(id);
+        }
+    }
+    std::vector<Profile> profiles = loadInOrder(order);
+    // Past those the old index placed, by name (stable, so equal names keep the id order).
+    const std::set<Uuid> placed(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(listed));
+    const auto unplaced = std::stable_partition(
+        profiles.begin(), profiles.end(), [&](const Profile& p) { return placed.contains(p.id); });
+    std::stable_sort(unplaced, profiles.end(),
+                     [](const Profile& a, const Profile& b) { return a.name < b.name; });
+    return profiles;
+}
+
+void ProfileFileStore::setIndexAside(const std::string& reason) {
+    const std::string stamp =
+        QDateTime::currentDateTimeUtc().toString("yyyyMMdd'T'HHmmss'Z'").toStdString();
+    std::string aside = index_ + ".unreadable-" + stamp;
+    std::error_code error;
+    for (int n = 2; std::filesystem::exists(aside, error); ++n) {
+        aside = index_ + ".unreadable-" + stamp + "-" + std::to_string(n);
+    }
+    if (std::filesystem::rename(index_, aside, error); error) {
+        Log::write("the profile list " + Text::printable(index_) + " could not be used (" +
+                   Text::printable(reason) + ") nor kept aside (" + error.message() +
+                   "); it is left as it is");
+        return;
+    }
+    Log::write("the profile list " + Text::printable(index_) + " could not be used (" +
+               Text::printable(reason) + "); it is kept as " + Text::printable(aside) +
+               " and a new one is written");
+}
+
 ProfileFileStore::Loaded
 ProfileFileStore::loadOrMigrate(const std::function<std::vector<ZoneCommand>()>& defaultCommands) {
     removeAbandonedWrites(std::chrono::hours(1));
-    if (const std::optional<ProfileIndex> index = loadIndex()) {
-        std::vector<Profile> profiles = loadAllProfiles(index->order);
+    IndexRead index = readIndex();
+    if (index.state == IndexRead::State::usable) {
+        std::vector<Profile> profiles = loadInOrder(index.index.order);
         if (!profiles.empty()) {
+            reportSkipped();
             Uuid active = profiles.front().id;
             for (const Profile& profile : profiles) {
-                if (profile.id == index->activeProfileID) {
+                if (profile.id == index.index.activeProfileID) {
                     active = profile.id;
-                    break;
                 }
             }
-            return {std::move(profiles), active, index->autoSwitchEnabled};
+            return {std::move(profiles), active, index.index.autoSwitchEnabled};
         }
+        // Nothing it names loads: the files that are there are worth more than the index.
+        index.state =
+            index.index.order.empty() ? IndexRead::State::absent : IndexRead::State::unusable;
+        index.problem = "none of the profiles it names could be read";
+        index.order = index.index.order;
+        index.active = index.index.activeProfileID;
+        index.autoSwitchEnabled = index.index.autoSwitchEnabled;
+    }
+    std::vector<Profile> profiles = loadEveryFile(index.order);
+    reportSkipped();
+    if (index.state == IndexRead::State::unusable && access_ == Access::readWrite) {
+        setIndexAside(index.problem);
+    }
+    if (!profiles.empty()) {
+        Uuid active = profiles.front().id;
+        for (const Profile& profile : profiles) {
+            if (index.active && profile.id == *index.active) {
+                active = profile.id;
+            }
+        }
+        std::vector<Uuid> order;
+        for (const Profile& profile : profiles) {
+            order.push_back(profile.id);
+        }
+        saveIndex(ProfileIndex{1, active, order, index.autoSwitchEnabled});
+        return {std::move(profiles), active, index.autoSwitchEnabled};
     }
     Profile profile;
     profile.id = Uuid::random();
@@ -159,6 +388,13 @@ ProfileFileStore::loadOrMigrate(const std::function<std::vector<ZoneCommand>()>&
     saveIndex(ProfileIndex{1, profile.id, {profile.id}, true});
     const Uuid id = profile.id;
     return {{std::move(profile)}, id, true};
+}
+
+void ProfileFileStore::reportSkipped() const {
+    for (const SkippedFile& file : skipped_) {
+        Log::write("profile file " + Text::printable(file.path) + " could not be read (" +
+                   Text::printable(file.reason) + "); it is kept and skipped");
+    }
 }
 
 } // namespace panemark

@@ -1,30 +1,12 @@
 #include "profiles/ProfileManager.h"
 
 #include "profiles/ProfileDocument.h"
+#include "profiles/ProfileRules.h"
+#include "runtime/Text.h"
 
 #include <algorithm>
 
 namespace panemark {
-
-namespace {
-
-bool isNameSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string trimmed(const std::string& text) {
-    std::size_t start = 0;
-    std::size_t end = text.size();
-    while (start < end && isNameSpace(text[start])) {
-        ++start;
-    }
-    while (end > start && isNameSpace(text[end - 1])) {
-        --end;
-    }
-    return text.substr(start, end - start);
-}
-
-} // namespace
 
 ProfileManager::ProfileManager(ConfigStore& config, ProfileFileStore fileStore, Scheduler& mainLoop)
     : config_(config), fileStore_(std::move(fileStore)), mainLoop_(mainLoop) {
@@ -53,6 +35,9 @@ ProfileManager::ProfileManager(ConfigStore& config, ProfileFileStore fileStore, 
 
 ProfileManager::~ProfileManager() {
     flushPendingSave();
+    if (!unsaved_.empty()) {
+        retryUnsaved(); // one last try
+    }
 }
 
 Profile ProfileManager::activeProfile() const {
@@ -113,8 +98,12 @@ void ProfileManager::flushPendingSave() {
 
 void ProfileManager::saveActiveProfileNow() {
     if (const std::optional<std::size_t> index = indexOf(activeProfileID.get())) {
-        fileStore_.saveProfile(profiles.get()[*index]);
+        saveProfileNow(profiles.get()[*index]);
     }
+}
+
+void ProfileManager::saveProfileNow(const Profile& profile) {
+    noteWrite(fileStore_.saveProfile(profile), profile.id);
 }
 
 void ProfileManager::saveIndexNow() {
@@ -124,7 +113,47 @@ void ProfileManager::saveIndexNow() {
         index.order.push_back(profile.id);
     }
     index.autoSwitchEnabled = autoSwitchEnabled.get();
-    fileStore_.saveIndex(index);
+    noteWrite(fileStore_.saveIndex(index), std::nullopt);
+}
+
+void ProfileManager::noteWrite(const Result<bool>& written, const std::optional<Uuid>& profile) {
+    if (written) {
+        unsaved_.erase(profile);
+        return;
+    }
+    unsaved_[profile] = written.error();
+    if (!retry_) {
+        retry_ = mainLoop_.after(retryDelay, [this] {
+            retry_.cancel();
+            retryUnsaved();
+        });
+    }
+}
+
+void ProfileManager::retryUnsaved() {
+    const auto pending = unsaved_;
+    for (const auto& [id, reason] : pending) {
+        if (!id) {
+            saveIndexNow();
+        } else if (const std::optional<Profile> profile = snapshot(*id)) {
+            saveProfileNow(*profile);
+        } else {
+            unsaved_.erase(id); // deleted since
+        }
+    }
+}
+
+std::optional<std::string> ProfileManager::unsavedChanges() const {
+    if (unsaved_.empty()) {
+        return std::nullopt;
+    }
+    const auto& [id, reason] = *unsaved_.rbegin(); // a profile before the index
+    if (!id) {
+        return "couldn't save the profile list: " + reason;
+    }
+    const std::optional<Profile> profile = snapshot(*id);
+    return "couldn't save profile \"" + (profile ? profile->name : id->toString()) +
+           "\": " + reason;
 }
 
 void ProfileManager::activate(const Uuid& id) {
@@ -148,7 +177,8 @@ Uuid ProfileManager::createProfile(const std::string& name, NewProfileSeed seed)
     saveActiveProfileNow();
     Profile profile;
     profile.id = Uuid::random();
-    profile.name = uniqueName(name, profiles.get());
+    const std::string trimmed = Text::trimmed(name);
+    profile.name = uniqueName(trimmed.empty() ? "New Profile" : trimmed, profiles.get());
     switch (seed) {
     case NewProfileSeed::empty:
         break;
@@ -169,7 +199,7 @@ Uuid ProfileManager::append(Profile profile) {
     std::vector<Profile> list = profiles.get();
     list.push_back(profile);
     profiles = std::move(list);
-    fileStore_.saveProfile(profile);
+    saveProfileNow(profile);
     saveIndexNow();
     return profile.id;
 }
@@ -186,7 +216,7 @@ Uuid ProfileManager::duplicateProfile(const Uuid& id) {
     std::vector<Profile> list = profiles.get();
     list.insert(list.begin() + static_cast<std::ptrdiff_t>(*index) + 1, copy);
     profiles = std::move(list);
-    fileStore_.saveProfile(copy);
+    saveProfileNow(copy);
     saveIndexNow();
     return copy.id;
 }
@@ -197,21 +227,24 @@ Result<Uuid> ProfileManager::importProfile(const std::string& path) {
         return Error{document.error()};
     }
     Profile profile = std::move(document).value().file.profile;
+    if (Result<bool> acceptable = ProfileRules::incoming(profile); !acceptable) {
+        return Error{path + ": " + acceptable.error()};
+    }
     profile.id = Uuid::random(); // never collides, however often one file is imported
-    profile.name = uniqueName(profile.name, profiles.get());
+    profile.name = uniqueName(Text::trimmed(profile.name), profiles.get());
     return append(std::move(profile));
 }
 
 void ProfileManager::rename(const Uuid& id, const std::string& name) {
     const std::optional<std::size_t> index = indexOf(id);
-    const std::string newName = trimmed(name);
-    if (!index || newName.empty()) {
+    const Result<std::string> newName = ProfileRules::name(name);
+    if (!index || !newName) {
         return;
     }
     Profile profile = profiles.get()[*index];
-    profile.name = newName;
+    profile.name = newName.value();
     replaceProfile(*index, profile);
-    fileStore_.saveProfile(profile);
+    saveProfileNow(profile);
 }
 
 void ProfileManager::setTrigger(const ProfileTrigger& trigger, const Uuid& id) {
@@ -222,7 +255,7 @@ void ProfileManager::setTrigger(const ProfileTrigger& trigger, const Uuid& id) {
     Profile profile = profiles.get()[*index];
     profile.trigger = trigger;
     replaceProfile(*index, profile);
-    fileStore_.saveProfile(profile);
+    saveProfileNow(profile);
 }
 
 void ProfileManager::deleteProfile(const Uuid& id) {
@@ -241,6 +274,7 @@ void ProfileManager::deleteProfile(const Uuid& id) {
     std::erase_if(list, [&](const Profile& profile) { return profile.id == id; });
     profiles = std::move(list);
     fileStore_.deleteProfileFile(id);
+    unsaved_.erase(id);
     saveIndexNow();
 }
 
@@ -257,7 +291,7 @@ void ProfileManager::setCommands(const Uuid& id, std::vector<ZoneCommand> comman
     Profile profile = profiles.get()[*index];
     profile.commands = std::move(commands);
     replaceProfile(*index, profile);
-    fileStore_.saveProfile(profile);
+    saveProfileNow(profile);
 }
 
 void ProfileManager::setGap(const Uuid& id, double gap) {
@@ -273,7 +307,7 @@ void ProfileManager::setGap(const Uuid& id, double gap) {
     Profile profile = profiles.get()[*index];
     profile.gap = gap;
     replaceProfile(*index, profile);
-    fileStore_.saveProfile(profile);
+    saveProfileNow(profile);
 }
 
 void ProfileManager::move(std::size_t from, std::size_t to) {

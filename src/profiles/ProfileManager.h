@@ -7,6 +7,7 @@
 #include "runtime/Result.h"
 #include "runtime/Scheduler.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,8 @@ public:
     enum class NewProfileSeed { empty, defaults, copyActive };
 
     static constexpr double autosaveDelay = 0.25;
+    // A file that could not be written is tried again this often until it is.
+    static constexpr double retryDelay = 5;
 
     // Loads or migrates the profiles and puts the active one's commands and gap into the config
     // store before anything can observe an edit.
@@ -38,6 +41,13 @@ public:
     Profile activeProfile() const;
     std::optional<Profile> snapshot(const Uuid& id) const;
     const ProfileFileStore& fileStore() const { return fileStore_; }
+    // Files present that did not load at start; they keep their place in the index.
+    const std::vector<ProfileFileStore::SkippedFile>& skippedFiles() const {
+        return fileStore_.skippedFiles();
+    }
+    // What is held only in memory because its file could not be written ("couldn't save profile
+    // "Work": …"), or nothing. Such writes are retried every retryDelay seconds.
+    std::optional<std::string> unsavedChanges() const;
 
     void activate(const Uuid& id);
     Uuid createProfile(const std::string& name, NewProfileSeed seed);
@@ -66,6 +76,9 @@ private:
     void mirror(const std::vector<ZoneCommand>& commands, double gap);
     void scheduleSave();
     void saveActiveProfileNow();
+    void saveProfileNow(const Profile& profile);
+    void noteWrite(const Result<bool>& written, const std::optional<Uuid>& profile);
+    void retryUnsaved();
     std::optional<std::size_t> indexOf(const Uuid& id) const;
     void replaceProfile(std::size_t index, Profile profile);
     // Adds a profile at the end and writes it and the index; its id.
@@ -78,6 +91,9 @@ private:
     Subscription commandsMirror_;
     Subscription gapMirror_;
     TimerHandle autosave_;
+    TimerHandle retry_;
+    // Ids of the profiles, and the index (no id), whose last write failed, with the reason.
+    std::map<std::optional<Uuid>, std::string> unsaved_;
 };
 
 } // namespace panemark

@@ -16,7 +16,7 @@ std::string ProfileTrigger::summary() const {
         parts.push_back(std::to_string(count) + (count == 1 ? " display" : " displays"));
     }
     if (keyboard) {
-        parts.push_back(parts.empty() ? "Keyboard" : "+ keyboard");
+        parts.push_back("+ keyboard");
     }
     if (parts.empty()) {
         return "Manual only";

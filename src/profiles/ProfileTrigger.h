@@ -16,7 +16,7 @@ struct ProfileTrigger {
 
     bool isManualOnly() const;
     // As the profile list shows it: "Manual only", "No external display", "1 display",
-    // "2 displays, + keyboard", "Keyboard".
+    // "2 displays, + keyboard", "+ keyboard".
     std::string summary() const;
 
     bool operator==(const ProfileTrigger&) const = default;

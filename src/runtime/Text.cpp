@@ -1,5 +1,6 @@
 #include "runtime/Text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -48,7 +49,47 @@ std::size_t sequenceAt(std::string_view text, std::size_t at, std::uint32_t* cod
     return length;
 }
 
+// Marks and embeddings that reorder the text around them: a name holding one could make what
+// follows it on the line read backwards.
+bool isBidiControl(std::uint32_t codePoint) {
+    return codePoint == 0x061C || codePoint == 0x200E || codePoint == 0x200F ||
+           (codePoint >= 0x202A && codePoint <= 0x202E) ||
+           (codePoint >= 0x2066 && codePoint <= 0x2069);
+}
+
+// Unicode's White_Space property, split into line breaks and the rest.
+bool isLineBreak(std::uint32_t c) {
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+bool isSpace(std::uint32_t c) {
+    return c == 0x09 || c == 0x20 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
+           c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
 } // namespace
+
+bool Text::isBlank(std::string_view text, LineBreaks lineBreaks) {
+    return trimmed(text, lineBreaks).empty();
+}
+
+std::string Text::trimmed(std::string_view text, LineBreaks lineBreaks) {
+    auto isWhiteSpace = [lineBreaks](std::uint32_t c) {
+        return isSpace(c) || (lineBreaks == LineBreaks::blank && isLineBreak(c));
+    };
+    std::size_t start = text.size();
+    std::size_t end = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceAt(text, at, &codePoint);
+        if (length == 0 || !isWhiteSpace(codePoint)) {
+            start = std::min(start, at);
+            end = at + std::max<std::size_t>(length, 1);
+        }
+        at += std::max<std::size_t>(length, 1);
+    }
+    return start < end ? std::string(text.substr(start, end - start)) : std::string();
+}
 
 std::size_t Text::firstNonText(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
@@ -81,8 +122,8 @@ std::string Text::printable(std::string_view text) {
             safe += "\\n";
         } else if (codePoint < 0x20 || codePoint == 0x7F) {
             safe += hexByte(static_cast<unsigned char>(codePoint));
-        } else if (codePoint >= 0x80 && codePoint <= 0x9F) {
-            char buffer[12];
+        } else if ((codePoint >= 0x80 && codePoint <= 0x9F) || isBidiControl(codePoint)) {
+            char buffer[16];
             std::snprintf(buffer, sizeof buffer, "\\u{%02X}", codePoint);
             safe += buffer;
         } else {

@@ -148,5 +148,61 @@ TEST_F(ProfileToolTest, ErrorsExitTwoAndWriteNothing) {
     EXPECT_EQ(files(), before);
 }
 
+TEST_F(ProfileToolTest, ReadingWritesNothingAndNamesTheFilesItSkipped) {
+    run({"profile", "create", "Work"});
+    run({"profile", "create", "Home"});
+    const std::string listed = run({"profiles", "--json"}).out;
+    const std::string workId = listed.substr(listed.find("\"Work\"") - 45, 36);
+    const std::filesystem::path workFile = data / "Profiles" / (workId + ".json");
+    std::ofstream(workFile) << "{\"formatVersion\":1,\n\"profile\":";
+    std::ofstream(data / "profiles.json") << "{ a typo";
+    const auto before = files();
+
+    const Outcome plain = run({"profiles"});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_NE(plain.out.find("Home"), std::string::npos);
+    EXPECT_NE(plain.out.find("-\tskipped\t" + workFile.string() + "\t"), std::string::npos);
+    EXPECT_EQ(plain.out.find("Work"), std::string::npos);
+    const Outcome json = run({"profiles", "--json"});
+    EXPECT_NE(json.out.find(R"("skipped":[{"file":")" + workFile.string() + R"(","error":")"),
+              std::string::npos);
+    EXPECT_EQ(run({"profile", "commands", "Home"}).status, 0);
+    EXPECT_EQ(run({"auto-switch", "status"}).status, 0);
+    EXPECT_EQ(files(), before); // the broken index is still there to repair
+
+    // A change writes a new index and keeps the old one, and the broken profile, aside.
+    EXPECT_EQ(run({"profile", "set-gap", "Home", "4"}).status, 0);
+    std::size_t aside = 0;
+    for (const auto& [path, text] : files()) {
+        aside += path.find("profiles.json.unreadable-") != std::string::npos && text == "{ a typo";
+    }
+    EXPECT_EQ(aside, 1u);
+    EXPECT_NE(files()[(data / "profiles.json").string()].find(workId), std::string::npos);
+}
+
+TEST_F(ProfileToolTest, NamesAreTrimmedAlikeAndPrintedWithoutBidirectionalControls) {
+    EXPECT_EQ(run({"profile", "create", "\u00A0\u3000"}).status, 2);
+    EXPECT_EQ(run({"profile", "create", "  Work\u00A0"}).status, 0);
+    EXPECT_EQ(run({"profile", "rename", "Work", "\t"}).err, "panemark: a profile needs a name\n");
+    EXPECT_EQ(run({"profile", "rename", "Work", "evil\u202Etxt.exe"}).status, 0);
+    const std::string listed = run({"profiles"}).out;
+    EXPECT_NE(listed.find("\tevil\\u{202E}txt.exe\t"), std::string::npos) << listed;
+    EXPECT_EQ(run({"profile", "set-gap", "Default", "1e308"}).status, 2);
+    EXPECT_EQ(run({"profile", "set-gap", "Default", "-50"}).status, 2);
+}
+
+TEST_F(ProfileToolTest, AListOfMoreCommandsThanAnyoneKeepsIsRefused) {
+    std::string many = "[";
+    for (int i = 0; i < 1001; ++i) {
+        many += (i ? "," : "") + CommandListFile::format({stockCommands()[0]});
+    }
+    const std::string path = (base / "many.json").string();
+    run({"profiles"});
+    std::ofstream(path) << many + "]";
+    const Outcome outcome = run({"profile", "set-commands", "Default", path});
+    EXPECT_EQ(outcome.status, 2);
+    EXPECT_NE(outcome.err.find("at most 1000 commands"), std::string::npos) << outcome.err;
+}
+
 } // namespace
 } // namespace panemark

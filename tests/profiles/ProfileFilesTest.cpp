@@ -81,7 +81,7 @@ TEST(ProfileTriggerTest, SummariesReadAsTheProfileListShowsThem) {
     trigger = ProfileTrigger{false, {"A", "B"}, HIDDeviceID{1, 2}};
     EXPECT_EQ(trigger.summary(), "2 displays, + keyboard");
     trigger = ProfileTrigger{false, {}, HIDDeviceID{1, 2}};
-    EXPECT_EQ(trigger.summary(), "Keyboard");
+    EXPECT_EQ(trigger.summary(), "+ keyboard"); // as the list reads beside other conditions
 }
 
 class ProfileFileStoreTest : public ::testing::Test {
@@ -121,6 +121,7 @@ TEST_F(ProfileFileStoreTest, ConfigJsonIsMigratedOnceAndLeftInPlace) {
     EXPECT_EQ(load().activeProfileID, first.activeProfileID); // the index is found next time
 
     std::filesystem::remove(store.indexPath());
+    std::filesystem::remove(store.profilePath(first.activeProfileID));
     std::ofstream(store.legacyConfigPath()) << "{not json";
     EXPECT_EQ(load().profiles[0].commands.size(), 7u); // a broken config.json: the stock set
 }
@@ -142,31 +143,117 @@ TEST_F(ProfileFileStoreTest, TheIndexNamesWhatLoadsInItsOrderAndMissingFilesAreS
     EXPECT_EQ(readFile(store.indexPath()), index); // not rewritten at start
 }
 
-TEST_F(ProfileFileStoreTest, OneIdTwiceLoadsOneProfile) {
+TEST_F(ProfileFileStoreTest, AFileIsKnownByItsNameAndAnIdNamedTwiceLoadsOnce) {
+    Log::Capture log;
     const Profile a = sampleProfile("A");
-    Profile impostor = sampleProfile("Impostor");
+    Profile copied = sampleProfile("Copied by hand");
     store.saveProfile(a);
-    store.saveProfile(impostor);
-    // The second file claims the first one's id.
-    std::string text = readFile(store.profilePath(impostor.id));
-    text.replace(text.find(impostor.id.toString()), 36, a.id.toString());
-    std::ofstream(store.profilePath(impostor.id)) << text;
-    store.saveIndex(ProfileIndex{1, a.id, {a.id, a.id, impostor.id}, true});
+    store.saveProfile(copied);
+    // The copy still carries the first one's id inside.
+    std::string text = readFile(store.profilePath(copied.id));
+    text.replace(text.find(copied.id.toString()), 36, a.id.toString());
+    std::ofstream(store.profilePath(copied.id)) << text;
+    store.saveIndex(ProfileIndex{1, a.id, {a.id, a.id, copied.id}, true});
     const ProfileFileStore::Loaded loaded = load();
-    ASSERT_EQ(loaded.profiles.size(), 1u);
+    ASSERT_EQ(loaded.profiles.size(), 2u);
     EXPECT_EQ(loaded.profiles[0].name, "A");
+    EXPECT_EQ(loaded.profiles[1].id, copied.id); // the name every write and the index use
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find(store.profilePath(copied.id)), std::string::npos);
 }
 
-TEST_F(ProfileFileStoreTest, AnUnusableIndexOrProfilesFallBackAndOverwriteTheIndex) {
+TEST_F(ProfileFileStoreTest, AProfileThatDoesNotLoadIsNamedAndKeepsItsPlace) {
+    Log::Capture log;
+    const Profile a = sampleProfile("A"), b = sampleProfile("B"), c = sampleProfile("C");
+    for (const Profile& profile : {a, b, c}) {
+        store.saveProfile(profile);
+    }
+    store.saveIndex(ProfileIndex{1, a.id, {a.id, b.id, c.id}, true});
+    std::ofstream(store.profilePath(b.id)) << "{\n\"formatVersion\": 1,\n\"profile\": {oops";
+    const ProfileFileStore::Loaded loaded = load();
+    ASSERT_EQ(loaded.profiles.size(), 2u);
+    ASSERT_EQ(store.skippedFiles().size(), 1u);
+    EXPECT_EQ(store.skippedFiles()[0].path, store.profilePath(b.id));
+    EXPECT_NE(store.skippedFiles()[0].reason.find("line 3"), std::string::npos);
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0], "Panemark: profile file " + store.profilePath(b.id) +
+                                  " could not be read (" + store.skippedFiles()[0].reason +
+                                  "); it is kept and skipped");
+
+    // Writing the index for the two that loaded (C deleted) keeps B after A.
+    store.saveIndex(ProfileIndex{1, a.id, {a.id}, true});
+    EXPECT_EQ(store.loadIndex()->order, (std::vector<Uuid>{a.id, b.id}));
+    store.saveProfile(b); // repaired
+    EXPECT_EQ(load().profiles.size(), 2u);
+    EXPECT_EQ(load().profiles[1].name, "B");
+}
+
+TEST_F(ProfileFileStoreTest, AnUnusableIndexIsKeptAsideAndTheProfileFilesAreLoaded) {
+    Log::Capture log;
+    const Profile zed = sampleProfile("Zed"), desk = sampleProfile("Desk"),
+                  alpha = sampleProfile("Alpha");
+    for (const Profile& profile : {zed, desk, alpha}) {
+        store.saveProfile(profile);
+    }
+    // One entry that is not an id: the order and the active profile are still read from it.
+    const std::string broken = R"({"formatVersion":1,"activeProfileID":")" + desk.id.toString() +
+                               R"(","order":[")" + zed.id.toString() +
+                               R"(","not-an-id"],"autoSwitchEnabled":false})";
+    std::ofstream(store.indexPath()) << broken;
+    const ProfileFileStore::Loaded loaded = load();
+    ASSERT_EQ(loaded.profiles.size(), 3u);
+    EXPECT_EQ(loaded.profiles[0].name, "Zed"); // where the old order placed it, then by name
+    EXPECT_EQ(loaded.profiles[1].name, "Alpha");
+    EXPECT_EQ(loaded.profiles[2].name, "Desk");
+    EXPECT_EQ(loaded.activeProfileID, desk.id);
+    EXPECT_FALSE(loaded.autoSwitchEnabled);
+
+    std::vector<std::filesystem::path> aside;
+    for (const auto& entry : std::filesystem::directory_iterator(base)) {
+        if (entry.path().filename().string().starts_with("profiles.json.unreadable-")) {
+            aside.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(readFile(aside[0]), broken);
+    EXPECT_EQ(store.loadIndex()->order.size(), 3u); // a new index, beside the old one
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find(aside[0].string()), std::string::npos);
+
+    // An index none of whose files load is as unusable: the files present win.
+    store.saveIndex(ProfileIndex{1, Uuid::random(), {Uuid::random()}, true});
+    EXPECT_EQ(load().profiles.size(), 3u);
+}
+
+TEST_F(ProfileFileStoreTest, OnlyWhenNoProfileFileLoadsDoesTheDefaultComeBack) {
+    const Profile a = sampleProfile("A");
+    store.saveProfile(a);
+    std::filesystem::resize_file(store.profilePath(a.id), ProfileFileStore::maxFileSize + 1);
+    std::ofstream(store.indexPath()) << "garbage";
+    const ProfileFileStore::Loaded loaded = load();
+    ASSERT_EQ(loaded.profiles.size(), 1u);
+    EXPECT_EQ(loaded.profiles[0].name, "Default");
+    EXPECT_TRUE(std::filesystem::exists(store.profilePath(a.id))); // never removed
+    EXPECT_EQ(store.skippedFiles().size(), 1u);
+    // ...and keeps its place, first, in the new index.
+    EXPECT_EQ(store.loadIndex()->order, (std::vector<Uuid>{a.id, loaded.profiles[0].id}));
+}
+
+TEST_F(ProfileFileStoreTest, AStoreThatOnlyReadsWritesNothingEvenToRepair) {
     const Profile a = sampleProfile("A");
     store.saveProfile(a);
     std::ofstream(store.indexPath()) << "garbage";
-    EXPECT_EQ(load().profiles[0].name, "Default");
-    EXPECT_TRUE(std::filesystem::exists(store.profilePath(a.id))); // strays stay on disk
+    const std::filesystem::path empty = base / "elsewhere";
+    ProfileFileStore reader(base.string(), ProfileFileStore::Access::readOnly);
+    EXPECT_EQ(reader.loadOrMigrate(stockCommands).profiles[0].name, "A");
+    EXPECT_EQ(readFile(store.indexPath()), "garbage");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(base),
+                            std::filesystem::directory_iterator()),
+              2); // the index and the folder of profiles, nothing set aside
 
-    std::filesystem::resize_file(store.profilePath(a.id), ProfileFileStore::maxFileSize + 1);
-    store.saveIndex(ProfileIndex{1, a.id, {a.id}, true});
-    EXPECT_EQ(load().profiles[0].name, "Default"); // too large to read: as if missing
+    ProfileFileStore nothing(empty.string(), ProfileFileStore::Access::readOnly);
+    EXPECT_EQ(nothing.loadOrMigrate(stockCommands).profiles[0].name, "Default");
+    EXPECT_FALSE(std::filesystem::exists(empty));
 }
 
 TEST_F(ProfileFileStoreTest, OldTemporaryFilesOfKilledWritesAreRemovedAndNothingElse) {

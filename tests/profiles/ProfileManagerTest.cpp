@@ -152,6 +152,7 @@ TEST_F(ProfileManagerTest, RenameTrimsAndIgnoresBlankAndMoveRewritesTheIndex) {
     EXPECT_EQ(indexOrder(), (std::vector<Uuid>{first, copy, second}));
     manager->rename(first, "  Home \n");
     manager->rename(second, "   ");
+    manager->rename(second, "\u00A0\u3000"); // no-break and ideographic spaces: blank too
     EXPECT_EQ(onDisk(first).name, "Home");
     EXPECT_EQ(manager->snapshot(second)->name, "Work");
     manager->move(2, 0);
@@ -170,6 +171,74 @@ TEST_F(ProfileManagerTest, SetCommandsOfTheActiveProfileReachesTheConfigStoreAnd
     manager->setGap(other, 20);
     EXPECT_EQ(onDisk(other).gap, 20);
     EXPECT_EQ(config.gap.get(), 0);
+}
+
+TEST_F(ProfileManagerTest, ImportsAreHeldToWhatEveryOtherPathAccepts) {
+    auto importing = [&](const std::string& name, double gap, std::size_t commands) {
+        Profile profile;
+        profile.id = Uuid::random();
+        profile.name = name;
+        profile.gap = gap;
+        profile.commands.assign(commands, stockCommands()[0]);
+        const std::filesystem::path path = base / "incoming.panemarkprofile";
+        std::ofstream(path) << ProfileJson::text(ProfileFile{1, profile}).value();
+        return manager->importProfile(path.string());
+    };
+    EXPECT_EQ(importing("   ", 0, 1).error(),
+              (base / "incoming.panemarkprofile").string() + ": a profile needs a name");
+    EXPECT_FALSE(importing("", 0, 1));
+    EXPECT_FALSE(importing("Wide", -50, 1));
+    EXPECT_FALSE(importing("Wide", 1e308, 1));
+    EXPECT_NE(importing("Huge", 0, 1001).error().find("at most 1000 commands"), std::string::npos);
+    EXPECT_EQ(manager->profiles.get().size(), 1u);
+    ASSERT_TRUE(importing("  Trimmed ", 1000, 1000));
+    EXPECT_EQ(names().back(), "Trimmed");
+}
+
+TEST_F(ProfileManagerTest, AFailedWriteIsReportedKeptAndRetriedUntilItLands) {
+    const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
+    EXPECT_FALSE(manager->unsavedChanges());
+    const std::string path = manager->fileStore().profilePath(work);
+    std::filesystem::remove(path);
+    std::filesystem::create_directories(path); // a folder in the way: the write fails
+    manager->setGap(work, 12);
+    ASSERT_TRUE(manager->unsavedChanges());
+    EXPECT_EQ(manager->unsavedChanges()->rfind("couldn't save profile \"Work\": ", 0), 0u);
+    EXPECT_EQ(manager->snapshot(work)->gap, 12); // kept in memory
+
+    clock.advance(ProfileManager::retryDelay); // still in the way: tried, and tried again later
+    EXPECT_TRUE(manager->unsavedChanges());
+    std::filesystem::remove(path);
+    clock.advance(ProfileManager::retryDelay);
+    EXPECT_FALSE(manager->unsavedChanges());
+    EXPECT_EQ(onDisk(work).gap, 12);
+}
+
+TEST_F(ProfileManagerTest, AProfileThatDidNotLoadStaysInTheIndexThroughEveryWrite) {
+    const Uuid broken = manager->createProfile("Broken", ProfileManager::NewProfileSeed::empty);
+    manager->createProfile("Last", ProfileManager::NewProfileSeed::empty);
+    const std::string text = [&] {
+        std::ifstream stream(manager->fileStore().profilePath(broken));
+        std::stringstream content;
+        content << stream.rdbuf();
+        return content.str();
+    }();
+    manager.reset();
+    std::ofstream(base / "Profiles" / (broken.toString() + ".json")) << "{\"mistyped\"";
+    restart();
+    EXPECT_EQ(names(), (std::vector<std::string>{"Default", "Last"}));
+    ASSERT_EQ(manager->skippedFiles().size(), 1u);
+    manager->move(1, 0);
+    manager->createProfile("New", ProfileManager::NewProfileSeed::empty);
+    manager->setAutoSwitchEnabled(false);
+    EXPECT_EQ(indexOrder()[2], broken);
+    EXPECT_EQ(indexOrder().size(), 4u);
+
+    manager.reset();
+    std::ofstream(base / "Profiles" / (broken.toString() + ".json")) << text; // repaired
+    restart();
+    EXPECT_EQ(names(), (std::vector<std::string>{"Last", "Default", "Broken", "New"}));
+    EXPECT_TRUE(manager->skippedFiles().empty());
 }
 
 } // namespace
