@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "core/DataFolderLock.h"
 #include "model/CommandListFile.h"
 #include "model/StockCommands.h"
 
@@ -189,6 +190,24 @@ TEST_F(ProfileToolTest, NamesAreTrimmedAlikeAndPrintedWithoutBidirectionalContro
     EXPECT_NE(listed.find("\tevil\\u{202E}txt.exe\t"), std::string::npos) << listed;
     EXPECT_EQ(run({"profile", "set-gap", "Default", "1e308"}).status, 2);
     EXPECT_EQ(run({"profile", "set-gap", "Default", "-50"}).status, 2);
+}
+
+TEST_F(ProfileToolTest, AFolderHeldByAProgramOutOfReachIsNeverEditedUnderIt) {
+    run({"profiles"});
+    run({"profile", "create", "Work"});
+    const auto before = files();
+    Result<DataFolderLock::Attempt> held = DataFolderLock::take(data.string(), 0);
+    ASSERT_TRUE(held && held.value().lock);
+    ASSERT_TRUE(held.value().lock->record(
+        {static_cast<std::int64_t>(getpid()), ":9", (base / "gone.socket").string()}));
+    const Outcome refused = run({"profile", "delete", "Work"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "panemark: Panemark is running with this data folder (pid " +
+                               std::to_string(getpid()) +
+                               ", display :9); run this where it runs, or `panemark quit` first\n");
+    held.value().lock.reset();
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(run({"profile", "delete", "Work"}).status, 0);
 }
 
 TEST_F(ProfileToolTest, AListOfMoreCommandsThanAnyoneKeepsIsRefused) {

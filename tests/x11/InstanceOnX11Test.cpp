@@ -1,4 +1,5 @@
 #include "TestClient.h"
+#include "TestHome.h"
 #include "XvfbSession.h"
 
 #include <chrono>
@@ -24,20 +25,7 @@ protected:
         std::string output;
     };
 
-    void SetUp() override {
-        ASSERT_TRUE(session.ready()) << session.problem();
-        std::filesystem::create_directories(runtime);
-        // A runtime folder is private; Qt says so on standard error otherwise.
-        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-        setenv("XDG_CONFIG_HOME", runtime.c_str(), 1);
-        setenv("XDG_DATA_HOME", runtime.c_str(), 1); // profiles of the test's own
-    }
-    void TearDown() override {
-        unsetenv("XDG_RUNTIME_DIR");
-        unsetenv("XDG_DATA_HOME");
-        std::filesystem::remove_all(runtime);
-    }
+    void SetUp() override { ASSERT_TRUE(session.ready()) << session.problem(); }
 
     pid_t start(const std::string& name) {
         return session.spawn({PANEMARK_PROGRAM}, (runtime / (name + ".log")).string());
@@ -69,10 +57,11 @@ protected:
         return false;
     }
 
+    // First, so it goes last: after the session has stopped every program it started.
+    TestHome home{"instance"};
+    const std::filesystem::path& runtime = home.path();
     XvfbSession session;
     TestClient client;
-    std::filesystem::path runtime =
-        std::filesystem::temp_directory_path() / ("panemark-instance-" + std::to_string(getpid()));
 };
 
 TEST_F(InstanceOnX11Test, StatusNamesTheRunningProgramAndQuitEndsIt) {
@@ -122,7 +111,7 @@ TEST_F(InstanceOnX11Test, OfTwoStartedAtOnceExactlyOneKeepsRunning) {
         EXPECT_NE(run({"status"}).output.find("pid: " + std::to_string(winner) + "\n"),
                   std::string::npos);
         ASSERT_EQ(run({"quit"}).status, 0);
-        ASSERT_TRUE(XvfbSession::waitForExit(winner, 2)) << "round " << round;
+        ASSERT_TRUE(XvfbSession::waitForExit(winner, 20)) << "round " << round;
     }
 }
 
@@ -137,6 +126,48 @@ TEST_F(InstanceOnX11Test, WhatAKilledInstanceLeftBehindDoesNotBlockTheNext) {
               std::string::npos);
     EXPECT_EQ(output("next").find("already running"), std::string::npos) << output("next");
     EXPECT_EQ(output("next").find("panemark: "), std::string::npos) << output("next");
+}
+
+TEST_F(InstanceOnX11Test, TheCommandLineReachesTheProgramThatHoldsTheDataFolderFromAnywhere) {
+    const pid_t pid = start("resident");
+    ASSERT_TRUE(waitUntilServing()) << output("resident");
+    const std::filesystem::path data = runtime / "Panemark";
+    const std::filesystem::path link = runtime / "linked";
+    std::filesystem::create_directory_symlink(data, link);
+    // Another display, the folder spelled through a link with a trailing slash.
+    auto elsewhere = [&](std::vector<std::string> args) {
+        std::vector<std::string> argv{"env", "DISPLAY=:4242", PANEMARK_PROGRAM};
+        argv.insert(argv.end(), args.begin(), args.end());
+        argv.insert(argv.end(), {"--data-dir", link.string() + "/"});
+        const pid_t cli = session.spawn(argv, (runtime / "elsewhere.log").string());
+        const std::optional<int> status = XvfbSession::waitForExit(cli, 20);
+        return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+    };
+    EXPECT_EQ(elsewhere({"profile", "create", "Remote"}), 0) << output("elsewhere");
+    EXPECT_EQ(elsewhere({"profile", "activate", "Remote"}), 0) << output("elsewhere");
+    EXPECT_NE(run({"status"}).output.find("profile: Remote ("), std::string::npos);
+
+    ASSERT_EQ(run({"quit"}).status, 0);
+    ASSERT_TRUE(XvfbSession::waitForExit(pid, 20));
+    const Finished listed = run({"profiles"});
+    EXPECT_NE(listed.output.find("*\tRemote"), std::string::npos) << listed.output;
+    EXPECT_FALSE(std::filesystem::exists(data / "instance.json")); // gone with its program
+}
+
+TEST_F(InstanceOnX11Test, ASecondProgramOnAnotherDisplayLeavesTheHeldDataFolderAlone) {
+    const pid_t first = start("first");
+    ASSERT_TRUE(waitUntilServing()) << output("first");
+    XvfbSession other(800, 600, XvfbSession::WindowManager::none);
+    ASSERT_TRUE(other.ready()) << other.problem();
+    const pid_t second = other.spawn({PANEMARK_PROGRAM}, (runtime / "second.log").string());
+    const std::optional<int> ended = XvfbSession::waitForExit(second, 20);
+    ASSERT_TRUE(ended);
+    EXPECT_TRUE(WIFEXITED(*ended) && WEXITSTATUS(*ended) == 1);
+    EXPECT_NE(output("second").find("panemark: Panemark is already running with the data folder " +
+                                    (runtime / "Panemark").string() + " (pid " +
+                                    std::to_string(first) + ", display " + session.display() + ")"),
+              std::string::npos)
+        << output("second");
 }
 
 TEST_F(InstanceOnX11Test, ASocketThatCannotBeMadeIsAnErrorWithItsReason) {

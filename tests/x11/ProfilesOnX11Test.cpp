@@ -65,9 +65,10 @@ protected:
         return false;
     }
 
+    // First, so it goes last: after the session has stopped every program it started.
+    TestHome homeFolder{"profiles"};
     XvfbSession session;
     TestClient client;
-    TestHome homeFolder{"profiles"};
     const std::filesystem::path& home = homeFolder.path();
     std::filesystem::path data = home / "data";
 };

@@ -186,10 +186,11 @@ protected:
             {"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", "1"});
     }
 
+    // First, so it goes last: after the session has stopped every program it started.
+    TestHome homeFolder{"tray"};
     XvfbSession session{1280, 800};
     pid_t tray = -1;
     TestClient client;
-    TestHome homeFolder{"tray"};
     const std::filesystem::path& home = homeFolder.path();
 };
 

@@ -27,6 +27,10 @@ pid_t startProcess(const std::vector<std::string>& argv, const std::string& disp
         if (!display.empty()) {
             setenv("DISPLAY", display.c_str(), 1);
         }
+        // No session bus unless a test brings its own (dbus-run-session sets this for what it
+        // runs): otherwise the first D-Bus client would autolaunch a bus daemon that outlives
+        // the test and writes into its runtime folder.
+        setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/panemark-tests-have-no-bus", 0);
         const int devNull = open("/dev/null", O_RDWR);
         const int output = outputFile.empty()
                                ? devNull
