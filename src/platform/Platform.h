@@ -9,6 +9,7 @@
 #include "platform/WindowService.h"
 #include "runtime/Cancellable.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -36,6 +37,9 @@ public:
     // Whether the panel under a tray icon at this area of the screen (in pixels) is dark or
     // light.
     virtual PanelShade panelShade(const Rect& iconArea) = 0;
+    // Whether a window of ours, by its native id, still exists: another program may destroy it
+    // behind the toolkit's back, which then keeps showing a window that is gone.
+    virtual bool windowExists(std::uint64_t nativeId) = 0;
     // Called once if the desktop goes away under the program (the session ended).
     [[nodiscard]] virtual Subscription onConnectionLost(std::function<void()> listener) = 0;
     // Delivers whatever news arrived while the program was starting up.

@@ -65,7 +65,17 @@ void DesktopShell::checkForUpdates() {
     });
 }
 
+bool DesktopShell::isDestroyedOutside(QWidget* window) {
+    // Another program (xdotool windowclose, a crashing window manager) can destroy our window
+    // behind Qt's back; Qt then goes on thinking it shows and never shows it again.
+    return window && window->testAttribute(Qt::WA_WState_Created) &&
+           !controller_.platform().windowExists(window->winId());
+}
+
 void DesktopShell::openSettings() {
+    if (isDestroyedOutside(settings_.get())) {
+        settings_.reset();
+    }
     if (!settings_) {
         SettingsWindow::Actions actions;
         actions.openAbout = [this] { openAbout(); };
@@ -80,6 +90,9 @@ void DesktopShell::openSettings() {
 }
 
 void DesktopShell::openAbout() {
+    if (isDestroyedOutside(about_.get())) {
+        about_.reset();
+    }
     if (!about_) {
         about_ =
             std::make_unique<AboutWindow>(AppVersion::current(), [this] { checkForUpdates(); });

@@ -3,6 +3,7 @@
 #include "shell/SplashController.h"
 #include "shell/Updater.h"
 
+#include <QWidget>
 #include <memory>
 
 namespace panemark {
@@ -34,6 +35,7 @@ public:
 
 private:
     UpdateDialog& updateDialog();
+    bool isDestroyedOutside(QWidget* window);
 
     AppController& controller_;
     Updater updater_;

@@ -350,6 +350,33 @@ TEST_F(TrayOnX11Test, TurnedOffThereIsNoSplashAndAboutOpensOnce) {
     XvfbSession::waitForExit(panemark, 5);
 }
 
+TEST_F(TrayOnX11Test, ASettingsWindowDestroyedFromOutsideIsMadeAnew) {
+    const pid_t panemark = session.spawn({PANEMARK_PROGRAM}, (home / "app.log").string());
+    ASSERT_FALSE(trayIcon().empty());
+    auto settingsWindow = [&] {
+        std::string found;
+        for (int i = 0; i < 500 && found.empty(); ++i) {
+            found = capture("xdotool search --onlyvisible --name '^Panemark Settings$'");
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return found.substr(0, found.find('\n'));
+    };
+    ASSERT_TRUE(session.run({PANEMARK_PROGRAM, "settings"}));
+    const std::string first = settingsWindow();
+    ASSERT_FALSE(first.empty()) << "no settings window";
+    ASSERT_TRUE(session.run({"xdotool", "windowclose", first}));
+    for (int i = 0; i < 500 && !capture("xdotool search --name '^Panemark Settings$'").empty();
+         ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(session.run({PANEMARK_PROGRAM, "settings"}));
+    const std::string second = settingsWindow();
+    EXPECT_FALSE(second.empty()) << "panemark settings showed nothing";
+    EXPECT_NE(second, first);
+    kill(panemark, SIGTERM);
+    XvfbSession::waitForExit(panemark, 5);
+}
+
 // Window-relative places in the settings window at its default size, as its screenshot shows
 // them: the add button of the toolbar, and the recorder of a half-step command.
 constexpr int addButtonX = 29, addButtonY = 323;

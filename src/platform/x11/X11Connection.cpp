@@ -146,6 +146,12 @@ X11Connection::~X11Connection() {
 }
 
 void* X11Connection::awaitReply(unsigned int sequence, double timeoutSeconds) const {
+    std::uint8_t ignored = 0;
+    return awaitReply(sequence, timeoutSeconds, &ignored);
+}
+
+void* X11Connection::awaitReply(unsigned int sequence, double timeoutSeconds,
+                                std::uint8_t* errorCode) const {
     using Clock = std::chrono::steady_clock;
     const double bounded =
         std::isfinite(timeoutSeconds) ? std::clamp(timeoutSeconds, 0.0, 60.0) : 0.25;
@@ -157,6 +163,7 @@ void* X11Connection::awaitReply(unsigned int sequence, double timeoutSeconds) co
         xcb_generic_error_t* error = nullptr;
         if (xcb_poll_for_reply(connection_, sequence, &reply, &error)) {
             if (error != nullptr) {
+                *errorCode = error->error_code;
                 std::free(error);
                 std::free(reply);
                 return nullptr;
@@ -214,6 +221,13 @@ std::optional<xcb_window_t> X11Connection::selectionOwner(const std::string& sel
         return std::nullopt;
     }
     return owner->owner;
+}
+
+bool X11Connection::windowExists(xcb_window_t window, double timeoutSeconds) const {
+    std::uint8_t error = 0;
+    std::free(awaitReply(xcb_get_window_attributes(connection_, window).sequence, timeoutSeconds,
+                         &error));
+    return error != XCB_WINDOW;
 }
 
 std::string X11Connection::atomName(xcb_atom_t atom, double timeoutSeconds) const {

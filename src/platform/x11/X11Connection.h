@@ -63,6 +63,8 @@ public:
     // The window that owns a selection ("_NET_WM_CM_S0" …); none when nobody does.
     std::optional<xcb_window_t> selectionOwner(const std::string& selection,
                                                double timeoutSeconds) const;
+    // False only when the server says there is no such window (a time-out is not proof).
+    bool windowExists(xcb_window_t window, double timeoutSeconds) const;
 
     // Sends a client message to the root window, as window managers expect for EWMH requests.
     void sendRootMessage(xcb_window_t window, xcb_atom_t type,
@@ -97,6 +99,8 @@ public:
 private:
     X11Connection(xcb_connection_t* connection, xcb_screen_t* screen);
     void* awaitReply(unsigned int sequence, double timeoutSeconds) const;
+    // The same, with the code of an X error in *errorCode (left as it is otherwise).
+    void* awaitReply(unsigned int sequence, double timeoutSeconds, std::uint8_t* errorCode) const;
 
     xcb_connection_t* connection_;
     xcb_screen_t* screen_;

@@ -50,6 +50,10 @@ bool X11Platform::hasCompositor() {
         .has_value();
 }
 
+bool X11Platform::windowExists(std::uint64_t nativeId) {
+    return requests_->windowExists(static_cast<xcb_window_t>(nativeId), panelProbeTimeout);
+}
+
 PanelShade X11Platform::panelShade(const Rect& iconArea) {
     return X11TrayPanel::shade(*requests_, iconArea, panelProbeTimeout);
 }
