@@ -129,11 +129,19 @@ void ProfileRow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool ProfileRow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == renameField_ && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    if (watched != renameField_ || event->type() != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape) {
         if (actions_.cancelRename) {
             actions_.cancelRename();
         }
+        return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        // Return commits the name and is spent on it: it must not go on to the sheet's Done.
+        Q_EMIT renameField_->returnPressed();
         return true;
     }
     return QWidget::eventFilter(watched, event);

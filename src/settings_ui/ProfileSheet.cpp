@@ -60,6 +60,7 @@ ProfileSheet::ProfileSheet(ProfileManager& profiles, Platform& platform, QWidget
     header->addWidget(new SectionHeader("PROFILES", {}, this), 1);
     auto* done = new TerminalButton("Done", true, this);
     QObject::connect(done, &QPushButton::clicked, this, [this] { accept(); });
+    done->setDefault(true);
     header->addWidget(done);
     column->addLayout(header);
 

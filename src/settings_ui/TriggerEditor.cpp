@@ -96,6 +96,7 @@ TriggerEditor::TriggerEditor(ProfileManager& profiles, const Uuid& profileID,
     auto* saveButton = new TerminalButton("Save", true, this);
     QObject::connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
     QObject::connect(saveButton, &QPushButton::clicked, this, [this] { save(); });
+    saveButton->setDefault(true); // Return saves, as the highlighted button says; Escape cancels
     buttons->addWidget(cancel);
     buttons->addWidget(saveButton);
     column->addLayout(buttons);

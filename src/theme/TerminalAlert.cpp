@@ -43,12 +43,16 @@ TerminalAlert::TerminalAlert(QWidget* parent, const QString& title, const QStrin
     for (std::size_t i = 0; i < choices_.size(); ++i) {
         const bool isDefault = i + 1 == choices_.size();
         auto* button = new TerminalButton(choices_[i].title, isDefault, this);
+        button->setDefault(isDefault);
         QObject::connect(button, &QPushButton::clicked, this, [this, i] { answer(i); });
         row->addWidget(button);
         buttons_.push_back(button);
     }
     column->addSpacing(6);
     column->addLayout(row);
+    if (!buttons_.empty()) {
+        buttons_.back()->setFocus(); // Space then does what Return does
+    }
 }
 
 QLineEdit* TerminalAlert::addField(const QString& text, const QString& placeholder) {

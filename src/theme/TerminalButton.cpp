@@ -11,6 +11,9 @@ TerminalButton::TerminalButton(const QString& text, bool prominent, QWidget* par
     : QPushButton(text, parent), prominent_(prominent) {
     setFont(TerminalFont::at(12, prominent ? QFont::Bold : QFont::Normal));
     setCursor(Qt::PointingHandCursor);
+    // Return belongs to the dialog's default button, never to whichever button has the focus
+    // (Space presses that one, and the focus ring shows which it is).
+    setAutoDefault(false);
 }
 
 void TerminalButton::setProminent(bool prominent) {
@@ -44,6 +47,11 @@ void TerminalButton::paintEvent(QPaintEvent*) {
     }
     painter.setPen(QPen(Theme::line, 1));
     painter.drawRoundedRect(area, 4, 4);
+    if (hasFocus()) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(prominent_ ? Theme::textBright : Theme::phosphor, 2));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 4, 4);
+    }
     painter.setPen(labelColor());
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, text());

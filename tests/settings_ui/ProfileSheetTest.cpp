@@ -126,6 +126,7 @@ TEST_F(ProfileSheetTest, RenamesCommitOnReturnOrASecondRenameAndEscapeLeavesThem
     settle();
     EXPECT_EQ(names()[0], "Default"); // a blank name keeps the old one
     EXPECT_FALSE(sheet->renaming());
+    EXPECT_TRUE(sheet->isVisible()); // Return is spent on the name, not on Done
 
     menuItem(row("Work"), "Rename")->trigger();
     settle();
@@ -160,6 +161,18 @@ TEST_F(ProfileSheetTest, DeletingAsksFirstInThePlainestWords) {
     screenshot(*sheet->alert(), "profile-delete.png");
     click("Cancel");
     EXPECT_EQ(names().size(), 2u);
+    // Return goes to Cancel, the button drawn as the default, and Escape too, wherever the
+    // keyboard focus is.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        menuItem(row("Desk"), "Delete")->trigger();
+        ASSERT_TRUE(sheet->alert());
+        TerminalButton* deleteButton = sheet->alert()->button("Delete");
+        deleteButton->setFocus();
+        QTest::keyClick(deleteButton, key);
+        settle();
+        EXPECT_EQ(names().size(), 2u) << key;
+        EXPECT_FALSE(sheet->alert()) << key;
+    }
     menuItem(row("Desk"), "Delete")->trigger();
     click("Delete");
     EXPECT_EQ(names(), std::vector<std::string>{"Default"});
@@ -182,6 +195,17 @@ TEST_F(ProfileSheetTest, ACopyOfTheActiveProfileIsNamedAfterItAndTakesOver) {
     EXPECT_EQ(copy.gap, 8);
     EXPECT_TRUE(copy.trigger.isManualOnly());
     EXPECT_FALSE(sheet->isVisible()); // closed: the user edits the new profile
+}
+
+TEST_F(ProfileSheetTest, ReturnInTheNewProfileChoiceIsTheDefaultCancel) {
+    sheet->askNewProfile();
+    ASSERT_TRUE(sheet->alert());
+    TerminalButton* empty = sheet->alert()->button("Empty Profile");
+    empty->setFocus();
+    QTest::keyClick(empty, Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(sheet->alert());
+    EXPECT_EQ(names().size(), 1u);
 }
 
 TEST_F(ProfileSheetTest, AnEmptyProfileWithABlankNameIsANewProfile) {
@@ -226,7 +250,8 @@ TEST_F(ProfileSheetTest, TheTriggerEditorTicksWhatIsConnectedAndSavesOnlyOnSave)
     EXPECT_FALSE(editor->keyboardBoxes()[0]->isChecked());
     EXPECT_TRUE(editor->keyboardBoxes()[2]->isChecked()); // the same model
     screenshot(*editor, "trigger-editor.png");
-    editor->save();
+    editor->keyboardBoxes()[1]->setFocus();
+    QTest::keyClick(editor->keyboardBoxes()[1], Qt::Key_Return); // saves, as Save is drawn
     settle();
     const ProfileTrigger saved = manager->snapshot(desk)->trigger;
     EXPECT_EQ(saved.displayUUIDs, (std::vector<std::string>{"GONE", "BBB", "AAA"}));

@@ -71,6 +71,23 @@ TEST_F(TerminalControlsTest, HeadersAndButtonsShowWhatTheThemeSays) {
     EXPECT_FALSE(plain.font().bold());
     prominent.resize(prominent.sizeHint());
     EXPECT_FALSE(prominent.grab().isNull());
+
+    // A keyboard user sees which button Space presses.
+    for (TerminalButton* button : {&prominent, &plain}) {
+        QWidget window;
+        button->setParent(&window);
+        auto* other = new QLineEdit(&window);
+        other->move(0, 40);
+        button->resize(button->sizeHint());
+        window.show();
+        QApplication::setActiveWindow(&window);
+        other->setFocus();
+        const QImage unfocused = button->grab().toImage();
+        button->setFocus();
+        EXPECT_TRUE(button->hasFocus());
+        EXPECT_NE(button->grab().toImage(), unfocused) << button->text().toStdString();
+        button->setParent(nullptr);
+    }
 }
 
 TEST_F(TerminalControlsTest, AMenuOffersEveryCaseAndLeavesTheSelectionToItsOwner) {
