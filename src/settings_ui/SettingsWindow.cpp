@@ -10,6 +10,7 @@
 #include "settings_ui/ProfileSheet.h"
 #include "theme/AppIcon.h"
 #include "theme/Glow.h"
+#include "theme/LiteralText.h"
 #include "theme/SectionHeader.h"
 #include "theme/Symbols.h"
 #include "theme/TerminalBackground.h"
@@ -458,11 +459,11 @@ void SettingsWindow::refreshProfiles() {
     if (!profiles_) {
         return;
     }
-    profileMenu_->setText(QString::fromStdString(profiles_->activeProfile().name));
+    profileMenu_->setText(LiteralText::forMnemonics(profiles_->activeProfile().name));
     QMenu* menu = profileMenu_->menu();
     menu->clear();
     for (const Profile& profile : profiles_->profiles.get()) {
-        QAction* item = menu->addAction(QString::fromStdString(profile.name));
+        QAction* item = menu->addAction(LiteralText::forMnemonics(profile.name));
         if (profile.id == profiles_->activeProfileID.get()) {
             item->setIcon(QIcon(
                 Symbols::pixmap(Symbols::Name::checkmark, QSizeF(10, 10), Theme::phosphor, 2)));

@@ -2,6 +2,7 @@
 
 #include "runtime/AppVersion.h"
 #include "theme/Glow.h"
+#include "theme/LiteralText.h"
 #include "theme/Scanlines.h"
 #include "theme/Symbols.h"
 #include "theme/TerminalFont.h"
@@ -9,6 +10,7 @@
 #include "theme/Theme.h"
 
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -119,7 +121,7 @@ CommandPalette::CommandPalette(ConfigStore& config, ProfileManager* profiles, Ac
     // subscription first repeats what was just built.
     auto later = [this, primed = false](const auto&) mutable {
         if (std::exchange(primed, true)) {
-            QTimer::singleShot(0, this, [this] { rebuild(); });
+            scheduleRebuild();
         }
     };
     commandsSubscription_ = config_.commands.subscribe(later);
@@ -148,16 +150,22 @@ void CommandPalette::rebuild() {
     picker_ = nullptr;
     empty_ = nullptr;
 
-    // Header.
+    // Header: the glow belongs to the letters, so the strip is drawn behind the label rather
+    // than by it (a glow of an opaque label would glow around its box and hide under it).
+    auto* strip = new QWidget(this);
+    strip->setAutoFillBackground(true);
+    QPalette stripPalette = strip->palette();
+    stripPalette.setColor(QPalette::Window, Theme::strip);
+    strip->setPalette(stripPalette);
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(12, 9, 12, 9);
     auto* header =
         TerminalLabel::create(">_ PANEMARK • CMD PALETTE", TerminalFont::at(10, QFont::DemiBold, 2),
-                              Theme::textBright, this);
-    header->setContentsMargins(12, 9, 12, 9);
-    header->setAutoFillBackground(true);
-    header->setStyleSheet("color: " + css(Theme::textBright) +
-                          "; background: " + css(Theme::strip) + ";");
+                              Theme::textBright, strip);
+    header->setObjectName("paletteHeader");
     Glow::apply(*header, Theme::phosphor, 3, 0.5);
-    column_->addWidget(header);
+    stripLayout->addWidget(header);
+    column_->addWidget(strip);
     column_->addWidget(rule(Theme::line, this));
 
     rebuildPicker();
@@ -213,7 +221,7 @@ void CommandPalette::rebuildPicker() {
     switcher_->setCursor(Qt::PointingHandCursor);
     switcher_->setFocusPolicy(Qt::NoFocus);
     switcher_->setFont(TerminalFont::at(11, QFont::DemiBold));
-    switcher_->setText("PROFILE: " + QString::fromStdString(active.name).toUpper());
+    switcher_->setText("PROFILE: " + LiteralText::forMnemonics(active.name).toUpper());
     switcher_->setIcon(
         QIcon(Symbols::pixmap(pickerOpen_ ? Symbols::Name::chevronUp : Symbols::Name::chevronDown,
                               QSizeF(10, 10), Theme::textBright, devicePixelRatioF())));
@@ -226,11 +234,8 @@ void CommandPalette::rebuildPicker() {
 
     for (const Profile& profile : profiles_->profiles.get()) {
         const Uuid id = profile.id;
-        auto* row = new PaletteRow(profile.name, profile.id == active.id ? "✓" : "", [this, id] {
-            // The palette stays open; the picker closes.
-            pickerOpen_ = false;
-            profiles_->activate(id);
-        });
+        auto* row = new PaletteRow(profile.name, profile.id == active.id ? "✓" : "",
+                                   [this, id] { chooseProfile(id); });
         pickerRows_.push_back(row);
     }
     picker_ = scrollingList(this);
@@ -287,6 +292,12 @@ void CommandPalette::applyHeights(bool animate) {
             animation->setEndValue(pickerHeight);
             QObject::connect(animation, &QPropertyAnimation::valueChanged, this,
                              [this] { adjustSize(); });
+            QObject::connect(animation, &QPropertyAnimation::finished, this, [this] {
+                if (std::exchange(rebuildAfterAnimation_, false)) {
+                    QTimer::singleShot(0, this, [this] { rebuild(); });
+                }
+            });
+            pickerAnimation_ = animation;
             animation->start(QAbstractAnimation::DeleteWhenStopped);
             picker_->setMinimumHeight(0);
         } else {
@@ -311,6 +322,26 @@ void CommandPalette::togglePicker() {
                             QSizeF(10, 10), Theme::textBright, devicePixelRatioF())));
     }
     applyHeights(true);
+}
+
+void CommandPalette::chooseProfile(const Uuid& id) {
+    // Any choice closes the picker, the one already active too; the palette stays open.
+    if (pickerOpen_) {
+        togglePicker();
+    }
+    if (profiles_ && id != profiles_->activeProfileID.get()) {
+        profiles_->activate(id); // the palette shows it once the picker has closed
+    }
+}
+
+void CommandPalette::scheduleRebuild() {
+    QTimer::singleShot(0, this, [this] {
+        if (pickerAnimation_ && pickerAnimation_->state() == QAbstractAnimation::Running) {
+            rebuildAfterAnimation_ = true; // rebuilding now would cut the animation short
+        } else {
+            rebuild();
+        }
+    });
 }
 
 std::vector<PaletteRow*> CommandPalette::rows() const {
@@ -342,8 +373,8 @@ void CommandPalette::closeAfter(const std::function<void()>& action) {
     }
 }
 
-void CommandPalette::popUpAt(const QPoint& anchor) {
-    QScreen* screen = QGuiApplication::screenAt(anchor);
+void CommandPalette::popUpAt(const QRect& anchor) {
+    QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
     }
@@ -351,18 +382,31 @@ void CommandPalette::popUpAt(const QPoint& anchor) {
         screen ? std::optional<double>(screen->availableGeometry().height()) : std::nullopt;
     pickerOpen_ = false;
     rebuild();
-    QPoint topLeft = anchor;
-    if (screen) {
-        const QRect area = screen->availableGeometry();
-        topLeft.setX(std::clamp(anchor.x() - width() / 2, area.left(), area.right() - width()));
-        // Below the anchor when the panel is at the top, above it otherwise.
-        topLeft.setY(anchor.y() < area.center().y()
-                         ? std::max(anchor.y(), area.top())
-                         : std::min(anchor.y(), area.bottom()) - height());
-    }
-    move(topLeft);
+    const QRect area = screen ? screen->availableGeometry() : QRect(anchor.center(), QSize(1, 1));
+    // Below the icon when its panel is at the top, above it when the panel is at the bottom.
+    placement_ = Placement{anchor, area, anchor.center().y() >= area.center().y()};
+    followAnchor();
     show();
     raise();
+}
+
+void CommandPalette::followAnchor() {
+    if (!placement_) {
+        return;
+    }
+    const QRect& anchor = placement_->anchor;
+    const QRect& area = placement_->area;
+    const int x = std::max(area.left(),
+                           std::min(anchor.center().x() - width() / 2, area.right() + 1 - width()));
+    const int y = placement_->upward
+                      ? std::max(area.top(), std::min(anchor.top(), area.bottom() + 1) - height())
+                      : std::max(anchor.bottom() + 1, area.top());
+    move(x, y);
+}
+
+void CommandPalette::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    followAnchor(); // an edge on the panel stays on it as the height changes
 }
 
 void CommandPalette::moveHighlight(int step) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 class QLabel;
+class QPropertyAnimation;
 class QPushButton;
 class QScrollArea;
 class QVBoxLayout;
@@ -40,8 +41,10 @@ public:
                    QWidget* parent = nullptr);
     ~CommandPalette() override;
 
-    // Opens beside a point (the tray icon, or the pointer), on the screen that holds it.
-    void popUpAt(const QPoint& anchor);
+    // Opens beside an area (the tray icon, or the pointer) on the screen that holds it: below it
+    // when it is in the upper half of the screen, above it otherwise, and stays on that edge
+    // whatever its height does.
+    void popUpAt(const QRect& anchor);
 
     bool isPickerOpen() const { return pickerOpen_; }
     void togglePicker();
@@ -58,8 +61,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct Placement {
+        QRect anchor;
+        QRect area; // the screen's usable area
+        bool upward;
+    };
+
+    void chooseProfile(const Uuid& id);
+    void scheduleRebuild();
+    void followAnchor();
     void rebuild();
     void rebuildCommands();
     void rebuildPicker();
@@ -73,6 +86,9 @@ private:
     PaletteLayout layout_;
     std::optional<double> visibleHeight_;
     bool pickerOpen_ = false;
+    bool rebuildAfterAnimation_ = false;
+    QPointer<QPropertyAnimation> pickerAnimation_;
+    std::optional<Placement> placement_;
 
     QVBoxLayout* column_ = nullptr;
     QPushButton* switcher_ = nullptr;

@@ -39,6 +39,28 @@ void PaletteRow::trigger() {
     }
 }
 
+namespace {
+
+constexpr double sidePadding = 10;
+constexpr double nameToShortcutGap = 12;
+
+QFont nameFont(bool lit) {
+    return TerminalFont::at(13, lit ? QFont::Bold : QFont::Normal);
+}
+
+} // namespace
+
+QString PaletteRow::shownName() const {
+    const QFontMetricsF metrics(nameFont(highlighted_ && !inert_));
+    const double shortcutWidth =
+        shortcut_.empty() ? 0
+                          : QFontMetricsF(TerminalFont::at(13))
+                                    .horizontalAdvance(QString::fromStdString(shortcut_)) +
+                                nameToShortcutGap;
+    const double available = std::max(0.0, width() - 2 * sidePadding - shortcutWidth);
+    return metrics.elidedText(QString::fromStdString(name_), Qt::ElideRight, available);
+}
+
 void PaletteRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -54,9 +76,9 @@ void PaletteRow::paintEvent(QPaintEvent*) {
         color = Theme::textFaint;
     }
     painter.setPen(color);
-    const QRectF inner = area.adjusted(10, 0, -10, 0);
-    painter.setFont(TerminalFont::at(13, lit ? QFont::Bold : QFont::Normal));
-    painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, QString::fromStdString(name_));
+    const QRectF inner = area.adjusted(sidePadding, 0, -sidePadding, 0);
+    painter.setFont(nameFont(lit));
+    painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, shownName());
     if (!shortcut_.empty()) {
         painter.setFont(TerminalFont::at(13));
         painter.drawText(inner, Qt::AlignRight | Qt::AlignVCenter,

@@ -20,6 +20,8 @@ public:
     // Shown but inert (for windows that do not exist yet).
     void setInert(bool inert) { inert_ = inert; }
     void trigger();
+    // The name as drawn: cut short ("…") where it would reach the shortcut, which always shows.
+    QString shownName() const;
 
     QSize sizeHint() const override;
 

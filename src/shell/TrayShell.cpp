@@ -38,8 +38,7 @@ TrayShell::TrayShell(AppController& controller, InstanceServer& server,
         [this](QSystemTrayIcon::ActivationReason reason) {
             if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
                 const QRect icon = tray_->geometry();
-                togglePaletteAt(icon.isValid() ? QPoint(icon.center().x(), icon.bottom() + 1)
-                                               : QCursor::pos());
+                togglePaletteAt(icon.isValid() ? icon : QRect(QCursor::pos(), QSize(1, 1)));
             }
         });
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -58,14 +57,15 @@ TrayShell::TrayShell(AppController& controller, InstanceServer& server,
     updateToolTip();
 
     server.handle("palette", [this](const InstanceServer::Json&) {
-        QTimer::singleShot(0, palette_.get(), [this] { togglePaletteAt(QCursor::pos()); });
+        QTimer::singleShot(0, palette_.get(),
+                           [this] { togglePaletteAt(QRect(QCursor::pos(), QSize(1, 1))); });
         return InstanceProtocol::reply();
     });
 }
 
 TrayShell::~TrayShell() = default;
 
-void TrayShell::togglePaletteAt(const QPoint& anchor) {
+void TrayShell::togglePaletteAt(const QRect& anchor) {
     if (palette_->isVisible()) {
         palette_->close();
         return;

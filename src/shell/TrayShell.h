@@ -27,7 +27,7 @@ public:
     static constexpr int embedWaitMilliseconds = 1000;
 
     CommandPalette& palette() { return *palette_; }
-    void togglePaletteAt(const QPoint& anchor);
+    void togglePaletteAt(const QRect& anchor);
 
     // The status image: the split rectangle, 16 pixels high, in a colour that suits the panel.
     static QIcon statusIcon(bool darkPanel);

@@ -81,7 +81,7 @@ QString TerminalAlert::message() const {
 
 TerminalButton* TerminalAlert::button(const QString& title) const {
     for (TerminalButton* button : buttons_) {
-        if (button->text() == title) {
+        if (button->label() == title) {
             return button;
         }
     }

@@ -1,5 +1,6 @@
 #include "theme/TerminalButton.h"
 
+#include "theme/LiteralText.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
 
@@ -8,7 +9,7 @@
 namespace panemark {
 
 TerminalButton::TerminalButton(const QString& text, bool prominent, QWidget* parent)
-    : QPushButton(text, parent), prominent_(prominent) {
+    : QPushButton(LiteralText::forMnemonics(text), parent), prominent_(prominent), label_(text) {
     setFont(TerminalFont::at(12, prominent ? QFont::Bold : QFont::Normal));
     setCursor(Qt::PointingHandCursor);
     // Return belongs to the dialog's default button, never to whichever button has the focus
@@ -28,7 +29,7 @@ void TerminalButton::setProminent(bool prominent) {
 
 QSize TerminalButton::sizeHint() const {
     const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(text()) + 24, metrics.height() + 12};
+    return {metrics.horizontalAdvance(label_) + 24, metrics.height() + 12};
 }
 
 QColor TerminalButton::labelColor() const {
@@ -54,7 +55,7 @@ void TerminalButton::paintEvent(QPaintEvent*) {
     }
     painter.setPen(labelColor());
     painter.setFont(font());
-    painter.drawText(rect(), Qt::AlignCenter, text());
+    painter.drawText(rect(), Qt::AlignCenter, label_);
 }
 
 } // namespace panemark

@@ -8,7 +8,10 @@ namespace panemark {
 // bright text on the raised fill; both outlined, and dimmed while pressed.
 class TerminalButton : public QPushButton {
 public:
+    // The text is shown as it stands: an "&" in it is a character, not a mnemonic.
     TerminalButton(const QString& text, bool prominent, QWidget* parent = nullptr);
+
+    const QString& label() const { return label_; }
 
     bool isProminent() const { return prominent_; }
     // Selected choices among buttons show prominent.
@@ -24,6 +27,7 @@ protected:
 
 private:
     bool prominent_;
+    QString label_;
 };
 
 } // namespace panemark

@@ -4,10 +4,14 @@
 #include "model/StockCommands.h"
 #include "platform/sim/SimLoginItem.h"
 #include "runtime/ManualScheduler.h"
+#include "theme/TerminalFont.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -48,6 +52,13 @@ protected:
         const QPixmap shot = palette->grab();
         ASSERT_FALSE(shot.isNull());
         ASSERT_TRUE(shot.save(QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name)));
+    }
+
+    // Lets a running animation play out, however busy the machine.
+    void waitFor(const std::function<bool()>& done) {
+        for (int i = 0; i < 500 && !done(); ++i) {
+            QTest::qWait(10);
+        }
     }
 
     PaletteRow* row(const std::string& name) {
@@ -97,8 +108,8 @@ TEST_F(CommandPaletteTest, TwoProfilesShowTheSwitcherAndAProfileRowKeepsThePalet
     QTest::mouseClick(row("Work"), Qt::LeftButton);
     EXPECT_EQ(manager->activeProfileID.get(), work);
     EXPECT_TRUE(palette->isVisible());
-    QApplication::processEvents();
-    EXPECT_NE(palette->emptyState(), nullptr); // Work has no commands
+    waitFor([&] { return palette->emptyState() != nullptr; }); // once the picker has closed
+    EXPECT_NE(palette->emptyState(), nullptr);                 // Work has no commands
     EXPECT_EQ(palette->emptyState()->height(), 62);
 }
 
@@ -145,6 +156,84 @@ TEST_F(CommandPaletteTest, TheUpdateAndAboutRowsActAndCloseWhileSettingsWaits) {
     QApplication::processEvents();
     EXPECT_TRUE(palette->isVisible());
     EXPECT_EQ(ran.size(), 2u);
+}
+
+TEST_F(CommandPaletteTest, AnyChoiceInThePickerClosesItAndTheSwitcherOpensItAgain) {
+    const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::defaults);
+    open();
+    auto* switcher = qobject_cast<QPushButton*>(palette->profileSwitcher());
+    QTest::mouseClick(switcher, Qt::LeftButton);
+    ASSERT_NE(row("Default"), nullptr);
+    EXPECT_EQ(row("Default")->shortcut(), "✓");
+    QTest::mouseClick(row("Default"), Qt::LeftButton); // the one already active
+    EXPECT_FALSE(palette->isPickerOpen());
+    QTest::mouseClick(switcher, Qt::LeftButton);
+    EXPECT_TRUE(palette->isPickerOpen()); // the next click opens it, not a dead one
+
+    QTest::mouseClick(row("Work"), Qt::LeftButton);
+    EXPECT_FALSE(palette->isPickerOpen());
+    EXPECT_EQ(manager->activeProfileID.get(), work);
+    waitFor([&] {
+        auto* shown = qobject_cast<QPushButton*>(palette->profileSwitcher());
+        return shown && shown->text() == "PROFILE: WORK";
+    });
+    EXPECT_EQ(qobject_cast<QPushButton*>(palette->profileSwitcher())->text(), "PROFILE: WORK");
+    EXPECT_TRUE(palette->isVisible());
+}
+
+TEST_F(CommandPaletteTest, ALongNameGivesWayToItsShortcutAndNamesShowAsTyped) {
+    std::vector<ZoneCommand> commands = config.commands.get();
+    commands[3].name = "Mail, calendar and every chat window of the morning stand-up";
+    config.commands = commands;
+    const Uuid lab = manager->createProfile("R&D", ProfileManager::NewProfileSeed::empty);
+    open();
+    PaletteRow* longRow = row(commands[3].name);
+    ASSERT_NE(longRow, nullptr);
+    EXPECT_TRUE(longRow->shownName().endsWith("…")) << longRow->shownName().toStdString();
+    EXPECT_LT(QFontMetricsF(TerminalFont::at(13)).horizontalAdvance(longRow->shownName()) +
+                  QFontMetricsF(TerminalFont::at(13))
+                      .horizontalAdvance(QString::fromStdString(longRow->shortcut())),
+              longRow->width() - 20);
+    screenshot("palette-long-name.png");
+
+    manager->activate(lab);
+    open();
+    auto* switcher = qobject_cast<QPushButton*>(palette->profileSwitcher());
+    ASSERT_NE(switcher, nullptr);
+    EXPECT_EQ(switcher->text(), "PROFILE: R&&D"); // shows "R&D"
+    EXPECT_TRUE(QKeySequence::mnemonic(switcher->text()).isEmpty());
+}
+
+TEST_F(CommandPaletteTest, TheHeaderGlowsOverItsStrip) {
+    open();
+    auto* header = palette->findChild<QLabel*>("paletteHeader");
+    ASSERT_NE(header, nullptr);
+    EXPECT_NE(header->graphicsEffect(), nullptr);
+    EXPECT_FALSE(header->autoFillBackground()); // the strip behind it is drawn by its parent
+    EXPECT_TRUE(header->parentWidget()->autoFillBackground());
+}
+
+TEST_F(CommandPaletteTest, OverABottomPanelItOpensUpwardAndStaysOnThePanelEdge) {
+    manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
+    open();
+    palette->close();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect icon(area.right() - 40, area.bottom() - 22, 22, 22);
+    palette->popUpAt(icon);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(palette.get()));
+    EXPECT_EQ(palette->geometry().bottom(), icon.top() - 1);
+    EXPECT_LE(palette->geometry().right(), area.right());
+    palette->togglePicker();
+    waitFor(
+        [&] { return palette->geometry().bottom() == icon.top() - 1 && palette->height() > 300; });
+    QTest::qWait(CommandPalette::pickerAnimationMilliseconds + 50);
+    EXPECT_EQ(palette->geometry().bottom(), icon.top() - 1);
+    screenshot("palette-bottom-panel.png");
+
+    palette->close();
+    const QRect topIcon(area.left() + 100, area.top(), 22, 22);
+    palette->popUpAt(topIcon);
+    EXPECT_EQ(palette->geometry().top(), topIcon.bottom() + 1);
 }
 
 } // namespace
