@@ -5,6 +5,8 @@
 #include "runtime/TextFile.h"
 
 #include <QSaveFile>
+#include <filesystem>
+#include <string_view>
 
 namespace panemark {
 
@@ -34,6 +36,17 @@ Result<bool> ProfileDocument::write(const std::string& path) const {
         return Error{path + ": " + out.errorString().toStdString()};
     }
     return true;
+}
+
+std::string ProfileDocument::withExtension(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    auto endsWith = [&](std::string_view suffix) {
+        return name.size() > suffix.size() &&
+               QString::fromStdString(name).endsWith(
+                   QString::fromUtf8(suffix.data(), static_cast<qsizetype>(suffix.size())),
+                   Qt::CaseInsensitive);
+    };
+    return endsWith(extension) || endsWith(".json") ? path : path + extension;
 }
 
 std::string ProfileDocument::offeredFileName(const std::optional<Profile>& profile) {

@@ -12,6 +12,9 @@ namespace panemark {
 // profile folder, offered as "<name>.panemarkprofile".
 struct ProfileDocument {
     static constexpr const char* extension = ".panemarkprofile";
+    // A path typed for an export, with the extension added when it has neither ours nor .json:
+    // every exported file is then one the import offers.
+    static std::string withExtension(const std::string& path);
 
     ProfileFile file;
 

@@ -89,7 +89,7 @@ void CommandEditor::build() {
 
     column_ = new QVBoxLayout(content_);
     column_->setContentsMargins(18, 18, 18, 18);
-    column_->setSpacing(10);
+    column_->setSpacing(7); // every row of the grid form fits the window's default size
     column_->addWidget(header());
     switch (form_) {
     case CommandEditing::Form::grid:

@@ -44,7 +44,9 @@ void GridPreview::setShowNumbers(bool show) {
 }
 
 int GridPreview::heightForWidth(int width) const {
-    return static_cast<int>(std::lround(width / GridGeometry::aspectRatio));
+    // The layout asks with the width it has, which may be more than the board can take.
+    return static_cast<int>(
+        std::lround(std::min(width, maximumWidth()) / GridGeometry::aspectRatio));
 }
 
 QRectF GridPreview::board() const {
@@ -106,7 +108,9 @@ void GridPreview::paintEvent(QPaintEvent*) {
 }
 
 void GridPreview::mousePressEvent(QMouseEvent* event) {
-    if (!interactive_ || event->button() != Qt::LeftButton) {
+    // Only the board takes presses: a click in the bands beside it is no cell.
+    if (!interactive_ || event->button() != Qt::LeftButton ||
+        !board().contains(event->position())) {
         return;
     }
     press_ = event->position() - cellArea().topLeft();

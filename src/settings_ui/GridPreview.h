@@ -21,6 +21,8 @@ public:
     void setShowNumbers(bool show);
     std::function<void(const GridSpan&)> onSpanChanged;
 
+    // The board, centred in the widget; only it takes presses.
+    QRectF board() const;
     // Where the cells lie in the widget (the board less its padding).
     QRectF cellArea() const;
     bool isSelected(std::int64_t c, std::int64_t r) const;
@@ -35,7 +37,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QRectF board() const;
     void drag(QPointF pointer);
 
     GridSpan span_;

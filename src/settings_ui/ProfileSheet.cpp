@@ -243,7 +243,8 @@ void ProfileSheet::exportProfile(Uuid id) {
     if (!path) {
         return;
     }
-    const Result<bool> written = ProfileDocument{ProfileFile{1, *profile}}.write(*path);
+    const Result<bool> written =
+        ProfileDocument{ProfileFile{1, *profile}}.write(ProfileDocument::withExtension(*path));
     if (!written) {
         showAlert(new TerminalAlert(this, "Couldn't export profile",
                                     QString::fromStdString(written.error()),

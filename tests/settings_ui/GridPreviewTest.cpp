@@ -47,6 +47,18 @@ TEST_F(GridPreviewTest, AClickPicksOneCellAndADragSpansFromWhereItBegan) {
     EXPECT_EQ(written.back(), (GridSpan{3, 2, 2, 0, 1, 0})); // the whole grid
 }
 
+TEST_F(GridPreviewTest, OnlyTheBoardTakesPresses) {
+    preview.resize(420, 400); // taller than the board: bands above and below it
+    preview.setGrid({3, 2, 1, 1, 0, 0}, Ordering::reading);
+    const QRectF board = preview.board();
+    ASSERT_GT(board.top(), 20);
+    QTest::mouseClick(&preview, Qt::LeftButton, {}, QPoint(board.center().x(), 5));
+    QTest::mouseClick(&preview, Qt::LeftButton, {}, QPoint(board.left() + 20, 395));
+    EXPECT_TRUE(written.empty());
+    EXPECT_EQ(preview.heightForWidth(420), 263);
+    EXPECT_EQ(preview.sizeHint(), QSize(420, 263));
+}
+
 TEST_F(GridPreviewTest, ASpanBeyondTheGridShowsNothingUntilTheFirstClick) {
     preview.setGrid({3, 2, 5, 6, 0, 0}, Ordering::reading);
     for (int c = 0; c < 3; ++c) {

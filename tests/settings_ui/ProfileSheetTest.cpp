@@ -333,6 +333,16 @@ TEST_F(ProfileSheetTest, AnExportedProfileImportsAsASecondCopy) {
     EXPECT_EQ(copy.gap, 6);
     EXPECT_EQ(copy.trigger, trigger);
     EXPECT_NE(manager->activeProfileID.get(), copy.id); // not activated
+
+    // A name typed without the extension gets it, so the import offers the file.
+    sheet->choosers.exportPath = [this](const QString&) {
+        return std::optional((files / "typed").string());
+    };
+    menuItem(row("Work"), "Export…")->trigger();
+    EXPECT_TRUE(std::filesystem::exists(files / "typed.panemarkprofile"));
+    EXPECT_EQ(ProfileDocument::withExtension("/a/b.JSON"), "/a/b.JSON");
+    EXPECT_EQ(ProfileDocument::withExtension("/a.panemarkprofile/b"),
+              "/a.panemarkprofile/b.panemarkprofile");
 }
 
 TEST_F(ProfileSheetTest, WhatIsNotAProfileFileIsRefusedInWordsAndAddsNothing) {

@@ -215,6 +215,11 @@ TEST_F(SettingsWindowTest, TheGridEditorWritesThroughAtOnce) {
     QTest::keyClick(editor->nameField()->editor(), Qt::Key_Backspace);
     EXPECT_EQ(editor->title()->text(), QString::fromStdString(command(3).autoLabel()));
     EXPECT_EQ(editor->nameField()->editor()->placeholderText(), editor->title()->text());
+    // At the window's default size the grid leaves room for every row below it.
+    EXPECT_EQ(window->size(), QSize(900, 600));
+    const QPoint recorderBottom =
+        editor->recorder()->mapTo(window.get(), QPoint(0, editor->recorder()->height()));
+    EXPECT_LE(recorderBottom.y(), window->height());
     screenshot("settings.png");
 }
 
