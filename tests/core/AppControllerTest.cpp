@@ -69,6 +69,37 @@ TEST_F(AppControllerTest, AskForPermissionsOnceThenRegisterTheHotKeys) {
     EXPECT_NE(controller->hotKeys().state(), HotKeyManager::State::waiting);
 }
 
+TEST_F(AppControllerTest, AProfileThatFitsTheHardwareAtStartIsTheOneFirstBound) {
+    const std::filesystem::path data =
+        std::filesystem::temp_directory_path() / ("panemark-launch-" + std::to_string(getpid()));
+    Profile standard{Uuid::random(), "Default", stockCommands(), 0, {}};
+    Profile desk{Uuid::random(), "Desk", {stockCommands()[3]}, 0, {}};
+    desk.commands[0].shortcut =
+        Shortcut{2, Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask}; // ⌃⌥⌘D
+    desk.trigger.displayUUIDs = {"EXTERNAL"};
+    {
+        ProfileFileStore store(data.string());
+        store.saveProfile(standard);
+        store.saveProfile(desk);
+        store.saveIndex(ProfileIndex{1, standard.id, {standard.id, desk.id}, true});
+    }
+    desktop.setScreens(
+        {Screen{{0, 0, 1000, 800}, {0, 0, 1000, 800}, 1, "Built-in", true, "S"},
+         Screen{{1000, 0, 1000, 800}, {1000, 0, 1000, 800}, 2, "Desk", false, "EXTERNAL"}});
+    auto queue = std::make_unique<ManualScheduler>();
+    auto controller = std::make_unique<AppController>(
+        platform, preferences, mainLoop,
+        std::make_unique<WindowAnimator>(desktop, std::move(queue),
+                                         std::make_unique<ManualScheduler>()),
+        ProfileFileStore(data.string()));
+    EXPECT_EQ(controller->profileManager()->activeProfile().name, "Desk");
+    // The very first grab is the switched-to profile's: the stock shortcuts were never taken.
+    ASSERT_FALSE(keyboard.shortcutSets.empty());
+    EXPECT_EQ(keyboard.shortcutSets.front(), std::vector<Shortcut>{*desk.commands[0].shortcut});
+    controller.reset();
+    std::filesystem::remove_all(data);
+}
+
 TEST_F(AppControllerTest, APressedShortcutMovesTheFocusedWindow) {
     auto controller = makeController();
     press(124); // ⌃⌥⌘→

@@ -99,6 +99,37 @@ TEST_F(SysfsKeyboardsTest, InputEventsReachTheWatcherAndOthersDoNot) {
         "add@/devices/pci/usb1/1-1\0ACTION=add\0SUBSYSTEM=usb\0SUBSYSTEM=inputs"s));
     EXPECT_FALSE(SysfsKeyboards::hasKeyboardKeys("fffffffffffffffe0"));
     EXPECT_TRUE(SysfsKeyboards::hasKeyboardKeys("fffffffe"));
+    // Only every key from Esc through S makes a keyboard: a remote with Esc, or with the digits
+    // and a few letters, is none.
+    for (const char* partial : {"2", "ffe", "7fe", "fffffffc", "1 fffffff"}) {
+        EXPECT_FALSE(SysfsKeyboards::hasKeyboardKeys(partial)) << partial;
+    }
+}
+
+TEST_F(SysfsKeyboardsTest, LostEventsAndAnUnreadableTreeNeverLeaveAWrongSet) {
+    // An overflowed socket says so instead of giving the lost messages: a re-read follows.
+    std::vector<long> replies{-ENOBUFS, -EAGAIN};
+    std::size_t next = 0;
+    EXPECT_TRUE(NetlinkUeventSource::drainMentionsInput([&](char*, std::size_t) -> long {
+        const long reply = replies[std::min(next++, replies.size() - 1)];
+        errno = static_cast<int>(-reply);
+        return -1;
+    }));
+    EXPECT_FALSE(NetlinkUeventSource::drainMentionsInput([&](char*, std::size_t) -> long {
+        errno = EAGAIN;
+        return -1;
+    }));
+
+    device("input3", fullKeyboard, "046d", "c31c", "Logitech USB Keyboard");
+    SysfsKeyboards keyboards(root.string(), std::make_unique<FakeUevents>());
+    ASSERT_EQ(keyboards.list().size(), 1u);
+    const auto input = root / "class" / "input";
+    std::filesystem::rename(input, root / "class" / "elsewhere");
+    std::ofstream(input) << "not a folder"; // cannot be listed
+    EXPECT_EQ(keyboards.list().size(), 1u); // the previous set, not "all unplugged"
+    std::filesystem::remove(input);
+    std::filesystem::create_directories(input); // readable, and empty: truly none
+    EXPECT_TRUE(keyboards.list().empty());
 }
 
 } // namespace

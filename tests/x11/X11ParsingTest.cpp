@@ -68,6 +68,36 @@ TEST(EdidTest, MakerModelUnitAndNameAreRead) {
     EXPECT_EQ(edid->identity(), "edid:DEL:4660:305419896");
 }
 
+TEST(EdidTest, TwinsWithoutANumericSerialAreToldApartByTheirSerialText) {
+    std::vector<std::uint8_t> first = edidBlock();
+    std::fill(first.begin() + 12, first.begin() + 16, 0); // no numeric serial, as many write
+    std::vector<std::uint8_t> second = first;
+    const std::uint8_t serialA[] = {0, 0, 0, 0xFF, 0, 'C', 'N', '0', '1', '\n'};
+    const std::uint8_t serialB[] = {0, 0, 0, 0xFF, 0, 'C', 'N', '0', '2', '\n'};
+    std::copy(std::begin(serialA), std::end(serialA), first.begin() + 90);
+    std::copy(std::begin(serialB), std::end(serialB), second.begin() + 90);
+    const Edid a = *Edid::parse(first);
+    const Edid b = *Edid::parse(second);
+    EXPECT_EQ(a.serialText, "CN01");
+    EXPECT_EQ(a.identity(), b.identity()); // as before: what stored triggers name
+    EXPECT_NE(a.identityWithSerialText(), b.identityWithSerialText());
+    EXPECT_FALSE(Edid::parse(edidBlock())->identityWithSerialText());
+
+    // Only twins change: a monitor that is alone keeps the UUID it always had.
+    std::vector<std::string> uuids{"SAME", "SAME", "ALONE", "PAIR", "PAIR"};
+    X11Screens::separateTwins(uuids, {"A", "B", "C", std::nullopt, std::nullopt});
+    EXPECT_EQ(uuids, (std::vector<std::string>{"A", "B", "ALONE", "PAIR", "PAIR"}));
+}
+
+TEST(EdidTest, ALaptopPanelIsKnownByItsConnectorTypeOrName) {
+    EXPECT_TRUE(X11Screens::isBuiltIn("eDP-1", ""));
+    EXPECT_TRUE(X11Screens::isBuiltIn("LVDS1", ""));
+    EXPECT_TRUE(X11Screens::isBuiltIn("DSI-1", ""));
+    EXPECT_TRUE(X11Screens::isBuiltIn("default", "Panel")); // a driver's own connector name
+    EXPECT_FALSE(X11Screens::isBuiltIn("HDMI-1", "HDMI"));
+    EXPECT_FALSE(X11Screens::isBuiltIn("DP-2", ""));
+}
+
 TEST(EdidTest, ShortOrHeaderlessBytesAreNoEdid) {
     std::vector<std::uint8_t> bytes = edidBlock();
     EXPECT_FALSE(Edid::parse(std::span(bytes).first(127)));

@@ -59,16 +59,26 @@ bool NetlinkUeventSource::isInputEvent(std::string_view message) {
     return false;
 }
 
-void NetlinkUeventSource::read() {
+bool NetlinkUeventSource::drainMentionsInput(
+    const std::function<long(char*, std::size_t)>& receive) {
     char buffer[8192];
     bool input = false;
     for (;;) {
-        const ssize_t count = ::recv(fd_, buffer, sizeof(buffer), 0);
-        if (count <= 0) {
-            break; // drained (EAGAIN), or the socket overflowed and dropped some: either way
-        }          // a re-read of the devices follows if any was about input
-        input = input || isInputEvent({buffer, static_cast<std::size_t>(count)});
+        const long count = receive(buffer, sizeof(buffer));
+        if (count > 0) {
+            input = input || isInputEvent({buffer, static_cast<std::size_t>(count)});
+        } else if (count < 0 && errno == ENOBUFS) {
+            input = true; // what was lost may have been a keyboard coming or going
+        } else if (!(count < 0 && errno == EINTR)) {
+            return input; // drained (EAGAIN), or nothing more to read
+        }
     }
+}
+
+void NetlinkUeventSource::read() {
+    const bool input = drainMentionsInput([this](char* buffer, std::size_t size) {
+        return static_cast<long>(::recv(fd_, buffer, size, 0));
+    });
     if (input) {
         Guard::run("reading device events", [this] { inputEvents_.emit(); });
     }

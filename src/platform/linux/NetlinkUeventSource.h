@@ -4,6 +4,7 @@
 #include "runtime/Signal.h"
 
 #include <QSocketNotifier>
+#include <functional>
 #include <memory>
 
 namespace panemark {
@@ -22,6 +23,9 @@ public:
     // Whether a uevent message (ACTION@DEVPATH, then KEY=VALUE fields, NUL-separated) is about
     // the input subsystem.
     static bool isInputEvent(std::string_view message);
+    // Reads messages with receive (recv's contract) until none is waiting; whether any was about
+    // input, or may have been: an overflowed socket (ENOBUFS) dropped messages unseen.
+    static bool drainMentionsInput(const std::function<long(char*, std::size_t)>& receive);
 
 private:
     void read();

@@ -62,8 +62,10 @@ bool SysfsKeyboards::hasKeyboardKeys(const std::string& capabilities) {
 std::vector<KeyboardDevice> SysfsKeyboards::list() {
     std::vector<KeyboardDevice> keyboards;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(
-             std::filesystem::path(root_) / "class" / "input", error)) {
+    std::filesystem::directory_iterator entries(std::filesystem::path(root_) / "class" / "input",
+                                                error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const std::filesystem::directory_entry& entry = *entries;
         const std::string name = entry.path().filename().string();
         if (!name.starts_with("input")) {
             continue; // event and mouse nodes sit beside the devices
@@ -82,6 +84,10 @@ std::vector<KeyboardDevice> SysfsKeyboards::list() {
         keyboards.push_back(
             {*vendor, *product, deviceName.empty() ? "Unknown keyboard" : std::move(deviceName)});
     }
+    if (error) {
+        return last_;
+    }
+    last_ = keyboards;
     return keyboards;
 }
 

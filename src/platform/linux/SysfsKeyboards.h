@@ -17,6 +17,8 @@ public:
     // /sys with the kernel's netlink events.
     static std::unique_ptr<SysfsKeyboards> forThisSystem();
 
+    // A device folder that cannot be read at all gives the set read last, not an empty one
+    // (which would look like every keyboard unplugged).
     std::vector<KeyboardDevice> list() override;
     std::optional<std::string> unavailable() override { return events_->failure(); }
     Subscription onDevicesChanged(std::function<void()> callback) override;
@@ -27,6 +29,7 @@ public:
 private:
     std::string root_;
     std::unique_ptr<UeventSource> events_;
+    std::vector<KeyboardDevice> last_;
 };
 
 } // namespace panemark

@@ -15,7 +15,10 @@ public:
     }
     void enable(bool enabled) override { enabled_ = enabled; }
     bool isEnabled() const override { return enabled_; }
-    void setShortcuts(const std::vector<Shortcut>& shortcuts) override { shortcuts_ = shortcuts; }
+    void setShortcuts(const std::vector<Shortcut>& shortcuts) override {
+        shortcuts_ = shortcuts;
+        keyboard_.shortcutSets.push_back(shortcuts);
+    }
     bool isTakenElsewhere(const Shortcut& shortcut) const override {
         return std::find(keyboard_.takenElsewhere.begin(), keyboard_.takenElsewhere.end(),
                          shortcut) != keyboard_.takenElsewhere.end();

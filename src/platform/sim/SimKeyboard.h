@@ -32,6 +32,8 @@ public:
     int inputMonitoringRequests = 0;
     // Combinations another program holds.
     std::vector<Shortcut> takenElsewhere;
+    // Every set of shortcuts handed to a tap, in order: what was grabbed when.
+    std::vector<std::vector<Shortcut>> shortcutSets;
 
 private:
     class Tap;

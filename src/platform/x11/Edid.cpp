@@ -11,6 +11,7 @@ constexpr std::array<std::uint8_t, 8> header{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
 constexpr std::size_t blockSize = 128;
 constexpr std::size_t descriptorOffsets[] = {54, 72, 90, 108};
 constexpr std::uint8_t displayNameTag = 0xFC;
+constexpr std::uint8_t serialTextTag = 0xFF;
 
 std::string manufacturerLetters(std::uint8_t high, std::uint8_t low) {
     const unsigned packed = static_cast<unsigned>(high) << 8 | low;
@@ -52,9 +53,11 @@ std::optional<Edid> Edid::parse(std::span<const std::uint8_t> bytes) {
         static_cast<std::uint32_t>(bytes[14]) << 16 | static_cast<std::uint32_t>(bytes[15]) << 24;
     for (std::size_t offset : descriptorOffsets) {
         const auto descriptor = bytes.subspan(offset, 18);
-        if (descriptor[0] == 0 && descriptor[1] == 0 && descriptor[2] == 0 &&
-            descriptor[3] == displayNameTag) {
+        const bool textDescriptor = descriptor[0] == 0 && descriptor[1] == 0 && descriptor[2] == 0;
+        if (textDescriptor && descriptor[3] == displayNameTag) {
             edid.displayName = descriptorText(descriptor.subspan(5, 13));
+        } else if (textDescriptor && descriptor[3] == serialTextTag) {
+            edid.serialText = descriptorText(descriptor.subspan(5, 13));
         }
     }
     return edid;
@@ -63,6 +66,13 @@ std::optional<Edid> Edid::parse(std::span<const std::uint8_t> bytes) {
 std::string Edid::identity() const {
     return "edid:" + manufacturer + ":" + std::to_string(productCode) + ":" +
            std::to_string(serialNumber);
+}
+
+std::optional<std::string> Edid::identityWithSerialText() const {
+    if (serialText.empty()) {
+        return std::nullopt;
+    }
+    return identity() + ":" + serialText;
 }
 
 } // namespace panemark

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QUuid>
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <unistd.h>
 
@@ -32,11 +33,6 @@ std::string screenUuid(const std::string& identity) {
     return Uuid(bytes).toString();
 }
 
-bool isBuiltInConnector(const std::string& connector) {
-    return connector.starts_with("eDP") || connector.starts_with("LVDS") ||
-           connector.starts_with("DSI");
-}
-
 bool rangesMeet(double start, double end, double low, double high) {
     return start < high && low <= end;
 }
@@ -48,6 +44,22 @@ double overlapArea(const Rect& a, const Rect& b) {
 }
 
 } // namespace
+
+bool X11Screens::isBuiltIn(const std::string& connector, const std::string& connectorType) {
+    return connectorType == "Panel" || connector.starts_with("eDP") ||
+           connector.starts_with("LVDS") || connector.starts_with("DSI");
+}
+
+void X11Screens::separateTwins(std::vector<std::string>& uuids,
+                               const std::vector<std::optional<std::string>>& distinctUuids) {
+    const std::vector<std::string> shared = uuids;
+    for (std::size_t i = 0; i < uuids.size(); ++i) {
+        const bool twin = std::count(shared.begin(), shared.end(), shared[i]) > 1;
+        if (twin && distinctUuids[i]) {
+            uuids[i] = *distinctUuids[i];
+        }
+    }
+}
 
 X11Screens::X11Screens(X11Connection& connection) : connection_(connection) {
     auto version = connection_.await<xcb_randr_query_version_reply_t>(
@@ -297,6 +309,7 @@ X11Screens::Identity X11Screens::identify(const Monitor& monitor) {
                                         ? "Screen"
                                         : connection_.atomName(monitor.name, deadline.remaining());
     std::string connector;
+    std::string connectorType;
     std::optional<Edid> edid;
     if (monitor.output) {
         const auto infoCookie =
@@ -304,6 +317,10 @@ X11Screens::Identity X11Screens::identify(const Monitor& monitor) {
         const auto edidCookie =
             xcb_randr_get_output_property(connection_.get(), *monitor.output,
                                           connection_.atoms().edid, XCB_ATOM_ANY, 0, 64, 0, 0);
+        const xcb_atom_t connectorTypeAtom =
+            connection_.existingAtom("ConnectorType", deadline.remaining());
+        const auto typeCookie = xcb_randr_get_output_property(
+            connection_.get(), *monitor.output, connectorTypeAtom, XCB_ATOM_ATOM, 0, 1, 0, 0);
         if (auto info = connection_.await<xcb_randr_get_output_info_reply_t>(
                 infoCookie.sequence, deadline.remaining())) {
             connector.assign(
@@ -316,13 +333,25 @@ X11Screens::Identity X11Screens::identify(const Monitor& monitor) {
                                 static_cast<std::size_t>(
                                     xcb_randr_get_output_property_data_length(property.get()))});
         }
+        // Asked even when the atom is unknown (then the server says there is no such property).
+        if (auto property = connection_.await<xcb_randr_get_output_property_reply_t>(
+                typeCookie.sequence, deadline.remaining());
+            property && property->format == 32 &&
+            xcb_randr_get_output_property_data_length(property.get()) >= 4) {
+            xcb_atom_t type = XCB_ATOM_NONE;
+            std::memcpy(&type, xcb_randr_get_output_property_data(property.get()), sizeof type);
+            connectorType = connection_.atomName(type, deadline.remaining());
+        }
     }
     Identity identity;
-    identity.isBuiltIn = isBuiltInConnector(connector);
+    identity.isBuiltIn = isBuiltIn(connector, connectorType);
     identity.name = edid && !edid->displayName.empty() ? edid->displayName
                     : !connector.empty()               ? connector
                                                        : monitorName;
     identity.uuid = screenUuid(edid ? edid->identity() : "monitor:" + monitorName);
+    if (edid && edid->identityWithSerialText()) {
+        identity.distinctUuid = screenUuid(*edid->identityWithSerialText());
+    }
     std::lock_guard lock(mutex_);
     identities_[key] = identity;
     return identity;
@@ -360,8 +389,16 @@ std::vector<Screen> X11Screens::screens() {
     const std::vector<Monitor> monitors = queryMonitors();
     const std::vector<Strut> known = struts(clientList);
     std::vector<Screen> result;
+    std::vector<std::string> uuids;
+    std::vector<std::optional<std::string>> distinctUuids;
     for (const Monitor& monitor : monitors) {
         result.push_back(describe(monitor, monitors.front(), known));
+        uuids.push_back(result.back().uuid);
+        distinctUuids.push_back(identify(monitor).distinctUuid);
+    }
+    separateTwins(uuids, distinctUuids);
+    for (std::size_t i = 0; i < result.size(); ++i) {
+        result[i].uuid = uuids[i];
     }
     std::lock_guard lock(mutex_);
     if (watched_) {

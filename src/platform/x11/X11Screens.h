@@ -41,6 +41,13 @@ public:
     // monitor when its inner edge falls inside the monitor and their extents along the edge meet.
     static Rect visibleArea(const Rect& monitor, const std::vector<Strut>& struts, double rootWidth,
                             double rootHeight);
+    // A laptop's own panel: by RandR's ConnectorType ("Panel") where the driver gives one, else
+    // by the connector's name (eDP, LVDS, DSI).
+    static bool isBuiltIn(const std::string& connector, const std::string& connectorType);
+    // Monitors that would share a UUID take their told-apart one where they have it; every
+    // other keeps its own, so what stored triggers name stays true.
+    static void separateTwins(std::vector<std::string>& uuids,
+                              const std::vector<std::optional<std::string>>& distinctUuids);
 
 private:
     struct Monitor {
@@ -54,6 +61,8 @@ private:
         std::string name;
         bool isBuiltIn = false;
         std::string uuid;
+        // For two connected units that share uuid: one told apart by the EDID's serial text.
+        std::optional<std::string> distinctUuid;
     };
 
     std::vector<Monitor> queryMonitors();
