@@ -166,9 +166,8 @@ void ProfileSheet::create(const QString& name, ProfileManager::NewProfileSeed se
     if (renamingID_) {
         commitRename(*renamingID_, renameText_);
     }
-    const QString trimmed = name.trimmed();
-    const Uuid id =
-        profiles_.createProfile(trimmed.isEmpty() ? "New Profile" : trimmed.toStdString(), seed);
+    // The manager trims the name by the one rule for names; a blank one is "New Profile".
+    const Uuid id = profiles_.createProfile(name.toStdString(), seed);
     profiles_.activate(id);
     accept();
 }

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "profiles/ConfigStore.h"
 #include "profiles/ProfileManager.h"
+#include "profiles/ProfileRules.h"
 #include "runtime/AppVersion.h"
 #include "settings_ui/CommandBinding.h"
 #include "settings_ui/CommandEditor.h"
@@ -495,8 +496,11 @@ void SettingsWindow::refreshRows() {
             QTimer::singleShot(0, row, [this, row] { list_->ensureWidgetVisible(row, 0, 4); });
         }
     }
+    // A profile holds no more commands than the palette and this list stay quick with.
+    const bool room = commands.size() < ProfileRules::maxCommands;
+    add_->setEnabled(room);
     delete_->setEnabled(selection_.has_value());
-    duplicate_->setEnabled(selection_.has_value());
+    duplicate_->setEnabled(selection_.has_value() && room);
 }
 
 void SettingsWindow::refreshDetail() {

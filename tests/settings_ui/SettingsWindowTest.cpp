@@ -5,6 +5,7 @@
 #include "platform/sim/SimPlatform.h"
 #include "profiles/ConfigStore.h"
 #include "profiles/ProfileManager.h"
+#include "profiles/ProfileRules.h"
 #include "runtime/ManualScheduler.h"
 #include "settings_ui/CommandEditor.h"
 #include "settings_ui/CommandRow.h"
@@ -122,6 +123,27 @@ TEST_F(SettingsWindowTest, AddingSelectsTheNewRowAndDuplicatingPutsTheCopyBelow)
     EXPECT_FALSE(command(2).shortcut);
     EXPECT_TRUE(window->rows()[2]->shortcutText().isEmpty());
     EXPECT_TRUE(window->rows()[2]->isSelected());
+}
+
+TEST_F(SettingsWindowTest, AFullProfileOffersNoMoreCommands) {
+    auto button = [&](const QString& name) {
+        for (QToolButton* candidate : window->findChildren<QToolButton*>()) {
+            if (candidate->accessibleName() == name) {
+                return candidate;
+            }
+        }
+        return static_cast<QToolButton*>(nullptr);
+    };
+    std::vector<ZoneCommand> full(ProfileRules::maxCommands, command(0));
+    for (ZoneCommand& each : full) {
+        each.id = Uuid::random();
+    }
+    config.commands = full;
+    window->select(full.front().id);
+    settle();
+    EXPECT_FALSE(button("Add command")->isEnabled());
+    EXPECT_FALSE(button("Duplicate command")->isEnabled());
+    EXPECT_TRUE(button("Delete command")->isEnabled());
 }
 
 TEST_F(SettingsWindowTest, RowsSayWhatTheyAreToTheEyeAndToScreenReaders) {
