@@ -380,7 +380,7 @@ TEST_F(TrayOnX11Test, ASettingsWindowDestroyedFromOutsideIsMadeAnew) {
 // Window-relative places in the settings window at its default size, as its screenshot shows
 // them: the add button of the toolbar, and the recorder of a half-step command.
 constexpr int addButtonX = 29, addButtonY = 323;
-constexpr int halfStepRecorderX = 497, halfStepRecorderY = 256;
+constexpr int halfStepRecorderX = 497, halfStepRecorderY = 241;
 constexpr int manageProfilesX = 219, manageProfilesY = 28;
 
 TEST_F(TrayOnX11Test, AShortcutRecordedInTheSettingsWorksAtOnce) {
