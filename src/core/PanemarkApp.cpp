@@ -13,6 +13,7 @@
 #include "runtime/Text.h"
 
 #include <QCoreApplication>
+#include <malloc.h>
 #include <ostream>
 #include <unistd.h>
 
@@ -109,6 +110,23 @@ Result<std::unique_ptr<DataFolderLock>> claimDataFolder(const std::string& dataD
     return lock;
 }
 
+// A profile switch frees the outgoing profile's commands, grabs and rows; the allocator keeps
+// such freed pages for itself unless asked to give them back, once the switch has settled.
+Subscription returnMemoryAfterSwitches(AppController& controller, Scheduler& mainLoop) {
+    ProfileManager* profiles = controller.profileManager();
+    if (!profiles) {
+        return {};
+    }
+    auto trim = std::make_shared<TimerHandle>();
+    Subscription subscription = profiles->activeProfileID.subscribe(
+        [&mainLoop, trim](const Uuid&) { *trim = mainLoop.after(2.0, [] { ::malloc_trim(0); }); });
+    return Subscription(
+        [subscription = std::make_shared<Subscription>(std::move(subscription)), trim] {
+            subscription->cancel();
+            trim->cancel();
+        });
+}
+
 } // namespace
 
 int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& err) {
@@ -166,6 +184,7 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     AppController controller(platform, preferences, mainLoop,
                              WindowAnimator::make(platform.windows()), std::move(source));
     answerRequests(instance, controller, platform);
+    const Subscription memoryBack = returnMemoryAfterSwitches(controller, mainLoop);
     const std::shared_ptr<void> shell =
         options.startShell ? options.startShell(controller, instance) : nullptr;
     // Without its display there is nothing left to do: end with the session.

@@ -335,6 +335,9 @@ void CommandPalette::chooseProfile(const Uuid& id) {
 }
 
 void CommandPalette::scheduleRebuild() {
+    if (!isVisible()) {
+        return; // opening rebuilds it: rows nobody sees cost memory and time for nothing
+    }
     QTimer::singleShot(0, this, [this] {
         if (pickerAnimation_ && pickerAnimation_->state() == QAbstractAnimation::Running) {
             rebuildAfterAnimation_ = true; // rebuilding now would cut the animation short

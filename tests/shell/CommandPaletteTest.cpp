@@ -204,6 +204,18 @@ TEST_F(CommandPaletteTest, ALongNameGivesWayToItsShortcutAndNamesShowAsTyped) {
     EXPECT_TRUE(QKeySequence::mnemonic(switcher->text()).isEmpty());
 }
 
+TEST_F(CommandPaletteTest, HiddenItBuildsNothingUntilItOpens) {
+    open();
+    palette->close();
+    const std::vector<PaletteRow*> before = palette->rows();
+    std::vector<ZoneCommand> many(1000, config.commands.get().front());
+    config.commands = many;
+    QApplication::processEvents();
+    EXPECT_EQ(palette->rows(), before); // no thousand rows for nobody
+    palette->popUpAt(QRect(100, 0, 22, 22));
+    EXPECT_EQ(palette->rows().size(), 1000u + 4u);
+}
+
 TEST_F(CommandPaletteTest, TheHeaderGlowsOverItsStrip) {
     open();
     auto* header = palette->findChild<QLabel*>("paletteHeader");
