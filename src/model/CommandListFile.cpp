@@ -11,10 +11,17 @@ namespace panemark {
 
 namespace {
 
+// A value that is not valid JSON on its own: the whole text's syntax is then checked, which
+// places the error where a person can find it.
+struct NotValidJson {};
+
+// An ordinary command is a few hundred bytes; a value past this is parsed keeping only what the
+// decoder reads, so a hostile one costs no more memory than its text.
+constexpr std::size_t plainParseLimit = 64 * 1024;
+
 // Builds one command's value, keeping only what the decoder reads: unknown keys and array
 // elements are dropped as they are parsed, so a hostile value costs neither time nor memory.
-// The syntax has been checked before.
-JsonValue parseCommandValue(std::string_view text) {
+JsonValue parseFiltered(std::string_view text) {
     std::vector<std::string> keyAt(CommandListFile::maxNesting + 2);
     std::vector<bool> inArray(CommandListFile::maxNesting + 2, false);
     auto keep = [&](int depth, nlohmann::detail::parse_event_t event, JsonValue& parsed) {
@@ -43,25 +50,50 @@ JsonValue parseCommandValue(std::string_view text) {
         }
         return true;
     };
-    return JsonValue::parse(text, keep);
+    try {
+        return JsonValue::parse(text, keep);
+    } catch (const nlohmann::json::exception&) {
+        throw NotValidJson{};
+    }
+}
+
+JsonValue parseCommandValue(std::string_view text) {
+    if (text.size() > plainParseLimit) {
+        return parseFiltered(text);
+    }
+    JsonValue json = JsonValue::parse(text, nullptr, false);
+    if (json.is_discarded()) {
+        throw NotValidJson{};
+    }
+    return json;
 }
 
 // Hands each element of the array starting at `start` to `visit` in turn, as text; nothing is
-// kept between them. The syntax is valid.
+// kept between them. An element that is missing (`[a,,b]`, `[a,]`) is no JSON: each element's
+// own parse finds every other fault.
 template <class Visit>
 void forEachElement(std::string_view text, std::size_t start, std::size_t end, Visit visit) {
     std::size_t elementStart = start + 1;
+    bool separated = false;
+    bool closed = false;
     JsonText::forEachStructural(text, start, end, [&](std::size_t at, char c, int depth) {
         const bool closesArray = (c == '}' || c == ']') && depth == 0;
+        closed = closed || closesArray;
         if ((c == ',' && depth == 1) || closesArray) {
             const std::size_t first = JsonText::skipSpace(text, elementStart);
             if (first < at) {
                 visit(text.substr(first, at - first));
+            } else if (c == ',' || separated) {
+                throw NotValidJson{};
             }
+            separated = separated || c == ',';
             elementStart = at + 1;
         }
         return true;
     });
+    if (!closed) {
+        throw NotValidJson{};
+    }
 }
 
 std::string_view withoutByteOrderMark(std::string_view text) {
@@ -93,18 +125,32 @@ Result<std::vector<ZoneCommand>> CommandListFile::parse(std::string_view text) {
             if (!end) {
                 return Error{end.error()};
             }
-            if (std::optional<Error> problem = JsonText::checkSyntax(text, at, end.value())) {
-                return *problem;
-            }
-            if (text[at] == '[') {
-                forEachElement(text, at, end.value(),
-                               [&](std::string_view element) { readOne(element, commands); });
-            } else if (text[at] == '{') {
-                readOne(text.substr(at, end.value() - at), commands);
-            } else {
-                return Error{JsonText::lineAndColumn(text, at) +
-                             ": expected a command object or an array of them, found " +
-                             JsonReader::describe(JsonValue::parse(text.substr(at)))};
+            // Decoded first and checked only when something fails: an error of syntax anywhere
+            // in the value is told before one of meaning, as a whole-value check would.
+            try {
+                if (text[at] == '[') {
+                    forEachElement(text, at, end.value(),
+                                   [&](std::string_view element) { readOne(element, commands); });
+                } else if (text[at] == '{') {
+                    readOne(text.substr(at, end.value() - at), commands);
+                } else {
+                    throw NotValidJson{};
+                }
+            } catch (const NotValidJson&) {
+                if (std::optional<Error> problem = JsonText::checkSyntax(text, at, end.value())) {
+                    return *problem;
+                }
+                if (text[at] != '[' && text[at] != '{') {
+                    return Error{JsonText::lineAndColumn(text, at) +
+                                 ": expected a command object or an array of them, found " +
+                                 JsonReader::describe(JsonValue::parse(text.substr(at)))};
+                }
+                return Error{"not valid JSON in the value at " + JsonText::lineAndColumn(text, at)};
+            } catch (const JsonDecodeError& error) {
+                if (std::optional<Error> problem = JsonText::checkSyntax(text, at, end.value())) {
+                    return *problem;
+                }
+                return Error{error.what()};
             }
             at = end.value();
         }
