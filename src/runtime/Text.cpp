@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace panemark {
 
@@ -92,7 +93,19 @@ std::string Text::trimmed(std::string_view text, LineBreaks lineBreaks) {
 }
 
 std::size_t Text::firstNonText(std::string_view text) {
+    constexpr std::uint64_t highBits = 0x8080808080808080ull;
+    constexpr std::uint64_t lowBits = 0x0101010101010101ull;
     for (std::size_t at = 0; at < text.size();) {
+        // Eight bytes of ASCII without a NUL at a time: most of any text file.
+        if (at + 8 <= text.size()) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text.data() + at, sizeof word);
+            const bool hasZero = ((word - lowBits) & ~word & highBits) != 0;
+            if ((word & highBits) == 0 && !hasZero) {
+                at += 8;
+                continue;
+            }
+        }
         std::uint32_t codePoint = 0;
         const std::size_t length = sequenceAt(text, at, &codePoint);
         if (length == 0 || codePoint == 0) {

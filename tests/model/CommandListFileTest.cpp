@@ -70,6 +70,12 @@ TEST(CommandListFileTest, TextThatIsNotJsonIsPlacedByLineAndColumn) {
     EXPECT_EQ(errorOf(command + "\n{\"id\": tru}").substr(0, 38),
               "not valid JSON at line 2, column 11: s");
     EXPECT_NE(errorOf("[" + command).find("not valid JSON at line 1"), std::string::npos);
+    // Elements that are missing are no JSON either, though every element there is a command.
+    for (const std::string& gap :
+         {"[" + command + ",]", "[," + command + "]", "[" + command + ",," + command + "]",
+          "[" + command + " " + command + "]"}) {
+        EXPECT_EQ(errorOf(gap).rfind("not valid JSON at line 1, column ", 0), 0u) << gap;
+    }
     EXPECT_NE(errorOf(std::string("{\"name\":\"a\x01\"}")).find("not valid JSON"),
               std::string::npos);
     // Bytes that are not text at all: the position, without the parser's own words.
