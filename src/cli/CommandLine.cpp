@@ -88,6 +88,9 @@ void declareResident(ArgumentParser& parser) {
                     "commands.");
     parser.addValue("data-dir", "DIR",
                     "Keep the profiles in DIR instead of ~/.local/share/Panemark.");
+    parser.addValue("backend", "NAME",
+                    "Drive NAME (x11, or sim for a simulated desktop) instead of the desktop of "
+                    "this session; $PANEMARK_BACKEND says the same.");
     parser.addFlag("version", "Print the version and exit.");
 }
 
@@ -142,6 +145,9 @@ int runResident(const Args& args, std::istream& in, std::ostream& out, std::ostr
     }
     if (parser.isSet("data-dir")) {
         options.dataDir = ProfileTool::dataDirectory(parser.value("data-dir"));
+    }
+    if (parser.isSet("backend")) {
+        options.backend = parser.value("backend");
     }
     return PanemarkApp::run(options, out, err);
 }

@@ -70,7 +70,8 @@ bool isAlive(std::int64_t pid) {
 int InstanceTool::status(const std::vector<std::string>& args, std::ostream& out,
                          std::ostream& err) {
     ArgumentParser parser("status", "Says whether Panemark runs on this display and, if it does, "
-                                    "its version, process, display and bound shortcuts.");
+                                    "its version, process, display, desktop and bound shortcuts.");
+    parser.addFlag("json", "Print what the running Panemark says as one JSON object.");
     if (const std::optional<int> exit = parser.parseOrExit(args, out, err)) {
         return *exit;
     }
@@ -81,9 +82,18 @@ int InstanceTool::status(const std::vector<std::string>& args, std::ostream& out
     if (const std::optional<int> exit = ask("status", &reply, out, err)) {
         return *exit;
     }
+    if (parser.isSet("json")) {
+        reply.erase("panemark");
+        reply.erase("ok");
+        out << reply.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+        return 0;
+    }
     out << stringField(reply, "version") << " is running\n"
         << "pid: " << reply.value("pid", 0) << '\n'
         << "display: " << stringField(reply, "display") << '\n';
+    if (reply.contains("desktop")) {
+        out << "desktop: " << stringField(reply, "desktop") << '\n';
+    }
     if (reply.contains("profile")) {
         out << "profile: " << stringField(reply, "profile") << " (" << stringField(reply, "dataDir")
             << ")\n";

@@ -16,7 +16,8 @@ PlatformSession::PlatformSession() : application_(argc, argv) {}
 
 Result<std::unique_ptr<PlatformSession>> PlatformSession::open() {
     std::unique_ptr<PlatformSession> session(new PlatformSession());
-    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(session->mainLoop_);
+    Result<std::unique_ptr<Platform>> opened =
+        PlatformFactory::open(session->mainLoop_, std::nullopt);
     if (!opened) {
         return Error{opened.error()};
     }

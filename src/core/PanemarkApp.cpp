@@ -21,11 +21,12 @@ namespace panemark {
 
 namespace {
 
-InstanceServer::Json statusReply(AppController& controller, const Platform& platform) {
+InstanceServer::Json statusReply(AppController& controller, Platform& platform) {
     InstanceServer::Json reply = InstanceProtocol::reply();
     reply["version"] = AppVersion::current().versionLine();
     reply["pid"] = static_cast<std::int64_t>(::getpid());
     reply["display"] = platform.displayName();
+    reply["desktop"] = platform.desktopName();
     InstanceServer::Json shortcuts = InstanceServer::Json::array();
     for (const ZoneCommand& command : controller.hotKeys().boundCommands()) {
         shortcuts.push_back(
@@ -64,7 +65,7 @@ InstanceServer::Json profileReply(AppController& controller, const InstanceServe
     return ProfileRequests::answer(*profiles, request);
 }
 
-void answerRequests(InstanceServer& server, AppController& controller, const Platform& platform) {
+void answerRequests(InstanceServer& server, AppController& controller, Platform& platform) {
     server.handle("status", [&controller, &platform](const InstanceServer::Json&) {
         return statusReply(controller, platform);
     });
@@ -156,7 +157,7 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     InstanceServer& instance = *claim.value().server;
 
     QtScheduler mainLoop;
-    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(mainLoop);
+    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(mainLoop, options.backend);
     if (!opened) {
         err << "panemark: " << opened.error() << '\n';
         return 1;

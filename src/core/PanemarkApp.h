@@ -23,6 +23,7 @@ public:
         std::optional<std::vector<ZoneCommand>> commands; // for this run, instead of profiles
         std::optional<std::string> commandsFile;          // where they came from, to say so
         std::optional<std::string> dataDir;               // instead of ~/.local/share/Panemark
+        std::optional<std::string> backend;               // instead of the session's desktop
         // The application object; a QCoreApplication when not given (no windows at all).
         std::function<std::unique_ptr<QCoreApplication>(int&, char**)> makeApplication;
         // Started once the hot keys are registered; lives as long as the program.

@@ -16,7 +16,7 @@
 namespace panemark {
 
 // Every service of the desktop Panemark runs on, from one backend. The program and the command
-// line see only this; which backend it is was decided when the program was built.
+// line see only this; which backend it is, PlatformFactory decides when the program starts.
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -30,6 +30,8 @@ public:
 
     // The display this is ("ws:0" on X11), as people name it.
     virtual std::string displayName() const = 0;
+    // The backend and what it talks to, as `panemark status` shows it: "x11 (openbox)".
+    virtual std::string desktopName() = 0;
     // Whether something manages the windows; placing windows needs it.
     virtual bool hasWindowManager() = 0;
     // Whether a compositing manager blends the windows (so translucency and fades show).

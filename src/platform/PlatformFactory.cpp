@@ -1,30 +1,100 @@
 #include "platform/PlatformFactory.h"
 
-// The one place that names a backend: CMake compiles this file against the chosen one.
-#if defined(PANEMARK_PLATFORM_X11)
-#include "platform/x11/X11Platform.h"
-using Backend = panemark::X11Platform;
-constexpr const char* backend = "x11";
-#elif defined(PANEMARK_PLATFORM_SIM)
 #include "platform/sim/SimPlatform.h"
-using Backend = panemark::SimPlatform;
-constexpr const char* backend = "sim";
-#else
-#error "PANEMARK_PLATFORM_X11 or PANEMARK_PLATFORM_SIM must be defined"
-#endif
+#include "platform/x11/X11Platform.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace panemark {
 
-Result<std::unique_ptr<Platform>> PlatformFactory::open(Scheduler& mainLoop) {
-    Result<std::unique_ptr<Backend>> opened = Backend::open(mainLoop);
+namespace {
+
+std::string supported() {
+    return "Panemark supports X11 window managers (x11) and a simulated desktop (sim)";
+}
+
+bool contains(const std::string& list, const char* name) {
+    std::string lowered = list;
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lowered.find(name) != std::string::npos;
+}
+
+// The Wayland desktop of a session, by the variables its compositor sets.
+std::string waylandDesktop(const PlatformFactory::Environment& environment) {
+    const std::string desktop = environment("XDG_CURRENT_DESKTOP");
+    if (!environment("SWAYSOCK").empty() || contains(desktop, "sway")) {
+        return "sway";
+    }
+    if (contains(desktop, "gnome")) {
+        return "GNOME";
+    }
+    if (contains(desktop, "kde")) {
+        return "KDE Plasma";
+    }
+    return desktop.empty() ? "a Wayland desktop" : desktop;
+}
+
+} // namespace
+
+const std::vector<std::string>& PlatformFactory::backendNames() {
+    static const std::vector<std::string> names{"x11", "sim"};
+    return names;
+}
+
+Result<std::string> PlatformFactory::choose(const std::optional<std::string>& requested,
+                                            const Environment& environment) {
+    const std::string named = requested ? *requested : environment("PANEMARK_BACKEND");
+    if (!named.empty()) {
+        if (std::find(backendNames().begin(), backendNames().end(), named) ==
+            backendNames().end()) {
+            return Error{"there is no backend \"" + named + "\"; " + supported()};
+        }
+        return named;
+    }
+    // Wayland first: its sessions often run an X server for older programs as well, whose
+    // windows are not the ones the user works in.
+    if (environment("XDG_SESSION_TYPE") == "wayland" || !environment("WAYLAND_DISPLAY").empty()) {
+        return Error{"this is " + waylandDesktop(environment) +
+                     " on Wayland, which Panemark cannot drive yet; " + supported()};
+    }
+    if (!environment("DISPLAY").empty()) {
+        return std::string("x11"); // i3 too: an X11 window manager like any other
+    }
+    return Error{"found no desktop (neither DISPLAY nor WAYLAND_DISPLAY is set); " + supported()};
+}
+
+Result<std::unique_ptr<Platform>> PlatformFactory::open(Scheduler& mainLoop,
+                                                        const std::string& backend) {
+    if (backend == "sim") {
+        Result<std::unique_ptr<SimPlatform>> opened = SimPlatform::open(mainLoop);
+        if (!opened) {
+            return Error{opened.error()};
+        }
+        return std::unique_ptr<Platform>(std::move(opened).value());
+    }
+    Result<std::unique_ptr<X11Platform>> opened = X11Platform::open(mainLoop);
     if (!opened) {
         return Error{opened.error()};
     }
     return std::unique_ptr<Platform>(std::move(opened).value());
 }
 
-const char* PlatformFactory::backendName() {
-    return backend;
+Result<std::unique_ptr<Platform>>
+PlatformFactory::open(Scheduler& mainLoop, const std::optional<std::string>& requested) {
+    Result<std::string> backend = choose(requested, processEnvironment());
+    if (!backend) {
+        return Error{backend.error()};
+    }
+    return open(mainLoop, backend.value());
+}
+
+PlatformFactory::Environment PlatformFactory::processEnvironment() {
+    return [](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value ? value : "");
+    };
 }
 
 } // namespace panemark

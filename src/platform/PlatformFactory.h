@@ -4,16 +4,32 @@
 #include "runtime/Result.h"
 #include "runtime/Scheduler.h"
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace panemark {
 
-// Opens the backend this build was configured with (CMake's PANEMARK_PLATFORM: x11 or sim).
-// Needs a Qt application object on this thread: the backends deliver events on its loop.
+// The one place that picks and opens a backend, when the program starts: the one named
+// (`--backend NAME`, else $PANEMARK_BACKEND), else the one the session calls for. Needs a Qt
+// application object on this thread: the backends deliver events on its loop.
 class PlatformFactory {
 public:
-    static Result<std::unique_ptr<Platform>> open(Scheduler& mainLoop);
-    static const char* backendName();
+    // Looks a variable of the session up; empty when unset.
+    using Environment = std::function<std::string(const char*)>;
+
+    static const std::vector<std::string>& backendNames();
+    // The backend to open, or, on a desktop none of them serves, which desktop was found and
+    // what Panemark supports.
+    static Result<std::string> choose(const std::optional<std::string>& requested,
+                                      const Environment& environment);
+    static Result<std::unique_ptr<Platform>> open(Scheduler& mainLoop, const std::string& backend);
+    // choose() with the process's environment, then open().
+    static Result<std::unique_ptr<Platform>> open(Scheduler& mainLoop,
+                                                  const std::optional<std::string>& requested);
+    static Environment processEnvironment();
 };
 
 } // namespace panemark

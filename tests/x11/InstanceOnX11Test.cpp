@@ -70,7 +70,8 @@ TEST_F(InstanceOnX11Test, StatusNamesTheRunningProgramAndQuitEndsIt) {
     const Finished status = run({"status"});
     EXPECT_EQ(status.output.rfind("Panemark ", 0), 0u) << status.output;
     EXPECT_NE(status.output.find(" is running\npid: " + std::to_string(pid) +
-                                 "\ndisplay: " + session.display() + "\nprofile: Default ("),
+                                 "\ndisplay: " + session.display() +
+                                 "\ndesktop: x11 (Openbox)\nprofile: Default ("),
               std::string::npos)
         << status.output;
     EXPECT_NE(status.output.find(")\nauto-switch: on\nhardware: 1 external display, "),
@@ -168,6 +169,26 @@ TEST_F(InstanceOnX11Test, ASecondProgramOnAnotherDisplayLeavesTheHeldDataFolderA
                                     std::to_string(first) + ", display " + session.display() + ")"),
               std::string::npos)
         << output("second");
+}
+
+TEST_F(InstanceOnX11Test, TheBackendIsChosenWhenTheProgramStarts) {
+    const pid_t simulated =
+        session.spawn({PANEMARK_PROGRAM, "--backend", "sim"}, (runtime / "sim.log").string());
+    ASSERT_TRUE(waitUntilServing()) << output("sim");
+    const Finished status = run({"status"});
+    EXPECT_NE(status.output.find("\ndesktop: sim (a simulated desktop)\n"), std::string::npos)
+        << status.output;
+    EXPECT_NE(run({"status", "--json"}).output.find(R"x("desktop":"sim (a simulated desktop)")x"),
+              std::string::npos);
+    EXPECT_FALSE(client.isGrabbedElsewhere(keyLeft, ctrlAltSuper)); // no X11 keys: simulated
+    ASSERT_EQ(run({"quit"}).status, 0);
+    ASSERT_TRUE(XvfbSession::waitForExit(simulated, 20));
+
+    // A Wayland session no backend serves: said, and exit 1, never a silent no-op.
+    const Finished wayland = run({"--backend", "wayland-please"});
+    EXPECT_EQ(wayland.status, 1);
+    EXPECT_NE(wayland.output.find("there is no backend \"wayland-please\""), std::string::npos)
+        << wayland.output;
 }
 
 TEST_F(InstanceOnX11Test, ASocketThatCannotBeMadeIsAnErrorWithItsReason) {

@@ -30,6 +30,7 @@ public:
     std::string displayName() const override { return "sim"; }
     bool hasWindowManager() override { return true; }
     bool hasCompositor() override { return false; }
+    std::string desktopName() override { return "sim (a simulated desktop)"; }
     bool windowExists(std::uint64_t) override { return true; }
     PanelShade panelShade(const Rect&) override { return panelShade_; }
     void setPanelShade(PanelShade shade) { panelShade_ = shade; }

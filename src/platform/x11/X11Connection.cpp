@@ -1,6 +1,7 @@
 #include "platform/x11/X11Connection.h"
 
 #include "runtime/Deadline.h"
+#include "runtime/Text.h"
 
 #include <algorithm>
 #include <chrono>
@@ -261,6 +262,26 @@ bool X11Connection::hasWindowManager(double timeoutSeconds) const {
     const auto check =
         cardinals(requestProperty(root(), atoms_.netSupportingWmCheck, 1), timeoutSeconds);
     return check && !check->empty() && check->front() != XCB_WINDOW_NONE;
+}
+
+std::optional<std::string> X11Connection::windowManagerName(double timeoutSeconds) const {
+    const Deadline deadline(timeoutSeconds);
+    const auto check =
+        cardinals(requestProperty(root(), atoms_.netSupportingWmCheck, 1), deadline.remaining());
+    if (!check || check->empty() || check->front() == XCB_WINDOW_NONE) {
+        return std::nullopt;
+    }
+    const xcb_atom_t netWmName = existingAtom("_NET_WM_NAME", deadline.remaining());
+    auto reply = await<xcb_get_property_reply_t>(
+        xcb_get_property(connection_, 0, check->front(), netWmName, atoms_.utf8String, 0, 64)
+            .sequence,
+        deadline.remaining());
+    if (!reply || xcb_get_property_value_length(reply.get()) <= 0) {
+        return std::string("an unnamed window manager");
+    }
+    return Text::printable(
+        std::string_view(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                         static_cast<std::size_t>(xcb_get_property_value_length(reply.get()))));
 }
 
 std::optional<xcb_window_t> X11Connection::focusedWindow(double timeoutSeconds) const {

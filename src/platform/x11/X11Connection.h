@@ -82,6 +82,9 @@ public:
     // input focus walked up to its top-level window. None when nothing has the focus.
     std::optional<xcb_window_t> focusedWindow(double timeoutSeconds) const;
     bool hasWindowManager(double timeoutSeconds) const;
+    // What the window manager calls itself (_NET_WM_NAME of its check window): "Openbox"; none
+    // without an EWMH window manager.
+    std::optional<std::string> windowManagerName(double timeoutSeconds) const;
     Extents frameExtents(xcb_window_t window, double timeoutSeconds) const;
     // What one round trip tells of a window: its outer frame (decorations included, root
     // coordinates; none when the window is gone), the extents, its _NET_WM_STATE and its pid.

@@ -50,6 +50,11 @@ bool X11Platform::hasCompositor() {
         .has_value();
 }
 
+std::string X11Platform::desktopName() {
+    const std::optional<std::string> manager = requests_->windowManagerName(panelProbeTimeout);
+    return "x11 (" + (manager ? *manager : std::string("no window manager")) + ")";
+}
+
 bool X11Platform::windowExists(std::uint64_t nativeId) {
     return requests_->windowExists(static_cast<xcb_window_t>(nativeId), panelProbeTimeout);
 }

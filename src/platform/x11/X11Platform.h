@@ -34,6 +34,7 @@ public:
     std::string displayName() const override;
     bool hasWindowManager() override;
     bool hasCompositor() override;
+    std::string desktopName() override;
     bool windowExists(std::uint64_t nativeId) override;
     PanelShade panelShade(const Rect& iconArea) override;
     Subscription onConnectionLost(std::function<void()> listener) override;
