@@ -1,6 +1,7 @@
 #include "model/WideInt.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace panemark {
 
@@ -20,6 +21,12 @@ std::string toString(WideInt value) {
     }
     std::reverse(digits.begin(), digits.end());
     return digits;
+}
+
+std::int64_t saturatedInt64(WideInt value) {
+    constexpr WideInt highest = std::numeric_limits<std::int64_t>::max();
+    constexpr WideInt lowest = std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(std::clamp(value, lowest, highest));
 }
 
 } // namespace panemark

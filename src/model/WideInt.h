@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace panemark {
@@ -8,5 +9,7 @@ namespace panemark {
 using WideInt = __int128;
 
 std::string toString(WideInt value);
+// The value, or the nearest 64-bit one where it lies beyond: for showing and storing results.
+std::int64_t saturatedInt64(WideInt value);
 
 } // namespace panemark

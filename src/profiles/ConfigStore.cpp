@@ -11,14 +11,8 @@ namespace panemark {
 namespace {
 
 AnimationCurve storedCurve(const std::optional<std::string>& raw) {
-    // Only the two exact names; anything else, in any other spelling, is the default.
-    if (raw == "linear") {
-        return AnimationCurve::linear;
-    }
-    if (raw == "easeOut") {
-        return AnimationCurve::easeOut;
-    }
-    return AnimationCurve::easeInOut;
+    // Only the exact names; anything else, in any other spelling, is the default.
+    return AnimationCurve::fromRawValue(raw.value_or("")).value_or(AnimationCurve::easeInOut);
 }
 
 ZoneCommand newCommand(std::int64_t cols, std::int64_t rows) {
@@ -106,7 +100,7 @@ void ConfigStore::addMaximizeCommand() {
 
 void ConfigStore::addFixedSizeCommand() {
     ZoneCommand command = newCommand(1, 1);
-    command.fixedSize = FixedSizeSpec{1920, 1080};
+    command.fixedSize = FixedSizeSpec{FixedSizeSpec::defaultWidth, FixedSizeSpec::defaultHeight};
     append(std::move(command));
 }
 

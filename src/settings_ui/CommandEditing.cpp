@@ -1,5 +1,7 @@
 #include "settings_ui/CommandEditing.h"
 
+#include "model/WideInt.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -9,11 +11,8 @@ namespace {
 
 // |end − start| + 1 without overflow on values from hand-edited files.
 std::int64_t extent(std::int64_t start, std::int64_t end) {
-    const __int128 difference = static_cast<__int128>(end) - start;
-    const __int128 size = (difference < 0 ? -difference : difference) + 1;
-    return size > std::numeric_limits<std::int64_t>::max()
-               ? std::numeric_limits<std::int64_t>::max()
-               : static_cast<std::int64_t>(size);
+    const WideInt difference = static_cast<WideInt>(end) - start;
+    return saturatedInt64((difference < 0 ? -difference : difference) + 1);
 }
 
 } // namespace
@@ -48,11 +47,9 @@ std::string CommandEditing::selectionDetail(const ZoneCommand& command) {
     if (isSingleCell(command)) {
         return "(single cell)";
     }
-    const __int128 cells = static_cast<__int128>(spanWidth(command)) * spanHeight(command);
-    const auto shown = cells > std::numeric_limits<std::int64_t>::max()
-                           ? std::numeric_limits<std::int64_t>::max()
-                           : static_cast<std::int64_t>(cells);
-    return "(" + std::to_string(shown) + " cells)";
+    const std::int64_t cells =
+        saturatedInt64(static_cast<WideInt>(spanWidth(command)) * spanHeight(command));
+    return "(" + std::to_string(cells) + " cells)";
 }
 
 std::string CommandEditing::positionLabel(const ZoneCommand& command) {
@@ -65,10 +62,7 @@ std::string CommandEditing::positionLabel(const ZoneCommand& command) {
 std::int64_t CommandEditing::position(const ZoneCommand& command) {
     const GridCell corner{std::min(command.colStart, command.colEnd),
                           std::min(command.rowStart, command.rowEnd)};
-    const WideInt place = command.ordering.position(corner, command.cols, command.rows);
-    return place > std::numeric_limits<std::int64_t>::max()
-               ? std::numeric_limits<std::int64_t>::max()
-               : static_cast<std::int64_t>(place);
+    return saturatedInt64(command.ordering.position(corner, command.cols, command.rows));
 }
 
 ZoneCommand CommandEditing::withPosition(ZoneCommand command, std::int64_t n) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/FixedSizeSpec.h"
 #include "model/ZoneCommand.h"
 
 #include <array>
@@ -21,8 +22,8 @@ public:
     };
     static constexpr std::array<Preset, 3> presets{
         {{"720p", 1280, 720}, {"1080p", 1920, 1080}, {"1440p", 2560, 1440}}};
-    static constexpr std::int64_t defaultWidth = 1920;
-    static constexpr std::int64_t defaultHeight = 1080;
+    static constexpr std::int64_t defaultWidth = FixedSizeSpec::defaultWidth;
+    static constexpr std::int64_t defaultHeight = FixedSizeSpec::defaultHeight;
     static constexpr std::int64_t minimumSize = 100;
     static constexpr std::int64_t maximumSize = 8192;
     static constexpr std::int64_t maximumGrid = 12;

@@ -1,5 +1,6 @@
 #include "settings_ui/CommandEditor.h"
 
+#include "model/WideInt.h"
 #include "settings_ui/GridPreview.h"
 #include "settings_ui/ShortcutRecorder.h"
 #include "theme/Glow.h"
@@ -307,9 +308,10 @@ void CommandEditor::refresh() {
         rows_->setValue(command.rows);
         rowsLabel_->setText(QString::number(command.rows) + " down");
         order_->setSelection(command.ordering);
-        const __int128 cells = static_cast<__int128>(std::max<std::int64_t>(command.cols, 1)) *
-                               std::max<std::int64_t>(command.rows, 1);
-        position_->setRange({1, cells > INT64_MAX ? INT64_MAX : static_cast<std::int64_t>(cells)});
+        const std::int64_t cells =
+            saturatedInt64(static_cast<WideInt>(std::max<std::int64_t>(command.cols, 1)) *
+                           std::max<std::int64_t>(command.rows, 1));
+        position_->setRange({1, cells});
         position_->setValue(CommandEditing::position(command));
         positionLabel_->setText(qt(CommandEditing::positionLabel(command)));
         selectionDetail_->setText(qt(CommandEditing::selectionDetail(command)));
