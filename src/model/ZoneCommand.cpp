@@ -79,6 +79,17 @@ std::string singleCellLabel(const ZoneCommand& command, std::int64_t col, std::i
 
 } // namespace
 
+ZoneCommand ZoneCommand::firstCellOf(std::int64_t cols, std::int64_t rows) {
+    ZoneCommand command;
+    command.cols = cols;
+    command.rows = rows;
+    command.ordering = Ordering::reading;
+    const GridCell first = Ordering(Ordering::reading).cells(cols, rows).front();
+    command.colStart = command.colEnd = first.col;
+    command.rowStart = command.rowEnd = first.row;
+    return command;
+}
+
 ZoneCommand::Kind ZoneCommand::kind() const {
     if (fixedSize) {
         return Kind::fixedSize;

@@ -35,6 +35,9 @@ struct ZoneCommand {
 
     GridSpan gridSpan() const { return {cols, rows, colStart, colEnd, rowStart, rowEnd}; }
 
+    // A new grid command of cols × rows in reading order, on its first cell.
+    static ZoneCommand firstCellOf(std::int64_t cols, std::int64_t rows);
+
     // First match wins: fixed size, maximize (when true), half-step, grid.
     Kind kind() const;
 

@@ -15,17 +15,6 @@ AnimationCurve storedCurve(const std::optional<std::string>& raw) {
     return AnimationCurve::fromRawValue(raw.value_or("")).value_or(AnimationCurve::easeInOut);
 }
 
-ZoneCommand newCommand(std::int64_t cols, std::int64_t rows) {
-    ZoneCommand command;
-    command.cols = cols;
-    command.rows = rows;
-    command.ordering = Ordering::reading;
-    const GridCell first = Ordering(Ordering::reading).cells(cols, rows).front();
-    command.colStart = command.colEnd = first.col;
-    command.rowStart = command.rowEnd = first.row;
-    return command;
-}
-
 } // namespace
 
 ConfigStore::ConfigStore(PreferencesStore& preferences, LoginItem& loginItem)
@@ -83,23 +72,23 @@ void ConfigStore::append(ZoneCommand command) {
 }
 
 void ConfigStore::addCommand() {
-    append(newCommand(2, 1));
+    append(ZoneCommand::firstCellOf(2, 1));
 }
 
 void ConfigStore::addHalfCommand() {
-    ZoneCommand command = newCommand(1, 2);
+    ZoneCommand command = ZoneCommand::firstCellOf(1, 2);
     command.halfAction = HalfAction::top;
     append(std::move(command));
 }
 
 void ConfigStore::addMaximizeCommand() {
-    ZoneCommand command = newCommand(1, 1);
+    ZoneCommand command = ZoneCommand::firstCellOf(1, 1);
     command.maximize = true;
     append(std::move(command));
 }
 
 void ConfigStore::addFixedSizeCommand() {
-    ZoneCommand command = newCommand(1, 1);
+    ZoneCommand command = ZoneCommand::firstCellOf(1, 1);
     command.fixedSize = FixedSizeSpec{FixedSizeSpec::defaultWidth, FixedSizeSpec::defaultHeight};
     append(std::move(command));
 }

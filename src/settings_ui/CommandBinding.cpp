@@ -35,13 +35,7 @@ void CommandBinding::set(const ZoneCommand& command) const {
 }
 
 const ZoneCommand& CommandBinding::placeholder() {
-    static const ZoneCommand blank = [] {
-        ZoneCommand command;
-        const GridCell first = Ordering(Ordering::reading).cells(1, 1).front();
-        command.colStart = command.colEnd = first.col;
-        command.rowStart = command.rowEnd = first.row;
-        return command;
-    }();
+    static const ZoneCommand blank = ZoneCommand::firstCellOf(1, 1);
     return blank;
 }
 
