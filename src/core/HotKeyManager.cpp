@@ -60,8 +60,11 @@ void HotKeyManager::registerCommands(const std::vector<ZoneCommand>& commands,
         tearDownTap();
         return;
     }
-    if (eventTap_) {
-        eventTap_->setShortcuts(boundShortcuts()); // the tap stays; it reads the table afresh
+    // The tap stays and reads the table afresh; only a changed set of combinations is news
+    // to it (a renamed command, a new grid or gap leaves every grab as it is).
+    if (eventTap_ && boundShortcuts() != tapShortcuts_) {
+        tapShortcuts_ = boundShortcuts();
+        eventTap_->setShortcuts(tapShortcuts_);
     }
     startTapIfNeeded();
 }
@@ -87,7 +90,8 @@ void HotKeyManager::startTapIfNeeded() {
         return;
     }
     eventTap_ = std::move(std::get<std::unique_ptr<KeyTap>>(created));
-    eventTap_->setShortcuts(boundShortcuts());
+    tapShortcuts_ = boundShortcuts();
+    eventTap_->setShortcuts(tapShortcuts_);
     eventTap_->enable(true);
     if (inputMonitoringGranted) {
         retryTimer_.cancel();

@@ -55,6 +55,7 @@ private:
     KeyTapProvider& keyboard_;
     Scheduler& mainLoop_;
     std::unique_ptr<KeyTap> eventTap_;
+    std::vector<Shortcut> tapShortcuts_; // what the tap was last given
     struct Handler {
         std::function<void()> run;
         std::size_t index; // of its command in commands_

@@ -5,6 +5,7 @@
 #include "platform/sim/SimPlatform.h"
 #include "runtime/ManualScheduler.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -129,6 +130,35 @@ TEST_F(AppControllerTest, ANewCommandListIsRegisteredAtOnceAndOldShortcutsStop) 
     EXPECT_FALSE(keyboard.press(123, hyper));
     EXPECT_TRUE(keyboard.press(124, hyper));
     EXPECT_EQ(keyboard.tapsCreated(), 1);
+}
+
+TEST_F(AppControllerTest, EditingANameGridOrGapTouchesNoGrabAndANewShortcutSwapsOne) {
+    auto controller = makeController();
+    ASSERT_EQ(keyboard.shortcutSets.size(), 1u);
+    std::vector<ZoneCommand> commands = controller->config().commands.get();
+    commands[0].name = "Renamed";
+    commands[1].cols = 4;
+    controller->config().commands = commands;
+    controller->config().gap = 12;
+    EXPECT_EQ(keyboard.shortcutSets.size(), 1u); // no grab traffic at all
+
+    const Shortcut old = *commands[2].shortcut;
+    commands[2].shortcut = Shortcut{2, old.modifiers}; // ⌃⌥⌘D instead of ⌃⌥⌘3
+    controller->config().commands = commands;
+    ASSERT_EQ(keyboard.shortcutSets.size(), 2u);
+    const std::vector<Shortcut>& before = keyboard.shortcutSets[0];
+    const std::vector<Shortcut>& after = keyboard.shortcutSets[1];
+    auto missingFrom = [](const std::vector<Shortcut>& from, const std::vector<Shortcut>& list) {
+        std::vector<Shortcut> missing;
+        std::copy_if(list.begin(), list.end(), std::back_inserter(missing), [&](const Shortcut& s) {
+            return std::count(from.begin(), from.end(), s) == 0;
+        });
+        return missing;
+    };
+    const std::vector<Shortcut> dropped = missingFrom(after, before);
+    const std::vector<Shortcut> taken = missingFrom(before, after);
+    EXPECT_EQ(dropped, std::vector<Shortcut>{old});
+    EXPECT_EQ(taken, std::vector<Shortcut>{*commands[2].shortcut});
 }
 
 TEST_F(AppControllerTest, TheGapAndAnimationAreReadAfreshOnEveryRun) {

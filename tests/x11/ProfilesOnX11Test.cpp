@@ -100,6 +100,31 @@ TEST_F(ProfilesOnX11Test, ActivatingAProfileOnTheRunningProgramSwapsItsShortcuts
     EXPECT_TRUE(waitForGrab(keyLeft, ctrlAlt, true));
 }
 
+TEST_F(ProfilesOnX11Test, AChangedShortcutSwapsOneGrabAndTheRestAreNeverLetGo) {
+    startPanemark();
+    ASSERT_TRUE(waitForGrab(keyLeft, ctrlAltSuper, true));
+    constexpr xcb_keycode_t keyRight = 114;
+    std::vector<ZoneCommand> commands = stockCommands();
+    commands[3].shortcut = Shortcut{123, Shortcut::controlMask | Shortcut::optionMask}; // ⌃⌥←
+    commands[0].name = "Renamed too";
+    std::ofstream(home / "changed.json") << CommandListFile::format(commands);
+    const pid_t change =
+        session.spawn({PANEMARK_PROGRAM, "profile", "set-commands", "Default",
+                       (home / "changed.json").string(), "--data-dir", data.string()},
+                      (home / "cli.log").string());
+    // While the change is made, ⌃⌥⌘→, bound before and after, is held every time we look.
+    bool everFree = false;
+    std::optional<int> done;
+    while (!(done = XvfbSession::waitForExit(change, 0))) {
+        everFree = everFree || !client.isGrabbedElsewhere(keyRight, ctrlAltSuper);
+    }
+    ASSERT_TRUE(WIFEXITED(*done) && WEXITSTATUS(*done) == 0) << readFile(home / "cli.log");
+    EXPECT_FALSE(everFree);
+    EXPECT_TRUE(waitForGrab(keyLeft, ctrlAlt, true));
+    EXPECT_TRUE(waitForGrab(keyLeft, ctrlAltSuper, false));
+    EXPECT_TRUE(client.isGrabbedElsewhere(keyRight, ctrlAltSuper));
+}
+
 TEST_F(ProfilesOnX11Test, KilledAtAnyMomentItLeavesOnlyWholeFiles) {
     ASSERT_EQ(run({"profile", "create", "Work"}), 0);
     std::mt19937 random(7);

@@ -3,6 +3,8 @@
 #include "platform/evdev/EvdevKeyCodes.h"
 #include "runtime/Log.h"
 
+#include <algorithm>
+
 // xcb's XKB header names a field `explicit`, a keyword in C++.
 #define explicit explicit_
 #include <xcb/xkb.h>
@@ -62,7 +64,24 @@ void X11KeyTap::enable(bool enabled) {
 }
 
 void X11KeyTap::setShortcuts(const std::vector<Shortcut>& shortcuts) {
-    ungrabAll();
+    // Only what changed: a combination bound before and after is never let go, not even for
+    // a moment in which another program could take it.
+    const auto contains = [](const std::vector<Shortcut>& list, const Shortcut& shortcut) {
+        return std::find(list.begin(), list.end(), shortcut) != list.end();
+    };
+    for (const Shortcut& old : shortcuts_) {
+        if (!contains(shortcuts, old)) {
+            ungrab(old);
+            std::erase_if(pendingGrabs_, [&](const auto& entry) { return entry.second == old; });
+            refused_.erase(keyOf(old));
+        }
+    }
+    std::vector<Shortcut> added;
+    for (const Shortcut& shortcut : shortcuts) {
+        if (!contains(shortcuts_, shortcut)) {
+            added.push_back(shortcut);
+        }
+    }
     shortcuts_ = shortcuts;
     // A combination that is no longer bound need not be reported again if it comes back taken.
     const auto unbound = [&](const Key& key) {
@@ -72,7 +91,13 @@ void X11KeyTap::setShortcuts(const std::vector<Shortcut>& shortcuts) {
     std::erase_if(reported_, unbound);
     std::erase_if(refusedLastRound_, unbound);
     if (enabled_) {
-        grabAll();
+        for (const Shortcut& shortcut : added) {
+            grab(shortcut);
+        }
+    }
+    connection_.flush();
+    if (refused_.empty()) {
+        retryTimer_.cancel();
     }
 }
 
