@@ -1,6 +1,7 @@
 #include "model/CommandListFile.h"
 
 #include "model/CommandJson.h"
+#include "model/FastJson.h"
 #include "model/JsonText.h"
 #include "runtime/Text.h"
 
@@ -61,6 +62,10 @@ JsonValue parseCommandValue(std::string_view text) {
     if (text.size() > plainParseLimit) {
         return parseFiltered(text);
     }
+    if (std::optional<JsonValue> fast = FastJson::parse(text)) {
+        return std::move(*fast);
+    }
+    // Whatever the fast path passed over, the usual parser reads or finds the fault in.
     JsonValue json = JsonValue::parse(text, nullptr, false);
     if (json.is_discarded()) {
         throw NotValidJson{};
