@@ -1,5 +1,6 @@
 #include "model/JsonText.h"
 
+#include "model/FastJson.h"
 #include "runtime/Text.h"
 
 #include <algorithm>
@@ -134,6 +135,9 @@ Result<JsonValue> JsonText::parse(std::string_view text, int maxNesting) {
     Result<std::size_t> end = endOfValue(text, start, maxNesting);
     if (!end) {
         return Error{end.error()};
+    }
+    if (std::optional<JsonValue> fast = FastJson::parse(text.substr(start))) {
+        return std::move(*fast);
     }
     // Parsed once; the syntax check, which places the error, runs only when parsing failed.
     try {
