@@ -29,55 +29,30 @@ using Args = std::vector<std::string>;
 struct Subcommand {
     const char* name;
     const char* summary;
-    std::function<int(const Args&, std::istream&, std::ostream&, std::ostream&)> run;
+    // Every tool has this one signature.
+    int (*run)(const Args&, std::istream&, std::ostream&, std::ostream&);
 };
 
 const std::vector<Subcommand>& subcommands() {
     static const std::vector<Subcommand> all{
-        {"status", "say whether Panemark runs, with its shortcuts",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return InstanceTool::status(a, o, e);
-         }},
+        {"status", "say whether Panemark runs, with its shortcuts", &InstanceTool::status},
         {"palette", "open the command palette of the running Panemark at the pointer",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return InstanceTool::palette(a, o, e);
-         }},
-        {"settings", "open the settings window of the running Panemark",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return InstanceTool::settings(a, o, e);
-         }},
-        {"about", "open the About window of the running Panemark",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return InstanceTool::about(a, o, e);
-         }},
-        {"quit", "end the running Panemark",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return InstanceTool::quit(a, o, e);
-         }},
-        {"profiles", "list the profiles",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return ProfileTool::profiles(a, o, e);
-         }},
+         &InstanceTool::palette},
+        {"settings", "open the settings window of the running Panemark", &InstanceTool::settings},
+        {"about", "open the About window of the running Panemark", &InstanceTool::about},
+        {"quit", "end the running Panemark", &InstanceTool::quit},
+        {"profiles", "list the profiles", &ProfileTool::profiles},
         {"profile", "activate, create, rename, export, import … a profile", &ProfileTool::profile},
         {"auto-switch", "switch profiles by connected hardware: on, off or status",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return ProfileTool::autoSwitch(a, o, e);
-         }},
+         &ProfileTool::autoSwitch},
         {"hardware", "list the displays and keyboards connected now, for triggers",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return HardwareTool::main(a, o, e);
-         }},
+         &HardwareTool::main},
         {"check", "check a command file and show where its commands put a window",
          &CheckTool::main},
         {"apply", "run the commands of a command file on the focused window", &ApplyTool::main},
         {"launch-at-login", "start Panemark when you log in: on, off or status",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return LaunchAtLoginTool::main(a, o, e);
-         }},
-        {"keys", "list the key codes and modifier bits of shortcuts",
-         [](const Args& a, std::istream&, std::ostream& o, std::ostream& e) {
-             return KeysTool::main(a, o, e);
-         }},
+         &LaunchAtLoginTool::main},
+        {"keys", "list the key codes and modifier bits of shortcuts", &KeysTool::main},
     };
     return all;
 }

@@ -18,7 +18,8 @@ std::string HardwareTool::keyboardId(std::int64_t vendorID, std::int64_t product
     return text;
 }
 
-int HardwareTool::main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int HardwareTool::main(const std::vector<std::string>& args, std::istream& /*in*/,
+                       std::ostream& out, std::ostream& err) {
     ArgumentParser parser("hardware",
                           "Lists the external displays (UUID and name) and the keyboards "
                           "(vendor:product and name) connected now, as profile triggers name "

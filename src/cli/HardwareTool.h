@@ -10,7 +10,8 @@ namespace panemark {
 // trigger names them.
 class HardwareTool {
 public:
-    static int main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+    static int main(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                    std::ostream& err);
     // "046d:c31c"
     static std::string keyboardId(std::int64_t vendorID, std::int64_t productID);
 };

@@ -67,8 +67,8 @@ bool isAlive(std::int64_t pid) {
 
 } // namespace
 
-int InstanceTool::status(const std::vector<std::string>& args, std::ostream& out,
-                         std::ostream& err) {
+int InstanceTool::status(const std::vector<std::string>& args, std::istream& /*in*/,
+                         std::ostream& out, std::ostream& err) {
     ArgumentParser parser("status", "Says whether Panemark runs on this display and, if it does, "
                                     "its version, process, display, desktop and bound shortcuts.");
     parser.addFlag("json", "Print what the running Panemark says as one JSON object.");
@@ -146,8 +146,8 @@ int showWindow(const char* request, const char* summary, const std::vector<std::
 
 } // namespace
 
-int InstanceTool::palette(const std::vector<std::string>& args, std::ostream& out,
-                          std::ostream& err) {
+int InstanceTool::palette(const std::vector<std::string>& args, std::istream& /*in*/,
+                          std::ostream& out, std::ostream& err) {
     return showWindow("palette",
                       "Opens the command palette of the running Panemark at the pointer (or "
                       "closes it). Bind it to a key in your desktop's keyboard settings where "
@@ -155,23 +155,24 @@ int InstanceTool::palette(const std::vector<std::string>& args, std::ostream& ou
                       args, out, err);
 }
 
-int InstanceTool::settings(const std::vector<std::string>& args, std::ostream& out,
-                           std::ostream& err) {
+int InstanceTool::settings(const std::vector<std::string>& args, std::istream& /*in*/,
+                           std::ostream& out, std::ostream& err) {
     return showWindow("settings",
                       "Opens the settings window of the running Panemark: the commands of the "
                       "active profile, their shortcuts, and the general settings.",
                       args, out, err);
 }
 
-int InstanceTool::about(const std::vector<std::string>& args, std::ostream& out,
-                        std::ostream& err) {
+int InstanceTool::about(const std::vector<std::string>& args, std::istream& /*in*/,
+                        std::ostream& out, std::ostream& err) {
     return showWindow("about",
                       "Opens the About window of the running Panemark: its version, build and "
                       "the update check.",
                       args, out, err);
 }
 
-int InstanceTool::quit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int InstanceTool::quit(const std::vector<std::string>& args, std::istream& /*in*/,
+                       std::ostream& out, std::ostream& err) {
     ArgumentParser parser("quit", "Ends the Panemark that runs on this display.");
     if (const std::optional<int> exit = parser.parseOrExit(args, out, err)) {
         return *exit;

@@ -8,7 +8,8 @@
 
 namespace panemark {
 
-int KeysTool::main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int KeysTool::main(const std::vector<std::string>& args, std::istream& /*in*/, std::ostream& out,
+                   std::ostream& err) {
     ArgumentParser parser("keys",
                           "Lists the key codes and modifier bits that shortcuts in command files "
                           "use. A key not listed has the code 256 + its Linux (evdev) key code.");

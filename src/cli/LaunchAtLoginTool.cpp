@@ -30,8 +30,8 @@ std::string describe(XdgAutostartItem& item) {
 
 } // namespace
 
-int LaunchAtLoginTool::main(const std::vector<std::string>& args, std::ostream& out,
-                            std::ostream& err) {
+int LaunchAtLoginTool::main(const std::vector<std::string>& args, std::istream& /*in*/,
+                            std::ostream& out, std::ostream& err) {
     ArgumentParser parser("launch-at-login",
                           "Starts Panemark when you log in (on), stops doing so (off), or says "
                           "which it does (status), through an XDG autostart entry.",

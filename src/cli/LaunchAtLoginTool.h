@@ -10,7 +10,8 @@ namespace panemark {
 // terminal.
 class LaunchAtLoginTool {
 public:
-    static int main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+    static int main(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                    std::ostream& err);
 };
 
 } // namespace panemark

@@ -305,8 +305,8 @@ std::string ProfileTool::dataDirectory(const std::string& option) {
                                                     : option);
 }
 
-int ProfileTool::profiles(const std::vector<std::string>& args, std::ostream& out,
-                          std::ostream& err) {
+int ProfileTool::profiles(const std::vector<std::string>& args, std::istream& /*in*/,
+                          std::ostream& out, std::ostream& err) {
     ArgumentParser parser("profiles", "Lists the profiles: position, * for the active one, name, "
                                       "what switches to it, and its number of commands.");
     parser.addFlag("json", "Print the list as JSON.");
@@ -410,8 +410,8 @@ int ProfileTool::profile(const std::vector<std::string>& args, std::istream& in,
     return printResult(verb, words, parser, reply, out, err);
 }
 
-int ProfileTool::autoSwitch(const std::vector<std::string>& args, std::ostream& out,
-                            std::ostream& err) {
+int ProfileTool::autoSwitch(const std::vector<std::string>& args, std::istream& /*in*/,
+                            std::ostream& out, std::ostream& err) {
     ArgumentParser parser("auto-switch",
                           "Turns switching profiles by connected hardware on or off, or says "
                           "whether it is on.",

@@ -12,10 +12,11 @@ namespace panemark {
 // files directly.
 class ProfileTool {
 public:
-    static int profiles(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+    static int profiles(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                        std::ostream& err);
     static int profile(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                        std::ostream& err);
-    static int autoSwitch(const std::vector<std::string>& args, std::ostream& out,
+    static int autoSwitch(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                           std::ostream& err);
 
     // --data-dir, made absolute, or the default folder.
