@@ -90,8 +90,10 @@ void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRu
     }
     const Rect target = screens.toWindowSpace(*targetInScreenSpace);
 
+    // Our own windows are ours to write here; every other one, whether or not it names its
+    // process, goes through the animator's queue and may animate.
     const std::optional<std::int64_t> pid = windows_.processId(*window, elementTimeout);
-    if (!pid || *pid == windows_.ownProcessId()) {
+    if (pid && *pid == windows_.ownProcessId()) {
         FrameWriter::exact(windows_, target, *window, elementTimeout);
         return;
     }

@@ -79,19 +79,27 @@ TEST_F(WindowMoverTest, AWindowAlreadyAtItsTargetIsSnappedNotAnimated) {
     EXPECT_EQ(queue->pendingCount(), 0u); // no frame timer
 }
 
-TEST_F(WindowMoverTest, OwnWindowsAndWindowsWithoutProcessAreWrittenAtOnceOnTheCallingThread) {
-    for (const std::int64_t pid : {SimDesktop::ownPid, std::int64_t{0}}) {
-        desktop.clearWrites();
-        SimDesktop::WindowSpec spec;
-        spec.pid = pid;
-        addFocusedWindow({300, 200, 400, 300}, spec);
-        mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
-        const auto writes = desktop.writes();
-        ASSERT_EQ(writes.size(), 3u) << pid;
-        EXPECT_TRUE(isExactWrite(writes, 0, rightHalf));
-        EXPECT_EQ(writes[0].thread, std::this_thread::get_id());
-        EXPECT_FALSE(mover->animator().inFlight());
-    }
+TEST_F(WindowMoverTest, OwnWindowsAreWrittenAtOnceOnTheCallingThread) {
+    SimDesktop::WindowSpec spec;
+    spec.pid = SimDesktop::ownPid;
+    addFocusedWindow({300, 200, 400, 300}, spec);
+    mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
+    const auto writes = desktop.writes();
+    ASSERT_EQ(writes.size(), 3u);
+    EXPECT_TRUE(isExactWrite(writes, 0, rightHalf));
+    EXPECT_EQ(writes[0].thread, std::this_thread::get_id());
+    EXPECT_FALSE(mover->animator().inFlight());
+}
+
+TEST_F(WindowMoverTest, AWindowWithoutAProcessGoesThroughTheQueueAndAnimates) {
+    SimDesktop::WindowSpec spec;
+    spec.pid = 0; // no _NET_WM_PID
+    const WindowRef window = addFocusedWindow({300, 200, 400, 300}, spec);
+    mover->snapFocusedWindow(gridCommand(2, 1), 0, {true, AnimationCurve::linear, 0.25});
+    EXPECT_TRUE(desktop.writes().empty()); // nothing written on the calling thread
+    queue->advance(1);
+    EXPECT_GT(desktop.writes().size(), 3u); // animation steps, then the exact landing
+    EXPECT_EQ(desktop.frameOf(window), rightHalf);
 }
 
 TEST_F(WindowMoverTest, WindowsThatCannotBeResizedOrProbedAreSnapped) {
