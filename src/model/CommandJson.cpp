@@ -1,5 +1,7 @@
 #include "model/CommandJson.h"
 
+#include "model/CommandReading.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -13,11 +15,6 @@ template <class T, class Read> Result<T> decodeCatching(const JsonValue& value, 
     } catch (const JsonDecodeError& error) {
         return Error{error.what()};
     }
-}
-
-FixedSizeSpec readFixedSize(const JsonReader& reader) {
-    reader.expectObject();
-    return FixedSizeSpec{reader.required("width").asInt64(), reader.required("height").asInt64()};
 }
 
 } // namespace
@@ -59,35 +56,11 @@ Json encode(const ZoneCommand& command) {
 }
 
 Shortcut readShortcut(const JsonReader& reader) {
-    reader.expectObject("a shortcut object");
-    return Shortcut{reader.required("keyCode").asUInt32(), reader.required("modifiers").asUInt32()};
+    return CommandReading::shortcut(reader);
 }
 
 ZoneCommand readCommand(const JsonReader& reader) {
-    reader.expectObject("a command object");
-    // The id given here: a command made with a fresh random one would cost a system call.
-    ZoneCommand command{.id = reader.required("id").asUuid()};
-    command.name = reader.required("name").asString();
-    command.cols = reader.required("cols").asInt64();
-    command.rows = reader.required("rows").asInt64();
-    command.ordering = reader.required("ordering").asChoice<Ordering>();
-    command.colStart = reader.required("colStart").asInt64();
-    command.colEnd = reader.required("colEnd").asInt64();
-    command.rowStart = reader.required("rowStart").asInt64();
-    command.rowEnd = reader.required("rowEnd").asInt64();
-    if (auto shortcut = reader.optional("shortcut")) {
-        command.shortcut = readShortcut(*shortcut);
-    }
-    if (auto halfAction = reader.optional("halfAction")) {
-        command.halfAction = halfAction->asChoice<HalfAction>();
-    }
-    if (auto maximize = reader.optional("maximize")) {
-        command.maximize = maximize->asBool();
-    }
-    if (auto fixedSize = reader.optional("fixedSize")) {
-        command.fixedSize = readFixedSize(*fixedSize);
-    }
-    return command;
+    return CommandReading::command(reader);
 }
 
 Result<Shortcut> decodeShortcut(const JsonValue& value) {

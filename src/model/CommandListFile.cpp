@@ -1,12 +1,15 @@
 #include "model/CommandListFile.h"
 
 #include "model/CommandJson.h"
+#include "model/CommandReading.h"
 #include "model/FastJson.h"
 #include "model/JsonText.h"
+#include "model/RapidReader.h"
 #include "runtime/Text.h"
 
 #include <algorithm>
 #include <optional>
+#include <rapidjson/document.h>
 
 namespace panemark {
 
@@ -106,7 +109,31 @@ std::string_view withoutByteOrderMark(std::string_view text) {
     return text.starts_with(mark) ? text.substr(mark.size()) : text;
 }
 
+// An ordinary command read straight from RapidJSON's values by the same rules; none when
+// anything is not as it should be, and the strict way then says what.
+std::optional<ZoneCommand> readFast(std::string_view value) {
+    if (value.size() > plainParseLimit) {
+        return std::nullopt;
+    }
+    rapidjson::Document document;
+    constexpr unsigned flags = rapidjson::kParseFullPrecisionFlag |
+                               rapidjson::kParseValidateEncodingFlag |
+                               rapidjson::kParseIterativeFlag;
+    if (document.Parse<flags>(value.data(), value.size()).HasParseError()) {
+        return std::nullopt;
+    }
+    try {
+        return CommandReading::command(RapidReader(document));
+    } catch (const RapidReader::Mismatch&) {
+        return std::nullopt;
+    }
+}
+
 void readOne(std::string_view value, std::vector<ZoneCommand>& commands) {
+    if (std::optional<ZoneCommand> command = readFast(value)) {
+        commands.push_back(std::move(*command));
+        return;
+    }
     const JsonValue json = parseCommandValue(value);
     commands.push_back(
         CommandJson::readCommand(JsonReader(json, "[" + std::to_string(commands.size()) + "]")));
