@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "app/PanemarkApp.h"
 #include "cli/ApplyTool.h"
 #include "cli/ArgumentParser.h"
 #include "cli/CheckTool.h"
@@ -9,13 +10,9 @@
 #include "cli/KeysTool.h"
 #include "cli/LaunchAtLoginTool.h"
 #include "cli/ProfileTool.h"
-#include "core/PanemarkApp.h"
 #include "runtime/AppVersion.h"
 #include "runtime/Text.h"
-#include "shell/DesktopShell.h"
-#include "theme/TerminalFont.h"
 
-#include <QApplication>
 #include <exception>
 #include <functional>
 #include <ostream>
@@ -94,21 +91,6 @@ int runResident(const Args& args, std::istream& in, std::ostream& out, std::ostr
         return 0;
     }
     PanemarkApp::Options options;
-    options.makeApplication = [](int& argc, char** argv) -> std::unique_ptr<QCoreApplication> {
-        // Qt's GTK platform theme triples the idle memory and changes nothing we draw.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORMTHEME")) {
-            qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal-none");
-        }
-        auto application = std::make_unique<QApplication>(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false); // closing the palette is not quitting
-        // Text no view sets a font for (tooltips, Qt's own dialogs and menus) is in the
-        // theme's one typeface too, which also spares loading a second font family.
-        QApplication::setFont(TerminalFont::at(13));
-        return application;
-    };
-    options.startShell = [](AppController& controller, InstanceServer& server) {
-        return std::shared_ptr<void>(std::make_shared<DesktopShell>(controller, server));
-    };
     if (parser.isSet("commands")) {
         Result<std::vector<ZoneCommand>> read = CommandFile::read(parser.value("commands"), in);
         if (!read) {

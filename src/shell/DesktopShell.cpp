@@ -1,6 +1,5 @@
 #include "shell/DesktopShell.h"
 
-#include "core/AppController.h"
 #include "core/InstanceServer.h"
 #include "settings_ui/SettingsWindow.h"
 #include "shell/AboutWindow.h"
@@ -12,14 +11,14 @@
 
 namespace panemark {
 
-DesktopShell::DesktopShell(AppController& controller, InstanceServer& server)
-    : controller_(controller),
-      updater_(controller.mainLoop(), controller.preferences(), PANEMARK_UPDATE_FEED_URL) {
+DesktopShell::DesktopShell(ShellServices services, InstanceServer& server)
+    : services_(std::move(services)),
+      updater_(services_.mainLoop, services_.preferences, PANEMARK_UPDATE_FEED_URL) {
     CommandPalette::Actions actions;
     actions.checkForUpdates = [this] { checkForUpdates(); };
     actions.openAbout = [this] { openAbout(); };
     actions.openSettings = [this] { openSettings(); };
-    tray_ = std::make_unique<TrayShell>(controller, server, std::move(actions));
+    tray_ = std::make_unique<TrayShell>(services_, server, std::move(actions));
 
     server.handle("about", [this](const InstanceServer::Json&) {
         QTimer::singleShot(0, [this] { openAbout(); });
@@ -34,16 +33,17 @@ DesktopShell::DesktopShell(AppController& controller, InstanceServer& server)
                         "Choose Check for Updates… in the palette to get it.");
     });
 
-    const bool blends = controller.platform().hasCompositor();
+    const bool blends = services_.platform.hasCompositor();
+    ConfigStore& config = services_.config;
     splash_ = std::make_unique<SplashController>(
-        controller.mainLoop(),
-        [&controller, blends](SplashController& splash) -> std::unique_ptr<SplashController::Card> {
-            auto card = std::make_unique<SplashWindow>(splash, controller.config(), blends);
+        services_.mainLoop,
+        [&config, blends](SplashController& splash) -> std::unique_ptr<SplashController::Card> {
+            auto card = std::make_unique<SplashWindow>(splash, config, blends);
             card->present();
             return card;
         },
         blends);
-    splash_->show(controller.config());
+    splash_->show(services_.config);
 }
 
 DesktopShell::~DesktopShell() = default;
@@ -69,7 +69,7 @@ bool DesktopShell::isDestroyedOutside(QWidget* window) {
     // Another program (xdotool windowclose, a crashing window manager) can destroy our window
     // behind Qt's back; Qt then goes on thinking it shows and never shows it again.
     return window && window->testAttribute(Qt::WA_WState_Created) &&
-           !controller_.platform().windowExists(window->winId());
+           !services_.platform.windowExists(window->winId());
 }
 
 void DesktopShell::openSettings() {
@@ -79,12 +79,9 @@ void DesktopShell::openSettings() {
     if (!settings_) {
         SettingsWindow::Actions actions;
         actions.openAbout = [this] { openAbout(); };
-        actions.isTakenElsewhere = [this](const Shortcut& shortcut) {
-            return controller_.hotKeys().isTakenElsewhere(shortcut);
-        };
-        settings_ =
-            std::make_unique<SettingsWindow>(controller_.config(), controller_.profileManager(),
-                                             controller_.platform(), std::move(actions));
+        actions.isTakenElsewhere = services_.isTakenElsewhere;
+        settings_ = std::make_unique<SettingsWindow>(services_.config, services_.profiles,
+                                                     services_.platform, std::move(actions));
     }
     settings_->present();
 }

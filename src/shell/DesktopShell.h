@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/ShellServices.h"
 #include "shell/SplashController.h"
 #include "shell/Updater.h"
 
@@ -9,7 +10,6 @@
 namespace panemark {
 
 class AboutWindow;
-class AppController;
 class InstanceServer;
 class SettingsWindow;
 class TrayShell;
@@ -21,7 +21,7 @@ class UpdateDialog;
 // on, and last the splash. The windows are made when first wanted.
 class DesktopShell {
 public:
-    DesktopShell(AppController& controller, InstanceServer& server);
+    DesktopShell(ShellServices services, InstanceServer& server);
     ~DesktopShell();
     DesktopShell(const DesktopShell&) = delete;
     DesktopShell& operator=(const DesktopShell&) = delete;
@@ -37,7 +37,7 @@ private:
     UpdateDialog& updateDialog();
     bool isDestroyedOutside(QWidget* window);
 
-    AppController& controller_;
+    ShellServices services_;
     Updater updater_;
     std::unique_ptr<UpdateDialog> updateDialog_;
     std::unique_ptr<AboutWindow> about_;

@@ -22,13 +22,13 @@ bool desktopLooksDark() {
 
 } // namespace
 
-TrayShell::TrayShell(AppController& controller, InstanceServer& server,
+TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
                      CommandPalette::Actions actions)
-    : controller_(controller) {
-    actions.run = [&controller](const ZoneCommand& command) { controller.run(command); };
+    : services_(services) {
+    actions.run = services.runCommand;
     actions.quit = [] { QuitRequest::post(); }; // after the click, profiles saved on the way out
-    palette_ = std::make_unique<CommandPalette>(controller.config(), controller.profileManager(),
-                                                std::move(actions));
+    palette_ =
+        std::make_unique<CommandPalette>(services.config, services.profiles, std::move(actions));
     palette_->onClosed = [this] { sinceClosed_.start(); };
 
     darkPanel_ = desktopLooksDark();
@@ -49,7 +49,7 @@ TrayShell::TrayShell(AppController& controller, InstanceServer& server,
     tray_->show();
     // The tray embeds the icon a moment after it is shown; only then can its panel be seen.
     QTimer::singleShot(embedWaitMilliseconds, tray_.get(), [this] { matchPanel(); });
-    if (ProfileManager* profiles = controller.profileManager()) {
+    if (ProfileManager* profiles = services.profiles) {
         profileSubscription_ = profiles->activeProfileID.subscribe([this](const Uuid&) {
             QTimer::singleShot(0, tray_.get(), [this] { updateToolTip(); });
         });
@@ -87,7 +87,7 @@ void TrayShell::matchPanel() {
     if (icon.isValid()) {
         const QScreen* screen = QGuiApplication::screenAt(icon.center());
         const double ratio = screen ? screen->devicePixelRatio() : 1.0;
-        shade = controller_.platform().panelShade(
+        shade = services_.platform.panelShade(
             {icon.x() * ratio, icon.y() * ratio, icon.width() * ratio, icon.height() * ratio});
     }
     const bool dark = shade == PanelShade::unknown ? desktopLooksDark() : shade == PanelShade::dark;
@@ -102,7 +102,7 @@ void TrayShell::announce(const QString& title, const QString& message) {
 }
 
 void TrayShell::updateToolTip() {
-    ProfileManager* profiles = controller_.profileManager();
+    ProfileManager* profiles = services_.profiles;
     tray_->setToolTip(profiles
                           ? "Panemark — " + QString::fromStdString(profiles->activeProfile().name)
                           : "Panemark");

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/AppController.h"
 #include "core/InstanceServer.h"
 #include "shell/CommandPalette.h"
+#include "shell/ShellServices.h"
 
 #include <QElapsedTimer>
 #include <QSystemTrayIcon>
@@ -17,7 +17,7 @@ class TrayShell {
 public:
     // actions: what the palette's Settings, update and About rows do (run and quit are the
     // shell's own).
-    TrayShell(AppController& controller, InstanceServer& server,
+    TrayShell(const ShellServices& services, InstanceServer& server,
               CommandPalette::Actions actions = {});
     ~TrayShell();
     TrayShell(const TrayShell&) = delete;
@@ -42,7 +42,7 @@ public:
 private:
     void updateToolTip();
 
-    AppController& controller_;
+    const ShellServices& services_;
     std::unique_ptr<CommandPalette> palette_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     Subscription profileSubscription_;

@@ -12,11 +12,9 @@
 
 namespace panemark {
 
-class AppController;
-class InstanceServer;
-
-// The resident program: the controller on the Qt event loop, until SIGINT, SIGTERM or a quit
-// request.
+// The resident program, and the one place that puts it together: the application object, the
+// instance, the backend, the controller, and the desktop shell once the hot keys are armed; then
+// the Qt event loop until SIGINT, SIGTERM or a quit request.
 class PanemarkApp {
 public:
     struct Options {
@@ -24,10 +22,6 @@ public:
         std::optional<std::string> commandsFile;          // where they came from, to say so
         std::optional<std::string> dataDir;               // instead of ~/.local/share/Panemark
         std::optional<std::string> backend;               // instead of the session's desktop
-        // The application object; a QCoreApplication when not given (no windows at all).
-        std::function<std::unique_ptr<QCoreApplication>(int&, char**)> makeApplication;
-        // Started once the hot keys are registered; lives as long as the program.
-        std::function<std::shared_ptr<void>(AppController&, InstanceServer&)> startShell;
     };
 
     // The exit status. A second instance for the same display says so and returns 0.

@@ -1,4 +1,4 @@
-#include "core/PanemarkApp.h"
+#include "app/PanemarkApp.h"
 
 #include "core/AppController.h"
 #include "core/DataFolderLock.h"
@@ -11,7 +11,10 @@
 #include "runtime/Log.h"
 #include "runtime/QtScheduler.h"
 #include "runtime/Text.h"
+#include "shell/DesktopShell.h"
+#include "theme/TerminalFont.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <malloc.h>
 #include <ostream>
@@ -128,15 +131,39 @@ Subscription returnMemoryAfterSwitches(AppController& controller, Scheduler& mai
         });
 }
 
+std::unique_ptr<QApplication> makeApplication(int& argc, char** argv) {
+    // Qt's GTK platform theme triples the idle memory and changes nothing we draw.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORMTHEME")) {
+        qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal-none");
+    }
+    auto application = std::make_unique<QApplication>(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false); // closing the palette is not quitting
+    // Text no view sets a font for (tooltips, Qt's own dialogs and menus) is in the theme's one
+    // typeface too, which also spares loading a second font family.
+    QApplication::setFont(TerminalFont::at(13));
+    return application;
+}
+
+ShellServices shellServices(AppController& controller, Platform& platform, Scheduler& mainLoop,
+                            PreferencesStore& preferences) {
+    return ShellServices{controller.config(),
+                         controller.profileManager(),
+                         platform,
+                         mainLoop,
+                         preferences,
+                         [&controller](const ZoneCommand& command) { controller.run(command); },
+                         [&controller](const Shortcut& shortcut) {
+                             return controller.hotKeys().isTakenElsewhere(shortcut);
+                         }};
+}
+
 } // namespace
 
 int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& err) {
     static int argc = 1;
     static char name[] = "panemark";
     static char* argv[] = {name, nullptr};
-    const std::unique_ptr<QCoreApplication> application =
-        options.makeApplication ? options.makeApplication(argc, argv)
-                                : std::make_unique<QCoreApplication>(argc, argv);
+    const std::unique_ptr<QApplication> application = makeApplication(argc, argv);
     QCoreApplication::setApplicationName("Panemark");
     // From the start: a SIGTERM while the keys are being grabbed still ends the loop cleanly
     // (the loop sees the request as soon as it runs) instead of killing the process half-way.
@@ -186,8 +213,8 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
                              WindowAnimator::make(platform.windows()), std::move(source));
     answerRequests(instance, controller, platform);
     const Subscription memoryBack = returnMemoryAfterSwitches(controller, mainLoop);
-    const std::shared_ptr<void> shell =
-        options.startShell ? options.startShell(controller, instance) : nullptr;
+    // After the hot keys: a slow tray never delays the shortcuts.
+    const DesktopShell shell(shellServices(controller, platform, mainLoop, preferences), instance);
     // Without its display there is nothing left to do: end with the session.
     const Subscription displayGone = platform.onConnectionLost([] { QCoreApplication::exit(1); });
     platform.deliverPendingEvents(); // anything that came in while starting up
