@@ -13,45 +13,7 @@ WindowMover::WindowMover(WindowService& windows, ScreenService& screens, Beeper&
 
 void WindowMover::apply(const ZoneCommand& command, double gap,
                         const AnimationSettings& animation) {
-    switch (command.kind()) {
-    case ZoneCommand::Kind::fixedSize:
-        applyFixedSize(*command.fixedSize, animation);
-        return;
-    case ZoneCommand::Kind::maximize:
-        applyMaximize(animation);
-        return;
-    case ZoneCommand::Kind::halfStep:
-        applyHalfStep(*command.halfAction, gap, animation);
-        return;
-    case ZoneCommand::Kind::grid:
-        snapFocusedWindow(command, gap, animation);
-        return;
-    }
-}
-
-void WindowMover::snapFocusedWindow(const ZoneCommand& command, double gap,
-                                    const AnimationSettings& animation) {
-    const GridSpan span = command.gridSpan();
-    applyTarget(animation, [span, gap](const Rect& visible, const Rect&) {
-        return TargetRules::grid(span, gap, visible);
-    });
-}
-
-void WindowMover::applyHalfStep(HalfAction action, double gap, const AnimationSettings& animation) {
-    applyTarget(animation, [action, gap](const Rect& visible, const Rect& base) {
-        return TargetRules::halfStep(action, gap, visible, base);
-    });
-}
-
-void WindowMover::applyMaximize(const AnimationSettings& animation) {
-    applyTarget(animation,
-                [](const Rect& visible, const Rect&) { return TargetRules::maximize(visible); });
-}
-
-void WindowMover::applyFixedSize(const FixedSizeSpec& size, const AnimationSettings& animation) {
-    applyTarget(animation, [size](const Rect& visible, const Rect&) {
-        return TargetRules::fixedSize(size, visible);
-    });
+    applyTarget(animation, TargetRules::ruleFor(command, gap));
 }
 
 void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule) {

@@ -27,14 +27,9 @@ public:
     WindowMover(WindowService& windows, ScreenService& screens, Beeper& beeper,
                 std::unique_ptr<WindowAnimator> animator);
 
-    // Runs a command by its kind: fixed size, then maximize, then half-step, then the grid span.
+    // Runs a command on the focused window by the rule of its kind (TargetRules::ruleFor, the
+    // one place that tells the kinds apart).
     void apply(const ZoneCommand& command, double gap, const AnimationSettings& animation);
-
-    void snapFocusedWindow(const ZoneCommand& command, double gap,
-                           const AnimationSettings& animation);
-    void applyHalfStep(HalfAction action, double gap, const AnimationSettings& animation);
-    void applyMaximize(const AnimationSettings& animation);
-    void applyFixedSize(const FixedSizeSpec& size, const AnimationSettings& animation);
 
     WindowAnimator& animator() { return *animator_; }
 

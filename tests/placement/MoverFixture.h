@@ -51,6 +51,23 @@ protected:
         return window;
     }
 
+    static ZoneCommand maximizeCommand() {
+        ZoneCommand command;
+        command.maximize = true;
+        return command;
+    }
+    static ZoneCommand halfCommand(HalfAction action) {
+        ZoneCommand command;
+        command.rows = 2;
+        command.halfAction = action;
+        return command;
+    }
+    static ZoneCommand fixedSizeCommand(FixedSizeSpec size) {
+        ZoneCommand command;
+        command.fixedSize = size;
+        return command;
+    }
+
     static ZoneCommand gridCommand(std::int64_t cols, std::int64_t col) {
         ZoneCommand command;
         command.cols = cols;

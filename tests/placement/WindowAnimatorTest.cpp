@@ -186,7 +186,7 @@ TEST_F(WindowAnimatorTest, AWindowThatVanishesMidAnimationCostsNothing) {
     EXPECT_FALSE(animator().inFlight());
 
     const WindowRef next = addFocusedWindow({0, 0, 100, 100});
-    mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
+    mover->apply(gridCommand(2, 1), 0, animation);
     runToEnd();
     EXPECT_EQ(desktop.frameOf(next), rightHalf);
 }

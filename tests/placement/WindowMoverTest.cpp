@@ -9,7 +9,7 @@ class WindowMoverTest : public MoverFixture {};
 
 TEST_F(WindowMoverTest, SnapWritesTheExactFrameOnTheAnimatorsQueue) {
     const WindowRef window = addFocusedWindow({300, 200, 400, 300});
-    mover->snapFocusedWindow(gridCommand(2, 0), 0, noAnimation);
+    mover->apply(gridCommand(2, 0), 0, noAnimation);
     EXPECT_TRUE(desktop.writes().empty()); // nothing is written on the calling thread
     EXPECT_EQ(mover->animator().inFlight(), (WindowAnimator::InFlight{window, leftHalf}));
 
@@ -25,18 +25,18 @@ TEST_F(WindowMoverTest, SnapWritesTheExactFrameOnTheAnimatorsQueue) {
 }
 
 TEST_F(WindowMoverTest, WhatCannotBeDoneBeepsOnceAndWritesNothing) {
-    mover->snapFocusedWindow(gridCommand(2, 0), 0, animation); // the desktop is in front
+    mover->apply(gridCommand(2, 0), 0, animation); // the desktop is in front
     EXPECT_EQ(desktop.beepCount(), 1);
 
     SimDesktop::WindowSpec unreadable;
     unreadable.frameUnreadable = true;
     addFocusedWindow({0, 0, 10, 10}, unreadable);
-    mover->applyMaximize(animation);
+    mover->apply(maximizeCommand(), 0, animation);
     EXPECT_EQ(desktop.beepCount(), 2);
 
     desktop.setScreens({});
     addFocusedWindow({0, 0, 10, 10});
-    mover->applyMaximize(animation);
+    mover->apply(maximizeCommand(), 0, animation);
     EXPECT_EQ(desktop.beepCount(), 3);
 
     queue->runDue();
@@ -64,7 +64,7 @@ TEST_F(WindowMoverTest, TargetsOutOfSightOrUnderAPixelBeepAndLeaveTheWindow) {
 TEST_F(WindowMoverTest, WithoutTrustItAsksAndDoesNothingElse) {
     addFocusedWindow({0, 0, 10, 10});
     desktop.setTrusted(false);
-    mover->applyMaximize(animation);
+    mover->apply(maximizeCommand(), 0, animation);
     queue->runDue();
     EXPECT_EQ(desktop.trustPromptCount(), 1);
     EXPECT_EQ(desktop.beepCount(), 0);
@@ -73,7 +73,7 @@ TEST_F(WindowMoverTest, WithoutTrustItAsksAndDoesNothingElse) {
 
 TEST_F(WindowMoverTest, AWindowAlreadyAtItsTargetIsSnappedNotAnimated) {
     addFocusedWindow(leftHalf);
-    mover->snapFocusedWindow(gridCommand(2, 0), 0, animation);
+    mover->apply(gridCommand(2, 0), 0, animation);
     queue->runDue();
     EXPECT_EQ(desktop.writes().size(), 3u);
     EXPECT_EQ(queue->pendingCount(), 0u); // no frame timer
@@ -83,7 +83,7 @@ TEST_F(WindowMoverTest, OwnWindowsAreWrittenAtOnceOnTheCallingThread) {
     SimDesktop::WindowSpec spec;
     spec.pid = SimDesktop::ownPid;
     addFocusedWindow({300, 200, 400, 300}, spec);
-    mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
+    mover->apply(gridCommand(2, 1), 0, animation);
     const auto writes = desktop.writes();
     ASSERT_EQ(writes.size(), 3u);
     EXPECT_TRUE(isExactWrite(writes, 0, rightHalf));
@@ -95,7 +95,7 @@ TEST_F(WindowMoverTest, AWindowWithoutAProcessGoesThroughTheQueueAndAnimates) {
     SimDesktop::WindowSpec spec;
     spec.pid = 0; // no _NET_WM_PID
     const WindowRef window = addFocusedWindow({300, 200, 400, 300}, spec);
-    mover->snapFocusedWindow(gridCommand(2, 1), 0, {true, AnimationCurve::linear, 0.25});
+    mover->apply(gridCommand(2, 1), 0, {true, AnimationCurve::linear, 0.25});
     EXPECT_TRUE(desktop.writes().empty()); // nothing written on the calling thread
     queue->advance(1);
     EXPECT_GT(desktop.writes().size(), 3u); // animation steps, then the exact landing
@@ -108,7 +108,7 @@ TEST_F(WindowMoverTest, WindowsThatCannotBeResizedOrProbedAreSnapped) {
         SimDesktop::WindowSpec spec;
         spec.sizeProbe = probe;
         addFocusedWindow({300, 200, 400, 300}, spec);
-        mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
+        mover->apply(gridCommand(2, 1), 0, animation);
         queue->runDue();
         EXPECT_EQ(desktop.writes().size(), 3u);
         EXPECT_EQ(queue->pendingCount(), 0u);
@@ -120,7 +120,7 @@ TEST_F(WindowMoverTest, ExactWritesPutBackAWindowThatMovedWhileResizing) {
     spec.resizeShiftX = 40;
     spec.resizeShiftY = -30;
     const WindowRef window = addFocusedWindow({300, 200, 400, 300}, spec);
-    mover->snapFocusedWindow(gridCommand(2, 1), 0, noAnimation);
+    mover->apply(gridCommand(2, 1), 0, noAnimation);
     queue->runDue();
     EXPECT_EQ(desktop.frameOf(window), rightHalf);
 }
@@ -130,37 +130,37 @@ TEST_F(WindowMoverTest, TerminalsClampTheSizeButLandAtTheTargetsCorner) {
     spec.widthIncrement = 9;
     spec.heightIncrement = 17;
     const WindowRef window = addFocusedWindow({300, 200, 400, 300}, spec);
-    mover->snapFocusedWindow(gridCommand(2, 1), 0, animation);
+    mover->apply(gridCommand(2, 1), 0, animation);
     runToEnd();
     EXPECT_EQ(desktop.frameOf(window), (Rect{500, 24, 495, 765}));
 }
 
 TEST_F(WindowMoverTest, HalfStepCutThenPressedAgainMidAnimationWidens) {
     const WindowRef window = addFocusedWindow({200, 300, 400, 300});
-    mover->applyHalfStep(HalfAction::top, 0, animation);
+    mover->apply(halfCommand(HalfAction::top), 0, animation);
     const Rect cut{200, 24, 400, 388};
     EXPECT_EQ(mover->animator().inFlight()->target, cut);
     frame();
     frame();
     // The window is half-way; the second press sees it at its cut target, in the top half.
-    mover->applyHalfStep(HalfAction::top, 0, animation);
+    mover->apply(halfCommand(HalfAction::top), 0, animation);
     EXPECT_EQ(mover->animator().inFlight()->target, topHalf);
     runToEnd();
     EXPECT_EQ(desktop.frameOf(window), topHalf);
     // And once more: already there, nothing happens.
     desktop.clearWrites();
-    mover->applyHalfStep(HalfAction::top, 0, animation);
+    mover->apply(halfCommand(HalfAction::top), 0, animation);
     runToEnd();
     EXPECT_TRUE(desktop.writes().empty());
 }
 
 TEST_F(WindowMoverTest, TheSameCommandTwiceDuringItsAnimationDoesNothing) {
     addFocusedWindow({300, 24, 500, 776}); // same size as the target: steps write positions only
-    mover->snapFocusedWindow(gridCommand(2, 0), 0, animation);
+    mover->apply(gridCommand(2, 0), 0, animation);
     frame();
     frame();
     const auto writesSoFar = desktop.writes().size();
-    mover->snapFocusedWindow(gridCommand(2, 0), 0, animation);
+    mover->apply(gridCommand(2, 0), 0, animation);
     EXPECT_EQ(queue->pendingCount(), 1u); // only the running animation's timer
     frame();
     EXPECT_EQ(desktop.writes().size(), writesSoFar + 1); // its next step (position only)
@@ -174,7 +174,7 @@ TEST_F(WindowMoverTest, TheWindowsScreenIsChosenByOverlapAndYIsConverted) {
                        0);
     // Window space: the right screen spans y 400 to 1000 below the primary's top.
     const WindowRef window = addFocusedWindow({1100, 500, 300, 200});
-    mover->applyMaximize(noAnimation);
+    mover->apply(maximizeCommand(), 0, noAnimation);
     queue->runDue();
     EXPECT_EQ(desktop.frameOf(window), (Rect{1000, 400, 800, 550}));
 }
