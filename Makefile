@@ -9,7 +9,7 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps build run install package test test-asan test-tsan bench fuzz format clean
+.PHONY: all deps build run install package test test-asan test-tsan bench fuzz fuzz-minimize format clean
 
 all: build
 
@@ -55,16 +55,29 @@ bench: build
 	@scripts/install-deps.sh --bench
 	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
 
-# libFuzzer targets (clang), each run for FUZZ_SECONDS; the corpus they grow stays in fuzz/corpus/.
+# libFuzzer targets (clang), each run for FUZZ_SECONDS. fuzz/corpus/ holds a minimized corpus
+# (a few hundred files); what a run grows stays in build-fuzz/corpus/, outside the tree.
+# `make fuzz-minimize` merges that back into fuzz/corpus/ keeping only inputs that add coverage.
 fuzz:
 	@scripts/install-deps.sh --fuzz
 	CC=clang CXX=clang++ $(CMAKE_CONFIGURE) -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPANEMARK_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS) --target fuzzers
 	@for f in build-fuzz/fuzz/fuzz_*; do \
-	    name=$$(basename $$f); mkdir -p fuzz/corpus/$$name; \
+	    name=$$(basename $$f); mkdir -p build-fuzz/corpus/$$name; \
 	    echo "== $$name for $(FUZZ_SECONDS) s"; \
 	    $$f -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 \
-	        -artifact_prefix=fuzz/ fuzz/corpus/$$name fuzz/seeds fuzz/regressions || exit 1; \
+	        -artifact_prefix=fuzz/ build-fuzz/corpus/$$name fuzz/corpus/$$name fuzz/seeds \
+	        fuzz/regressions || exit 1; \
+	done
+
+fuzz-minimize:
+	@for f in build-fuzz/fuzz/fuzz_*; do \
+	    name=$$(basename $$f); rm -rf build-fuzz/minimized/$$name; \
+	    mkdir -p build-fuzz/minimized/$$name build-fuzz/corpus/$$name; \
+	    $$f -merge=1 -use_counters=0 -timeout=5 -rss_limit_mb=2048 build-fuzz/minimized/$$name \
+	        fuzz/seeds fuzz/regressions fuzz/corpus/$$name build-fuzz/corpus/$$name || exit 1; \
+	    rm -rf fuzz/corpus/$$name && cp -r build-fuzz/minimized/$$name fuzz/corpus/$$name; \
+	    echo "$$name: $$(ls fuzz/corpus/$$name | wc -l) files"; \
 	done
 
 format:

@@ -116,9 +116,10 @@ std::optional<ZoneCommand> readFast(std::string_view value) {
         return std::nullopt;
     }
     rapidjson::Document document;
-    constexpr unsigned flags = rapidjson::kParseFullPrecisionFlag |
-                               rapidjson::kParseValidateEncodingFlag |
-                               rapidjson::kParseIterativeFlag;
+    // No fraction is ever a command's value, so RapidJSON's own reading of fractions (not the
+    // usual parser's) never decides anything here: such a value is refused and read again.
+    constexpr unsigned flags =
+        rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag;
     if (document.Parse<flags>(value.data(), value.size()).HasParseError()) {
         return std::nullopt;
     }

@@ -1,5 +1,7 @@
 #include "model/FastJson.h"
 
+#include <charconv>
+#include <cmath>
 #include <rapidjson/error/error.h>
 #include <rapidjson/memorystream.h>
 #include <rapidjson/reader.h>
@@ -17,11 +19,12 @@ public:
 
     bool Null() { return put(JsonValue(nullptr)); }
     bool Bool(bool value) { return put(JsonValue(value)); }
-    bool Int(int value) { return put(JsonValue(static_cast<std::int64_t>(value))); }
-    bool Uint(unsigned value) { return put(JsonValue(static_cast<std::uint64_t>(value))); }
-    bool Int64(std::int64_t value) { return put(JsonValue(value)); }
-    bool Uint64(std::uint64_t value) { return put(JsonValue(value)); }
-    bool Double(double value) { return put(JsonValue(value)); }
+    // Numbers come as their text (RapidJSON's own conversion of fractions is not the one the
+    // usual parser makes) and are read as that parser reads them.
+    bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
+        const std::optional<JsonValue> number = FastJson::readNumber({text, length});
+        return number && put(*number);
+    }
     bool String(const char* text, rapidjson::SizeType length, bool) {
         return put(JsonValue(std::string(text, length)));
     }
@@ -69,13 +72,38 @@ private:
 
 } // namespace
 
+std::optional<JsonValue> FastJson::readNumber(std::string_view text) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const bool whole = text.find_first_of(".eE") == std::string_view::npos;
+    if (whole && text.starts_with('-')) {
+        std::int64_t value = 0;
+        if (std::from_chars(first, last, value).ec == std::errc()) {
+            return JsonValue(value);
+        }
+    } else if (whole) {
+        std::uint64_t value = 0;
+        if (std::from_chars(first, last, value).ec == std::errc()) {
+            return JsonValue(value);
+        }
+    }
+    // A fraction, an exponent, or a whole number too large for 64 bits: a double, correctly
+    // rounded as strtod rounds; one beyond a double's range is the usual parser's to refuse.
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return JsonValue(value);
+}
+
 std::optional<JsonValue> FastJson::parse(std::string_view text) {
     JsonValue root;
     Builder builder(root);
     rapidjson::MemoryStream bytes(text.data(), text.size());
     rapidjson::Reader reader;
-    // Exact numbers, as the usual parser reads them; checked text; one value and no more.
-    constexpr unsigned flags = rapidjson::kParseFullPrecisionFlag |
+    // Numbers as text, read as the usual parser reads them; checked text; one value and no more.
+    constexpr unsigned flags = rapidjson::kParseNumbersAsStringsFlag |
                                rapidjson::kParseValidateEncodingFlag |
                                rapidjson::kParseIterativeFlag;
     if (reader.Parse<flags>(bytes, builder).IsError()) {

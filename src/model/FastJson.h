@@ -14,6 +14,9 @@ namespace panemark {
 class FastJson {
 public:
     static std::optional<JsonValue> parse(std::string_view text);
+    // A JSON number's text as the usual parser reads it: whole numbers as signed (with a minus)
+    // or unsigned 64-bit, anything else as the nearest double; none beyond a double's range.
+    static std::optional<JsonValue> readNumber(std::string_view text);
 };
 
 } // namespace panemark
