@@ -2,13 +2,8 @@
 
 #include "runtime/Deadline.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include <QLocalSocket>
+#include <algorithm>
 
 namespace panemark {
 
@@ -22,68 +17,25 @@ Answer failed(std::string why) {
     return answer;
 }
 
-class Socket {
-public:
-    Socket() : fd_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
-    ~Socket() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-bool waitFor(int fd, short events, const Deadline& deadline) {
-    pollfd entry{fd, events, 0};
-    for (;;) {
-        const int milliseconds = static_cast<int>(deadline.remaining() * 1000) + 1;
-        const int ready = ::poll(&entry, 1, deadline.passed() ? 0 : milliseconds);
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-        return ready > 0;
-    }
+int milliseconds(const Deadline& deadline) {
+    return std::max(0, static_cast<int>(deadline.remaining() * 1000));
 }
 
-// Connected, not running (nothing listens), or failed.
-Answer::Outcome connectTo(const Socket& socket, const std::string& path, std::string* why) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path)) {
-        *why = "the socket path " + path + " is too long";
-        return Answer::Outcome::failed;
-    }
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
+// Connected, not running (no socket, or nobody listening), or failed. Used in blocking mode:
+// the command line runs no event loop.
+Answer::Outcome connectTo(QLocalSocket& socket, const std::string& path, const Deadline& deadline,
+                          std::string* why) {
+    socket.connectToServer(QString::fromStdString(path));
+    if (socket.waitForConnected(milliseconds(deadline))) {
         return Answer::Outcome::replied;
     }
-    const int error = errno;
-    if (error == ENOENT || error == ECONNREFUSED) {
+    const QLocalSocket::LocalSocketError error = socket.error();
+    if (error == QLocalSocket::ServerNotFoundError ||
+        error == QLocalSocket::ConnectionRefusedError) {
         return Answer::Outcome::notRunning;
     }
-    *why = "cannot connect to " + path + ": " + std::strerror(error);
+    *why = "cannot connect to " + path + ": " + socket.errorString().toStdString();
     return Answer::Outcome::failed;
-}
-
-bool sendAll(const Socket& socket, const std::string& text, const Deadline& deadline) {
-    std::size_t sent = 0;
-    while (sent < text.size()) {
-        if (!waitFor(socket.fd(), POLLOUT, deadline)) {
-            return false;
-        }
-        const ssize_t count =
-            ::send(socket.fd(), text.data() + sent, text.size() - sent, MSG_NOSIGNAL);
-        if (count < 0 && errno != EINTR && errno != EAGAIN) {
-            return false;
-        }
-        sent += count > 0 ? static_cast<std::size_t>(count) : 0;
-    }
-    return true;
 }
 
 } // namespace
@@ -96,39 +48,29 @@ Answer InstanceClient::ask(const InstanceAddress& address, const Json& request,
 Answer InstanceClient::askLine(const InstanceAddress& address, const std::string& line,
                                double timeoutSeconds) {
     const Deadline deadline(timeoutSeconds);
-    Socket socket;
-    if (socket.fd() < 0) {
-        return failed(std::string("cannot make a socket: ") + std::strerror(errno));
-    }
+    QLocalSocket socket;
     std::string why;
-    const Answer::Outcome connected = connectTo(socket, address.socketPath, &why);
+    const Answer::Outcome connected = connectTo(socket, address.socketPath, deadline, &why);
     if (connected != Answer::Outcome::replied) {
         Answer answer = failed(why);
         answer.outcome = connected;
         return answer;
     }
-    ::fcntl(socket.fd(), F_SETFL, ::fcntl(socket.fd(), F_GETFL) | O_NONBLOCK);
-    // A refused request (too large, say) is answered before it has all been sent: read the
-    // answer whether or not the sending went through.
-    const bool sent = sendAll(socket, line, deadline);
+    // A refused request (too large, say) is answered before it has all been sent: the answer is
+    // read whether or not the sending went through.
+    socket.write(line.data(), static_cast<qint64>(line.size()));
     std::string received;
-    char buffer[65536];
     while (received.find('\n') == std::string::npos) {
-        if (!waitFor(socket.fd(), POLLIN, deadline)) {
-            return failed(sent ? "the running Panemark did not answer in time"
-                               : "the running Panemark did not take the request");
-        }
-        const ssize_t count = ::recv(socket.fd(), buffer, sizeof(buffer), 0);
-        if (count == 0) {
-            return failed("the running Panemark closed the connection without an answer");
-        }
-        if (count < 0) {
-            if (errno == EINTR || errno == EAGAIN) {
-                continue;
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(milliseconds(deadline))) {
+            if (socket.state() != QLocalSocket::ConnectedState) {
+                return failed("the running Panemark closed the connection without an answer");
             }
-            return failed(std::string("reading the answer failed: ") + std::strerror(errno));
+            return failed(socket.bytesToWrite() > 0
+                              ? "the running Panemark did not take the request"
+                              : "the running Panemark did not answer in time");
         }
-        received.append(buffer, static_cast<std::size_t>(count));
+        const QByteArray chunk = socket.readAll();
+        received.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
         if (received.size() > InstanceProtocol::maxReplySize) {
             return failed("the running Panemark's answer is too large");
         }
@@ -144,10 +86,10 @@ Answer InstanceClient::askLine(const InstanceAddress& address, const std::string
 }
 
 bool InstanceClient::isRunning(const InstanceAddress& address) {
-    Socket socket;
+    QLocalSocket socket;
     std::string why;
-    return socket.fd() >= 0 &&
-           connectTo(socket, address.socketPath, &why) == Answer::Outcome::replied;
+    return connectTo(socket, address.socketPath, Deadline(defaultTimeout), &why) ==
+           Answer::Outcome::replied;
 }
 
 } // namespace panemark
