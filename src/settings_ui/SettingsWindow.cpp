@@ -444,7 +444,13 @@ void SettingsWindow::scheduleRefresh() {
     // Observers hear of a change before the store holds it: look one turn later.
     if (!refreshPending_) {
         refreshPending_ = true;
-        QTimer::singleShot(0, this, [this] { refresh(); });
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible()) {
+                refresh();
+            } else {
+                refreshPending_ = false; // present() refreshes: rows nobody sees cost for nothing
+            }
+        });
     }
 }
 

@@ -125,6 +125,21 @@ TEST_F(SettingsWindowTest, AddingSelectsTheNewRowAndDuplicatingPutsTheCopyBelow)
     EXPECT_TRUE(window->rows()[2]->isSelected());
 }
 
+TEST_F(SettingsWindowTest, ClosedItBuildsNoRowsUntilItOpensAgain) {
+    window->hide();
+    std::vector<ZoneCommand> many(300, command(0));
+    for (ZoneCommand& each : many) {
+        each.id = Uuid::random();
+    }
+    const std::size_t before = window->rows().size();
+    config.commands = many;
+    settle();
+    EXPECT_EQ(window->rows().size(), before);
+    window->present();
+    settle();
+    EXPECT_EQ(window->rows().size(), 300u);
+}
+
 TEST_F(SettingsWindowTest, AFullProfileOffersNoMoreCommands) {
     auto button = [&](const QString& name) {
         for (QToolButton* candidate : window->findChildren<QToolButton*>()) {
