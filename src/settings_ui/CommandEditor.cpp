@@ -12,6 +12,7 @@
 #include "theme/TerminalStepper.h"
 #include "theme/TerminalTextField.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,8 +41,7 @@ CommandEditor::CommandEditor(CommandBinding binding,
 
     auto* strip = new QWidget(this);
     strip->setObjectName("editTargetStrip");
-    strip->setStyleSheet("#editTargetStrip { background: " + Theme::strip.name() +
-                         "; border-bottom: 1px solid " + Theme::lineFaint.name() + "; }");
+    strip->setStyleSheet(ThemeStyle::strip("editTargetStrip"));
     auto* stripRow = new QHBoxLayout(strip);
     stripRow->setContentsMargins(18, 6, 18, 6);
     stripRow->addWidget(TerminalLabel::create(">_ EDIT_TARGET // CMD", 9, Theme::textDim, strip));
@@ -52,7 +52,7 @@ CommandEditor::CommandEditor(CommandBinding binding,
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setStyleSheet("QScrollArea { background: transparent; }" + Theme::scrollBarStyle());
+    scroll->setStyleSheet(ThemeStyle::transparentScrollArea());
     scroll->viewport()->setAutoFillBackground(false);
     content_ = new QWidget(scroll);
     content_->setAttribute(Qt::WA_TranslucentBackground);

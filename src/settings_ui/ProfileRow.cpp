@@ -4,6 +4,7 @@
 #include "theme/TerminalFont.h"
 #include "theme/TerminalLabel.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -32,11 +33,7 @@ ProfileRow::ProfileRow(const Profile& profile, std::size_t index, bool active, b
         renameField_ = new QLineEdit(renameText, this);
         renameField_->setPlaceholderText("Name");
         renameField_->setFont(TerminalFont::at(13));
-        renameField_->setStyleSheet("QLineEdit { color: " + Theme::text.name() +
-                                    "; background: " + Theme::sunken.name() +
-                                    "; border: 1px solid " + Theme::phosphor.name() +
-                                    "; border-radius: 4px; padding: "
-                                    "2px 6px; }");
+        renameField_->setStyleSheet(ThemeStyle::boxedField(Theme::phosphor, "2px 6px"));
         renameField_->installEventFilter(this);
         QObject::connect(renameField_, &QLineEdit::returnPressed, this, [this] {
             if (actions_.commitRename) {
@@ -66,11 +63,10 @@ ProfileRow::ProfileRow(const Profile& profile, std::size_t index, bool active, b
     more->setIconSize(QSize(14, 14));
     more->setPopupMode(QToolButton::InstantPopup);
     more->setAccessibleName("Profile actions");
-    more->setStyleSheet("QToolButton { border: none; background: transparent; }"
-                        "QToolButton::menu-indicator { image: none; }");
+    more->setStyleSheet(ThemeStyle::bareMenuButton());
     menu_ = new QMenu(more);
     menu_->setFont(TerminalFont::at(12));
-    menu_->setStyleSheet(Theme::menuStyle());
+    menu_->setStyleSheet(ThemeStyle::menu());
     auto item = [this](const QString& title, const std::function<void()>& action) {
         QAction* added = menu_->addAction(title);
         QObject::connect(added, &QAction::triggered, this, [action] {

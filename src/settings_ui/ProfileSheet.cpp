@@ -11,6 +11,7 @@
 #include "theme/TerminalButton.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -67,7 +68,7 @@ ProfileSheet::ProfileSheet(ProfileManager& profiles, Platform& platform, QWidget
     auto* list = new QScrollArea(this);
     list->setWidgetResizable(true);
     list->setFrameShape(QFrame::NoFrame);
-    list->setStyleSheet("QScrollArea { background: transparent; }" + Theme::scrollBarStyle());
+    list->setStyleSheet(ThemeStyle::transparentScrollArea());
     list->viewport()->setAutoFillBackground(false);
     listContent_ = new QWidget(list);
     listLayout_ = new QVBoxLayout(listContent_);

@@ -22,6 +22,7 @@
 #include "theme/TerminalLabel.h"
 #include "theme/TerminalMenu.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -47,16 +48,6 @@ QWidget* inset(QWidget* content, int horizontal, QWidget* parent) {
     return box;
 }
 
-QString sliderStyle() {
-    return "QSlider::groove:horizontal { height: 4px; background: " + Theme::sunken.name() +
-           "; border: 1px solid " + Theme::line.name() +
-           "; border-radius: 2px; } QSlider::sub-page:horizontal { background: " +
-           Theme::line.name() +
-           "; border-radius: 2px; } QSlider::handle:horizontal { width: 12px; "
-           "margin: -5px 0; border-radius: 6px; background: " +
-           Theme::phosphor.name() + "; }";
-}
-
 // A plain tool button with a symbol in a 30 × 24 frame, outlined.
 QToolButton* toolButton(Symbols::Name symbol, const QString& help, QWidget* parent) {
     auto* button = new QToolButton(parent);
@@ -65,11 +56,7 @@ QToolButton* toolButton(Symbols::Name symbol, const QString& help, QWidget* pare
     button->setIconSize(QSize(12, 12));
     button->setToolTip(help);
     button->setAccessibleName(help);
-    button->setStyleSheet("QToolButton { background: " + Theme::raised.name() +
-                          "; border: 1px solid " + Theme::line.name() +
-                          "; border-radius: 4px; } QToolButton:disabled { background: " +
-                          Theme::sunken.name() + "; border-color: " + Theme::lineFaint.name() +
-                          "; } QToolButton::menu-indicator { image: none; }");
+    button->setStyleSheet(ThemeStyle::toolbarButton());
     button->setCursor(Qt::PointingHandCursor);
     return button;
 }
@@ -79,7 +66,7 @@ QSlider* slider(int minimum, int maximum, QWidget* parent) {
     control->setRange(minimum, maximum);
     control->setSingleStep(1);
     control->setPageStep(1);
-    control->setStyleSheet(sliderStyle());
+    control->setStyleSheet(ThemeStyle::slider());
     return control;
 }
 
@@ -102,7 +89,7 @@ SettingsWindow::SettingsWindow(ConfigStore& config, ProfileManager* profiles, Pl
     columns->addWidget(sidebar());
     auto* rule = new QWidget(this);
     rule->setFixedWidth(1);
-    rule->setStyleSheet("background: " + Theme::line.name() + ";");
+    rule->setStyleSheet(ThemeStyle::fill(Theme::line));
     columns->addWidget(rule);
     detail_ = new QWidget(this);
     detailLayout_ = new QVBoxLayout(detail_);
@@ -167,7 +154,7 @@ QWidget* SettingsWindow::sidebar() {
     list_ = list;
     list->setWidgetResizable(true);
     list->setFrameShape(QFrame::NoFrame);
-    list->setStyleSheet("QScrollArea { background: transparent; }" + Theme::scrollBarStyle());
+    list->setStyleSheet(ThemeStyle::transparentScrollArea());
     list->viewport()->setAutoFillBackground(false);
     listContent_ = new QWidget(list);
     listContent_->setAttribute(Qt::WA_TranslucentBackground);
@@ -197,12 +184,10 @@ QWidget* SettingsWindow::profileBar() {
     profileMenu_->setIcon(
         QIcon(Symbols::pixmap(Symbols::Name::chevronDown, QSizeF(8, 8), Theme::textDim, 2)));
     profileMenu_->setIconSize(QSize(8, 8));
-    profileMenu_->setStyleSheet("QToolButton { color: " + Theme::textBright.name() +
-                                "; border: none; background: transparent; padding: 2px 0; }"
-                                "QToolButton::menu-indicator { image: none; }");
+    profileMenu_->setStyleSheet(ThemeStyle::bareMenuButton(&Theme::textBright));
     profileMenu_->setCursor(Qt::PointingHandCursor);
     auto* menu = new QMenu(profileMenu_);
-    menu->setStyleSheet(Theme::menuStyle());
+    menu->setStyleSheet(ThemeStyle::menu());
     menu->setFont(TerminalFont::at(12));
     profileMenu_->setMenu(menu);
     profileMenu_->setVisible(profiles_ != nullptr);
@@ -224,7 +209,7 @@ QWidget* SettingsWindow::toolbar() {
     add_ = toolButton(Symbols::Name::plus, "Add command", bar);
     add_->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(add_);
-    menu->setStyleSheet(Theme::menuStyle());
+    menu->setStyleSheet(ThemeStyle::menu());
     menu->setFont(TerminalFont::at(12));
     const std::pair<const char*, void (ConfigStore::*)()> kinds[] = {
         {"Zone command", &ConfigStore::addCommand},
@@ -358,9 +343,7 @@ QWidget* SettingsWindow::permissionWarning(const QString& message, const QString
     auto* box = new QWidget(this);
     box->setObjectName("permissionWarning");
     box->setAttribute(Qt::WA_StyledBackground);
-    box->setStyleSheet("#permissionWarning { background: " +
-                       Theme::warnWash().name(QColor::HexArgb) + "; border: 1px solid " +
-                       Theme::warnRule().name(QColor::HexArgb) + "; border-radius: 4px; }");
+    box->setStyleSheet(ThemeStyle::warningBox("permissionWarning"));
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(10, 8, 10, 8);
     column->setSpacing(6);

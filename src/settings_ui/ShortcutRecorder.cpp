@@ -5,6 +5,7 @@
 #include "theme/Symbols.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -43,7 +44,7 @@ ShortcutRecorder::ShortcutRecorder(QWidget* parent) : QWidget(parent) {
     remove_->setIconSize(QSize(14, 14));
     remove_->setToolTip("Remove shortcut");
     remove_->setAccessibleName("Remove shortcut");
-    remove_->setStyleSheet("QToolButton { border: none; background: transparent; }");
+    remove_->setStyleSheet(ThemeStyle::bareToolButton());
     remove_->setCursor(Qt::PointingHandCursor);
     QObject::connect(remove_, &QToolButton::clicked, this, [this] {
         shortcut_.reset();
@@ -54,7 +55,7 @@ ShortcutRecorder::ShortcutRecorder(QWidget* parent) : QWidget(parent) {
     column->addLayout(row);
     note_ = new QLabel(this);
     note_->setFont(TerminalFont::at(11));
-    note_->setStyleSheet("color: " + Theme::warn.name() + "; background: transparent;");
+    note_->setStyleSheet(ThemeStyle::textOverNothing(Theme::warn));
     note_->setWordWrap(true);
     column->addWidget(note_);
     setCursor(Qt::PointingHandCursor);

@@ -7,6 +7,7 @@
 #include "theme/TerminalCheckBox.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,7 +22,7 @@ namespace {
 QLabel* dimText(const QString& content, QWidget* parent) {
     auto* label = new QLabel(content, parent);
     label->setFont(TerminalFont::at(11));
-    label->setStyleSheet("color: " + Theme::textDim.name() + ";");
+    label->setStyleSheet(ThemeStyle::text(Theme::textDim));
     label->setWordWrap(true);
     return label;
 }

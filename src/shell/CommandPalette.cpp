@@ -8,6 +8,7 @@
 #include "theme/TerminalFont.h"
 #include "theme/TerminalLabel.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -26,10 +27,6 @@
 namespace panemark {
 
 namespace {
-
-QString css(const QColor& color) {
-    return color.name(QColor::HexArgb);
-}
 
 // A rule one point high.
 QWidget* rule(const QColor& color, QWidget* parent) {
@@ -84,7 +81,7 @@ QScrollArea* scrollingList(QWidget* parent) {
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->setWidgetResizable(true);
-    area->setStyleSheet("background: transparent;");
+    area->setStyleSheet(ThemeStyle::transparent());
     area->viewport()->setAutoFillBackground(false);
     return area;
 }
@@ -226,9 +223,7 @@ void CommandPalette::rebuildPicker() {
         QIcon(Symbols::pixmap(pickerOpen_ ? Symbols::Name::chevronUp : Symbols::Name::chevronDown,
                               QSizeF(10, 10), Theme::textBright, devicePixelRatioF())));
     switcher_->setLayoutDirection(Qt::RightToLeft); // the chevron after the name
-    switcher_->setStyleSheet("QPushButton { color: " + css(Theme::textBright) +
-                             "; text-align: right; padding: 7px 12px; border: none; "
-                             "background: transparent; }");
+    switcher_->setStyleSheet(ThemeStyle::bareTextButton(Theme::textBright));
     QObject::connect(switcher_, &QPushButton::clicked, this, [this] { togglePicker(); });
     column_->addWidget(switcher_);
 

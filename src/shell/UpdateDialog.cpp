@@ -6,6 +6,7 @@
 #include "theme/TerminalButton.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -23,7 +24,7 @@ QLabel* label(const QFont& font, const QColor& color, QWidget* parent) {
     label->setFont(font);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setStyleSheet("color: " + color.name() + "; background: transparent;");
+    label->setStyleSheet(ThemeStyle::textOverNothing(color));
     return label;
 }
 

@@ -2,6 +2,7 @@
 
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -50,7 +51,7 @@ void SupportLinks::addLink(const QString& text, const QString& address) {
 void SupportLinks::addSeparator() {
     auto* dot = new QLabel("·", this);
     dot->setFont(TerminalFont::at(11));
-    dot->setStyleSheet("color: " + Theme::lineFaint.name() + ";");
+    dot->setStyleSheet(ThemeStyle::text(Theme::lineFaint));
     dot->setAccessibleName({}); // the dot is for the eye
     dot->setAccessibleDescription({});
     layout()->addWidget(dot);

@@ -4,6 +4,7 @@
 #include "theme/TerminalButton.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -27,12 +28,12 @@ TerminalAlert::TerminalAlert(QWidget* parent, const QString& title, const QStrin
     column->setSpacing(10);
     title_ = new QLabel(title, this);
     title_->setFont(TerminalFont::at(13, QFont::Bold));
-    title_->setStyleSheet("color: " + Theme::textBright.name() + ";");
+    title_->setStyleSheet(ThemeStyle::text(Theme::textBright));
     title_->setWordWrap(true);
     column->addWidget(title_);
     message_ = new QLabel(message, this);
     message_->setFont(TerminalFont::at(11));
-    message_->setStyleSheet("color: " + Theme::textDim.name() + ";");
+    message_->setStyleSheet(ThemeStyle::text(Theme::textDim));
     message_->setWordWrap(true);
     message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     message_->setVisible(!message.isEmpty());
@@ -59,11 +60,7 @@ QLineEdit* TerminalAlert::addField(const QString& text, const QString& placehold
     field_ = new QLineEdit(text, this);
     field_->setPlaceholderText(placeholder);
     field_->setFont(TerminalFont::at(13));
-    field_->setStyleSheet("QLineEdit { color: " + Theme::text.name() + "; background: " +
-                          Theme::sunken.name() + "; border: 1px solid " + Theme::line.name() +
-                          "; border-radius: 4px; padding: 5px 8px; } QLineEdit:focus { border: "
-                          "1px solid " +
-                          Theme::phosphor.name() + "; }");
+    field_->setStyleSheet(ThemeStyle::boxedFieldWithFocus("5px 8px"));
     auto* column = static_cast<QVBoxLayout*>(layout());
     column->insertWidget(2, field_);
     field_->setFocus();

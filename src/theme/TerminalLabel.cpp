@@ -1,6 +1,7 @@
 #include "theme/TerminalLabel.h"
 
 #include "theme/TerminalFont.h"
+#include "theme/ThemeStyle.h"
 
 #include <QColor>
 #include <QLabel>
@@ -11,7 +12,7 @@ QLabel* TerminalLabel::create(const QString& text, const QFont& font, const QCol
                               QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setFont(font);
-    label->setStyleSheet("color: " + color.name(QColor::HexArgb) + "; background: transparent;");
+    label->setStyleSheet(ThemeStyle::textOverNothing(color));
     return label;
 }
 

@@ -4,6 +4,7 @@
 #include "theme/Symbols.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QFontMetrics>
 #include <QMenu>
@@ -27,7 +28,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         auto* menu = new QMenu(this);
         menu->setFont(font);
-        menu->setStyleSheet(Theme::menuStyle());
+        menu->setStyleSheet(ThemeStyle::menu());
         for (const Choice choice : Choice::allCases()) {
             QAction* action = menu->addAction(QString::fromUtf8(std::string(choice.label())));
             QObject::connect(action, &QAction::triggered, this, [this, choice] {

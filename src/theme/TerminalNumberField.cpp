@@ -3,6 +3,7 @@
 #include "theme/TerminalFont.h"
 #include "theme/TerminalWell.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -21,9 +22,9 @@ TerminalNumberField::TerminalNumberField(NumberEditing::Range range, const QStri
     editor_->setFrame(false);
     editor_->setFixedWidth(52);
     editor_->setFont(TerminalFont::at(13));
-    editor_->setStyleSheet("color: " + Theme::text.name() + "; background: transparent;");
+    editor_->setStyleSheet(ThemeStyle::textOverNothing(Theme::text));
     suffix_->setFont(TerminalFont::at(13));
-    suffix_->setStyleSheet("color: " + Theme::textDim.name() + "; background: transparent;");
+    suffix_->setStyleSheet(ThemeStyle::textOverNothing(Theme::textDim));
     row->addWidget(editor_);
     row->addWidget(suffix_);
     editor_->setText(QString::number(value_));

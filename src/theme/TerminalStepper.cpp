@@ -2,6 +2,7 @@
 
 #include "theme/Symbols.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QHBoxLayout>
 #include <QToolButton>
@@ -17,7 +18,7 @@ QToolButton* stepButton(Symbols::Name symbol, const QString& accessibleName, QWi
     button->setIcon(QIcon(Symbols::pixmap(symbol, QSizeF(9, 9), Theme::textBright, 2)));
     button->setIconSize(QSize(9, 9));
     button->setAccessibleName(accessibleName);
-    button->setStyleSheet("QToolButton { border: none; background: transparent; }");
+    button->setStyleSheet(ThemeStyle::bareToolButton());
     return button;
 }
 
@@ -35,9 +36,7 @@ TerminalStepper::TerminalStepper(QWidget* label, NumberEditing::Range range, std
     }
     auto* control = new QWidget(this);
     control->setObjectName("stepperControl");
-    control->setStyleSheet(
-        "#stepperControl { background: " + Theme::raised.name() + "; border: 1px solid " +
-        Theme::withOpacity(Theme::line, 0.8).name(QColor::HexArgb) + "; border-radius: 4px; }");
+    control->setStyleSheet(ThemeStyle::stepperFrame("stepperControl"));
     auto* buttons = new QHBoxLayout(control);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->setSpacing(0);
@@ -45,8 +44,7 @@ TerminalStepper::TerminalStepper(QWidget* label, NumberEditing::Range range, std
     plus_ = stepButton(Symbols::Name::plus, "Increase", control);
     auto* rule = new QWidget(control);
     rule->setFixedSize(1, 16);
-    rule->setStyleSheet(
-        "background: " + Theme::withOpacity(Theme::line, 0.6).name(QColor::HexArgb) + ";");
+    rule->setStyleSheet(ThemeStyle::fill(Theme::withOpacity(Theme::line, 0.6)));
     buttons->addWidget(minus_);
     buttons->addWidget(rule);
     buttons->addWidget(plus_);

@@ -4,6 +4,7 @@
 #include "theme/TerminalPlaceholder.h"
 #include "theme/TerminalWell.h"
 #include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -18,10 +19,7 @@ TerminalTextField::TerminalTextField(QWidget* parent) : QWidget(parent) {
     editor_ = new QLineEdit(this);
     editor_->setFrame(false);
     editor_->setFont(TerminalFont::at(13));
-    editor_->setStyleSheet(
-        "QLineEdit { color: " + Theme::text.name() +
-        "; background: transparent; selection-background-color: " + Theme::phosphor.name() +
-        "; selection-color: " + Theme::onPhosphor.name() + "; }");
+    editor_->setStyleSheet(ThemeStyle::inlineEditor());
     editor_->installEventFilter(this);
     row->addWidget(editor_);
     QObject::connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {

@@ -52,24 +52,4 @@ QPalette windowPalette() {
     return palette;
 }
 
-QString menuStyle() {
-    return "QMenu { background: " + sunken.name() + "; color: " + text.name() +
-           "; border: 1px solid " + line.name() +
-           "; padding: 4px 0; } QMenu::item { padding: 4px 18px 4px 12px; }"
-           "QMenu::item:selected { background: " +
-           phosphor.name() + "; color: " + onPhosphor.name() +
-           "; } QMenu::item:disabled { color: " + textFaint.name() +
-           "; } QMenu::separator { height: 1px; background: " + lineFaint.name() +
-           "; margin: 4px 0; }";
-}
-
-QString scrollBarStyle() {
-    return "QScrollBar:vertical { background: transparent; width: 8px; margin: 2px; }"
-           "QScrollBar::handle:vertical { background: " +
-           withOpacity(phosphor, 0.55).name(QColor::HexArgb) +
-           "; border-radius: 2px; min-height: 24px; }"
-           "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-           "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }";
-}
-
 } // namespace panemark::Theme

@@ -46,10 +46,6 @@ QLinearGradient cellSelected(const QRectF& rect);
 // tips, text fields): set on each of our windows, never on the application, whose palette
 // keeps telling the desktop's own colours.
 QPalette windowPalette();
-// Pop-up menus on the theme: sunken, the chosen item lit in phosphor.
-QString menuStyle();
-// A slim scroll bar on the theme, for scroll areas that show theirs.
-QString scrollBarStyle();
 
 } // namespace Theme
 
