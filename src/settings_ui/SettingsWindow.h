@@ -18,6 +18,7 @@ namespace panemark {
 
 class CommandEditor;
 class CommandRow;
+class GeneralPanel;
 class ConfigStore;
 class Platform;
 class ProfileManager;
@@ -27,8 +28,8 @@ class TerminalCheckBox;
 class TerminalButton;
 
 // "Panemark Settings": the active profile, its command list with add, delete and duplicate,
-// the general settings, and the editor of the selected command. Every control writes through
-// to the config store or the profile manager at once.
+// the general settings (a GeneralPanel), and the editor of the selected command. Every control
+// writes through to the config store or the profile manager at once.
 class SettingsWindow : public QWidget {
 public:
     struct Actions {
@@ -69,17 +70,6 @@ public:
     QToolButton* addButton() const { return add_; }
     CommandEditor* editor() const { return editor_; }
     QWidget* placeholder() const { return placeholder_; }
-    QSlider* gapSlider() const { return gap_; }
-    QLabel* gapReadout() const { return gapReadout_; }
-    TerminalCheckBox* animateToggle() const { return animate_; }
-    QWidget* animationBlock() const { return animationBlock_; }
-    QSlider* durationSlider() const { return duration_; }
-    QLabel* durationReadout() const { return durationReadout_; }
-    TerminalCheckBox* launchAtLoginToggle() const { return launchAtLogin_; }
-    TerminalCheckBox* splashToggle() const { return splash_; }
-    TerminalCheckBox* autoSwitchToggle() const { return autoSwitch_; }
-    QWidget* accessibilityWarning() const { return accessibilityWarning_; }
-    QWidget* inputMonitoringWarning() const { return inputMonitoringWarning_; }
     QToolButton* profileMenu() const { return profileMenu_; }
 
 protected:
@@ -89,13 +79,9 @@ private:
     QWidget* sidebar();
     QWidget* profileBar();
     QWidget* toolbar();
-    QWidget* generalSettings();
-    QWidget* permissionWarning(const QString& message, const QString& button,
-                               std::function<void()> open);
     void scheduleRefresh();
     void refreshRows();
     void refreshDetail();
-    void refreshGeneral();
     void refreshProfiles();
 
     ConfigStore& config_;
@@ -115,23 +101,12 @@ private:
     QToolButton* add_ = nullptr;
     QToolButton* delete_ = nullptr;
     QToolButton* duplicate_ = nullptr;
-    QSlider* gap_ = nullptr;
-    QLabel* gapReadout_ = nullptr;
-    TerminalCheckBox* animate_ = nullptr;
-    QWidget* animationBlock_ = nullptr;
-    QSlider* duration_ = nullptr;
-    QLabel* durationReadout_ = nullptr;
-    QWidget* easing_ = nullptr;
-    TerminalCheckBox* launchAtLogin_ = nullptr;
-    TerminalCheckBox* splash_ = nullptr;
-    TerminalCheckBox* autoSwitch_ = nullptr;
-    QWidget* accessibilityWarning_ = nullptr;
-    QWidget* inputMonitoringWarning_ = nullptr;
     QVBoxLayout* detailLayout_ = nullptr;
     QWidget* detail_ = nullptr;
     CommandEditor* editor_ = nullptr;
     QWidget* placeholder_ = nullptr;
     ProfileSheet* sheet_ = nullptr;
+    GeneralPanel* general_ = nullptr;
 };
 
 } // namespace panemark

@@ -35,6 +35,13 @@ class SettingsWindowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ensureOffscreenApplication(); }
 
+    // A control of the window by its object name, as a person's tools (and tests) find it.
+    template <class T> T* named(const char* name) {
+        T* found = window->findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
     SettingsWindowTest() {
         manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
         window = std::make_unique<SettingsWindow>(config, manager.get(), platform,
@@ -180,47 +187,47 @@ TEST_F(SettingsWindowTest, TheGeneralSectionReadsAndWritesTheStores) {
     config.gap = 12.0;
     config.setAnimationDuration(0.25);
     settle();
-    EXPECT_EQ(window->gapReadout()->text(), "12 px");
-    EXPECT_EQ(window->durationReadout()->text(), "250 ms");
-    window->durationSlider()->setValue(window->durationSlider()->minimum());
+    EXPECT_EQ(named<QLabel>("gapReadout")->text(), "12 px");
+    EXPECT_EQ(named<QLabel>("durationReadout")->text(), "250 ms");
+    named<QSlider>("durationSlider")->setValue(named<QSlider>("durationSlider")->minimum());
     settle();
-    EXPECT_EQ(window->durationReadout()->text(), "80 ms");
-    window->durationSlider()->setValue(window->durationSlider()->maximum());
+    EXPECT_EQ(named<QLabel>("durationReadout")->text(), "80 ms");
+    named<QSlider>("durationSlider")->setValue(named<QSlider>("durationSlider")->maximum());
     settle();
-    EXPECT_EQ(window->durationReadout()->text(), "400 ms");
+    EXPECT_EQ(named<QLabel>("durationReadout")->text(), "400 ms");
     EXPECT_DOUBLE_EQ(config.animationDuration.get(), 0.4);
 
-    QTest::mouseClick(window->animateToggle(), Qt::LeftButton);
+    QTest::mouseClick(named<TerminalCheckBox>("animateToggle"), Qt::LeftButton);
     settle();
     EXPECT_FALSE(config.animateWindows.get());
-    EXPECT_TRUE(window->animationBlock()->isHidden());
-    QTest::mouseClick(window->animateToggle(), Qt::LeftButton);
+    EXPECT_TRUE(named<QWidget>("animationBlock")->isHidden());
+    QTest::mouseClick(named<TerminalCheckBox>("animateToggle"), Qt::LeftButton);
     settle();
-    EXPECT_FALSE(window->animationBlock()->isHidden());
-    EXPECT_EQ(window->durationReadout()->text(), "400 ms");
+    EXPECT_FALSE(named<QWidget>("animationBlock")->isHidden());
+    EXPECT_EQ(named<QLabel>("durationReadout")->text(), "400 ms");
 
-    window->gapSlider()->setValue(20);
+    named<QSlider>("gapSlider")->setValue(20);
     EXPECT_EQ(config.gap.get(), 20);
-    QTest::mouseClick(window->splashToggle(), Qt::LeftButton);
+    QTest::mouseClick(named<TerminalCheckBox>("splashToggle"), Qt::LeftButton);
     EXPECT_EQ(preferences.readBool(ConfigStore::showSplashAtLaunchKey), false);
-    QTest::mouseClick(window->autoSwitchToggle(), Qt::LeftButton);
+    QTest::mouseClick(named<TerminalCheckBox>("autoSwitchToggle"), Qt::LeftButton);
     EXPECT_FALSE(manager->autoSwitchEnabled.get());
-    QTest::mouseClick(window->launchAtLoginToggle(), Qt::LeftButton);
+    QTest::mouseClick(named<TerminalCheckBox>("launchAtLoginToggle"), Qt::LeftButton);
     settle();
     EXPECT_TRUE(config.launchAtLogin.get());
-    EXPECT_TRUE(window->launchAtLoginToggle()->isChecked());
+    EXPECT_TRUE(named<TerminalCheckBox>("launchAtLoginToggle")->isChecked());
 }
 
 TEST_F(SettingsWindowTest, PermissionWarningsShowExactlyWhatIsMissing) {
-    EXPECT_TRUE(window->accessibilityWarning()->isHidden());
-    EXPECT_TRUE(window->inputMonitoringWarning()->isHidden());
+    EXPECT_TRUE(named<QWidget>("accessibilityWarning")->isHidden());
+    EXPECT_TRUE(named<QWidget>("inputMonitoringWarning")->isHidden());
     platform.simKeyboard().inputMonitoringGranted = false;
     window->refresh();
-    EXPECT_TRUE(window->accessibilityWarning()->isHidden());
-    EXPECT_FALSE(window->inputMonitoringWarning()->isHidden());
+    EXPECT_TRUE(named<QWidget>("accessibilityWarning")->isHidden());
+    EXPECT_FALSE(named<QWidget>("inputMonitoringWarning")->isHidden());
     platform.desktop().setTrusted(false);
     window->refresh();
-    EXPECT_FALSE(window->accessibilityWarning()->isHidden());
+    EXPECT_FALSE(named<QWidget>("accessibilityWarning")->isHidden());
     screenshot("settings-permissions.png");
 }
 

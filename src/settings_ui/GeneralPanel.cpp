@@ -1,0 +1,212 @@
+#include "settings_ui/GeneralPanel.h"
+
+#include "platform/Platform.h"
+#include "profiles/ConfigStore.h"
+#include "profiles/ProfileManager.h"
+#include "runtime/AppVersion.h"
+#include "theme/SectionHeader.h"
+#include "theme/Symbols.h"
+#include "theme/TerminalButton.h"
+#include "theme/TerminalCheckBox.h"
+#include "theme/TerminalFont.h"
+#include "theme/TerminalLabel.h"
+#include "theme/TerminalMenu.h"
+#include "theme/Theme.h"
+#include "theme/ThemeStyle.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace panemark {
+
+namespace {
+
+QSlider* slider(int minimum, int maximum, QWidget* parent) {
+    auto* control = new QSlider(Qt::Horizontal, parent);
+    control->setRange(minimum, maximum);
+    control->setSingleStep(1);
+    control->setPageStep(1);
+    control->setStyleSheet(ThemeStyle::slider());
+    return control;
+}
+
+} // namespace
+
+GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager* profiles, Platform& platform,
+                           std::function<void()> openAbout, std::function<void()> changed,
+                           QWidget* parent)
+    : QWidget(parent), config_(config), profiles_(profiles), platform_(platform),
+      openAbout_(std::move(openAbout)), changed_(std::move(changed)) {
+    setObjectName("generalSettings");
+    QWidget* section = this;
+    auto* column = new QVBoxLayout(section);
+    column->setContentsMargins(14, 14, 14, 14);
+    column->setSpacing(8);
+    column->addWidget(new SectionHeader("GENERAL", {}, section));
+
+    auto settingRow = [section](const QString& label, QSlider* control, QLabel*& readout) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(8);
+        row->addWidget(TerminalLabel::create(label, 12, Theme::textBright, section));
+        row->addWidget(control, 1);
+        readout = TerminalLabel::create({}, 11, Theme::textDim, section);
+        readout->setFixedWidth(46);
+        readout->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        row->addWidget(readout);
+        return row;
+    };
+    gap_ = slider(0, 40, section);
+    gap_->setObjectName("gapSlider");
+    QObject::connect(gap_, &QSlider::valueChanged, this, [this](int value) {
+        if (static_cast<int>(config_.gap.get()) != value) {
+            config_.gap = static_cast<double>(value);
+        }
+    });
+    column->addLayout(settingRow("Gap", gap_, gapReadout_));
+    gapReadout_->setObjectName("gapReadout");
+
+    animate_ = new TerminalCheckBox("Animate window movement", 12, Theme::text, section);
+    animate_->setObjectName("animateToggle");
+    QObject::connect(animate_, &QCheckBox::toggled, this, [this](bool on) {
+        if (config_.animateWindows.get() != on) {
+            config_.setAnimateWindows(on);
+        }
+    });
+    column->addWidget(animate_);
+    animationBlock_ = new QWidget(section);
+    animationBlock_->setObjectName("animationBlock");
+    auto* block = new QVBoxLayout(animationBlock_);
+    block->setContentsMargins(20, 0, 0, 0);
+    block->setSpacing(6);
+    duration_ = slider(8, 40, animationBlock_); // hundredths of a second
+    duration_->setObjectName("durationSlider");
+    QObject::connect(duration_, &QSlider::valueChanged, this, [this](int hundredths) {
+        const double seconds = hundredths / 100.0;
+        if (std::abs(config_.animationDuration.get() - seconds) > 1e-9) {
+            config_.setAnimationDuration(seconds);
+        }
+    });
+    block->addLayout(settingRow("Duration", duration_, durationReadout_));
+    durationReadout_->setObjectName("durationReadout");
+    auto* easingRow = new QHBoxLayout;
+    easingRow->addWidget(TerminalLabel::create("Easing", 12, Theme::textBright, animationBlock_));
+    easingRow->addStretch();
+    easing_ = new TerminalMenu<AnimationCurve>(
+        config_.animationCurve.get(), 150,
+        [this](AnimationCurve curve) { config_.setAnimationCurve(curve); }, animationBlock_);
+    easingRow->addWidget(easing_);
+    block->addLayout(easingRow);
+    column->addWidget(animationBlock_);
+
+    launchAtLogin_ = new TerminalCheckBox("Launch at login", 12, Theme::text, section);
+    launchAtLogin_->setObjectName("launchAtLoginToggle");
+    QObject::connect(launchAtLogin_, &QCheckBox::toggled, this, [this](bool on) {
+        if (config_.launchAtLogin.get() != on) {
+            config_.setLaunchAtLogin(on); // a refusal shows as the box flipping back
+            changed_();
+        }
+    });
+    splash_ = new TerminalCheckBox("Show splash screen at launch", 12, Theme::text, section);
+    splash_->setObjectName("splashToggle");
+    QObject::connect(splash_, &QCheckBox::toggled, this, [this](bool on) {
+        if (config_.showSplashAtLaunch.get() != on) {
+            config_.setShowSplashAtLaunch(on);
+        }
+    });
+    autoSwitch_ = new TerminalCheckBox("Auto-switch profiles based on connected hardware", 12,
+                                       Theme::text, section);
+    autoSwitch_->setObjectName("autoSwitchToggle");
+    autoSwitch_->setVisible(profiles_ != nullptr);
+    QObject::connect(autoSwitch_, &QCheckBox::toggled, this, [this](bool on) {
+        if (profiles_ && profiles_->autoSwitchEnabled.get() != on) {
+            profiles_->setAutoSwitchEnabled(on); // written to the index at once
+        }
+    });
+    column->addWidget(launchAtLogin_);
+    column->addWidget(splash_);
+    column->addWidget(autoSwitch_);
+
+    accessibilityWarning_ = permissionWarning(
+        "accessibilityWarning", "Accessibility access needed to move windows.",
+        "Open Accessibility Settings…", [this] { platform_.windows().promptForTrust(); });
+    inputMonitoringWarning_ = permissionWarning(
+        "inputMonitoringWarning", "Input Monitoring access needed for shortcuts to work.",
+        "Open Input Monitoring Settings…",
+        [this] { platform_.keyboard().requestInputMonitoring(); });
+    column->addWidget(accessibilityWarning_);
+    column->addWidget(inputMonitoringWarning_);
+
+    auto* footer = new QHBoxLayout;
+    footer->addWidget(TerminalLabel::create(
+        QString::fromStdString(AppVersion::current().shortLine()), 10, Theme::textFaint, section));
+    footer->addStretch();
+    auto* about = new TerminalButton("About", false, section);
+    about->setFont(TerminalFont::at(11));
+    QObject::connect(about, &QPushButton::clicked, this, [this] {
+        if (openAbout_) {
+            openAbout_();
+        }
+    });
+    footer->addWidget(about);
+    column->addLayout(footer);
+}
+
+QWidget* GeneralPanel::permissionWarning(const QString& name, const QString& message,
+                                         const QString& button, std::function<void()> open) {
+    auto* box = new QWidget(this);
+    box->setObjectName(name);
+    box->setAttribute(Qt::WA_StyledBackground);
+    box->setStyleSheet(ThemeStyle::warningBox(name));
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(10, 8, 10, 8);
+    column->setSpacing(6);
+    auto* line = new QHBoxLayout;
+    auto* icon = new QLabel(box);
+    icon->setPixmap(
+        Symbols::pixmap(Symbols::Name::warningTriangle, QSizeF(12, 12), Theme::warn, 2));
+    line->addWidget(icon);
+    QLabel* words = TerminalLabel::create(message, 11, Theme::warn, box);
+    words->setWordWrap(true);
+    line->addWidget(words, 1);
+    column->addLayout(line);
+    auto* action = new TerminalButton(button, false, box);
+    action->setFont(TerminalFont::at(11));
+    QObject::connect(action, &QPushButton::clicked, this, [this, open = std::move(open)] {
+        open();
+        changed_();
+    });
+    column->addWidget(action, 0, Qt::AlignLeft);
+    return box;
+}
+
+void GeneralPanel::refresh() {
+    const QSignalBlocker blockGap(gap_);
+    const double gap = config_.gap.get();
+    const int shownGap = std::isfinite(gap) ? static_cast<int>(std::clamp(gap, -1e9, 1e9)) : 0;
+    gap_->setValue(shownGap);
+    gapReadout_->setText(QString::number(shownGap) + " px");
+    const QSignalBlocker blockAnimate(animate_);
+    animate_->setChecked(config_.animateWindows.get());
+    animationBlock_->setVisible(config_.animateWindows.get());
+    const QSignalBlocker blockDuration(duration_);
+    const double seconds = config_.animationDuration.get();
+    duration_->setValue(static_cast<int>(std::lround(seconds * 100)));
+    durationReadout_->setText(QString::number(std::lround(seconds * 1000)) + " ms");
+    static_cast<TerminalMenu<AnimationCurve>*>(easing_)->setSelection(config_.animationCurve.get());
+    const QSignalBlocker blockLogin(launchAtLogin_);
+    launchAtLogin_->setChecked(config_.launchAtLogin.get());
+    const QSignalBlocker blockSplash(splash_);
+    splash_->setChecked(config_.showSplashAtLaunch.get());
+    if (profiles_) {
+        const QSignalBlocker blockSwitch(autoSwitch_);
+        autoSwitch_->setChecked(profiles_->autoSwitchEnabled.get());
+    }
+    accessibilityWarning_->setVisible(!platform_.windows().isTrusted());
+    inputMonitoringWarning_->setVisible(!platform_.keyboard().isInputMonitoringGranted());
+}
+
+} // namespace panemark
