@@ -38,7 +38,7 @@ public:
 
     AnimationSettings animationSettings() const;
 
-    // Setters of the preferences: assign (observers hear it), then store.
+    // Setters of the preferences: assign (observers hear it), then write the preferences file.
     void setAnimationDuration(double seconds);
     void setAnimationCurve(AnimationCurve curve);
     void setShowSplashAtLaunch(bool show);

@@ -4,7 +4,7 @@
 
 namespace panemark {
 
-// A store whose observers hear, before any of its published properties changes, that one will.
+// A store whose observers hear, once any of its published properties has changed, that one did.
 class ObservableObject {
 public:
     ObservableObject() = default;
@@ -12,7 +12,7 @@ public:
     ObservableObject& operator=(const ObservableObject&) = delete;
     virtual ~ObservableObject() = default;
 
-    Signal<> objectWillChange;
+    Signal<> objectChanged;
 };
 
 } // namespace panemark

@@ -8,10 +8,10 @@
 
 namespace panemark {
 
-// An observable property. Assigning notifies synchronously on the assigning thread: first the
-// owner's objectWillChange, then every subscriber with the new value, and only then does the
-// property hold it. An assignment made by an observer during that notification wins: the outer
-// one stops notifying and is not stored.
+// An observable property. Assigning stores the value, then notifies synchronously on the
+// assigning thread: first the owner's objectChanged, then every subscriber with the new value, so
+// whoever hears of a change and looks finds it already there. An assignment made by an observer
+// during that notification wins: it is stored, and the outer one stops notifying.
 template <class T> class Published {
 public:
     explicit Published(T initial, ObservableObject* owner = nullptr)
@@ -25,13 +25,12 @@ public:
     void set(T newValue) {
         const std::uint64_t serial = ++serial_;
         auto stillCurrent = [this, serial] { return serial_ == serial; };
+        value_ = std::move(newValue);
+        const T announced = value_; // observers may assign again while they hear it
         if (owner_ != nullptr) {
-            owner_->objectWillChange.emitWhile(stillCurrent);
+            owner_->objectChanged.emitWhile(stillCurrent);
         }
-        changes_.emitWhile(stillCurrent, newValue);
-        if (stillCurrent()) {
-            value_ = std::move(newValue);
-        }
+        changes_.emitWhile(stillCurrent, announced);
     }
 
     Published& operator=(T newValue) {

@@ -291,7 +291,8 @@ void SettingsWindow::duplicateSelected() {
 }
 
 void SettingsWindow::scheduleRefresh() {
-    // Observers hear of a change before the store holds it: look one turn later.
+    // Changes come in bursts (a profile switch sets the commands, then the gap): one refresh, a
+    // turn of the loop after the first.
     if (!refreshPending_) {
         refreshPending_ = true;
         QTimer::singleShot(0, this, [this] {

@@ -114,8 +114,8 @@ CommandPalette::CommandPalette(ConfigStore& config, ProfileManager* profiles, Ac
     column_->setContentsMargins(0, 0, 0, 0);
     column_->setSpacing(0);
     rebuild();
-    // A change is shown once the property holds it: on the next turn of the loop. Each
-    // subscription first repeats what was just built.
+    // A burst of changes (a profile switch sets the commands, then the gap) is shown once, on
+    // the next turn of the loop. Each subscription first repeats what was just built.
     auto later = [this, primed = false](const auto&) mutable {
         if (std::exchange(primed, true)) {
             scheduleRebuild();

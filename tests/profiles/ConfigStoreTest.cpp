@@ -101,14 +101,14 @@ TEST_F(ConfigStoreTest, DurationsAreClampedOnReadingAndSetting) {
               0.08); // what was stored reads back
 }
 
-TEST_F(ConfigStoreTest, SettersNotifyThenStore) {
+TEST_F(ConfigStoreTest, SettersAnnounceAndStore) {
     auto store = storeWith("");
-    int willChange = 0;
-    auto subscription = store->objectWillChange.connect([&] { ++willChange; });
+    int changed = 0;
+    auto subscription = store->objectChanged.connect([&] { ++changed; });
     store->setAnimationCurve(AnimationCurve::easeOut);
     store->setAnimateWindows(false);
     store->setShowSplashAtLaunch(false);
-    EXPECT_EQ(willChange, 3);
+    EXPECT_EQ(changed, 3);
     auto reread = storeWith(fileText().substr(10));
     EXPECT_EQ(reread->animationCurve.get(), AnimationCurve::easeOut);
     EXPECT_FALSE(reread->animateWindows.get());

@@ -13,17 +13,17 @@ struct Store : ObservableObject {
     Published<std::string> title{"a", this};
 };
 
-TEST(PublishedTest, WillChangeThenSubscribersWithTheNewValueThenStored) {
+TEST(PublishedTest, StoredThenTheOwnerThenSubscribersHearIt) {
     Store store;
     std::vector<std::string> events;
-    auto willChange = store.objectWillChange.connect(
-        [&] { events.push_back("will:" + std::to_string(store.count.get())); });
+    auto changed = store.objectChanged.connect(
+        [&] { events.push_back("changed:" + std::to_string(store.count.get())); });
     auto subscription = store.count.subscribe([&](const int& value) {
         events.push_back("got:" + std::to_string(value) +
                          " holds:" + std::to_string(store.count.get()));
     });
     store.count = 5;
-    EXPECT_EQ(events, (std::vector<std::string>{"got:1 holds:1", "will:1", "got:5 holds:1"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"got:1 holds:1", "changed:5", "got:5 holds:5"}));
     EXPECT_EQ(store.count.get(), 5);
 }
 
@@ -82,9 +82,9 @@ TEST(PublishedTest, SubscriptionMayOutliveTheStore) {
 TEST(PublishedTest, ASlotMayDestroyTheSignalsOwnerWhileItEmits) {
     auto store = std::make_unique<Store>();
     int heard = 0;
-    auto destroyer = store->objectWillChange.connect([&] { store.reset(); });
-    auto other = store->objectWillChange.connect([&] { ++heard; });
-    store->objectWillChange.emit();
+    auto destroyer = store->objectChanged.connect([&] { store.reset(); });
+    auto other = store->objectChanged.connect([&] { ++heard; });
+    store->objectChanged.emit();
     EXPECT_EQ(store, nullptr);
     EXPECT_EQ(heard, 1);
 }
