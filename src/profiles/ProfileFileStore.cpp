@@ -42,10 +42,10 @@ Result<bool> replaceAtomically(const std::string& path, const std::string& text)
     return true;
 }
 
-std::string describeProblem(const TextFile::Read& read) {
+std::string describeProblem(const TextFile::Read& read, const std::string& path) {
     // The message starts with the path, which the caller names already.
-    const std::size_t colon = read.message.rfind(": ");
-    return colon == std::string::npos ? read.message : read.message.substr(colon + 2);
+    const std::string prefix = path + ": ";
+    return read.message.starts_with(prefix) ? read.message.substr(prefix.size()) : read.message;
 }
 
 // What an index that does not decode still says: the ids of its order that are ids, its active
@@ -147,7 +147,7 @@ std::vector<Profile> ProfileFileStore::loadAllProfiles(const std::vector<Uuid>& 
         }
         Result<ProfileFile> file = read.problem == TextFile::Problem::none
                                        ? ProfileJson::decodeFile(read.text)
-                                       : Result<ProfileFile>(Error{describeProblem(read)});
+                                       : Result<ProfileFile>(Error{describeProblem(read, path)});
         if (!file) {
             if (skipped) {
                 skipped->push_back({path, file.error()});
@@ -183,7 +183,7 @@ ProfileFileStore::IndexRead ProfileFileStore::readIndex() const {
     }
     Result<ProfileIndex> index = read.problem == TextFile::Problem::none
                                      ? ProfileJson::decodeIndex(read.text)
-                                     : Result<ProfileIndex>(Error{describeProblem(read)});
+                                     : Result<ProfileIndex>(Error{describeProblem(read, index_)});
     if (index) {
         result.state = IndexRead::State::usable;
         result.index = std::move(index).value();
