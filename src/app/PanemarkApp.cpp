@@ -90,11 +90,7 @@ void answerRequests(InstanceServer& server, AppController& controller, Platform&
 Result<std::unique_ptr<DataFolderLock>> claimDataFolder(const std::string& dataDir,
                                                         const InstanceAddress& address,
                                                         const std::string& display) {
-    Result<DataFolderLock::Attempt> attempt = DataFolderLock::take(dataDir, 0);
-    if (attempt && !attempt.value().lock && !attempt.value().holder) {
-        // A command line editing the files holds it for a moment.
-        attempt = DataFolderLock::take(dataDir, 5000);
-    }
+    Result<DataFolderLock::Attempt> attempt = DataFolderLock::take(dataDir, 5000);
     if (!attempt) {
         return Error{attempt.error()};
     }

@@ -68,11 +68,7 @@ std::optional<Json> askProgram(const InstanceAddress& address, const Json& reque
 // holds it (reached on whatever display it runs), or this command line while nothing else does.
 std::optional<Json> answerByHolder(const std::string& dataDir, const Json& request,
                                    std::ostream& err, int* status) {
-    Result<DataFolderLock::Attempt> attempt = DataFolderLock::take(dataDir, 0);
-    if (attempt && !attempt.value().lock && !attempt.value().holder) {
-        // Another command line at work, or a program between taking the lock and saying so.
-        attempt = DataFolderLock::take(dataDir, 3000);
-    }
+    Result<DataFolderLock::Attempt> attempt = DataFolderLock::take(dataDir, 3000);
     if (!attempt) {
         if (ProfileRequests::isReadOnly(request)) {
             return answerFromFiles(dataDir, request); // a folder we may not write to is still read

@@ -51,7 +51,13 @@ Result<DataFolderLock::Attempt> DataFolderLock::take(const std::string& folder,
     auto lock = std::make_unique<QLockFile>(QString::fromStdString(lockPath(folder)));
     // Stale only when its holder has died, which QLockFile checks by process id.
     lock->setStaleLockTime(0);
-    if (lock->tryLock(waitMilliseconds)) {
+    // A running program that recorded itself holds it for good: no use waiting. Anyone else (a
+    // command line at its change, a program between locking and recording) holds it briefly.
+    bool locked = lock->tryLock(0);
+    if (!locked && lock->error() == QLockFile::LockFailedError && !holder(folder)) {
+        locked = lock->tryLock(waitMilliseconds);
+    }
+    if (locked) {
         return Attempt{std::unique_ptr<DataFolderLock>(new DataFolderLock(folder, std::move(lock))),
                        std::nullopt};
     }

@@ -36,7 +36,8 @@ public:
 
     // The path with links, "." and ".." resolved, so that every spelling of one folder is one.
     static std::string canonical(const std::string& folder);
-    // Tries for up to waitMilliseconds: another command line holds it only briefly.
+    // At once when a running program holds it; otherwise tries for up to waitMilliseconds, since
+    // another command line, or a program that has yet to record itself, holds it only briefly.
     static Result<Attempt> take(const std::string& folder, int waitMilliseconds);
     // The holder's record when the lock is held by the process that wrote it; nothing otherwise.
     static std::optional<Holder> holder(const std::string& folder);

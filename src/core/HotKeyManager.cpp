@@ -62,8 +62,8 @@ void HotKeyManager::registerCommands(const std::vector<ZoneCommand>& commands,
     }
     // The tap stays and reads the table afresh; only a changed set of combinations is news
     // to it (a renamed command, a new grid or gap leaves every grab as it is).
-    if (eventTap_ && boundShortcuts() != tapShortcuts_) {
-        tapShortcuts_ = boundShortcuts();
+    if (std::vector<Shortcut> bound = boundShortcuts(); eventTap_ && bound != tapShortcuts_) {
+        tapShortcuts_ = std::move(bound);
         eventTap_->setShortcuts(tapShortcuts_);
     }
     startTapIfNeeded();
