@@ -34,23 +34,18 @@ constexpr int animations = 20;
 class TimedWindows : public WindowService {
 public:
     explicit TimedWindows(WindowService& inner) : inner_(inner) {}
-    std::vector<Clock::time_point> takePositionWrites() {
+    std::vector<Clock::time_point> takeWrites() {
         std::lock_guard lock(mutex_);
-        return std::exchange(positionWrites_, {});
+        return std::exchange(writes_, {});
     }
-    bool isTrusted() override { return inner_.isTrusted(); }
-    void promptForTrust() override { inner_.promptForTrust(); }
     std::optional<WindowRef> focusedWindow(double t) override { return inner_.focusedWindow(t); }
     std::optional<Rect> readFrame(WindowRef w, double t) override { return inner_.readFrame(w, t); }
-    void writePosition(WindowRef w, double x, double y, double t) override {
+    void writeFrame(WindowRef w, const Rect& frame, double t) override {
         {
             std::lock_guard lock(mutex_);
-            positionWrites_.push_back(Clock::now());
+            writes_.push_back(Clock::now());
         }
-        inner_.writePosition(w, x, y, t);
-    }
-    void writeSize(WindowRef w, double width, double height, double t) override {
-        inner_.writeSize(w, width, height, t);
+        inner_.writeFrame(w, frame, t);
     }
     std::optional<bool> isSizeSettable(WindowRef w, double t) override {
         return inner_.isSizeSettable(w, t);
@@ -63,7 +58,7 @@ public:
 private:
     WindowService& inner_;
     std::mutex mutex_;
-    std::vector<Clock::time_point> positionWrites_;
+    std::vector<Clock::time_point> writes_;
 };
 
 // Key presses come far apart next to these times: let the window manager finish redrawing
@@ -169,13 +164,13 @@ int main() {
     double stepsPerSecond = 0;
     int exact = 0;
     for (int i = 0; i < animations; ++i) {
-        windows.takePositionWrites();
+        windows.takeWrites();
         events.drain();
         mover.apply(halves[i % 2], 0, animated);
         mover.animator().drain(2);
-        const std::vector<Clock::time_point> writes = windows.takePositionWrites();
-        // The steps are every write but the two position writes of the final exact placement.
-        const std::size_t steps = writes.size() >= 2 ? writes.size() - 2 : 0;
+        const std::vector<Clock::time_point> writes = windows.takeWrites();
+        // The steps are every write but the final exact placement.
+        const std::size_t steps = writes.empty() ? 0 : writes.size() - 1;
         for (std::size_t k = 1; k < steps; ++k) {
             worstGap = std::max(worstGap, milliseconds(writes[k] - writes[k - 1]));
         }

@@ -51,7 +51,7 @@ int CheckTool::main(const std::vector<std::string>& args, std::istream& in, std:
 void CheckTool::declare(ArgumentParser& parser) {
     parser.addFlag("stock", "Check the stock commands instead of a file.");
     parser.addValue("visible-frame", "X,Y,W,H",
-                    "The screen area to tile, y up from the bottom (default 0,0,1920,1080).");
+                    "The screen area to tile, y down from the top (default 0,0,1920,1080).");
     parser.addValue("window", "X,Y,W,H", "The window's frame (default: the visible frame).");
     parser.addValue("gap", "G", "Gap between windows and edges, 0 to 1000 (default 0).");
     parser.addFlag("json", "Print the commands as JSON, one object per line.");

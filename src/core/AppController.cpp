@@ -1,15 +1,17 @@
 #include "core/AppController.h"
 
+#include "runtime/Log.h"
+
 namespace panemark {
 
 AppController::AppController(Platform& platform, PreferencesStore& preferences, Scheduler& mainLoop,
                              std::unique_ptr<WindowAnimator> animator, CommandSource commands)
     : platform_(platform), preferences_(preferences), mainLoop_(mainLoop) {
     config_ = std::make_unique<ConfigStore>(preferences, platform_.loginItem());
-    hotKeys_ = std::make_unique<HotKeyManager>(platform_.windows(), platform_.keyboard(), mainLoop);
+    hotKeys_ = std::make_unique<HotKeyManager>(platform_.shortcuts(), mainLoop);
     mover_ = std::make_unique<WindowMover>(platform_.windows(), platform_.screens(),
                                            platform_.beeper(), std::move(animator));
-    requestPermissions();
+    reportRefusedAccess();
     // The active profile's commands and gap are in the store before the first registration.
     if (auto* store = std::get_if<ProfileFileStore>(&commands)) {
         profileManager_ = std::make_unique<ProfileManager>(*config_, std::move(*store), mainLoop);
@@ -19,8 +21,8 @@ AppController::AppController(Platform& platform, PreferencesStore& preferences, 
     } else {
         config_->commands = std::get<std::vector<ZoneCommand>>(std::move(commands));
     }
-    // Delivers the current list at once: the hot keys are first registered here, after the
-    // permission requests, and again on every change of the list.
+    // Delivers the current list at once: the hot keys are first registered here, and again on
+    // every change of the list.
     std::weak_ptr<AppController*> alive = alive_;
     cancellable_ = config_->commands.subscribe([alive](const std::vector<ZoneCommand>& commands) {
         if (auto controller = alive.lock()) {
@@ -31,13 +33,11 @@ AppController::AppController(Platform& platform, PreferencesStore& preferences, 
 
 AppController::~AppController() = default;
 
-void AppController::requestPermissions() {
-    // The answers are not kept: the hot-key manager watches for the grants itself.
-    if (!platform_.windows().isTrusted()) {
-        platform_.windows().promptForTrust();
-    }
-    if (!platform_.keyboard().isInputMonitoringGranted()) {
-        platform_.keyboard().requestInputMonitoring();
+void AppController::reportRefusedAccess() {
+    // The settings window says the same in its own place; the log tells whoever started the
+    // program from a terminal.
+    if (const DesktopAccess access = platform_.access(); !access.granted) {
+        Log::write(access.problem + " " + access.remedy);
     }
 }
 

@@ -16,8 +16,8 @@
 
 namespace panemark {
 
-// The root of the running program: owns every long-lived service, asks for the permissions the
-// program needs, keeps the hot keys in step with the command list, and runs commands.
+// The root of the running program: owns every long-lived service, says when the desktop refuses
+// Panemark, keeps the hot keys in step with the command list, and runs commands.
 class AppController : public ObservableObject {
 public:
     // Where the commands come from: the profiles in a profile store, or a fixed list bound for
@@ -43,7 +43,7 @@ public:
     WindowMover& mover() { return *mover_; }
 
 private:
-    void requestPermissions();
+    void reportRefusedAccess();
 
     Platform& platform_;
     PreferencesStore& preferences_;

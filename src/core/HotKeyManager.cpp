@@ -3,38 +3,30 @@
 #include "runtime/Log.h"
 #include "runtime/Text.h"
 
+#include <algorithm>
+
 namespace panemark {
-
-namespace {
-
-constexpr std::uint32_t firingFlags = KeyEvent::control | KeyEvent::option | KeyEvent::command;
-
-} // namespace
 
 bool HotKeyManager::canFire(const Shortcut& shortcut) {
     return (shortcut.modifiers &
             (Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask)) != 0;
 }
 
-HotKeyManager::HotKeyManager(WindowService& trust, KeyTapProvider& keyboard, Scheduler& mainLoop)
-    : trust_(trust), keyboard_(keyboard), mainLoop_(mainLoop) {}
+HotKeyManager::HotKeyManager(GlobalShortcuts& shortcuts, Scheduler& mainLoop)
+    : shortcuts_(shortcuts), mainLoop_(mainLoop),
+      activation_(shortcuts.onActivated([this](const std::string& name) { onActivated(name); })) {}
 
 HotKeyManager::~HotKeyManager() {
-    retryTimer_.cancel();
-    tearDownTap();
-}
-
-HotKeyManager::State HotKeyManager::state() const {
-    if (!eventTap_) {
-        return retryTimer_ ? State::waiting : State::idle;
+    if (!bindings_.empty()) {
+        shortcuts_.setBindings({});
     }
-    return retryTimer_ ? State::armedAwaitingInputMonitoring : State::armed;
 }
 
 void HotKeyManager::registerCommands(const std::vector<ZoneCommand>& commands,
                                      std::function<void(const ZoneCommand&)> action) {
     handlers_.clear();
     commands_ = commands;
+    std::unordered_map<Shortcut, std::size_t> owner; // the command each combination runs
     for (std::size_t index = 0; index < commands_.size(); ++index) {
         const ZoneCommand& command = commands_[index];
         if (!command.shortcut) {
@@ -42,105 +34,39 @@ void HotKeyManager::registerCommands(const std::vector<ZoneCommand>& commands,
         }
         const Shortcut& shortcut = *command.shortcut;
         if (!canFire(shortcut)) {
-            // Only presses with one of these keys are looked up; binding it would only take the
-            // bare key away from every application.
+            // Binding it would only take the bare key away from every application.
             Log::write("shortcut " + shortcut.displayString() + " of \"" +
                        Text::printable(command.displayName()) +
                        "\" has no control, option or command key and can never fire");
             continue;
         }
-        if (handlers_.count(shortcut) != 0) {
+        if (owner.count(shortcut) != 0) {
             Log::write("shortcut " + shortcut.displayString() +
                        " is assigned to more than one command — only one of them will fire");
         }
-        handlers_[shortcut] = Handler{[action, command] { action(command); }, index};
+        owner[shortcut] = index;
     }
-    if (handlers_.empty()) {
-        retryTimer_.cancel();
-        tearDownTap();
-        return;
-    }
-    // The tap stays and reads the table afresh; only a changed set of combinations is news
-    // to it (a renamed command, a new grid or gap leaves every grab as it is).
-    if (std::vector<Shortcut> bound = boundShortcuts(); eventTap_ && bound != tapShortcuts_) {
-        tapShortcuts_ = std::move(bound);
-        eventTap_->setShortcuts(tapShortcuts_);
-    }
-    startTapIfNeeded();
-}
-
-void HotKeyManager::startTapIfNeeded() {
-    if (eventTap_) {
-        return;
-    }
-    if (!trust_.isTrusted()) {
-        scheduleRetry();
-        return;
-    }
-    const bool inputMonitoringGranted = keyboard_.isInputMonitoringGranted();
-    if (!inputMonitoringGranted) {
-        keyboard_.requestInputMonitoring();
-    }
-    auto created = keyboard_.createTap([this](const KeyTapEvent& event) { return handle(event); });
-    if (auto* failure = std::get_if<KeyTapProvider::Failure>(&created)) {
-        Log::write(*failure == KeyTapProvider::Failure::tap
-                       ? "failed to create event tap (Accessibility permission missing?)"
-                       : "failed to create run loop source for event tap");
-        scheduleRetry();
-        return;
-    }
-    eventTap_ = std::move(std::get<std::unique_ptr<KeyTap>>(created));
-    tapShortcuts_ = boundShortcuts();
-    eventTap_->setShortcuts(tapShortcuts_);
-    eventTap_->enable(true);
-    if (inputMonitoringGranted) {
-        retryTimer_.cancel();
-    } else {
-        scheduleRetry(); // rebuild the tap once the permission arrives
-    }
-}
-
-void HotKeyManager::scheduleRetry() {
-    if (retryTimer_) {
-        return;
-    }
-    retryTimer_ = mainLoop_.every(retryInterval, [this] { retryTick(); });
-}
-
-void HotKeyManager::retryTick() {
-    if (eventTap_) {
-        if (!keyboard_.isInputMonitoringGranted()) {
-            return;
+    for (const auto& [shortcut, index] : owner) {
+        // A hand-edited list may repeat an id: each binding still needs a name of its own.
+        std::string name = commands_[index].id.toString();
+        for (int n = 2; handlers_.count(name) != 0; ++n) {
+            name = commands_[index].id.toString() + "#" + std::to_string(n);
         }
-        tearDownTap();
+        handlers_[name] = Handler{[action, command = commands_[index]] { action(command); }, index};
     }
-    startTapIfNeeded();
+    std::vector<ShortcutBinding> bindings = bindingsInListOrder();
+    if (bindings != bindings_) {
+        bindings_ = std::move(bindings);
+        shortcuts_.setBindings(bindings_);
+    }
 }
 
-bool HotKeyManager::handle(const KeyTapEvent& event) {
-    if (event.kind != KeyTapEvent::Kind::keyDown) {
-        if (eventTap_) {
-            eventTap_->enable(true); // switched off by the system: back on at once
-        }
-        return false;
-    }
-    if (event.key.type != KeyEvent::Type::keyDown) {
-        return false;
-    }
-    if ((event.key.flags & firingFlags) == 0) {
-        return false; // shift alone, or no modifier: never looked up
-    }
-    const std::optional<Shortcut> shortcut = Shortcut::fromKeyEvent(event.key);
-    if (!shortcut) {
-        return false;
-    }
-    auto found = handlers_.find(*shortcut);
+void HotKeyManager::onActivated(const std::string& name) {
+    const auto found = handlers_.find(name);
     if (found == handlers_.end()) {
-        return false;
+        return; // a press that crossed a change of the set
     }
-    if (event.key.isRepeat) {
-        return true; // a held key runs its command once
-    }
+    // Run after the desktop's callback has returned, as any other work of the loop.
     std::weak_ptr<const HotKeyManager*> alive = alive_;
     mainLoop_
         .post([alive, handler = found->second.run] {
@@ -149,42 +75,34 @@ bool HotKeyManager::handle(const KeyTapEvent& event) {
             }
         })
         .detach();
-    return true;
 }
 
-void HotKeyManager::tearDownTap() {
-    if (eventTap_) {
-        eventTap_->enable(false);
-        eventTap_.reset();
+std::vector<ShortcutBinding> HotKeyManager::bindingsInListOrder() const {
+    std::vector<std::pair<std::size_t, ShortcutBinding>> ordered;
+    ordered.reserve(handlers_.size());
+    for (const auto& [name, handler] : handlers_) {
+        ordered.push_back({handler.index, {name, *commands_[handler.index].shortcut}});
     }
+    std::sort(ordered.begin(), ordered.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<ShortcutBinding> bindings;
+    bindings.reserve(ordered.size());
+    for (auto& [index, binding] : ordered) {
+        bindings.push_back(std::move(binding));
+    }
+    return bindings;
 }
 
 std::vector<ZoneCommand> HotKeyManager::boundCommands() const {
     std::vector<ZoneCommand> bound;
-    for (std::size_t index = 0; index < commands_.size(); ++index) {
-        const ZoneCommand& command = commands_[index];
-        if (!command.shortcut) {
-            continue;
-        }
-        auto found = handlers_.find(*command.shortcut);
-        if (found != handlers_.end() && found->second.index == index) {
-            bound.push_back(command);
-        }
+    for (const ShortcutBinding& binding : bindings_) {
+        bound.push_back(commands_[handlers_.at(binding.name).index]);
     }
     return bound;
 }
 
-std::vector<Shortcut> HotKeyManager::boundShortcuts() const {
-    std::vector<Shortcut> shortcuts;
-    shortcuts.reserve(handlers_.size());
-    for (const auto& [shortcut, handler] : handlers_) {
-        shortcuts.push_back(shortcut);
-    }
-    return shortcuts;
-}
-
 bool HotKeyManager::isTakenElsewhere(const Shortcut& shortcut) const {
-    return eventTap_ && eventTap_->isTakenElsewhere(shortcut);
+    return shortcuts_.isTakenElsewhere(shortcut);
 }
 
 } // namespace panemark

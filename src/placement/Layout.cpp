@@ -29,6 +29,13 @@ AxisSpan clampAxis(std::int64_t cells, std::int64_t start, std::int64_t end) {
 
 } // namespace
 
+double roundHalfTowardTop(double y) {
+    // Cells are fractions of the area that binary arithmetic carries with tiny errors: an edge
+    // meant to fall on a half pixel must not go one way or the other by chance.
+    constexpr double slack = 1e-7;
+    return std::ceil(y - 0.5 - slack);
+}
+
 Rect frame(const GridSpan& span, const Rect& area, double gap) {
     const double g = atLeastZero(gap);
     const AxisSpan cols = clampAxis(span.cols, span.colStart, span.colEnd);
@@ -39,9 +46,11 @@ Rect frame(const GridSpan& span, const Rect& area, double gap) {
     const double width = atLeastZero(g * cols.span + cellWidth * (cols.span + 1));
     const double height = atLeastZero(cellHeight * (rows.span + 1) + g * rows.span);
     const double x = area.minX() + g + (g + cellWidth) * cols.low;
-    const double top = area.maxY() - g - (g + cellHeight) * rows.low;
+    const double top = area.minY() + g + (g + cellHeight) * rows.low;
 
-    return {std::round(x), std::round(top - height), std::round(width), std::round(height)};
+    const double roundedHeight = std::round(height);
+    const double bottom = roundHalfTowardTop(top + height);
+    return {std::round(x), bottom - roundedHeight, std::round(width), roundedHeight};
 }
 
 } // namespace panemark::Layout

@@ -4,8 +4,8 @@
 
 namespace panemark {
 
-// What window placement needs to know of a screen, in screen space (origin at the bottom-left
-// of the primary screen, y up): its whole frame, and the part that windows may use.
+// What window placement needs to know of a screen, in window space (origin at the top-left of
+// the primary screen, y down): its whole frame, and the part that windows may use.
 struct ScreenGeometry {
     Rect frame;
     Rect visibleFrame;

@@ -11,34 +11,15 @@ namespace {
 std::optional<Rect> intersection(const Rect& a, const Rect& b) {
     const double left = std::max(a.minX(), b.minX());
     const double right = std::min(a.maxX(), b.maxX());
-    const double bottom = std::max(a.minY(), b.minY());
-    const double top = std::min(a.maxY(), b.maxY());
-    if (!(left <= right && bottom <= top)) {
+    const double top = std::max(a.minY(), b.minY());
+    const double bottom = std::min(a.maxY(), b.maxY());
+    if (!(left <= right && top <= bottom)) {
         return std::nullopt;
     }
-    return Rect{left, bottom, right - left, top - bottom};
+    return Rect{left, top, right - left, bottom - top};
 }
 
 } // namespace
-
-double ScreenSet::primaryHeight() const {
-    for (const ScreenGeometry& screen : screens) {
-        if (screen.frame.x == 0 && screen.frame.y == 0) {
-            return screen.frame.height;
-        }
-    }
-    return main ? main->frame.height : 0;
-}
-
-Rect ScreenSet::toScreenSpace(const Rect& windowFrame) const {
-    return {windowFrame.x, primaryHeight() - windowFrame.y - windowFrame.height, windowFrame.width,
-            windowFrame.height};
-}
-
-Rect ScreenSet::toWindowSpace(const Rect& screenFrame) const {
-    // The same reflection in the other direction.
-    return toScreenSpace(screenFrame);
-}
 
 std::optional<ScreenGeometry> ScreenSet::targetScreen(const Rect& base) const {
     std::optional<ScreenGeometry> candidate = main;

@@ -12,9 +12,10 @@ constexpr GridSpan topHalf{1, 2, 0, 0, 0, 0};
 constexpr GridSpan bottomHalf{1, 2, 0, 0, 1, 1};
 constexpr GridSpan wholeArea{1, 1, 0, 0, 0, 0};
 
-// Within tolerance of a half: the vertical extent decides; the horizontal plays no part.
+// Within tolerance of a half: the bottom edge and the height decide; the horizontal plays no
+// part.
 bool isInHalf(const Rect& base, const Rect& half, double tolerance) {
-    return std::abs(base.minY() - half.minY()) <= tolerance &&
+    return std::abs(base.maxY() - half.maxY()) <= tolerance &&
            std::abs(base.height - half.height) <= tolerance;
 }
 
@@ -31,8 +32,8 @@ Rect maximize(const Rect& visibleFrame) {
 Rect fixedSize(const FixedSizeSpec& size, const Rect& visibleFrame) {
     const auto width = static_cast<double>(size.width);
     const auto height = static_cast<double>(size.height);
-    return {std::round(visibleFrame.midX() - width / 2),
-            std::round(visibleFrame.midY() - height / 2), width, height};
+    const double bottom = Layout::roundHalfTowardTop(visibleFrame.midY() + height / 2);
+    return {std::round(visibleFrame.midX() - width / 2), bottom - height, width, height};
 }
 
 std::optional<Rect> halfStep(HalfAction action, double gap, const Rect& visibleFrame,

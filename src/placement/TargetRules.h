@@ -12,7 +12,7 @@
 namespace panemark {
 
 // Where a window goes, for each kind of command: a function of the visible frame of its screen
-// and the window's base frame, both in screen space, giving the target frame or no change.
+// and the window's base frame, both in window space (y down), giving the target frame or no change.
 namespace TargetRules {
 
 using Rule = std::function<std::optional<Rect>(const Rect& visibleFrame, const Rect& base)>;

@@ -2,16 +2,6 @@
 
 namespace panemark {
 
-WindowAnimation::FrameWrite WindowAnimation::writeOrder(const Rect& from, const Rect& to) {
-    if (to.width == from.width && to.height == from.height) {
-        return FrameWrite::positionOnly;
-    }
-    if (to.area() < from.area()) {
-        return FrameWrite::sizeThenPosition;
-    }
-    return FrameWrite::positionThenSize;
-}
-
 Rect WindowAnimation::interpolate(const Rect& from, const Rect& to, double p) {
     return {from.x + (to.x - from.x) * p, from.y + (to.y - from.y) * p,
             from.width + (to.width - from.width) * p, from.height + (to.height - from.height) * p};

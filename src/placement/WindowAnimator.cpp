@@ -1,6 +1,5 @@
 #include "placement/WindowAnimator.h"
 
-#include "placement/FrameWriter.h"
 #include "runtime/ThreadScheduler.h"
 
 #include <chrono>
@@ -59,21 +58,18 @@ void WindowAnimator::animate(WindowRef window, const Rect& from, const Rect& to,
     // A duration that is not a positive number would never end; it lands at the first step.
     const WindowAnimation animation{from, to,
                                     std::isfinite(duration) && duration > 0 ? duration : 0, curve};
-    const WindowAnimation::FrameWrite write = WindowAnimation::writeOrder(from, to);
     queue_
-        .post([this, superseded, window, animation, write, generation] {
+        .post([this, superseded, window, animation, generation] {
             stopTimer(superseded, window);
             const double start = queue_.now();
-            timer_ =
-                queue_.every(frameInterval, [this, window, animation, write, start, generation] {
-                    step(window, animation, write, start, generation);
-                });
+            timer_ = queue_.every(frameInterval, [this, window, animation, start, generation] {
+                step(window, animation, start, generation);
+            });
         })
         .detach();
 }
 
-void WindowAnimator::step(WindowRef window, const WindowAnimation& animation,
-                          WindowAnimation::FrameWrite write, double start,
+void WindowAnimator::step(WindowRef window, const WindowAnimation& animation, double start,
                           std::uint64_t generation) {
     const double elapsed = queue_.now() - start;
     if (animation.duration <= elapsed) {
@@ -81,9 +77,8 @@ void WindowAnimator::step(WindowRef window, const WindowAnimation& animation,
         return;
     }
     const double progress = animation.curve.progress(elapsed / animation.duration);
-    FrameWriter::fast(windows_,
-                      WindowAnimation::interpolate(animation.from, animation.to, progress), window,
-                      write, stepTimeout);
+    windows_.writeFrame(
+        window, WindowAnimation::interpolate(animation.from, animation.to, progress), stepTimeout);
 }
 
 void WindowAnimator::finish(WindowRef window, const Rect& target, std::uint64_t generation) {
@@ -95,7 +90,7 @@ void WindowAnimator::finish(WindowRef window, const Rect& target, std::uint64_t 
         }
         inFlight_.reset();
     }
-    FrameWriter::exact(windows_, target, window, finalWriteTimeout);
+    windows_.writeFrame(window, target, finalWriteTimeout);
 }
 
 void WindowAnimator::snap(const Rect& target, WindowRef window) {
@@ -105,7 +100,7 @@ void WindowAnimator::snap(const Rect& target, WindowRef window) {
     queue_
         .post([this, superseded, target, window, generation] {
             stopTimer(superseded, window);
-            FrameWriter::exact(windows_, target, window, finalWriteTimeout);
+            windows_.writeFrame(window, target, finalWriteTimeout);
             std::lock_guard guard(lock_);
             if (generation_ == generation) {
                 inFlight_.reset();
@@ -127,7 +122,7 @@ void WindowAnimator::land(const std::optional<InFlight>& superseded, WindowRef k
     const InFlight record = *superseded;
     landingPool_
         .post([&windows, record] {
-            FrameWriter::exact(windows, record.target, record.window, finalWriteTimeout);
+            windows.writeFrame(record.window, record.target, finalWriteTimeout);
         })
         .detach();
 }

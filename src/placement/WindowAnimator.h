@@ -58,8 +58,8 @@ public:
 private:
     std::pair<std::optional<InFlight>, std::uint64_t> supersede(InFlight next);
     void stopTimer(const std::optional<InFlight>& superseded, WindowRef keeping);
-    void step(WindowRef window, const WindowAnimation& animation, WindowAnimation::FrameWrite write,
-              double start, std::uint64_t generation);
+    void step(WindowRef window, const WindowAnimation& animation, double start,
+              std::uint64_t generation);
     void finish(WindowRef window, const Rect& target, std::uint64_t generation);
     void land(const std::optional<InFlight>& superseded, WindowRef keeping);
 

@@ -1,7 +1,5 @@
 #include "placement/WindowMover.h"
 
-#include "placement/FrameWriter.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -17,10 +15,6 @@ void WindowMover::apply(const ZoneCommand& command, double gap,
 }
 
 void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule) {
-    if (!windows_.isTrusted()) {
-        windows_.promptForTrust();
-        return;
-    }
     const std::optional<WindowRef> window = windows_.focusedWindow(elementTimeout);
     if (!window) {
         beeper_.beep();
@@ -35,28 +29,26 @@ void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRu
     const std::optional<WindowAnimator::InFlight> inFlight = animator_->inFlight();
     const Rect base = inFlight && inFlight->window == *window ? inFlight->target : *current;
 
-    const ScreenSet screens = screenSet();
-    const Rect baseInScreenSpace = screens.toScreenSpace(base);
-    const std::optional<ScreenGeometry> screen = screens.targetScreen(baseInScreenSpace);
+    const std::optional<ScreenGeometry> screen = screenSet().targetScreen(base);
     if (!screen) {
         beeper_.beep();
         return;
     }
-    const std::optional<Rect> targetInScreenSpace = rule(screen->visibleFrame, baseInScreenSpace);
-    if (!targetInScreenSpace) {
+    const std::optional<Rect> placed = rule(screen->visibleFrame, base);
+    if (!placed) {
         return; // already in place
     }
-    if (!isReachable(*targetInScreenSpace, screen->visibleFrame)) {
+    if (!isReachable(*placed, screen->visibleFrame)) {
         beeper_.beep(); // hand-edited extremes: never move a window out of sight
         return;
     }
-    const Rect target = screens.toWindowSpace(*targetInScreenSpace);
+    const Rect target = *placed;
 
     // Our own windows are ours to write here; every other one, whether or not it names its
     // process, goes through the animator's queue and may animate.
     const std::optional<std::int64_t> pid = windows_.processId(*window, elementTimeout);
     if (pid && *pid == windows_.ownProcessId()) {
-        FrameWriter::exact(windows_, target, *window, elementTimeout);
+        windows_.writeFrame(*window, target, elementTimeout);
         return;
     }
     if (isAlreadyHeadingTo(*window, target)) {
@@ -77,13 +69,9 @@ ScreenSet WindowMover::screenSet() {
     for (const Screen& screen : screens_.screens()) {
         set.screens.push_back({screen.frame, screen.visibleFrame});
     }
-    // The main screen matters only without a screen at the origin or without any screen; it
-    // costs round trips to find, so it is asked for only then.
-    const bool needsMain =
-        std::none_of(set.screens.begin(), set.screens.end(), [](const ScreenGeometry& screen) {
-            return screen.frame.x == 0 && screen.frame.y == 0;
-        });
-    if (needsMain) {
+    // The main screen stands in only when the list is empty; it costs round trips to find, so
+    // it is asked for only then.
+    if (set.screens.empty()) {
         if (const std::optional<Screen> main = screens_.mainScreen()) {
             set.main = ScreenGeometry{main->frame, main->visibleFrame};
         }

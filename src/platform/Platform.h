@@ -1,7 +1,8 @@
 #pragma once
 
 #include "platform/Beeper.h"
-#include "platform/KeyTap.h"
+#include "platform/DesktopAccess.h"
+#include "platform/GlobalShortcuts.h"
 #include "platform/KeyboardDevices.h"
 #include "platform/LoginItem.h"
 #include "platform/PanelShade.h"
@@ -24,7 +25,7 @@ public:
     virtual WindowService& windows() = 0;
     virtual ScreenService& screens() = 0;
     virtual Beeper& beeper() = 0;
-    virtual KeyTapProvider& keyboard() = 0;
+    virtual GlobalShortcuts& shortcuts() = 0;
     virtual LoginItem& loginItem() = 0;
     virtual KeyboardDevices& keyboardDevices() = 0;
 
@@ -32,6 +33,9 @@ public:
     virtual std::string displayName() const = 0;
     // The backend and what it talks to, as `panemark status` shows it: "x11 (openbox)".
     virtual std::string desktopName() = 0;
+    // Whether the desktop lets Panemark place windows and hear its shortcuts, and if not, why
+    // and what to do about it.
+    virtual DesktopAccess access() = 0;
     // Whether something manages the windows; placing windows needs it.
     virtual bool hasWindowManager() = 0;
     // Whether a compositing manager blends the windows (so translucency and fades show).

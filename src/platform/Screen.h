@@ -7,8 +7,8 @@
 
 namespace panemark {
 
-// One attached screen. Frames are in screen space: origin at the bottom-left of the primary
-// screen, y up. The visible frame leaves out panels and docks.
+// One attached screen. Frames are in window space, like every frame Panemark handles: origin at
+// the top-left of the primary screen, y down. The visible frame leaves out panels and docks.
 struct Screen {
     Rect frame;
     Rect visibleFrame;

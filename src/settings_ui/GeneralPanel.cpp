@@ -130,15 +130,7 @@ GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager* profiles, Platfo
     column->addWidget(splash_);
     column->addWidget(autoSwitch_);
 
-    accessibilityWarning_ = permissionWarning(
-        "accessibilityWarning", "Accessibility access needed to move windows.",
-        "Open Accessibility Settings…", [this] { platform_.windows().promptForTrust(); });
-    inputMonitoringWarning_ = permissionWarning(
-        "inputMonitoringWarning", "Input Monitoring access needed for shortcuts to work.",
-        "Open Input Monitoring Settings…",
-        [this] { platform_.keyboard().requestInputMonitoring(); });
-    column->addWidget(accessibilityWarning_);
-    column->addWidget(inputMonitoringWarning_);
+    column->addWidget(accessWarning());
 
     auto* footer = new QHBoxLayout;
     footer->addWidget(TerminalLabel::create(
@@ -155,32 +147,39 @@ GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager* profiles, Platfo
     column->addLayout(footer);
 }
 
-QWidget* GeneralPanel::permissionWarning(const QString& name, const QString& message,
-                                         const QString& button, std::function<void()> open) {
-    auto* box = new QWidget(this);
-    box->setObjectName(name);
-    box->setAttribute(Qt::WA_StyledBackground);
-    box->setStyleSheet(ThemeStyle::warningBox(name));
-    auto* column = new QVBoxLayout(box);
+QWidget* GeneralPanel::accessWarning() {
+    accessWarning_ = new QWidget(this);
+    accessWarning_->setObjectName("desktopAccessWarning");
+    accessWarning_->setAttribute(Qt::WA_StyledBackground);
+    accessWarning_->setStyleSheet(ThemeStyle::warningBox("desktopAccessWarning"));
+    auto* column = new QVBoxLayout(accessWarning_);
     column->setContentsMargins(10, 8, 10, 8);
     column->setSpacing(6);
     auto* line = new QHBoxLayout;
-    auto* icon = new QLabel(box);
+    auto* icon = new QLabel(accessWarning_);
     icon->setPixmap(
         Symbols::pixmap(Symbols::Name::warningTriangle, QSizeF(12, 12), Theme::warn, 2));
-    line->addWidget(icon);
-    QLabel* words = TerminalLabel::create(message, 11, Theme::warn, box);
-    words->setWordWrap(true);
-    line->addWidget(words, 1);
+    line->addWidget(icon, 0, Qt::AlignTop);
+    accessProblem_ = TerminalLabel::create({}, 11, Theme::warn, accessWarning_);
+    accessProblem_->setObjectName("desktopAccessProblem");
+    accessProblem_->setWordWrap(true);
+    line->addWidget(accessProblem_, 1);
     column->addLayout(line);
-    auto* action = new TerminalButton(button, false, box);
-    action->setFont(TerminalFont::at(11));
-    QObject::connect(action, &QPushButton::clicked, this, [this, open = std::move(open)] {
-        open();
+    // The remedy may name a command to run: it can be selected and copied.
+    accessRemedy_ = TerminalLabel::create({}, 11, Theme::text, accessWarning_);
+    accessRemedy_->setObjectName("desktopAccessRemedy");
+    accessRemedy_->setWordWrap(true);
+    accessRemedy_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(accessRemedy_);
+    auto* checkAgain = new TerminalButton("Check Again", false, accessWarning_);
+    checkAgain->setObjectName("desktopAccessCheckAgain");
+    checkAgain->setFont(TerminalFont::at(11));
+    QObject::connect(checkAgain, &QPushButton::clicked, this, [this] {
+        refresh();
         changed_();
     });
-    column->addWidget(action, 0, Qt::AlignLeft);
-    return box;
+    column->addWidget(checkAgain, 0, Qt::AlignLeft);
+    return accessWarning_;
 }
 
 void GeneralPanel::refresh() {
@@ -205,8 +204,10 @@ void GeneralPanel::refresh() {
         const QSignalBlocker blockSwitch(autoSwitch_);
         autoSwitch_->setChecked(profiles_->autoSwitchEnabled.get());
     }
-    accessibilityWarning_->setVisible(!platform_.windows().isTrusted());
-    inputMonitoringWarning_->setVisible(!platform_.keyboard().isInputMonitoringGranted());
+    const DesktopAccess access = platform_.access();
+    accessProblem_->setText(QString::fromStdString(access.problem));
+    accessRemedy_->setText(QString::fromStdString(access.remedy));
+    accessWarning_->setVisible(!access.granted);
 }
 
 } // namespace panemark

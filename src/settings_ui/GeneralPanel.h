@@ -28,8 +28,8 @@ public:
     void refresh();
 
 private:
-    QWidget* permissionWarning(const QString& name, const QString& message, const QString& button,
-                               std::function<void()> open);
+    // Says, when the desktop refuses Panemark, why and what to do about it.
+    QWidget* accessWarning();
 
     ConfigStore& config_;
     ProfileManager* profiles_;
@@ -47,8 +47,9 @@ private:
     TerminalCheckBox* launchAtLogin_ = nullptr;
     TerminalCheckBox* splash_ = nullptr;
     TerminalCheckBox* autoSwitch_ = nullptr;
-    QWidget* accessibilityWarning_ = nullptr;
-    QWidget* inputMonitoringWarning_ = nullptr;
+    QWidget* accessWarning_ = nullptr;
+    QLabel* accessProblem_ = nullptr;
+    QLabel* accessRemedy_ = nullptr;
 };
 
 } // namespace panemark

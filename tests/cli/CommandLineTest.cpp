@@ -46,8 +46,8 @@ TEST(CommandLineTest, CheckStockListsTheSevenCommandsWithTheirFrames) {
                            "3\tRight third\t⌃⌥⌘3\t960,0,480,875\n"
                            "4\tLeft half\t⌃⌥⌘←\t0,0,720,875\n"
                            "5\tRight half\t⌃⌥⌘→\t720,0,720,875\n"
-                           "6\tTop half → full width\t⌃⌥⌘↑\t0,438,1440,438\n"
-                           "7\tBottom half → full width\t⌃⌥⌘↓\t0,0,1440,438\n");
+                           "6\tTop half → full width\t⌃⌥⌘↑\t0,-1,1440,438\n"
+                           "7\tBottom half → full width\t⌃⌥⌘↓\t0,437,1440,438\n");
 }
 
 TEST(CommandLineTest, CheckUsesTheWindowAndGapAndReportsUnchanged) {
@@ -55,7 +55,7 @@ TEST(CommandLineTest, CheckUsesTheWindowAndGapAndReportsUnchanged) {
         R"({"id":"C0FFEE00-0000-4000-8000-000000000001","name":"Up\tthere","cols":1,"rows":2,)"
         R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,"halfAction":"top"})";
     const Outcome outcome = run({"check", "-", "--visible-frame", "0,0,1000,800", "--window",
-                                 "10,420,975,380", "--gap", "10"},
+                                 "10,0,975,380", "--gap", "10"},
                                 topHalf);
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "1\tUp\\tthere\t-\tunchanged\n"); // one field, whatever the name

@@ -1,8 +1,7 @@
 #include "core/HotKeyManager.h"
 
 #include "model/StockCommands.h"
-#include "platform/sim/SimDesktop.h"
-#include "platform/sim/SimKeyboard.h"
+#include "platform/sim/SimShortcuts.h"
 #include "runtime/Log.h"
 #include "runtime/ManualScheduler.h"
 
@@ -22,22 +21,20 @@ protected:
         });
     }
 
-    SimDesktop desktop;
-    SimKeyboard keyboard;
+    SimShortcuts keyboard;
     ManualScheduler mainLoop;
     Log::Capture log;
-    HotKeyManager manager{desktop, keyboard, mainLoop};
+    HotKeyManager manager{keyboard, mainLoop};
     std::vector<std::string> ran;
 };
 
 TEST_F(HotKeyManagerTest, ABoundPressIsSwallowedAndItsHandlerRunsOnTheLoopAfterward) {
     registerStock();
-    EXPECT_EQ(manager.state(), HotKeyManager::State::armed);
     EXPECT_TRUE(keyboard.press(leftArrow, hyper));
-    EXPECT_TRUE(ran.empty()); // not inside the tap's callback
+    EXPECT_TRUE(ran.empty()); // not inside the desktop's callback
     mainLoop.runDue();
     EXPECT_EQ(ran, (std::vector<std::string>{"Left half"}));
-    EXPECT_EQ(keyboard.grabbedShortcuts().size(), 7u);
+    EXPECT_EQ(keyboard.bindings().size(), 7u);
 }
 
 TEST_F(HotKeyManagerTest, OnlyExactlyBoundCombinationsMatch) {
@@ -47,7 +44,6 @@ TEST_F(HotKeyManagerTest, OnlyExactlyBoundCombinationsMatch) {
     EXPECT_FALSE(keyboard.press(leftArrow, KeyEvent::shift)); // never looked up
     EXPECT_FALSE(keyboard.press(leftArrow, 0));
     EXPECT_FALSE(keyboard.press(0, hyper)); // ⌃⌥⌘A is not bound
-    EXPECT_FALSE(keyboard.release(leftArrow, hyper));
     // Caps lock, keypad and function flags do not prevent a match.
     EXPECT_TRUE(keyboard.press(leftArrow, hyper | KeyEvent::capsLock | KeyEvent::numericPad |
                                               KeyEvent::function));
@@ -78,106 +74,71 @@ TEST_F(HotKeyManagerTest, OfCommandsSharingAShortcutTheLastFiresAndEachExtraIsLo
     EXPECT_EQ(ran, (std::vector<std::string>{"Left half"}));
 }
 
-TEST_F(HotKeyManagerTest, ReplacingTheListKeepsTheTapAndTheNewShortcutsWorkAtOnce) {
+TEST_F(HotKeyManagerTest, ReplacingTheListMakesTheNewShortcutsWorkAtOnce) {
     registerStock();
     std::vector<ZoneCommand> commands = stockCommands();
     commands.resize(1);
     commands[0].shortcut = Shortcut{0, Shortcut::controlMask}; // ⌃A only
     manager.registerCommands(
         commands, [this](const ZoneCommand& command) { ran.push_back(command.autoLabel()); });
-    EXPECT_EQ(keyboard.tapsCreated(), 1);
     EXPECT_FALSE(keyboard.press(leftArrow, hyper)); // no longer bound
     EXPECT_TRUE(keyboard.press(0, KeyEvent::control));
     mainLoop.runDue();
     EXPECT_EQ(ran, (std::vector<std::string>{"Left third"}));
-    EXPECT_EQ(keyboard.grabbedShortcuts(),
+    EXPECT_EQ(keyboard.boundShortcuts(),
               (std::vector<Shortcut>{Shortcut{0, Shortcut::controlMask}}));
 }
 
-TEST_F(HotKeyManagerTest, AListWithoutShortcutsRemovesTheTapAndStopsRetrying) {
-    desktop.setTrusted(false);
+TEST_F(HotKeyManagerTest, BindingsAreNamedByTheirCommandAndRenamingOrReorderingKeepsTheKeys) {
+    std::vector<ZoneCommand> commands = stockCommands();
+    manager.registerCommands(commands, [](const ZoneCommand&) {});
+    ASSERT_EQ(keyboard.bindings()[3].name, commands[3].id.toString()); // ⌃⌥⌘←
+    commands[3].name = "Mine";
+    commands[4].cols = 5;
+    manager.registerCommands(commands, [](const ZoneCommand&) {});
+    EXPECT_EQ(keyboard.bindingSets.size(), 1u);
+    // The halves trade ⌃⌥⌘← and ⌃⌥⌘→: the bindings' names change, the held keys do not.
+    std::swap(commands[3].shortcut, commands[4].shortcut);
+    manager.registerCommands(commands, [](const ZoneCommand&) {});
+    EXPECT_EQ(keyboard.bindingSets.size(), 2u);
+    EXPECT_TRUE(keyboard.released.empty());
+    EXPECT_EQ(keyboard.taken.size(), 7u); // only the first set's
+}
+
+TEST_F(HotKeyManagerTest, AListWithoutShortcutsLetsEveryKeyGo) {
     registerStock();
-    EXPECT_EQ(manager.state(), HotKeyManager::State::waiting);
     std::vector<ZoneCommand> unbound = stockCommands();
     for (ZoneCommand& command : unbound) {
         command.shortcut.reset();
     }
     manager.registerCommands(unbound, [](const ZoneCommand&) {});
-    EXPECT_EQ(manager.state(), HotKeyManager::State::idle);
-    EXPECT_EQ(mainLoop.pendingCount(), 0u);
-
-    desktop.setTrusted(true);
-    registerStock();
-    manager.registerCommands(unbound, [](const ZoneCommand&) {});
-    EXPECT_FALSE(keyboard.hasTap());
+    EXPECT_TRUE(keyboard.bindings().empty());
+    EXPECT_EQ(keyboard.released.size(), 7u);
     EXPECT_FALSE(keyboard.press(leftArrow, hyper));
-}
-
-TEST_F(HotKeyManagerTest, WithoutTrustItWaitsSilentlyAndArmsWithinTwoSecondsOfTheGrant) {
-    desktop.setTrusted(false);
-    registerStock();
-    EXPECT_EQ(manager.state(), HotKeyManager::State::waiting);
-    mainLoop.advance(6);
-    EXPECT_FALSE(keyboard.hasTap());
-    EXPECT_TRUE(log.lines().empty());
-    EXPECT_EQ(desktop.trustPromptCount(), 0); // the controller prompts, not the manager
-    desktop.setTrusted(true);
-    mainLoop.advance(2);
-    EXPECT_EQ(manager.state(), HotKeyManager::State::armed);
     EXPECT_EQ(mainLoop.pendingCount(), 0u);
 }
 
-TEST_F(HotKeyManagerTest, FailedTapsAreLoggedEachTimeAndRetried) {
-    keyboard.failNextTaps = KeyTapProvider::Failure::tap;
-    registerStock();
-    mainLoop.advance(2);
-    keyboard.failNextTaps = KeyTapProvider::Failure::runLoopSource;
-    mainLoop.advance(2);
-    EXPECT_EQ(log.lines(),
-              (std::vector<std::string>{
-                  "Panemark: failed to create event tap (Accessibility permission missing?)",
-                  "Panemark: failed to create event tap (Accessibility permission missing?)",
-                  "Panemark: failed to create run loop source for event tap",
-              }));
-    EXPECT_EQ(manager.state(), HotKeyManager::State::waiting);
-    keyboard.failNextTaps.reset();
-    mainLoop.advance(2);
-    EXPECT_EQ(manager.state(), HotKeyManager::State::armed);
-}
-
-TEST_F(HotKeyManagerTest, WithoutInputMonitoringItArmsAndRebuildsTheTapOnceGranted) {
-    keyboard.inputMonitoringGranted = false;
-    registerStock();
-    EXPECT_EQ(manager.state(), HotKeyManager::State::armedAwaitingInputMonitoring);
-    EXPECT_EQ(keyboard.inputMonitoringRequests, 1);
-    mainLoop.advance(4);
-    EXPECT_EQ(keyboard.tapsCreated(), 1); // nothing changes while it is still refused
-    keyboard.inputMonitoringGranted = true;
-    mainLoop.advance(2);
-    EXPECT_EQ(keyboard.tapsCreated(), 2);
-    EXPECT_EQ(manager.state(), HotKeyManager::State::armed);
-    EXPECT_TRUE(keyboard.press(leftArrow, hyper));
-}
-
-TEST_F(HotKeyManagerTest, ATapTheSystemSwitchesOffIsSwitchedBackOnAtOnce) {
-    registerStock();
-    keyboard.disableTap(KeyTapEvent::Kind::disabledByUserInput);
-    EXPECT_TRUE(keyboard.tapEnabled());
-    EXPECT_TRUE(keyboard.press(leftArrow, hyper));
-    EXPECT_TRUE(log.lines().empty());
+TEST_F(HotKeyManagerTest, CommandsRepeatingAnIdStillGetBindingsOfTheirOwn) {
+    std::vector<ZoneCommand> commands = stockCommands();
+    commands[4].id = commands[3].id; // a hand-edited file
+    manager.registerCommands(
+        commands, [this](const ZoneCommand& command) { ran.push_back(command.autoLabel()); });
+    EXPECT_NE(keyboard.bindings()[0].name, keyboard.bindings()[1].name);
+    keyboard.press(124, hyper); // ⌃⌥⌘→
+    mainLoop.runDue();
+    EXPECT_EQ(ran, (std::vector<std::string>{"Right half"}));
 }
 
 TEST(HotKeyManagerLifetimeTest, HandlersQueuedBeforeTheManagerWentAwayDoNothing) {
-    SimDesktop desktop;
-    SimKeyboard keyboard;
+    SimShortcuts keyboard;
     ManualScheduler mainLoop;
     int runs = 0;
     {
-        HotKeyManager manager(desktop, keyboard, mainLoop);
+        HotKeyManager manager(keyboard, mainLoop);
         manager.registerCommands(stockCommands(), [&](const ZoneCommand&) { ++runs; });
         keyboard.press(leftArrow, hyper);
     }
-    EXPECT_FALSE(keyboard.hasTap());
+    EXPECT_FALSE(keyboard.press(leftArrow, hyper)); // nobody listens any more
     mainLoop.runDue();
     EXPECT_EQ(runs, 0);
 }

@@ -14,23 +14,29 @@ constexpr std::int64_t min = std::numeric_limits<std::int64_t>::min();
 TEST(LayoutTest, CellsAreSeparatedFromEachOtherAndTheEdgesByTheGap) {
     EXPECT_EQ(Layout::frame(GridSpan{3, 1, 1, 1, 0, 0}, area, 10), (Rect{340, 10, 320, 780}));
     EXPECT_EQ(Layout::frame(GridSpan{2, 2, 0, 1, 1, 1}, Rect{0, 25, 1440, 875}, 8),
-              (Rect{8, 33, 1424, 426}));
+              (Rect{8, 466, 1424, 426}));
     // Rows count from the top of the area.
-    EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 0, 0}, area, 10), (Rect{10, 405, 980, 385}));
-    EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 1, 1}, area, 10), (Rect{10, 10, 980, 385}));
+    EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 0, 0}, area, 10), (Rect{10, 10, 980, 385}));
+    EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 1, 1}, area, 10), (Rect{10, 405, 980, 385}));
     EXPECT_EQ(Layout::frame(GridSpan{1, 1, 0, 0, 0, 0}, Rect{-1280, 200, 1280, 1024}, 0),
               (Rect{-1280, 200, 1280, 1024}));
 }
 
-TEST(LayoutTest, EachValueIsRoundedOnItsOwnHalvesAwayFromZero) {
+TEST(LayoutTest, SizesAndXRoundHalvesAwayFromZeroAndTheBottomEdgeHalvesUpward) {
     EXPECT_EQ(Layout::frame(GridSpan{3, 1, 0, 0, 0, 0}, area, 0), (Rect{0, 0, 333, 800}));
     EXPECT_EQ(Layout::frame(GridSpan{3, 1, 1, 1, 0, 0}, area, 0), (Rect{333, 0, 333, 800}));
     EXPECT_EQ(Layout::frame(GridSpan{3, 1, 2, 2, 0, 0}, area, 0), (Rect{667, 0, 333, 800}));
     // 2.5 → 3 and -2.5 → -3, not banker's rounding.
     EXPECT_EQ(Layout::frame(GridSpan{2, 1, 1, 1, 0, 0}, Rect{0, 0, 5, 5}, 0), (Rect{3, 0, 3, 5}));
     EXPECT_EQ(Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, Rect{-5, 0, 5, 5}, 0), (Rect{-5, 0, 3, 5}));
+    // The bottom edge at 3.5 rounds up the screen to 3, and y is that less the height.
     EXPECT_EQ(Layout::frame(GridSpan{1, 1, 0, 0, 0, 0}, Rect{-2.5, 0.5, 3, 3}, 0),
-              (Rect{-3, 1, 3, 3}));
+              (Rect{-3, 0, 3, 3}));
+    // Two rows of 437.5: each is 438 high, and their bottom edges fall on 437 and 875.
+    EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 0, 0}, Rect{0, 0, 1440, 875}, 0),
+              (Rect{0, -1, 1440, 438}));
+    EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 1, 1}, Rect{0, 0, 1440, 875}, 0),
+              (Rect{0, 437, 1440, 438}));
 }
 
 TEST(LayoutTest, SpansAreOrderedAndClampedIntoTheGrid) {

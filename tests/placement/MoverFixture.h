@@ -10,24 +10,12 @@
 
 namespace panemark {
 
-// Three writes from `at` on: position, size, position again, all at target.
-inline bool isExactWrite(const std::vector<SimDesktop::Write>& writes, std::size_t at,
-                         const Rect& target) {
-    using Kind = SimDesktop::Write::Kind;
-    return at + 3 <= writes.size() && writes[at].kind == Kind::position &&
-           writes[at].a == target.x && writes[at].b == target.y &&
-           writes[at + 1].kind == Kind::size && writes[at + 1].a == target.width &&
-           writes[at + 1].b == target.height && writes[at + 2].kind == Kind::position &&
-           writes[at + 2].a == target.x && writes[at + 2].b == target.y;
-}
-
 // A simulated desktop with one 1000 × 800 screen and a 24-point bar at the top, a mover whose
 // animator runs on manual schedulers, and helpers to read back what was written.
 class MoverFixture : public ::testing::Test {
 protected:
     static constexpr Rect screenFrame{0, 0, 1000, 800};
-    static constexpr Rect visibleFrame{0, 0, 1000, 776};
-    // Targets in window space (y down from the top of the screen).
+    static constexpr Rect visibleFrame{0, 24, 1000, 776};
     static constexpr Rect leftHalf{0, 24, 500, 776};
     static constexpr Rect rightHalf{500, 24, 500, 776};
     static constexpr Rect topHalf{0, 24, 1000, 388};

@@ -10,21 +10,7 @@ ScreenGeometry screen(double x, double y, double w, double h) {
 }
 
 const ScreenGeometry left = screen(0, 0, 1440, 900);
-const ScreenGeometry right = screen(1440, -180, 1920, 1080);
-
-TEST(ScreenSetTest, PrimaryHeightComesFromTheScreenAtTheOriginElseTheMainScreen) {
-    EXPECT_EQ((ScreenSet{{right, left}, std::nullopt}).primaryHeight(), 900);
-    EXPECT_EQ((ScreenSet{{right}, right}).primaryHeight(), 1080);
-    EXPECT_EQ((ScreenSet{{right}, std::nullopt}).primaryHeight(), 0);
-}
-
-TEST(ScreenSetTest, ConversionReflectsYAboutThePrimaryScreen) {
-    const ScreenSet screens{{left, right}, left};
-    EXPECT_EQ(screens.toScreenSpace(Rect{100, 0, 400, 300}), (Rect{100, 600, 400, 300}));
-    EXPECT_EQ(screens.toWindowSpace(Rect{100, 600, 400, 300}), (Rect{100, 0, 400, 300}));
-    EXPECT_EQ(screens.toWindowSpace(screens.toScreenSpace(Rect{1500, -50, 10, 20})),
-              (Rect{1500, -50, 10, 20}));
-}
+const ScreenGeometry right = screen(1440, 0, 1920, 1080);
 
 TEST(ScreenSetTest, LargestOverlapWinsAndTiesGoToTheEarlierScreen) {
     const ScreenSet screens{{left, right}, right};

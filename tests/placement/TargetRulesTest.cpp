@@ -10,40 +10,43 @@ constexpr Rect visible{0, 0, 1000, 800};
 TEST(TargetRulesTest, HalfStepCutsThenWidensThenLeavesAlone) {
     // Neither half: cut to the top half, keeping x and width.
     EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{100, 100, 500, 600}),
-              (Rect{100, 405, 500, 385}));
+              (Rect{100, 10, 500, 385}));
     // In the top half but narrow: widen to the full-width half.
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{100, 400, 500, 390}),
-              (Rect{10, 405, 980, 385}));
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{100, 10, 500, 390}),
+              (Rect{10, 10, 980, 385}));
     // Already there within the tolerance: no change.
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 420, 975, 380}),
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 0, 975, 380}),
               std::nullopt);
     // The opposite key restores the full height with the same x and width.
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::bottom, 10, visible, Rect{10, 420, 975, 380}),
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::bottom, 10, visible, Rect{10, 0, 975, 380}),
               (Rect{10, 10, 975, 780}));
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::bottom, 10, visible, Rect{50, 100, 300, 200}),
-              (Rect{50, 10, 300, 385}));
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::bottom, 10, visible, Rect{50, 500, 300, 200}),
+              (Rect{50, 405, 300, 385}));
 }
 
-TEST(TargetRulesTest, HalfStepToleranceIsTheGapPlusEight) {
-    // T = (10, 405, 980, 385); tolerance 18.
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 423, 980, 385}),
+TEST(TargetRulesTest, HalfStepToleranceIsTheGapPlusEightOnTheBottomEdgeAndHeight) {
+    // T = (10, 10, 980, 385), bottom edge 395; tolerance 18.
+    const Rect top{10, 10, 980, 385};
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, -8, 980, 385}),
               std::nullopt);
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 424, 980, 385}),
-              (Rect{10, 405, 980, 385}));
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 405, 962, 385}),
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, -9, 980, 385}), top);
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 10, 962, 385}),
               std::nullopt);
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 405, 961, 385}),
-              (Rect{10, 405, 980, 385}));
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 10, 961, 385}), top);
+    // The same bottom edge with a height 18 short still counts as in the half.
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, 10, visible, Rect{10, 28, 980, 367}),
+              std::nullopt);
     // A negative gap counts as 0 for the halves but shrinks the tolerance as given: -5 + 8 = 3.
-    const Rect top{0, 400, 1000, 400};
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, -5, visible, Rect{0, 403, 1000, 400}),
+    const Rect noGapTop{0, 0, 1000, 400};
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, -5, visible, Rect{0, -3, 1000, 400}),
               std::nullopt);
-    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, -5, visible, Rect{0, 404, 1000, 400}), top);
+    EXPECT_EQ(TargetRules::halfStep(HalfAction::top, -5, visible, Rect{0, -4, 1000, 400}),
+              noGapTop);
 }
 
 TEST(TargetRulesTest, HalfStepPassingBothTestsRestoresFullHeight) {
     // A window so close to both halves (tolerance 508 with a 500 gap) that the opposite test wins.
-    const Rect base{0, 0, 100, 100};
+    const Rect base{0, 700, 100, 100};
     const auto top = TargetRules::halfStep(HalfAction::top, 500, visible, base);
     ASSERT_TRUE(top);
     EXPECT_EQ(top->x, 0);
@@ -52,10 +55,11 @@ TEST(TargetRulesTest, HalfStepPassingBothTestsRestoresFullHeight) {
 }
 
 TEST(TargetRulesTest, FixedSizeIsExactAndCentredEvenWhenLargerThanTheScreen) {
+    // Centred at 437.5 + 25: the bottom edge at exactly 1182.5 rounds up the screen.
     EXPECT_EQ(TargetRules::fixedSize(FixedSizeSpec{2560, 1440}, Rect{0, 25, 1440, 875}),
               (Rect{-560, -258, 2560, 1440}));
     EXPECT_EQ(TargetRules::fixedSize(FixedSizeSpec{101, 101}, Rect{0, 0, 1000, 800}),
-              (Rect{450, 350, 101, 101}));
+              (Rect{450, 349, 101, 101}));
     EXPECT_EQ(TargetRules::fixedSize(FixedSizeSpec{101, 101}, Rect{-1000, -800, 1000, 800}),
               (Rect{-551, -451, 101, 101}));
 }
@@ -67,12 +71,12 @@ TEST(TargetRulesTest, RuleForFollowsTheKindPrecedence) {
     const Rect visible{0, 0, 1440, 875};
     EXPECT_EQ(TargetRules::ruleFor(command, 0)(visible, visible), (Rect{480, 0, 480, 875}));
     command.halfAction = HalfAction::top;
-    EXPECT_EQ(TargetRules::ruleFor(command, 0)(visible, visible), (Rect{0, 438, 1440, 438}));
+    EXPECT_EQ(TargetRules::ruleFor(command, 0)(visible, visible), (Rect{0, -1, 1440, 438}));
     command.maximize = true;
     const Rect fractional{0.5, 25, 1439.5, 850.25};
     EXPECT_EQ(TargetRules::ruleFor(command, 40)(fractional, visible), fractional);
     command.fixedSize = FixedSizeSpec{800, 600};
-    EXPECT_EQ(TargetRules::ruleFor(command, 40)(visible, visible), (Rect{320, 138, 800, 600}));
+    EXPECT_EQ(TargetRules::ruleFor(command, 40)(visible, visible), (Rect{320, 137, 800, 600}));
 }
 
 } // namespace

@@ -51,8 +51,8 @@ TEST_P(WindowManagerMatrixTest, StockCommandsLandExactlyAboveEveryPanel) {
 
     const std::vector<Screen> list = stack.screens->screens();
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].visibleFrame, (Rect{0, leftReserved, 1280, 1440 - leftReserved}));
-    EXPECT_EQ(list[1].visibleFrame, (Rect{1280, rightReserved, 1280, 1440 - rightReserved}));
+    EXPECT_EQ(list[0].visibleFrame, (Rect{0, 0, 1280, 1440 - leftReserved}));
+    EXPECT_EQ(list[1].visibleFrame, (Rect{1280, 0, 1280, 1440 - rightReserved}));
 
     const std::vector<ZoneCommand> stock = stockCommands();
     for (const auto& [start, expected] :

@@ -40,11 +40,6 @@ void SimDesktop::focus(std::optional<WindowRef> window) {
     focused_ = window;
 }
 
-void SimDesktop::setTrusted(bool trusted) {
-    std::lock_guard lock(mutex_);
-    trusted_ = trusted;
-}
-
 std::optional<Rect> SimDesktop::frameOf(WindowRef window) const {
     std::lock_guard lock(mutex_);
     auto found = windows_.find(window.id);
@@ -72,24 +67,9 @@ int SimDesktop::beepCount() const {
     return beeps_;
 }
 
-int SimDesktop::trustPromptCount() const {
-    std::lock_guard lock(mutex_);
-    return trustPrompts_;
-}
-
 std::vector<double> SimDesktop::probeTimeouts() const {
     std::lock_guard lock(mutex_);
     return probeTimeouts_;
-}
-
-bool SimDesktop::isTrusted() {
-    std::lock_guard lock(mutex_);
-    return trusted_;
-}
-
-void SimDesktop::promptForTrust() {
-    std::lock_guard lock(mutex_);
-    ++trustPrompts_;
 }
 
 std::optional<WindowRef> SimDesktop::focusedWindow(double timeout) {
@@ -111,31 +91,22 @@ std::optional<Rect> SimDesktop::readFrame(WindowRef window, double timeout) {
     return found->second.frame;
 }
 
-void SimDesktop::record(WindowRef window, Write::Kind kind, double a, double b, double timeout) {
-    writes_.push_back({window, kind, a, b, writes_.size(), std::this_thread::get_id(), timeout});
-}
-
-void SimDesktop::writePosition(WindowRef window, double x, double y, double timeout) {
+void SimDesktop::writeFrame(WindowRef window, const Rect& frame, double timeout) {
     std::lock_guard lock(mutex_);
-    record(window, Write::Kind::position, x, y, timeout);
-    if (auto found = windows_.find(window.id); found != windows_.end()) {
-        found->second.frame.x = x;
-        found->second.frame.y = y;
-    }
-}
-
-void SimDesktop::writeSize(WindowRef window, double width, double height, double timeout) {
-    std::lock_guard lock(mutex_);
-    record(window, Write::Kind::size, width, height, timeout);
+    writes_.push_back({window, frame, writes_.size(), std::this_thread::get_id(), timeout});
     auto found = windows_.find(window.id);
-    if (found == windows_.end() || found->second.spec.sizeProbe == SizeProbe::notSettable) {
+    if (found == windows_.end()) {
         return;
     }
     SimWindow& sim = found->second;
-    sim.frame.width = std::max(snapDown(width, sim.spec.widthIncrement), sim.spec.minWidth);
-    sim.frame.height = std::max(snapDown(height, sim.spec.heightIncrement), sim.spec.minHeight);
-    sim.frame.x += sim.spec.resizeShiftX;
-    sim.frame.y += sim.spec.resizeShiftY;
+    sim.frame.x = frame.x;
+    sim.frame.y = frame.y;
+    if (sim.spec.sizeProbe != SizeProbe::notSettable) {
+        sim.frame.width =
+            std::max(snapDown(frame.width, sim.spec.widthIncrement), sim.spec.minWidth);
+        sim.frame.height =
+            std::max(snapDown(frame.height, sim.spec.heightIncrement), sim.spec.minHeight);
+    }
 }
 
 std::optional<bool> SimDesktop::isSizeSettable(WindowRef window, double timeout) {

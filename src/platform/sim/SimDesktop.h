@@ -15,8 +15,8 @@
 namespace panemark {
 
 // A desktop in memory for tests: screens, windows with frames and owners, focus, and
-// applications with habits of their own (resize increments, minimum sizes, moving a window while
-// resizing it, refusing to resize, vanishing). Thread-safe; every write is recorded with its
+// applications with habits of their own (resize increments, minimum sizes, refusing to resize,
+// vanishing). Thread-safe; every write is recorded with its
 // order and the thread that made it.
 class SimDesktop : public WindowService, public ScreenService, public Beeper {
 public:
@@ -30,17 +30,12 @@ public:
         double heightIncrement = 0;
         double minWidth = 0;
         double minHeight = 0;
-        double resizeShiftX = 0; // the application moves its window by this much on every resize
-        double resizeShiftY = 0;
         bool frameUnreadable = false;
     };
 
     struct Write {
-        enum class Kind { position, size };
         WindowRef window;
-        Kind kind;
-        double a; // x or width
-        double b; // y or height
+        Rect frame;
         std::uint64_t order;
         std::thread::id thread;
         double timeout; // what the writer allowed for it
@@ -55,22 +50,17 @@ public:
     WindowRef addWindow(const WindowSpec& spec);
     void removeWindow(WindowRef window); // it vanishes: reads fail and writes go nowhere
     void focus(std::optional<WindowRef> window);
-    void setTrusted(bool trusted);
 
     std::optional<Rect> frameOf(WindowRef window) const;
     std::vector<Write> writes() const;
     std::vector<Write> writesTo(WindowRef window) const;
     void clearWrites();
     int beepCount() const;
-    int trustPromptCount() const;
 
     // WindowService
-    bool isTrusted() override;
-    void promptForTrust() override;
     std::optional<WindowRef> focusedWindow(double timeout) override;
     std::optional<Rect> readFrame(WindowRef window, double timeout) override;
-    void writePosition(WindowRef window, double x, double y, double timeout) override;
-    void writeSize(WindowRef window, double width, double height, double timeout) override;
+    void writeFrame(WindowRef window, const Rect& frame, double timeout) override;
     std::optional<bool> isSizeSettable(WindowRef window, double timeout) override;
     std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
     std::int64_t ownProcessId() override { return ownPid; }
@@ -91,7 +81,6 @@ private:
         WindowSpec spec;
         Rect frame;
     };
-    void record(WindowRef window, Write::Kind kind, double a, double b, double timeout);
 
     mutable std::mutex mutex_;
     std::map<std::uint64_t, SimWindow> windows_;
@@ -99,9 +88,7 @@ private:
     std::optional<WindowRef> focused_;
     std::vector<Screen> screens_;
     std::optional<std::size_t> main_;
-    bool trusted_ = true;
     int beeps_ = 0;
-    int trustPrompts_ = 0;
     std::vector<Write> writes_;
     std::vector<double> probeTimeouts_;
     Signal<> screensChanged_;

@@ -7,9 +7,9 @@ Result<std::unique_ptr<SimPlatform>> SimPlatform::open(Scheduler&) {
 }
 
 SimPlatform::SimPlatform() {
-    // Screen space is y up: the panel at the top leaves the visible frame short at its top.
+    // A panel 32 pixels high along the top.
     desktop_.setScreens({Screen{{0, 0, 1920, 1080},
-                                {0, 0, 1920, 1048},
+                                {0, 32, 1920, 1048},
                                 1,
                                 "Simulated",
                                 true,

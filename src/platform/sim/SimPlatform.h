@@ -2,9 +2,9 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimDesktop.h"
-#include "platform/sim/SimKeyboard.h"
 #include "platform/sim/SimKeyboardDevices.h"
 #include "platform/sim/SimLoginItem.h"
+#include "platform/sim/SimShortcuts.h"
 #include "runtime/Result.h"
 #include "runtime/Scheduler.h"
 #include "runtime/Signal.h"
@@ -23,11 +23,12 @@ public:
     WindowService& windows() override { return desktop_; }
     ScreenService& screens() override { return desktop_; }
     Beeper& beeper() override { return desktop_; }
-    KeyTapProvider& keyboard() override { return keyboard_; }
+    GlobalShortcuts& shortcuts() override { return shortcuts_; }
     LoginItem& loginItem() override { return loginItem_; }
     KeyboardDevices& keyboardDevices() override { return keyboardDevices_; }
     SimKeyboardDevices& simKeyboardDevices() { return keyboardDevices_; }
     std::string displayName() const override { return "sim"; }
+    DesktopAccess access() override { return desktopAccess; }
     bool hasWindowManager() override { return true; }
     bool hasCompositor() override { return false; }
     std::string desktopName() override { return "sim (a simulated desktop)"; }
@@ -38,13 +39,15 @@ public:
     void deliverPendingEvents() override {}
 
     SimDesktop& desktop() { return desktop_; }
-    SimKeyboard& simKeyboard() { return keyboard_; }
+    SimShortcuts& simShortcuts() { return shortcuts_; }
+    // What access() answers; granted unless a test says otherwise.
+    DesktopAccess desktopAccess;
     // The desktop goes away, as a display does when the session ends.
     void loseConnection() { connectionLost_.emit(); }
 
 private:
     SimDesktop desktop_;
-    SimKeyboard keyboard_;
+    SimShortcuts shortcuts_;
     SimLoginItem loginItem_;
     SimKeyboardDevices keyboardDevices_;
     Signal<> connectionLost_;

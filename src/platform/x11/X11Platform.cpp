@@ -27,7 +27,7 @@ Result<std::unique_ptr<X11Platform>> X11Platform::open(Scheduler& mainLoop) {
     platform->screens_ = std::make_unique<X11Screens>(*platform->requests_);
     platform->windows_ = std::make_unique<X11Windows>(*platform->requests_, *platform->screens_);
     platform->bell_ = std::make_unique<X11Bell>(*platform->requests_);
-    platform->keyboard_ = std::make_unique<X11KeyTapProvider>(*platform->events_, mainLoop);
+    platform->shortcuts_ = std::make_unique<X11GlobalShortcuts>(*platform->events_, mainLoop);
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     platform->screens_->watch(*platform->events_);
     platform->windows_->watch(*platform->events_);

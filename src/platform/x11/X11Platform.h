@@ -5,7 +5,7 @@
 #include "platform/x11/X11Bell.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventSource.h"
-#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11GlobalShortcuts.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Windows.h"
 #include "platform/xdg/XdgAutostartItem.h"
@@ -28,10 +28,12 @@ public:
     X11Windows& windows() override { return *windows_; }
     X11Screens& screens() override { return *screens_; }
     X11Bell& beeper() override { return *bell_; }
-    X11KeyTapProvider& keyboard() override { return *keyboard_; }
+    GlobalShortcuts& shortcuts() override { return *shortcuts_; }
     LoginItem& loginItem() override { return loginItem_; }
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override;
+    // An X server lets any client place windows and grab keys.
+    DesktopAccess access() override { return {}; }
     bool hasWindowManager() override;
     bool hasCompositor() override;
     std::string desktopName() override;
@@ -51,7 +53,7 @@ private:
     std::unique_ptr<X11Screens> screens_;
     std::unique_ptr<X11Windows> windows_;
     std::unique_ptr<X11Bell> bell_;
-    std::unique_ptr<X11KeyTapProvider> keyboard_;
+    std::unique_ptr<X11GlobalShortcuts> shortcuts_;
     XdgAutostartItem loginItem_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
 };

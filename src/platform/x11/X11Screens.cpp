@@ -361,15 +361,13 @@ Screen X11Screens::describe(const Monitor& monitor, const Monitor& primary,
                             const std::vector<Strut>& struts) {
     const double rootWidth = connection_.screen().width_in_pixels;
     const double rootHeight = connection_.screen().height_in_pixels;
-    auto toScreenSpace = [&primary](const Rect& root) {
-        return Rect{root.x - primary.frame.x,
-                    primary.frame.height - (root.y - primary.frame.y) - root.height, root.width,
-                    root.height};
+    auto toWindowSpace = [&primary](const Rect& root) {
+        return Rect{root.x - primary.frame.x, root.y - primary.frame.y, root.width, root.height};
     };
     const Identity identity = identify(monitor);
     Screen screen;
-    screen.frame = toScreenSpace(monitor.frame);
-    screen.visibleFrame = toScreenSpace(visibleArea(monitor.frame, struts, rootWidth, rootHeight));
+    screen.frame = toWindowSpace(monitor.frame);
+    screen.visibleFrame = toWindowSpace(visibleArea(monitor.frame, struts, rootWidth, rootHeight));
     screen.displayNumber = monitor.output.value_or(monitor.name);
     screen.name = identity.name;
     screen.isBuiltIn = identity.isBuiltIn;

@@ -58,10 +58,6 @@ std::uint32_t X11Windows::clampSize(double value) {
     return static_cast<std::uint32_t>(std::clamp(std::round(value), 1.0, 32767.0));
 }
 
-bool X11Windows::isTrusted() {
-    return !connection_.hasFailed();
-}
-
 std::optional<WindowRef> X11Windows::focusedWindow(double timeout) {
     {
         std::lock_guard lock(mutex_);
@@ -163,19 +159,16 @@ X11Connection::Extents X11Windows::prepareForWrite(xcb_window_t window, double t
     return facts.extents;
 }
 
-void X11Windows::writePosition(WindowRef window, double x, double y, double timeout) {
-    prepareForWrite(toX(window), timeout);
-    const auto [originX, originY] = screens_.primaryOrigin();
-    moveResize(toX(window), useX | useY, clampPosition(x + originX), clampPosition(y + originY), 0,
-               0);
-}
-
-void X11Windows::writeSize(WindowRef window, double width, double height, double timeout) {
-    // The window manager takes the client's size; the decorations come on top of it.
+void X11Windows::writeFrame(WindowRef window, const Rect& frame, double timeout) {
+    // The window manager places the outer frame's corner and takes the client's size; the
+    // decorations come on top of it. One message does both, so the window never shows a frame
+    // that is half old and half new.
     const X11Connection::Extents extents = prepareForWrite(toX(window), timeout);
-    moveResize(toX(window), useWidth | useHeight, 0, 0,
-               clampSize(width - extents.left - extents.right),
-               clampSize(height - extents.top - extents.bottom));
+    const auto [originX, originY] = screens_.primaryOrigin();
+    moveResize(toX(window), useX | useY | useWidth | useHeight, clampPosition(frame.x + originX),
+               clampPosition(frame.y + originY),
+               clampSize(frame.width - extents.left - extents.right),
+               clampSize(frame.height - extents.top - extents.bottom));
 }
 
 void X11Windows::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x,

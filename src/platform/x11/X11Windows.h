@@ -20,12 +20,9 @@ class X11Windows : public WindowService {
 public:
     X11Windows(X11Connection& connection, X11Screens& screens);
 
-    bool isTrusted() override;
-    void promptForTrust() override {}
     std::optional<WindowRef> focusedWindow(double timeout) override;
     std::optional<Rect> readFrame(WindowRef window, double timeout) override;
-    void writePosition(WindowRef window, double x, double y, double timeout) override;
-    void writeSize(WindowRef window, double width, double height, double timeout) override;
+    void writeFrame(WindowRef window, const Rect& frame, double timeout) override;
     std::optional<bool> isSizeSettable(WindowRef window, double timeout) override;
     std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
     std::int64_t ownProcessId() override;

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "platform/KeyTap.h"
+#include "platform/GlobalShortcuts.h"
 #include "platform/x11/X11EventSource.h"
 #include "platform/x11/X11KeyboardMap.h"
 #include "runtime/Scheduler.h"
+#include "runtime/Signal.h"
 
 #include <chrono>
 #include <map>
@@ -12,25 +13,23 @@
 
 namespace panemark {
 
-// Key presses on X11 through passive grabs on the root window: each bound shortcut is grabbed
-// with the modifier bits this keyboard really uses, in every combination of the lock bits it
-// has (Caps, Num, Scroll Lock), so only those combinations reach Panemark and every other key
-// goes to the application in front untouched. When the keyboard mapping changes the grabs are
-// made again. A combination another program holds is reported once by name and tried again
-// every two seconds; one that cannot exist here, or that X refuses otherwise, is reported once.
-class X11KeyTap : public KeyTap {
+// Global shortcuts on X11 through passive grabs on the root window: each bound combination is
+// grabbed with the modifier bits this keyboard really uses, in every combination of the lock
+// bits it has (Caps, Num, Scroll Lock), so only those combinations reach Panemark and every
+// other key goes to the application in front untouched. When the keyboard mapping changes the
+// grabs are made again. A combination another program holds is reported once by name and tried
+// again every two seconds; one that cannot exist here, or that X refuses otherwise, is reported
+// once. A held key is reported once: XKB tells its repeats apart.
+class X11GlobalShortcuts : public GlobalShortcuts {
 public:
     static constexpr double retryInterval = 2.0;
     static constexpr double remapDelay = 0.05;
 
-    // xkbEventBase: where XKB's events start on this connection, when it has selected them.
-    X11KeyTap(X11EventSource& events, Scheduler& mainLoop, KeyTapProvider::Callback callback,
-              std::optional<std::uint8_t> xkbEventBase = std::nullopt);
-    ~X11KeyTap() override;
+    X11GlobalShortcuts(X11EventSource& events, Scheduler& mainLoop);
+    ~X11GlobalShortcuts() override;
 
-    void enable(bool enabled) override;
-    bool isEnabled() const override { return enabled_; }
-    void setShortcuts(const std::vector<Shortcut>& shortcuts) override;
+    void setBindings(const std::vector<ShortcutBinding>& bindings) override;
+    Subscription onActivated(Listener listener) override;
     bool isTakenElsewhere(const Shortcut& shortcut) const override;
 
     const X11KeyboardMap& keyboardMap() const { return keyboardMap_; }
@@ -44,6 +43,7 @@ private:
         std::vector<std::uint16_t> variants;
     };
 
+    void selectKeyboardEvents();
     void grabAll();
     void ungrabAll();
     void grab(const Shortcut& shortcut);
@@ -60,36 +60,20 @@ private:
     X11EventSource& events_;
     X11Connection& connection_;
     Scheduler& mainLoop_;
-    KeyTapProvider::Callback callback_;
     std::optional<std::uint8_t> xkbEventBase_;
+    bool autoRepeatDetectable_ = false;
     X11KeyboardMap keyboardMap_;
-    bool enabled_ = true;
-    std::vector<Shortcut> shortcuts_;
+    std::vector<ShortcutBinding> bindings_;
     std::map<Key, Grab> grabbed_;
     std::set<Key> refused_;
     std::set<Key> refusedLastRound_; // still counts as taken while its retry is under way
     std::set<Key> reported_;
     std::unordered_map<std::uint32_t, Shortcut> pendingGrabs_; // request sequence → shortcut
     std::map<xcb_keycode_t, std::chrono::steady_clock::time_point> keysDown_;
+    Signal<std::string> activated_;
     TimerHandle retryTimer_;
     TimerHandle remapTimer_;
     Subscription eventSubscription_;
-};
-
-// Key taps over X11 grabs. Input monitoring needs no permission on X11.
-class X11KeyTapProvider : public KeyTapProvider {
-public:
-    X11KeyTapProvider(X11EventSource& events, Scheduler& mainLoop);
-
-    bool isInputMonitoringGranted() override { return true; }
-    void requestInputMonitoring() override {}
-    std::variant<std::unique_ptr<KeyTap>, Failure> createTap(Callback callback) override;
-
-private:
-    X11EventSource& events_;
-    Scheduler& mainLoop_;
-    bool autoRepeatDetectable_ = false;
-    std::optional<std::uint8_t> xkbEventBase_;
 };
 
 } // namespace panemark

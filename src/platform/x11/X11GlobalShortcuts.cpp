@@ -1,4 +1,4 @@
-#include "platform/x11/X11KeyTap.h"
+#include "platform/x11/X11GlobalShortcuts.h"
 
 #include "platform/evdev/EvdevKeyCodes.h"
 #include "runtime/Log.h"
@@ -42,58 +42,54 @@ std::string errorName(std::uint8_t code) {
 
 } // namespace
 
-X11KeyTap::X11KeyTap(X11EventSource& events, Scheduler& mainLoop, KeyTapProvider::Callback callback,
-                     std::optional<std::uint8_t> xkbEventBase)
-    : events_(events), connection_(events.connection()), mainLoop_(mainLoop),
-      callback_(std::move(callback)), xkbEventBase_(xkbEventBase),
-      keyboardMap_(X11KeyboardMap::read(connection_, mappingTimeout).value_or(X11KeyboardMap())) {
+X11GlobalShortcuts::X11GlobalShortcuts(X11EventSource& events, Scheduler& mainLoop)
+    : events_(events), connection_(events.connection()), mainLoop_(mainLoop) {
+    selectKeyboardEvents();
+    keyboardMap_ = X11KeyboardMap::read(connection_, mappingTimeout).value_or(X11KeyboardMap());
     eventSubscription_ =
         events_.subscribe([this](const xcb_generic_event_t& event) { onEvent(event); });
 }
 
-X11KeyTap::~X11KeyTap() {
+X11GlobalShortcuts::~X11GlobalShortcuts() {
     ungrabAll();
 }
 
-void X11KeyTap::enable(bool enabled) {
-    if (enabled == enabled_) {
-        return;
-    }
-    enabled_ = enabled;
-    enabled ? grabAll() : ungrabAll();
+Subscription X11GlobalShortcuts::onActivated(Listener listener) {
+    return activated_.connect(std::move(listener));
 }
 
-void X11KeyTap::setShortcuts(const std::vector<Shortcut>& shortcuts) {
+void X11GlobalShortcuts::setBindings(const std::vector<ShortcutBinding>& bindings) {
     // Only what changed: a combination bound before and after is never let go, not even for
-    // a moment in which another program could take it.
-    const auto contains = [](const std::vector<Shortcut>& list, const Shortcut& shortcut) {
-        return std::find(list.begin(), list.end(), shortcut) != list.end();
+    // a moment in which another program could take it, whatever its binding is called now.
+    const auto holds = [](const std::vector<ShortcutBinding>& list, const Shortcut& shortcut) {
+        return std::any_of(list.begin(), list.end(), [&](const ShortcutBinding& binding) {
+            return binding.shortcut == shortcut;
+        });
     };
-    for (const Shortcut& old : shortcuts_) {
-        if (!contains(shortcuts, old)) {
-            ungrab(old);
-            std::erase_if(pendingGrabs_, [&](const auto& entry) { return entry.second == old; });
-            refused_.erase(keyOf(old));
+    for (const ShortcutBinding& old : bindings_) {
+        if (!holds(bindings, old.shortcut)) {
+            ungrab(old.shortcut);
+            std::erase_if(pendingGrabs_,
+                          [&](const auto& entry) { return entry.second == old.shortcut; });
+            refused_.erase(keyOf(old.shortcut));
         }
     }
     std::vector<Shortcut> added;
-    for (const Shortcut& shortcut : shortcuts) {
-        if (!contains(shortcuts_, shortcut)) {
-            added.push_back(shortcut);
+    for (const ShortcutBinding& binding : bindings) {
+        if (!holds(bindings_, binding.shortcut)) {
+            added.push_back(binding.shortcut);
         }
     }
-    shortcuts_ = shortcuts;
+    bindings_ = bindings;
     // A combination that is no longer bound need not be reported again if it comes back taken.
     const auto unbound = [&](const Key& key) {
-        return std::none_of(shortcuts_.begin(), shortcuts_.end(),
-                            [&](const Shortcut& s) { return keyOf(s) == key; });
+        return std::none_of(bindings_.begin(), bindings_.end(),
+                            [&](const ShortcutBinding& b) { return keyOf(b.shortcut) == key; });
     };
     std::erase_if(reported_, unbound);
     std::erase_if(refusedLastRound_, unbound);
-    if (enabled_) {
-        for (const Shortcut& shortcut : added) {
-            grab(shortcut);
-        }
+    for (const Shortcut& shortcut : added) {
+        grab(shortcut);
     }
     connection_.flush();
     if (refused_.empty()) {
@@ -101,21 +97,21 @@ void X11KeyTap::setShortcuts(const std::vector<Shortcut>& shortcuts) {
     }
 }
 
-bool X11KeyTap::isTakenElsewhere(const Shortcut& shortcut) const {
+bool X11GlobalShortcuts::isTakenElsewhere(const Shortcut& shortcut) const {
     const Key key = keyOf(shortcut);
     return refused_.count(key) != 0 || refusedLastRound_.count(key) != 0;
 }
 
-void X11KeyTap::grabAll() {
-    for (const Shortcut& shortcut : shortcuts_) {
-        grab(shortcut);
+void X11GlobalShortcuts::grabAll() {
+    for (const ShortcutBinding& binding : bindings_) {
+        grab(binding.shortcut);
     }
     connection_.flush();
 }
 
-void X11KeyTap::ungrabAll() {
-    for (const Shortcut& shortcut : shortcuts_) {
-        ungrab(shortcut);
+void X11GlobalShortcuts::ungrabAll() {
+    for (const ShortcutBinding& binding : bindings_) {
+        ungrab(binding.shortcut);
     }
     connection_.flush();
     pendingGrabs_.clear();
@@ -123,13 +119,13 @@ void X11KeyTap::ungrabAll() {
     retryTimer_.cancel();
 }
 
-void X11KeyTap::reportOnce(const Shortcut& shortcut, const std::string& problem) {
+void X11GlobalShortcuts::reportOnce(const Shortcut& shortcut, const std::string& problem) {
     if (reported_.insert(keyOf(shortcut)).second) {
         Log::write("shortcut " + shortcut.displayString() + " " + problem);
     }
 }
 
-void X11KeyTap::grab(const Shortcut& shortcut) {
+void X11GlobalShortcuts::grab(const Shortcut& shortcut) {
     const std::optional<xcb_keycode_t> keycode = xKeycode(shortcut);
     if (!keycode || !keyboardMap_.hasKey(*keycode)) {
         reportOnce(shortcut, "uses a key this keyboard does not have");
@@ -154,7 +150,7 @@ void X11KeyTap::grab(const Shortcut& shortcut) {
     grabbed_.insert_or_assign(keyOf(shortcut), std::move(made));
 }
 
-void X11KeyTap::ungrab(const Shortcut& shortcut) {
+void X11GlobalShortcuts::ungrab(const Shortcut& shortcut) {
     const auto found = grabbed_.find(keyOf(shortcut));
     if (found == grabbed_.end()) {
         return;
@@ -166,7 +162,7 @@ void X11KeyTap::ungrab(const Shortcut& shortcut) {
     grabbed_.erase(found);
 }
 
-void X11KeyTap::onEvent(const xcb_generic_event_t& event) {
+void X11GlobalShortcuts::onEvent(const xcb_generic_event_t& event) {
     const std::uint8_t type = event.response_type & 0x7F;
     if (event.response_type == 0) {
         const auto& error = reinterpret_cast<const xcb_generic_error_t&>(event);
@@ -196,45 +192,53 @@ void X11KeyTap::onEvent(const xcb_generic_event_t& event) {
         keysDown_.erase(reinterpret_cast<const xcb_key_release_event_t&>(event).detail);
         return;
     }
-    if (type == XCB_KEY_PRESS && enabled_) {
+    if (type == XCB_KEY_PRESS) {
         onKeyPress(reinterpret_cast<const xcb_key_press_event_t&>(event));
     }
 }
 
-void X11KeyTap::onKeyPress(const xcb_key_press_event_t& key) {
-    const bool repeat = isRepeat(key.detail);
+void X11GlobalShortcuts::onKeyPress(const xcb_key_press_event_t& key) {
+    // Grabbed presses reach no other application whatever happens here: X has no way to pass
+    // them on. Only presses of bound combinations are grabbed, so that is what the user wants.
+    if (isRepeat(key.detail)) {
+        return; // a held key runs its command once
+    }
     const std::uint32_t evdev = key.detail >= EvdevKeyCodes::xKeycodeOffset
                                     ? key.detail - EvdevKeyCodes::xKeycodeOffset
                                     : 0;
-    const KeyEvent keyEvent{KeyEvent::Type::keyDown, EvdevKeyCodes::virtualKeyFor(evdev),
-                            keyboardMap_.flagsFor(key.state), repeat};
-    // Grabbed presses reach no other application whatever the answer: X has no way to pass
-    // them on. Only presses of bound combinations are grabbed, so that is what the user wants.
-    callback_({KeyTapEvent::Kind::keyDown, keyEvent});
+    const std::optional<Shortcut> pressed =
+        Shortcut::fromKeyEvent({KeyEvent::Type::keyDown, EvdevKeyCodes::virtualKeyFor(evdev),
+                                keyboardMap_.flagsFor(key.state), false});
+    if (!pressed) {
+        return;
+    }
+    const auto found =
+        std::find_if(bindings_.begin(), bindings_.end(),
+                     [&](const ShortcutBinding& binding) { return binding.shortcut == *pressed; });
+    if (found != bindings_.end()) {
+        activated_.emit(found->name);
+    }
 }
 
-void X11KeyTap::scheduleRemap() {
+void X11GlobalShortcuts::scheduleRemap() {
     // One change of the mapping comes as a burst of events: remap once, after the last.
     remapTimer_ = mainLoop_.after(remapDelay, [this] { remap(); });
 }
 
-void X11KeyTap::remap() {
+void X11GlobalShortcuts::remap() {
     const X11KeyboardMap changed =
         X11KeyboardMap::read(connection_, mappingTimeout).value_or(keyboardMap_);
     if (changed == keyboardMap_) {
         return; // the grabs stand as they are
     }
     // Released with the bits they were made with, made again with the new ones.
-    const bool wasEnabled = enabled_;
     ungrabAll();
     keyboardMap_ = changed;
     reported_.clear(); // a key or modifier that was missing may be there now
-    if (wasEnabled) {
-        grabAll();
-    }
+    grabAll();
 }
 
-bool X11KeyTap::isRepeat(xcb_keycode_t keycode) {
+bool X11GlobalShortcuts::isRepeat(xcb_keycode_t keycode) {
     const auto now = std::chrono::steady_clock::now();
     auto [entry, inserted] = keysDown_.try_emplace(keycode, now);
     const bool repeat = !inserted && now - entry->second < repeatWindow;
@@ -242,7 +246,7 @@ bool X11KeyTap::isRepeat(xcb_keycode_t keycode) {
     return repeat;
 }
 
-void X11KeyTap::onGrabError(const Shortcut& shortcut, std::uint8_t errorCode) {
+void X11GlobalShortcuts::onGrabError(const Shortcut& shortcut, std::uint8_t errorCode) {
     // The variants that did succeed are released: a combination is ours entirely or not at all.
     ungrab(shortcut);
     std::erase_if(pendingGrabs_, [&](const auto& entry) { return entry.second == shortcut; });
@@ -257,12 +261,12 @@ void X11KeyTap::onGrabError(const Shortcut& shortcut, std::uint8_t errorCode) {
     }
 }
 
-void X11KeyTap::retryRefused() {
+void X11GlobalShortcuts::retryRefused() {
     const auto refused = std::exchange(refused_, {});
     refusedLastRound_ = refused;
-    for (const Shortcut& shortcut : shortcuts_) {
-        if (refused.count(keyOf(shortcut)) != 0 && enabled_) {
-            grab(shortcut);
+    for (const ShortcutBinding& binding : bindings_) {
+        if (refused.count(keyOf(binding.shortcut)) != 0) {
+            grab(binding.shortcut);
         }
     }
     connection_.flush();
@@ -271,8 +275,7 @@ void X11KeyTap::retryRefused() {
     }
 }
 
-X11KeyTapProvider::X11KeyTapProvider(X11EventSource& events, Scheduler& mainLoop)
-    : events_(events), mainLoop_(mainLoop) {
+void X11GlobalShortcuts::selectKeyboardEvents() {
     // Held keys then repeat as presses without releases, which is how repeats are told apart.
     xcb_connection_t* connection = events_.connection().get();
     auto useCookie =
@@ -304,15 +307,6 @@ X11KeyTapProvider::X11KeyTapProvider(X11EventSource& events, Scheduler& mainLoop
         Log::write("the X server cannot report held keys as repeats; a held shortcut may run more "
                    "than once");
     }
-}
-
-std::variant<std::unique_ptr<KeyTap>, KeyTapProvider::Failure>
-X11KeyTapProvider::createTap(Callback callback) {
-    if (events_.connection().hasFailed()) {
-        return Failure::tap;
-    }
-    return std::unique_ptr<KeyTap>(
-        std::make_unique<X11KeyTap>(events_, mainLoop_, std::move(callback), xkbEventBase_));
 }
 
 } // namespace panemark
