@@ -36,10 +36,10 @@ InstanceServer::Json statusReply(AppController& controller, Platform& platform) 
             {{"shortcut", command.shortcut->displayString()}, {"command", command.displayName()}});
     }
     reply["shortcuts"] = std::move(shortcuts);
-    if (ProfileManager* profiles = controller.profileManager()) {
-        reply["profile"] = profiles->activeProfile().name;
-        reply["dataDir"] = profiles->fileStore().baseDirectory();
-        reply["autoSwitchEnabled"] = profiles->autoSwitchEnabled.get();
+    if (ProfileManager& profiles = controller.profiles(); profiles.keepsFiles()) {
+        reply["profile"] = profiles.activeProfile().name;
+        reply["dataDir"] = profiles.fileStore().baseDirectory();
+        reply["autoSwitchEnabled"] = profiles.autoSwitchEnabled.get();
     }
     if (ProfileAutoSwitcher* switcher = controller.autoSwitcher()) {
         const HardwareState hardware = switcher->hardware();
@@ -58,14 +58,15 @@ InstanceServer::Json statusReply(AppController& controller, Platform& platform) 
 // Profile requests are answered here only for the files this program keeps; for any other data
 // folder, or when it runs without profiles, the command line acts on the files itself.
 InstanceServer::Json profileReply(AppController& controller, const InstanceServer::Json& request) {
-    ProfileManager* profiles = controller.profileManager();
+    ProfileManager& profiles = controller.profiles();
     const std::string dataDir = request.value("dataDir", std::string());
-    if (!profiles || (!dataDir.empty() && dataDir != profiles->fileStore().baseDirectory())) {
+    if (!profiles.keepsFiles() ||
+        (!dataDir.empty() && dataDir != profiles.fileStore().baseDirectory())) {
         InstanceServer::Json reply = InstanceProtocol::failure("not the profiles of this Panemark");
         reply["elsewhere"] = true;
         return reply;
     }
-    return ProfileRequests::answer(*profiles, request);
+    return ProfileRequests::answer(profiles, request);
 }
 
 void answerRequests(InstanceServer& server, AppController& controller, Platform& platform) {
@@ -113,12 +114,8 @@ Result<std::unique_ptr<DataFolderLock>> claimDataFolder(const std::string& dataD
 // A profile switch frees the outgoing profile's commands, grabs and rows; the allocator keeps
 // such freed pages for itself unless asked to give them back, once the switch has settled.
 Subscription returnMemoryAfterSwitches(AppController& controller, Scheduler& mainLoop) {
-    ProfileManager* profiles = controller.profileManager();
-    if (!profiles) {
-        return {};
-    }
     auto trim = std::make_shared<TimerHandle>();
-    Subscription subscription = profiles->activeProfileID.subscribe(
+    Subscription subscription = controller.profiles().activeProfileID.subscribe(
         [&mainLoop, trim](const Uuid&) { *trim = mainLoop.after(2.0, [] { ::malloc_trim(0); }); });
     return Subscription(
         [subscription = std::make_shared<Subscription>(std::move(subscription)), trim] {
@@ -143,7 +140,7 @@ std::unique_ptr<QApplication> makeApplication(int& argc, char** argv) {
 ShellServices shellServices(AppController& controller, Platform& platform, Scheduler& mainLoop,
                             PreferencesStore& preferences) {
     return ShellServices{controller.config(),
-                         controller.profileManager(),
+                         controller.profiles(),
                          platform,
                          mainLoop,
                          preferences,

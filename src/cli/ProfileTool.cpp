@@ -26,25 +26,14 @@ using Json = InstanceProtocol::Json;
 
 constexpr int refusedStatus = 2;
 
-// The command line keeps no login item of its own.
-class NoLoginItem : public LoginItem {
-public:
-    Status status() override { return Status::notRegistered; }
-    Result<bool> registerItem() override { return true; }
-    Result<bool> unregisterItem() override { return true; }
-};
-
 // The files themselves, through a profile manager of our own; its pending save is written when
 // it goes. A request that only reads opens them read-only: it writes nothing, not even to repair.
 Json answerFromFiles(const std::string& dataDir, const Json& request) {
-    PreferencesStore preferences;
-    NoLoginItem loginItem;
-    ConfigStore config(preferences, loginItem);
     ManualScheduler clock;
     const ProfileFileStore::Access access = ProfileRequests::isReadOnly(request)
                                                 ? ProfileFileStore::Access::readOnly
                                                 : ProfileFileStore::Access::readWrite;
-    ProfileManager manager(config, ProfileFileStore(dataDir, access), clock);
+    ProfileManager manager(ProfileFileStore(dataDir, access), clock);
     return ProfileRequests::answer(manager, request);
 }
 

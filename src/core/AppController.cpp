@@ -12,19 +12,19 @@ AppController::AppController(Platform& platform, PreferencesStore& preferences, 
     mover_ = std::make_unique<WindowMover>(platform_.windows(), platform_.screens(),
                                            platform_.beeper(), std::move(animator));
     reportRefusedAccess();
-    // The active profile's commands and gap are in the store before the first registration.
     if (auto* store = std::get_if<ProfileFileStore>(&commands)) {
-        profileManager_ = std::make_unique<ProfileManager>(*config_, std::move(*store), mainLoop);
+        profiles_ = std::make_unique<ProfileManager>(std::move(*store), mainLoop);
         // May activate another profile already: the first hot keys are then that one's.
         autoSwitcher_ = std::make_unique<ProfileAutoSwitcher>(
-            *profileManager_, platform_.screens(), platform_.keyboardDevices(), mainLoop);
+            *profiles_, platform_.screens(), platform_.keyboardDevices(), mainLoop);
     } else {
-        config_->commands = std::get<std::vector<ZoneCommand>>(std::move(commands));
+        profiles_ = std::make_unique<ProfileManager>(
+            std::get<std::vector<ZoneCommand>>(std::move(commands)), mainLoop);
     }
     // Delivers the current list at once: the hot keys are first registered here, and again on
     // every change of the list.
     std::weak_ptr<AppController*> alive = alive_;
-    cancellable_ = config_->commands.subscribe([alive](const std::vector<ZoneCommand>& commands) {
+    cancellable_ = profiles_->commands.subscribe([alive](const std::vector<ZoneCommand>& commands) {
         if (auto controller = alive.lock()) {
             (*controller)->registerHotKeys(commands);
         }
@@ -52,7 +52,7 @@ void AppController::registerHotKeys(const std::vector<ZoneCommand>& commands) {
 
 void AppController::run(const ZoneCommand& command) {
     const AnimationSettings animation = config_->animationSettings();
-    mover_->apply(command, config_->gap.get(), animation);
+    mover_->apply(command, profiles_->gap.get(), animation);
 }
 
 } // namespace panemark

@@ -36,8 +36,9 @@ public:
     Scheduler& mainLoop() { return mainLoop_; }
     PreferencesStore& preferences() { return preferences_; }
     ConfigStore& config() { return *config_; }
-    // None when the commands were given for this run.
-    ProfileManager* profileManager() { return profileManager_.get(); }
+    // The profiles, and the active one's commands and gap; with commands given for this run, one
+    // profile that keeps no file.
+    ProfileManager& profiles() { return *profiles_; }
     ProfileAutoSwitcher* autoSwitcher() { return autoSwitcher_.get(); }
     HotKeyManager& hotKeys() { return *hotKeys_; }
     WindowMover& mover() { return *mover_; }
@@ -49,7 +50,7 @@ private:
     PreferencesStore& preferences_;
     Scheduler& mainLoop_;
     std::unique_ptr<ConfigStore> config_;
-    std::unique_ptr<ProfileManager> profileManager_;
+    std::unique_ptr<ProfileManager> profiles_;
     std::unique_ptr<ProfileAutoSwitcher> autoSwitcher_;
     std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<WindowMover> mover_;

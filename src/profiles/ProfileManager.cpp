@@ -1,36 +1,35 @@
 #include "profiles/ProfileManager.h"
 
+#include "model/StockCommands.h"
 #include "profiles/ProfileDocument.h"
 #include "profiles/ProfileRules.h"
 #include "runtime/Text.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace panemark {
 
-ProfileManager::ProfileManager(ConfigStore& config, ProfileFileStore fileStore, Scheduler& mainLoop)
-    : config_(config), fileStore_(std::move(fileStore)), mainLoop_(mainLoop) {
-    ProfileFileStore::Loaded loaded = fileStore_.loadOrMigrate(&ConfigStore::defaultCommands);
+ProfileManager::ProfileManager(ProfileFileStore fileStore, Scheduler& mainLoop)
+    : fileStore_(std::move(fileStore)), mainLoop_(mainLoop) {
+    ProfileFileStore::Loaded loaded = fileStore_->loadOrMigrate(&stockCommands);
     profiles = std::move(loaded.profiles);
     activeProfileID = loaded.activeProfileID;
     autoSwitchEnabled = loaded.autoSwitchEnabled;
     const Profile active = activeProfile();
-    config_.commands = active.commands;
-    config_.gap = active.gap;
-    // Each subscription first repeats the values just loaded: those are not edits.
-    bool commandsPrimed = false;
-    commandsMirror_ = config_.commands.subscribe(
-        [this, commandsPrimed](const std::vector<ZoneCommand>& commands) mutable {
-            if (std::exchange(commandsPrimed, true)) {
-                mirror(commands, config_.gap.get());
-            }
-        });
-    bool gapPrimed = false;
-    gapMirror_ = config_.gap.subscribe([this, gapPrimed](double gap) mutable {
-        if (std::exchange(gapPrimed, true)) {
-            mirror(config_.commands.get(), gap);
-        }
-    });
+    activeCommands_ = active.commands;
+    activeGap_ = active.gap;
+}
+
+ProfileManager::ProfileManager(std::vector<ZoneCommand> commands, Scheduler& mainLoop)
+    : mainLoop_(mainLoop) {
+    Profile profile;
+    profile.name = "Default";
+    profile.commands = std::move(commands);
+    activeProfileID = profile.id;
+    activeCommands_ = profile.commands;
+    profiles = std::vector<Profile>{std::move(profile)};
+    autoSwitchEnabled = false;
 }
 
 ProfileManager::~ProfileManager() {
@@ -43,6 +42,20 @@ ProfileManager::~ProfileManager() {
 Profile ProfileManager::activeProfile() const {
     const std::optional<std::size_t> index = indexOf(activeProfileID.get());
     return profiles.get()[index.value_or(0)];
+}
+
+std::vector<std::pair<Uuid, std::string>> ProfileManager::names() const {
+    std::vector<std::pair<Uuid, std::string>> names;
+    names.reserve(profiles.get().size());
+    for (const Profile& profile : profiles.get()) {
+        names.emplace_back(profile.id, profile.name);
+    }
+    return names;
+}
+
+const std::vector<ProfileFileStore::SkippedFile>& ProfileManager::skippedFiles() const {
+    static const std::vector<ProfileFileStore::SkippedFile> none;
+    return fileStore_ ? fileStore_->skippedFiles() : none;
 }
 
 std::optional<Profile> ProfileManager::snapshot(const Uuid& id) const {
@@ -66,19 +79,86 @@ void ProfileManager::replaceProfile(std::size_t index, Profile profile) {
     profiles = std::move(list);
 }
 
-void ProfileManager::mirror(const std::vector<ZoneCommand>& commands, double gap) {
-    if (isSwitchingProfile_) {
-        return;
-    }
+void ProfileManager::editCommands(std::vector<ZoneCommand> commands) {
+    editActive(std::move(commands), activeGap_.get());
+}
+
+void ProfileManager::editGap(double gap) {
+    editActive(activeCommands_.get(), gap);
+}
+
+void ProfileManager::editActive(std::vector<ZoneCommand> commands, double gap) {
     const std::optional<std::size_t> index = indexOf(activeProfileID.get());
     if (!index) {
         return;
     }
     Profile profile = profiles.get()[*index];
-    profile.commands = commands;
+    const bool commandsChanged = profile.commands != commands;
+    const bool gapChanged = profile.gap != gap && !(std::isnan(profile.gap) && std::isnan(gap));
+    if (!commandsChanged && !gapChanged) {
+        return;
+    }
+    profile.commands = std::move(commands);
     profile.gap = gap;
-    replaceProfile(*index, std::move(profile));
+    std::vector<Profile> list = profiles.get();
+    list[*index] = profile;
+    profiles.store(std::move(list));
+    activeCommands_.store(profile.commands);
+    activeGap_.store(gap);
+    profiles.announce();
+    if (commandsChanged) {
+        activeCommands_.announce();
+    }
+    if (gapChanged) {
+        activeGap_.announce();
+    }
     scheduleSave();
+}
+
+void ProfileManager::appendCommand(ZoneCommand command) {
+    std::vector<ZoneCommand> list = activeCommands_.get();
+    list.push_back(std::move(command));
+    editCommands(std::move(list));
+}
+
+void ProfileManager::addCommand() {
+    appendCommand(ZoneCommand::firstCellOf(2, 1));
+}
+
+void ProfileManager::addHalfCommand() {
+    ZoneCommand command = ZoneCommand::firstCellOf(1, 2);
+    command.halfAction = HalfAction::top;
+    appendCommand(std::move(command));
+}
+
+void ProfileManager::addMaximizeCommand() {
+    ZoneCommand command = ZoneCommand::firstCellOf(1, 1);
+    command.maximize = true;
+    appendCommand(std::move(command));
+}
+
+void ProfileManager::addFixedSizeCommand() {
+    ZoneCommand command = ZoneCommand::firstCellOf(1, 1);
+    command.fixedSize = FixedSizeSpec{FixedSizeSpec::defaultWidth, FixedSizeSpec::defaultHeight};
+    appendCommand(std::move(command));
+}
+
+Uuid ProfileManager::duplicateCommand(const ZoneCommand& command) {
+    ZoneCommand copy = command;
+    copy.id = Uuid::random();
+    copy.shortcut.reset();
+    std::vector<ZoneCommand> list = activeCommands_.get();
+    auto original = std::find_if(list.begin(), list.end(),
+                                 [&](const ZoneCommand& entry) { return entry.id == command.id; });
+    list.insert(original == list.end() ? list.end() : original + 1, copy);
+    editCommands(std::move(list));
+    return copy.id;
+}
+
+void ProfileManager::deleteCommand(const ZoneCommand& command) {
+    std::vector<ZoneCommand> list = activeCommands_.get();
+    std::erase_if(list, [&](const ZoneCommand& entry) { return entry.id == command.id; });
+    editCommands(std::move(list));
 }
 
 void ProfileManager::scheduleSave() {
@@ -103,17 +183,22 @@ void ProfileManager::saveActiveProfileNow() {
 }
 
 void ProfileManager::saveProfileNow(const Profile& profile) {
-    noteWrite(fileStore_.saveProfile(profile), profile.id);
+    if (fileStore_) {
+        noteWrite(fileStore_->saveProfile(profile), profile.id);
+    }
 }
 
 void ProfileManager::saveIndexNow() {
+    if (!fileStore_) {
+        return;
+    }
     ProfileIndex index;
     index.activeProfileID = activeProfileID.get();
     for (const Profile& profile : profiles.get()) {
         index.order.push_back(profile.id);
     }
     index.autoSwitchEnabled = autoSwitchEnabled.get();
-    noteWrite(fileStore_.saveIndex(index), std::nullopt);
+    noteWrite(fileStore_->saveIndex(index), std::nullopt);
 }
 
 void ProfileManager::noteWrite(const Result<bool>& written, const std::optional<Uuid>& profile) {
@@ -164,11 +249,12 @@ void ProfileManager::activate(const Uuid& id) {
     autosave_.cancel(); // written now, whole
     saveActiveProfileNow();
     const Profile next = profiles.get()[*index];
-    isSwitchingProfile_ = true;
-    activeProfileID = id;
-    config_.commands = next.commands;
-    config_.gap = next.gap;
-    isSwitchingProfile_ = false;
+    activeProfileID.store(id);
+    activeCommands_.store(next.commands);
+    activeGap_.store(next.gap);
+    activeProfileID.announce();
+    activeCommands_.announce();
+    activeGap_.announce();
     saveIndexNow();
 }
 
@@ -183,7 +269,7 @@ Uuid ProfileManager::createProfile(const std::string& name, NewProfileSeed seed)
     case NewProfileSeed::empty:
         break;
     case NewProfileSeed::defaults:
-        profile.commands = ConfigStore::defaultCommands();
+        profile.commands = stockCommands();
         break;
     case NewProfileSeed::copyActive: {
         const Profile active = activeProfile();
@@ -273,7 +359,9 @@ void ProfileManager::deleteProfile(const Uuid& id) {
     std::vector<Profile> list = profiles.get();
     std::erase_if(list, [&](const Profile& profile) { return profile.id == id; });
     profiles = std::move(list);
-    fileStore_.deleteProfileFile(id);
+    if (fileStore_) {
+        fileStore_->deleteProfileFile(id);
+    }
     unsaved_.erase(id);
     saveIndexNow();
 }
@@ -284,7 +372,7 @@ void ProfileManager::setCommands(const Uuid& id, std::vector<ZoneCommand> comman
         return;
     }
     if (id == activeProfileID.get()) {
-        config_.commands = std::move(commands); // the mirror copies it into the profile
+        editCommands(std::move(commands));
         flushPendingSave();
         return;
     }
@@ -300,7 +388,7 @@ void ProfileManager::setGap(const Uuid& id, double gap) {
         return;
     }
     if (id == activeProfileID.get()) {
-        config_.gap = gap;
+        editGap(gap);
         flushPendingSave();
         return;
     }

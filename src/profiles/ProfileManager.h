@@ -1,6 +1,5 @@
 #pragma once
 
-#include "profiles/ConfigStore.h"
 #include "profiles/Profile.h"
 #include "profiles/ProfileFileStore.h"
 #include "runtime/Published.h"
@@ -14,10 +13,15 @@
 
 namespace panemark {
 
-// The profiles and which one is active. The config store is the working copy of the active
-// profile: edits made there are copied into the profile and saved 250 ms after the last one;
-// switching profiles goes the other way. Main thread only.
+// The profiles, which one is active, and the active one's commands and gap: the one home of
+// each. Every change is stored before it is announced. Edits of the active profile's commands
+// and gap are saved 250 ms after the last one; switching profiles writes the outgoing one and
+// the index at once. Main thread only.
 class ProfileManager : public ObservableObject {
+    // Declared first: the read-only faces below refer to them.
+    Published<std::vector<ZoneCommand>> activeCommands_{{}, this};
+    Published<double> activeGap_{0, this};
+
 public:
     // How a new profile starts.
     enum class NewProfileSeed { empty, defaults, copyActive };
@@ -26,9 +30,10 @@ public:
     // A file that could not be written is tried again this often until it is.
     static constexpr double retryDelay = 5;
 
-    // Loads or migrates the profiles and puts the active one's commands and gap into the config
-    // store before anything can observe an edit.
-    ProfileManager(ConfigStore& config, ProfileFileStore fileStore, Scheduler& mainLoop);
+    // Loads or migrates the profiles from the store's folder.
+    ProfileManager(ProfileFileStore fileStore, Scheduler& mainLoop);
+    // One profile holding a list given for this run only: nothing is read or written.
+    ProfileManager(std::vector<ZoneCommand> commands, Scheduler& mainLoop);
     // A save still waiting for its debounce is written first: the last edit is never lost.
     ~ProfileManager() override;
     ProfileManager(const ProfileManager&) = delete;
@@ -37,14 +42,20 @@ public:
     Published<std::vector<Profile>> profiles{{}, this};
     Published<Uuid> activeProfileID{Uuid(), this};
     Published<bool> autoSwitchEnabled{true, this};
+    // The active profile's commands and gap.
+    ReadOnly<std::vector<ZoneCommand>> commands{activeCommands_};
+    ReadOnly<double> gap{activeGap_};
 
+    // Whether the profiles live in files (they do unless the commands were given for this run).
+    bool keepsFiles() const { return fileStore_.has_value(); }
     Profile activeProfile() const;
+    // Each profile's id and name, in order: what lists of profiles show.
+    std::vector<std::pair<Uuid, std::string>> names() const;
     std::optional<Profile> snapshot(const Uuid& id) const;
-    const ProfileFileStore& fileStore() const { return fileStore_; }
+    // Only when keepsFiles().
+    const ProfileFileStore& fileStore() const { return *fileStore_; }
     // Files present that did not load at start; they keep their place in the index.
-    const std::vector<ProfileFileStore::SkippedFile>& skippedFiles() const {
-        return fileStore_.skippedFiles();
-    }
+    const std::vector<ProfileFileStore::SkippedFile>& skippedFiles() const;
     // What is held only in memory because its file could not be written ("couldn't save profile
     // "Work": …"), or nothing. Such writes are retried every retryDelay seconds.
     std::optional<std::string> unsavedChanges() const;
@@ -57,8 +68,21 @@ public:
     void rename(const Uuid& id, const std::string& name);
     void setTrigger(const ProfileTrigger& trigger, const Uuid& id);
     void deleteProfile(const Uuid& id);
-    // Replaces a profile's commands (the active one's through the config store, so the hot keys
-    // follow) and writes it at once.
+    // Edits of the active profile, as the settings window makes them: saved 250 ms after the
+    // last.
+    void editCommands(std::vector<ZoneCommand> commands);
+    void editGap(double gap);
+    // Each appends one new single-cell command of its kind.
+    void addCommand();
+    void addHalfCommand();
+    void addMaximizeCommand();
+    void addFixedSizeCommand();
+    // A copy with a fresh id and no shortcut, right after the original (or at the end); its id.
+    Uuid duplicateCommand(const ZoneCommand& command);
+    // Removes every command with this command's id.
+    void deleteCommand(const ZoneCommand& command);
+
+    // Replaces any profile's commands or gap and writes it at once.
     void setCommands(const Uuid& id, std::vector<ZoneCommand> commands);
     void setGap(const Uuid& id, double gap);
     // Moves the profile at position `from` to position `to` (0-based) and writes the index.
@@ -73,7 +97,9 @@ public:
     static std::string uniqueName(const std::string& base, const std::vector<Profile>& existing);
 
 private:
-    void mirror(const std::vector<ZoneCommand>& commands, double gap);
+    void appendCommand(ZoneCommand command);
+    // Stores an edit of the active profile and announces what changed.
+    void editActive(std::vector<ZoneCommand> commands, double gap);
     void scheduleSave();
     void saveActiveProfileNow();
     void saveProfileNow(const Profile& profile);
@@ -84,12 +110,8 @@ private:
     // Adds a profile at the end and writes it and the index; its id.
     Uuid append(Profile profile);
 
-    ConfigStore& config_;
-    ProfileFileStore fileStore_;
+    std::optional<ProfileFileStore> fileStore_; // none: the commands were given for this run
     Scheduler& mainLoop_;
-    bool isSwitchingProfile_ = false;
-    Subscription commandsMirror_;
-    Subscription gapMirror_;
     TimerHandle autosave_;
     TimerHandle retry_;
     // Ids of the profiles, and the index (no id), whose last write failed, with the reason.

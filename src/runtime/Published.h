@@ -23,9 +23,16 @@ public:
     operator const T&() const { return value_; }
 
     void set(T newValue) {
+        store(std::move(newValue));
+        announce();
+    }
+
+    // For an owner that changes several properties as one: it stores each, then announces each,
+    // so that every observer finds all of them new.
+    void store(T newValue) { value_ = std::move(newValue); }
+    void announce() {
         const std::uint64_t serial = ++serial_;
         auto stillCurrent = [this, serial] { return serial_ == serial; };
-        value_ = std::move(newValue);
         const T announced = value_; // observers may assign again while they hear it
         if (owner_ != nullptr) {
             owner_->objectChanged.emitWhile(stillCurrent);
@@ -49,6 +56,24 @@ private:
     ObservableObject* owner_;
     Signal<T> changes_;
     std::uint64_t serial_ = 0;
+};
+
+// The face of a property that only its owner assigns: everyone else reads it and subscribes.
+template <class T> class ReadOnly {
+public:
+    explicit ReadOnly(Published<T>& property) : property_(property) {}
+    ReadOnly(const ReadOnly&) = delete;
+    ReadOnly& operator=(const ReadOnly&) = delete;
+
+    const T& get() const { return property_.get(); }
+    operator const T&() const { return property_.get(); }
+    // Delivers the current value at once, then every later new value.
+    [[nodiscard]] Subscription subscribe(std::function<void(const T&)> observer) {
+        return property_.subscribe(std::move(observer));
+    }
+
+private:
+    Published<T>& property_;
 };
 
 } // namespace panemark

@@ -7,18 +7,19 @@
 
 namespace panemark {
 
-class ConfigStore;
+class ProfileManager;
 
-// The command with an id, read and written in the store's list by that id each time: an edit
+// The command with an id, read and written in the active profile's list by that id each time: an
+// edit
 // made after the command was removed (by another window, a profile switch) is dropped.
 class CommandBinding {
 public:
     // None when no command has the id.
-    static std::optional<CommandBinding> forId(ConfigStore& config, const Uuid& id);
+    static std::optional<CommandBinding> forId(ProfileManager& profiles, const Uuid& id);
 
     // The command as it stands now; a placeholder once it is gone.
     ZoneCommand get() const;
-    // Replaces the command in the list, in one assignment; nothing when it is gone.
+    // Replaces the command in the list as one edit; nothing when it is gone.
     void set(const ZoneCommand& command) const;
     const Uuid& id() const { return id_; }
 
@@ -26,9 +27,9 @@ public:
     static const ZoneCommand& placeholder();
 
 private:
-    CommandBinding(ConfigStore& config, Uuid id) : config_(&config), id_(id) {}
+    CommandBinding(ProfileManager& profiles, Uuid id) : profiles_(&profiles), id_(id) {}
 
-    ConfigStore* config_;
+    ProfileManager* profiles_;
     Uuid id_;
 };
 

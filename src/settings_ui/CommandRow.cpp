@@ -1,6 +1,5 @@
 #include "settings_ui/CommandRow.h"
 
-#include "settings_ui/SettingsWindow.h"
 #include "theme/Glow.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
@@ -12,21 +11,49 @@
 namespace panemark {
 
 CommandRow::CommandRow(std::size_t index, const ZoneCommand& command, bool selected,
-                       std::function<void()> choose, QWidget* parent)
-    : QWidget(parent), id_(command.id), number_(QString::asprintf("%02zu", index + 1)),
-      name_(QString::fromStdString(command.displayName())),
-      detail_(command.halfAction
-                  ? QString("Half-step")
-                  : QString::number(command.cols) + "×" + QString::number(command.rows)),
-      shortcut_(command.shortcut ? QString::fromStdString(command.shortcut->displayString())
-                                 : QString()),
-      selected_(selected), choose_(std::move(choose)) {
+                       std::function<void(const Uuid&)> choose, QWidget* parent)
+    : QWidget(parent), selected_(selected), choose_(std::move(choose)) {
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setMinimumHeight(sizeHint().height()); // the list scrolls rather than squeezing rows
+    display(index, command, selected);
+}
+
+QString CommandRow::accessibilityLabel(const ZoneCommand& command,
+                                       const std::optional<std::string>& shortcut) {
+    QStringList parts{QString::fromStdString(command.displayName())};
+    parts << (command.halfAction
+                  ? QString("Half-step")
+                  : QString::number(command.cols) + " by " + QString::number(command.rows));
+    if (shortcut) {
+        parts << "shortcut " + QString::fromStdString(*shortcut);
+    }
+    return parts.join(", ");
+}
+
+void CommandRow::display(std::size_t index, const ZoneCommand& command, bool selected) {
+    const QString number = QString::asprintf("%02zu", index + 1);
+    const QString name = QString::fromStdString(command.displayName());
+    const QString detail =
+        command.halfAction ? QString("Half-step")
+                           : QString::number(command.cols) + "×" + QString::number(command.rows);
     const std::optional<std::string> shortcut =
         command.shortcut ? std::optional(command.shortcut->displayString()) : std::nullopt;
-    setAccessibleName(SettingsWindow::accessibilityLabel(command, shortcut));
+    const QString shortcutText = shortcut ? QString::fromStdString(*shortcut) : QString();
+    id_ = command.id;
+    const bool same = number == number_ && name == name_ && detail == detail_ &&
+                      shortcutText == shortcut_ && selected == selected_ &&
+                      !accessibleName().isEmpty();
+    if (same) {
+        return;
+    }
+    number_ = number;
+    name_ = name;
+    detail_ = detail;
+    shortcut_ = shortcutText;
+    selected_ = selected;
+    setAccessibleName(accessibilityLabel(command, shortcut));
+    update();
 }
 
 QSize CommandRow::sizeHint() const {
@@ -82,7 +109,7 @@ void CommandRow::paintEvent(QPaintEvent*) {
 
 void CommandRow::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && rect().contains(event->pos()) && choose_) {
-        choose_();
+        choose_(id_);
     }
 }
 

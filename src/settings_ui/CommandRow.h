@@ -4,6 +4,8 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace panemark {
 
@@ -11,8 +13,17 @@ namespace panemark {
 // selected row is lit on the phosphor bar with a marker at its edge.
 class CommandRow : public QWidget {
 public:
+    // choose is called with the id of the command the row shows when it is clicked.
     CommandRow(std::size_t index, const ZoneCommand& command, bool selected,
-               std::function<void()> choose, QWidget* parent = nullptr);
+               std::function<void(const Uuid&)> choose, QWidget* parent = nullptr);
+
+    // Shows another command, or the same one changed, in place; repaints only when something
+    // shown differs.
+    void display(std::size_t index, const ZoneCommand& command, bool selected);
+
+    // "Left, 3 by 2, shortcut ⌃⌥←": what a screen reader says for the row.
+    static QString accessibilityLabel(const ZoneCommand& command,
+                                      const std::optional<std::string>& shortcut);
 
     const Uuid& commandId() const { return id_; }
     bool isSelected() const { return selected_; }
@@ -32,7 +43,7 @@ private:
     QString detail_;
     QString shortcut_;
     bool selected_;
-    std::function<void()> choose_;
+    std::function<void(const Uuid&)> choose_;
 };
 
 } // namespace panemark

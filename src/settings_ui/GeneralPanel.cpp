@@ -36,7 +36,7 @@ QSlider* slider(int minimum, int maximum, QWidget* parent) {
 
 } // namespace
 
-GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager* profiles, Platform& platform,
+GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager& profiles, Platform& platform,
                            std::function<void()> openAbout, std::function<void()> changed,
                            QWidget* parent)
     : QWidget(parent), config_(config), profiles_(profiles), platform_(platform),
@@ -62,8 +62,8 @@ GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager* profiles, Platfo
     gap_ = slider(0, 40, section);
     gap_->setObjectName("gapSlider");
     QObject::connect(gap_, &QSlider::valueChanged, this, [this](int value) {
-        if (static_cast<int>(config_.gap.get()) != value) {
-            config_.gap = static_cast<double>(value);
+        if (static_cast<int>(profiles_.gap.get()) != value) {
+            profiles_.editGap(static_cast<double>(value));
         }
     });
     column->addLayout(settingRow("Gap", gap_, gapReadout_));
@@ -120,10 +120,10 @@ GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager* profiles, Platfo
     autoSwitch_ = new TerminalCheckBox("Auto-switch profiles based on connected hardware", 12,
                                        Theme::text, section);
     autoSwitch_->setObjectName("autoSwitchToggle");
-    autoSwitch_->setVisible(profiles_ != nullptr);
+    autoSwitch_->setVisible(profiles_.keepsFiles());
     QObject::connect(autoSwitch_, &QCheckBox::toggled, this, [this](bool on) {
-        if (profiles_ && profiles_->autoSwitchEnabled.get() != on) {
-            profiles_->setAutoSwitchEnabled(on); // written to the index at once
+        if (profiles_.keepsFiles() && profiles_.autoSwitchEnabled.get() != on) {
+            profiles_.setAutoSwitchEnabled(on); // written to the index at once
         }
     });
     column->addWidget(launchAtLogin_);
@@ -184,7 +184,7 @@ QWidget* GeneralPanel::accessWarning() {
 
 void GeneralPanel::refresh() {
     const QSignalBlocker blockGap(gap_);
-    const double gap = config_.gap.get();
+    const double gap = profiles_.gap.get();
     const int shownGap = std::isfinite(gap) ? static_cast<int>(std::clamp(gap, -1e9, 1e9)) : 0;
     gap_->setValue(shownGap);
     gapReadout_->setText(QString::number(shownGap) + " px");
@@ -200,9 +200,9 @@ void GeneralPanel::refresh() {
     launchAtLogin_->setChecked(config_.launchAtLogin.get());
     const QSignalBlocker blockSplash(splash_);
     splash_->setChecked(config_.showSplashAtLaunch.get());
-    if (profiles_) {
+    if (profiles_.keepsFiles()) {
         const QSignalBlocker blockSwitch(autoSwitch_);
-        autoSwitch_->setChecked(profiles_->autoSwitchEnabled.get());
+        autoSwitch_->setChecked(profiles_.autoSwitchEnabled.get());
     }
     const DesktopAccess access = platform_.access();
     accessProblem_->setText(QString::fromStdString(access.problem));

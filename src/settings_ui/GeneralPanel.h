@@ -20,7 +20,7 @@ class TerminalCheckBox;
 class GeneralPanel : public QWidget {
 public:
     // changed: a control did something whose outcome the window shows on its next refresh.
-    GeneralPanel(ConfigStore& config, ProfileManager* profiles, Platform& platform,
+    GeneralPanel(ConfigStore& config, ProfileManager& profiles, Platform& platform,
                  std::function<void()> openAbout, std::function<void()> changed,
                  QWidget* parent = nullptr);
 
@@ -32,7 +32,7 @@ private:
     QWidget* accessWarning();
 
     ConfigStore& config_;
-    ProfileManager* profiles_;
+    ProfileManager& profiles_;
     Platform& platform_;
     std::function<void()> openAbout_;
     std::function<void()> changed_;

@@ -1,35 +1,33 @@
 #pragma once
 
-#include "model/ZoneCommand.h"
+#include "model/Shortcut.h"
+#include "model/Uuid.h"
 #include "runtime/Cancellable.h"
 
 #include <QWidget>
 #include <functional>
-#include <optional>
+#include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
-class QLabel;
-class QSlider;
 class QToolButton;
-class QVBoxLayout;
-class QScrollArea;
 
 namespace panemark {
 
-class CommandEditor;
-class CommandRow;
-class GeneralPanel;
+class CommandDetail;
+class CommandListPanel;
 class ConfigStore;
+class GeneralPanel;
 class Platform;
 class ProfileManager;
 class ProfileSheet;
-class SectionHeader;
-class TerminalCheckBox;
-class TerminalButton;
 
-// "Panemark Settings": the active profile, its command list with add, delete and duplicate,
-// the general settings (a GeneralPanel), and the editor of the selected command. Every control
-// writes through to the config store or the profile manager at once.
+// "Panemark Settings": the active profile with "Manage Profiles…", the command list
+// (CommandListPanel), the general settings (GeneralPanel) and the editor of the selected command
+// (CommandDetail). Every control writes through to the config store or the profile manager at
+// once. A change refreshes only the part that shows it, and only while the window is shown;
+// the profile menu is "profileMenu".
 class SettingsWindow : public QWidget {
 public:
     struct Actions {
@@ -38,8 +36,7 @@ public:
     };
     static constexpr int sidebarWidth = 300;
 
-    // profiles: none when the commands were given for this run only.
-    SettingsWindow(ConfigStore& config, ProfileManager* profiles, Platform& platform,
+    SettingsWindow(ConfigStore& config, ProfileManager& profiles, Platform& platform,
                    Actions actions, QWidget* parent = nullptr);
     ~SettingsWindow() override;
 
@@ -49,64 +46,34 @@ public:
     void openProfileSheet();
     ProfileSheet* profileSheet() const { return sheet_; }
 
-    std::optional<Uuid> selection() const { return selection_; }
-    void select(std::optional<Uuid> id);
-    // Calls one of the store's add operations and selects what it added.
-    void addAndSelect(void (ConfigStore::*add)());
-    void deleteSelected();
-    void duplicateSelected();
-    // "Left, 3 by 2, shortcut ⌃⌥←": what a screen reader says for a command row.
-    static QString accessibilityLabel(const ZoneCommand& command,
-                                      const std::optional<std::string>& shortcut);
-
-    // Shows what the stores hold now (done by itself one turn after any change).
+    // Shows what the stores and the desktop hold now, every part of it.
     void refresh();
-
-    // For tests.
-    std::vector<CommandRow*> rows() const { return rows_; }
-    SectionHeader* listHeader() const { return listHeader_; }
-    QToolButton* deleteButton() const { return delete_; }
-    QToolButton* duplicateButton() const { return duplicate_; }
-    QToolButton* addButton() const { return add_; }
-    CommandEditor* editor() const { return editor_; }
-    QWidget* placeholder() const { return placeholder_; }
-    QToolButton* profileMenu() const { return profileMenu_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    enum class Part { profiles, commands, general };
+
     QWidget* sidebar();
     QWidget* profileBar();
-    QWidget* toolbar();
-    void scheduleRefresh();
-    void refreshRows();
-    void refreshDetail();
+    void partChanged(Part part);
+    void refreshPart(Part part);
     void refreshProfiles();
 
     ConfigStore& config_;
-    ProfileManager* profiles_;
+    ProfileManager& profiles_;
     Platform& platform_;
     Actions actions_;
-    std::optional<Uuid> selection_;
-    bool refreshPending_ = false;
+    std::set<Part> stale_;
+    std::pair<std::vector<std::pair<Uuid, std::string>>, Uuid> shownProfiles_;
     std::vector<Subscription> subscriptions_;
 
     QToolButton* profileMenu_ = nullptr;
-    SectionHeader* listHeader_ = nullptr;
-    QScrollArea* list_ = nullptr;
-    QWidget* listContent_ = nullptr;
-    QVBoxLayout* listLayout_ = nullptr;
-    std::vector<CommandRow*> rows_;
-    QToolButton* add_ = nullptr;
-    QToolButton* delete_ = nullptr;
-    QToolButton* duplicate_ = nullptr;
-    QVBoxLayout* detailLayout_ = nullptr;
-    QWidget* detail_ = nullptr;
-    CommandEditor* editor_ = nullptr;
-    QWidget* placeholder_ = nullptr;
-    ProfileSheet* sheet_ = nullptr;
+    CommandListPanel* commands_ = nullptr;
+    CommandDetail* detail_ = nullptr;
     GeneralPanel* general_ = nullptr;
+    ProfileSheet* sheet_ = nullptr;
 };
 
 } // namespace panemark

@@ -101,11 +101,22 @@ QWidget* rowColumn(const std::vector<PaletteRow*>& rows, QWidget* parent) {
     return content;
 }
 
+// Takes every widget out of a section; they go once the event that may be running in one of
+// them (the click on a row that makes the list change) is over.
+void clearSection(QVBoxLayout* section) {
+    while (QLayoutItem* item = section->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
+    }
+}
+
 } // namespace
 
-CommandPalette::CommandPalette(ConfigStore& config, ProfileManager* profiles, Actions actions,
-                               QWidget* parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint), config_(config), profiles_(profiles),
+CommandPalette::CommandPalette(ProfileManager& profiles, Actions actions, QWidget* parent)
+    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint), profiles_(profiles),
       actions_(std::move(actions)), layout_(std::ceil(TerminalFont::lineHeight13())) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedWidth(static_cast<int>(PaletteLayout::width));
@@ -113,19 +124,22 @@ CommandPalette::CommandPalette(ConfigStore& config, ProfileManager* profiles, Ac
     column_ = new QVBoxLayout(this);
     column_->setContentsMargins(0, 0, 0, 0);
     column_->setSpacing(0);
-    rebuild();
-    // A burst of changes (a profile switch sets the commands, then the gap) is shown once, on
-    // the next turn of the loop. Each subscription first repeats what was just built.
-    auto later = [this, primed = false](const auto&) mutable {
-        if (std::exchange(primed, true)) {
-            scheduleRebuild();
+    buildFrame();
+    // Each subscription first delivers what is there now, which builds its section; after that
+    // a change rebuilds only its own section, and only while the palette is shown.
+    commandsSubscription_ =
+        profiles_.commands.subscribe([this](const auto&) { sectionChanged(Section::commands); });
+    const auto pickerChanged = [this](const auto&) {
+        // Most changes of the profiles are edits of the active one's commands: no picker row
+        // shows them.
+        auto shown = std::make_pair(profiles_.names(), profiles_.activeProfileID.get());
+        if (shown != shownProfiles_) {
+            shownProfiles_ = std::move(shown);
+            sectionChanged(Section::picker);
         }
     };
-    commandsSubscription_ = config_.commands.subscribe(later);
-    if (profiles_) {
-        profilesSubscription_ = profiles_->profiles.subscribe(later);
-        activeSubscription_ = profiles_->activeProfileID.subscribe(later);
-    }
+    profilesSubscription_ = profiles_.profiles.subscribe(pickerChanged);
+    activeSubscription_ = profiles_.activeProfileID.subscribe(pickerChanged);
 }
 
 CommandPalette::~CommandPalette() = default;
@@ -135,18 +149,7 @@ void CommandPalette::setVisibleScreenHeight(std::optional<double> height) {
     applyHeights(false);
 }
 
-void CommandPalette::rebuild() {
-    while (QLayoutItem* item = column_->takeAt(0)) {
-        delete item->widget();
-        delete item;
-    }
-    pickerRows_.clear();
-    commandRows_.clear();
-    actionRows_.clear();
-    switcher_ = nullptr;
-    picker_ = nullptr;
-    empty_ = nullptr;
-
+void CommandPalette::buildFrame() {
     // Header: the glow belongs to the letters, so the strip is drawn behind the label rather
     // than by it (a glow of an opaque label would glow around its box and hide under it).
     auto* strip = new QWidget(this);
@@ -165,8 +168,12 @@ void CommandPalette::rebuild() {
     column_->addWidget(strip);
     column_->addWidget(rule(Theme::line, this));
 
-    rebuildPicker();
-    rebuildCommands();
+    pickerSection_ = new QVBoxLayout;
+    pickerSection_->setSpacing(0);
+    column_->addLayout(pickerSection_);
+    commandsSection_ = new QVBoxLayout;
+    commandsSection_->setSpacing(0);
+    column_->addLayout(commandsSection_);
 
     // Action rows.
     auto* actions = new QWidget(this);
@@ -203,16 +210,46 @@ void CommandPalette::rebuild() {
         TerminalLabel::create("v" + QString::fromStdString(AppVersion::current().shortVersion),
                               TerminalFont::at(8.5, QFont::Normal, 1.5), Theme::textDim, footer));
     column_->addWidget(footer);
+}
+
+void CommandPalette::sectionChanged(Section section) {
+    stale_.insert(section);
+    if (isVisible()) {
+        rebuildStale();
+    }
+    // Hidden, it waits for the next opening: rows nobody sees cost memory and time for nothing.
+}
+
+void CommandPalette::rebuildStale() {
+    if (stale_.count(Section::picker) != 0 && isPickerAnimating()) {
+        // Rebuilding the picker now would cut its animation short; its end rebuilds it.
+        rebuildAfterAnimation_ = true;
+        stale_.erase(Section::picker);
+    }
+    if (stale_.erase(Section::picker) != 0) {
+        rebuildPicker();
+    }
+    if (stale_.erase(Section::commands) != 0) {
+        rebuildCommands();
+    }
     applyHeights(false);
     adjustSize();
 }
 
+bool CommandPalette::isPickerAnimating() const {
+    return pickerAnimation_ && pickerAnimation_->state() == QAbstractAnimation::Running;
+}
+
 void CommandPalette::rebuildPicker() {
-    if (!profiles_ || profiles_->profiles.get().size() < 2) {
+    clearSection(pickerSection_);
+    pickerRows_.clear();
+    switcher_ = nullptr;
+    picker_ = nullptr;
+    if (!profiles_.keepsFiles() || profiles_.profiles.get().size() < 2) {
         pickerOpen_ = false;
         return;
     }
-    const Profile active = profiles_->activeProfile();
+    const Profile active = profiles_.activeProfile();
     switcher_ = new QPushButton(this);
     switcher_->setFlat(true);
     switcher_->setCursor(Qt::PointingHandCursor);
@@ -225,9 +262,9 @@ void CommandPalette::rebuildPicker() {
     switcher_->setLayoutDirection(Qt::RightToLeft); // the chevron after the name
     switcher_->setStyleSheet(ThemeStyle::bareTextButton(Theme::textBright));
     QObject::connect(switcher_, &QPushButton::clicked, this, [this] { togglePicker(); });
-    column_->addWidget(switcher_);
+    pickerSection_->addWidget(switcher_);
 
-    for (const Profile& profile : profiles_->profiles.get()) {
+    for (const Profile& profile : profiles_.profiles.get()) {
         const Uuid id = profile.id;
         auto* row = new PaletteRow(profile.name, profile.id == active.id ? "✓" : "",
                                    [this, id] { chooseProfile(id); });
@@ -236,11 +273,16 @@ void CommandPalette::rebuildPicker() {
     picker_ = scrollingList(this);
     picker_->setWidget(rowColumn(pickerRows_, picker_));
     new ScrollIndicator(picker_);
-    column_->addWidget(picker_);
+    pickerSection_->addWidget(picker_);
 }
 
 void CommandPalette::rebuildCommands() {
-    const std::vector<ZoneCommand>& commands = config_.commands.get();
+    clearSection(commandsSection_);
+    commandRows_.clear();
+    commands_ = nullptr;
+    empty_ = nullptr;
+    indicator_ = nullptr;
+    const std::vector<ZoneCommand>& commands = profiles_.commands.get();
     if (commands.empty()) {
         empty_ = new QWidget(this);
         auto* layout = new QVBoxLayout(empty_);
@@ -256,8 +298,7 @@ void CommandPalette::rebuildCommands() {
         layout->addWidget(title);
         layout->addWidget(hint);
         empty_->setFixedHeight(static_cast<int>(PaletteLayout::emptyStateHeight));
-        column_->addWidget(empty_);
-        commands_ = nullptr;
+        commandsSection_->addWidget(empty_);
         return;
     }
     for (const ZoneCommand& command : commands) {
@@ -268,17 +309,18 @@ void CommandPalette::rebuildCommands() {
     commands_ = scrollingList(this);
     commands_->setWidget(rowColumn(commandRows_, commands_));
     indicator_ = new ScrollIndicator(commands_);
-    column_->addWidget(commands_);
+    commandsSection_->addWidget(commands_);
 }
 
 void CommandPalette::applyHeights(bool animate) {
-    const int commands = static_cast<int>(config_.commands.get().size());
-    const int profiles = profiles_ ? static_cast<int>(profiles_->profiles.get().size()) : 1;
+    const int commands = static_cast<int>(profiles_.commands.get().size());
+    const int profiles =
+        profiles_.keepsFiles() ? static_cast<int>(profiles_.profiles.get().size()) : 1;
     const int pickerHeight = static_cast<int>(
         std::round(layout_.profilePickerHeight(pickerOpen_, commands, profiles, visibleHeight_)));
     const int listHeight = static_cast<int>(
         std::round(layout_.commandListHeight(pickerOpen_, commands, profiles, visibleHeight_)));
-    if (picker_) {
+    if (picker_ && !(isPickerAnimating() && !animate)) {
         if (animate) {
             auto* animation = new QPropertyAnimation(picker_, "maximumHeight", picker_);
             animation->setDuration(pickerAnimationMilliseconds);
@@ -289,7 +331,7 @@ void CommandPalette::applyHeights(bool animate) {
                              [this] { adjustSize(); });
             QObject::connect(animation, &QPropertyAnimation::finished, this, [this] {
                 if (std::exchange(rebuildAfterAnimation_, false)) {
-                    QTimer::singleShot(0, this, [this] { rebuild(); });
+                    sectionChanged(Section::picker);
                 }
             });
             pickerAnimation_ = animation;
@@ -324,22 +366,9 @@ void CommandPalette::chooseProfile(const Uuid& id) {
     if (pickerOpen_) {
         togglePicker();
     }
-    if (profiles_ && id != profiles_->activeProfileID.get()) {
-        profiles_->activate(id); // the palette shows it once the picker has closed
+    if (id != profiles_.activeProfileID.get()) {
+        profiles_.activate(id); // the picker shows it once it has closed
     }
-}
-
-void CommandPalette::scheduleRebuild() {
-    if (!isVisible()) {
-        return; // opening rebuilds it: rows nobody sees cost memory and time for nothing
-    }
-    QTimer::singleShot(0, this, [this] {
-        if (pickerAnimation_ && pickerAnimation_->state() == QAbstractAnimation::Running) {
-            rebuildAfterAnimation_ = true; // rebuilding now would cut the animation short
-        } else {
-            rebuild();
-        }
-    });
 }
 
 std::vector<PaletteRow*> CommandPalette::rows() const {
@@ -378,8 +407,14 @@ void CommandPalette::popUpAt(const QRect& anchor) {
     }
     visibleHeight_ =
         screen ? std::optional<double>(screen->availableGeometry().height()) : std::nullopt;
-    pickerOpen_ = false;
-    rebuild();
+    if (std::exchange(pickerOpen_, false)) {
+        stale_.insert(Section::picker); // its chevron and rows show it closed
+    }
+    // Built now what changed while it was hidden; rebuildStale sets the heights for this screen.
+    rebuildStale();
+    for (PaletteRow* row : rows()) {
+        row->setHighlighted(false); // the keyboard starts afresh at every opening
+    }
     const QRect area = screen ? screen->availableGeometry() : QRect(anchor.center(), QSize(1, 1));
     // Below the icon when its panel is at the top, above it when the panel is at the bottom.
     placement_ = Placement{anchor, area, anchor.center().y() >= area.center().y()};
@@ -454,6 +489,11 @@ void CommandPalette::keyPressEvent(QKeyEvent* event) {
     default:
         QWidget::keyPressEvent(event);
     }
+}
+
+void CommandPalette::showEvent(QShowEvent* event) {
+    rebuildStale();
+    QWidget::showEvent(event);
 }
 
 void CommandPalette::hideEvent(QHideEvent* event) {

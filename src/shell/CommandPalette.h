@@ -1,7 +1,6 @@
 #pragma once
 
 #include "model/ZoneCommand.h"
-#include "profiles/ConfigStore.h"
 #include "profiles/ProfileManager.h"
 #include "shell/PaletteLayout.h"
 #include "shell/PaletteRow.h"
@@ -11,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QLabel;
@@ -37,8 +37,7 @@ public:
 
     static constexpr int pickerAnimationMilliseconds = 180;
 
-    CommandPalette(ConfigStore& config, ProfileManager* profiles, Actions actions,
-                   QWidget* parent = nullptr);
+    CommandPalette(ProfileManager& profiles, Actions actions, QWidget* parent = nullptr);
     ~CommandPalette() override;
 
     // Opens beside an area (the tray icon, or the pointer) on the screen that holds it: below it
@@ -60,6 +59,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -70,18 +70,22 @@ private:
         bool upward;
     };
 
+    // The parts rebuilt on their own: the profile switcher with its picker, and the commands.
+    enum class Section { picker, commands };
+
     void chooseProfile(const Uuid& id);
-    void scheduleRebuild();
     void followAnchor();
-    void rebuild();
+    void buildFrame();
+    void sectionChanged(Section section);
+    void rebuildStale();
+    bool isPickerAnimating() const;
     void rebuildCommands();
     void rebuildPicker();
     void applyHeights(bool animate);
     void moveHighlight(int step);
     void closeAfter(const std::function<void()>& action);
 
-    ConfigStore& config_;
-    ProfileManager* profiles_;
+    ProfileManager& profiles_;
     Actions actions_;
     PaletteLayout layout_;
     std::optional<double> visibleHeight_;
@@ -91,6 +95,10 @@ private:
     std::optional<Placement> placement_;
 
     QVBoxLayout* column_ = nullptr;
+    QVBoxLayout* pickerSection_ = nullptr;
+    QVBoxLayout* commandsSection_ = nullptr;
+    std::set<Section> stale_{Section::picker, Section::commands};
+    std::pair<std::vector<std::pair<Uuid, std::string>>, Uuid> shownProfiles_;
     QPushButton* switcher_ = nullptr;
     QScrollArea* picker_ = nullptr;
     QScrollArea* commands_ = nullptr;

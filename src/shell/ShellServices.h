@@ -17,7 +17,7 @@ namespace panemark {
 // running controller.
 struct ShellServices {
     ConfigStore& config;
-    ProfileManager* profiles; // none when commands were given for this run
+    ProfileManager& profiles; // keeps no files when commands were given for this run
     Platform& platform;
     Scheduler& mainLoop;
     PreferencesStore& preferences;

@@ -27,8 +27,7 @@ TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
     : services_(services) {
     actions.run = services.runCommand;
     actions.quit = [] { QuitRequest::post(); }; // after the click, profiles saved on the way out
-    palette_ =
-        std::make_unique<CommandPalette>(services.config, services.profiles, std::move(actions));
+    palette_ = std::make_unique<CommandPalette>(services.profiles, std::move(actions));
     palette_->onClosed = [this] { sinceClosed_.start(); };
 
     darkPanel_ = desktopLooksDark();
@@ -49,12 +48,9 @@ TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
     tray_->show();
     // The tray embeds the icon a moment after it is shown; only then can its panel be seen.
     QTimer::singleShot(embedWaitMilliseconds, tray_.get(), [this] { matchPanel(); });
-    if (ProfileManager* profiles = services.profiles) {
-        profileSubscription_ = profiles->activeProfileID.subscribe([this](const Uuid&) {
-            QTimer::singleShot(0, tray_.get(), [this] { updateToolTip(); });
-        });
-    }
-    updateToolTip();
+    // The manager announces a switch once it holds the new profile: the name is there to read.
+    profileSubscription_ =
+        services.profiles.activeProfileID.subscribe([this](const Uuid&) { updateToolTip(); });
 
     server.handle("palette", [this](const InstanceServer::Json&) {
         QTimer::singleShot(0, palette_.get(),
@@ -102,9 +98,9 @@ void TrayShell::announce(const QString& title, const QString& message) {
 }
 
 void TrayShell::updateToolTip() {
-    ProfileManager* profiles = services_.profiles;
-    tray_->setToolTip(profiles
-                          ? "Panemark — " + QString::fromStdString(profiles->activeProfile().name)
+    const ProfileManager& profiles = services_.profiles;
+    tray_->setToolTip(profiles.keepsFiles()
+                          ? "Panemark — " + QString::fromStdString(profiles.activeProfile().name)
                           : "Panemark");
 }
 

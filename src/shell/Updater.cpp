@@ -1,6 +1,7 @@
 #include "shell/Updater.h"
 
 #include "profiles/PreferencesStore.h"
+#include "profiles/Settings.h"
 #include "runtime/Guard.h"
 #include "shell/Appcast.h"
 
@@ -54,7 +55,7 @@ Updater::~Updater() {
 }
 
 std::string Updater::feedUrl() const {
-    const std::optional<std::string> chosen = preferences_.readString(feedUrlKey);
+    const std::optional<std::string> chosen = preferences_.readString(Settings::updateFeedURL.key);
     return chosen && !chosen->empty() ? *chosen : builtInFeedUrl_;
 }
 
@@ -66,7 +67,7 @@ void Updater::check(Done done) {
     const std::string address = feedUrl();
     const QUrl url(QString::fromStdString(address), QUrl::StrictMode);
     if (address.empty()) {
-        fail("no update feed is configured (set " + std::string(feedUrlKey) + ")");
+        fail("no update feed is configured (set " + std::string(Settings::updateFeedURL.key) + ")");
         return;
     }
     if (!url.isValid() || url.scheme() != "https" || url.host().isEmpty()) {
@@ -160,7 +161,8 @@ void Updater::finish(const Outcome& outcome) {
 }
 
 void Updater::startAutomaticChecks(std::function<void(const Outcome&)> announce) {
-    if (!preferences_.readBool(checkAutomaticallyKey).value_or(false)) {
+    if (!preferences_.readBool(Settings::checkForUpdatesAutomatically.key)
+             .value_or(Settings::checkForUpdatesAutomatically.defaultValue)) {
         return;
     }
     auto checkAndAnnounce = [this, announce] {

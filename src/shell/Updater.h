@@ -24,8 +24,6 @@ class PreferencesStore;
 // over HTTPS, never following a redirect away from it, reading at most 1 MiB, for at most 15 s.
 class Updater {
 public:
-    static constexpr const char* feedUrlKey = "Panemark.updateFeedURL";
-    static constexpr const char* checkAutomaticallyKey = "Panemark.checkForUpdatesAutomatically";
     static constexpr double dailySeconds = 24 * 60 * 60;
     static constexpr double firstAutomaticCheckSeconds = 60;
 

@@ -91,7 +91,7 @@ TEST_F(AppControllerTest, AProfileThatFitsTheHardwareAtStartIsTheOneFirstBound) 
         std::make_unique<WindowAnimator>(desktop, std::move(queue),
                                          std::make_unique<ManualScheduler>()),
         ProfileFileStore(data.string()));
-    EXPECT_EQ(controller->profileManager()->activeProfile().name, "Desk");
+    EXPECT_EQ(controller->profiles().activeProfile().name, "Desk");
     // The very first grab is the switched-to profile's: the stock shortcuts were never taken.
     ASSERT_FALSE(keyboard.bindingSets.empty());
     EXPECT_EQ(keyboard.taken, std::vector<Shortcut>{*desk.commands[0].shortcut});
@@ -124,7 +124,7 @@ TEST_F(AppControllerTest, ANewCommandListIsRegisteredAtOnceAndOldShortcutsStop) 
     auto controller = makeController();
     std::vector<ZoneCommand> commands = stockCommands();
     commands.erase(commands.begin() + 3); // no more ⌃⌥⌘←
-    controller->config().commands = commands;
+    controller->profiles().editCommands(commands);
     EXPECT_FALSE(keyboard.press(123, hyper));
     EXPECT_TRUE(keyboard.press(124, hyper));
 }
@@ -132,17 +132,17 @@ TEST_F(AppControllerTest, ANewCommandListIsRegisteredAtOnceAndOldShortcutsStop) 
 TEST_F(AppControllerTest, EditingANameGridOrGapTouchesNoGrabAndANewShortcutSwapsOne) {
     auto controller = makeController();
     ASSERT_EQ(keyboard.bindingSets.size(), 1u);
-    std::vector<ZoneCommand> commands = controller->config().commands.get();
+    std::vector<ZoneCommand> commands = controller->profiles().commands.get();
     commands[0].name = "Renamed";
     commands[1].cols = 4;
-    controller->config().commands = commands;
-    controller->config().gap = 12;
+    controller->profiles().editCommands(commands);
+    controller->profiles().editGap(12);
     EXPECT_EQ(keyboard.bindingSets.size(), 1u); // the desktop hears nothing at all
 
     keyboard.taken.clear();
     const Shortcut old = *commands[2].shortcut;
     commands[2].shortcut = Shortcut{2, old.modifiers}; // ⌃⌥⌘D instead of ⌃⌥⌘3
-    controller->config().commands = commands;
+    controller->profiles().editCommands(commands);
     ASSERT_EQ(keyboard.bindingSets.size(), 2u);
     EXPECT_EQ(keyboard.released, std::vector<Shortcut>{old});
     EXPECT_EQ(keyboard.taken, std::vector<Shortcut>{*commands[2].shortcut});
@@ -151,7 +151,7 @@ TEST_F(AppControllerTest, EditingANameGridOrGapTouchesNoGrabAndANewShortcutSwaps
 
 TEST_F(AppControllerTest, TheGapAndAnimationAreReadAfreshOnEveryRun) {
     auto controller = makeController();
-    controller->config().gap = 10;
+    controller->profiles().editGap(10);
     press(123); // ⌃⌥⌘←
     EXPECT_EQ(desktop.frameOf(window), (Rect{10, 10, 485, 780}));
 

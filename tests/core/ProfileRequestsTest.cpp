@@ -1,6 +1,5 @@
 #include "core/ProfileRequests.h"
 
-#include "platform/sim/SimLoginItem.h"
 #include "runtime/ManualScheduler.h"
 
 #include <filesystem>
@@ -23,12 +22,9 @@ protected:
 
     std::filesystem::path base =
         std::filesystem::temp_directory_path() / ("panemark-requests-" + std::to_string(getpid()));
-    PreferencesStore preferences{base.string() + ".conf"};
-    SimLoginItem loginItem;
-    ConfigStore config{preferences, loginItem};
     ManualScheduler clock;
     std::unique_ptr<ProfileManager> manager =
-        std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
+        std::make_unique<ProfileManager>(ProfileFileStore(base.string()), clock);
 };
 
 TEST_F(ProfileRequestsTest, AChangeThatCouldNotBeSavedAnswersSoAndIsKept) {

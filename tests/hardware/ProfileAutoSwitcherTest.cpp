@@ -2,7 +2,6 @@
 
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimKeyboardDevices.h"
-#include "platform/sim/SimLoginItem.h"
 #include "runtime/ManualScheduler.h"
 
 #include <filesystem>
@@ -21,7 +20,7 @@ class ProfileAutoSwitcherTest : public ::testing::Test {
 protected:
     ProfileAutoSwitcherTest() {
         desktop.setScreens({screen("LAPTOP", true)});
-        manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
+        manager = std::make_unique<ProfileManager>(ProfileFileStore(base.string()), clock);
         desk = manager->createProfile("Desk", ProfileManager::NewProfileSeed::empty);
         manager->setTrigger({false, {"DESK"}, std::nullopt}, desk);
         alone = manager->createProfile("Alone", ProfileManager::NewProfileSeed::defaults);
@@ -46,9 +45,6 @@ protected:
 
     std::filesystem::path base =
         std::filesystem::temp_directory_path() / ("panemark-switcher-" + std::to_string(getpid()));
-    PreferencesStore preferences{base.string() + ".conf"};
-    SimLoginItem loginItem;
-    ConfigStore config{preferences, loginItem};
     ManualScheduler clock;
     SimDesktop desktop;
     SimKeyboardDevices keyboards;
@@ -62,7 +58,7 @@ TEST_F(ProfileAutoSwitcherTest, TheLaunchAndEveryDockOrUndockPickTheFittingProfi
     EXPECT_EQ(manager->activeProfileID.get(), alone);
     dock(true);
     EXPECT_EQ(manager->activeProfileID.get(), desk);
-    EXPECT_TRUE(config.commands.get().empty()); // Desk's commands are the working ones
+    EXPECT_TRUE(manager->commands.get().empty()); // Desk's commands are the working ones
     dock(false);
     EXPECT_EQ(manager->activeProfileID.get(), alone);
 }

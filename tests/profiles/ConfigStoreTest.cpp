@@ -64,8 +64,6 @@ TEST_F(ConfigStoreTest, NothingStoredGivesTheDefaults) {
     EXPECT_TRUE(store.animateWindows.get());
     EXPECT_EQ(store.animationDuration.get(), 0.25);
     EXPECT_EQ(store.animationCurve.get(), AnimationCurve::easeInOut);
-    EXPECT_EQ(store.gap.get(), 0);
-    EXPECT_TRUE(store.commands.get().empty());
     EXPECT_FALSE(store.launchAtLogin.get());
     EXPECT_FALSE(std::filesystem::exists(path)); // nothing is written until something changes
 }
@@ -115,53 +113,6 @@ TEST_F(ConfigStoreTest, SettersAnnounceAndStore) {
     EXPECT_FALSE(reread->showSplashAtLaunch.get());
     EXPECT_EQ(reread->animationSettings(),
               (AnimationSettings{false, AnimationCurve::easeOut, 0.25}));
-}
-
-TEST_F(ConfigStoreTest, AddOperationsAppendOneCommandOfTheirKindEach) {
-    auto store = storeWith("");
-    int notifications = 0;
-    auto subscription = store->commands.subscribe([&](const auto&) { ++notifications; });
-    store->addCommand();
-    store->addHalfCommand();
-    store->addMaximizeCommand();
-    store->addFixedSizeCommand();
-    EXPECT_EQ(notifications, 1 + 4);
-    const auto& commands = store->commands.get();
-    ASSERT_EQ(commands.size(), 4u);
-    EXPECT_EQ(commands[0].autoLabel(), "Left half");
-    EXPECT_EQ(commands[1].autoLabel(), "Top half → full width");
-    EXPECT_EQ(commands[1].gridSpan(), (GridSpan{1, 2, 0, 0, 0, 0}));
-    EXPECT_EQ(commands[2].autoLabel(), "Maximize (full screen)");
-    EXPECT_EQ(commands[3].autoLabel(), "1920×1080 centered");
-    for (const ZoneCommand& command : commands) {
-        EXPECT_FALSE(command.shortcut);
-        EXPECT_EQ(command.name, "");
-    }
-    EXPECT_NE(commands[0].id, commands[1].id);
-}
-
-TEST_F(ConfigStoreTest, DuplicateAndDelete) {
-    auto store = storeWith("");
-    store->commands = ConfigStore::defaultCommands();
-    ZoneCommand named = store->commands.get()[1];
-    const Uuid copyId = store->duplicate(named);
-    const auto& afterCopy = store->commands.get();
-    ASSERT_EQ(afterCopy.size(), 8u);
-    EXPECT_EQ(afterCopy[2].id, copyId);
-    EXPECT_FALSE(afterCopy[2].shortcut);
-    EXPECT_EQ(afterCopy[2].gridSpan(), named.gridSpan());
-
-    ZoneCommand gone = named;
-    gone.id = Uuid::random();
-    store->duplicate(gone); // no longer in the list: the copy goes at the end
-    EXPECT_EQ(store->commands.get().back().gridSpan(), named.gridSpan());
-    EXPECT_FALSE(store->commands.get().back().shortcut);
-
-    std::vector<ZoneCommand> twice = store->commands.get();
-    twice.push_back(twice[0]);
-    store->commands = twice;
-    store->deleteCommand(twice[0]);
-    EXPECT_EQ(store->commands.get().size(), twice.size() - 2);
 }
 
 TEST_F(ConfigStoreTest, LaunchAtLoginShowsWhatTheLoginItemReallyDid) {

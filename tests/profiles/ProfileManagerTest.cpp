@@ -1,7 +1,6 @@
 #include "profiles/ProfileManager.h"
 
 #include "model/StockCommands.h"
-#include "platform/sim/SimLoginItem.h"
 #include "profiles/ProfileJson.h"
 #include "runtime/ManualScheduler.h"
 
@@ -25,7 +24,7 @@ protected:
 
     void restart() {
         manager.reset();
-        manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
+        manager = std::make_unique<ProfileManager>(ProfileFileStore(base.string()), clock);
     }
 
     Profile onDisk(const Uuid& id) {
@@ -46,24 +45,61 @@ protected:
     std::filesystem::path base =
         std::filesystem::temp_directory_path() / ("panemark-manager-" + std::to_string(getpid()));
     std::filesystem::path preferencesPath = base.string() + ".conf";
-    PreferencesStore preferences{preferencesPath.string()};
-    SimLoginItem loginItem;
-    ConfigStore config{preferences, loginItem};
     ManualScheduler clock;
     std::unique_ptr<ProfileManager> manager;
 };
 
-TEST_F(ProfileManagerTest, TheActiveProfileIsInTheConfigStoreFromTheStart) {
-    EXPECT_EQ(config.commands.get().size(), 7u);
-    EXPECT_EQ(manager->activeProfile().commands, config.commands.get());
+TEST_F(ProfileManagerTest, TheActiveProfilesCommandsAndGapAreThereFromTheStart) {
+    EXPECT_EQ(manager->commands.get().size(), 7u);
+    EXPECT_EQ(manager->activeProfile().commands, manager->commands.get());
     EXPECT_EQ(clock.pendingCount(), 0u); // loading is not an edit
+}
+
+TEST_F(ProfileManagerTest, ASwitchIsAnnouncedOnlyOnceEverythingOfTheNewProfileIsThere) {
+    const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
+    manager->setGap(work, 7);
+    // Whatever an observer hears first, it finds the whole of the new profile already there.
+    std::vector<std::string> heard;
+    const auto look = [&](const char* what) {
+        heard.push_back(std::string(what) + ":" + manager->activeProfile().name + "," +
+                        std::to_string(manager->commands.get().size()) + "," +
+                        std::to_string(static_cast<int>(manager->gap.get())));
+    };
+    auto a = manager->activeProfileID.subscribe([&](const Uuid&) { look("id"); });
+    auto b = manager->commands.subscribe([&](const auto&) { look("commands"); });
+    auto c = manager->gap.subscribe([&](double) { look("gap"); });
+    heard.clear();
+    manager->activate(work);
+    EXPECT_EQ(heard,
+              (std::vector<std::string>{"id:Work,0,7", "commands:Work,0,7", "gap:Work,0,7"}));
+    // An edit of the active profile is in the profile list by the time the commands are heard of.
+    heard.clear();
+    auto d = manager->commands.subscribe(
+        [&](const auto& commands) { EXPECT_EQ(manager->activeProfile().commands, commands); });
+    manager->addCommand();
+    EXPECT_EQ(heard, (std::vector<std::string>{"commands:Work,1,7"})); // the gap did not change
+}
+
+TEST_F(ProfileManagerTest, AListGivenForTheRunIsOneProfileThatTouchesNoFile) {
+    manager.reset();
+    std::filesystem::remove_all(base);
+    ProfileManager forTheRun(std::vector<ZoneCommand>{ZoneCommand::firstCellOf(3, 1)}, clock);
+    EXPECT_FALSE(forTheRun.keepsFiles());
+    EXPECT_EQ(forTheRun.commands.get().size(), 1u);
+    forTheRun.addCommand();
+    forTheRun.editGap(5);
+    clock.advance(1);
+    forTheRun.createProfile("Other", ProfileManager::NewProfileSeed::defaults);
+    EXPECT_FALSE(forTheRun.unsavedChanges());
+    EXPECT_FALSE(std::filesystem::exists(base));
+    EXPECT_TRUE(forTheRun.skippedFiles().empty());
 }
 
 TEST_F(ProfileManagerTest, EditsAreSavedOnce250MillisecondsAfterTheLast) {
     const Uuid active = manager->activeProfileID.get();
-    config.gap = 4;
+    manager->editGap(4);
     clock.advance(0.2);
-    config.addCommand();
+    manager->addCommand();
     clock.advance(0.2);
     EXPECT_EQ(onDisk(active).gap, 0); // not yet
     clock.advance(0.05);
@@ -75,11 +111,11 @@ TEST_F(ProfileManagerTest, EditsAreSavedOnce250MillisecondsAfterTheLast) {
 TEST_F(ProfileManagerTest, EditThenSwitchKeepsTheEditInTheOldProfileOnly) {
     const Uuid first = manager->activeProfileID.get();
     const Uuid second = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
-    config.gap = 9;
+    manager->editGap(9);
     manager->activate(second);
     EXPECT_EQ(onDisk(first).gap, 9); // written at the switch, not lost to the debounce
-    EXPECT_TRUE(config.commands.get().empty());
-    EXPECT_EQ(config.gap.get(), 0);
+    EXPECT_TRUE(manager->commands.get().empty());
+    EXPECT_EQ(manager->gap.get(), 0);
     clock.advance(1);
     EXPECT_EQ(onDisk(second).gap, 0);
     EXPECT_EQ(manager->fileStore().loadIndex()->activeProfileID, second);
@@ -87,7 +123,7 @@ TEST_F(ProfileManagerTest, EditThenSwitchKeepsTheEditInTheOldProfileOnly) {
 
 TEST_F(ProfileManagerTest, QuittingWritesAnEditStillWaitingForItsDebounce) {
     const Uuid active = manager->activeProfileID.get();
-    config.gap = 12;
+    manager->editGap(12);
     manager.reset(); // as at SIGTERM or `panemark quit`
     restart();
     EXPECT_EQ(manager->activeProfile().gap, 12);
@@ -95,13 +131,13 @@ TEST_F(ProfileManagerTest, QuittingWritesAnEditStillWaitingForItsDebounce) {
 }
 
 TEST_F(ProfileManagerTest, NewProfilesGetUniqueNamesAndTheirSeed) {
-    config.gap = 3;
+    manager->editGap(3);
     const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::copyActive);
     const Uuid work2 = manager->createProfile("Work", ProfileManager::NewProfileSeed::defaults);
     const Uuid empty = manager->createProfile("Default", ProfileManager::NewProfileSeed::empty);
     EXPECT_EQ(names(), (std::vector<std::string>{"Default", "Work", "Work 2", "Default 2"}));
     EXPECT_EQ(manager->snapshot(work)->gap, 3);
-    EXPECT_EQ(manager->snapshot(work)->commands, config.commands.get());
+    EXPECT_EQ(manager->snapshot(work)->commands, manager->commands.get());
     EXPECT_EQ(manager->snapshot(work2)->gap, 0);
     EXPECT_EQ(manager->snapshot(work2)->commands.size(), 7u);
     EXPECT_TRUE(manager->snapshot(empty)->commands.empty());
@@ -138,7 +174,7 @@ TEST_F(ProfileManagerTest, DeletingTheActiveProfileActivatesTheNextFirst) {
     const Uuid second = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
     manager->deleteProfile(first);
     EXPECT_EQ(manager->activeProfileID.get(), second);
-    EXPECT_TRUE(config.commands.get().empty());
+    EXPECT_TRUE(manager->commands.get().empty());
     EXPECT_FALSE(std::filesystem::exists(manager->fileStore().profilePath(first)));
     EXPECT_EQ(indexOrder(), std::vector<Uuid>{second});
     manager->deleteProfile(second); // the last one stays
@@ -165,12 +201,12 @@ TEST_F(ProfileManagerTest, SetCommandsOfTheActiveProfileReachesTheConfigStoreAnd
     const Uuid active = manager->activeProfileID.get();
     const std::vector<ZoneCommand> two{stockCommands()[0], stockCommands()[1]};
     manager->setCommands(active, two);
-    EXPECT_EQ(config.commands.get(), two);
+    EXPECT_EQ(manager->commands.get(), two);
     EXPECT_EQ(onDisk(active).commands, two);
     const Uuid other = manager->createProfile("Other", ProfileManager::NewProfileSeed::empty);
     manager->setGap(other, 20);
     EXPECT_EQ(onDisk(other).gap, 20);
-    EXPECT_EQ(config.gap.get(), 0);
+    EXPECT_EQ(manager->gap.get(), 0);
 }
 
 TEST_F(ProfileManagerTest, ImportsAreHeldToWhatEveryOtherPathAccepts) {
@@ -239,6 +275,51 @@ TEST_F(ProfileManagerTest, AProfileThatDidNotLoadStaysInTheIndexThroughEveryWrit
     restart();
     EXPECT_EQ(names(), (std::vector<std::string>{"Last", "Default", "Broken", "New"}));
     EXPECT_TRUE(manager->skippedFiles().empty());
+}
+
+TEST_F(ProfileManagerTest, AddOperationsAppendOneCommandOfTheirKindEach) {
+    manager->editCommands({});
+    int notifications = 0;
+    auto subscription = manager->commands.subscribe([&](const auto&) { ++notifications; });
+    manager->addCommand();
+    manager->addHalfCommand();
+    manager->addMaximizeCommand();
+    manager->addFixedSizeCommand();
+    EXPECT_EQ(notifications, 1 + 4);
+    const auto& commands = manager->commands.get();
+    ASSERT_EQ(commands.size(), 4u);
+    EXPECT_EQ(commands[0].autoLabel(), "Left half");
+    EXPECT_EQ(commands[1].autoLabel(), "Top half → full width");
+    EXPECT_EQ(commands[1].gridSpan(), (GridSpan{1, 2, 0, 0, 0, 0}));
+    EXPECT_EQ(commands[2].autoLabel(), "Maximize (full screen)");
+    EXPECT_EQ(commands[3].autoLabel(), "1920×1080 centered");
+    for (const ZoneCommand& command : commands) {
+        EXPECT_FALSE(command.shortcut);
+        EXPECT_EQ(command.name, "");
+    }
+    EXPECT_NE(commands[0].id, commands[1].id);
+}
+
+TEST_F(ProfileManagerTest, DuplicateAndDelete) {
+    ZoneCommand named = manager->commands.get()[1];
+    const Uuid copyId = manager->duplicateCommand(named);
+    const auto& afterCopy = manager->commands.get();
+    ASSERT_EQ(afterCopy.size(), 8u);
+    EXPECT_EQ(afterCopy[2].id, copyId);
+    EXPECT_FALSE(afterCopy[2].shortcut);
+    EXPECT_EQ(afterCopy[2].gridSpan(), named.gridSpan());
+
+    ZoneCommand gone = named;
+    gone.id = Uuid::random();
+    manager->duplicateCommand(gone); // no longer in the list: the copy goes at the end
+    EXPECT_EQ(manager->commands.get().back().gridSpan(), named.gridSpan());
+    EXPECT_FALSE(manager->commands.get().back().shortcut);
+
+    std::vector<ZoneCommand> twice = manager->commands.get();
+    twice.push_back(twice[0]);
+    manager->editCommands(twice);
+    manager->deleteCommand(twice[0]);
+    EXPECT_EQ(manager->commands.get().size(), twice.size() - 2);
 }
 
 } // namespace

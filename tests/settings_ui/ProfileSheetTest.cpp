@@ -31,7 +31,7 @@ protected:
 
     ProfileSheetTest() {
         std::filesystem::create_directories(files);
-        manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
+        manager = std::make_unique<ProfileManager>(ProfileFileStore(base.string()), clock);
         openSheet();
     }
     ~ProfileSheetTest() override {
@@ -92,9 +92,7 @@ protected:
     std::filesystem::path base =
         std::filesystem::temp_directory_path() / ("panemark-sheet-" + std::to_string(getpid()));
     std::filesystem::path files = base.string() + "-files";
-    PreferencesStore preferences{base.string() + ".conf"};
     SimPlatform platform;
-    ConfigStore config{preferences, platform.loginItem()};
     ManualScheduler clock;
     std::unique_ptr<ProfileManager> manager;
     std::unique_ptr<ProfileSheet> sheet;
@@ -300,8 +298,7 @@ TEST_F(ProfileSheetTest, DraggingTheLastRowToTheTopIsStoredAtOnce) {
     QApplication::sendEvent(sheet.get(), &drop);
     EXPECT_EQ(names(), (std::vector<std::string>{"Desk", "Default", "Work"}));
     // profiles.json says so already: a fresh manager reads the same order.
-    ConfigStore otherConfig{preferences, platform.loginItem()};
-    ProfileManager reread(otherConfig, ProfileFileStore(base.string()), clock);
+    ProfileManager reread(ProfileFileStore(base.string()), clock);
     std::vector<std::string> stored;
     for (const Profile& profile : reread.profiles.get()) {
         stored.push_back(profile.name);

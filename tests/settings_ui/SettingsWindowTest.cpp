@@ -7,7 +7,9 @@
 #include "profiles/ProfileManager.h"
 #include "profiles/ProfileRules.h"
 #include "runtime/ManualScheduler.h"
+#include "settings_ui/CommandDetail.h"
 #include "settings_ui/CommandEditor.h"
+#include "settings_ui/CommandListPanel.h"
 #include "settings_ui/CommandRow.h"
 #include "settings_ui/GridPreview.h"
 #include "settings_ui/ShortcutRecorder.h"
@@ -43,9 +45,9 @@ protected:
     }
 
     SettingsWindowTest() {
-        manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
-        window = std::make_unique<SettingsWindow>(config, manager.get(), platform,
-                                                  SettingsWindow::Actions{});
+        manager = std::make_unique<ProfileManager>(ProfileFileStore(base.string()), clock);
+        window =
+            std::make_unique<SettingsWindow>(config, *manager, platform, SettingsWindow::Actions{});
         window->present();
     }
     ~SettingsWindowTest() override {
@@ -55,11 +57,15 @@ protected:
         std::filesystem::remove(base.string() + ".conf");
     }
 
+    CommandListPanel* list() { return named<CommandListPanel>("commandList"); }
+    // The editor of the selected command; none while nothing is selected.
+    CommandEditor* editor() { return named<CommandDetail>("commandDetail")->editor(); }
+
     // What the window shows once the loop has turned.
     void settle() { settleWidgets(); }
     std::vector<std::string> rowNumbers() {
         std::vector<std::string> numbers;
-        for (CommandRow* row : window->rows()) {
+        for (CommandRow* row : list()->rows()) {
             numbers.push_back(row->numberText().toStdString());
         }
         return numbers;
@@ -69,7 +75,7 @@ protected:
         std::filesystem::create_directories(SCREENSHOT_DIR);
         window->grab().save(QString(SCREENSHOT_DIR "/") + name);
     }
-    const ZoneCommand& command(std::size_t i) { return config.commands.get()[i]; }
+    const ZoneCommand& command(std::size_t i) { return manager->commands.get()[i]; }
 
     std::filesystem::path base =
         std::filesystem::temp_directory_path() / ("panemark-settings-" + std::to_string(getpid()));
@@ -82,54 +88,54 @@ protected:
 };
 
 TEST_F(SettingsWindowTest, DeletingKeepsASelectionNearbyUntilTheListIsEmpty) {
-    ASSERT_EQ(config.commands.get().size(), 7u);
-    EXPECT_EQ(window->listHeader()->trailing(), "7 LD");
-    EXPECT_FALSE(window->deleteButton()->isEnabled());
-    EXPECT_FALSE(window->placeholder()->isHidden());
+    ASSERT_EQ(manager->commands.get().size(), 7u);
+    EXPECT_EQ(named<SectionHeader>("commandListHeader")->trailing(), "7 LD");
+    EXPECT_FALSE(named<QToolButton>("deleteCommandButton")->isEnabled());
+    EXPECT_FALSE(named<QWidget>("commandPlaceholder")->isHidden());
 
     const Uuid third = command(2).id, fourth = command(3).id;
-    window->select(command(2).id);
-    window->deleteSelected();
-    EXPECT_EQ(window->selection(), fourth); // the row that took its place
+    list()->select(command(2).id);
+    list()->deleteSelected();
+    EXPECT_EQ(list()->selection(), fourth); // the row that took its place
     EXPECT_NE(command(2).id, third);
-    window->select(config.commands.get().back().id);
-    window->deleteSelected();
-    EXPECT_EQ(window->selection(), config.commands.get().back().id); // the new last row
+    list()->select(manager->commands.get().back().id);
+    list()->deleteSelected();
+    EXPECT_EQ(list()->selection(), manager->commands.get().back().id); // the new last row
     settle();
-    EXPECT_EQ(window->listHeader()->trailing(), "5 LD");
+    EXPECT_EQ(named<SectionHeader>("commandListHeader")->trailing(), "5 LD");
 
-    config.commands = std::vector<ZoneCommand>{command(0)};
-    window->select(command(0).id);
-    window->deleteSelected();
+    manager->editCommands(std::vector<ZoneCommand>{command(0)});
+    list()->select(command(0).id);
+    list()->deleteSelected();
     settle();
-    EXPECT_FALSE(window->selection());
-    EXPECT_EQ(window->listHeader()->trailing(), "0 LD");
-    EXPECT_FALSE(window->deleteButton()->isEnabled());
-    EXPECT_FALSE(window->duplicateButton()->isEnabled());
-    EXPECT_EQ(window->editor(), nullptr);
-    EXPECT_FALSE(window->placeholder()->isHidden());
+    EXPECT_FALSE(list()->selection());
+    EXPECT_EQ(named<SectionHeader>("commandListHeader")->trailing(), "0 LD");
+    EXPECT_FALSE(named<QToolButton>("deleteCommandButton")->isEnabled());
+    EXPECT_FALSE(named<QToolButton>("duplicateCommandButton")->isEnabled());
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_FALSE(named<QWidget>("commandPlaceholder")->isHidden());
 }
 
 TEST_F(SettingsWindowTest, AddingSelectsTheNewRowAndDuplicatingPutsTheCopyBelow) {
-    window->addAndSelect(&ConfigStore::addHalfCommand);
+    list()->addAndSelect(&ProfileManager::addHalfCommand);
     settle();
-    EXPECT_EQ(window->selection(), config.commands.get().back().id);
+    EXPECT_EQ(list()->selection(), manager->commands.get().back().id);
     EXPECT_EQ(rowNumbers().back(), "08");
-    ASSERT_TRUE(window->editor());
-    EXPECT_EQ(window->editor()->form(), CommandEditing::Form::halfStep);
-    window->addAndSelect(&ConfigStore::addFixedSizeCommand);
+    ASSERT_TRUE(editor());
+    EXPECT_EQ(editor()->form(), CommandEditing::Form::halfStep);
+    list()->addAndSelect(&ProfileManager::addFixedSizeCommand);
     settle();
-    EXPECT_EQ(window->editor()->form(), CommandEditing::Form::fixedSize);
-    EXPECT_EQ(window->listHeader()->trailing(), "9 LD");
+    EXPECT_EQ(editor()->form(), CommandEditing::Form::fixedSize);
+    EXPECT_EQ(named<SectionHeader>("commandListHeader")->trailing(), "9 LD");
 
-    window->select(command(1).id);
-    window->duplicateSelected();
+    list()->select(command(1).id);
+    list()->duplicateSelected();
     settle();
-    EXPECT_EQ(window->selection(), command(2).id); // right below its source
+    EXPECT_EQ(list()->selection(), command(2).id); // right below its source
     EXPECT_EQ(command(2).name, command(1).name);
     EXPECT_FALSE(command(2).shortcut);
-    EXPECT_TRUE(window->rows()[2]->shortcutText().isEmpty());
-    EXPECT_TRUE(window->rows()[2]->isSelected());
+    EXPECT_TRUE(list()->rows()[2]->shortcutText().isEmpty());
+    EXPECT_TRUE(list()->rows()[2]->isSelected());
 }
 
 TEST_F(SettingsWindowTest, ClosedItBuildsNoRowsUntilItOpensAgain) {
@@ -138,13 +144,13 @@ TEST_F(SettingsWindowTest, ClosedItBuildsNoRowsUntilItOpensAgain) {
     for (ZoneCommand& each : many) {
         each.id = Uuid::random();
     }
-    const std::size_t before = window->rows().size();
-    config.commands = many;
+    const std::size_t before = list()->rows().size();
+    manager->editCommands(many);
     settle();
-    EXPECT_EQ(window->rows().size(), before);
+    EXPECT_EQ(list()->rows().size(), before);
     window->present();
     settle();
-    EXPECT_EQ(window->rows().size(), 300u);
+    EXPECT_EQ(list()->rows().size(), 300u);
 }
 
 TEST_F(SettingsWindowTest, AFullProfileOffersNoMoreCommands) {
@@ -160,8 +166,8 @@ TEST_F(SettingsWindowTest, AFullProfileOffersNoMoreCommands) {
     for (ZoneCommand& each : full) {
         each.id = Uuid::random();
     }
-    config.commands = full;
-    window->select(full.front().id);
+    manager->editCommands(full);
+    list()->select(full.front().id);
     settle();
     EXPECT_FALSE(button("Add command")->isEnabled());
     EXPECT_FALSE(button("Duplicate command")->isEnabled());
@@ -173,18 +179,18 @@ TEST_F(SettingsWindowTest, RowsSayWhatTheyAreToTheEyeAndToScreenReaders) {
     left.name = "Left";
     left.cols = 3;
     left.rows = 2;
-    EXPECT_EQ(SettingsWindow::accessibilityLabel(left, std::string("⌃⌥←")),
+    EXPECT_EQ(CommandRow::accessibilityLabel(left, std::string("⌃⌥←")),
               "Left, 3 by 2, shortcut ⌃⌥←");
     left.halfAction = HalfAction::top;
-    EXPECT_EQ(SettingsWindow::accessibilityLabel(left, std::nullopt), "Left, Half-step");
+    EXPECT_EQ(CommandRow::accessibilityLabel(left, std::nullopt), "Left, Half-step");
     settle();
     EXPECT_EQ(rowNumbers().front(), "01");
-    EXPECT_EQ(window->rows()[3]->detailText(),
+    EXPECT_EQ(list()->rows()[3]->detailText(),
               QString::number(command(3).cols) + "×" + QString::number(command(3).rows));
 }
 
 TEST_F(SettingsWindowTest, TheGeneralSectionReadsAndWritesTheStores) {
-    config.gap = 12.0;
+    manager->editGap(12.0);
     config.setAnimationDuration(0.25);
     settle();
     EXPECT_EQ(named<QLabel>("gapReadout")->text(), "12 px");
@@ -207,9 +213,9 @@ TEST_F(SettingsWindowTest, TheGeneralSectionReadsAndWritesTheStores) {
     EXPECT_EQ(named<QLabel>("durationReadout")->text(), "400 ms");
 
     named<QSlider>("gapSlider")->setValue(20);
-    EXPECT_EQ(config.gap.get(), 20);
+    EXPECT_EQ(manager->gap.get(), 20);
     QTest::mouseClick(named<TerminalCheckBox>("splashToggle"), Qt::LeftButton);
-    EXPECT_EQ(preferences.readBool(ConfigStore::showSplashAtLaunchKey), false);
+    EXPECT_EQ(preferences.readBool(Settings::showSplashAtLaunch.key), false);
     QTest::mouseClick(named<TerminalCheckBox>("autoSwitchToggle"), Qt::LeftButton);
     EXPECT_FALSE(manager->autoSwitchEnabled.get());
     QTest::mouseClick(named<TerminalCheckBox>("launchAtLoginToggle"), Qt::LeftButton);
@@ -235,10 +241,27 @@ TEST_F(SettingsWindowTest, ADesktopThatRefusesPanemarkIsExplainedUntilItStopsRef
     EXPECT_TRUE(named<QWidget>("desktopAccessWarning")->isHidden());
 }
 
+TEST_F(SettingsWindowTest, AnEditTouchesOnlyItsOwnRowAndAHiddenWindowNothing) {
+    const std::vector<CommandRow*> rows = list()->rows();
+    std::vector<ZoneCommand> commands = manager->commands.get();
+    commands[2].name = "Mine";
+    manager->editCommands(commands);
+    EXPECT_EQ(list()->rows(), rows); // the same rows, shown at once
+    EXPECT_EQ(list()->rows()[2]->accessibleName().toStdString(), "Mine, 3 by 1, shortcut ⌃⌥⌘3");
+
+    window->hide();
+    commands.resize(2);
+    manager->editCommands(commands);
+    EXPECT_EQ(list()->rows().size(), 7u); // nobody sees it: nothing is done
+    window->present();
+    EXPECT_EQ(list()->rows().size(), 2u);
+    EXPECT_EQ(named<SectionHeader>("commandListHeader")->trailing(), "2 LD");
+}
+
 TEST_F(SettingsWindowTest, TheGridEditorWritesThroughAtOnce) {
-    window->select(command(3).id); // Left half: 2 × 1
+    list()->select(command(3).id); // Left half: 2 × 1
     settle();
-    CommandEditor* editor = window->editor();
+    CommandEditor* editor = this->editor();
     ASSERT_TRUE(editor);
     EXPECT_EQ(editor->form(), CommandEditing::Form::grid);
     EXPECT_EQ(editor->title()->text(), QString::fromStdString(command(3).displayName()));
@@ -272,67 +295,67 @@ TEST_F(SettingsWindowTest, TheGridEditorWritesThroughAtOnce) {
 }
 
 TEST_F(SettingsWindowTest, HalfStepAndFixedSizeFormsChooseByButton) {
-    window->addAndSelect(&ConfigStore::addHalfCommand);
+    list()->addAndSelect(&ProfileManager::addHalfCommand);
     settle();
-    CommandEditor* half = window->editor();
+    CommandEditor* half = editor();
     ASSERT_EQ(half->choiceButtons().size(), 2u);
     EXPECT_TRUE(half->choiceButtons()[0]->isProminent()); // Top
     QTest::mouseClick(half->choiceButtons()[1], Qt::LeftButton);
-    EXPECT_EQ(config.commands.get().back().halfAction, HalfAction::bottom);
+    EXPECT_EQ(manager->commands.get().back().halfAction, HalfAction::bottom);
     EXPECT_FALSE(half->choiceButtons()[0]->isProminent());
     screenshot("settings-half-step.png");
 
-    window->addAndSelect(&ConfigStore::addFixedSizeCommand);
+    list()->addAndSelect(&ProfileManager::addFixedSizeCommand);
     settle();
-    CommandEditor* fixed = window->editor();
+    CommandEditor* fixed = editor();
     ASSERT_EQ(fixed->choiceButtons().size(), 3u);
     EXPECT_TRUE(fixed->choiceButtons()[1]->isProminent()); // 1080p
     fixed->widthField()->editor()->setFocus();
     fixed->widthField()->editor()->selectAll();
     QTest::keyClicks(fixed->widthField()->editor(), "1930");
     QTest::keyClick(fixed->widthField()->editor(), Qt::Key_Return);
-    EXPECT_EQ(config.commands.get().back().fixedSize, (FixedSizeSpec{1930, 1080}));
+    EXPECT_EQ(manager->commands.get().back().fixedSize, (FixedSizeSpec{1930, 1080}));
     for (TerminalButton* preset : fixed->choiceButtons()) {
         EXPECT_FALSE(preset->isProminent());
     }
     QTest::mouseClick(fixed->choiceButtons()[0], Qt::LeftButton);
-    EXPECT_EQ(config.commands.get().back().fixedSize, (FixedSizeSpec{1280, 720}));
+    EXPECT_EQ(manager->commands.get().back().fixedSize, (FixedSizeSpec{1280, 720}));
     screenshot("settings-fixed-size.png");
 }
 
 TEST_F(SettingsWindowTest, TheProfileMenuSwitchesAndASelectionFromAnotherProfileShowsNothing) {
     const Uuid defaultProfile = manager->activeProfileID.get();
-    window->select(command(0).id);
+    list()->select(command(0).id);
     const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::defaults);
     manager->activate(defaultProfile);
     settle();
-    EXPECT_EQ(window->profileMenu()->text(), "Default");
-    const QList<QAction*> items = window->profileMenu()->menu()->actions();
+    EXPECT_EQ(named<QToolButton>("profileMenu")->text(), "Default");
+    const QList<QAction*> items = named<QToolButton>("profileMenu")->menu()->actions();
     ASSERT_EQ(items.size(), 2);
     EXPECT_FALSE(items[0]->icon().isNull()); // the active one is checked
     EXPECT_TRUE(items[1]->icon().isNull());
     items[1]->trigger();
     settle();
     EXPECT_EQ(manager->activeProfileID.get(), work);
-    EXPECT_EQ(window->profileMenu()->text(), "Work");
-    EXPECT_TRUE(window->selection()); // kept, though the profile has no such command
-    EXPECT_EQ(window->editor(), nullptr);
-    EXPECT_FALSE(window->placeholder()->isHidden());
+    EXPECT_EQ(named<QToolButton>("profileMenu")->text(), "Work");
+    EXPECT_TRUE(list()->selection()); // kept, though the profile has no such command
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_FALSE(named<QWidget>("commandPlaceholder")->isHidden());
 }
 
 TEST_F(SettingsWindowTest, AnEditAfterTheCommandWentIsDropped) {
-    window->select(command(0).id);
+    list()->select(command(0).id);
     settle();
-    const auto binding = CommandBinding::forId(config, command(0).id);
+    const auto binding = CommandBinding::forId(*manager, command(0).id);
     ASSERT_TRUE(binding);
     ZoneCommand edited = binding->get();
-    config.deleteCommand(edited);
+    manager->deleteCommand(edited);
     edited.name = "ghost";
     binding->set(edited);
-    EXPECT_EQ(config.commands.get().size(), 6u);
+    EXPECT_EQ(manager->commands.get().size(), 6u);
     EXPECT_EQ(binding->get().name, CommandBinding::placeholder().name);
     settle();
-    EXPECT_EQ(window->editor(), nullptr); // the placeholder shows instead
+    EXPECT_EQ(editor(), nullptr); // the placeholder shows instead
 }
 
 } // namespace

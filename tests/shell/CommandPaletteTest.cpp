@@ -2,7 +2,6 @@
 
 #include "../support/OffscreenApplication.h"
 #include "model/StockCommands.h"
-#include "platform/sim/SimLoginItem.h"
 #include "runtime/ManualScheduler.h"
 #include "theme/TerminalFont.h"
 
@@ -26,7 +25,7 @@ protected:
     static void SetUpTestSuite() { ensureOffscreenApplication(); }
 
     CommandPaletteTest() {
-        manager = std::make_unique<ProfileManager>(config, ProfileFileStore(base.string()), clock);
+        manager = std::make_unique<ProfileManager>(ProfileFileStore(base.string()), clock);
     }
     ~CommandPaletteTest() override {
         palette.reset();
@@ -40,7 +39,7 @@ protected:
         actions.quit = [this] { quit = true; };
         actions.checkForUpdates = [this] { ran.push_back("check for updates"); };
         actions.openAbout = [this] { ran.push_back("about"); };
-        palette = std::make_unique<CommandPalette>(config, manager.get(), actions);
+        palette = std::make_unique<CommandPalette>(*manager, actions);
         palette->setVisibleScreenHeight(visibleHeight);
         palette->show();
         QApplication::processEvents();
@@ -72,9 +71,6 @@ protected:
 
     std::filesystem::path base =
         std::filesystem::temp_directory_path() / ("panemark-palette-" + std::to_string(getpid()));
-    PreferencesStore preferences{base.string() + ".conf"};
-    SimLoginItem loginItem;
-    ConfigStore config{preferences, loginItem};
     ManualScheduler clock;
     std::unique_ptr<ProfileManager> manager;
     std::unique_ptr<CommandPalette> palette;
@@ -122,7 +118,7 @@ TEST_F(CommandPaletteTest, TheListIsCappedByTheScreenAndTheKeyboardRunsRows) {
         command.rowStart = command.rowEnd = i / 12;
         many.push_back(command);
     }
-    config.commands = many;
+    manager->editCommands(many);
     open(500);
     EXPECT_EQ(palette->commandList()->height(), 320);
     palette->setVisibleScreenHeight(1000);
@@ -182,9 +178,9 @@ TEST_F(CommandPaletteTest, AnyChoiceInThePickerClosesItAndTheSwitcherOpensItAgai
 }
 
 TEST_F(CommandPaletteTest, ALongNameGivesWayToItsShortcutAndNamesShowAsTyped) {
-    std::vector<ZoneCommand> commands = config.commands.get();
+    std::vector<ZoneCommand> commands = manager->commands.get();
     commands[3].name = "Mail, calendar and every chat window of the morning stand-up";
-    config.commands = commands;
+    manager->editCommands(commands);
     const Uuid lab = manager->createProfile("R&D", ProfileManager::NewProfileSeed::empty);
     open();
     PaletteRow* longRow = row(commands[3].name);
@@ -208,12 +204,31 @@ TEST_F(CommandPaletteTest, HiddenItBuildsNothingUntilItOpens) {
     open();
     palette->close();
     const std::vector<PaletteRow*> before = palette->rows();
-    std::vector<ZoneCommand> many(1000, config.commands.get().front());
-    config.commands = many;
+    std::vector<ZoneCommand> many(1000, manager->commands.get().front());
+    manager->editCommands(many);
     QApplication::processEvents();
     EXPECT_EQ(palette->rows(), before); // no thousand rows for nobody
     palette->popUpAt(QRect(100, 0, 22, 22));
     EXPECT_EQ(palette->rows().size(), 1000u + 4u);
+}
+
+TEST_F(CommandPaletteTest, AChangeRebuildsOnlyTheSectionThatShowsIt) {
+    const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
+    open();
+    QWidget* switcher = palette->profileSwitcher();
+    QWidget* commands = palette->commandList();
+    ASSERT_TRUE(switcher && commands);
+    // An edit of a command: the list is new, the switcher is the same widget.
+    std::vector<ZoneCommand> edited = manager->commands.get();
+    edited[0].name = "Renamed";
+    manager->editCommands(edited);
+    EXPECT_EQ(palette->profileSwitcher(), switcher);
+    EXPECT_NE(row("Renamed"), nullptr); // at once: the manager announced it once it held it
+    commands = palette->commandList();
+    // Another profile's rename: the switcher is new, the command list the same.
+    manager->rename(work, "Office");
+    EXPECT_NE(palette->profileSwitcher(), switcher);
+    EXPECT_EQ(palette->commandList(), commands);
 }
 
 TEST_F(CommandPaletteTest, TheHeaderGlowsOverItsStrip) {

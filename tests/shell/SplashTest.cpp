@@ -151,7 +151,7 @@ TEST_F(SplashTest, TheCardSitsATenthAboveCentreAndItsCheckBoxTurnsItOff) {
 
     QTest::mouseClick(window->dontShowAgain(), Qt::LeftButton);
     EXPECT_FALSE(config.showSplashAtLaunch.get());
-    EXPECT_EQ(PreferencesStore(preferencesPath).readBool(ConfigStore::showSplashAtLaunchKey),
+    EXPECT_EQ(PreferencesStore(preferencesPath).readBool(Settings::showSplashAtLaunch.key),
               false);                            // written at once
     EXPECT_EQ(splash->state(), State::counting); // the card stays
 

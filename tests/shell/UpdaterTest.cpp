@@ -2,6 +2,7 @@
 
 #include "../support/OffscreenApplication.h"
 #include "profiles/PreferencesStore.h"
+#include "profiles/Settings.h"
 #include "runtime/ManualScheduler.h"
 #include "runtime/QtScheduler.h"
 
@@ -165,7 +166,7 @@ TEST_F(UpdaterTest, TooLargeOrTooSlowAnswersAreCutShort) {
 
 TEST_F(UpdaterTest, ThePreferenceNamesAnotherFeedAndNothingRunsUnasked) {
     server.answers["/other"] = ok(feedOffering("2.0", "90"));
-    preferences.writeString(Updater::feedUrlKey, server.url("/other"));
+    preferences.writeString(Settings::updateFeedURL.key, server.url("/other"));
     Updater updater(scheduler, preferences, "https://example.invalid/appcast.xml", running);
     updater.trustAlso({server.certificate()});
     EXPECT_EQ(updater.feedUrl(), server.url("/other"));
@@ -177,7 +178,7 @@ TEST_F(UpdaterTest, ThePreferenceNamesAnotherFeedAndNothingRunsUnasked) {
 
 TEST_F(UpdaterTest, TurnedOnItChecksDailyAndAnnouncesANewVersionOnce) {
     server.answers["/feed"] = ok(feedOffering("1.3.0", "45"));
-    preferences.writeBool(Updater::checkAutomaticallyKey, true);
+    preferences.writeBool(Settings::checkForUpdatesAutomatically.key, true);
     ManualScheduler clock;
     Updater updater(clock, preferences, server.url("/feed"), running);
     updater.trustAlso({server.certificate()});
