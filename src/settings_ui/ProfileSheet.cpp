@@ -91,23 +91,16 @@ ProfileSheet::ProfileSheet(ProfileManager& profiles, Platform& platform, QWidget
     footer->addStretch();
     column->addLayout(footer);
 
-    auto later = [this](const auto&) { scheduleRefresh(); };
-    subscriptions_.push_back(profiles_.profiles.subscribe(later));
-    subscriptions_.push_back(profiles_.activeProfileID.subscribe(later));
-    refresh();
+    // The manager announces a change once it holds it; each subscription first delivers what is
+    // there now, which builds the rows.
+    const auto changed = [this](const auto&) { refresh(); };
+    subscriptions_.push_back(profiles_.profiles.subscribe(changed));
+    subscriptions_.push_back(profiles_.activeProfileID.subscribe(changed));
 }
 
 ProfileSheet::~ProfileSheet() = default;
 
-void ProfileSheet::scheduleRefresh() {
-    if (!refreshPending_) {
-        refreshPending_ = true;
-        QTimer::singleShot(0, this, [this] { refresh(); });
-    }
-}
-
 void ProfileSheet::refresh() {
-    refreshPending_ = false;
     for (ProfileRow* row : rows_) {
         listLayout_->removeWidget(row);
         row->hide();

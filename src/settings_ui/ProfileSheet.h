@@ -65,7 +65,6 @@ protected:
 private:
     TerminalAlert* showAlert(TerminalAlert* alert);
     void askName(ProfileManager::NewProfileSeed seed);
-    void scheduleRefresh();
     std::size_t dropOffsetAt(int y) const;
 
     ProfileManager& profiles_;
@@ -77,7 +76,6 @@ private:
     std::vector<ProfileRow*> rows_;
     TerminalAlert* alert_ = nullptr;
     TriggerEditor* triggerEditor_ = nullptr;
-    bool refreshPending_ = false;
     std::vector<Subscription> subscriptions_;
 };
 
