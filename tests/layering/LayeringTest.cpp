@@ -1,0 +1,87 @@
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every folder of the program by its place in the dependency order: a file includes only from
+// folders placed below its own (and from its own folder).
+const std::map<std::string, int> ranks = {
+    {"runtime", 0},        {"model", 1},         {"platform", 2},    {"platform/evdev", 3},
+    {"platform/xdg", 3},   {"platform/linux", 3}, {"platform/x11", 4}, {"platform/sim", 4},
+    {"placement", 5},      {"profiles", 6},      {"hardware", 7},    {"core", 8},
+    {"theme", 9},          {"settings_ui", 10},  {"shell", 11},      {"app", 12},
+    {"cli", 13},
+};
+
+// Where a backend may be named: the one factory that opens it, and the program on top.
+bool mayNameBackends(const std::string& folder, const std::string& file) {
+    return folder == "app" || folder == "cli" || file.rfind("PlatformFactory.", 0) == 0;
+}
+
+bool isBackend(const std::string& header) {
+    return header.rfind("platform/x11/", 0) == 0 || header.rfind("platform/sim/", 0) == 0 ||
+           header == "platform/PlatformFactory.h";
+}
+
+struct Include {
+    std::string file;   // relative to src/
+    std::string folder; // of the file
+    std::string header; // as included
+};
+
+std::vector<Include> projectIncludes() {
+    const fs::path root = SOURCE_DIR;
+    const std::regex include(R"re(^\s*#\s*include\s*"([^"]+)")re");
+    std::vector<Include> found;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+        const std::string extension = entry.path().extension().string();
+        if (!entry.is_regular_file() || (extension != ".h" && extension != ".cpp")) {
+            continue;
+        }
+        const fs::path relative = fs::relative(entry.path(), root);
+        std::ifstream text(entry.path());
+        for (std::string line; std::getline(text, line);) {
+            std::smatch match;
+            if (std::regex_search(line, match, include)) {
+                found.push_back({relative.generic_string(), relative.parent_path().generic_string(),
+                                 match[1].str()});
+            }
+        }
+    }
+    return found;
+}
+
+TEST(LayeringTest, EveryIncludePointsDownTheOrderAndOnlyTheTopNamesABackend) {
+    const std::vector<Include> includes = projectIncludes();
+    ASSERT_GT(includes.size(), 500u); // the sources were found
+    for (const Include& include : includes) {
+        if (include.folder.empty()) {
+            continue; // main.cpp
+        }
+        const std::string headerFolder = fs::path(include.header).parent_path().generic_string();
+        const auto own = ranks.find(include.folder);
+        const auto theirs = ranks.find(headerFolder);
+        ASSERT_NE(own, ranks.end()) << include.file << " is in a folder the order does not name";
+        if (theirs == ranks.end()) {
+            continue; // a header of a library
+        }
+        const std::string fileName = fs::path(include.file).filename().string();
+        // The factory sits between the backends and whatever opens one.
+        const double ownRank = fileName.rfind("PlatformFactory.", 0) == 0 ? 4.5 : own->second;
+        EXPECT_TRUE(headerFolder == include.folder || theirs->second < ownRank)
+            << include.file << " reaches up to " << include.header;
+        if (isBackend(include.header) && headerFolder != include.folder) {
+            EXPECT_TRUE(mayNameBackends(include.folder, fileName))
+                << include.file << " names a backend: " << include.header;
+        }
+    }
+}
+
+} // namespace
