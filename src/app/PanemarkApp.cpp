@@ -124,10 +124,15 @@ Subscription returnMemoryAfterSwitches(AppController& controller, Scheduler& mai
         });
 }
 
-std::unique_ptr<QApplication> makeApplication(int& argc, char** argv) {
+std::unique_ptr<QApplication> makeApplication(int& argc, char** argv, const std::string& backend) {
     // Qt's GTK platform theme triples the idle memory and changes nothing we draw.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORMTHEME")) {
         qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal-none");
+    }
+    // On sway our windows are a Wayland client's, X11 (Xwayland) only where Wayland fails;
+    // a sway without Xwayland has no X display at all.
+    if (backend == "sway" && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "wayland;xcb");
     }
     auto application = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // closing the palette is not quitting
@@ -156,7 +161,14 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     static int argc = 1;
     static char name[] = "panemark";
     static char* argv[] = {name, nullptr};
-    const std::unique_ptr<QApplication> application = makeApplication(argc, argv);
+    // Chosen before Qt starts, whose windows go to the same desktop; opened after it.
+    const Result<std::string> backend =
+        PlatformFactory::choose(options.backend, PlatformFactory::processEnvironment());
+    if (!backend) {
+        err << "panemark: " << backend.error() << '\n';
+        return 1;
+    }
+    const std::unique_ptr<QApplication> application = makeApplication(argc, argv, backend.value());
     QCoreApplication::setApplicationName("Panemark");
     // From the start: a SIGTERM while the keys are being grabbed still ends the loop cleanly
     // (the loop sees the request as soon as it runs) instead of killing the process half-way.
@@ -177,7 +189,7 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     InstanceServer& instance = *claim.value().server;
 
     QtScheduler mainLoop;
-    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(mainLoop, options.backend);
+    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(mainLoop, backend.value());
     if (!opened) {
         err << "panemark: " << opened.error() << '\n';
         return 1;

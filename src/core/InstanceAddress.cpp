@@ -26,6 +26,16 @@ std::string fileSafe(std::string text) {
     return text.empty() ? "nodisplay" : text;
 }
 
+// The display this session's programs draw on: a Wayland session's own (which may be a path),
+// else X's. The program and its command line read the same variables, so they agree.
+std::string sessionDisplay() {
+    const std::string wayland = environment("WAYLAND_DISPLAY");
+    if (!wayland.empty()) {
+        return wayland.substr(wayland.find_last_of('/') + 1);
+    }
+    return environment("DISPLAY");
+}
+
 } // namespace
 
 InstanceAddress InstanceAddress::in(const std::string& folder, const std::string& display) {
@@ -64,7 +74,7 @@ Result<InstanceAddress> InstanceAddress::forThisSession() {
         }
         folder = own.value();
     }
-    return in(folder, environment("DISPLAY"));
+    return in(folder, sessionDisplay());
 }
 
 } // namespace panemark

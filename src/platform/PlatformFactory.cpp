@@ -1,5 +1,7 @@
 #include "platform/PlatformFactory.h"
 
+#include "platform/i3ipc/I3Platform.h"
+#include "platform/i3ipc/SwayPlatform.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/x11/X11Platform.h"
 
@@ -11,7 +13,8 @@ namespace panemark {
 namespace {
 
 std::string supported() {
-    return "Panemark supports X11 window managers (x11) and a simulated desktop (sim)";
+    return "Panemark supports sway (sway), i3 (i3), other X11 window managers (x11) and a "
+           "simulated desktop (sim)";
 }
 
 bool contains(const std::string& list, const char* name) {
@@ -39,7 +42,7 @@ std::string waylandDesktop(const PlatformFactory::Environment& environment) {
 } // namespace
 
 const std::vector<std::string>& PlatformFactory::backendNames() {
-    static const std::vector<std::string> names{"x11", "sim"};
+    static const std::vector<std::string> names{"x11", "sway", "i3", "sim"};
     return names;
 }
 
@@ -56,17 +59,43 @@ Result<std::string> PlatformFactory::choose(const std::optional<std::string>& re
     // Wayland first: its sessions often run an X server for older programs as well, whose
     // windows are not the ones the user works in.
     if (environment("XDG_SESSION_TYPE") == "wayland" || !environment("WAYLAND_DISPLAY").empty()) {
-        return Error{"this is " + waylandDesktop(environment) +
-                     " on Wayland, which Panemark cannot drive yet; " + supported()};
+        const std::string desktop = waylandDesktop(environment);
+        if (desktop == "sway") {
+            return std::string("sway");
+        }
+        return Error{"this is " + desktop + " on Wayland, which Panemark cannot drive yet; " +
+                     supported()};
     }
     if (!environment("DISPLAY").empty()) {
-        return std::string("x11"); // i3 too: an X11 window manager like any other
+        const bool i3 =
+            !environment("I3SOCK").empty() || contains(environment("XDG_CURRENT_DESKTOP"), "i3");
+        return std::string(i3 ? "i3" : "x11");
     }
     return Error{"found no desktop (neither DISPLAY nor WAYLAND_DISPLAY is set); " + supported()};
 }
 
 Result<std::unique_ptr<Platform>> PlatformFactory::open(Scheduler& mainLoop,
                                                         const std::string& backend) {
+    const Environment environment = processEnvironment();
+    if (backend == "sway") {
+        const std::string socket = environment("SWAYSOCK");
+        if (socket.empty()) {
+            return Error{"sway names no IPC socket ($SWAYSOCK is not set)"};
+        }
+        Result<std::unique_ptr<SwayPlatform>> opened = SwayPlatform::open(mainLoop, socket);
+        if (!opened) {
+            return Error{opened.error()};
+        }
+        return std::unique_ptr<Platform>(std::move(opened).value());
+    }
+    if (backend == "i3") {
+        Result<std::unique_ptr<I3Platform>> opened =
+            I3Platform::open(mainLoop, environment("I3SOCK"));
+        if (!opened) {
+            return Error{opened.error()};
+        }
+        return std::unique_ptr<Platform>(std::move(opened).value());
+    }
     if (backend == "sim") {
         Result<std::unique_ptr<SimPlatform>> opened = SimPlatform::open(mainLoop);
         if (!opened) {

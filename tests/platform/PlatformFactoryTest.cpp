@@ -20,7 +20,18 @@ TEST(PlatformFactoryTest, TheSessionSaysWhichBackendAndANamedOneWins) {
     EXPECT_EQ(PlatformFactory::choose(std::nullopt,
                                       session({{"DISPLAY", ":1"}, {"I3SOCK", "/run/i3/ipc"}}))
                   .value(),
-              "x11");
+              "i3");
+    EXPECT_EQ(PlatformFactory::choose(std::nullopt,
+                                      session({{"DISPLAY", ":1"}, {"XDG_CURRENT_DESKTOP", "i3"}}))
+                  .value(),
+              "i3");
+    // Wayland sessions run an X server for older programs too: its windows are not the user's.
+    EXPECT_EQ(
+        PlatformFactory::choose(std::nullopt, session({{"WAYLAND_DISPLAY", "wayland-1"},
+                                                       {"SWAYSOCK", "/run/user/1000/sway.sock"},
+                                                       {"DISPLAY", ":0"}}))
+            .value(),
+        "sway");
     EXPECT_EQ(PlatformFactory::choose("sim", session({{"DISPLAY", ":0"}})).value(), "sim");
     EXPECT_EQ(PlatformFactory::choose(std::nullopt, session({{"PANEMARK_BACKEND", "sim"}})).value(),
               "sim");
@@ -29,14 +40,12 @@ TEST(PlatformFactoryTest, TheSessionSaysWhichBackendAndANamedOneWins) {
 }
 
 TEST(PlatformFactoryTest, ADesktopNoBackendServesIsNamedWithWhatIsSupported) {
-    // Wayland sessions run an X server for older programs too: its windows are not the user's.
-    const Result<std::string> sway =
-        PlatformFactory::choose(std::nullopt, session({{"WAYLAND_DISPLAY", "wayland-1"},
-                                                       {"SWAYSOCK", "/run/user/1000/sway-ipc.sock"},
-                                                       {"DISPLAY", ":0"}}));
-    ASSERT_FALSE(sway);
-    EXPECT_EQ(sway.error(), "this is sway on Wayland, which Panemark cannot drive yet; Panemark "
-                            "supports X11 window managers (x11) and a simulated desktop (sim)");
+    const Result<std::string> gnome = PlatformFactory::choose(
+        std::nullopt, session({{"XDG_SESSION_TYPE", "wayland"}, {"XDG_CURRENT_DESKTOP", "GNOME"}}));
+    ASSERT_FALSE(gnome);
+    EXPECT_EQ(gnome.error(), "this is GNOME on Wayland, which Panemark cannot drive yet; Panemark "
+                             "supports sway (sway), i3 (i3), other X11 window managers (x11) and "
+                             "a simulated desktop (sim)");
     EXPECT_NE(PlatformFactory::choose(std::nullopt, session({{"XDG_SESSION_TYPE", "wayland"},
                                                              {"XDG_CURRENT_DESKTOP", "GNOME"}}))
                   .error()

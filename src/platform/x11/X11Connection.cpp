@@ -284,6 +284,23 @@ std::optional<std::string> X11Connection::windowManagerName(double timeoutSecond
                          static_cast<std::size_t>(xcb_get_property_value_length(reply.get()))));
 }
 
+std::optional<std::string> X11Connection::rootText(const std::string& property,
+                                                   double timeoutSeconds) const {
+    const Deadline deadline(timeoutSeconds);
+    const xcb_atom_t atom = existingAtom(property, deadline.remaining());
+    if (atom == XCB_ATOM_NONE) {
+        return std::nullopt;
+    }
+    auto reply = await<xcb_get_property_reply_t>(
+        xcb_get_property(connection_, 0, root(), atom, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024).sequence,
+        deadline.remaining());
+    if (!reply || reply->format != 8 || xcb_get_property_value_length(reply.get()) <= 0) {
+        return std::nullopt;
+    }
+    return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
+                       static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+}
+
 std::optional<xcb_window_t> X11Connection::focusedWindow(double timeoutSeconds) const {
     const Deadline deadline(timeoutSeconds); // for the whole walk, however deep
     // Both questions in one round trip: this is on the path of every command.

@@ -81,6 +81,8 @@ public:
     // The focused top-level client: _NET_ACTIVE_WINDOW under an EWMH window manager, else the
     // input focus walked up to its top-level window. None when nothing has the focus.
     std::optional<xcb_window_t> focusedWindow(double timeoutSeconds) const;
+    // A text property of the root window (i3's I3_SOCKET_PATH), or none.
+    std::optional<std::string> rootText(const std::string& property, double timeoutSeconds) const;
     bool hasWindowManager(double timeoutSeconds) const;
     // What the window manager calls itself (_NET_WM_NAME of its check window): "Openbox"; none
     // without an EWMH window manager.

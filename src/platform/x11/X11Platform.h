@@ -43,6 +43,7 @@ public:
     void deliverPendingEvents() override { events_->drain(); }
 
     X11EventSource& events() { return *events_; }
+    X11Connection& connection() { return *requests_; }
 
 private:
     X11Platform() : loginItem_(XdgAutostartItem::forThisProgram()) {}

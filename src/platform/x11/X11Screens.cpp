@@ -1,6 +1,7 @@
 #include "platform/x11/X11Screens.h"
 
 #include "model/Uuid.h"
+#include "platform/ScreenIdentity.h"
 #include "platform/x11/Edid.h"
 #include "platform/x11/X11EventSource.h"
 #include "runtime/Deadline.h"
@@ -22,17 +23,6 @@ constexpr double queryTimeout = 0.25;
 constexpr int strutSearchDepth = 3;
 constexpr std::size_t strutSearchLimit = 4096;
 
-// Screens get UUIDs in a namespace of Panemark's own, so the same monitor always gets the same.
-const QUuid screenNamespace("{6c1f7e2a-93d4-4b8e-a0f5-2d7c9e41b3a8}");
-
-std::string screenUuid(const std::string& identity) {
-    const QByteArray raw =
-        QUuid::createUuidV5(screenNamespace, QByteArray::fromStdString(identity)).toRfc4122();
-    std::array<std::uint8_t, 16> bytes{};
-    std::copy(raw.begin(), raw.begin() + 16, bytes.begin());
-    return Uuid(bytes).toString();
-}
-
 bool rangesMeet(double start, double end, double low, double high) {
     return start < high && low <= end;
 }
@@ -46,8 +36,7 @@ double overlapArea(const Rect& a, const Rect& b) {
 } // namespace
 
 bool X11Screens::isBuiltIn(const std::string& connector, const std::string& connectorType) {
-    return connectorType == "Panel" || connector.starts_with("eDP") ||
-           connector.starts_with("LVDS") || connector.starts_with("DSI");
+    return connectorType == "Panel" || ScreenIdentity::isBuiltInConnector(connector);
 }
 
 void X11Screens::separateTwins(std::vector<std::string>& uuids,
@@ -348,9 +337,9 @@ X11Screens::Identity X11Screens::identify(const Monitor& monitor) {
     identity.name = edid && !edid->displayName.empty() ? edid->displayName
                     : !connector.empty()               ? connector
                                                        : monitorName;
-    identity.uuid = screenUuid(edid ? edid->identity() : "monitor:" + monitorName);
+    identity.uuid = ScreenIdentity::uuidFor(edid ? edid->identity() : "monitor:" + monitorName);
     if (edid && edid->identityWithSerialText()) {
-        identity.distinctUuid = screenUuid(*edid->identityWithSerialText());
+        identity.distinctUuid = ScreenIdentity::uuidFor(*edid->identityWithSerialText());
     }
     std::lock_guard lock(mutex_);
     identities_[key] = identity;

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace panemark {
+
+// What makes a screen the same screen on every start: a UUID derived from what the monitor says
+// of itself, in a namespace of Panemark's own, and whether it is the computer's own panel.
+namespace ScreenIdentity {
+
+std::string uuidFor(const std::string& identity);
+// eDP, LVDS and DSI connectors are panels built into the computer.
+bool isBuiltInConnector(const std::string& connector);
+
+} // namespace ScreenIdentity
+
+} // namespace panemark

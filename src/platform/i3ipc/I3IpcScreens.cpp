@@ -1,0 +1,101 @@
+#include "platform/i3ipc/I3IpcScreens.h"
+
+#include "platform/ScreenIdentity.h"
+#include "platform/i3ipc/I3IpcReplies.h"
+#include "runtime/Log.h"
+
+namespace panemark {
+
+namespace {
+
+constexpr double queryTimeout = 0.25;
+
+} // namespace
+
+I3IpcScreens::I3IpcScreens(I3IpcClient& client, I3IpcEvents& events) : client_(client) {
+    events_ = events.onEvent([this](std::uint32_t type, const std::string&) {
+        if (type == I3IpcCodec::outputEvent || type == I3IpcCodec::workspaceEvent) {
+            {
+                std::lock_guard lock(mutex_);
+                known_.reset();
+            }
+            if (type == I3IpcCodec::outputEvent) {
+                changed_.emit();
+            }
+        }
+    });
+}
+
+Screen I3IpcScreens::describe(const I3IpcReplies::Output& output, std::uint32_t number) {
+    Screen screen;
+    screen.frame = output.frame;
+    screen.visibleFrame = output.usable;
+    screen.displayNumber = number;
+    const std::string model = output.make.empty() && output.model.empty()
+                                  ? output.name
+                                  : output.make + " " + output.model;
+    screen.name = model;
+    screen.isBuiltIn = ScreenIdentity::isBuiltInConnector(output.name);
+    // The same monitor on any port; without a serial, two of one model on two ports differ.
+    const std::string identity =
+        output.serial.empty() || output.serial == "Unknown"
+            ? "output:" + output.make + "|" + output.model + "|" + output.name
+            : "output:" + output.make + "|" + output.model + "|" + output.serial;
+    screen.uuid = ScreenIdentity::uuidFor(identity);
+    return screen;
+}
+
+std::vector<Screen> I3IpcScreens::read() {
+    Result<std::string> outputs = client_.request(I3IpcCodec::getOutputs, "", queryTimeout);
+    Result<std::string> workspaces =
+        outputs ? client_.request(I3IpcCodec::getWorkspaces, "", queryTimeout)
+                : Result<std::string>(Error{outputs.error()});
+    if (!workspaces) {
+        Log::write(workspaces.error());
+        return {};
+    }
+    Result<std::vector<I3IpcReplies::Output>> found =
+        I3IpcReplies::outputs(outputs.value(), workspaces.value());
+    if (!found) {
+        Log::write(found.error());
+        return {};
+    }
+    std::vector<Screen> screens;
+    for (const I3IpcReplies::Output& output : found.value()) {
+        screens.push_back(describe(output, static_cast<std::uint32_t>(screens.size() + 1)));
+    }
+    // The screen at the layout's origin first: it is the primary one.
+    std::stable_partition(screens.begin(), screens.end(), [](const Screen& screen) {
+        return screen.frame.x == 0 && screen.frame.y == 0;
+    });
+    return screens;
+}
+
+std::vector<Screen> I3IpcScreens::screens() {
+    {
+        std::lock_guard lock(mutex_);
+        if (known_) {
+            return *known_;
+        }
+    }
+    std::vector<Screen> screens = read();
+    std::lock_guard lock(mutex_);
+    if (!screens.empty()) {
+        known_ = screens;
+    }
+    return screens;
+}
+
+std::optional<Screen> I3IpcScreens::mainScreen() {
+    const std::vector<Screen> all = screens();
+    if (all.empty()) {
+        return std::nullopt;
+    }
+    return all.front();
+}
+
+Subscription I3IpcScreens::onScreensChanged(std::function<void()> callback) {
+    return changed_.connect([callback = std::move(callback)] { callback(); });
+}
+
+} // namespace panemark

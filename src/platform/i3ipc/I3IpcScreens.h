@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/ScreenService.h"
+#include "platform/i3ipc/I3IpcClient.h"
+#include "platform/i3ipc/I3IpcEvents.h"
+#include "platform/i3ipc/I3IpcReplies.h"
+#include "runtime/Signal.h"
+
+#include <mutex>
+#include <optional>
+
+namespace panemark {
+
+// The compositor's outputs as screens: each output's frame, and for its usable area the rect of
+// the workspace it shows (the compositor has already taken the bars off). Kept until an output
+// or workspace event says they changed. Screens are identified by make, model and serial.
+class I3IpcScreens : public ScreenService {
+public:
+    I3IpcScreens(I3IpcClient& client, I3IpcEvents& events);
+
+    std::vector<Screen> screens() override;
+    std::optional<Screen> mainScreen() override;
+    Subscription onScreensChanged(std::function<void()> callback) override;
+
+    static Screen describe(const I3IpcReplies::Output& output, std::uint32_t number);
+
+private:
+    std::vector<Screen> read();
+
+    I3IpcClient& client_;
+    std::mutex mutex_;
+    std::optional<std::vector<Screen>> known_;
+    Signal<> changed_;
+    Subscription events_;
+};
+
+} // namespace panemark

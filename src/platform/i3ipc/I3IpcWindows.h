@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/WindowService.h"
+#include "platform/i3ipc/I3IpcClient.h"
+#include "platform/i3ipc/I3IpcReplies.h"
+
+#include <chrono>
+#include <mutex>
+
+namespace panemark {
+
+// Other applications' windows through the compositor's IPC: the focused one from its tree, and
+// a frame written as one command that floats the window, sizes it, then places it (sizing
+// second would move it, as the compositor keeps a window's centre when it resizes).
+class I3IpcWindows : public WindowService {
+public:
+    I3IpcWindows(I3IpcClient& client, I3IpcReplies::Dialect dialect);
+
+    std::optional<WindowRef> focusedWindow(double timeout) override;
+    std::optional<Rect> readFrame(WindowRef window, double timeout) override;
+    void writeFrame(WindowRef window, const Rect& frame, double timeout) override;
+    // The compositor sizes any window; an application's own limits it applies itself.
+    std::optional<bool> isSizeSettable(WindowRef, double) override { return true; }
+    std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
+    std::int64_t ownProcessId() override;
+
+    // The command that puts a window at a frame.
+    static std::string placement(std::int64_t id, const Rect& frame, bool fullscreen);
+
+private:
+    // A command reads the focused window, its frame and its process in a row: one look at the
+    // tree answers all three, as long as nothing was written since.
+    std::optional<I3IpcReplies::Window> lookUp(WindowRef window, double timeout);
+    void remember(const std::optional<I3IpcReplies::Window>& window);
+
+    I3IpcClient& client_;
+    I3IpcReplies::Dialect dialect_;
+    std::mutex mutex_;
+    std::optional<I3IpcReplies::Window> lastSeen_;
+    std::chrono::steady_clock::time_point seenAt_;
+};
+
+} // namespace panemark

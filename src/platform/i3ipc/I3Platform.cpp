@@ -1,0 +1,57 @@
+#include "platform/i3ipc/I3Platform.h"
+
+#include <nlohmann/json.hpp>
+
+namespace panemark {
+
+namespace {
+
+constexpr double requestTimeout = 2.0;
+
+} // namespace
+
+Result<std::unique_ptr<I3Platform>> I3Platform::open(Scheduler& mainLoop,
+                                                     const std::string& socketFromEnvironment) {
+    std::unique_ptr<I3Platform> platform(new I3Platform());
+    Result<std::unique_ptr<X11Platform>> x11 = X11Platform::open(mainLoop);
+    if (!x11) {
+        return Error{x11.error()};
+    }
+    platform->x11_ = std::move(x11).value();
+    std::string socket = socketFromEnvironment;
+    if (socket.empty()) {
+        socket = platform->x11_->connection().rootText("I3_SOCKET_PATH", requestTimeout).value_or("");
+    }
+    if (socket.empty()) {
+        return Error{"i3 names no IPC socket (neither $I3SOCK nor the root window's "
+                     "I3_SOCKET_PATH)"};
+    }
+    platform->client_ = std::make_unique<I3IpcClient>(socket);
+    Result<std::string> version =
+        platform->client_->request(I3IpcCodec::getVersion, "", requestTimeout);
+    if (!version) {
+        return Error{"i3 does not answer at " + socket + ": " + version.error()};
+    }
+    const nlohmann::json reply = nlohmann::json::parse(version.value(), nullptr, false);
+    const std::string human = reply.is_object() && reply.contains("human_readable") &&
+                                      reply["human_readable"].is_string()
+                                  ? reply["human_readable"].get<std::string>()
+                                  : std::string("unknown version");
+    platform->desktopName_ = "i3 (" + human + ")";
+    Result<std::unique_ptr<I3IpcEvents>> events =
+        I3IpcEvents::open(socket, {"output", "workspace", "shutdown"});
+    if (!events) {
+        return Error{events.error()};
+    }
+    platform->events_ = std::move(events).value();
+    platform->windows_ =
+        std::make_unique<I3IpcWindows>(*platform->client_, I3IpcReplies::Dialect::i3);
+    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->client_, *platform->events_);
+    return platform;
+}
+
+Subscription I3Platform::onConnectionLost(std::function<void()> listener) {
+    return x11_->onConnectionLost(std::move(listener));
+}
+
+} // namespace panemark

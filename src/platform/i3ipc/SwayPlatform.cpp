@@ -1,0 +1,65 @@
+#include "platform/i3ipc/SwayPlatform.h"
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+
+namespace panemark {
+
+namespace {
+
+constexpr double connectTimeout = 2.0;
+
+// "sway 1.7" from a GET_VERSION reply.
+std::string versionOf(I3IpcClient& client, const char* fallback) {
+    Result<std::string> reply = client.request(I3IpcCodec::getVersion, "", connectTimeout);
+    if (!reply) {
+        return fallback;
+    }
+    const nlohmann::json version = nlohmann::json::parse(reply.value(), nullptr, false);
+    if (!version.is_object() || !version.contains("human_readable") ||
+        !version["human_readable"].is_string()) {
+        return fallback;
+    }
+    return version["human_readable"].get<std::string>();
+}
+
+} // namespace
+
+Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
+                                                         const std::string& socketPath) {
+    std::unique_ptr<SwayPlatform> platform(new SwayPlatform());
+    platform->client_ = std::make_unique<I3IpcClient>(socketPath);
+    const std::string version = versionOf(*platform->client_, "");
+    if (version.empty()) {
+        return Error{"sway does not answer at " + socketPath};
+    }
+    platform->desktopName_ = "sway (" + version + ")";
+    Result<std::unique_ptr<I3IpcEvents>> events =
+        I3IpcEvents::open(socketPath, {"binding", "output", "workspace", "shutdown"});
+    if (!events) {
+        return Error{events.error()};
+    }
+    platform->events_ = std::move(events).value();
+    platform->windows_ =
+        std::make_unique<I3IpcWindows>(*platform->client_, I3IpcReplies::Dialect::sway);
+    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->client_, *platform->events_);
+    platform->shortcuts_ = std::make_unique<SwayShortcuts>(*platform->client_, *platform->events_);
+    platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
+    return platform;
+}
+
+SwayPlatform::~SwayPlatform() {
+    shortcuts_.reset(); // its bindings go while the socket is still there
+}
+
+std::string SwayPlatform::displayName() const {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const std::string name = display && *display ? display : "wayland-0";
+    return name.substr(name.find_last_of('/') + 1); // it may be given as a path
+}
+
+Subscription SwayPlatform::onConnectionLost(std::function<void()> listener) {
+    return events_->onClosed(std::move(listener));
+}
+
+} // namespace panemark

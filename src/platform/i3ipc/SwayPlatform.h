@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/i3ipc/I3IpcClient.h"
+#include "platform/i3ipc/I3IpcEvents.h"
+#include "platform/i3ipc/I3IpcScreens.h"
+#include "platform/i3ipc/I3IpcWindows.h"
+#include "platform/i3ipc/SwayShortcuts.h"
+#include "platform/linux/SysfsKeyboards.h"
+#include "platform/xdg/XdgAutostartItem.h"
+#include "runtime/Result.h"
+#include "runtime/Scheduler.h"
+
+#include <memory>
+
+namespace panemark {
+
+// sway, through its IPC socket ($SWAYSOCK): windows and outputs from its tree, placement and
+// global shortcuts by its commands. Panemark's own windows are an ordinary Wayland client's.
+class SwayPlatform : public Platform {
+public:
+    static Result<std::unique_ptr<SwayPlatform>> open(Scheduler& mainLoop,
+                                                      const std::string& socketPath);
+    ~SwayPlatform() override;
+
+    WindowService& windows() override { return *windows_; }
+    ScreenService& screens() override { return *screens_; }
+    Beeper& beeper() override { return silence_; }
+    GlobalShortcuts& shortcuts() override { return *shortcuts_; }
+    LoginItem& loginItem() override { return loginItem_; }
+    KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
+    std::string displayName() const override;
+    std::string desktopName() override { return desktopName_; }
+    DesktopAccess access() override { return {}; }
+    bool hasWindowManager() override { return true; }
+    bool hasCompositor() override { return true; }
+    PanelShade panelShade(const Rect&) override { return PanelShade::unknown; }
+    bool windowExists(std::uint64_t) override { return true; }
+    Subscription onConnectionLost(std::function<void()> listener) override;
+    void deliverPendingEvents() override {}
+
+private:
+    // Wayland has no bell a client may ring.
+    class Silence : public Beeper {
+    public:
+        void beep() override {}
+    };
+
+    SwayPlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
+
+    std::unique_ptr<I3IpcClient> client_;
+    std::unique_ptr<I3IpcEvents> events_;
+    std::unique_ptr<I3IpcWindows> windows_;
+    std::unique_ptr<I3IpcScreens> screens_;
+    std::unique_ptr<SwayShortcuts> shortcuts_;
+    std::unique_ptr<SysfsKeyboards> keyboardDevices_;
+    XdgAutostartItem loginItem_;
+    Silence silence_;
+    std::string desktopName_;
+};
+
+} // namespace panemark

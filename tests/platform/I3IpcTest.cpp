@@ -1,0 +1,283 @@
+#include "platform/i3ipc/I3IpcClient.h"
+#include "platform/i3ipc/I3IpcCodec.h"
+#include "platform/i3ipc/I3IpcReplies.h"
+#include "platform/i3ipc/I3IpcWindows.h"
+#include "platform/i3ipc/SwayShortcuts.h"
+
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace panemark {
+namespace {
+
+using I3IpcReplies::Dialect;
+
+std::string recorded(const std::string& name) {
+    std::ifstream file(std::string(TEST_DATA_DIR) + "/" + name);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+TEST(I3IpcCodecTest, MessagesSurviveAnySplitAndComeOutInOrder) {
+    const std::string stream = I3IpcCodec::encode(I3IpcCodec::getTree, "{\"a\":1}") +
+                               I3IpcCodec::encode(I3IpcCodec::bindingEvent, "[]");
+    EXPECT_EQ(stream.substr(0, 6), "i3-ipc");
+    for (const std::size_t piece : {std::size_t{1}, std::size_t{5}, stream.size()}) {
+        I3IpcCodec::Decoder decoder;
+        std::vector<I3IpcCodec::Message> messages;
+        for (std::size_t at = 0; at < stream.size(); at += piece) {
+            decoder.feed(std::string_view(stream).substr(at, piece));
+            while (true) {
+                auto next = decoder.next();
+                ASSERT_TRUE(next) << next.error();
+                if (!next.value()) {
+                    break;
+                }
+                messages.push_back(*next.value());
+            }
+        }
+        ASSERT_EQ(messages.size(), 2u) << piece;
+        EXPECT_EQ(messages[0].type, I3IpcCodec::getTree);
+        EXPECT_EQ(messages[0].payload, "{\"a\":1}");
+        EXPECT_EQ(messages[1].type, I3IpcCodec::bindingEvent);
+        EXPECT_EQ(decoder.buffered(), 0u);
+    }
+}
+
+TEST(I3IpcCodecTest, AStreamOfAnotherProtocolOrAHugeLengthIsAnErrorNotAnAllocation) {
+    I3IpcCodec::Decoder stranger;
+    stranger.feed("HTTP/1.1 200 OK\r\n");
+    EXPECT_FALSE(stranger.next());
+
+    I3IpcCodec::Decoder huge;
+    std::string frame = I3IpcCodec::encode(I3IpcCodec::getTree, "");
+    const std::uint32_t length = 0xFFFFFFF0u;
+    std::memcpy(frame.data() + 6, &length, sizeof length);
+    huge.feed(frame);
+    const auto next = huge.next();
+    ASSERT_FALSE(next);
+    EXPECT_NE(next.error().find("more than any desktop sends"), std::string::npos);
+}
+
+TEST(I3IpcRepliesTest, TheFocusedWindowsOuterFrameHoldsItsTitleBarOnSwayAndI3) {
+    // sway reports the title bar (27 px) apart from the window's rect.
+    auto floating = I3IpcReplies::focusedWindow(recorded("sway-1.7/tree-floating.json"),
+                                                Dialect::sway);
+    ASSERT_TRUE(floating && floating.value());
+    EXPECT_EQ(floating.value()->id, 9);
+    EXPECT_EQ(floating.value()->frame, (Rect{1280, 25, 512, 743}));
+    EXPECT_TRUE(floating.value()->floating);
+    EXPECT_EQ(floating.value()->pid, 17778);
+    auto tiled =
+        I3IpcReplies::focusedWindow(recorded("sway-1.7/tree-tiled.json"), Dialect::sway);
+    ASSERT_TRUE(tiled && tiled.value());
+    EXPECT_EQ(tiled.value()->frame, (Rect{1280, 25, 1024, 743}));
+    EXPECT_FALSE(tiled.value()->floating);
+
+    // i3's rect holds it already; a floating window sits inside a floating_con; no pid.
+    auto i3Floating =
+        I3IpcReplies::focusedWindow(recorded("i3-4.22/tree-floating.json"), Dialect::i3);
+    ASSERT_TRUE(i3Floating && i3Floating.value());
+    EXPECT_EQ(i3Floating.value()->frame, (Rect{0, 20, 640, 403}));
+    EXPECT_TRUE(i3Floating.value()->floating);
+    EXPECT_FALSE(i3Floating.value()->pid);
+    auto i3Tiled = I3IpcReplies::focusedWindow(recorded("i3-4.22/tree-tiled.json"), Dialect::i3);
+    ASSERT_TRUE(i3Tiled && i3Tiled.value());
+    EXPECT_EQ(i3Tiled.value()->frame, (Rect{0, 20, 1280, 780}));
+
+    auto same = I3IpcReplies::windowWithId(recorded("i3-4.22/tree-tiled.json"),
+                                           i3Tiled.value()->id, Dialect::i3);
+    ASSERT_TRUE(same && same.value());
+    EXPECT_EQ(*same.value(), *i3Tiled.value());
+    auto gone =
+        I3IpcReplies::windowWithId(recorded("sway-1.7/tree-tiled.json"), 4242, Dialect::sway);
+    ASSERT_TRUE(gone);
+    EXPECT_FALSE(gone.value());
+}
+
+TEST(I3IpcRepliesTest, AnEmptyWorkspaceHasTheFocusAndBrokenTreesSaySo) {
+    const std::string emptyWorkspace =
+        R"({"id":1,"type":"root","nodes":[{"id":3,"type":"output","nodes":[)"
+        R"({"id":4,"type":"workspace","focused":true,"nodes":[],"extra":{"x":[1,2]}}]}]})";
+    auto none = I3IpcReplies::focusedWindow(emptyWorkspace, Dialect::sway);
+    ASSERT_TRUE(none);
+    EXPECT_FALSE(none.value());
+    EXPECT_FALSE(I3IpcReplies::focusedWindow("{\"nodes\": [", Dialect::sway));
+    EXPECT_FALSE(I3IpcReplies::focusedWindow("[]", Dialect::sway));
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    const auto tooDeep = I3IpcReplies::focusedWindow(deep, Dialect::i3);
+    ASSERT_FALSE(tooDeep);
+    EXPECT_NE(tooDeep.error().find("not JSON"), std::string::npos);
+}
+
+TEST(I3IpcRepliesTest, OutputsTakeTheirUsableAreaFromTheWorkspaceTheyShow) {
+    auto sway = I3IpcReplies::outputs(recorded("sway-1.7/outputs.json"),
+                                      recorded("sway-1.7/workspaces.json"));
+    ASSERT_TRUE(sway) << sway.error();
+    ASSERT_EQ(sway.value().size(), 2u);
+    EXPECT_EQ(sway.value()[0].name, "HEADLESS-1");
+    EXPECT_EQ(sway.value()[0].make, "headless");
+    EXPECT_EQ(sway.value()[0].frame, (Rect{0, 0, 1280, 800}));
+    EXPECT_EQ(sway.value()[0].usable, (Rect{0, 25, 1280, 775})); // below the bar
+    EXPECT_EQ(sway.value()[1].usable, (Rect{1280, 25, 1024, 743}));
+
+    auto i3 = I3IpcReplies::outputs(recorded("i3-4.22/outputs.json"),
+                                    recorded("i3-4.22/workspaces.json"));
+    ASSERT_TRUE(i3) << i3.error();
+    ASSERT_EQ(i3.value().size(), 2u);
+    EXPECT_EQ(i3.value()[1].usable, (Rect{1280, 20, 1024, 748}));
+
+    // A switched-off output is no screen; one whose workspace is unknown keeps its whole frame.
+    auto partial = I3IpcReplies::outputs(
+        R"([{"name":"A","active":false,"rect":{"x":0,"y":0,"width":9,"height":9}},)"
+        R"({"name":"B","active":true,"current_workspace":"9","rect":{"x":0,"y":0,"width":5,"height":5}}])",
+        "[]");
+    ASSERT_TRUE(partial);
+    ASSERT_EQ(partial.value().size(), 1u);
+    EXPECT_EQ(partial.value()[0].usable, (Rect{0, 0, 5, 5}));
+    EXPECT_FALSE(I3IpcReplies::outputs("{}", "[]"));
+}
+
+TEST(I3IpcRepliesTest, CommandRepliesBindingEventsAndConfiguredBindings) {
+    EXPECT_EQ(I3IpcReplies::commandFailure(R"([{"success":true},{"success":true}])"),
+              std::nullopt);
+    EXPECT_EQ(I3IpcReplies::commandFailure(
+                  R"([{"success":true},{"success":false,"error":"No matching node"}])"),
+              "No matching node");
+    EXPECT_TRUE(I3IpcReplies::commandFailure("garbage"));
+
+    EXPECT_EQ(I3IpcReplies::boundCommand(
+                  R"({"change":"run","binding":{"command":"nop panemark:X","input_code":113}})"),
+              "nop panemark:X");
+    EXPECT_EQ(I3IpcReplies::boundCommand(R"({"change":"other"})"), std::nullopt);
+    EXPECT_EQ(I3IpcReplies::boundCommand("[1,"), std::nullopt);
+
+    const std::string config = "set $mod Mod4\n"
+                               "bindsym $mod+Ctrl+Mod1+Left move left\n"
+                               "bindsym --release --no-repeat $mod+Shift+q kill\n"
+                               "bindcode Control+Mod1+Mod4+12 exec thing\n" // the 3 key
+                               "bindsym $mod+XF86AudioMute exec mute\n" // no key of ours
+                               "# bindsym Mod4+1 workspace 1\n";
+    const std::vector<Shortcut> bound = I3IpcReplies::configuredShortcuts(config);
+    const std::uint32_t hyper =
+        Shortcut::commandMask | Shortcut::controlMask | Shortcut::optionMask;
+    EXPECT_EQ(bound, (std::vector<Shortcut>{{123, hyper},                                // ←
+                                           {12, Shortcut::commandMask | Shortcut::shiftMask}, // Q
+                                           {20, hyper}}));
+}
+
+TEST(I3IpcRepliesTest, CombinationsAndPlacementsAreWrittenAsTheCompositorReadsThem) {
+    const std::uint32_t hyper =
+        Shortcut::commandMask | Shortcut::controlMask | Shortcut::optionMask;
+    EXPECT_EQ(SwayShortcuts::combination({123, hyper}), "Mod4+Mod1+Ctrl+113");
+    EXPECT_EQ(SwayShortcuts::combination({18, Shortcut::controlMask | Shortcut::shiftMask}),
+              "Ctrl+Shift+10");
+    EXPECT_EQ(I3IpcWindows::placement(9, {1280, 25, 512.4, 743}, false),
+              "[con_id=9] floating enable, resize set 512 px 743 px, move absolute position "
+              "1280 px 25 px");
+    EXPECT_EQ(I3IpcWindows::placement(9, {-5, 0, std::nan(""), 0}, true),
+              "[con_id=9] fullscreen disable, floating enable, resize set 1 px 1 px, move "
+              "absolute position -5 px 0 px");
+}
+
+// A compositor in a thread, on a socket of the test's own, answering as told.
+class FakeCompositor {
+public:
+    explicit FakeCompositor(std::function<void(int)> answer) {
+        path_ = (std::filesystem::temp_directory_path() /
+                 ("panemark-ipc-" + std::to_string(::getpid()) + ".sock"))
+                    .string();
+        ::unlink(path_.c_str());
+        listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, path_.c_str());
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener_, 1);
+        thread_ = std::thread([this, answer = std::move(answer)] {
+            const int peer = ::accept(listener_, nullptr, nullptr);
+            if (peer >= 0) {
+                answer(peer);
+                ::close(peer);
+            }
+        });
+    }
+    ~FakeCompositor() {
+        ::shutdown(listener_, SHUT_RDWR);
+        thread_.join();
+        ::close(listener_);
+        ::unlink(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+
+    static void readRequest(int peer) {
+        char header[14];
+        ::recv(peer, header, sizeof header, MSG_WAITALL);
+        std::uint32_t length = 0;
+        std::memcpy(&length, header + 6, 4);
+        std::string payload(length, '\0');
+        if (length > 0) {
+            ::recv(peer, payload.data(), length, MSG_WAITALL);
+        }
+    }
+
+private:
+    std::string path_;
+    int listener_ = -1;
+    std::thread thread_;
+};
+
+TEST(I3IpcClientTest, RepliesInPiecesAfterAnEventAreWholeAndABrokenPeerIsAnErrorNotAHang) {
+    {
+        FakeCompositor compositor([](int peer) {
+            FakeCompositor::readRequest(peer);
+            const std::string event = I3IpcCodec::encode(I3IpcCodec::windowEvent, "{}");
+            const std::string reply = I3IpcCodec::encode(I3IpcCodec::getVersion, "{\"v\":1}");
+            ::send(peer, event.data(), event.size(), MSG_NOSIGNAL);
+            for (const char byte : reply) {
+                ::send(peer, &byte, 1, MSG_NOSIGNAL);
+            }
+        });
+        I3IpcClient client(compositor.path());
+        const Result<std::string> reply = client.request(I3IpcCodec::getVersion, "", 5);
+        ASSERT_TRUE(reply) << reply.error();
+        EXPECT_EQ(reply.value(), "{\"v\":1}");
+    }
+    {
+        FakeCompositor compositor([](int peer) { FakeCompositor::readRequest(peer); });
+        I3IpcClient client(compositor.path());
+        const Result<std::string> closed = client.request(I3IpcCodec::getTree, "", 5);
+        ASSERT_FALSE(closed);
+        EXPECT_EQ(closed.error(), "the compositor closed its IPC socket");
+    }
+    {
+        std::atomic<bool> done = false;
+        FakeCompositor compositor([&done](int peer) {
+            FakeCompositor::readRequest(peer);
+            while (!done) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+        });
+        I3IpcClient client(compositor.path());
+        const Result<std::string> silent = client.request(I3IpcCodec::getTree, "", 0.1);
+        done = true;
+        ASSERT_FALSE(silent);
+        EXPECT_EQ(silent.error(), "the compositor did not answer within the time allowed");
+    }
+    I3IpcClient nowhere("/nonexistent/panemark.sock");
+    const Result<std::string> unreachable = nowhere.request(I3IpcCodec::getTree, "", 1);
+    ASSERT_FALSE(unreachable);
+    EXPECT_NE(unreachable.error().find("cannot reach the compositor"), std::string::npos);
+}
+
+} // namespace
+} // namespace panemark
