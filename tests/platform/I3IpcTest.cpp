@@ -70,15 +70,14 @@ TEST(I3IpcCodecTest, AStreamOfAnotherProtocolOrAHugeLengthIsAnErrorNotAnAllocati
 
 TEST(I3IpcRepliesTest, TheFocusedWindowsOuterFrameHoldsItsTitleBarOnSwayAndI3) {
     // sway reports the title bar (27 px) apart from the window's rect.
-    auto floating = I3IpcReplies::focusedWindow(recorded("sway-1.7/tree-floating.json"),
-                                                Dialect::sway);
+    auto floating =
+        I3IpcReplies::focusedWindow(recorded("sway-1.7/tree-floating.json"), Dialect::sway);
     ASSERT_TRUE(floating && floating.value());
     EXPECT_EQ(floating.value()->id, 9);
     EXPECT_EQ(floating.value()->frame, (Rect{1280, 25, 512, 743}));
     EXPECT_TRUE(floating.value()->floating);
     EXPECT_EQ(floating.value()->pid, 17778);
-    auto tiled =
-        I3IpcReplies::focusedWindow(recorded("sway-1.7/tree-tiled.json"), Dialect::sway);
+    auto tiled = I3IpcReplies::focusedWindow(recorded("sway-1.7/tree-tiled.json"), Dialect::sway);
     ASSERT_TRUE(tiled && tiled.value());
     EXPECT_EQ(tiled.value()->frame, (Rect{1280, 25, 1024, 743}));
     EXPECT_FALSE(tiled.value()->floating);
@@ -94,8 +93,8 @@ TEST(I3IpcRepliesTest, TheFocusedWindowsOuterFrameHoldsItsTitleBarOnSwayAndI3) {
     ASSERT_TRUE(i3Tiled && i3Tiled.value());
     EXPECT_EQ(i3Tiled.value()->frame, (Rect{0, 20, 1280, 780}));
 
-    auto same = I3IpcReplies::windowWithId(recorded("i3-4.22/tree-tiled.json"),
-                                           i3Tiled.value()->id, Dialect::i3);
+    auto same = I3IpcReplies::windowWithId(recorded("i3-4.22/tree-tiled.json"), i3Tiled.value()->id,
+                                           Dialect::i3);
     ASSERT_TRUE(same && same.value());
     EXPECT_EQ(*same.value(), *i3Tiled.value());
     auto gone =
@@ -148,8 +147,7 @@ TEST(I3IpcRepliesTest, OutputsTakeTheirUsableAreaFromTheWorkspaceTheyShow) {
 }
 
 TEST(I3IpcRepliesTest, CommandRepliesBindingEventsAndConfiguredBindings) {
-    EXPECT_EQ(I3IpcReplies::commandFailure(R"([{"success":true},{"success":true}])"),
-              std::nullopt);
+    EXPECT_EQ(I3IpcReplies::commandFailure(R"([{"success":true},{"success":true}])"), std::nullopt);
     EXPECT_EQ(I3IpcReplies::commandFailure(
                   R"([{"success":true},{"success":false,"error":"No matching node"}])"),
               "No matching node");
@@ -165,14 +163,14 @@ TEST(I3IpcRepliesTest, CommandRepliesBindingEventsAndConfiguredBindings) {
                                "bindsym $mod+Ctrl+Mod1+Left move left\n"
                                "bindsym --release --no-repeat $mod+Shift+q kill\n"
                                "bindcode Control+Mod1+Mod4+12 exec thing\n" // the 3 key
-                               "bindsym $mod+XF86AudioMute exec mute\n" // no key of ours
+                               "bindsym $mod+XF86AudioMute exec mute\n"     // no key of ours
                                "# bindsym Mod4+1 workspace 1\n";
     const std::vector<Shortcut> bound = I3IpcReplies::configuredShortcuts(config);
     const std::uint32_t hyper =
         Shortcut::commandMask | Shortcut::controlMask | Shortcut::optionMask;
-    EXPECT_EQ(bound, (std::vector<Shortcut>{{123, hyper},                                // ←
-                                           {12, Shortcut::commandMask | Shortcut::shiftMask}, // Q
-                                           {20, hyper}}));
+    EXPECT_EQ(bound, (std::vector<Shortcut>{{123, hyper}, // ←
+                                            {12, Shortcut::commandMask | Shortcut::shiftMask}, // Q
+                                            {20, hyper}}));
 }
 
 TEST(I3IpcRepliesTest, CombinationsAndPlacementsAreWrittenAsTheCompositorReadsThem) {

@@ -3,10 +3,6 @@
 //   virtual-keyboard KEYCODE [MODIFIER...]   e.g.  virtual-keyboard 105 ctrl alt logo
 // Unlike tools that make up a keymap of their own, the compositor sees the key codes a real
 // keyboard sends, so bindings by key code and by key symbol both match.
-#include <xkbcommon/xkbcommon.h>
-
-#include <wayland-client.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +11,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
 
 namespace {
 
@@ -27,20 +25,19 @@ const wl_message keyboardRequests[] = {
     {"modifiers", "uuuu", keyboardTypes},
     {"destroy", "", keyboardTypes},
 };
-const wl_interface virtualKeyboardInterface = {"zwp_virtual_keyboard_v1", 1, 4, keyboardRequests,
-                                               0, nullptr};
+const wl_interface virtualKeyboardInterface = {"zwp_virtual_keyboard_v1", 1, 4,
+                                               keyboardRequests,          0, nullptr};
 const wl_interface* createTypes[] = {&wl_seat_interface, &virtualKeyboardInterface};
 const wl_message managerRequests[] = {{"create_virtual_keyboard", "on", createTypes}};
-const wl_interface managerInterface = {"zwp_virtual_keyboard_manager_v1", 1, 1, managerRequests,
-                                       0, nullptr};
+const wl_interface managerInterface = {
+    "zwp_virtual_keyboard_manager_v1", 1, 1, managerRequests, 0, nullptr};
 
 struct Globals {
     wl_seat* seat = nullptr;
     wl_proxy* manager = nullptr;
 };
 
-void announce(void* data, wl_registry* registry, uint32_t name, const char* interface,
-              uint32_t) {
+void announce(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
     auto* globals = static_cast<Globals*>(data);
     if (std::strcmp(interface, "wl_seat") == 0 && !globals->seat) {
         globals->seat =
@@ -72,7 +69,10 @@ int main(int argc, char** argv) {
     std::vector<uint32_t> modifierKeys; // evdev codes of the modifiers, held around the key
     for (int i = 2; i < argc; ++i) {
         const std::string name = argv[i];
-        modifierKeys.push_back(name == "ctrl" ? 29 : name == "alt" ? 56 : name == "logo" ? 125 : 42);
+        modifierKeys.push_back(name == "ctrl"   ? 29
+                               : name == "alt"  ? 56
+                               : name == "logo" ? 125
+                                                : 42);
     }
 
     wl_display* display = wl_display_connect(nullptr);
@@ -88,9 +88,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "virtual-keyboard: the compositor offers no virtual keyboards\n");
         return 1;
     }
-    wl_proxy* keyboard =
-        wl_proxy_marshal_constructor(globals.manager, 0, &virtualKeyboardInterface, globals.seat,
-                                     nullptr);
+    wl_proxy* keyboard = wl_proxy_marshal_constructor(globals.manager, 0, &virtualKeyboardInterface,
+                                                      globals.seat, nullptr);
 
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     const xkb_rule_names names = {"evdev", "pc105", "us", "", ""};
@@ -107,15 +106,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "virtual-keyboard: cannot hand over the keymap\n");
         return 1;
     }
-    wl_proxy_marshal(keyboard, 0, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd, static_cast<uint32_t>(size));
+    wl_proxy_marshal(keyboard, 0, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
+                     static_cast<uint32_t>(size));
     xkb_state* state = xkb_state_new(keymap);
 
     // Keys go down and up as a person presses them; the modifier state follows each change.
     auto send = [&](uint32_t code, bool down) {
         wl_proxy_marshal(keyboard, 1, now(), code, down ? 1u : 0u);
         xkb_state_update_key(state, code + 8, down ? XKB_KEY_DOWN : XKB_KEY_UP);
-        wl_proxy_marshal(keyboard, 2,
-                         xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
+        wl_proxy_marshal(keyboard, 2, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
                          xkb_state_serialize_mods(state, XKB_STATE_MODS_LATCHED),
                          xkb_state_serialize_mods(state, XKB_STATE_MODS_LOCKED),
                          xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));

@@ -19,8 +19,9 @@ Result<std::unique_ptr<I3IpcEvents>> I3IpcEvents::open(const std::string& socket
         I3IpcCodec::encode(I3IpcCodec::subscribe, nlohmann::json(names).dump());
     events->socket_.write(request.data(), static_cast<qint64>(request.size()));
     // The subscription's own reply arrives first and is passed over like any other reply.
-    QObject::connect(&events->socket_, &QLocalSocket::readyRead, &events->socket_,
-                     [raw = events.get()] { Guard::run("IPC event", [raw] { raw->readAvailable(); }); });
+    QObject::connect(
+        &events->socket_, &QLocalSocket::readyRead, &events->socket_,
+        [raw = events.get()] { Guard::run("IPC event", [raw] { raw->readAvailable(); }); });
     QObject::connect(&events->socket_, &QLocalSocket::disconnected, &events->socket_,
                      [raw = events.get()] { raw->close(); });
     events->socket_.flush();

@@ -116,20 +116,21 @@ Result<std::optional<Window>> searchTree(std::string_view tree, Dialect dialect,
 const std::map<std::string, std::uint32_t>& keysymCodes() {
     static const std::map<std::string, std::uint32_t> codes = [] {
         std::map<std::string, std::uint32_t> table{
-            {"Escape", 1},     {"minus", 12},       {"equal", 13},     {"BackSpace", 14},
+            {"Escape", 1},     {"minus", 12},       {"equal", 13},        {"BackSpace", 14},
             {"Tab", 15},       {"bracketleft", 26}, {"bracketright", 27}, {"Return", 28},
-            {"semicolon", 39}, {"apostrophe", 40},  {"grave", 41},     {"backslash", 43},
-            {"comma", 51},     {"period", 52},      {"slash", 53},     {"space", 57},
-            {"F11", 87},       {"F12", 88},         {"Home", 102},     {"Up", 103},
-            {"Prior", 104},    {"Page_Up", 104},    {"Left", 105},     {"Right", 106},
-            {"End", 107},      {"Down", 108},       {"Next", 109},     {"Page_Down", 109},
+            {"semicolon", 39}, {"apostrophe", 40},  {"grave", 41},        {"backslash", 43},
+            {"comma", 51},     {"period", 52},      {"slash", 53},        {"space", 57},
+            {"F11", 87},       {"F12", 88},         {"Home", 102},        {"Up", 103},
+            {"Prior", 104},    {"Page_Up", 104},    {"Left", 105},        {"Right", 106},
+            {"End", 107},      {"Down", 108},       {"Next", 109},        {"Page_Down", 109},
             {"Delete", 111},
         };
         const std::string rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
         const std::uint32_t rowStarts[] = {16, 30, 44};
         for (int row = 0; row < 3; ++row) {
             for (std::size_t i = 0; i < rows[row].size(); ++i) {
-                table[std::string(1, rows[row][i])] = rowStarts[row] + static_cast<std::uint32_t>(i);
+                table[std::string(1, rows[row][i])] =
+                    rowStarts[row] + static_cast<std::uint32_t>(i);
             }
         }
         for (std::uint32_t digit = 1; digit <= 9; ++digit) {
@@ -186,8 +187,7 @@ std::optional<Shortcut> combination(const std::string& keys, bool byCode) {
         if (number >> code && code > EvdevKeyCodes::xKeycodeOffset) {
             evdev = code - EvdevKeyCodes::xKeycodeOffset;
         }
-    } else if (const auto found = keysymCodes().find(parts.back());
-               found != keysymCodes().end()) {
+    } else if (const auto found = keysymCodes().find(parts.back()); found != keysymCodes().end()) {
         evdev = found->second;
     }
     if (!evdev) {

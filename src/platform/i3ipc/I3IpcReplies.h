@@ -46,8 +46,7 @@ struct Output {
 // The window with the keyboard focus, or none (an empty workspace has it).
 Result<std::optional<Window>> focusedWindow(std::string_view tree, Dialect dialect);
 // The window in the container with this id, or none when it has gone.
-Result<std::optional<Window>> windowWithId(std::string_view tree, std::int64_t id,
-                                           Dialect dialect);
+Result<std::optional<Window>> windowWithId(std::string_view tree, std::int64_t id, Dialect dialect);
 // The active outputs with the usable area of each, in the compositor's order.
 Result<std::vector<Output>> outputs(std::string_view outputs, std::string_view workspaces);
 // Nothing when every command of a RUN_COMMAND reply succeeded, else the first error.

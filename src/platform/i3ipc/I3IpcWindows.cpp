@@ -108,8 +108,8 @@ void I3IpcWindows::writeFrame(WindowRef window, const Rect& frame, double timeou
         lastSeen_.reset(); // the tree changes now
     }
     Result<std::string> reply = client_.request(
-        I3IpcCodec::runCommand,
-        placement(static_cast<std::int64_t>(window.id), frame, fullscreen), timeout);
+        I3IpcCodec::runCommand, placement(static_cast<std::int64_t>(window.id), frame, fullscreen),
+        timeout);
     if (!reply) {
         Log::write(reply.error());
         return;

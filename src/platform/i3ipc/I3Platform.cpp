@@ -20,7 +20,8 @@ Result<std::unique_ptr<I3Platform>> I3Platform::open(Scheduler& mainLoop,
     platform->x11_ = std::move(x11).value();
     std::string socket = socketFromEnvironment;
     if (socket.empty()) {
-        socket = platform->x11_->connection().rootText("I3_SOCKET_PATH", requestTimeout).value_or("");
+        socket =
+            platform->x11_->connection().rootText("I3_SOCKET_PATH", requestTimeout).value_or("");
     }
     if (socket.empty()) {
         return Error{"i3 names no IPC socket (neither $I3SOCK nor the root window's "
@@ -33,10 +34,10 @@ Result<std::unique_ptr<I3Platform>> I3Platform::open(Scheduler& mainLoop,
         return Error{"i3 does not answer at " + socket + ": " + version.error()};
     }
     const nlohmann::json reply = nlohmann::json::parse(version.value(), nullptr, false);
-    const std::string human = reply.is_object() && reply.contains("human_readable") &&
-                                      reply["human_readable"].is_string()
-                                  ? reply["human_readable"].get<std::string>()
-                                  : std::string("unknown version");
+    const std::string human =
+        reply.is_object() && reply.contains("human_readable") && reply["human_readable"].is_string()
+            ? reply["human_readable"].get<std::string>()
+            : std::string("unknown version");
     platform->desktopName_ = "i3 (" + human + ")";
     Result<std::unique_ptr<I3IpcEvents>> events =
         I3IpcEvents::open(socket, {"output", "workspace", "shutdown"});

@@ -14,8 +14,9 @@ namespace {
 constexpr double requestTimeout = 1.0;
 
 bool holds(const std::vector<ShortcutBinding>& bindings, const Shortcut& shortcut) {
-    return std::any_of(bindings.begin(), bindings.end(),
-                       [&](const ShortcutBinding& binding) { return binding.shortcut == shortcut; });
+    return std::any_of(bindings.begin(), bindings.end(), [&](const ShortcutBinding& binding) {
+        return binding.shortcut == shortcut;
+    });
 }
 
 } // namespace

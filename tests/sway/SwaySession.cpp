@@ -1,0 +1,232 @@
+#include "SwaySession.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <grp.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace panemark {
+
+namespace {
+
+constexpr uid_t nobody = 65534;
+
+bool isRoot() {
+    return ::getuid() == 0;
+}
+
+void handTo(const std::filesystem::path& path) {
+    if (isRoot()) {
+        [[maybe_unused]] const int ignored = ::chown(path.c_str(), nobody, nobody);
+    }
+}
+
+template <class Condition> bool waitFor(Condition condition, double seconds) {
+    const auto until = std::chrono::steady_clock::now() +
+                       std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (std::chrono::steady_clock::now() < until) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+} // namespace
+
+SwaySession::SwaySession() {
+    root_ = std::filesystem::temp_directory_path() /
+            ("panemark-sway-" + std::to_string(::getpid()) + "-" +
+             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    runtime_ = root_ / "runtime";
+    home_ = root_ / "home";
+    for (const auto& folder : {root_, runtime_, home_, home_ / "Panemark"}) {
+        std::filesystem::create_directories(folder);
+        handTo(folder);
+    }
+    std::filesystem::permissions(root_, std::filesystem::perms::owner_all |
+                                            std::filesystem::perms::group_exec |
+                                            std::filesystem::perms::others_exec);
+    std::filesystem::permissions(runtime_, std::filesystem::perms::owner_all);
+    std::ofstream(home_ / "Panemark" / "Panemark.conf")
+        << "[General]\nPanemark.showSplashAtLaunch=false\n"
+        // Each command's frame is then final the moment it shows: the test moves on at once.
+        << "Panemark.animateWindows=false\n";
+    handTo(home_ / "Panemark" / "Panemark.conf");
+    const std::filesystem::path config = root_ / "config";
+    std::ofstream(config) << "output HEADLESS-1 mode 1280x800 position 0 0\n"
+                             "output HEADLESS-2 mode 1024x768 position 1280 0\n"
+                             "bar {\n    position top\n    status_command true\n}\n";
+    std::filesystem::permissions(config, std::filesystem::perms::owner_all |
+                                             std::filesystem::perms::others_read);
+    sway_ = start({"sway", "-c", config.string()}, (root_ / "sway.log").string(), true);
+    // Its sockets appear in the runtime folder once it listens.
+    const bool listening = waitFor(
+        [&] {
+            for (const auto& entry : std::filesystem::directory_iterator(runtime_)) {
+                const std::string name = entry.path().filename().string();
+                if (name.starts_with("sway-ipc.")) {
+                    swaySocket_ = entry.path().string();
+                } else if (name.starts_with("wayland-") && !name.ends_with(".lock")) {
+                    waylandDisplay_ = entry.path().string();
+                }
+            }
+            return !swaySocket_.empty() && !waylandDisplay_.empty();
+        },
+        15);
+    if (!listening) {
+        problem_ = "sway did not start (see " + (root_ / "sway.log").string() + ")";
+        return;
+    }
+    ipc_ = std::make_unique<I3IpcClient>(swaySocket_);
+    // Ready once both outputs show a workspace with its bar taken off.
+    ready_ = waitFor(
+        [&] {
+            const auto outputs = I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs),
+                                                       ask(I3IpcCodec::getWorkspaces));
+            return outputs && outputs.value().size() == 2 && outputs.value()[0].usable.y > 0 &&
+                   outputs.value()[1].usable.y > 0;
+        },
+        15);
+    if (!ready_) {
+        problem_ = "sway did not set up its two outputs and bars";
+    }
+}
+
+SwaySession::~SwaySession() {
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+        ::kill(-*it, SIGTERM);
+        ::kill(*it, SIGTERM);
+        ::waitpid(*it, nullptr, 0);
+    }
+    if (sway_ > 0) {
+        ::kill(-sway_, SIGTERM);
+        ::waitpid(sway_, nullptr, 0);
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+}
+
+std::map<std::string, std::string> SwaySession::environment() const {
+    return {
+        {"PATH", "/usr/local/bin:/usr/bin:/bin"},
+        {"HOME", home_.string()},
+        {"XDG_RUNTIME_DIR", runtime_.string()},
+        {"XDG_CONFIG_HOME", home_.string()},
+        {"XDG_DATA_HOME", home_.string()},
+        {"XDG_CURRENT_DESKTOP", "sway"},
+        {"XDG_SESSION_TYPE", "wayland"},
+        {"WAYLAND_DISPLAY", waylandDisplay_},
+        {"SWAYSOCK", swaySocket_},
+        {"I3SOCK", swaySocket_},
+        // Nobody's bus: Qt and GTK must not wait for one.
+        {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent"},
+        {"WLR_BACKENDS", "headless"},
+        {"WLR_LIBINPUT_NO_DEVICES", "1"},
+        {"WLR_RENDERER", "pixman"},
+        {"WLR_HEADLESS_OUTPUTS", "2"},
+    };
+}
+
+pid_t SwaySession::start(const std::vector<std::string>& argv, const std::string& outputFile,
+                         bool asSessionUser) {
+    std::vector<std::string> entries;
+    for (const auto& [name, value] : environment()) {
+        if (!value.empty()) {
+            entries.push_back(name + "=" + value);
+        }
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : entries) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+    std::vector<std::string> arguments = argv;
+    std::vector<char*> args;
+    for (std::string& argument : arguments) {
+        args.push_back(argument.data());
+    }
+    args.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setpgid(0, 0);
+        if (!outputFile.empty()) {
+            const int out = ::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            if (out >= 0) {
+                ::dup2(out, 1);
+                ::dup2(out, 2);
+            }
+        }
+        if (asSessionUser && isRoot()) {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) {
+                ::_exit(126);
+            }
+        }
+        ::execvpe(args[0], args.data(), envp.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+pid_t SwaySession::spawn(const std::vector<std::string>& argv, const std::string& outputFile) {
+    const pid_t pid = start(argv, outputFile, true);
+    children_.push_back(pid);
+    return pid;
+}
+
+std::pair<int, std::string> SwaySession::run(const std::vector<std::string>& argv) {
+    const std::filesystem::path output =
+        root_ / ("run-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::ofstream(output).close();
+    handTo(output);
+    const pid_t pid = start(argv, output.string(), true);
+    int status = -1;
+    const bool ended = waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 30);
+    if (!ended) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+    }
+    std::ifstream file(output);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+}
+
+bool SwaySession::press(unsigned evdevCode, const std::vector<std::string>& modifiers) {
+    std::vector<std::string> command{VIRTUAL_KEYBOARD, std::to_string(evdevCode)};
+    command.insert(command.end(), modifiers.begin(), modifiers.end());
+    const pid_t pid = start(command, "", false);
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string SwaySession::ask(std::uint32_t type, const std::string& payload) {
+    Result<std::string> reply = ipc_->request(type, payload, 5);
+    return reply ? reply.value() : std::string();
+}
+
+std::optional<I3IpcReplies::Window> SwaySession::focusedWindow() {
+    const auto focused =
+        I3IpcReplies::focusedWindow(ask(I3IpcCodec::getTree), I3IpcReplies::Dialect::sway);
+    return focused ? focused.value() : std::nullopt;
+}
+
+std::optional<Rect> SwaySession::waitForFrame(const Rect& frame, double seconds) {
+    std::optional<Rect> seen;
+    waitFor(
+        [&] {
+            const std::optional<I3IpcReplies::Window> window = focusedWindow();
+            seen = window ? std::optional<Rect>(window->frame) : std::nullopt;
+            return seen == frame;
+        },
+        seconds);
+    return seen;
+}
+
+} // namespace panemark

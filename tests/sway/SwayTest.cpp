@@ -1,0 +1,119 @@
+#include "SwaySession.h"
+
+#include "../support/Printers.h"
+#include "model/StockCommands.h"
+#include "placement/TargetRules.h"
+
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace panemark {
+namespace {
+
+// The stock shortcuts' keys (evdev), each pressed with ctrl, alt and logo.
+constexpr unsigned stockKeys[] = {2, 3, 4, 105, 106, 103, 108}; // 1 2 3 ← → ↑ ↓
+const std::vector<std::string> hyper{"ctrl", "alt", "logo"};
+
+class SwayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.ready()) << session.problem();
+        panemark = session.spawn({PANEMARK_PROGRAM}, (session.home() / "panemark.log").string());
+        ASSERT_TRUE(waitForStatus()) << "panemark did not answer";
+    }
+
+    // `panemark status` as the session's user: true once the program answers.
+    bool waitForStatus() {
+        for (int attempt = 0; attempt < 300; ++attempt) {
+            const auto [status, output] = session.run({PANEMARK_PROGRAM, "status"});
+            if (status == 0) {
+                lastStatus = output;
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    // A terminal, tiled on the focused output, focused.
+    std::int64_t openTerminal() {
+        session.spawn({"foot", "-e", "sleep", "600"});
+        std::optional<I3IpcReplies::Window> window;
+        for (int attempt = 0; attempt < 500 && !window; ++attempt) {
+            window = session.focusedWindow();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return window ? window->id : -1;
+    }
+
+    SwaySession session;
+    pid_t panemark = -1;
+    std::string lastStatus;
+};
+
+TEST_F(SwayTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWindow) {
+    EXPECT_NE(lastStatus.find("desktop: sway (1.7"), std::string::npos) << lastStatus;
+    const std::int64_t terminal = openTerminal();
+    ASSERT_GT(terminal, 0);
+    ASSERT_FALSE(session.focusedWindow()->floating);
+    // Where each command must put the window: the placement rules over each output's usable
+    // area as sway reports it (its bar's height depends on the fonts installed), applied in turn
+    // so that the half-steps start from where the previous command left the window.
+    const auto outputs = I3IpcReplies::outputs(session.ask(I3IpcCodec::getOutputs),
+                                               session.ask(I3IpcCodec::getWorkspaces));
+    ASSERT_TRUE(outputs && outputs.value().size() == 2u);
+    const std::vector<ZoneCommand> stock = stockCommands();
+    for (const I3IpcReplies::Output& output : outputs.value()) {
+        if (output.frame.x > 0) {
+            session.ask(I3IpcCodec::runCommand, "[con_id=" + std::to_string(terminal) +
+                                                    "] move absolute position " +
+                                                    std::to_string(static_cast<int>(output.frame.x) + 200) +
+                                                    " px 100 px");
+        }
+        Rect expected = session.focusedWindow()->frame;
+        ASSERT_GE(expected.x, output.frame.x) << output.name; // on this output before the keys
+        for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
+            expected = TargetRules::ruleFor(stock[i], 0)(output.usable, expected).value_or(expected);
+            ASSERT_TRUE(session.press(stockKeys[i], hyper));
+            EXPECT_EQ(session.waitForFrame(expected), expected)
+                << output.name << ", " << stock[i].displayName();
+        }
+        EXPECT_TRUE(session.focusedWindow()->floating);
+    }
+}
+
+TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
+    const std::int64_t terminal = openTerminal();
+    ASSERT_GT(terminal, 0);
+    // A profile whose only command is a maximize on ⌃⌥⌘M.
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "profile", "create", "Work"}).first, 0);
+    const std::string maximize =
+        R"({"id":"C0FFEE00-0000-4000-8000-000000000003","name":"All","cols":1,"rows":1,)"
+        R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,"maximize":true,)"
+        R"("shortcut":{"keyCode":46,"modifiers":6400}})";
+    const std::filesystem::path file = session.home() / "work.json";
+    std::ofstream(file) << maximize;
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "profile", "set-commands", "Work", file.string()}).first,
+              0);
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "profile", "activate", "Work"}).first, 0);
+    const auto outputs = I3IpcReplies::outputs(session.ask(I3IpcCodec::getOutputs),
+                                               session.ask(I3IpcCodec::getWorkspaces));
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const Rect usable = outputs.value().front().usable;
+    ASSERT_TRUE(session.press(50, hyper)); // M
+    EXPECT_EQ(session.waitForFrame(usable), usable);
+    // The default profile's ⌃⌥⌘← is gone with it: the window stays.
+    ASSERT_TRUE(session.press(105, hyper));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time enough for a wrong move
+    EXPECT_EQ(session.focusedWindow()->frame, usable);
+
+    // Quitting unbinds: a binding left behind would still swallow the keys as `nop`.
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "quit"}).first, 0);
+    const std::string reply = session.ask(I3IpcCodec::runCommand, "unbindcode Mod4+Mod1+Ctrl+58");
+    EXPECT_NE(reply.find("\"success\": false"), std::string::npos) << reply;
+}
+
+} // namespace
+} // namespace panemark
