@@ -88,8 +88,8 @@ SwaySession::SwaySession() {
     // Ready once both outputs show a workspace with its bar taken off.
     ready_ = waitFor(
         [&] {
-            const auto outputs = I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs),
-                                                       ask(I3IpcCodec::getWorkspaces));
+            const auto outputs =
+                I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
             return outputs && outputs.value().size() == 2 && outputs.value()[0].usable.y > 0 &&
                    outputs.value()[1].usable.y > 0;
         },
@@ -182,7 +182,8 @@ pid_t SwaySession::spawn(const std::vector<std::string>& argv, const std::string
 
 std::pair<int, std::string> SwaySession::run(const std::vector<std::string>& argv) {
     const std::filesystem::path output =
-        root_ / ("run-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+        root_ /
+        ("run-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::ofstream(output).close();
     handTo(output);
     const pid_t pid = start(argv, output.string(), true);

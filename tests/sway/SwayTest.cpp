@@ -1,6 +1,5 @@
-#include "SwaySession.h"
-
 #include "../support/Printers.h"
+#include "SwaySession.h"
 #include "model/StockCommands.h"
 #include "placement/TargetRules.h"
 
@@ -67,15 +66,15 @@ TEST_F(SwayTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWi
     const std::vector<ZoneCommand> stock = stockCommands();
     for (const I3IpcReplies::Output& output : outputs.value()) {
         if (output.frame.x > 0) {
-            session.ask(I3IpcCodec::runCommand, "[con_id=" + std::to_string(terminal) +
-                                                    "] move absolute position " +
-                                                    std::to_string(static_cast<int>(output.frame.x) + 200) +
-                                                    " px 100 px");
+            session.ask(I3IpcCodec::runCommand,
+                        "[con_id=" + std::to_string(terminal) + "] move absolute position " +
+                            std::to_string(static_cast<int>(output.frame.x) + 200) + " px 100 px");
         }
         Rect expected = session.focusedWindow()->frame;
         ASSERT_GE(expected.x, output.frame.x) << output.name; // on this output before the keys
         for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
-            expected = TargetRules::ruleFor(stock[i], 0)(output.usable, expected).value_or(expected);
+            expected =
+                TargetRules::ruleFor(stock[i], 0)(output.usable, expected).value_or(expected);
             ASSERT_TRUE(session.press(stockKeys[i], hyper));
             EXPECT_EQ(session.waitForFrame(expected), expected)
                 << output.name << ", " << stock[i].displayName();
@@ -95,8 +94,8 @@ TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
         R"("shortcut":{"keyCode":46,"modifiers":6400}})";
     const std::filesystem::path file = session.home() / "work.json";
     std::ofstream(file) << maximize;
-    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "profile", "set-commands", "Work", file.string()}).first,
-              0);
+    ASSERT_EQ(
+        session.run({PANEMARK_PROGRAM, "profile", "set-commands", "Work", file.string()}).first, 0);
     ASSERT_EQ(session.run({PANEMARK_PROGRAM, "profile", "activate", "Work"}).first, 0);
     const auto outputs = I3IpcReplies::outputs(session.ask(I3IpcCodec::getOutputs),
                                                session.ask(I3IpcCodec::getWorkspaces));

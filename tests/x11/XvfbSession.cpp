@@ -154,6 +154,9 @@ XvfbSession::XvfbSession(int width, int height, WindowManager manager)
     case WindowManager::icewm:
         command = {"icewm"};
         break;
+    case WindowManager::i3:
+        command = {"i3", "-c", I3_TEST_CONFIG};
+        break;
     case WindowManager::none:
         break;
     }
@@ -174,6 +177,8 @@ const char* XvfbSession::nameOf(WindowManager manager) {
         return "xfwm4";
     case WindowManager::icewm:
         return "icewm";
+    case WindowManager::i3:
+        return "i3";
     case WindowManager::none:
         break;
     }

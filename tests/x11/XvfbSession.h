@@ -14,8 +14,9 @@ class XvfbSession {
 public:
     // The window managers the tests run under: openbox, GNOME's classic manager (metacity, the
     // rules mutter and marco share), Xfce's (xfwm4, on a D-Bus session of its own) and icewm,
-    // which draws its taskbar inside its own window tree.
-    enum class WindowManager { openbox, metacity, xfwm4, icewm, none };
+    // which draws its taskbar inside its own window tree; and i3, tiling, with two fake outputs
+    // side by side (the left one 1280 pixels wide) and a bar on each.
+    enum class WindowManager { openbox, metacity, xfwm4, icewm, i3, none };
     static const char* nameOf(WindowManager manager);
 
     explicit XvfbSession(int width = 2560, int height = 1440,

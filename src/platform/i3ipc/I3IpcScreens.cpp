@@ -14,14 +14,8 @@ constexpr double queryTimeout = 0.25;
 
 I3IpcScreens::I3IpcScreens(I3IpcClient& client, I3IpcEvents& events) : client_(client) {
     events_ = events.onEvent([this](std::uint32_t type, const std::string&) {
-        if (type == I3IpcCodec::outputEvent || type == I3IpcCodec::workspaceEvent) {
-            {
-                std::lock_guard lock(mutex_);
-                known_.reset();
-            }
-            if (type == I3IpcCodec::outputEvent) {
-                changed_.emit();
-            }
+        if (type == I3IpcCodec::outputEvent) {
+            changed_.emit();
         }
     });
 }
@@ -72,18 +66,8 @@ std::vector<Screen> I3IpcScreens::read() {
 }
 
 std::vector<Screen> I3IpcScreens::screens() {
-    {
-        std::lock_guard lock(mutex_);
-        if (known_) {
-            return *known_;
-        }
-    }
-    std::vector<Screen> screens = read();
-    std::lock_guard lock(mutex_);
-    if (!screens.empty()) {
-        known_ = screens;
-    }
-    return screens;
+    // Asked afresh each time: a bar that docks, hides or grows sends no event that says so.
+    return read();
 }
 
 std::optional<Screen> I3IpcScreens::mainScreen() {

@@ -12,8 +12,8 @@
 namespace panemark {
 
 // The compositor's outputs as screens: each output's frame, and for its usable area the rect of
-// the workspace it shows (the compositor has already taken the bars off). Kept until an output
-// or workspace event says they changed. Screens are identified by make, model and serial.
+// the workspace it shows (the compositor has already taken the bars off). Screens are
+// identified by make, model and serial; output events say they changed.
 class I3IpcScreens : public ScreenService {
 public:
     I3IpcScreens(I3IpcClient& client, I3IpcEvents& events);
@@ -28,8 +28,6 @@ private:
     std::vector<Screen> read();
 
     I3IpcClient& client_;
-    std::mutex mutex_;
-    std::optional<std::vector<Screen>> known_;
     Signal<> changed_;
     Subscription events_;
 };

@@ -2,6 +2,7 @@
 
 #include "runtime/Log.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unistd.h>
 
@@ -22,19 +23,18 @@ long long pixels(double value) {
 } // namespace
 
 I3IpcWindows::I3IpcWindows(I3IpcClient& client, I3IpcReplies::Dialect dialect)
-    : client_(client), dialect_(dialect) {}
+    : client_(client), dialect_(dialect), checks_("Panemark.SettleCheck") {}
 
 std::string I3IpcWindows::placement(std::int64_t id, const Rect& frame, bool fullscreen) {
-    const std::string target = "[con_id=" + std::to_string(id) + "] ";
-    std::string command = target;
+    const auto whole = [](double value) { return std::to_string(static_cast<long long>(value)); };
+    const Rect target = rounded(frame);
+    std::string command = "[con_id=" + std::to_string(id) + "] ";
     if (fullscreen) {
         command += "fullscreen disable, ";
     }
-    command += "floating enable, resize set " + std::to_string(std::max(1LL, pixels(frame.width))) +
-               " px " + std::to_string(std::max(1LL, pixels(frame.height))) +
-               " px, move absolute position " + std::to_string(pixels(frame.x)) + " px " +
-               std::to_string(pixels(frame.y)) + " px";
-    return command;
+    return command + "floating enable, resize set " + whole(target.width) + " px " +
+           whole(target.height) + " px, move absolute position " + whole(target.x) + " px " +
+           whole(target.y) + " px";
 }
 
 void I3IpcWindows::remember(const std::optional<I3IpcReplies::Window>& window) {
@@ -99,6 +99,22 @@ std::int64_t I3IpcWindows::ownProcessId() {
     return static_cast<std::int64_t>(::getpid());
 }
 
+bool I3IpcWindows::send(WindowRef window, const Rect& frame, bool fullscreen, double timeout) {
+    Result<std::string> reply = client_.request(
+        I3IpcCodec::runCommand, placement(static_cast<std::int64_t>(window.id), frame, fullscreen),
+        timeout);
+    if (!reply) {
+        Log::write(reply.error());
+        return false;
+    }
+    const std::optional<std::string> failure = I3IpcReplies::commandFailure(reply.value());
+    // A window that has gone since is no error worth a line; anything else is.
+    if (failure && failure->find("No matching node") == std::string::npos) {
+        Log::write("the compositor did not place the window: " + *failure);
+    }
+    return !failure;
+}
+
 void I3IpcWindows::writeFrame(WindowRef window, const Rect& frame, double timeout) {
     bool fullscreen = false;
     {
@@ -107,18 +123,53 @@ void I3IpcWindows::writeFrame(WindowRef window, const Rect& frame, double timeou
                      lastSeen_->fullscreen;
         lastSeen_.reset(); // the tree changes now
     }
-    Result<std::string> reply = client_.request(
-        I3IpcCodec::runCommand, placement(static_cast<std::int64_t>(window.id), frame, fullscreen),
-        timeout);
-    if (!reply) {
-        Log::write(reply.error());
+    const std::uint64_t write = ++writes_;
+    if (send(window, frame, fullscreen, timeout) && timeout >= settleCheckTimeout) {
+        scheduleSettleCheck(window, rounded(frame), write, 1, std::nullopt);
+    }
+}
+
+void I3IpcWindows::scheduleSettleCheck(WindowRef window, Rect wanted, std::uint64_t write,
+                                       int attempt, std::optional<Rect> previous) {
+    checks_
+        .after(settleDelay, [this, window, wanted, write, attempt,
+                             previous] { settleCheck(window, wanted, write, attempt, previous); })
+        .detach();
+}
+
+void I3IpcWindows::settleCheck(WindowRef window, const Rect& wanted, std::uint64_t write,
+                               int attempt, const std::optional<Rect>& previous) {
+    // A client still drawing an earlier size may commit it after this one was asked for, and
+    // sway then takes the client's size for the window's, where we put it: look once the client
+    // has had a few frames, and ask again. A size that comes back twice the same is the
+    // compositor's or the application's own limit, and stays; a window somewhere else was
+    // moved by someone else since, and is left to them; a newer write has its own look.
+    if (writes_ != write) {
         return;
     }
-    // A window that has gone since is no error worth a line; anything else is.
-    if (const std::optional<std::string> failure = I3IpcReplies::commandFailure(reply.value());
-        failure && failure->find("No matching node") == std::string::npos) {
-        Log::write("the compositor did not place the window: " + *failure);
+    Result<std::string> tree = client_.request(I3IpcCodec::getTree, "", settleCheckTimeout);
+    if (!tree) {
+        return;
     }
+    const auto found =
+        I3IpcReplies::windowWithId(tree.value(), static_cast<std::int64_t>(window.id), dialect_);
+    if (!found || !found.value() || writes_ != write) {
+        return;
+    }
+    const Rect landed = found.value()->frame;
+    const bool movedSince = landed.x != wanted.x || landed.y != wanted.y;
+    if (movedSince || landed == wanted || landed == previous) {
+        return;
+    }
+    if (send(window, wanted, false, settleCheckTimeout) && attempt < settleAttempts) {
+        scheduleSettleCheck(window, wanted, write, attempt + 1, landed);
+    }
+}
+
+Rect I3IpcWindows::rounded(const Rect& frame) {
+    return {static_cast<double>(pixels(frame.x)), static_cast<double>(pixels(frame.y)),
+            static_cast<double>(std::max(1LL, pixels(frame.width))),
+            static_cast<double>(std::max(1LL, pixels(frame.height)))};
 }
 
 } // namespace panemark

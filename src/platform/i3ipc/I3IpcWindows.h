@@ -3,7 +3,9 @@
 #include "platform/WindowService.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcReplies.h"
+#include "runtime/ThreadScheduler.h"
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 
@@ -24,20 +26,37 @@ public:
     std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
     std::int64_t ownProcessId() override;
 
+    // A write allowed this long or more is looked at a little later, on a thread of its own so
+    // that nothing waits for it, and made again if the compositor took an older size from the
+    // client; a shorter one is an animation step, and the next step follows anyway.
+    static constexpr double settleCheckTimeout = 0.2;
+    static constexpr double settleDelay = 0.05;
+    static constexpr int settleAttempts = 3;
+
     // The command that puts a window at a frame.
     static std::string placement(std::int64_t id, const Rect& frame, bool fullscreen);
+    // A frame in the whole pixels the compositor takes (at least 1 × 1).
+    static Rect rounded(const Rect& frame);
 
 private:
     // A command reads the focused window, its frame and its process in a row: one look at the
     // tree answers all three, as long as nothing was written since.
     std::optional<I3IpcReplies::Window> lookUp(WindowRef window, double timeout);
     void remember(const std::optional<I3IpcReplies::Window>& window);
+    bool send(WindowRef window, const Rect& frame, bool fullscreen, double timeout);
+    void scheduleSettleCheck(WindowRef window, Rect wanted, std::uint64_t write, int attempt,
+                             std::optional<Rect> previous);
+    void settleCheck(WindowRef window, const Rect& wanted, std::uint64_t write, int attempt,
+                     const std::optional<Rect>& previous);
 
     I3IpcClient& client_;
     I3IpcReplies::Dialect dialect_;
     std::mutex mutex_;
     std::optional<I3IpcReplies::Window> lastSeen_;
     std::chrono::steady_clock::time_point seenAt_;
+    std::atomic<std::uint64_t> writes_ = 0; // a check belongs to the last write only
+    // Declared last, destroyed first: no check runs into a half-destroyed service.
+    ThreadScheduler checks_;
 };
 
 } // namespace panemark

@@ -1,0 +1,156 @@
+#include "../support/Printers.h"
+#include "TestClient.h"
+#include "TestHome.h"
+#include "XvfbSession.h"
+#include "model/StockCommands.h"
+#include "placement/TargetRules.h"
+#include "platform/i3ipc/I3IpcClient.h"
+#include "platform/i3ipc/I3IpcReplies.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <thread>
+
+namespace panemark {
+namespace {
+
+constexpr xcb_keycode_t keyLeft = 113;
+constexpr std::uint16_t ctrlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+const char* const stockKeys[] = {"1", "2", "3", "Left", "Right", "Up", "Down"};
+
+// The real program under i3 on Xvfb, with two fake outputs: windows and outputs go through i3's
+// IPC, the keys are X11 grabs pressed with XTest.
+class I3Test : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.ready()) << session.problem();
+        ASSERT_TRUE(client.connected());
+        const std::string socket = rootSocket();
+        ASSERT_FALSE(socket.empty());
+        ipc = std::make_unique<I3IpcClient>(socket);
+        // The session a real i3 login gives.
+        setenv("I3SOCK", socket.c_str(), 1);
+        setenv("XDG_CURRENT_DESKTOP", "i3", 1);
+        setenv("XDG_SESSION_TYPE", "x11", 1);
+    }
+    void TearDown() override {
+        for (const char* variable : {"I3SOCK", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE"}) {
+            unsetenv(variable);
+        }
+    }
+
+    static std::string rootSocket() {
+        std::FILE* pipe = ::popen("xprop -root I3_SOCKET_PATH", "r");
+        std::string text;
+        for (char buffer[512]; pipe && std::fgets(buffer, sizeof buffer, pipe);) {
+            text += buffer;
+        }
+        if (pipe) {
+            ::pclose(pipe);
+        }
+        const std::size_t open = text.find('"');
+        const std::size_t close = text.rfind('"');
+        return open == std::string::npos || close <= open ? std::string()
+                                                          : text.substr(open + 1, close - open - 1);
+    }
+
+    std::string ask(std::uint32_t type) {
+        Result<std::string> reply = ipc->request(type, "", 5);
+        return reply ? reply.value() : std::string();
+    }
+
+    std::optional<I3IpcReplies::Window> focused() {
+        const auto window = I3IpcReplies::focusedWindow(ask(I3IpcCodec::getTree),
+                                                        I3IpcReplies::Dialect::i3);
+        return window ? window.value() : std::nullopt;
+    }
+
+    std::optional<Rect> waitForFrame(const Rect& expected) {
+        std::optional<Rect> seen;
+        for (int attempt = 0; attempt < 300; ++attempt) {
+            const auto window = focused();
+            seen = window ? std::optional<Rect>(window->frame) : std::nullopt;
+            if (seen == expected) {
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return seen;
+    }
+
+    void startPanemark() {
+        session.spawn({PANEMARK_PROGRAM}, (home / "panemark.log").string());
+        for (int i = 0; i < 500 && !client.isGrabbedElsewhere(keyLeft, ctrlAltSuper); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_TRUE(client.isGrabbedElsewhere(keyLeft, ctrlAltSuper));
+    }
+
+    // First, so it goes last: after the session has stopped every program it started.
+    TestHome homeFolder{"i3"};
+    XvfbSession session{2304, 800, XvfbSession::WindowManager::i3};
+    TestClient client;
+    std::unique_ptr<I3IpcClient> ipc;
+    const std::filesystem::path& home = homeFolder.path();
+};
+
+TEST_F(I3Test, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWindow) {
+    // Animations off: each frame is final the moment it shows.
+    std::ofstream(home / "Panemark" / "Panemark.conf", std::ios::app)
+        << "Panemark.animateWindows=false\n";
+    const xcb_window_t window = client.createWindow(100, 100, 500, 400);
+    ASSERT_TRUE(client.activate(window));
+    startPanemark();
+    const std::optional<I3IpcReplies::Window> tiled = focused();
+    ASSERT_TRUE(tiled);
+    EXPECT_FALSE(tiled->floating);
+
+    // Once i3bar has docked on both outputs.
+    auto outputs =
+        I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
+    for (int attempt = 0; attempt < 500 && !(outputs && outputs.value().size() == 2u &&
+                                              outputs.value()[0].usable.y > 0 &&
+                                              outputs.value()[1].usable.y > 0);
+         ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        outputs = I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
+    }
+    ASSERT_TRUE(outputs && outputs.value().size() == 2u);
+    ASSERT_GT(outputs.value()[1].usable.y, 0) << "i3bar never docked";
+    const std::vector<ZoneCommand> stock = stockCommands();
+    for (const I3IpcReplies::Output& output : outputs.value()) {
+        if (output.frame.x > 0) {
+            ipc->request(I3IpcCodec::runCommand,
+                         "[con_id=" + std::to_string(tiled->id) + "] move absolute position " +
+                             std::to_string(static_cast<int>(output.frame.x) + 200) + " px 100 px",
+                         5);
+        }
+        Rect expected = focused()->frame;
+        ASSERT_GE(expected.x, output.frame.x) << output.name;
+        for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
+            expected = TargetRules::ruleFor(stock[i], 0)(output.usable, expected).value_or(expected);
+            ASSERT_TRUE(session.run({"xdotool", "key", std::string("ctrl+alt+super+") + stockKeys[i]}));
+            EXPECT_EQ(waitForFrame(expected), expected)
+                << output.name << ", " << stock[i].displayName();
+        }
+        EXPECT_TRUE(focused()->floating);
+    }
+}
+
+TEST_F(I3Test, StatusNamesI3) {
+    startPanemark();
+    std::FILE* pipe = ::popen(PANEMARK_PROGRAM " status", "r");
+    std::string text;
+    for (char buffer[512]; pipe && std::fgets(buffer, sizeof buffer, pipe);) {
+        text += buffer;
+    }
+    ASSERT_TRUE(pipe);
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_NE(text.find("desktop: i3 (4.22"), std::string::npos) << text;
+}
+
+} // namespace
+} // namespace panemark
