@@ -144,15 +144,19 @@ std::unique_ptr<QApplication> makeApplication(int& argc, char** argv, const std:
 
 ShellServices shellServices(AppController& controller, Platform& platform, Scheduler& mainLoop,
                             PreferencesStore& preferences) {
-    return ShellServices{controller.config(),
-                         controller.profiles(),
-                         platform,
-                         mainLoop,
-                         preferences,
-                         [&controller](const ZoneCommand& command) { controller.run(command); },
-                         [&controller](const Shortcut& shortcut) {
-                             return controller.hotKeys().isTakenElsewhere(shortcut);
-                         }};
+    return ShellServices{
+        controller.config(),
+        controller.profiles(),
+        platform,
+        mainLoop,
+        preferences,
+        [&controller](const ZoneCommand& command, std::optional<WindowRef> window) {
+            controller.run(command, window);
+        },
+        [&controller] { return controller.mover().focusedWindow(); },
+        [&controller](const Shortcut& shortcut) {
+            return controller.hotKeys().isTakenElsewhere(shortcut);
+        }};
 }
 
 } // namespace

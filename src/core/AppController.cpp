@@ -50,9 +50,9 @@ void AppController::registerHotKeys(const std::vector<ZoneCommand>& commands) {
     });
 }
 
-void AppController::run(const ZoneCommand& command) {
+void AppController::run(const ZoneCommand& command, std::optional<WindowRef> window) {
     const AnimationSettings animation = config_->animationSettings();
-    mover_->apply(command, profiles_->gap.get(), animation);
+    mover_->apply(command, profiles_->gap.get(), animation, window);
 }
 
 } // namespace panemark

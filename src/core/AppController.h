@@ -28,8 +28,9 @@ public:
                   std::unique_ptr<WindowAnimator> animator, CommandSource commands);
     ~AppController() override;
 
-    // Runs one command on the focused window, with the gap and animation settings of this moment.
-    void run(const ZoneCommand& command);
+    // Runs one command on a window (the focused one when none is named), with the gap and
+    // animation settings of this moment.
+    void run(const ZoneCommand& command, std::optional<WindowRef> window = std::nullopt);
     void registerHotKeys(const std::vector<ZoneCommand>& commands);
 
     Platform& platform() { return platform_; }

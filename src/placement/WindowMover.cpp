@@ -9,13 +9,18 @@ WindowMover::WindowMover(WindowService& windows, ScreenService& screens, Beeper&
                          std::unique_ptr<WindowAnimator> animator)
     : windows_(windows), screens_(screens), beeper_(beeper), animator_(std::move(animator)) {}
 
-void WindowMover::apply(const ZoneCommand& command, double gap,
-                        const AnimationSettings& animation) {
-    applyTarget(animation, TargetRules::ruleFor(command, gap));
+void WindowMover::apply(const ZoneCommand& command, double gap, const AnimationSettings& animation,
+                        std::optional<WindowRef> window) {
+    applyTarget(animation, TargetRules::ruleFor(command, gap), window);
 }
 
-void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule) {
-    const std::optional<WindowRef> window = windows_.focusedWindow(elementTimeout);
+std::optional<WindowRef> WindowMover::focusedWindow() {
+    return windows_.focusedWindow(elementTimeout);
+}
+
+void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule,
+                              std::optional<WindowRef> chosen) {
+    const std::optional<WindowRef> window = chosen ? chosen : focusedWindow();
     if (!window) {
         beeper_.beep();
         return;

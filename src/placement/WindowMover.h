@@ -27,9 +27,12 @@ public:
     WindowMover(WindowService& windows, ScreenService& screens, Beeper& beeper,
                 std::unique_ptr<WindowAnimator> animator);
 
-    // Runs a command on the focused window by the rule of its kind (TargetRules::ruleFor, the
-    // one place that tells the kinds apart).
-    void apply(const ZoneCommand& command, double gap, const AnimationSettings& animation);
+    // Runs a command by the rule of its kind (TargetRules::ruleFor, the one place that tells the
+    // kinds apart) on a window, or on the focused one when none is named.
+    void apply(const ZoneCommand& command, double gap, const AnimationSettings& animation,
+               std::optional<WindowRef> window = std::nullopt);
+    // The focused window of the application in front, asked as a command asks.
+    std::optional<WindowRef> focusedWindow();
 
     WindowAnimator& animator() { return *animator_; }
 
@@ -38,7 +41,8 @@ public:
     static bool isReachable(const Rect& target, const Rect& visibleFrame);
 
 private:
-    void applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule);
+    void applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule,
+                     std::optional<WindowRef> window);
     ScreenSet screenSet();
     bool isAlreadyHeadingTo(WindowRef window, const Rect& target) const;
 

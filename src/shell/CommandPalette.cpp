@@ -121,6 +121,9 @@ CommandPalette::CommandPalette(ProfileManager& profiles, Actions actions, QWidge
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedWidth(static_cast<int>(PaletteLayout::width));
     setAccessibleName("Panemark");
+    // Desktops that give it a window of its own know it by this (sway's rules keep it from
+    // taking the focus and put it at the pointer).
+    setWindowTitle("Panemark Palette");
     column_ = new QVBoxLayout(this);
     column_->setContentsMargins(0, 0, 0, 0);
     column_->setSpacing(0);

@@ -3,12 +3,14 @@
 #include "model/Shortcut.h"
 #include "model/ZoneCommand.h"
 #include "platform/Platform.h"
+#include "platform/WindowRef.h"
 #include "profiles/ConfigStore.h"
 #include "profiles/PreferencesStore.h"
 #include "profiles/ProfileManager.h"
 #include "runtime/Scheduler.h"
 
 #include <functional>
+#include <optional>
 
 namespace panemark {
 
@@ -21,7 +23,11 @@ struct ShellServices {
     Platform& platform;
     Scheduler& mainLoop;
     PreferencesStore& preferences;
-    std::function<void(const ZoneCommand&)> runCommand;
+    // Runs a command on a window, or on the focused one when none is named.
+    std::function<void(const ZoneCommand&, std::optional<WindowRef>)> runCommand;
+    // The window a command would move now: the palette remembers it as it opens, since on some
+    // desktops a click on the palette gives the palette the focus.
+    std::function<std::optional<WindowRef>()> windowInFront;
     std::function<bool(const Shortcut&)> isTakenElsewhere;
 };
 

@@ -25,7 +25,10 @@ bool desktopLooksDark() {
 TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
                      CommandPalette::Actions actions)
     : services_(services) {
-    actions.run = services.runCommand;
+    // The window the palette's rows move is the one in front as it opened.
+    actions.run = [this](const ZoneCommand& command) {
+        services_.runCommand(command, paletteTarget_);
+    };
     actions.quit = [] { QuitRequest::post(); }; // after the click, profiles saved on the way out
     palette_ = std::make_unique<CommandPalette>(services.profiles, std::move(actions));
     palette_->onClosed = [this] { sinceClosed_.start(); };
@@ -71,6 +74,7 @@ void TrayShell::togglePaletteAt(const QRect& anchor) {
     if (sinceClosed_.isValid() && sinceClosed_.elapsed() < reopenGuardMilliseconds) {
         return;
     }
+    paletteTarget_ = services_.windowInFront ? services_.windowInFront() : std::nullopt;
     palette_->popUpAt(anchor);
     // The panel may have changed its colours since (a theme switch); looked at after the palette
     // is up, so the look never delays it.

@@ -48,6 +48,7 @@ private:
     Subscription profileSubscription_;
     QElapsedTimer sinceClosed_;
     bool darkPanel_ = false;
+    std::optional<WindowRef> paletteTarget_;
 };
 
 } // namespace panemark

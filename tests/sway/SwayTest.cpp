@@ -114,5 +114,27 @@ TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
     EXPECT_NE(reply.find("\"success\": false"), std::string::npos) << reply;
 }
 
+TEST_F(SwayTest, ThePaletteOpensWithoutTakingTheFocusFromTheWindowItWillMove) {
+    const std::int64_t terminal = openTerminal();
+    ASSERT_GT(terminal, 0);
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "palette"}).first, 0);
+    // The palette is a window of its own here, floating, never focused.
+    bool shown = false;
+    for (int attempt = 0; attempt < 300 && !shown; ++attempt) {
+        shown = session.ask(I3IpcCodec::getTree).find("\"Panemark Palette\"") != std::string::npos;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(session.focusedWindow()->id, terminal);
+    // Shortcuts still reach the terminal while it is open.
+    ASSERT_TRUE(session.press(105, hyper));
+    const auto outputs = I3IpcReplies::outputs(session.ask(I3IpcCodec::getOutputs),
+                                               session.ask(I3IpcCodec::getWorkspaces));
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const Rect usable = outputs.value().front().usable;
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    EXPECT_EQ(session.waitForFrame(leftHalf), leftHalf);
+}
+
 } // namespace
 } // namespace panemark

@@ -63,8 +63,8 @@ protected:
     }
 
     std::optional<I3IpcReplies::Window> focused() {
-        const auto window = I3IpcReplies::focusedWindow(ask(I3IpcCodec::getTree),
-                                                        I3IpcReplies::Dialect::i3);
+        const auto window =
+            I3IpcReplies::focusedWindow(ask(I3IpcCodec::getTree), I3IpcReplies::Dialect::i3);
         return window ? window.value() : std::nullopt;
     }
 
@@ -111,12 +111,13 @@ TEST_F(I3Test, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWind
     // Once i3bar has docked on both outputs.
     auto outputs =
         I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
-    for (int attempt = 0; attempt < 500 && !(outputs && outputs.value().size() == 2u &&
-                                              outputs.value()[0].usable.y > 0 &&
-                                              outputs.value()[1].usable.y > 0);
+    for (int attempt = 0;
+         attempt < 500 && !(outputs && outputs.value().size() == 2u &&
+                            outputs.value()[0].usable.y > 0 && outputs.value()[1].usable.y > 0);
          ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        outputs = I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
+        outputs =
+            I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
     }
     ASSERT_TRUE(outputs && outputs.value().size() == 2u);
     ASSERT_GT(outputs.value()[1].usable.y, 0) << "i3bar never docked";
@@ -131,8 +132,10 @@ TEST_F(I3Test, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWind
         Rect expected = focused()->frame;
         ASSERT_GE(expected.x, output.frame.x) << output.name;
         for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
-            expected = TargetRules::ruleFor(stock[i], 0)(output.usable, expected).value_or(expected);
-            ASSERT_TRUE(session.run({"xdotool", "key", std::string("ctrl+alt+super+") + stockKeys[i]}));
+            expected =
+                TargetRules::ruleFor(stock[i], 0)(output.usable, expected).value_or(expected);
+            ASSERT_TRUE(
+                session.run({"xdotool", "key", std::string("ctrl+alt+super+") + stockKeys[i]}));
             EXPECT_EQ(waitForFrame(expected), expected)
                 << output.name << ", " << stock[i].displayName();
         }

@@ -1,5 +1,7 @@
 #include "platform/i3ipc/SwayPlatform.h"
 
+#include "runtime/Log.h"
+
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
@@ -34,6 +36,7 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
         return Error{"sway does not answer at " + socketPath};
     }
     platform->desktopName_ = "sway (" + version + ")";
+    platform->keepOwnWindowsFromTheFocus();
     Result<std::unique_ptr<I3IpcEvents>> events =
         I3IpcEvents::open(socketPath, {"binding", "output", "workspace", "shutdown"});
     if (!events) {
@@ -46,6 +49,25 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
     platform->shortcuts_ = std::make_unique<SwayShortcuts>(*platform->client_, *platform->events_);
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     return platform;
+}
+
+void SwayPlatform::keepOwnWindowsFromTheFocus() {
+    // The palette moves the window the user works in, and the splash card is only shown: on
+    // sway every new window takes the focus unless a rule says otherwise. Rules of a run
+    // before this one are the same rules, so adding them again changes nothing.
+    const char* const rules[] = {
+        R"(no_focus [app_id="^panemark$" title="^Panemark Palette$"])",
+        R"(no_focus [app_id="^panemark$" title="^Panemark$"])",
+        R"(for_window [app_id="^panemark$" title="^Panemark Palette$"] floating enable, )"
+        R"(move position cursor)",
+    };
+    for (const char* rule : rules) {
+        if (Result<std::string> reply =
+                client_->request(I3IpcCodec::runCommand, rule, connectTimeout);
+            !reply) {
+            Log::write(reply.error());
+        }
+    }
 }
 
 SwayPlatform::~SwayPlatform() {

@@ -47,6 +47,7 @@ private:
     };
 
     SwayPlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
+    void keepOwnWindowsFromTheFocus();
 
     std::unique_ptr<I3IpcClient> client_;
     std::unique_ptr<I3IpcEvents> events_;
