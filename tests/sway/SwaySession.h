@@ -28,6 +28,8 @@ public:
     bool ready() const { return ready_; }
     const std::string& problem() const { return problem_; }
     const std::filesystem::path& home() const { return home_; }
+    const std::string& socketPath() const { return swaySocket_; }
+    const std::string& waylandDisplay() const { return waylandDisplay_; }
 
     // Starts a program in the session; its output goes to outputFile when one is named.
     pid_t spawn(const std::vector<std::string>& argv, const std::string& outputFile = "");

@@ -100,16 +100,64 @@ std::optional<Window> findView(const JsonValue& node, bool insideFloating, Diale
     return std::nullopt;
 }
 
+std::optional<Window> searchParsed(const JsonValue& root, Dialect dialect,
+                                   const std::function<bool(const JsonValue&)>& found) {
+    return root.is_object() ? findView(root, false, dialect, found) : std::nullopt;
+}
+
 Result<std::optional<Window>> searchTree(std::string_view tree, Dialect dialect,
                                          const std::function<bool(const JsonValue&)>& found) {
-    Result<JsonValue> root = parse(tree, "tree");
+    Result<JsonValue> root = parseTree(tree);
     if (!root) {
         return Error{root.error()};
     }
-    if (!root.value().is_object()) {
-        return Error{"the compositor's tree is not an object"};
+    return searchParsed(root.value(), dialect, found);
+}
+
+bool isFocused(const JsonValue& node) {
+    return flag(node, "focused");
+}
+
+const JsonValue* childWithId(const JsonValue& node, std::int64_t id) {
+    const auto children = node.find("nodes");
+    if (children == node.end() || !children->is_array()) {
+        return nullptr;
     }
-    return findView(root.value(), false, dialect, found);
+    for (const JsonValue& child : *children) {
+        if (child.is_object() && child.value("id", std::int64_t{-1}) == id) {
+            return &child;
+        }
+    }
+    return nullptr;
+}
+
+// The workspace an output shows: sway names it; in i3 it is the first its content container
+// focuses.
+const JsonValue* visibleWorkspace(const JsonValue& output, Dialect dialect) {
+    const auto children = output.find("nodes");
+    if (children == output.end() || !children->is_array()) {
+        return nullptr;
+    }
+    if (dialect == Dialect::sway) {
+        const std::string current = text(output, "current_workspace");
+        for (const JsonValue& workspace : *children) {
+            if (workspace.is_object() && text(workspace, "name") == current) {
+                return &workspace;
+            }
+        }
+        return nullptr;
+    }
+    for (const JsonValue& child : *children) {
+        if (!child.is_object() || text(child, "name") != "content") {
+            continue;
+        }
+        const auto focus = child.find("focus");
+        if (focus != child.end() && focus->is_array() && !focus->empty() &&
+            focus->front().is_number_integer()) {
+            return childWithId(child, focus->front().get<std::int64_t>());
+        }
+    }
+    return nullptr;
 }
 
 // Keysym names of the keys Panemark can bind, as a US layout gives them, by evdev code.
@@ -199,8 +247,20 @@ std::optional<Shortcut> combination(const std::string& keys, bool byCode) {
 
 } // namespace
 
+Result<JsonValue> parseTree(std::string_view tree) {
+    Result<JsonValue> root = parse(tree, "tree");
+    if (root && !root.value().is_object()) {
+        return Error{"the compositor's tree is not an object"};
+    }
+    return root;
+}
+
 Result<std::optional<Window>> focusedWindow(std::string_view tree, Dialect dialect) {
-    return searchTree(tree, dialect, [](const JsonValue& node) { return flag(node, "focused"); });
+    return searchTree(tree, dialect, isFocused);
+}
+
+std::optional<Window> focusedWindowIn(const JsonValue& tree, Dialect dialect) {
+    return searchParsed(tree, dialect, isFocused);
 }
 
 Result<std::optional<Window>> windowWithId(std::string_view tree, std::int64_t id,
@@ -208,6 +268,39 @@ Result<std::optional<Window>> windowWithId(std::string_view tree, std::int64_t i
     return searchTree(tree, dialect, [id](const JsonValue& node) {
         return node.value("id", std::int64_t{-1}) == id;
     });
+}
+
+std::optional<Window> windowWithIdIn(const JsonValue& tree, std::int64_t id, Dialect dialect) {
+    return searchParsed(tree, dialect, [id](const JsonValue& node) {
+        return node.value("id", std::int64_t{-1}) == id;
+    });
+}
+
+std::vector<Output> outputsInTree(const JsonValue& tree, Dialect dialect) {
+    std::vector<Output> found;
+    const auto outputs = tree.find("nodes");
+    if (!tree.is_object() || outputs == tree.end() || !outputs->is_array()) {
+        return found;
+    }
+    for (const JsonValue& node : *outputs) {
+        const std::string name = node.is_object() ? text(node, "name") : std::string();
+        // i3 and sway keep the scratchpad on a pseudo-output of this name.
+        if (name.empty() || name == "__i3" || text(node, "type") != "output" ||
+            (node.contains("active") && !flag(node, "active"))) {
+            continue;
+        }
+        Output output;
+        output.name = name;
+        output.make = text(node, "make");
+        output.model = text(node, "model");
+        output.serial = text(node, "serial");
+        output.frame = rectOf(node, "rect");
+        output.active = true;
+        const JsonValue* workspace = visibleWorkspace(node, dialect);
+        output.usable = workspace ? rectOf(*workspace, "rect") : output.frame;
+        found.push_back(std::move(output));
+    }
+    return found;
 }
 
 Result<std::vector<Output>> outputs(std::string_view outputsReply,

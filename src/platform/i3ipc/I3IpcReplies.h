@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/JsonReader.h"
 #include "model/Rect.h"
 #include "model/Shortcut.h"
 #include "runtime/Result.h"
@@ -43,10 +44,18 @@ struct Output {
     bool operator==(const Output&) const = default;
 };
 
+// A tree as the compositor sent it, read once for the several questions a command asks of it.
+Result<JsonValue> parseTree(std::string_view tree);
+
 // The window with the keyboard focus, or none (an empty workspace has it).
 Result<std::optional<Window>> focusedWindow(std::string_view tree, Dialect dialect);
+std::optional<Window> focusedWindowIn(const JsonValue& tree, Dialect dialect);
 // The window in the container with this id, or none when it has gone.
 Result<std::optional<Window>> windowWithId(std::string_view tree, std::int64_t id, Dialect dialect);
+std::optional<Window> windowWithIdIn(const JsonValue& tree, std::int64_t id, Dialect dialect);
+// The active outputs as the tree has them, each with the rect of the workspace it shows: the
+// same as outputs() from one reply instead of two.
+std::vector<Output> outputsInTree(const JsonValue& tree, Dialect dialect);
 // The active outputs with the usable area of each, in the compositor's order.
 Result<std::vector<Output>> outputs(std::string_view outputs, std::string_view workspaces);
 // Nothing when every command of a RUN_COMMAND reply succeeded, else the first error.

@@ -9,10 +9,11 @@ namespace panemark {
 namespace {
 
 constexpr double queryTimeout = 0.25;
+constexpr double treeLifetime = 0.2;
 
 } // namespace
 
-I3IpcScreens::I3IpcScreens(I3IpcClient& client, I3IpcEvents& events) : client_(client) {
+I3IpcScreens::I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events) : tree_(tree) {
     events_ = events.onEvent([this](std::uint32_t type, const std::string&) {
         if (type == I3IpcCodec::outputEvent) {
             changed_.emit();
@@ -40,22 +41,13 @@ Screen I3IpcScreens::describe(const I3IpcReplies::Output& output, std::uint32_t 
 }
 
 std::vector<Screen> I3IpcScreens::read() {
-    Result<std::string> outputs = client_.request(I3IpcCodec::getOutputs, "", queryTimeout);
-    Result<std::string> workspaces =
-        outputs ? client_.request(I3IpcCodec::getWorkspaces, "", queryTimeout)
-                : Result<std::string>(Error{outputs.error()});
-    if (!workspaces) {
-        Log::write(workspaces.error());
-        return {};
-    }
-    Result<std::vector<I3IpcReplies::Output>> found =
-        I3IpcReplies::outputs(outputs.value(), workspaces.value());
-    if (!found) {
-        Log::write(found.error());
+    // The tree a command has just read for its window answers this too.
+    const std::shared_ptr<const JsonValue> tree = tree_.get(treeLifetime, queryTimeout);
+    if (!tree) {
         return {};
     }
     std::vector<Screen> screens;
-    for (const I3IpcReplies::Output& output : found.value()) {
+    for (const I3IpcReplies::Output& output : I3IpcReplies::outputsInTree(*tree, tree_.dialect())) {
         screens.push_back(describe(output, static_cast<std::uint32_t>(screens.size() + 1)));
     }
     // The screen at the layout's origin first: it is the primary one.

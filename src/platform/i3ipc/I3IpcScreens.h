@@ -4,9 +4,9 @@
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcReplies.h"
+#include "platform/i3ipc/I3IpcTree.h"
 #include "runtime/Signal.h"
 
-#include <mutex>
 #include <optional>
 
 namespace panemark {
@@ -16,7 +16,7 @@ namespace panemark {
 // identified by make, model and serial; output events say they changed.
 class I3IpcScreens : public ScreenService {
 public:
-    I3IpcScreens(I3IpcClient& client, I3IpcEvents& events);
+    I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events);
 
     std::vector<Screen> screens() override;
     std::optional<Screen> mainScreen() override;
@@ -27,7 +27,7 @@ public:
 private:
     std::vector<Screen> read();
 
-    I3IpcClient& client_;
+    I3IpcTree& tree_;
     Signal<> changed_;
     Subscription events_;
 };

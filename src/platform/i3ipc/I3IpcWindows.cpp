@@ -11,7 +11,7 @@ namespace panemark {
 namespace {
 
 // What the tree said is good for the rest of one command, not for the next.
-constexpr auto seenLifetime = std::chrono::milliseconds(200);
+constexpr double seenLifetime = 0.2;
 
 long long pixels(double value) {
     if (!std::isfinite(value)) {
@@ -22,8 +22,9 @@ long long pixels(double value) {
 
 } // namespace
 
-I3IpcWindows::I3IpcWindows(I3IpcClient& client, I3IpcReplies::Dialect dialect)
-    : client_(client), dialect_(dialect), checks_("Panemark.SettleCheck") {}
+I3IpcWindows::I3IpcWindows(I3IpcTree& tree)
+    : tree_(tree), client_(tree.client()), dialect_(tree.dialect()),
+      checks_("Panemark.SettleCheck") {}
 
 std::string I3IpcWindows::placement(std::int64_t id, const Rect& frame, bool fullscreen) {
     const auto whole = [](double value) { return std::to_string(static_cast<long long>(value)); };
@@ -37,52 +38,21 @@ std::string I3IpcWindows::placement(std::int64_t id, const Rect& frame, bool ful
            whole(target.y) + " px";
 }
 
-void I3IpcWindows::remember(const std::optional<I3IpcReplies::Window>& window) {
-    std::lock_guard lock(mutex_);
-    lastSeen_ = window;
-    seenAt_ = std::chrono::steady_clock::now();
-}
-
 std::optional<I3IpcReplies::Window> I3IpcWindows::lookUp(WindowRef window, double timeout) {
-    {
-        std::lock_guard lock(mutex_);
-        if (lastSeen_ && static_cast<std::uint64_t>(lastSeen_->id) == window.id &&
-            std::chrono::steady_clock::now() - seenAt_ < seenLifetime) {
-            return lastSeen_;
-        }
-    }
-    Result<std::string> tree = client_.request(I3IpcCodec::getTree, "", timeout);
-    if (!tree) {
-        Log::write(tree.error());
-        return std::nullopt;
-    }
-    Result<std::optional<I3IpcReplies::Window>> found =
-        I3IpcReplies::windowWithId(tree.value(), static_cast<std::int64_t>(window.id), dialect_);
-    if (!found) {
-        Log::write(found.error());
-        return std::nullopt;
-    }
-    remember(found.value());
-    return found.value();
+    const std::shared_ptr<const JsonValue> tree = tree_.get(seenLifetime, timeout);
+    return tree
+               ? I3IpcReplies::windowWithIdIn(*tree, static_cast<std::int64_t>(window.id), dialect_)
+               : std::nullopt;
 }
 
 std::optional<WindowRef> I3IpcWindows::focusedWindow(double timeout) {
-    Result<std::string> tree = client_.request(I3IpcCodec::getTree, "", timeout);
-    if (!tree) {
-        Log::write(tree.error());
-        return std::nullopt;
-    }
-    Result<std::optional<I3IpcReplies::Window>> focused =
-        I3IpcReplies::focusedWindow(tree.value(), dialect_);
+    const std::shared_ptr<const JsonValue> tree = tree_.get(0, timeout); // always asked afresh
+    const std::optional<I3IpcReplies::Window> focused =
+        tree ? I3IpcReplies::focusedWindowIn(*tree, dialect_) : std::nullopt;
     if (!focused) {
-        Log::write(focused.error());
         return std::nullopt;
     }
-    remember(focused.value());
-    if (!focused.value()) {
-        return std::nullopt;
-    }
-    return WindowRef{static_cast<std::uint64_t>(focused.value()->id)};
+    return WindowRef{static_cast<std::uint64_t>(focused->id)};
 }
 
 std::optional<Rect> I3IpcWindows::readFrame(WindowRef window, double timeout) {
@@ -116,13 +86,9 @@ bool I3IpcWindows::send(WindowRef window, const Rect& frame, bool fullscreen, do
 }
 
 void I3IpcWindows::writeFrame(WindowRef window, const Rect& frame, double timeout) {
-    bool fullscreen = false;
-    {
-        std::lock_guard lock(mutex_);
-        fullscreen = lastSeen_ && static_cast<std::uint64_t>(lastSeen_->id) == window.id &&
-                     lastSeen_->fullscreen;
-        lastSeen_.reset(); // the tree changes now
-    }
+    const std::optional<I3IpcReplies::Window> known = lookUp(window, settleCheckTimeout);
+    const bool fullscreen = known && known->fullscreen;
+    tree_.forget(); // the tree changes now
     const std::uint64_t write = ++writes_;
     if (send(window, frame, fullscreen, timeout) && timeout >= settleCheckTimeout) {
         scheduleSettleCheck(window, rounded(frame), write, 1, std::nullopt);

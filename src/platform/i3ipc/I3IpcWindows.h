@@ -3,11 +3,10 @@
 #include "platform/WindowService.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcReplies.h"
+#include "platform/i3ipc/I3IpcTree.h"
 #include "runtime/ThreadScheduler.h"
 
 #include <atomic>
-#include <chrono>
-#include <mutex>
 
 namespace panemark {
 
@@ -16,7 +15,7 @@ namespace panemark {
 // second would move it, as the compositor keeps a window's centre when it resizes).
 class I3IpcWindows : public WindowService {
 public:
-    I3IpcWindows(I3IpcClient& client, I3IpcReplies::Dialect dialect);
+    explicit I3IpcWindows(I3IpcTree& tree);
 
     std::optional<WindowRef> focusedWindow(double timeout) override;
     std::optional<Rect> readFrame(WindowRef window, double timeout) override;
@@ -42,18 +41,15 @@ private:
     // A command reads the focused window, its frame and its process in a row: one look at the
     // tree answers all three, as long as nothing was written since.
     std::optional<I3IpcReplies::Window> lookUp(WindowRef window, double timeout);
-    void remember(const std::optional<I3IpcReplies::Window>& window);
     bool send(WindowRef window, const Rect& frame, bool fullscreen, double timeout);
     void scheduleSettleCheck(WindowRef window, Rect wanted, std::uint64_t write, int attempt,
                              std::optional<Rect> previous);
     void settleCheck(WindowRef window, const Rect& wanted, std::uint64_t write, int attempt,
                      const std::optional<Rect>& previous);
 
+    I3IpcTree& tree_;
     I3IpcClient& client_;
     I3IpcReplies::Dialect dialect_;
-    std::mutex mutex_;
-    std::optional<I3IpcReplies::Window> lastSeen_;
-    std::chrono::steady_clock::time_point seenAt_;
     std::atomic<std::uint64_t> writes_ = 0; // a check belongs to the last write only
     // Declared last, destroyed first: no check runs into a half-destroyed service.
     ThreadScheduler checks_;

@@ -45,9 +45,9 @@ Result<std::unique_ptr<I3Platform>> I3Platform::open(Scheduler& mainLoop,
         return Error{events.error()};
     }
     platform->events_ = std::move(events).value();
-    platform->windows_ =
-        std::make_unique<I3IpcWindows>(*platform->client_, I3IpcReplies::Dialect::i3);
-    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->client_, *platform->events_);
+    platform->tree_ = std::make_unique<I3IpcTree>(*platform->client_, I3IpcReplies::Dialect::i3);
+    platform->windows_ = std::make_unique<I3IpcWindows>(*platform->tree_);
+    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->tree_, *platform->events_);
     return platform;
 }
 

@@ -44,6 +44,7 @@ private:
     std::unique_ptr<X11Platform> x11_;
     std::unique_ptr<I3IpcClient> client_;
     std::unique_ptr<I3IpcEvents> events_;
+    std::unique_ptr<I3IpcTree> tree_;
     std::unique_ptr<I3IpcWindows> windows_;
     std::unique_ptr<I3IpcScreens> screens_;
     std::string desktopName_;

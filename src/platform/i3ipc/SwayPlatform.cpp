@@ -43,9 +43,9 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
         return Error{events.error()};
     }
     platform->events_ = std::move(events).value();
-    platform->windows_ =
-        std::make_unique<I3IpcWindows>(*platform->client_, I3IpcReplies::Dialect::sway);
-    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->client_, *platform->events_);
+    platform->tree_ = std::make_unique<I3IpcTree>(*platform->client_, I3IpcReplies::Dialect::sway);
+    platform->windows_ = std::make_unique<I3IpcWindows>(*platform->tree_);
+    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->tree_, *platform->events_);
     platform->shortcuts_ = std::make_unique<SwayShortcuts>(*platform->client_, *platform->events_);
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     return platform;

@@ -51,6 +51,7 @@ private:
 
     std::unique_ptr<I3IpcClient> client_;
     std::unique_ptr<I3IpcEvents> events_;
+    std::unique_ptr<I3IpcTree> tree_;
     std::unique_ptr<I3IpcWindows> windows_;
     std::unique_ptr<I3IpcScreens> screens_;
     std::unique_ptr<SwayShortcuts> shortcuts_;

@@ -1,0 +1,301 @@
+// From a key press to the window's frame confirmed by the compositor, on a headless sway and on
+// i3 (Xvfb, two fake outputs): Panemark, beside the way people do it today, a key binding in
+// the compositor's configuration that runs swaymsg or i3-msg with the same placement.
+// Figures only: nothing here fails on timing.
+#include "../tests/sway/SwaySession.h"
+#include "../tests/x11/TestClient.h"
+#include "../tests/x11/XvfbSession.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <xcb/xtest.h>
+
+using namespace panemark;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int presses = 40;
+
+double milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+struct Figures {
+    double median = 0;
+    double p95 = 0;
+    int missed = 0;
+};
+
+Figures summarize(std::vector<double> times, int missed) {
+    if (times.empty()) {
+        return {0, 0, missed};
+    }
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times[times.size() * 95 / 100], missed};
+}
+
+// Polls the compositor's tree until the focused window's outer frame is `frame`, with a pause
+// between looks: a compositor answers one client at a time, and asking without a pause would
+// slow down whoever is being measured.
+bool waitForFrame(I3IpcClient& ipc, I3IpcReplies::Dialect dialect, const Rect& frame) {
+    const auto until = Clock::now() + std::chrono::seconds(1);
+    while (Clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::microseconds(250));
+        const Result<std::string> tree = ipc.request(I3IpcCodec::getTree, "", 1);
+        if (tree) {
+            const auto focused = I3IpcReplies::focusedWindow(tree.value(), dialect);
+            if (focused && focused.value() && focused.value()->frame == frame) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+std::string placement(const Rect& frame) {
+    const auto px = [](double value) { return std::to_string(static_cast<int>(value)); };
+    return "floating enable, resize set " + px(frame.width) + " px " + px(frame.height) +
+           " px, move absolute position " + px(frame.x) + " px " + px(frame.y) + " px";
+}
+
+// Left and right halves of an output's usable area.
+std::pair<Rect, Rect> halves(const Rect& usable) {
+    const double half = usable.width / 2;
+    return {{usable.x, usable.y, half, usable.height},
+            {usable.x + half, usable.y, usable.width - half, usable.height}};
+}
+
+void print(const char* who, const Figures& figures) {
+    std::printf("%-48s median %7.3f ms   p95 %7.3f ms   (%d presses, %d missed)\n", who,
+                figures.median, figures.p95, presses, figures.missed);
+}
+
+// ------------------------------------------------------------------------------------- sway
+
+Figures measureSway(SwaySession& sway, I3IpcClient& ipc, const std::pair<Rect, Rect>& targets) {
+    // A resident keyboard: starting a process per press would cost more than what is measured.
+    int toChild[2];
+    int fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
+        return {};
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(toChild[0], 0);
+        dup2(fromChild[1], 1);
+        for (const int end : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
+            close(end); // else it would never see the end of its input
+        }
+        setenv("WAYLAND_DISPLAY", sway.waylandDisplay().c_str(), 1);
+        execl(VIRTUAL_KEYBOARD, VIRTUAL_KEYBOARD, "--lines", nullptr);
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    FILE* in = fdopen(toChild[1], "w");
+    FILE* out = fdopen(fromChild[0], "r");
+    std::vector<double> times;
+    int missed = 0;
+    char line[64];
+    for (int i = 0; i < presses; ++i) {
+        const bool left = i % 2 == 0;
+        const auto start = Clock::now();
+        std::fprintf(in, "%d ctrl alt logo\n", left ? 105 : 106);
+        std::fflush(in);
+        if (!std::fgets(line, sizeof line, out)) {
+            break;
+        }
+        if (waitForFrame(ipc, I3IpcReplies::Dialect::sway, left ? targets.first : targets.second)) {
+            times.push_back(milliseconds(Clock::now() - start));
+        } else {
+            ++missed;
+        }
+    }
+    std::fclose(in);
+    std::fclose(out);
+    waitpid(pid, nullptr, 0);
+    return summarize(times, missed);
+}
+
+void benchSway() {
+    SwaySession sway;
+    if (!sway.ready()) {
+        std::printf("sway: %s\n", sway.problem().c_str());
+        return;
+    }
+    std::ofstream(sway.home() / "Panemark" / "Panemark.conf", std::ios::app)
+        << "Panemark.animateWindows=false\n";
+    I3IpcClient ipc(sway.socketPath());
+    sway.spawn({"foot", "-e", "sleep", "600"});
+    while (!sway.focusedWindow()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const auto outputs =
+        I3IpcReplies::outputs(sway.ask(I3IpcCodec::getOutputs), sway.ask(I3IpcCodec::getWorkspaces));
+    const auto targets = halves(outputs.value().front().usable);
+
+    sway.spawn({PANEMARK_PROGRAM}, (sway.home() / "panemark.log").string());
+    while (sway.run({PANEMARK_PROGRAM, "status"}).first != 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    std::fprintf(stderr, "sway: measuring panemark\n");
+    const Figures panemark = measureSway(sway, ipc, targets);
+    sway.run({PANEMARK_PROGRAM, "quit"});
+
+    // What people bind today: the compositor runs swaymsg with a fixed placement.
+    // The whole command in double quotes: a binding's commands are split at commas otherwise.
+    sway.ask(I3IpcCodec::runCommand, "bindcode Mod4+Mod1+Ctrl+113 exec \"swaymsg '" +
+                                         placement(targets.first) + "'\"");
+    sway.ask(I3IpcCodec::runCommand, "bindcode Mod4+Mod1+Ctrl+114 exec \"swaymsg '" +
+                                         placement(targets.second) + "'\"");
+    std::fprintf(stderr, "sway: measuring swaymsg\n");
+    const Figures swaymsg = measureSway(sway, ipc, targets);
+
+    std::printf("Key press to the frame confirmed, headless sway 1.7 (1280 × 800 output)\n");
+    print("panemark (animation off)", panemark);
+    print("bindsym … exec swaymsg (what people do)", swaymsg);
+    std::printf("%-48s %.1f× faster\n\n", "panemark against swaymsg",
+                panemark.median > 0 ? swaymsg.median / panemark.median : 0);
+}
+
+// --------------------------------------------------------------------------------------- i3
+
+class XTestKeyboard {
+public:
+    XTestKeyboard() : connection_(xcb_connect(nullptr, nullptr)) {}
+    ~XTestKeyboard() { xcb_disconnect(connection_); }
+    void chord(xcb_keycode_t key) {
+        for (xcb_keycode_t modifier : {37, 64, 133}) { // Control_L, Alt_L, Super_L
+            fake(XCB_KEY_PRESS, modifier);
+        }
+        fake(XCB_KEY_PRESS, key);
+        fake(XCB_KEY_RELEASE, key);
+        for (xcb_keycode_t modifier : {133, 64, 37}) {
+            fake(XCB_KEY_RELEASE, modifier);
+        }
+        xcb_flush(connection_);
+    }
+
+private:
+    void fake(std::uint8_t type, xcb_keycode_t key) {
+        xcb_test_fake_input(connection_, type, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    }
+    xcb_connection_t* connection_;
+};
+
+std::string rootSocket() {
+    FILE* pipe = popen("xprop -root I3_SOCKET_PATH", "r");
+    std::string text;
+    for (char buffer[512]; pipe && std::fgets(buffer, sizeof buffer, pipe);) {
+        text += buffer;
+    }
+    if (pipe) {
+        pclose(pipe);
+    }
+    const std::size_t open = text.find('"');
+    const std::size_t close = text.rfind('"');
+    return open == std::string::npos || close <= open ? std::string()
+                                                      : text.substr(open + 1, close - open - 1);
+}
+
+Figures measureI3(I3IpcClient& ipc, const std::pair<Rect, Rect>& targets) {
+    XTestKeyboard keyboard;
+    std::vector<double> times;
+    int missed = 0;
+    for (int i = 0; i < presses; ++i) {
+        const bool left = i % 2 == 0;
+        const auto start = Clock::now();
+        keyboard.chord(left ? 113 : 114);
+        if (waitForFrame(ipc, I3IpcReplies::Dialect::i3, left ? targets.first : targets.second)) {
+            times.push_back(milliseconds(Clock::now() - start));
+        } else {
+            ++missed;
+        }
+    }
+    return summarize(times, missed);
+}
+
+// i3 takes bindings only from its configuration: each variant gets an i3 of its own.
+Figures benchI3Variant(bool withPanemark, std::pair<Rect, Rect>* targetsOut) {
+    const std::filesystem::path config =
+        std::filesystem::temp_directory_path() / ("panemark-bench-i3-" + std::to_string(getpid()));
+    XvfbSession session(2304, 800, XvfbSession::WindowManager::none);
+    if (!session.ready()) {
+        return {};
+    }
+    // The usable area is 1280 × 780 below a 20-pixel bar, as the tests find it.
+    const std::pair<Rect, Rect> targets = halves({0, 20, 1280, 780});
+    *targetsOut = targets;
+    {
+        std::ifstream base(I3_TEST_CONFIG);
+        std::ofstream out(config);
+        out << base.rdbuf();
+        if (!withPanemark) {
+            out << "bindcode Mod4+Mod1+Control+113 exec \"i3-msg '" << placement(targets.first)
+                << "'\"\nbindcode Mod4+Mod1+Control+114 exec \"i3-msg '"
+                << placement(targets.second) << "'\"\n";
+        }
+    }
+    session.spawn({"i3", "-c", config.string()});
+    std::string socket;
+    for (int i = 0; i < 500 && socket.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        socket = rootSocket();
+    }
+    I3IpcClient ipc(socket);
+    TestClient client;
+    const xcb_window_t window = client.createWindow(100, 100, 500, 400);
+    client.activate(window);
+    if (withPanemark) {
+        setenv("I3SOCK", socket.c_str(), 1);
+        setenv("XDG_CURRENT_DESKTOP", "i3", 1);
+        session.spawn({PANEMARK_PROGRAM});
+        for (int i = 0; i < 500 && !client.isGrabbedElsewhere(113, XCB_MOD_MASK_CONTROL |
+                                                                       XCB_MOD_MASK_1 |
+                                                                       XCB_MOD_MASK_4);
+             ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // i3bar docks
+    std::fprintf(stderr, "i3: measuring %s\n", withPanemark ? "panemark" : "i3-msg");
+    const Figures figures = measureI3(ipc, targets);
+    std::filesystem::remove(config);
+    return figures;
+}
+
+void benchI3() {
+    std::pair<Rect, Rect> targets;
+    const Figures panemark = benchI3Variant(true, &targets);
+    const Figures i3msg = benchI3Variant(false, &targets);
+    std::printf("Key press to the frame confirmed, i3 4.22 on Xvfb (1280 × 800 output)\n");
+    print("panemark (animation off)", panemark);
+    print("bindcode … exec i3-msg (what people do)", i3msg);
+    std::printf("%-48s %.1f× faster\n", "panemark against i3-msg",
+                panemark.median > 0 ? i3msg.median / panemark.median : 0);
+}
+
+} // namespace
+
+int main() {
+    // The program's settings: a home of its own, no splash, no animation.
+    const std::filesystem::path home =
+        std::filesystem::temp_directory_path() / ("panemark-bench-home-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home / "Panemark");
+    std::ofstream(home / "Panemark" / "Panemark.conf")
+        << "[General]\nPanemark.showSplashAtLaunch=false\nPanemark.animateWindows=false\n";
+    for (const char* variable : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+        setenv(variable, home.c_str(), 1);
+    }
+    std::filesystem::permissions(home, std::filesystem::perms::owner_all);
+    benchSway();
+    benchI3();
+    std::filesystem::remove_all(home);
+}
