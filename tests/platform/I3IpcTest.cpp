@@ -146,6 +146,29 @@ TEST(I3IpcRepliesTest, OutputsTakeTheirUsableAreaFromTheWorkspaceTheyShow) {
     EXPECT_FALSE(I3IpcReplies::outputs("{}", "[]"));
 }
 
+TEST(I3IpcRepliesTest, TheTreeAloneGivesTheSameOutputsAsTheTwoListReplies) {
+    for (const auto& [folder, dialect] :
+         {std::pair{std::string("sway-1.7"), Dialect::sway}, {std::string("i3-4.22"), Dialect::i3}}) {
+        const auto tree = I3IpcReplies::parseTree(recorded(folder + "/tree-tiled.json"));
+        ASSERT_TRUE(tree) << tree.error();
+        const auto fromLists = I3IpcReplies::outputs(recorded(folder + "/outputs.json"),
+                                                     recorded(folder + "/workspaces.json"));
+        ASSERT_TRUE(fromLists);
+        std::vector<I3IpcReplies::Output> fromTree =
+            I3IpcReplies::outputsInTree(tree.value(), dialect);
+        ASSERT_EQ(fromTree.size(), 2u) << folder; // the scratchpad's pseudo-output left out
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(fromTree[i].name, fromLists.value()[i].name);
+            EXPECT_EQ(fromTree[i].frame, fromLists.value()[i].frame);
+            EXPECT_EQ(fromTree[i].usable, fromLists.value()[i].usable) << folder;
+        }
+        EXPECT_EQ(I3IpcReplies::focusedWindowIn(tree.value(), dialect),
+                  I3IpcReplies::focusedWindow(recorded(folder + "/tree-tiled.json"), dialect)
+                      .value());
+    }
+    EXPECT_TRUE(I3IpcReplies::outputsInTree(JsonValue::array(), Dialect::sway).empty());
+}
+
 TEST(I3IpcRepliesTest, CommandRepliesBindingEventsAndConfiguredBindings) {
     EXPECT_EQ(I3IpcReplies::commandFailure(R"([{"success":true},{"success":true}])"), std::nullopt);
     EXPECT_EQ(I3IpcReplies::commandFailure(
