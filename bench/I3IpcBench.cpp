@@ -137,24 +137,25 @@ void benchSway() {
     while (!sway.focusedWindow()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    const auto outputs =
-        I3IpcReplies::outputs(sway.ask(I3IpcCodec::getOutputs), sway.ask(I3IpcCodec::getWorkspaces));
+    const auto outputs = I3IpcReplies::outputs(sway.ask(I3IpcCodec::getOutputs),
+                                               sway.ask(I3IpcCodec::getWorkspaces));
     const auto targets = halves(outputs.value().front().usable);
 
-    sway.spawn({PANEMARK_PROGRAM}, (sway.home() / "panemark.log").string());
-    while (sway.run({PANEMARK_PROGRAM, "status"}).first != 0) {
+    const std::string program = sway.program(PANEMARK_PROGRAM);
+    sway.spawn({program}, (sway.home() / "panemark.log").string());
+    while (sway.run({program, "status"}).first != 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     std::fprintf(stderr, "sway: measuring panemark\n");
     const Figures panemark = measureSway(sway, ipc, targets);
-    sway.run({PANEMARK_PROGRAM, "quit"});
+    sway.run({program, "quit"});
 
     // What people bind today: the compositor runs swaymsg with a fixed placement.
     // The whole command in double quotes: a binding's commands are split at commas otherwise.
-    sway.ask(I3IpcCodec::runCommand, "bindcode Mod4+Mod1+Ctrl+113 exec \"swaymsg '" +
-                                         placement(targets.first) + "'\"");
-    sway.ask(I3IpcCodec::runCommand, "bindcode Mod4+Mod1+Ctrl+114 exec \"swaymsg '" +
-                                         placement(targets.second) + "'\"");
+    sway.ask(I3IpcCodec::runCommand,
+             "bindcode Mod4+Mod1+Ctrl+113 exec \"swaymsg '" + placement(targets.first) + "'\"");
+    sway.ask(I3IpcCodec::runCommand,
+             "bindcode Mod4+Mod1+Ctrl+114 exec \"swaymsg '" + placement(targets.second) + "'\"");
     std::fprintf(stderr, "sway: measuring swaymsg\n");
     const Figures swaymsg = measureSway(sway, ipc, targets);
 
@@ -257,9 +258,8 @@ Figures benchI3Variant(bool withPanemark, std::pair<Rect, Rect>* targetsOut) {
         setenv("I3SOCK", socket.c_str(), 1);
         setenv("XDG_CURRENT_DESKTOP", "i3", 1);
         session.spawn({PANEMARK_PROGRAM});
-        for (int i = 0; i < 500 && !client.isGrabbedElsewhere(113, XCB_MOD_MASK_CONTROL |
-                                                                       XCB_MOD_MASK_1 |
-                                                                       XCB_MOD_MASK_4);
+        for (int i = 0; i < 500 && !client.isGrabbedElsewhere(
+                                       113, XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4);
              ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -286,8 +286,8 @@ void benchI3() {
 
 int main() {
     // The program's settings: a home of its own, no splash, no animation.
-    const std::filesystem::path home =
-        std::filesystem::temp_directory_path() / ("panemark-bench-home-" + std::to_string(getpid()));
+    const std::filesystem::path home = std::filesystem::temp_directory_path() /
+                                       ("panemark-bench-home-" + std::to_string(getpid()));
     std::filesystem::create_directories(home / "Panemark");
     std::ofstream(home / "Panemark" / "Panemark.conf")
         << "[General]\nPanemark.showSplashAtLaunch=false\nPanemark.animateWindows=false\n";

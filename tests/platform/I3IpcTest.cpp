@@ -147,8 +147,8 @@ TEST(I3IpcRepliesTest, OutputsTakeTheirUsableAreaFromTheWorkspaceTheyShow) {
 }
 
 TEST(I3IpcRepliesTest, TheTreeAloneGivesTheSameOutputsAsTheTwoListReplies) {
-    for (const auto& [folder, dialect] :
-         {std::pair{std::string("sway-1.7"), Dialect::sway}, {std::string("i3-4.22"), Dialect::i3}}) {
+    for (const auto& [folder, dialect] : {std::pair{std::string("sway-1.7"), Dialect::sway},
+                                          {std::string("i3-4.22"), Dialect::i3}}) {
         const auto tree = I3IpcReplies::parseTree(recorded(folder + "/tree-tiled.json"));
         ASSERT_TRUE(tree) << tree.error();
         const auto fromLists = I3IpcReplies::outputs(recorded(folder + "/outputs.json"),
@@ -162,9 +162,9 @@ TEST(I3IpcRepliesTest, TheTreeAloneGivesTheSameOutputsAsTheTwoListReplies) {
             EXPECT_EQ(fromTree[i].frame, fromLists.value()[i].frame);
             EXPECT_EQ(fromTree[i].usable, fromLists.value()[i].usable) << folder;
         }
-        EXPECT_EQ(I3IpcReplies::focusedWindowIn(tree.value(), dialect),
-                  I3IpcReplies::focusedWindow(recorded(folder + "/tree-tiled.json"), dialect)
-                      .value());
+        EXPECT_EQ(
+            I3IpcReplies::focusedWindowIn(tree.value(), dialect),
+            I3IpcReplies::focusedWindow(recorded(folder + "/tree-tiled.json"), dialect).value());
     }
     EXPECT_TRUE(I3IpcReplies::outputsInTree(JsonValue::array(), Dialect::sway).empty());
 }

@@ -174,6 +174,24 @@ pid_t SwaySession::start(const std::vector<std::string>& argv, const std::string
     return pid;
 }
 
+std::string SwaySession::program(const std::string& path) {
+    if (!isRoot()) {
+        return path;
+    }
+    const std::filesystem::path copy = root_ / "bin" / std::filesystem::path(path).filename();
+    if (!std::filesystem::exists(copy)) {
+        std::filesystem::create_directories(copy.parent_path());
+        std::filesystem::permissions(copy.parent_path(), std::filesystem::perms::owner_all |
+                                                             std::filesystem::perms::others_read |
+                                                             std::filesystem::perms::others_exec);
+        std::filesystem::copy_file(path, copy);
+        std::filesystem::permissions(copy, std::filesystem::perms::owner_all |
+                                               std::filesystem::perms::others_read |
+                                               std::filesystem::perms::others_exec);
+    }
+    return copy.string();
+}
+
 pid_t SwaySession::spawn(const std::vector<std::string>& argv, const std::string& outputFile) {
     const pid_t pid = start(argv, outputFile, true);
     children_.push_back(pid);
@@ -219,12 +237,26 @@ std::optional<I3IpcReplies::Window> SwaySession::focusedWindow() {
 }
 
 std::optional<Rect> SwaySession::waitForFrame(const Rect& frame, double seconds) {
+    // Settled, not only reached: under load a terminal may still commit the size it had before,
+    // which sway then takes for the window's until Panemark's look after the placement puts it
+    // right. The frame counts once it has held through that look.
     std::optional<Rect> seen;
+    bool held = false;
+    auto heldSince = std::chrono::steady_clock::now();
     waitFor(
         [&] {
             const std::optional<I3IpcReplies::Window> window = focusedWindow();
             seen = window ? std::optional<Rect>(window->frame) : std::nullopt;
-            return seen == frame;
+            if (seen != frame) {
+                held = false;
+                return false;
+            }
+            const auto now = std::chrono::steady_clock::now();
+            if (!held) {
+                held = true;
+                heldSince = now;
+            }
+            return now - heldSince >= std::chrono::milliseconds(200);
         },
         seconds);
     return seen;

@@ -31,6 +31,10 @@ public:
     const std::string& socketPath() const { return swaySocket_; }
     const std::string& waylandDisplay() const { return waylandDisplay_; }
 
+    // A program of the build that the session's user can run: the build folder may be closed to
+    // others (a clone under /root), so under root the program is copied into the session's own
+    // folder first.
+    std::string program(const std::string& path);
     // Starts a program in the session; its output goes to outputFile when one is named.
     pid_t spawn(const std::vector<std::string>& argv, const std::string& outputFile = "");
     // Runs a program in the session to its end (at most 30 s): its exit status and output.
@@ -42,7 +46,8 @@ public:
     std::string ask(std::uint32_t type, const std::string& payload = "");
     // The focused window as sway reports it, once it is there.
     std::optional<I3IpcReplies::Window> focusedWindow();
-    // Waits until the focused window's outer frame is `frame`; the last one seen otherwise.
+    // Waits until the focused window's outer frame is `frame` and has held for a moment; the last
+    // one seen otherwise.
     std::optional<Rect> waitForFrame(const Rect& frame, double seconds = 5);
 
 private:

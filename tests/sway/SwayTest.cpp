@@ -19,14 +19,14 @@ class SwayTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
-        panemark = session.spawn({PANEMARK_PROGRAM}, (session.home() / "panemark.log").string());
+        panemark = session.spawn({panemarkProgram}, (session.home() / "panemark.log").string());
         ASSERT_TRUE(waitForStatus()) << "panemark did not answer";
     }
 
     // `panemark status` as the session's user: true once the program answers.
     bool waitForStatus() {
         for (int attempt = 0; attempt < 300; ++attempt) {
-            const auto [status, output] = session.run({PANEMARK_PROGRAM, "status"});
+            const auto [status, output] = session.run({panemarkProgram, "status"});
             if (status == 0) {
                 lastStatus = output;
                 return true;
@@ -48,6 +48,7 @@ protected:
     }
 
     SwaySession session;
+    const std::string panemarkProgram = session.program(PANEMARK_PROGRAM_PATH);
     pid_t panemark = -1;
     std::string lastStatus;
 };
@@ -87,7 +88,7 @@ TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);
     // A profile whose only command is a maximize on ⌃⌥⌘M.
-    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "profile", "create", "Work"}).first, 0);
+    ASSERT_EQ(session.run({panemarkProgram, "profile", "create", "Work"}).first, 0);
     const std::string maximize =
         R"({"id":"C0FFEE00-0000-4000-8000-000000000003","name":"All","cols":1,"rows":1,)"
         R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,"maximize":true,)"
@@ -95,8 +96,8 @@ TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
     const std::filesystem::path file = session.home() / "work.json";
     std::ofstream(file) << maximize;
     ASSERT_EQ(
-        session.run({PANEMARK_PROGRAM, "profile", "set-commands", "Work", file.string()}).first, 0);
-    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "profile", "activate", "Work"}).first, 0);
+        session.run({panemarkProgram, "profile", "set-commands", "Work", file.string()}).first, 0);
+    ASSERT_EQ(session.run({panemarkProgram, "profile", "activate", "Work"}).first, 0);
     const auto outputs = I3IpcReplies::outputs(session.ask(I3IpcCodec::getOutputs),
                                                session.ask(I3IpcCodec::getWorkspaces));
     ASSERT_TRUE(outputs && !outputs.value().empty());
@@ -109,7 +110,7 @@ TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
     EXPECT_EQ(session.focusedWindow()->frame, usable);
 
     // Quitting unbinds: a binding left behind would still swallow the keys as `nop`.
-    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "quit"}).first, 0);
+    ASSERT_EQ(session.run({panemarkProgram, "quit"}).first, 0);
     const std::string reply = session.ask(I3IpcCodec::runCommand, "unbindcode Mod4+Mod1+Ctrl+58");
     EXPECT_NE(reply.find("\"success\": false"), std::string::npos) << reply;
 }
@@ -117,7 +118,7 @@ TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
 TEST_F(SwayTest, ThePaletteOpensWithoutTakingTheFocusFromTheWindowItWillMove) {
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);
-    ASSERT_EQ(session.run({PANEMARK_PROGRAM, "palette"}).first, 0);
+    ASSERT_EQ(session.run({panemarkProgram, "palette"}).first, 0);
     // The palette is a window of its own here, floating, never focused.
     bool shown = false;
     for (int attempt = 0; attempt < 300 && !shown; ++attempt) {
