@@ -7,6 +7,7 @@
 #include "../tests/x11/XvfbSession.h"
 #include "FrameWatcher.h"
 #include "ProcessFigures.h"
+#include "XTestKeyboard.h"
 
 #include <algorithm>
 #include <atomic>
@@ -32,36 +33,11 @@ constexpr int presses = 200;
 const int idleSeconds =
     std::getenv("BENCH_IDLE_SECONDS") ? std::atoi(std::getenv("BENCH_IDLE_SECONDS")) : 30;
 constexpr xcb_keycode_t keyLeft = 113, keyRight = 114;
-constexpr xcb_keycode_t controlL = 37, altL = 64, superL = 133;
 constexpr std::uint16_t ctrlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
 double milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
-
-// Presses ⌃⌥⌘ and a key through XTest, as a keyboard would.
-class Keyboard {
-public:
-    Keyboard() : connection_(xcb_connect(nullptr, nullptr)) {}
-    ~Keyboard() { xcb_disconnect(connection_); }
-    void chord(xcb_keycode_t key) {
-        for (xcb_keycode_t modifier : {controlL, altL, superL}) {
-            fake(XCB_KEY_PRESS, modifier);
-        }
-        fake(XCB_KEY_PRESS, key);
-        fake(XCB_KEY_RELEASE, key);
-        for (xcb_keycode_t modifier : {superL, altL, controlL}) {
-            fake(XCB_KEY_RELEASE, modifier);
-        }
-        xcb_flush(connection_);
-    }
-
-private:
-    void fake(std::uint8_t type, xcb_keycode_t key) {
-        xcb_test_fake_input(connection_, type, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    }
-    xcb_connection_t* connection_;
-};
 
 // Waits for ConfigureNotify events of a client's frame window.
 
@@ -141,7 +117,7 @@ struct Figures {
 };
 
 // Presses ← and → in turn and times each to the frame reaching what that key produces.
-Figures measure(Keyboard& keyboard, FrameWatcher& watcher, TestClient& client,
+Figures measure(XTestKeyboard& keyboard, FrameWatcher& watcher, TestClient& client,
                 xcb_window_t window) {
     // The first two presses show where each key puts the window.
     Rect landing[2];
@@ -209,7 +185,7 @@ int main() {
 
     TestClient client;
     const xcb_window_t window = client.createWindow(600, 400, 500, 400);
-    Keyboard keyboard;
+    XTestKeyboard keyboard;
     FrameWatcher watcher(window);
     std::printf("Key press to placed window (Xvfb + openbox, 2560 × 1440)\n");
 

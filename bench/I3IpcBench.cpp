@@ -5,6 +5,7 @@
 #include "../tests/sway/SwaySession.h"
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
+#include "XTestKeyboard.h"
 
 #include <algorithm>
 #include <chrono>
@@ -168,44 +169,6 @@ void benchSway() {
 
 // --------------------------------------------------------------------------------------- i3
 
-class XTestKeyboard {
-public:
-    XTestKeyboard() : connection_(xcb_connect(nullptr, nullptr)) {}
-    ~XTestKeyboard() { xcb_disconnect(connection_); }
-    void chord(xcb_keycode_t key) {
-        for (xcb_keycode_t modifier : {37, 64, 133}) { // Control_L, Alt_L, Super_L
-            fake(XCB_KEY_PRESS, modifier);
-        }
-        fake(XCB_KEY_PRESS, key);
-        fake(XCB_KEY_RELEASE, key);
-        for (xcb_keycode_t modifier : {133, 64, 37}) {
-            fake(XCB_KEY_RELEASE, modifier);
-        }
-        xcb_flush(connection_);
-    }
-
-private:
-    void fake(std::uint8_t type, xcb_keycode_t key) {
-        xcb_test_fake_input(connection_, type, key, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-    }
-    xcb_connection_t* connection_;
-};
-
-std::string rootSocket() {
-    FILE* pipe = popen("xprop -root I3_SOCKET_PATH", "r");
-    std::string text;
-    for (char buffer[512]; pipe && std::fgets(buffer, sizeof buffer, pipe);) {
-        text += buffer;
-    }
-    if (pipe) {
-        pclose(pipe);
-    }
-    const std::size_t open = text.find('"');
-    const std::size_t close = text.rfind('"');
-    return open == std::string::npos || close <= open ? std::string()
-                                                      : text.substr(open + 1, close - open - 1);
-}
-
 Figures measureI3(I3IpcClient& ipc, const std::pair<Rect, Rect>& targets) {
     XTestKeyboard keyboard;
     std::vector<double> times;
@@ -245,13 +208,13 @@ Figures benchI3Variant(bool withPanemark, std::pair<Rect, Rect>* targetsOut) {
         }
     }
     session.spawn({"i3", "-c", config.string()});
+    TestClient client;
     std::string socket;
     for (int i = 0; i < 500 && socket.empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        socket = rootSocket();
+        socket = client.rootText("I3_SOCKET_PATH");
     }
     I3IpcClient ipc(socket);
-    TestClient client;
     const xcb_window_t window = client.createWindow(100, 100, 500, 400);
     client.activate(window);
     if (withPanemark) {

@@ -28,7 +28,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
         ASSERT_TRUE(client.connected());
-        const std::string socket = rootSocket();
+        const std::string socket = client.rootText("I3_SOCKET_PATH");
         ASSERT_FALSE(socket.empty());
         ipc = std::make_unique<I3IpcClient>(socket);
         // The session a real i3 login gives.
@@ -40,21 +40,6 @@ protected:
         for (const char* variable : {"I3SOCK", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE"}) {
             unsetenv(variable);
         }
-    }
-
-    static std::string rootSocket() {
-        std::FILE* pipe = ::popen("xprop -root I3_SOCKET_PATH", "r");
-        std::string text;
-        for (char buffer[512]; pipe && std::fgets(buffer, sizeof buffer, pipe);) {
-            text += buffer;
-        }
-        if (pipe) {
-            ::pclose(pipe);
-        }
-        const std::size_t open = text.find('"');
-        const std::size_t close = text.rfind('"');
-        return open == std::string::npos || close <= open ? std::string()
-                                                          : text.substr(open + 1, close - open - 1);
     }
 
     std::string ask(std::uint32_t type) {

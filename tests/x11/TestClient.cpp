@@ -279,4 +279,19 @@ bool TestClient::isGrabbedElsewhere(xcb_keycode_t keycode, std::uint16_t modifie
     return false;
 }
 
+std::string TestClient::rootText(const char* property) {
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, root, atom(property), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+        nullptr);
+    std::string text;
+    if (reply && reply->format == 8) {
+        text.assign(static_cast<const char*>(xcb_get_property_value(reply)),
+                    static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+    }
+    free(reply);
+    return text;
+}
+
 } // namespace panemark

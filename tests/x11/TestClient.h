@@ -48,6 +48,9 @@ public:
     // The first managed window whose WM_CLASS contains this text.
     std::optional<xcb_window_t> findWindow(const std::string& windowClass, double seconds = 5);
 
+    // A text property of the root window (i3's I3_SOCKET_PATH); empty when it is not set.
+    std::string rootText(const char* property);
+
 private:
     xcb_atom_t atom(const char* name);
     // The values of a 32-bit property (empty when it is not set).

@@ -341,6 +341,15 @@ Result<std::vector<Output>> outputs(std::string_view outputsReply,
     return found;
 }
 
+std::optional<std::string> version(std::string_view reply) {
+    Result<JsonValue> value = parse(reply, "version");
+    if (!value || !value.value().is_object()) {
+        return std::nullopt;
+    }
+    const std::string human = text(value.value(), "human_readable");
+    return human.empty() ? std::nullopt : std::optional<std::string>(human);
+}
+
 std::optional<std::string> commandFailure(std::string_view reply) {
     Result<JsonValue> results = parse(reply, "reply to a command");
     if (!results) {

@@ -58,6 +58,8 @@ std::optional<Window> windowWithIdIn(const JsonValue& tree, std::int64_t id, Dia
 std::vector<Output> outputsInTree(const JsonValue& tree, Dialect dialect);
 // The active outputs with the usable area of each, in the compositor's order.
 Result<std::vector<Output>> outputs(std::string_view outputs, std::string_view workspaces);
+// "1.7" or "4.22 (2023-01-02)" from a GET_VERSION reply; none when it says nothing readable.
+std::optional<std::string> version(std::string_view reply);
 // Nothing when every command of a RUN_COMMAND reply succeeded, else the first error.
 std::optional<std::string> commandFailure(std::string_view reply);
 // The command of a binding event ("nop panemark:…"), or none for anything else.

@@ -1,7 +1,5 @@
 #include "platform/i3ipc/I3Platform.h"
 
-#include <nlohmann/json.hpp>
-
 namespace panemark {
 
 namespace {
@@ -33,12 +31,8 @@ Result<std::unique_ptr<I3Platform>> I3Platform::open(Scheduler& mainLoop,
     if (!version) {
         return Error{"i3 does not answer at " + socket + ": " + version.error()};
     }
-    const nlohmann::json reply = nlohmann::json::parse(version.value(), nullptr, false);
-    const std::string human =
-        reply.is_object() && reply.contains("human_readable") && reply["human_readable"].is_string()
-            ? reply["human_readable"].get<std::string>()
-            : std::string("unknown version");
-    platform->desktopName_ = "i3 (" + human + ")";
+    platform->desktopName_ =
+        "i3 (" + I3IpcReplies::version(version.value()).value_or("unknown version") + ")";
     Result<std::unique_ptr<I3IpcEvents>> events =
         I3IpcEvents::open(socket, {"output", "workspace", "shutdown"});
     if (!events) {

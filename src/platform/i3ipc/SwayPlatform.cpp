@@ -3,7 +3,6 @@
 #include "runtime/Log.h"
 
 #include <cstdlib>
-#include <nlohmann/json.hpp>
 
 namespace panemark {
 
@@ -11,31 +10,19 @@ namespace {
 
 constexpr double connectTimeout = 2.0;
 
-// "sway 1.7" from a GET_VERSION reply.
-std::string versionOf(I3IpcClient& client, const char* fallback) {
-    Result<std::string> reply = client.request(I3IpcCodec::getVersion, "", connectTimeout);
-    if (!reply) {
-        return fallback;
-    }
-    const nlohmann::json version = nlohmann::json::parse(reply.value(), nullptr, false);
-    if (!version.is_object() || !version.contains("human_readable") ||
-        !version["human_readable"].is_string()) {
-        return fallback;
-    }
-    return version["human_readable"].get<std::string>();
-}
-
 } // namespace
 
 Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
                                                          const std::string& socketPath) {
     std::unique_ptr<SwayPlatform> platform(new SwayPlatform());
     platform->client_ = std::make_unique<I3IpcClient>(socketPath);
-    const std::string version = versionOf(*platform->client_, "");
-    if (version.empty()) {
-        return Error{"sway does not answer at " + socketPath};
+    Result<std::string> reply =
+        platform->client_->request(I3IpcCodec::getVersion, "", connectTimeout);
+    if (!reply) {
+        return Error{"sway does not answer at " + socketPath + ": " + reply.error()};
     }
-    platform->desktopName_ = "sway (" + version + ")";
+    platform->desktopName_ =
+        "sway (" + I3IpcReplies::version(reply.value()).value_or("unknown version") + ")";
     platform->keepOwnWindowsFromTheFocus();
     Result<std::unique_ptr<I3IpcEvents>> events =
         I3IpcEvents::open(socketPath, {"binding", "output", "workspace", "shutdown"});
