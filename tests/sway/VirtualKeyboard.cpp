@@ -153,6 +153,15 @@ int main(int argc, char** argv) {
     wl_proxy_marshal(keyboard, 3);
     wl_proxy_destroy(keyboard);
     wl_display_roundtrip(display);
+    // Everything handed back: the sanitizer builds run this helper too.
+    xkb_state_unref(state);
+    std::free(text);
+    close(fd);
+    xkb_keymap_unref(keymap);
+    xkb_context_unref(context);
+    wl_proxy_destroy(globals.manager);
+    wl_seat_destroy(globals.seat);
+    wl_registry_destroy(registry);
     wl_display_disconnect(display);
     return 0;
 }
