@@ -13,8 +13,14 @@ constexpr double treeLifetime = 0.2;
 
 } // namespace
 
-I3IpcScreens::I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events) : tree_(tree) {
+I3IpcScreens::I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events, double keepFor)
+    : tree_(tree), keepFor_(keepFor) {
     events_ = events.onEvent([this](std::uint32_t type, const std::string&) {
+        if (type == I3IpcCodec::outputEvent || type == I3IpcCodec::workspaceEvent ||
+            type == I3IpcCodec::windowEvent) {
+            std::lock_guard lock(mutex_);
+            kept_.reset();
+        }
         if (type == I3IpcCodec::outputEvent) {
             changed_.emit();
         }
@@ -58,8 +64,23 @@ std::vector<Screen> I3IpcScreens::read() {
 }
 
 std::vector<Screen> I3IpcScreens::screens() {
-    // Asked afresh each time: a bar that docks, hides or grows sends no event that says so.
-    return read();
+    if (keepFor_ <= 0) {
+        return read(); // the tree a command has just read answers this
+    }
+    const auto now = std::chrono::steady_clock::now();
+    {
+        std::lock_guard lock(mutex_);
+        if (kept_ && now - readAt_ < std::chrono::duration<double>(keepFor_)) {
+            return *kept_;
+        }
+    }
+    std::vector<Screen> screens = read();
+    std::lock_guard lock(mutex_);
+    if (!screens.empty()) {
+        kept_ = screens;
+        readAt_ = now;
+    }
+    return screens;
 }
 
 std::optional<Screen> I3IpcScreens::mainScreen() {

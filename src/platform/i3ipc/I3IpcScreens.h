@@ -7,6 +7,8 @@
 #include "platform/i3ipc/I3IpcTree.h"
 #include "runtime/Signal.h"
 
+#include <chrono>
+#include <mutex>
 #include <optional>
 
 namespace panemark {
@@ -16,7 +18,10 @@ namespace panemark {
 // identified by make, model and serial; output events say they changed.
 class I3IpcScreens : public ScreenService {
 public:
-    I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events);
+    // keepFor: how long screens read once are trusted while no output, workspace or window
+    // event came (0: read with every command's tree). Where a command reads no tree (i3), they
+    // are kept; a bar that docks sends no event, hence the limit.
+    I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events, double keepFor = 0);
 
     std::vector<Screen> screens() override;
     std::optional<Screen> mainScreen() override;
@@ -28,6 +33,10 @@ private:
     std::vector<Screen> read();
 
     I3IpcTree& tree_;
+    double keepFor_;
+    std::mutex mutex_;
+    std::optional<std::vector<Screen>> kept_;
+    std::chrono::steady_clock::time_point readAt_;
     Signal<> changed_;
     Subscription events_;
 };

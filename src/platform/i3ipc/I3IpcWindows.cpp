@@ -22,14 +22,15 @@ long long pixels(double value) {
 
 } // namespace
 
-I3IpcWindows::I3IpcWindows(I3IpcTree& tree)
-    : tree_(tree), client_(tree.client()), dialect_(tree.dialect()),
+I3IpcWindows::I3IpcWindows(I3IpcTree& tree, Options options)
+    : tree_(tree), client_(tree.client()), dialect_(tree.dialect()), options_(options),
       checks_("Panemark.SettleCheck") {}
 
-std::string I3IpcWindows::placement(std::int64_t id, const Rect& frame, bool fullscreen) {
+std::string I3IpcWindows::placement(std::int64_t id, const Rect& frame, bool fullscreen,
+                                    bool byXWindow) {
     const auto whole = [](double value) { return std::to_string(static_cast<long long>(value)); };
     const Rect target = rounded(frame);
-    std::string command = "[con_id=" + std::to_string(id) + "] ";
+    std::string command = (byXWindow ? "[id=" : "[con_id=") + std::to_string(id) + "] ";
     if (fullscreen) {
         command += "fullscreen disable, ";
     }
@@ -71,7 +72,8 @@ std::int64_t I3IpcWindows::ownProcessId() {
 
 bool I3IpcWindows::send(WindowRef window, const Rect& frame, bool fullscreen, double timeout) {
     Result<std::string> reply = client_.request(
-        I3IpcCodec::runCommand, placement(static_cast<std::int64_t>(window.id), frame, fullscreen),
+        I3IpcCodec::runCommand,
+        placement(static_cast<std::int64_t>(window.id), frame, fullscreen, options_.namedByXWindow),
         timeout);
     if (!reply) {
         Log::write(reply.error());
@@ -87,10 +89,14 @@ bool I3IpcWindows::send(WindowRef window, const Rect& frame, bool fullscreen, do
 
 void I3IpcWindows::writeFrame(WindowRef window, const Rect& frame, double timeout) {
     const std::optional<I3IpcReplies::Window> known = lookUp(window, settleCheckTimeout);
-    const bool fullscreen = known && known->fullscreen;
+    place(window, frame, known && known->fullscreen, timeout);
+}
+
+void I3IpcWindows::place(WindowRef window, const Rect& frame, bool fullscreen, double timeout) {
     tree_.forget(); // the tree changes now
     const std::uint64_t write = ++writes_;
-    if (send(window, frame, fullscreen, timeout) && timeout >= settleCheckTimeout) {
+    if (send(window, frame, fullscreen, timeout) && options_.settleChecks &&
+        timeout >= settleCheckTimeout) {
         scheduleSettleCheck(window, rounded(frame), write, 1, std::nullopt);
     }
 }

@@ -15,7 +15,19 @@ namespace panemark {
 // second would move it, as the compositor keeps a window's centre when it resizes).
 class I3IpcWindows : public WindowService {
 public:
-    explicit I3IpcWindows(I3IpcTree& tree);
+    // How windows are named and watched. sway's are named by their container; i3's, written on
+    // behalf of the X11 side that reads them, by their X window (and i3 takes no late commits
+    // for sizes, so there is nothing to look at again).
+    struct Options {
+        bool namedByXWindow = false;
+        bool settleChecks = true;
+    };
+
+    explicit I3IpcWindows(I3IpcTree& tree) : I3IpcWindows(tree, Options{}) {}
+    I3IpcWindows(I3IpcTree& tree, Options options);
+
+    // Places a window, leaving full-screen first when it is.
+    void place(WindowRef window, const Rect& frame, bool fullscreen, double timeout);
 
     std::optional<WindowRef> focusedWindow(double timeout) override;
     std::optional<Rect> readFrame(WindowRef window, double timeout) override;
@@ -33,7 +45,8 @@ public:
     static constexpr int settleAttempts = 3;
 
     // The command that puts a window at a frame.
-    static std::string placement(std::int64_t id, const Rect& frame, bool fullscreen);
+    static std::string placement(std::int64_t id, const Rect& frame, bool fullscreen,
+                                 bool byXWindow = false);
     // A frame in the whole pixels the compositor takes (at least 1 × 1).
     static Rect rounded(const Rect& frame);
 
@@ -50,6 +63,7 @@ private:
     I3IpcTree& tree_;
     I3IpcClient& client_;
     I3IpcReplies::Dialect dialect_;
+    Options options_;
     std::atomic<std::uint64_t> writes_ = 0; // a check belongs to the last write only
     // Declared last, destroyed first: no check runs into a half-destroyed service.
     ThreadScheduler checks_;

@@ -5,6 +5,8 @@ namespace panemark {
 namespace {
 
 constexpr double requestTimeout = 2.0;
+// Outputs and workspaces announce their changes; only a bar that docks does not.
+constexpr double screensKeptFor = 2.0;
 
 } // namespace
 
@@ -34,14 +36,18 @@ Result<std::unique_ptr<I3Platform>> I3Platform::open(Scheduler& mainLoop,
     platform->desktopName_ =
         "i3 (" + I3IpcReplies::version(version.value()).value_or("unknown version") + ")";
     Result<std::unique_ptr<I3IpcEvents>> events =
-        I3IpcEvents::open(socket, {"output", "workspace", "shutdown"});
+        I3IpcEvents::open(socket, {"output", "workspace", "window", "shutdown"});
     if (!events) {
         return Error{events.error()};
     }
     platform->events_ = std::move(events).value();
     platform->tree_ = std::make_unique<I3IpcTree>(*platform->client_, I3IpcReplies::Dialect::i3);
-    platform->windows_ = std::make_unique<I3IpcWindows>(*platform->tree_);
-    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->tree_, *platform->events_);
+    platform->placer_ = std::make_unique<I3IpcWindows>(
+        *platform->tree_, I3IpcWindows::Options{.namedByXWindow = true, .settleChecks = false});
+    platform->windows_ = std::make_unique<I3Windows>(platform->x11_->connection(),
+                                                     platform->x11_->windows(), *platform->placer_);
+    platform->screens_ =
+        std::make_unique<I3IpcScreens>(*platform->tree_, *platform->events_, screensKeptFor);
     return platform;
 }
 

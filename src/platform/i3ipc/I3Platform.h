@@ -5,6 +5,7 @@
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcScreens.h"
 #include "platform/i3ipc/I3IpcWindows.h"
+#include "platform/i3ipc/I3Windows.h"
 #include "platform/x11/X11Platform.h"
 #include "runtime/Result.h"
 #include "runtime/Scheduler.h"
@@ -13,9 +14,9 @@
 
 namespace panemark {
 
-// i3: windows and outputs through its IPC (it ignores a client's requests to move a tiled
-// window), everything else through X11 as under any window manager; i3 takes no bindings at
-// run time, so the shortcuts are X11 key grabs.
+// i3: outputs through its IPC, windows read through X11 and placed through the IPC (i3 ignores
+// a client's requests to move a tiled window), everything else through X11 as under any window
+// manager; i3 takes no bindings at run time, so the shortcuts are X11 key grabs.
 class I3Platform : public Platform {
 public:
     // The socket is $I3SOCK, else the root window's I3_SOCKET_PATH.
@@ -45,7 +46,8 @@ private:
     std::unique_ptr<I3IpcClient> client_;
     std::unique_ptr<I3IpcEvents> events_;
     std::unique_ptr<I3IpcTree> tree_;
-    std::unique_ptr<I3IpcWindows> windows_;
+    std::unique_ptr<I3IpcWindows> placer_;
+    std::unique_ptr<I3Windows> windows_;
     std::unique_ptr<I3IpcScreens> screens_;
     std::string desktopName_;
 };

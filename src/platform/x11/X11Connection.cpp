@@ -284,6 +284,33 @@ std::optional<std::string> X11Connection::windowManagerName(double timeoutSecond
                          static_cast<std::size_t>(xcb_get_property_value_length(reply.get()))));
 }
 
+std::optional<X11Connection::ParentFrame> X11Connection::parentFrame(xcb_window_t window,
+                                                                     double timeoutSeconds) const {
+    const Deadline deadline(timeoutSeconds);
+    const auto treeCookie = xcb_query_tree(connection_, window);
+    const auto stateCookie = requestProperty(window, atoms_.netWmState, 32);
+    auto tree = await<xcb_query_tree_reply_t>(treeCookie.sequence, deadline.remaining());
+    const auto states = cardinals(stateCookie, deadline.remaining());
+    if (!tree) {
+        return std::nullopt;
+    }
+    const xcb_window_t framed = tree->parent != root() ? tree->parent : window;
+    const auto geometryCookie = xcb_get_geometry(connection_, framed);
+    const auto originCookie = xcb_translate_coordinates(connection_, framed, root(), 0, 0);
+    auto geometry = await<xcb_get_geometry_reply_t>(geometryCookie.sequence, deadline.remaining());
+    auto origin =
+        await<xcb_translate_coordinates_reply_t>(originCookie.sequence, deadline.remaining());
+    if (!geometry || !origin) {
+        return std::nullopt;
+    }
+    ParentFrame found;
+    found.frame = Rect{static_cast<double>(origin->dst_x), static_cast<double>(origin->dst_y),
+                       static_cast<double>(geometry->width), static_cast<double>(geometry->height)};
+    found.fullscreen = states && std::find(states->begin(), states->end(),
+                                           atoms_.netWmStateFullscreen) != states->end();
+    return found;
+}
+
 std::optional<std::string> X11Connection::rootText(const std::string& property,
                                                    double timeoutSeconds) const {
     const Deadline deadline(timeoutSeconds);

@@ -81,6 +81,14 @@ public:
     // The focused top-level client: _NET_ACTIVE_WINDOW under an EWMH window manager, else the
     // input focus walked up to its top-level window. None when nothing has the focus.
     std::optional<xcb_window_t> focusedWindow(double timeoutSeconds) const;
+    // The frame a reparenting window manager put around a window, in root coordinates, with
+    // whether the window is full screen: its parent's rectangle (the window's own when it is
+    // not reparented). For managers that draw decorations without _NET_FRAME_EXTENTS (i3).
+    struct ParentFrame {
+        Rect frame;
+        bool fullscreen = false;
+    };
+    std::optional<ParentFrame> parentFrame(xcb_window_t window, double timeoutSeconds) const;
     // A text property of the root window (i3's I3_SOCKET_PATH), or none.
     std::optional<std::string> rootText(const std::string& property, double timeoutSeconds) const;
     bool hasWindowManager(double timeoutSeconds) const;
