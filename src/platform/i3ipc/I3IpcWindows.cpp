@@ -88,7 +88,18 @@ bool I3IpcWindows::send(WindowRef window, const Rect& frame, bool fullscreen, do
 }
 
 void I3IpcWindows::writeFrame(WindowRef window, const Rect& frame, double timeout) {
-    const std::optional<I3IpcReplies::Window> known = lookUp(window, settleCheckTimeout);
+    // The steps of an animation follow each other by the frame: the first left full screen, if
+    // the window was; the others need not ask the tree again.
+    const auto now = std::chrono::steady_clock::now();
+    bool recentlyPlaced = false;
+    {
+        std::lock_guard lock(placedMutex_);
+        recentlyPlaced = lastPlaced_ == window && now - placedAt_ < std::chrono::seconds(1);
+        lastPlaced_ = window;
+        placedAt_ = now;
+    }
+    const std::optional<I3IpcReplies::Window> known =
+        recentlyPlaced ? std::nullopt : lookUp(window, settleCheckTimeout);
     place(window, frame, known && known->fullscreen, timeout);
 }
 

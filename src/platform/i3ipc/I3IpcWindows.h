@@ -7,6 +7,9 @@
 #include "runtime/ThreadScheduler.h"
 
 #include <atomic>
+#include <chrono>
+#include <mutex>
+#include <optional>
 
 namespace panemark {
 
@@ -64,6 +67,9 @@ private:
     I3IpcClient& client_;
     I3IpcReplies::Dialect dialect_;
     Options options_;
+    std::mutex placedMutex_;
+    std::optional<WindowRef> lastPlaced_;
+    std::chrono::steady_clock::time_point placedAt_;
     std::atomic<std::uint64_t> writes_ = 0; // a check belongs to the last write only
     // Declared last, destroyed first: no check runs into a half-destroyed service.
     ThreadScheduler checks_;
