@@ -129,9 +129,10 @@ std::unique_ptr<QApplication> makeApplication(int& argc, char** argv, const std:
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORMTHEME")) {
         qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal-none");
     }
-    // On sway our windows are a Wayland client's, X11 (Xwayland) only where Wayland fails;
-    // a sway without Xwayland has no X display at all.
-    if (backend == "sway" && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    // On sway and Plasma our windows are a Wayland client's, X11 (Xwayland) only where
+    // Wayland fails; a session without Xwayland has no X display at all.
+    if ((backend == "sway" || backend == "kwin") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "wayland;xcb");
     }
     auto application = std::make_unique<QApplication>(argc, argv);

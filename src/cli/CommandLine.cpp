@@ -61,7 +61,7 @@ void declareResident(ArgumentParser& parser) {
     parser.addValue("data-dir", "DIR",
                     "Keep the profiles in DIR instead of ~/.local/share/Panemark.");
     parser.addValue("backend", "NAME",
-                    "Drive NAME (x11, sway, i3, or sim for a simulated desktop) instead of the "
+                    "Drive NAME (x11, kwin, sway, i3, or sim for a simulated desktop) instead of the "
                     "desktop of this session; $PANEMARK_BACKEND says the same.");
     parser.addFlag("version", "Print the version and exit.");
 }

@@ -81,7 +81,8 @@ std::vector<ShortcutBinding> HotKeyManager::bindingsInListOrder() const {
     std::vector<std::pair<std::size_t, ShortcutBinding>> ordered;
     ordered.reserve(handlers_.size());
     for (const auto& [name, handler] : handlers_) {
-        ordered.push_back({handler.index, {name, *commands_[handler.index].shortcut}});
+        const ZoneCommand& command = commands_[handler.index];
+        ordered.push_back({handler.index, {name, *command.shortcut, command.displayName()}});
     }
     std::sort(ordered.begin(), ordered.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });

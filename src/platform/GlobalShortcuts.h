@@ -13,8 +13,13 @@ namespace panemark {
 struct ShortcutBinding {
     std::string name;
     Shortcut shortcut;
+    // What a desktop that lists its shortcuts shows for it (the command's name). Not part of
+    // the binding's identity: renaming a command is no reason to take its keys again.
+    std::string label;
 
-    bool operator==(const ShortcutBinding&) const = default;
+    bool operator==(const ShortcutBinding& other) const {
+        return name == other.name && shortcut == other.shortcut;
+    }
 };
 
 // The desktop's global shortcuts: Panemark hands it a set of named bindings and hears the name

@@ -2,6 +2,7 @@
 
 #include "platform/i3ipc/I3Platform.h"
 #include "platform/i3ipc/SwayPlatform.h"
+#include "platform/kwin/KWinPlatform.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/x11/X11Platform.h"
 
@@ -13,8 +14,8 @@ namespace panemark {
 namespace {
 
 std::string supported() {
-    return "Panemark supports sway (sway), i3 (i3), other X11 window managers (x11) and a "
-           "simulated desktop (sim)";
+    return "Panemark supports KDE Plasma on Wayland (kwin), sway (sway), i3 (i3), other X11 "
+           "window managers (x11) and a simulated desktop (sim)";
 }
 
 bool contains(const std::string& list, const char* name) {
@@ -42,7 +43,7 @@ std::string waylandDesktop(const PlatformFactory::Environment& environment) {
 } // namespace
 
 const std::vector<std::string>& PlatformFactory::backendNames() {
-    static const std::vector<std::string> names{"x11", "sway", "i3", "sim"};
+    static const std::vector<std::string> names{"x11", "kwin", "sway", "i3", "sim"};
     return names;
 }
 
@@ -62,6 +63,9 @@ Result<std::string> PlatformFactory::choose(const std::optional<std::string>& re
         const std::string desktop = waylandDesktop(environment);
         if (desktop == "sway") {
             return std::string("sway");
+        }
+        if (desktop == "KDE Plasma") {
+            return std::string("kwin");
         }
         return Error{"this is " + desktop + " on Wayland, which Panemark cannot drive yet; " +
                      supported()};
@@ -83,6 +87,13 @@ Result<std::unique_ptr<Platform>> PlatformFactory::open(Scheduler& mainLoop,
             return Error{"sway names no IPC socket ($SWAYSOCK is not set)"};
         }
         Result<std::unique_ptr<SwayPlatform>> opened = SwayPlatform::open(mainLoop, socket);
+        if (!opened) {
+            return Error{opened.error()};
+        }
+        return std::unique_ptr<Platform>(std::move(opened).value());
+    }
+    if (backend == "kwin") {
+        Result<std::unique_ptr<KWinPlatform>> opened = KWinPlatform::open(mainLoop);
         if (!opened) {
             return Error{opened.error()};
         }

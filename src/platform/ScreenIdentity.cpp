@@ -27,4 +27,19 @@ bool isBuiltInConnector(const std::string& connector) {
            connector.starts_with("DSI");
 }
 
+Screen screenFor(const OutputFacts& output, std::uint32_t displayNumber) {
+    Screen screen;
+    screen.frame = output.frame;
+    screen.visibleFrame = output.usable;
+    screen.displayNumber = displayNumber;
+    screen.name = output.make.empty() && output.model.empty() ? output.connector
+                                                              : output.make + " " + output.model;
+    screen.isBuiltIn = isBuiltInConnector(output.connector);
+    // The same monitor on any port; without a serial, two of one model on two ports differ.
+    const bool hasSerial = !output.serial.empty() && output.serial != "Unknown";
+    screen.uuid = uuidFor("output:" + output.make + "|" + output.model + "|" +
+                          (hasSerial ? output.serial : output.connector));
+    return screen;
+}
+
 } // namespace panemark::ScreenIdentity

@@ -13,12 +13,25 @@ namespace fs = std::filesystem;
 // Every folder of the program by its place in the dependency order: a file includes only from
 // folders placed below its own (and from its own folder).
 const std::map<std::string, double> ranks = {
-    {"runtime", 0},        {"model", 1},        {"platform", 2},
-    {"platform/evdev", 3}, {"platform/xdg", 3}, {"platform/linux", 3},
-    {"platform/x11", 4},   {"platform/sim", 4}, {"platform/i3ipc", 4.5},
-    {"placement", 5},      {"profiles", 6},     {"hardware", 7},
-    {"core", 8},           {"theme", 9},        {"settings_ui", 10},
-    {"shell", 11},         {"app", 12},         {"cli", 13},
+    {"runtime", 0},
+    {"model", 1},
+    {"platform", 2},
+    {"platform/evdev", 3},
+    {"platform/xdg", 3},
+    {"platform/linux", 3},
+    {"platform/x11", 4},
+    {"platform/sim", 4},
+    {"platform/i3ipc", 4.5},
+    {"platform/kwin", 4.5},
+    {"placement", 5},
+    {"profiles", 6},
+    {"hardware", 7},
+    {"core", 8},
+    {"theme", 9},
+    {"settings_ui", 10},
+    {"shell", 11},
+    {"app", 12},
+    {"cli", 13},
 };
 
 // Where a backend may be named: the one factory that opens it, and the program on top.
@@ -28,7 +41,8 @@ bool mayNameBackends(const std::string& folder, const std::string& file) {
 
 bool isBackend(const std::string& header) {
     return header.rfind("platform/x11/", 0) == 0 || header.rfind("platform/sim/", 0) == 0 ||
-           header.rfind("platform/i3ipc/", 0) == 0 || header == "platform/PlatformFactory.h";
+           header.rfind("platform/i3ipc/", 0) == 0 || header.rfind("platform/kwin/", 0) == 0 ||
+           header == "platform/PlatformFactory.h";
 }
 
 struct Include {

@@ -28,22 +28,9 @@ I3IpcScreens::I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events, double keepFor)
 }
 
 Screen I3IpcScreens::describe(const I3IpcReplies::Output& output, std::uint32_t number) {
-    Screen screen;
-    screen.frame = output.frame;
-    screen.visibleFrame = output.usable;
-    screen.displayNumber = number;
-    const std::string model = output.make.empty() && output.model.empty()
-                                  ? output.name
-                                  : output.make + " " + output.model;
-    screen.name = model;
-    screen.isBuiltIn = ScreenIdentity::isBuiltInConnector(output.name);
-    // The same monitor on any port; without a serial, two of one model on two ports differ.
-    const std::string identity =
-        output.serial.empty() || output.serial == "Unknown"
-            ? "output:" + output.make + "|" + output.model + "|" + output.name
-            : "output:" + output.make + "|" + output.model + "|" + output.serial;
-    screen.uuid = ScreenIdentity::uuidFor(identity);
-    return screen;
+    return ScreenIdentity::screenFor(
+        {output.name, output.make, output.model, output.serial, output.frame, output.usable},
+        number);
 }
 
 std::vector<Screen> I3IpcScreens::read() {

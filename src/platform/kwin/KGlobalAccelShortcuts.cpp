@@ -1,0 +1,152 @@
+#include "platform/kwin/KGlobalAccelShortcuts.h"
+
+#include "platform/kwin/KdeKeyCodes.h"
+#include "runtime/Log.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <algorithm>
+
+namespace panemark {
+
+namespace {
+
+constexpr const char* service = "org.kde.kglobalaccel";
+constexpr const char* servicePath = "/kglobalaccel";
+constexpr const char* serviceInterface = "org.kde.KGlobalAccel";
+constexpr int callTimeoutMs = 2000;
+// The service's flags: the shortcut is present now, and the service must not put back a
+// combination it remembers from an earlier run in place of the one given.
+constexpr uint setPresent = 2;
+constexpr uint noAutoloading = 4;
+
+QDBusMessage callService(const char* method, const QList<QVariant>& arguments) {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(service, servicePath, serviceInterface, method);
+    message.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(message, QDBus::Block, callTimeoutMs);
+}
+
+bool failed(const QDBusMessage& reply, const std::string& what) {
+    if (reply.type() != QDBusMessage::ErrorMessage) {
+        return false;
+    }
+    Log::write("KDE's shortcut service did not " + what + ": " +
+               reply.errorMessage().toStdString());
+    return true;
+}
+
+} // namespace
+
+KGlobalAccelShortcuts::KGlobalAccelShortcuts() {
+    qDBusRegisterMetaType<QList<int>>();
+    QDBusConnection::sessionBus().connect(service, QString("/component/") + component,
+                                          "org.kde.kglobalaccel.Component", "globalShortcutPressed",
+                                          this, SLOT(pressed(QString, QString, qlonglong)));
+}
+
+KGlobalAccelShortcuts::~KGlobalAccelShortcuts() {
+    // Quitting lets the combinations go: Plasma's settings no longer list them.
+    for (const ShortcutBinding& binding : bindings_) {
+        release(binding);
+    }
+}
+
+void KGlobalAccelShortcuts::setBindings(const std::vector<ShortcutBinding>& bindings) {
+    for (const ShortcutBinding& old : bindings_) {
+        if (std::find(bindings.begin(), bindings.end(), old) == bindings.end()) {
+            release(old);
+        }
+    }
+    const std::vector<ShortcutBinding> previous = std::exchange(bindings_, bindings);
+    for (const ShortcutBinding& binding : bindings_) {
+        if (std::find(previous.begin(), previous.end(), binding) == previous.end()) {
+            bind(binding);
+        }
+    }
+}
+
+Subscription KGlobalAccelShortcuts::onActivated(Listener listener) {
+    return activated_.connect(std::move(listener));
+}
+
+bool KGlobalAccelShortcuts::isTakenElsewhere(const Shortcut& shortcut) const {
+    return taken_.count({shortcut.keyCode, shortcut.modifiers}) != 0;
+}
+
+void KGlobalAccelShortcuts::bindAgain() {
+    taken_.clear();
+    for (const ShortcutBinding& binding : bindings_) {
+        bind(binding);
+    }
+}
+
+void KGlobalAccelShortcuts::pressed(const QString& componentName, const QString& shortcutName,
+                                    qlonglong) {
+    if (componentName != component) {
+        return;
+    }
+    const std::string name = shortcutName.toStdString();
+    // A press that crossed a change of the set names a binding that is gone.
+    if (std::any_of(bindings_.begin(), bindings_.end(),
+                    [&](const ShortcutBinding& binding) { return binding.name == name; })) {
+        activated_.emit(name);
+    }
+}
+
+QStringList KGlobalAccelShortcuts::actionId(const ShortcutBinding& binding) const {
+    const std::string label = binding.label.empty() ? binding.name : binding.label;
+    return {component, QString::fromStdString(binding.name), componentLabel,
+            QString::fromStdString(label)};
+}
+
+void KGlobalAccelShortcuts::bind(const ShortcutBinding& binding) {
+    const std::string shown = binding.shortcut.displayString();
+    taken_.erase({binding.shortcut.keyCode, binding.shortcut.modifiers});
+    const std::optional<int> combination = KdeKeyCodes::combinationFor(binding.shortcut);
+    if (!combination) {
+        Log::write("shortcut " + shown + " has a key KDE cannot bind");
+        return;
+    }
+    const QStringList id = actionId(binding);
+    if (failed(callService("doRegister", {id}), "register " + shown)) {
+        return;
+    }
+    const QDBusMessage reply =
+        callService("setShortcut", {id, QVariant::fromValue(QList<int>{*combination}),
+                                    setPresent | noAutoloading});
+    if (failed(reply, "take " + shown)) {
+        return;
+    }
+    const QList<int> given = reply.arguments().isEmpty()
+                                 ? QList<int>()
+                                 : qdbus_cast<QList<int>>(reply.arguments().constFirst());
+    if (!given.contains(*combination)) {
+        taken_.insert({binding.shortcut.keyCode, binding.shortcut.modifiers});
+        Log::write("shortcut " + shown + " is taken by " + holderOf(*combination).toStdString() +
+                   "; Panemark cannot use it until it is let go");
+    }
+}
+
+void KGlobalAccelShortcuts::release(const ShortcutBinding& binding) {
+    (void)failed(
+        callService("unregister", {QString(component), QString::fromStdString(binding.name)}),
+        "let go of " + binding.shortcut.displayString());
+    taken_.erase({binding.shortcut.keyCode, binding.shortcut.modifiers});
+}
+
+QString KGlobalAccelShortcuts::holderOf(int combination) const {
+    const QDBusMessage reply = callService("action", {combination});
+    if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty()) {
+        return "another program";
+    }
+    // Component, action, and the names Plasma shows for each.
+    const QStringList holder = reply.arguments().constFirst().toStringList();
+    if (holder.size() >= 4 && !holder[2].isEmpty()) {
+        return holder[2] + " (" + holder[3] + ")";
+    }
+    return holder.isEmpty() ? "another program" : holder.join(' ');
+}
+
+} // namespace panemark

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/GlobalShortcuts.h"
+#include "runtime/Signal.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <set>
+#include <vector>
+
+namespace panemark {
+
+// Global shortcuts through KDE's shortcut service (org.kde.kglobalaccel, which KWin runs on
+// Wayland), as a component of Panemark's own: Plasma's shortcut settings list them under
+// Panemark's name, and a combination another component holds is reported with the holder's
+// name. Presses arrive as the component's signal. Main thread only.
+class KGlobalAccelShortcuts : public QObject, public GlobalShortcuts {
+    Q_OBJECT
+
+public:
+    static constexpr const char* component = "panemark";
+    static constexpr const char* componentLabel = "Panemark";
+
+    KGlobalAccelShortcuts();
+    ~KGlobalAccelShortcuts() override;
+
+    void setBindings(const std::vector<ShortcutBinding>& bindings) override;
+    Subscription onActivated(Listener listener) override;
+    bool isTakenElsewhere(const Shortcut& shortcut) const override;
+
+    // Takes every binding again: the service forgets them when KWin restarts.
+    void bindAgain();
+
+private Q_SLOTS:
+    void pressed(const QString& componentName, const QString& shortcutName, qlonglong timestamp);
+
+private:
+    void bind(const ShortcutBinding& binding);
+    void release(const ShortcutBinding& binding);
+    QStringList actionId(const ShortcutBinding& binding) const;
+    // The component and action that hold a combination, as Plasma's settings name them.
+    QString holderOf(int combination) const;
+
+    std::vector<ShortcutBinding> bindings_;
+    std::set<std::pair<std::uint32_t, std::uint32_t>> taken_; // key code, modifiers
+    Signal<std::string> activated_;
+};
+
+} // namespace panemark

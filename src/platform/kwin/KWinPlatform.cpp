@@ -1,0 +1,189 @@
+#include "platform/kwin/KWinPlatform.h"
+
+#include "runtime/Log.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QTimer>
+#include <cstdlib>
+#include <regex>
+#include <unistd.h>
+
+namespace panemark {
+
+namespace {
+
+constexpr const char* kwinService = "org.kde.KWin";
+constexpr double aliveCheckInterval = 5.0;
+
+// "KWin version: 5.27.5" in KWin's support information.
+std::string kwinVersion() {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kwinService, "/KWin", "org.kde.KWin", "supportInformation");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 3000);
+    if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty()) {
+        return "unknown version";
+    }
+    const std::string text = reply.arguments().constFirst().toString().toStdString();
+    std::smatch match;
+    if (std::regex_search(text, match, std::regex("KWin version: ([^\\n]+)"))) {
+        return match[1].str();
+    }
+    return "unknown version";
+}
+
+} // namespace
+
+KWinPlatform::KWinPlatform(Scheduler& mainLoop)
+    : mainLoop_(mainLoop), loginItem_(XdgAutostartItem::forThisProgram()) {}
+
+Result<std::unique_ptr<KWinPlatform>> KWinPlatform::open(Scheduler& mainLoop) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        return Error{"there is no session bus to reach KWin on"};
+    }
+    if (!bus.interface()->isServiceRegistered(kwinService)) {
+        return Error{"KWin does not answer on the session bus (org.kde.KWin)"};
+    }
+    std::unique_ptr<KWinPlatform> platform(new KWinPlatform(mainLoop));
+    KWinPlatform* self = platform.get();
+    KWinScriptChannel::Listener listener;
+    // Reports arrive on the channel's thread; the screens are the main thread's.
+    listener.screensChanged = [self](const std::vector<OutputFacts>& outputs) {
+        QMetaObject::invokeMethod(
+            &self->mainThread_, [self, outputs] { self->screens_->reported(outputs); },
+            Qt::QueuedConnection);
+    };
+    listener.hello = [self](const KWinScriptMessages::Hello& hello) {
+        QMetaObject::invokeMethod(
+            &self->mainThread_, [self, hello] { self->greeted(hello); }, Qt::QueuedConnection);
+    };
+    Result<std::unique_ptr<KWinScriptChannel>> channel = KWinScriptChannel::open(listener);
+    if (!channel) {
+        return Error{channel.error()};
+    }
+    platform->channel_ = std::move(channel).value();
+    const KWinScriptChannel& owned = *platform->channel_;
+    platform->loader_ = std::make_unique<KWinScriptLoader>(
+        KWinScriptLoader::defaultFolder(),
+        owned.ownsProgramName() ? "panemark" : "panemark-" + std::to_string(::getpid()),
+        owned.serviceName());
+    platform->snapshot_ = std::make_unique<KWinSnapshot>(*platform->channel_);
+    platform->windows_ = std::make_unique<KWinWindows>(*platform->snapshot_);
+    platform->screens_ = std::make_unique<KWinScreens>(*platform->snapshot_);
+    platform->shortcuts_ = std::make_unique<KGlobalAccelShortcuts>();
+    platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
+    platform->desktopName_ = "kwin (" + kwinVersion() + ")";
+    platform->loadScript();
+    platform->waitForGreeting();
+    platform->watchKWin();
+    platform->aliveCheck_ =
+        mainLoop.every(aliveCheckInterval, [self] { self->checkScriptIsAlive(); });
+    return platform;
+}
+
+KWinPlatform::~KWinPlatform() {
+    aliveCheck_.cancel();
+    greetingCheck_.cancel();
+    kwinWatcher_.reset();
+    shortcuts_.reset(); // its combinations are let go while KWin still listens
+    if (loader_) {
+        loader_->unload();
+    }
+}
+
+void KWinPlatform::loadScript() {
+    // The channel knows the new copy before KWin starts it, which may call at once. Its calls
+    // are served once the main loop runs, so nothing here waits for them.
+    const std::string token = KWinScriptLoader::newToken();
+    channel_->expect(token);
+    snapshot_->invalidate();
+    greeted_ = false;
+    if (Result<bool> loaded = loader_->load(token); !loaded) {
+        reportProblem(loaded.error());
+        return;
+    }
+    greetingCheck_ = mainLoop_.after(greetingTimeout, [this] {
+        if (!greeted_) {
+            reportProblem("KWin loaded Panemark's script but it does not answer");
+        }
+    });
+}
+
+void KWinPlatform::waitForGreeting() {
+    // The bus serves the script's calls only once the main loop runs: it runs here until the
+    // script has said hello, so that the first command finds it ready.
+    QEventLoop loop;
+    waiting_ = &loop;
+    QTimer::singleShot(static_cast<int>(greetingTimeout * 1000), &loop, &QEventLoop::quit);
+    if (!greeted_) {
+        loop.exec();
+    }
+    waiting_ = nullptr;
+}
+
+void KWinPlatform::greeted(const KWinScriptMessages::Hello& hello) {
+    greeted_ = true;
+    if (waiting_) {
+        waiting_->quit();
+    }
+    if (!scriptProblem_.empty()) {
+        Log::write("Panemark's KWin script answers now");
+        scriptProblem_.clear();
+    }
+    screens_->reported(hello.screens);
+}
+
+void KWinPlatform::reportProblem(const std::string& problem) {
+    // Tried again every few seconds: the log hears of a problem once, until it changes.
+    if (problem != scriptProblem_) {
+        Log::write(problem);
+    }
+    scriptProblem_ = problem;
+}
+
+void KWinPlatform::watchKWin() {
+    kwinWatcher_ = std::make_unique<QDBusServiceWatcher>(kwinService, QDBusConnection::sessionBus(),
+                                                         QDBusServiceWatcher::WatchForRegistration);
+    // A KWin that restarts has forgotten the script and every shortcut.
+    QObject::connect(kwinWatcher_.get(), &QDBusServiceWatcher::serviceRegistered, &mainThread_,
+                     [this] {
+                         Log::write("KWin restarted: loading Panemark's script again");
+                         loadScript();
+                         shortcuts_->bindAgain();
+                     });
+}
+
+void KWinPlatform::checkScriptIsAlive() {
+    if (!greeted_) {
+        // Not started yet, or refused: tried again once the problem is known.
+        if (!scriptProblem_.empty()) {
+            loadScript();
+        }
+        return;
+    }
+    if (channel_->secondsSinceHeard() >= silenceBeforeReload) {
+        Log::write("Panemark's KWin script stopped asking for work: loading it again");
+        loadScript();
+    }
+}
+
+DesktopAccess KWinPlatform::access() {
+    if (scriptProblem_.empty()) {
+        return {};
+    }
+    return {false, scriptProblem_,
+            "Check that KWin scripts are allowed (System Settings ▸ Window Management ▸ KWin "
+            "Scripts) and that org.kde.KWin answers on the session bus, then restart Panemark."};
+}
+
+std::string KWinPlatform::displayName() const {
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    const std::string name = display && *display ? display : "wayland-0";
+    return name.substr(name.find_last_of('/') + 1); // it may be given as a path
+}
+
+} // namespace panemark

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/kwin/KGlobalAccelShortcuts.h"
+#include "platform/kwin/KWinScreens.h"
+#include "platform/kwin/KWinScriptChannel.h"
+#include "platform/kwin/KWinScriptLoader.h"
+#include "platform/kwin/KWinSnapshot.h"
+#include "platform/kwin/KWinWindows.h"
+#include "platform/linux/SysfsKeyboards.h"
+#include "platform/xdg/XdgAutostartItem.h"
+#include "runtime/Result.h"
+#include "runtime/Scheduler.h"
+
+#include <QDBusServiceWatcher>
+#include <QEventLoop>
+#include <QObject>
+#include <atomic>
+#include <memory>
+
+namespace panemark {
+
+// KDE Plasma on Wayland: KWin moves windows for a script of Panemark's that it runs, and KDE's
+// shortcut service delivers the shortcuts. The script is loaded at start, loaded again when
+// KWin restarts or the script stops asking for work, and taken out at the end.
+class KWinPlatform : public Platform {
+public:
+    static Result<std::unique_ptr<KWinPlatform>> open(Scheduler& mainLoop);
+    ~KWinPlatform() override;
+
+    WindowService& windows() override { return *windows_; }
+    ScreenService& screens() override { return *screens_; }
+    Beeper& beeper() override { return silence_; }
+    GlobalShortcuts& shortcuts() override { return *shortcuts_; }
+    LoginItem& loginItem() override { return loginItem_; }
+    KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
+    std::string displayName() const override;
+    std::string desktopName() override { return desktopName_; }
+    DesktopAccess access() override;
+    bool hasWindowManager() override { return true; }
+    bool hasCompositor() override { return true; }
+    PanelShade panelShade(const Rect&) override { return PanelShade::unknown; }
+    bool windowExists(std::uint64_t) override { return true; }
+    Subscription onConnectionLost(std::function<void()>) override { return {}; }
+    void deliverPendingEvents() override {}
+
+    // How long the script has to say hello after it was loaded.
+    static constexpr double greetingTimeout = 3.0;
+    // The script asks for work at least every few seconds; after this long without it, it is
+    // taken to have stopped and is loaded again.
+    static constexpr double silenceBeforeReload = 4 * KWinScriptChannel::idleAfter;
+
+private:
+    class Silence : public Beeper {
+    public:
+        void beep() override {}
+    };
+
+    explicit KWinPlatform(Scheduler& mainLoop);
+    // Loads a new copy of the script, which is expected to say hello within greetingTimeout.
+    void loadScript();
+    void waitForGreeting();
+    void greeted(const KWinScriptMessages::Hello& hello);
+    void reportProblem(const std::string& problem);
+    void watchKWin();
+    void checkScriptIsAlive();
+
+    Scheduler& mainLoop_;
+    QObject mainThread_; // what reports from the script's thread are delivered through
+    std::unique_ptr<KWinScriptChannel> channel_;
+    std::unique_ptr<KWinScriptLoader> loader_;
+    std::unique_ptr<KWinSnapshot> snapshot_;
+    std::unique_ptr<KWinWindows> windows_;
+    std::unique_ptr<KWinScreens> screens_;
+    std::unique_ptr<KGlobalAccelShortcuts> shortcuts_;
+    std::unique_ptr<SysfsKeyboards> keyboardDevices_;
+    std::unique_ptr<QDBusServiceWatcher> kwinWatcher_;
+    TimerHandle aliveCheck_;
+    TimerHandle greetingCheck_;
+    bool greeted_ = false;
+    QEventLoop* waiting_ = nullptr;
+    XdgAutostartItem loginItem_;
+    Silence silence_;
+    std::string desktopName_;
+    std::string scriptProblem_;
+};
+
+} // namespace panemark

@@ -1,0 +1,108 @@
+#include "platform/kwin/KWinScreens.h"
+
+#include "platform/ScreenIdentity.h"
+#include "platform/x11/Edid.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace panemark {
+
+namespace {
+
+constexpr double lookTimeout = 0.25;
+
+} // namespace
+
+KWinScreens::KWinScreens(KWinSnapshot& snapshot, EdidReader edid)
+    : snapshot_(snapshot), edid_(std::move(edid)) {}
+
+std::vector<Screen> KWinScreens::screens() {
+    if (const auto look = snapshot_.get(lookTimeout); look && !look->screens.empty()) {
+        std::vector<Screen> screens = describe(look->screens);
+        std::lock_guard lock(mutex_);
+        known_ = screens;
+        return screens;
+    }
+    std::lock_guard lock(mutex_);
+    return known_; // the script does not answer: what it said last
+}
+
+std::optional<Screen> KWinScreens::mainScreen() {
+    const std::vector<Screen> all = screens();
+    if (all.empty()) {
+        return std::nullopt;
+    }
+    return all.front();
+}
+
+Subscription KWinScreens::onScreensChanged(std::function<void()> callback) {
+    return changed_.connect([callback = std::move(callback)] { callback(); });
+}
+
+void KWinScreens::reported(const std::vector<OutputFacts>& outputs) {
+    snapshot_.invalidate();
+    std::vector<Screen> screens = describe(outputs);
+    {
+        std::lock_guard lock(mutex_);
+        if (screens == known_) {
+            return;
+        }
+        known_ = std::move(screens);
+    }
+    changed_.emit();
+}
+
+std::vector<Screen> KWinScreens::describe(const std::vector<OutputFacts>& outputs) const {
+    std::vector<Screen> screens;
+    for (const OutputFacts& output : outputs) {
+        screens.push_back(ScreenIdentity::screenFor(
+            withMonitorFacts(output), static_cast<std::uint32_t>(screens.size() + 1)));
+    }
+    // The screen at the layout's origin first: it is the primary one.
+    std::stable_partition(screens.begin(), screens.end(), [](const Screen& screen) {
+        return screen.frame.x == 0 && screen.frame.y == 0;
+    });
+    return screens;
+}
+
+OutputFacts KWinScreens::withMonitorFacts(OutputFacts output) const {
+    if (!output.make.empty() || !output.model.empty() || output.connector.empty() || !edid_) {
+        return output;
+    }
+    const std::vector<std::uint8_t> bytes = edid_(output.connector);
+    const std::optional<Edid> edid = Edid::parse(bytes);
+    if (!edid) {
+        return output;
+    }
+    char product[8];
+    std::snprintf(product, sizeof product, "%04X", edid->productCode);
+    output.make = edid->manufacturer;
+    output.model = edid->displayName.empty() ? product : edid->displayName;
+    if (!edid->serialText.empty()) {
+        output.serial = edid->serialText;
+    } else if (edid->serialNumber != 0) {
+        output.serial = std::to_string(edid->serialNumber);
+    }
+    return output;
+}
+
+std::vector<std::uint8_t> KWinScreens::drmEdid(const std::string& connector) {
+    // /sys/class/drm/card0-DP-1/edid: the card's number comes first.
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/sys/class/drm", error)) {
+        const std::string name = entry.path().filename().string();
+        const std::size_t dash = name.find('-');
+        if (!name.starts_with("card") || dash == std::string::npos ||
+            name.substr(dash + 1) != connector) {
+            continue;
+        }
+        std::ifstream in(entry.path() / "edid", std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    return {};
+}
+
+} // namespace panemark

@@ -1,0 +1,214 @@
+// Panemark's helper inside KWin. On Wayland only the compositor may move another program's
+// window, so Panemark loads this script into KWin and talks to it over the session bus: the
+// script asks Panemark for work ("next", answered when there is some), does it, and answers.
+// It runs on KWin 5.27 (clients, screens by number) and KWin 6 (windows, outputs).
+"use strict";
+
+// Panemark writes in the name it has on the bus (the program's own, or a command line's).
+var service = "%SERVICE%";
+var path = "/KWinScript";
+var iface = "app.panemark.KWinScript";
+// Panemark writes a new token into every copy it loads, so it can tell this copy from one left
+// behind by an earlier run.
+var token = "%TOKEN%";
+var api = workspace.activeWindow !== undefined ? 6 : 5;
+
+function call(method, args, reply) {
+    var callArgs = [service, path, iface, method, token].concat(args);
+    if (reply) {
+        callArgs.push(reply);
+    }
+    callDBus.apply(null, callArgs);
+}
+
+function plainRect(rect) {
+    return { x: rect.x, y: rect.y, width: rect.width, height: rect.height };
+}
+
+function activeWindow() {
+    return api === 6 ? workspace.activeWindow : workspace.activeClient;
+}
+
+function allWindows() {
+    return api === 6 ? workspace.windowList() : workspace.clientList();
+}
+
+function windowById(id) {
+    var windows = allWindows();
+    for (var i = 0; i < windows.length; ++i) {
+        if (String(windows[i].internalId) === id) {
+            return windows[i];
+        }
+    }
+    return null;
+}
+
+// KWin 5.27 names its screens only in its support information: "Screen 0:", then "Name: DP-1".
+function screenNamesFromSupportInformation() {
+    var names = [];
+    var current = -1;
+    var lines = workspace.supportInformation().split("\n");
+    for (var i = 0; i < lines.length; ++i) {
+        var screen = /^Screen (\d+):/.exec(lines[i]);
+        if (screen) {
+            current = Number(screen[1]);
+            continue;
+        }
+        var name = /^Name: (.*)$/.exec(lines[i]);
+        if (name && current >= 0 && names[current] === undefined) {
+            names[current] = name[1];
+        }
+    }
+    return names;
+}
+
+function screens() {
+    var list = [];
+    if (api === 6) {
+        var outputs = workspace.screens;
+        for (var i = 0; i < outputs.length; ++i) {
+            var output = outputs[i];
+            list.push({
+                name: output.name,
+                manufacturer: output.manufacturer || "",
+                model: output.model || "",
+                serial: output.serialNumber || "",
+                frame: plainRect(output.geometry),
+                area: plainRect(workspace.clientArea(KWin.MaximizeArea, output,
+                                                     workspace.currentDesktop))
+            });
+        }
+        return list;
+    }
+    var names = screenNamesFromSupportInformation();
+    for (var s = 0; s < workspace.numScreens; ++s) {
+        list.push({
+            name: names[s] || "",
+            frame: plainRect(workspace.clientArea(KWin.FullScreenArea, s, workspace.currentDesktop)),
+            area: plainRect(workspace.clientArea(KWin.MaximizeArea, s, workspace.currentDesktop))
+        });
+    }
+    return list;
+}
+
+function describe(window) {
+    if (!window || window.desktopWindow || window.dock || window.deleted) {
+        return null;
+    }
+    return {
+        id: String(window.internalId),
+        frame: plainRect(window.frameGeometry),
+        pid: window.pid,
+        resizable: window.resizeable,
+        fullScreen: window.fullScreen,
+        caption: window.caption
+    };
+}
+
+function sameRect(a, b) {
+    return Math.round(a.x) === Math.round(b.x) && Math.round(a.y) === Math.round(b.y) &&
+           Math.round(a.width) === Math.round(b.width) &&
+           Math.round(a.height) === Math.round(b.height);
+}
+
+// Puts a window at a frame and answers once KWin shows that frame, or after `wait` ms with the
+// frame it has then: a Wayland client takes its new size only when it draws at that size.
+function place(request, answer) {
+    var window = windowById(request.id);
+    if (!window) {
+        answer({ placed: false });
+        return;
+    }
+    if (window.fullScreen) {
+        window.fullScreen = false;
+    }
+    if (window.maximizable) {
+        window.setMaximize(false, false);
+    }
+    var wanted = request.frame;
+    var done = false;
+    var timer = new QTimer();
+    timer.singleShot = true;
+    function finish() {
+        if (done) {
+            return;
+        }
+        done = true;
+        timer.stop();
+        window.frameGeometryChanged.disconnect(changed);
+        answer({ placed: true, frame: plainRect(window.frameGeometry) });
+    }
+    function changed() {
+        if (sameRect(window.frameGeometry, wanted)) {
+            finish();
+        }
+    }
+    window.frameGeometryChanged.connect(changed);
+    timer.timeout.connect(finish);
+    timer.start(Math.max(0, request.wait || 0));
+    window.frameGeometry = wanted;
+    if (sameRect(window.frameGeometry, wanted)) {
+        finish();
+    }
+}
+
+function handle(request) {
+    var answer = function (result) {
+        call("answer", [String(request.serial), JSON.stringify(result)]);
+    };
+    if (request.op === "look") {
+        answer({ window: describe(activeWindow()), screens: screens() });
+    } else if (request.op === "screens") {
+        answer({ screens: screens() });
+    } else if (request.op === "window") {
+        answer({ window: describe(windowById(request.id)) });
+    } else if (request.op === "place") {
+        place(request, answer);
+    } else if (request.op === "echo") {
+        answer({});
+    }
+}
+
+// One request is always outstanding, so Panemark can hand over work the moment it has some. A
+// reply that never comes (Panemark went away) ends the loop; the watchdog starts it again.
+var lastHeard = Date.now();
+var stopped = false;
+
+function poll() {
+    call("next", [], function (text) {
+        lastHeard = Date.now();
+        var request = JSON.parse(text);
+        if (request.op === "stop") {
+            stopped = true; // a newer copy has taken over
+            return;
+        }
+        poll();
+        if (request.op !== "idle") {
+            handle(request);
+        }
+    });
+}
+
+var watchdog = new QTimer();
+watchdog.timeout.connect(function () {
+    if (!stopped && Date.now() - lastHeard > 20000) {
+        lastHeard = Date.now();
+        poll();
+    }
+});
+watchdog.start(10000);
+
+function screensChanged() {
+    call("screensChanged", [JSON.stringify({ screens: screens() })]);
+}
+
+if (api === 6) {
+    workspace.screensChanged.connect(screensChanged);
+} else {
+    workspace.numberScreensChanged.connect(screensChanged);
+    workspace.screenResized.connect(screensChanged);
+}
+workspace.virtualScreenGeometryChanged.connect(screensChanged);
+
+call("hello", [JSON.stringify({ api: api, screens: screens() })]);
+poll();
