@@ -11,6 +11,10 @@ std::optional<KWinScriptMessages::Look> KWinSnapshot::get(double timeout) {
             return look_;
         }
     }
+    return refresh(timeout);
+}
+
+std::optional<KWinScriptMessages::Look> KWinSnapshot::refresh(double timeout) {
     const auto askedAt = Clock::now();
     Result<std::string> answer = channel_.request(KWinScriptMessages::lookRequest, timeout);
     if (!answer) {

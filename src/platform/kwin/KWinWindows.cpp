@@ -21,7 +21,7 @@ Rect wholePixels(const Rect& frame) {
 } // namespace
 
 std::optional<WindowRef> KWinWindows::focusedWindow(double timeout) {
-    const std::optional<KWinScriptMessages::Look> look = snapshot_.get(timeout);
+    const std::optional<KWinScriptMessages::Look> look = snapshot_.refresh(timeout);
     if (!look || !look->window) {
         return std::nullopt;
     }

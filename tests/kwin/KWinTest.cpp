@@ -1,0 +1,163 @@
+#include "../support/Printers.h"
+#include "../x11/TestClient.h"
+#include "KWinSession.h"
+#include "model/StockCommands.h"
+#include "placement/TargetRules.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace panemark {
+namespace {
+
+// The stock shortcuts' keys (evdev), each pressed with ctrl, alt and logo.
+constexpr unsigned stockKeys[] = {2, 3, 4, 105, 106, 103, 108}; // 1 2 3 ← → ↑ ↓
+const std::vector<std::string> hyper{"ctrl", "alt", "logo"};
+
+// Two 1280 × 800 outputs side by side; a 40-pixel panel along the bottom of the left one.
+constexpr int panelHeight = 40;
+const Rect leftUsable{0, 0, 1280, 800 - panelHeight};
+const Rect rightUsable{1280, 0, 1280, 800};
+
+class KWinTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.ready()) << session.problem();
+        ::setenv("DISPLAY", session.xDisplay().c_str(), 1);
+        x11 = std::make_unique<TestClient>();
+        ASSERT_TRUE(x11->connected());
+    }
+
+    void startPanemark() {
+        session.spawn({PANEMARK_PROGRAM_PATH}, (session.home() / "panemark.log").string());
+        ASSERT_TRUE(waitForStatus()) << "panemark did not answer";
+        ASSERT_TRUE(waitForShortcuts()) << "Plasma does not list Panemark's shortcuts";
+    }
+
+    // Plasma's shortcut service lists Panemark's shortcuts: pressing them now runs them.
+    bool waitForShortcuts() {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            if (session
+                    .call("org.kde.kglobalaccel", "/component/panemark",
+                          "org.kde.kglobalaccel.Component.shortcutNames")
+                    .find("string") != std::string::npos) {
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    bool waitForStatus() {
+        for (int attempt = 0; attempt < 300; ++attempt) {
+            const auto [status, output] = session.run({PANEMARK_PROGRAM_PATH, "status"});
+            if (status == 0) {
+                lastStatus = output;
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+    std::string panemarkLog() {
+        std::ifstream file(session.home() / "panemark.log");
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    // A Wayland client's window, active.
+    void openWaylandWindow(const std::string& title) {
+        session.spawn({"env", "QT_QPA_PLATFORM=wayland", TEST_WINDOW, title});
+        ASSERT_TRUE(session.waitForActive(title)) << title << " never became active";
+    }
+
+    // Presses each stock shortcut in turn and checks the window lands where the placement rules
+    // put it on that usable area, each starting from where the previous one left it.
+    void pressStockShortcuts(const std::string& caption, const Rect& usable) {
+        const std::vector<ZoneCommand> stock = stockCommands();
+        Rect expected = session.window(caption)->frame;
+        for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
+            expected = TargetRules::ruleFor(stock[i], 0)(usable, expected).value_or(expected);
+            ASSERT_TRUE(session.press(stockKeys[i], hyper));
+            EXPECT_EQ(session.waitForFrame(caption, expected), expected)
+                << caption << ", " << stock[i].displayName();
+        }
+    }
+
+    KWinSession session;
+    std::unique_ptr<TestClient> x11;
+    std::string lastStatus;
+};
+
+TEST_F(KWinTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsAroundThePanel) {
+    x11->createBottomDock(0, 1279, panelHeight, 800);
+    startPanemark();
+    EXPECT_NE(lastStatus.find("desktop: kwin (5.27"), std::string::npos) << lastStatus;
+    openWaylandWindow("Wayland window");
+    const Rect start = session.window("Wayland window")->frame;
+    ASSERT_LT(start.midX(), 1280) << "KWin put the new window on the right output";
+    pressStockShortcuts("Wayland window", leftUsable);
+
+    // An X11 program's window (through Xwayland) on the other output.
+    session.spawn(
+        {"env", "QT_QPA_PLATFORM=xcb", TEST_WINDOW, "X11 window", "-geometry", "+1500+100"});
+    ASSERT_TRUE(session.waitForActive("X11 window"));
+    ASSERT_GT(session.window("X11 window")->frame.x, 1280);
+    pressStockShortcuts("X11 window", rightUsable);
+}
+
+TEST_F(KWinTest, AProfileSwitchRebindsLiveAndQuittingLetsEverythingGo) {
+    startPanemark();
+    openWaylandWindow("Editor");
+    // A profile whose only command is a maximize on ⌃⌥⌘M.
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "create", "Work"}).first, 0);
+    const std::filesystem::path file = session.home() / "work.json";
+    std::ofstream(file)
+        << R"({"id":"C0FFEE00-0000-4000-8000-000000000003","name":"All","cols":1,"rows":1,)"
+           R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,"maximize":true,)"
+           R"("shortcut":{"keyCode":46,"modifiers":6400}})";
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "set-commands", "Work", file.string()})
+                  .first,
+              0);
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "activate", "Work"}).first, 0);
+    const Rect usable{0, 0, 1280, 800};
+    ASSERT_TRUE(session.press(50, hyper)); // M
+    EXPECT_EQ(session.waitForFrame("Editor", usable), usable);
+    // The default profile's ⌃⌥⌘← went with it: the window stays.
+    ASSERT_TRUE(session.press(105, hyper));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time enough for a wrong move
+    EXPECT_EQ(session.window("Editor")->frame, usable);
+
+    // Quitting takes the script out of KWin and the shortcuts out of Plasma's list.
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "quit"}).first, 0);
+    const std::string loaded = session.call(
+        "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting.isScriptLoaded", {"string:panemark"});
+    EXPECT_NE(loaded.find("boolean false"), std::string::npos) << loaded;
+    const std::string names = session.call("org.kde.kglobalaccel", "/component/panemark",
+                                           "org.kde.kglobalaccel.Component.shortcutNames");
+    EXPECT_EQ(names.find("string"), std::string::npos) << names;
+}
+
+TEST_F(KWinTest, ACombinationPlasmaAlreadyGivesIsReportedWithItsHolder) {
+    // Another component takes ⌃⌥⌘← (Qt's Key_Left with Ctrl, Alt and Meta) first.
+    const std::vector<std::string> holder{"array:string:othertool,tile-left,Other Tool,Tile Left"};
+    session.call("org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel.doRegister",
+                 holder);
+    session.call("org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel.setShortcut",
+                 {holder[0], "array:int32:486539282", "uint32:6"});
+    startPanemark();
+    EXPECT_NE(panemarkLog().find("shortcut ⌃⌥⌘← is taken by Other Tool (Tile Left)"),
+              std::string::npos)
+        << panemarkLog();
+    // The rest work.
+    openWaylandWindow("Notes");
+    ASSERT_TRUE(session.press(106, hyper)); // →
+    const Rect rightHalf{640, 0, 640, 800};
+    EXPECT_EQ(session.waitForFrame("Notes", rightHalf), rightHalf) << panemarkLog();
+}
+
+} // namespace
+} // namespace panemark
