@@ -12,7 +12,8 @@ build_packages=(
 )
 desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils trayer
     metacity xfwm4 icewm dbus
-    sway foot i3-wm qt6-wayland)
+    sway foot i3-wm qt6-wayland
+    kwin-wayland kwin-style-breeze xwayland dbus-bin dbus-daemon)
 # Making and checking the Debian package.
 package_packages=(dpkg-dev desktop-file-utils appstream man-db)
 fuzz_packages=(clang libclang-rt-14-dev)

@@ -21,7 +21,7 @@ KWinScreens::KWinScreens(KWinSnapshot& snapshot, EdidReader edid)
 
 std::vector<Screen> KWinScreens::screens() {
     if (const auto look = snapshot_.get(lookTimeout); look && !look->screens.empty()) {
-        std::vector<Screen> screens = describe(look->screens);
+        std::vector<Screen> screens = describe(look->screens, edid_);
         std::lock_guard lock(mutex_);
         known_ = screens;
         return screens;
@@ -44,7 +44,7 @@ Subscription KWinScreens::onScreensChanged(std::function<void()> callback) {
 
 void KWinScreens::reported(const std::vector<OutputFacts>& outputs) {
     snapshot_.invalidate();
-    std::vector<Screen> screens = describe(outputs);
+    std::vector<Screen> screens = describe(outputs, edid_);
     {
         std::lock_guard lock(mutex_);
         if (screens == known_) {
@@ -55,11 +55,12 @@ void KWinScreens::reported(const std::vector<OutputFacts>& outputs) {
     changed_.emit();
 }
 
-std::vector<Screen> KWinScreens::describe(const std::vector<OutputFacts>& outputs) const {
+std::vector<Screen> KWinScreens::describe(const std::vector<OutputFacts>& outputs,
+                                          const EdidReader& edid) {
     std::vector<Screen> screens;
     for (const OutputFacts& output : outputs) {
         screens.push_back(ScreenIdentity::screenFor(
-            withMonitorFacts(output), static_cast<std::uint32_t>(screens.size() + 1)));
+            withMonitorFacts(output, edid), static_cast<std::uint32_t>(screens.size() + 1)));
     }
     // The screen at the layout's origin first: it is the primary one.
     std::stable_partition(screens.begin(), screens.end(), [](const Screen& screen) {
@@ -68,12 +69,11 @@ std::vector<Screen> KWinScreens::describe(const std::vector<OutputFacts>& output
     return screens;
 }
 
-OutputFacts KWinScreens::withMonitorFacts(OutputFacts output) const {
-    if (!output.make.empty() || !output.model.empty() || output.connector.empty() || !edid_) {
+OutputFacts KWinScreens::withMonitorFacts(OutputFacts output, const EdidReader& reader) {
+    if (!output.make.empty() || !output.model.empty() || output.connector.empty() || !reader) {
         return output;
     }
-    const std::vector<std::uint8_t> bytes = edid_(output.connector);
-    const std::optional<Edid> edid = Edid::parse(bytes);
+    const std::optional<Edid> edid = Edid::parse(reader(output.connector));
     if (!edid) {
         return output;
     }

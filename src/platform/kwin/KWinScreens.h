@@ -27,13 +27,15 @@ public:
     // The script's report of a change (or its first list); on the main thread.
     void reported(const std::vector<OutputFacts>& outputs);
 
-    // The screens the script's outputs are, primary first.
-    std::vector<Screen> describe(const std::vector<OutputFacts>& outputs) const;
+    // The screens the script's outputs are, primary first; an output KWin gives without its
+    // make and model is looked up by its connector.
+    static std::vector<Screen> describe(const std::vector<OutputFacts>& outputs,
+                                        const EdidReader& edid);
     // The kernel's EDID of a connector, from /sys/class/drm.
     static std::vector<std::uint8_t> drmEdid(const std::string& connector);
 
 private:
-    OutputFacts withMonitorFacts(OutputFacts output) const;
+    static OutputFacts withMonitorFacts(OutputFacts output, const EdidReader& edid);
 
     KWinSnapshot& snapshot_;
     EdidReader edid_;
