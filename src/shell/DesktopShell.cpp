@@ -7,6 +7,7 @@
 #include "shell/TrayShell.h"
 #include "shell/UpdateDialog.h"
 
+#include <QGuiApplication>
 #include <QTimer>
 
 namespace panemark {
@@ -34,6 +35,9 @@ DesktopShell::DesktopShell(ShellServices services, InstanceServer& server)
     });
 
     const bool blends = services_.platform.hasCompositor();
+    // A Wayland client cannot set a window's opacity (the compositor owns it): the card is
+    // shown and hidden whole there.
+    const bool fades = blends && !QGuiApplication::platformName().startsWith("wayland");
     ConfigStore& config = services_.config;
     splash_ = std::make_unique<SplashController>(
         services_.mainLoop,
@@ -42,7 +46,7 @@ DesktopShell::DesktopShell(ShellServices services, InstanceServer& server)
             card->present();
             return card;
         },
-        blends);
+        fades);
     splash_->show(services_.config);
 }
 

@@ -3,6 +3,7 @@
 //   fake-keyboard KEYCODE [MODIFIER...]   e.g.  fake-keyboard 105 ctrl alt logo
 //   fake-keyboard --lines                 one such press per line of standard input, each
 //                                         answered with a line "pressed" once KWin has it
+//   fake-keyboard --pointer X Y           moves the pointer there (global coordinates)
 // Keys are evdev codes; KWin reads them with the session's own keymap, as a real keyboard's.
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,7 @@ const wl_message fakeInputRequests[] = {
 const wl_interface fakeInputInterface = {"org_kde_kwin_fake_input", 4, 11,
                                          fakeInputRequests,         0, nullptr};
 constexpr uint32_t authenticateRequest = 0;
+constexpr uint32_t pointerMotionAbsoluteRequest = 9;
 constexpr uint32_t keyboardKeyRequest = 10;
 
 struct Globals {
@@ -95,7 +97,12 @@ int main(int argc, char** argv) {
             send(*it, false);
         }
     };
-    if (std::string(argv[1]) == "--lines") {
+    if (std::string(argv[1]) == "--pointer" && argc == 4) {
+        wl_proxy_marshal(globals.fakeInput, pointerMotionAbsoluteRequest,
+                         wl_fixed_from_int(std::atoi(argv[2])),
+                         wl_fixed_from_int(std::atoi(argv[3])));
+        wl_display_roundtrip(display);
+    } else if (std::string(argv[1]) == "--lines") {
         char line[256];
         while (std::fgets(line, sizeof line, stdin)) {
             std::vector<std::string> words;

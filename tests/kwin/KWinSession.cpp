@@ -218,6 +218,10 @@ bool KWinSession::press(unsigned evdevCode, const std::vector<std::string>& modi
     return run(command).first == 0;
 }
 
+bool KWinSession::movePointer(int x, int y) {
+    return run({FAKE_KEYBOARD, "--pointer", std::to_string(x), std::to_string(y)}).first == 0;
+}
+
 std::string KWinSession::call(const std::string& destination, const std::string& path,
                               const std::string& method,
                               const std::vector<std::string>& arguments) {

@@ -37,6 +37,8 @@ public:
     std::pair<int, std::string> run(const std::vector<std::string>& argv);
     // Presses a key (evdev code) through KWin's fake input, modifiers held around it.
     bool press(unsigned evdevCode, const std::vector<std::string>& modifiers);
+    // Moves the pointer to a point in KWin's global coordinates.
+    bool movePointer(int x, int y);
     // A D-Bus method call on the session's bus through dbus-send; its printed reply.
     std::string call(const std::string& destination, const std::string& path,
                      const std::string& method, const std::vector<std::string>& arguments = {});

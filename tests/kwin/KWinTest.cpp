@@ -159,5 +159,26 @@ TEST_F(KWinTest, ACombinationPlasmaAlreadyGivesIsReportedWithItsHolder) {
     EXPECT_EQ(session.waitForFrame("Notes", rightHalf), rightHalf) << panemarkLog();
 }
 
+TEST_F(KWinTest, ThePaletteOpensAtThePointerWithoutTakingTheFocusFromTheWindowItWillMove) {
+    startPanemark();
+    openWaylandWindow("Editor");
+    ASSERT_TRUE(session.movePointer(1500, 200)); // on the right output
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "palette"}).first, 0);
+    for (int attempt = 0; attempt < 300 && !session.window("Panemark Palette"); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    const auto palette = session.window("Panemark Palette");
+    ASSERT_TRUE(palette) << "the palette did not open";
+    EXPECT_EQ(session.waitForFrame("Panemark Palette",
+                                   Rect{1500, 200, palette->frame.width, palette->frame.height}),
+              (Rect{1500, 200, palette->frame.width, palette->frame.height}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time enough to take the focus
+    EXPECT_TRUE(session.window("Editor")->active);
+    // Shortcuts still reach the window while the palette is open.
+    ASSERT_TRUE(session.press(105, hyper));
+    const Rect leftHalf{0, 0, 640, 800};
+    EXPECT_EQ(session.waitForFrame("Editor", leftHalf), leftHalf);
+}
+
 } // namespace
 } // namespace panemark

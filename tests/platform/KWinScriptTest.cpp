@@ -9,6 +9,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <unistd.h>
 
 namespace panemark {
 namespace {
@@ -107,6 +108,8 @@ TEST(KWinScriptTest, EachCopyOfTheScriptCarriesItsTokenAndTheNameToCall) {
     EXPECT_NE(text.find("var service = \":1.42\";"), std::string::npos);
     EXPECT_EQ(text.find("%TOKEN%"), std::string::npos);
     EXPECT_EQ(text.find("%SERVICE%"), std::string::npos);
+    EXPECT_NE(text.find("var ownPid = Number(\"" + std::to_string(::getpid()) + "\");"),
+              std::string::npos); // its own windows are the ones it keeps from the focus
     EXPECT_NE(KWinScriptLoader::newToken(), KWinScriptLoader::newToken());
 }
 

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QUuid>
 #include <fstream>
+#include <unistd.h>
 
 namespace panemark {
 
@@ -30,8 +31,11 @@ KWinScriptLoader::~KWinScriptLoader() {
 
 std::string KWinScriptLoader::scriptText(const std::string& token, const std::string& service) {
     std::string text(kwinScriptSource);
+    const std::string pid = std::to_string(::getpid());
     for (const auto& [placeholder, value] :
-         {std::pair<std::string, const std::string&>{"%TOKEN%", token}, {"%SERVICE%", service}}) {
+         {std::pair<std::string, const std::string&>{"%TOKEN%", token},
+          {"%SERVICE%", service},
+          {"%PID%", pid}}) {
         if (const std::size_t at = text.find(placeholder); at != std::string::npos) {
             text.replace(at, placeholder.size(), value);
         }

@@ -11,6 +11,8 @@ var iface = "app.panemark.KWinScript";
 // Panemark writes a new token into every copy it loads, so it can tell this copy from one left
 // behind by an earlier run.
 var token = "%TOKEN%";
+// The process whose windows the script looks after (Panemark's own).
+var ownPid = Number("%PID%");
 var api = workspace.activeWindow !== undefined ? 6 : 5;
 
 function call(method, args, reply) {
@@ -27,6 +29,14 @@ function plainRect(rect) {
 
 function activeWindow() {
     return api === 6 ? workspace.activeWindow : workspace.activeClient;
+}
+
+function activate(window) {
+    if (api === 6) {
+        workspace.activeWindow = window;
+    } else {
+        workspace.activeClient = window;
+    }
 }
 
 function allWindows() {
@@ -197,6 +207,72 @@ watchdog.timeout.connect(function () {
     }
 });
 watchdog.start(10000);
+
+// Panemark's palette and splash card are shown, never focused: the palette moves the window
+// the user works in, which must keep the keyboard. The palette opens at the pointer (a Wayland
+// client cannot place its own windows).
+var quietCaptions = { "Panemark Palette": true, "Panemark": true };
+var lastActive = null;
+
+function isQuiet(window) {
+    return window && window.pid === ownPid && quietCaptions[window.caption] === true;
+}
+
+function placeAtPointer(window) {
+    var pointer = workspace.cursorPos;
+    var screen = api === 6 ? workspace.screenAt(pointer) : workspace.activeScreen;
+    var area = workspace.clientArea(KWin.MaximizeArea, screen, workspace.currentDesktop);
+    var frame = window.frameGeometry;
+    var x = Math.min(Math.max(pointer.x, area.x), area.x + area.width - frame.width);
+    var y = Math.min(Math.max(pointer.y, area.y), area.y + area.height - frame.height);
+    window.frameGeometry = { x: x, y: y, width: frame.width, height: frame.height };
+}
+
+function windowAdded(window) {
+    if (!isQuiet(window)) {
+        return;
+    }
+    window.keepAbove = true;
+    window.skipTaskbar = true;
+    window.skipSwitcher = true;
+    window.skipPager = true;
+    if (window.caption === "Panemark Palette") {
+        placeAtPointer(window);
+    }
+    if (activeWindow() === window && lastActive) {
+        activate(lastActive);
+    }
+}
+
+function windowActivated(window) {
+    if (!window) {
+        return;
+    }
+    if (isQuiet(window)) {
+        if (lastActive && lastActive !== window) {
+            activate(lastActive);
+        }
+        return;
+    }
+    lastActive = window;
+}
+
+function windowRemoved(window) {
+    if (window === lastActive) {
+        lastActive = null;
+    }
+}
+
+if (api === 6) {
+    workspace.windowAdded.connect(windowAdded);
+    workspace.windowActivated.connect(windowActivated);
+    workspace.windowRemoved.connect(windowRemoved);
+} else {
+    workspace.clientAdded.connect(windowAdded);
+    workspace.clientActivated.connect(windowActivated);
+    workspace.clientRemoved.connect(windowRemoved);
+}
+lastActive = activeWindow();
 
 function screensChanged() {
     call("screensChanged", [JSON.stringify({ screens: screens() })]);
