@@ -1,0 +1,181 @@
+// From a key press to the window's frame placed by KWin (headless, with Xwayland), beside the
+// floor under it: a request to Panemark's KWin script that does nothing but answer, which is a
+// round trip over the session bus through KWin's script engine. Figures only: nothing here
+// fails on timing.
+#include "../tests/kwin/KWinSession.h"
+#include "../tests/x11/TestClient.h"
+#include "platform/kwin/KWinScriptChannel.h"
+#include "platform/kwin/KWinScriptLoader.h"
+#include "platform/kwin/KWinScriptMessages.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace panemark;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int presses = 40;
+constexpr int requests = 200;
+
+double milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void print(const char* what, std::vector<double> times, int count, int missed) {
+    if (times.empty()) {
+        std::printf("%-44s no figures (%d missed)\n", what, missed);
+        return;
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%-44s median %7.3f ms   p95 %7.3f ms   (%d, %d missed)\n", what,
+                times[times.size() / 2], times[times.size() * 95 / 100], count, missed);
+}
+
+// Looks at the window's frame every quarter millisecond until it is `frame` (at most 2 s).
+bool waitForFrame(TestClient& x11, xcb_window_t window, const Rect& frame) {
+    const auto until = Clock::now() + std::chrono::seconds(2);
+    while (Clock::now() < until) {
+        if (x11.outerFrame(window) == frame) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(250));
+    }
+    return false;
+}
+
+void setSessionEnvironment(const KWinSession& session) {
+    for (const auto& [name, value] : session.environment()) {
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+}
+
+// Presses ⌃⌥⌘← and ⌃⌥⌘→ in turn through a resident fake keyboard and times each until the X11
+// window's frame is the half it asks for.
+void measurePresses(TestClient& x11, xcb_window_t window) {
+    int toChild[2];
+    int fromChild[2];
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
+        return;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(toChild[0], 0);
+        dup2(fromChild[1], 1);
+        for (const int end : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
+            close(end);
+        }
+        execl(FAKE_KEYBOARD, FAKE_KEYBOARD, "--lines", nullptr);
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    FILE* in = fdopen(toChild[1], "w");
+    FILE* out = fdopen(fromChild[0], "r");
+    const Rect left{0, 0, 640, 800};
+    const Rect right{640, 0, 640, 800};
+    std::vector<double> times;
+    int missed = 0;
+    char line[64];
+    for (int i = 0; i < presses; ++i) {
+        const bool toLeft = i % 2 == 0;
+        const auto start = Clock::now();
+        std::fprintf(in, "%d ctrl alt logo\n", toLeft ? 105 : 106);
+        std::fflush(in);
+        if (!std::fgets(line, sizeof line, out)) {
+            break;
+        }
+        if (waitForFrame(x11, window, toLeft ? left : right)) {
+            times.push_back(milliseconds(Clock::now() - start));
+        } else {
+            ++missed;
+        }
+    }
+    std::fclose(in);
+    std::fclose(out);
+    waitpid(pid, nullptr, 0);
+    print("key press -> frame placed (Panemark)", times, presses, missed);
+}
+
+// Requests to a copy of the script of this process's own, timed one by one.
+void measureRequests() {
+    int argc = 1;
+    char name[] = "bench_kwin";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    Result<std::unique_ptr<KWinScriptChannel>> channel = KWinScriptChannel::open({});
+    if (!channel) {
+        std::printf("script channel: %s\n", channel.error().c_str());
+        return;
+    }
+    KWinScriptLoader loader(KWinScriptLoader::defaultFolder(), "panemark-bench",
+                            channel.value()->serviceName());
+    const std::string token = KWinScriptLoader::newToken();
+    channel.value()->expect(token);
+    if (Result<bool> loaded = loader.load(token); !loaded) {
+        std::printf("script: %s\n", loaded.error().c_str());
+        return;
+    }
+    const auto until = Clock::now() + std::chrono::seconds(5);
+    while (channel.value()->secondsSinceHeard() > 1e9 && Clock::now() < until) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    for (const auto& [what, make] :
+         {std::pair<const char*, std::string (*)(std::uint64_t)>{
+              "echo through KWin's script (the floor)", KWinScriptMessages::echoRequest},
+          {"look: active window and screens", KWinScriptMessages::lookRequest}}) {
+        std::vector<double> times;
+        int missed = 0;
+        for (int i = 0; i < requests; ++i) {
+            const auto start = Clock::now();
+            if (channel.value()->request(make, 1.0)) {
+                times.push_back(milliseconds(Clock::now() - start));
+            } else {
+                ++missed;
+            }
+        }
+        print(what, times, requests, missed);
+    }
+    loader.unload();
+}
+
+} // namespace
+
+int main() {
+    KWinSession session;
+    if (!session.ready()) {
+        std::printf("kwin: %s\n", session.problem().c_str());
+        return 0;
+    }
+    setSessionEnvironment(session);
+    TestClient x11;
+    const xcb_window_t window = x11.createWindow(100, 100, 400, 300);
+    session.spawn({PANEMARK_PROGRAM});
+    bool listed = false;
+    for (int attempt = 0; attempt < 200 && !listed; ++attempt) {
+        listed = session
+                     .call("org.kde.kglobalaccel", "/component/panemark",
+                           "org.kde.kglobalaccel.Component.shortcutNames")
+                     .find("string") != std::string::npos;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!listed) {
+        std::printf("kwin: Panemark's shortcuts never showed up\n");
+        return 0;
+    }
+    std::printf("KWin %s, two 1280x800 outputs, an X11 window through Xwayland\n",
+                session.call("org.kde.KWin", "/KWin", "org.kde.KWin.supportInformation")
+                            .find("KWin version: 5.27") != std::string::npos
+                    ? "5.27"
+                    : "(another version)");
+    x11.activate(window);
+    measurePresses(x11, window);
+    measureRequests();
+    return 0;
+}
