@@ -180,5 +180,50 @@ TEST_F(KWinTest, ThePaletteOpensAtThePointerWithoutTakingTheFocusFromTheWindowIt
     EXPECT_EQ(session.waitForFrame("Editor", leftHalf), leftHalf);
 }
 
+TEST_F(KWinTest, TheSplashStaysOutOfTheWayAndTheSettingsAndAboutWindowsOpen) {
+    openWaylandWindow("Editor");
+    std::ofstream(session.home() / "Panemark" / "Panemark.conf")
+        << "[General]\nPanemark.showSplashAtLaunch=true\nPanemark.animateWindows=false\n";
+    startPanemark();
+    bool splashShown = false;
+    for (int attempt = 0; attempt < 300 && !splashShown; ++attempt) {
+        splashShown = session.window("Panemark").has_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(splashShown);
+    EXPECT_TRUE(session.window("Editor")->active);
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "settings"}).first, 0);
+    EXPECT_TRUE(session.waitForActive("Panemark Settings"));
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "about"}).first, 0);
+    EXPECT_TRUE(session.waitForActive("About Panemark"));
+}
+
+TEST_F(KWinTest, AScriptThatStopsAskingForWorkIsLoadedAgain) {
+    startPanemark();
+    openWaylandWindow("Editor");
+    // As if KWin had dropped it: the script is gone, and with it every question it had open.
+    const std::string unloaded = session.call(
+        "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting.unloadScript", {"string:panemark"});
+    ASSERT_NE(unloaded.find("boolean true"), std::string::npos) << unloaded;
+    bool loadedAgain = false;
+    for (int attempt = 0; attempt < 400 && !loadedAgain; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        loadedAgain = session
+                          .call("org.kde.KWin", "/Scripting",
+                                "org.kde.kwin.Scripting.isScriptLoaded", {"string:panemark"})
+                          .find("boolean true") != std::string::npos;
+    }
+    ASSERT_TRUE(loadedAgain) << panemarkLog();
+    EXPECT_NE(panemarkLog().find("stopped asking for work"), std::string::npos) << panemarkLog();
+    const Rect rightHalf{640, 0, 640, 800};
+    for (int attempt = 0; attempt < 3; ++attempt) { // the new copy may still be starting
+        ASSERT_TRUE(session.press(106, hyper));
+        if (session.waitForFrame("Editor", rightHalf, 2) == rightHalf) {
+            break;
+        }
+    }
+    EXPECT_EQ(session.window("Editor")->frame, rightHalf);
+}
+
 } // namespace
 } // namespace panemark

@@ -17,7 +17,7 @@ namespace panemark {
 namespace {
 
 constexpr const char* kwinService = "org.kde.KWin";
-constexpr double aliveCheckInterval = 5.0;
+constexpr double aliveCheckInterval = 2.0;
 
 // "KWin version: 5.27.5" in KWin's support information.
 std::string kwinVersion() {

@@ -46,9 +46,10 @@ public:
 
     // How long the script has to say hello after it was loaded.
     static constexpr double greetingTimeout = 3.0;
-    // The script asks for work at least every few seconds; after this long without it, it is
-    // taken to have stopped and is loaded again.
-    static constexpr double silenceBeforeReload = 4 * KWinScriptChannel::idleAfter;
+    // A running script always has a question open, answered "idle" every few seconds and asked
+    // again at once; after twice that without one, it is taken to have stopped and is loaded
+    // again.
+    static constexpr double silenceBeforeReload = 2 * KWinScriptChannel::idleAfter;
 
 private:
     class Silence : public Beeper {
