@@ -38,8 +38,9 @@ KWinScriptChannel::~KWinScriptChannel() {
     bus.unregisterObject(objectPath);
     failAllPending();
     if (endpoint_) {
+        // On its own thread, which owns its timer, and before that thread stops.
         QMetaObject::invokeMethod(
-            endpoint_, [endpoint = endpoint_] { delete endpoint; }, Qt::QueuedConnection);
+            endpoint_, [endpoint = endpoint_] { delete endpoint; }, Qt::BlockingQueuedConnection);
     }
     thread_.quit();
     thread_.wait();

@@ -68,6 +68,7 @@ void KWinScriptEndpoint::screensChanged(const QString& token, const QString& jso
 }
 
 void KWinScriptEndpoint::dispatch() {
+    stopOtherCopies(); // a question of a replaced copy must not take a request
     while (!open_.empty()) {
         std::optional<std::string> request =
             channel_.nextRequest(open_.front().token.toStdString());
