@@ -5,6 +5,7 @@
 #include "../tests/sway/SwaySession.h"
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
+#include "ResidentKeyboard.h"
 #include "XTestKeyboard.h"
 
 #include <algorithm>
@@ -81,36 +82,13 @@ void print(const char* who, const Figures& figures) {
 // ------------------------------------------------------------------------------------- sway
 
 Figures measureSway(SwaySession& sway, I3IpcClient& ipc, const std::pair<Rect, Rect>& targets) {
-    // A resident keyboard: starting a process per press would cost more than what is measured.
-    int toChild[2];
-    int fromChild[2];
-    if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
-        return {};
-    }
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(toChild[0], 0);
-        dup2(fromChild[1], 1);
-        for (const int end : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
-            close(end); // else it would never see the end of its input
-        }
-        setenv("WAYLAND_DISPLAY", sway.waylandDisplay().c_str(), 1);
-        execl(VIRTUAL_KEYBOARD, VIRTUAL_KEYBOARD, "--lines", nullptr);
-        _exit(127);
-    }
-    close(toChild[0]);
-    close(fromChild[1]);
-    FILE* in = fdopen(toChild[1], "w");
-    FILE* out = fdopen(fromChild[0], "r");
+    ResidentKeyboard keyboard(VIRTUAL_KEYBOARD, {{"WAYLAND_DISPLAY", sway.waylandDisplay()}});
     std::vector<double> times;
     int missed = 0;
-    char line[64];
     for (int i = 0; i < presses; ++i) {
         const bool left = i % 2 == 0;
         const auto start = Clock::now();
-        std::fprintf(in, "%d ctrl alt logo\n", left ? 105 : 106);
-        std::fflush(in);
-        if (!std::fgets(line, sizeof line, out)) {
+        if (!keyboard.pressWithHyper(left ? 105 : 106)) {
             break;
         }
         if (waitForFrame(ipc, I3IpcReplies::Dialect::sway, left ? targets.first : targets.second)) {
@@ -119,9 +97,6 @@ Figures measureSway(SwaySession& sway, I3IpcClient& ipc, const std::pair<Rect, R
             ++missed;
         }
     }
-    std::fclose(in);
-    std::fclose(out);
-    waitpid(pid, nullptr, 0);
     return summarize(times, missed);
 }
 

@@ -4,6 +4,7 @@
 // fails on timing.
 #include "../tests/kwin/KWinSession.h"
 #include "../tests/x11/TestClient.h"
+#include "ResidentKeyboard.h"
 #include "platform/kwin/KWinScriptChannel.h"
 #include "platform/kwin/KWinScriptLoader.h"
 #include "platform/kwin/KWinScriptMessages.h"
@@ -59,36 +60,15 @@ void setSessionEnvironment(const KWinSession& session) {
 // Presses ⌃⌥⌘← and ⌃⌥⌘→ in turn through a resident fake keyboard and times each until the X11
 // window's frame is the half it asks for.
 void measurePresses(TestClient& x11, xcb_window_t window) {
-    int toChild[2];
-    int fromChild[2];
-    if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
-        return;
-    }
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(toChild[0], 0);
-        dup2(fromChild[1], 1);
-        for (const int end : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
-            close(end);
-        }
-        execl(FAKE_KEYBOARD, FAKE_KEYBOARD, "--lines", nullptr);
-        _exit(127);
-    }
-    close(toChild[0]);
-    close(fromChild[1]);
-    FILE* in = fdopen(toChild[1], "w");
-    FILE* out = fdopen(fromChild[0], "r");
+    ResidentKeyboard keyboard(FAKE_KEYBOARD, {});
     const Rect left{0, 0, 640, 800};
     const Rect right{640, 0, 640, 800};
     std::vector<double> times;
     int missed = 0;
-    char line[64];
     for (int i = 0; i < presses; ++i) {
         const bool toLeft = i % 2 == 0;
         const auto start = Clock::now();
-        std::fprintf(in, "%d ctrl alt logo\n", toLeft ? 105 : 106);
-        std::fflush(in);
-        if (!std::fgets(line, sizeof line, out)) {
+        if (!keyboard.pressWithHyper(toLeft ? 105 : 106)) {
             break;
         }
         if (waitForFrame(x11, window, toLeft ? left : right)) {
@@ -97,9 +77,6 @@ void measurePresses(TestClient& x11, xcb_window_t window) {
             ++missed;
         }
     }
-    std::fclose(in);
-    std::fclose(out);
-    waitpid(pid, nullptr, 0);
     print("key press -> frame placed (Panemark)", times, presses, missed);
 }
 

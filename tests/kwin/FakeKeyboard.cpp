@@ -5,6 +5,8 @@
 //                                         answered with a line "pressed" once KWin has it
 //   fake-keyboard --pointer X Y           moves the pointer there (global coordinates)
 // Keys are evdev codes; KWin reads them with the session's own keymap, as a real keyboard's.
+#include "../support/KeyPresses.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,10 +51,6 @@ void withdraw(void*, wl_registry*, uint32_t) {}
 
 const wl_registry_listener registryListener = {announce, withdraw};
 
-uint32_t modifierKey(const std::string& name) {
-    return name == "ctrl" ? 29 : name == "alt" ? 56 : name == "logo" ? 125 : 42;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -81,42 +79,13 @@ int main(int argc, char** argv) {
         wl_proxy_marshal(globals.fakeInput, keyboardKeyRequest, code, down ? 1u : 0u);
         wl_display_roundtrip(display);
     };
-    // "105 ctrl alt logo": the key, then the modifiers held around it.
-    auto press = [&](const std::vector<std::string>& words) {
-        const uint32_t key = static_cast<uint32_t>(std::atoi(words.at(0).c_str()));
-        std::vector<uint32_t> modifiers;
-        for (std::size_t i = 1; i < words.size(); ++i) {
-            modifiers.push_back(modifierKey(words[i]));
-        }
-        for (uint32_t modifier : modifiers) {
-            send(modifier, true);
-        }
-        send(key, true);
-        send(key, false);
-        for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
-            send(*it, false);
-        }
-    };
     if (std::string(argv[1]) == "--pointer" && argc == 4) {
         wl_proxy_marshal(globals.fakeInput, pointerMotionAbsoluteRequest,
                          wl_fixed_from_int(std::atoi(argv[2])),
                          wl_fixed_from_int(std::atoi(argv[3])));
         wl_display_roundtrip(display);
-    } else if (std::string(argv[1]) == "--lines") {
-        char line[256];
-        while (std::fgets(line, sizeof line, stdin)) {
-            std::vector<std::string> words;
-            for (char* word = std::strtok(line, " \n"); word; word = std::strtok(nullptr, " \n")) {
-                words.push_back(word);
-            }
-            if (!words.empty()) {
-                press(words);
-                std::printf("pressed\n");
-                std::fflush(stdout);
-            }
-        }
     } else {
-        press(std::vector<std::string>(argv + 1, argv + argc));
+        panemark::KeyPresses::run(argc, argv, send);
     }
     wl_proxy_destroy(globals.fakeInput);
     wl_registry_destroy(registry);

@@ -1,5 +1,7 @@
 #include "KWinSession.h"
 
+#include "../support/ChildProcess.h"
+
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -13,18 +15,6 @@
 namespace panemark {
 
 namespace {
-
-template <class Condition> bool waitFor(Condition condition, double seconds) {
-    const auto until = std::chrono::steady_clock::now() +
-                       std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (std::chrono::steady_clock::now() < until) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
-}
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream file(path);
@@ -64,6 +54,8 @@ void allowFakeInput(const std::filesystem::path& applications) {
 }
 
 } // namespace
+
+using ChildProcess::waitFor;
 
 KWinSession::KWinSession() {
     static std::atomic<int> sessions = 0;
@@ -128,15 +120,10 @@ KWinSession::KWinSession() {
 
 KWinSession::~KWinSession() {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-        ::kill(-*it, SIGTERM);
-        ::waitpid(*it, nullptr, 0);
+        ChildProcess::stop(*it);
     }
-    for (pid_t pid : {kwin_, bus_}) {
-        if (pid > 0) {
-            ::kill(-pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
+    ChildProcess::stop(kwin_);
+    ChildProcess::stop(bus_);
     std::error_code ignored;
     if (!std::getenv("PANEMARK_KEEP_TEST_SESSION")) {
         std::filesystem::remove_all(root_, ignored);
@@ -160,36 +147,7 @@ std::map<std::string, std::string> KWinSession::environment() const {
 }
 
 pid_t KWinSession::start(const std::vector<std::string>& argv, const std::string& outputFile) {
-    std::vector<std::string> entries;
-    for (const auto& [name, value] : environment()) {
-        if (!value.empty()) {
-            entries.push_back(name + "=" + value);
-        }
-    }
-    std::vector<char*> envp;
-    for (std::string& entry : entries) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-    std::vector<std::string> arguments = argv;
-    std::vector<char*> args;
-    for (std::string& argument : arguments) {
-        args.push_back(argument.data());
-    }
-    args.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setpgid(0, 0);
-        const int out = ::open(outputFile.empty() ? "/dev/null" : outputFile.c_str(),
-                               O_WRONLY | O_CREAT | O_APPEND, 0644);
-        if (out >= 0) {
-            ::dup2(out, 1);
-            ::dup2(out, 2);
-        }
-        ::execvpe(args[0], args.data(), envp.data());
-        ::_exit(127);
-    }
-    return pid;
+    return ChildProcess::start(argv, environment(), outputFile);
 }
 
 pid_t KWinSession::spawn(const std::vector<std::string>& argv, const std::string& outputFile) {
@@ -202,14 +160,8 @@ std::pair<int, std::string> KWinSession::run(const std::vector<std::string>& arg
     const std::filesystem::path output =
         root_ /
         ("run-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    const pid_t pid = start(argv, output.string());
-    int status = -1;
-    const bool ended = waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 30);
-    if (!ended) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-    }
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(output)};
+    const int status = ChildProcess::finish(start(argv, output.string()), 30);
+    return {status, readFile(output)};
 }
 
 bool KWinSession::press(unsigned evdevCode, const std::vector<std::string>& modifiers) {

@@ -1,5 +1,7 @@
 #include "SwaySession.h"
 
+#include "../support/ChildProcess.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -26,19 +28,9 @@ void handTo(const std::filesystem::path& path) {
     }
 }
 
-template <class Condition> bool waitFor(Condition condition, double seconds) {
-    const auto until = std::chrono::steady_clock::now() +
-                       std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (std::chrono::steady_clock::now() < until) {
-        if (condition()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
-}
-
 } // namespace
+
+using ChildProcess::waitFor;
 
 SwaySession::SwaySession() {
     root_ = std::filesystem::temp_directory_path() /
@@ -101,14 +93,9 @@ SwaySession::SwaySession() {
 
 SwaySession::~SwaySession() {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-        ::kill(-*it, SIGTERM);
-        ::kill(*it, SIGTERM);
-        ::waitpid(*it, nullptr, 0);
+        ChildProcess::stop(*it);
     }
-    if (sway_ > 0) {
-        ::kill(-sway_, SIGTERM);
-        ::waitpid(sway_, nullptr, 0);
-    }
+    ChildProcess::stop(sway_);
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
 }
@@ -136,42 +123,13 @@ std::map<std::string, std::string> SwaySession::environment() const {
 
 pid_t SwaySession::start(const std::vector<std::string>& argv, const std::string& outputFile,
                          bool asSessionUser) {
-    std::vector<std::string> entries;
-    for (const auto& [name, value] : environment()) {
-        if (!value.empty()) {
-            entries.push_back(name + "=" + value);
+    return ChildProcess::start(argv, environment(), outputFile, [asSessionUser]() -> int {
+        if (asSessionUser && isRoot() &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)) {
+            return 126;
         }
-    }
-    std::vector<char*> envp;
-    for (std::string& entry : entries) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-    std::vector<std::string> arguments = argv;
-    std::vector<char*> args;
-    for (std::string& argument : arguments) {
-        args.push_back(argument.data());
-    }
-    args.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::setpgid(0, 0);
-        if (!outputFile.empty()) {
-            const int out = ::open(outputFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-            if (out >= 0) {
-                ::dup2(out, 1);
-                ::dup2(out, 2);
-            }
-        }
-        if (asSessionUser && isRoot()) {
-            if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0) {
-                ::_exit(126);
-            }
-        }
-        ::execvpe(args[0], args.data(), envp.data());
-        ::_exit(127);
-    }
-    return pid;
+        return 0;
+    });
 }
 
 std::string SwaySession::program(const std::string& path) {
@@ -204,25 +162,16 @@ std::pair<int, std::string> SwaySession::run(const std::vector<std::string>& arg
         ("run-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::ofstream(output).close();
     handTo(output);
-    const pid_t pid = start(argv, output.string(), true);
-    int status = -1;
-    const bool ended = waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 30);
-    if (!ended) {
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-    }
+    const int status = ChildProcess::finish(start(argv, output.string(), true), 30);
     std::ifstream file(output);
     std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text};
+    return {status, text};
 }
 
 bool SwaySession::press(unsigned evdevCode, const std::vector<std::string>& modifiers) {
     std::vector<std::string> command{VIRTUAL_KEYBOARD, std::to_string(evdevCode)};
     command.insert(command.end(), modifiers.begin(), modifiers.end());
-    const pid_t pid = start(command, "", false);
-    int status = -1;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return ChildProcess::finish(start(command, "", false), 30) == 0;
 }
 
 std::string SwaySession::ask(std::uint32_t type, const std::string& payload) {

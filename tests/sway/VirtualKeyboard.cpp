@@ -5,6 +5,8 @@
 //                                            answered with a line "pressed" once sent
 // Unlike tools that make up a keymap of their own, the compositor sees the key codes a real
 // keyboard sends, so bindings by key code and by key symbol both match.
+#include "../support/KeyPresses.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -114,42 +116,7 @@ int main(int argc, char** argv) {
                          xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
         wl_display_roundtrip(display);
     };
-    // "105 ctrl alt logo": the key, then the modifiers held around it.
-    auto press = [&](const std::vector<std::string>& words) {
-        const uint32_t key = static_cast<uint32_t>(std::atoi(words.at(0).c_str()));
-        std::vector<uint32_t> modifierKeys;
-        for (std::size_t i = 1; i < words.size(); ++i) {
-            const std::string& name = words[i];
-            modifierKeys.push_back(name == "ctrl"   ? 29
-                                   : name == "alt"  ? 56
-                                   : name == "logo" ? 125
-                                                    : 42);
-        }
-        for (uint32_t modifier : modifierKeys) {
-            send(modifier, true);
-        }
-        send(key, true);
-        send(key, false);
-        for (auto it = modifierKeys.rbegin(); it != modifierKeys.rend(); ++it) {
-            send(*it, false);
-        }
-    };
-    if (std::string(argv[1]) == "--lines") {
-        char line[256];
-        while (std::fgets(line, sizeof line, stdin)) {
-            std::vector<std::string> words;
-            for (char* word = std::strtok(line, " \n"); word; word = std::strtok(nullptr, " \n")) {
-                words.push_back(word);
-            }
-            if (!words.empty()) {
-                press(words);
-                std::printf("pressed\n");
-                std::fflush(stdout);
-            }
-        }
-    } else {
-        press(std::vector<std::string>(argv + 1, argv + argc));
-    }
+    panemark::KeyPresses::run(argc, argv, send);
     wl_proxy_marshal(keyboard, 3);
     wl_proxy_destroy(keyboard);
     wl_display_roundtrip(display);

@@ -61,12 +61,6 @@ SwayPlatform::~SwayPlatform() {
     shortcuts_.reset(); // its bindings go while the socket is still there
 }
 
-std::string SwayPlatform::displayName() const {
-    const char* display = std::getenv("WAYLAND_DISPLAY");
-    const std::string name = display && *display ? display : "wayland-0";
-    return name.substr(name.find_last_of('/') + 1); // it may be given as a path
-}
-
 Subscription SwayPlatform::onConnectionLost(std::function<void()> listener) {
     return events_->onClosed(std::move(listener));
 }

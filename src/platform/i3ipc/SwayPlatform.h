@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/WaylandSession.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcScreens.h"
@@ -29,7 +30,7 @@ public:
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
     LoginItem& loginItem() override { return loginItem_; }
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
-    std::string displayName() const override;
+    std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override { return desktopName_; }
     DesktopAccess access() override { return {}; }
     bool hasWindowManager() override { return true; }
@@ -40,12 +41,6 @@ public:
     void deliverPendingEvents() override {}
 
 private:
-    // Wayland has no bell a client may ring.
-    class Silence : public Beeper {
-    public:
-        void beep() override {}
-    };
-
     SwayPlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
     void keepOwnWindowsFromTheFocus();
 
@@ -57,7 +52,7 @@ private:
     std::unique_ptr<SwayShortcuts> shortcuts_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     XdgAutostartItem loginItem_;
-    Silence silence_;
+    WaylandSession::Silence silence_;
     std::string desktopName_;
 };
 

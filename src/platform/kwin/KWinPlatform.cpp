@@ -180,10 +180,4 @@ DesktopAccess KWinPlatform::access() {
             "Scripts) and that org.kde.KWin answers on the session bus, then restart Panemark."};
 }
 
-std::string KWinPlatform::displayName() const {
-    const char* display = std::getenv("WAYLAND_DISPLAY");
-    const std::string name = display && *display ? display : "wayland-0";
-    return name.substr(name.find_last_of('/') + 1); // it may be given as a path
-}
-
 } // namespace panemark

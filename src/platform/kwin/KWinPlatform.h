@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "platform/WaylandSession.h"
 #include "platform/kwin/KGlobalAccelShortcuts.h"
 #include "platform/kwin/KWinScreens.h"
 #include "platform/kwin/KWinScriptChannel.h"
@@ -34,7 +35,7 @@ public:
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
     LoginItem& loginItem() override { return loginItem_; }
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
-    std::string displayName() const override;
+    std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override { return desktopName_; }
     DesktopAccess access() override;
     bool hasWindowManager() override { return true; }
@@ -52,11 +53,6 @@ public:
     static constexpr double silenceBeforeReload = 2 * KWinScriptChannel::idleAfter;
 
 private:
-    class Silence : public Beeper {
-    public:
-        void beep() override {}
-    };
-
     explicit KWinPlatform(Scheduler& mainLoop);
     // Loads a new copy of the script, which is expected to say hello within greetingTimeout.
     void loadScript();
@@ -81,7 +77,7 @@ private:
     bool greeted_ = false;
     QEventLoop* waiting_ = nullptr;
     XdgAutostartItem loginItem_;
-    Silence silence_;
+    WaylandSession::Silence silence_;
     std::string desktopName_;
     std::string scriptProblem_;
 };

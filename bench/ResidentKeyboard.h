@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace panemark {
+
+// One of the tests' keyboards kept running with --lines: starting a process per press would
+// cost more than what the benches measure.
+class ResidentKeyboard {
+public:
+    ResidentKeyboard(const char* program, const std::map<std::string, std::string>& environment) {
+        int toChild[2];
+        int fromChild[2];
+        if (pipe(toChild) != 0 || pipe(fromChild) != 0) {
+            return;
+        }
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(toChild[0], 0);
+            dup2(fromChild[1], 1);
+            for (const int end : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) {
+                close(end); // else it would never see the end of its input
+            }
+            for (const auto& [name, value] : environment) {
+                setenv(name.c_str(), value.c_str(), 1);
+            }
+            execl(program, program, "--lines", nullptr);
+            _exit(127);
+        }
+        close(toChild[0]);
+        close(fromChild[1]);
+        in_ = fdopen(toChild[1], "w");
+        out_ = fdopen(fromChild[0], "r");
+    }
+
+    ~ResidentKeyboard() {
+        if (in_) {
+            std::fclose(in_);
+        }
+        if (out_) {
+            std::fclose(out_);
+        }
+        if (pid_ > 0) {
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    ResidentKeyboard(const ResidentKeyboard&) = delete;
+    ResidentKeyboard& operator=(const ResidentKeyboard&) = delete;
+
+    // Presses an evdev key with Ctrl, Alt and Super held; returns once the compositor has it.
+    bool pressWithHyper(int evdevCode) {
+        if (!in_ || !out_) {
+            return false;
+        }
+        std::fprintf(in_, "%d ctrl alt logo\n", evdevCode);
+        std::fflush(in_);
+        char line[64];
+        return std::fgets(line, sizeof line, out_) != nullptr;
+    }
+
+private:
+    pid_t pid_ = -1;
+    FILE* in_ = nullptr;
+    FILE* out_ = nullptr;
+};
+
+} // namespace panemark
