@@ -96,6 +96,11 @@ TEST_F(KWinTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsAroundThePan
     x11->createBottomDock(0, 1279, panelHeight, 800);
     startPanemark();
     EXPECT_NE(lastStatus.find("desktop: kwin (5.27"), std::string::npos) << lastStatus;
+    // Plasma's shortcut settings list them under Panemark's name, by command.
+    const std::string listed = session.call("org.kde.kglobalaccel", "/component/panemark",
+                                            "org.kde.kglobalaccel.Component.allShortcutInfos");
+    EXPECT_NE(listed.find("string \"Panemark\""), std::string::npos) << listed;
+    EXPECT_NE(listed.find("string \"Left half\""), std::string::npos) << listed;
     openWaylandWindow("Wayland window");
     const Rect start = session.window("Wayland window")->frame;
     ASSERT_LT(start.midX(), 1280) << "KWin put the new window on the right output";
