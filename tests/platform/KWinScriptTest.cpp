@@ -1,6 +1,7 @@
 #include "../support/EdidBlock.h"
 #include "../support/Printers.h"
-#include "platform/kwin/KWinScreens.h"
+#include "platform/compositor/HelperReplies.h"
+#include "platform/compositor/HelperScreens.h"
 #include "platform/kwin/KWinScriptLoader.h"
 #include "platform/kwin/KWinScriptMessages.h"
 #include "platform/kwin/KdeKeyCodes.h"
@@ -15,6 +16,7 @@ namespace panemark {
 namespace {
 
 using namespace KWinScriptMessages;
+using namespace HelperReplies;
 
 std::string recorded(const std::string& name) {
     std::ifstream file(std::string(TEST_DATA_DIR) + "/" + name);
@@ -30,7 +32,7 @@ TEST(KWinScriptTest, WhatKWin527AndKWin6ScriptsSendIsRead) {
     EXPECT_EQ(old.value().screens[0],
               (OutputFacts{"Virtual-0", "", "", "", {0, 0, 1280, 800}, {0, 0, 1280, 760}}));
 
-    const Result<Look> look = KWinScriptMessages::look(recorded("kwin-5.27/look.json"));
+    const Result<Look> look = HelperReplies::look(recorded("kwin-5.27/look.json"));
     ASSERT_TRUE(look) << look.error();
     ASSERT_TRUE(look.value().window);
     EXPECT_EQ(*look.value().window, (Window{"{c9d6a1e6-70aa-4158-a78c-144cfc33f386}",
@@ -39,7 +41,7 @@ TEST(KWinScriptTest, WhatKWin527AndKWin6ScriptsSendIsRead) {
                                             true,
                                             false,
                                             "Notes"}));
-    const Result<Look> desktop = KWinScriptMessages::look(recorded("kwin-5.27/look-desktop.json"));
+    const Result<Look> desktop = HelperReplies::look(recorded("kwin-5.27/look-desktop.json"));
     ASSERT_TRUE(desktop);
     EXPECT_FALSE(desktop.value().window); // the desktop is in front
     EXPECT_EQ(placed(recorded("kwin-5.27/placed.json")).value().frame, (Rect{639, 0, 640, 800}));
@@ -49,7 +51,7 @@ TEST(KWinScriptTest, WhatKWin527AndKWin6ScriptsSendIsRead) {
     EXPECT_EQ(six.value().api, 6);
     EXPECT_EQ(six.value().screens[0].make, "Dell Inc.");
     EXPECT_EQ(six.value().screens[0].serial, "9XK2C83");
-    const Result<Look> video = KWinScriptMessages::look(recorded("kwin-6/look.json"));
+    const Result<Look> video = HelperReplies::look(recorded("kwin-6/look.json"));
     ASSERT_TRUE(video) << video.error();
     EXPECT_EQ(video.value().window->frame, (Rect{2660.5, 40, 800, 600.25}));
     EXPECT_FALSE(video.value().window->resizable);
@@ -80,7 +82,7 @@ TEST(KWinScriptTest, AnythingElseIsAnErrorNeverACrash) {
             screen + "]}", // a number as text
     };
     for (const std::string& text : broken) {
-        EXPECT_FALSE(KWinScriptMessages::look(text)) << text;
+        EXPECT_FALSE(HelperReplies::look(text)) << text;
     }
     EXPECT_FALSE(hello(R"({"api":7,"screens":[]})")); // an API this program does not know
     EXPECT_FALSE(hello(R"({"screens":[]})"));
@@ -132,13 +134,13 @@ TEST(KWinScriptTest, ShortcutsReachKdeAsQtKeysWithTheCommandKeyAsMeta) {
     EXPECT_EQ(KdeKeyCodes::combinationFor({300, Shortcut::controlMask}), std::nullopt);
 }
 
-TEST(KWinScriptTest, KWin527ScreensGetTheirMonitorFromItsEdidAndThePrimaryComesFirst) {
+TEST(KWinScriptTest, ScreensNamedByConnectorGetTheirMonitorFromItsEdidAndThePrimaryComesFirst) {
     std::vector<std::string> asked;
-    const KWinScreens::EdidReader reader = [&](const std::string& connector) {
+    const HelperScreens::EdidReader reader = [&](const std::string& connector) {
         asked.push_back(connector);
         return connector == "DP-2" ? edidBlock() : std::vector<std::uint8_t>{};
     };
-    const std::vector<Screen> described = KWinScreens::describe(
+    const std::vector<Screen> described = HelperScreens::describe(
         {
             {"DP-2", "", "", "", {1920, 0, 2560, 1440}, {1920, 0, 2560, 1400}},
             {"eDP-1", "", "", "", {0, 0, 1920, 1080}, {0, 0, 1920, 1080}},
@@ -152,13 +154,13 @@ TEST(KWinScriptTest, KWin527ScreensGetTheirMonitorFromItsEdidAndThePrimaryComesF
     EXPECT_EQ(described[1].name, "DEL U2720?Q");
     // The same monitor on another port is the same screen: it has a serial number.
     const std::vector<Screen> moved =
-        KWinScreens::describe({{"HDMI-A-1", "", "", "", {0, 0, 2560, 1440}, {0, 0, 2560, 1440}}},
-                              [](const std::string&) { return edidBlock(); });
+        HelperScreens::describe({{"HDMI-A-1", "", "", "", {0, 0, 2560, 1440}, {0, 0, 2560, 1440}}},
+                                [](const std::string&) { return edidBlock(); });
     EXPECT_EQ(moved.front().uuid, described[1].uuid);
     // KWin 6 says who made it: nothing is read.
     asked.clear();
-    KWinScreens::describe({{"DP-3", "Dell Inc.", "U2720Q", "9XK2C83", {0, 0, 1, 1}, {0, 0, 1, 1}}},
-                          reader);
+    HelperScreens::describe(
+        {{"DP-3", "Dell Inc.", "U2720Q", "9XK2C83", {0, 0, 1, 1}, {0, 0, 1, 1}}}, reader);
     EXPECT_TRUE(asked.empty());
 }
 

@@ -71,9 +71,9 @@ Result<std::unique_ptr<KWinPlatform>> KWinPlatform::open(Scheduler& mainLoop) {
         KWinScriptLoader::defaultFolder(),
         owned.ownsProgramName() ? "panemark" : "panemark-" + std::to_string(::getpid()),
         owned.serviceName());
-    platform->snapshot_ = std::make_unique<KWinSnapshot>(*platform->channel_);
-    platform->windows_ = std::make_unique<KWinWindows>(*platform->snapshot_);
-    platform->screens_ = std::make_unique<KWinScreens>(*platform->snapshot_);
+    platform->snapshot_ = std::make_unique<HelperSnapshot>(*platform->channel_);
+    platform->windows_ = std::make_unique<HelperWindows>(*platform->snapshot_);
+    platform->screens_ = std::make_unique<HelperScreens>(*platform->snapshot_);
     platform->shortcuts_ = std::make_unique<KGlobalAccelShortcuts>();
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     platform->desktopName_ = "kwin (" + kwinVersion() + ")";

@@ -2,12 +2,12 @@
 
 #include "platform/Platform.h"
 #include "platform/WaylandSession.h"
+#include "platform/compositor/HelperScreens.h"
+#include "platform/compositor/HelperSnapshot.h"
+#include "platform/compositor/HelperWindows.h"
 #include "platform/kwin/KGlobalAccelShortcuts.h"
-#include "platform/kwin/KWinScreens.h"
 #include "platform/kwin/KWinScriptChannel.h"
 #include "platform/kwin/KWinScriptLoader.h"
-#include "platform/kwin/KWinSnapshot.h"
-#include "platform/kwin/KWinWindows.h"
 #include "platform/linux/SysfsKeyboards.h"
 #include "platform/xdg/XdgAutostartItem.h"
 #include "runtime/Result.h"
@@ -66,9 +66,9 @@ private:
     QObject mainThread_; // what reports from the script's thread are delivered through
     std::unique_ptr<KWinScriptChannel> channel_;
     std::unique_ptr<KWinScriptLoader> loader_;
-    std::unique_ptr<KWinSnapshot> snapshot_;
-    std::unique_ptr<KWinWindows> windows_;
-    std::unique_ptr<KWinScreens> screens_;
+    std::unique_ptr<HelperSnapshot> snapshot_;
+    std::unique_ptr<HelperWindows> windows_;
+    std::unique_ptr<HelperScreens> screens_;
     std::unique_ptr<KGlobalAccelShortcuts> shortcuts_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     std::unique_ptr<QDBusServiceWatcher> kwinWatcher_;

@@ -94,6 +94,25 @@ KWinScriptChannel::request(const std::function<std::string(std::uint64_t)>& make
     return pending->answer;
 }
 
+Result<std::string> KWinScriptChannel::look(double timeout) {
+    return request(KWinScriptMessages::lookRequest, timeout);
+}
+
+Result<std::string> KWinScriptChannel::window(const std::string& id, double timeout) {
+    return request(
+        [&](std::uint64_t serial) { return KWinScriptMessages::windowRequest(serial, id); },
+        timeout);
+}
+
+Result<std::string> KWinScriptChannel::place(const std::string& id, const Rect& frame,
+                                             int waitMilliseconds, double timeout) {
+    return request(
+        [&](std::uint64_t serial) {
+            return KWinScriptMessages::placeRequest(serial, id, frame, waitMilliseconds);
+        },
+        timeout);
+}
+
 double KWinScriptChannel::secondsSinceHeard() const {
     std::lock_guard lock(mutex_);
     if (!heardAt_) {

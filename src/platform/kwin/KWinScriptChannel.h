@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/compositor/CompositorHelper.h"
 #include "platform/kwin/KWinScriptMessages.h"
 #include "runtime/Result.h"
 
@@ -24,7 +25,7 @@ class KWinScriptEndpoint;
 // it; the script then calls back with the result. The name and object on the session bus are
 // served from a thread of their own, so a request made on the main thread can wait for its
 // answer; requests may come from any thread.
-class KWinScriptChannel {
+class KWinScriptChannel : public CompositorHelper {
 public:
     static constexpr const char* programServiceName = "app.panemark.Panemark";
     static constexpr const char* objectPath = "/KWinScript";
@@ -41,7 +42,7 @@ public:
     // Offers the object on the session bus under Panemark's name, or, while another process
     // (the running program, for a command line) has that, under the connection's own name.
     static Result<std::unique_ptr<KWinScriptChannel>> open(Listener listener);
-    ~KWinScriptChannel();
+    ~KWinScriptChannel() override;
     KWinScriptChannel(const KWinScriptChannel&) = delete;
     KWinScriptChannel& operator=(const KWinScriptChannel&) = delete;
 
@@ -54,6 +55,11 @@ public:
     // The name the script is to call.
     const std::string& serviceName() const { return service_; }
     bool ownsProgramName() const { return service_ == programServiceName; }
+
+    Result<std::string> look(double timeout) override;
+    Result<std::string> window(const std::string& id, double timeout) override;
+    Result<std::string> place(const std::string& id, const Rect& frame, int waitMilliseconds,
+                              double timeout) override;
 
     // Seconds since the expected copy last asked for work (infinite before it ever did).
     double secondsSinceHeard() const;

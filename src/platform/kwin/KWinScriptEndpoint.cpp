@@ -1,5 +1,6 @@
 #include "platform/kwin/KWinScriptEndpoint.h"
 
+#include "platform/compositor/HelperReplies.h"
 #include "platform/kwin/KWinScriptChannel.h"
 #include "runtime/Log.h"
 
@@ -57,7 +58,7 @@ void KWinScriptEndpoint::screensChanged(const QString& token, const QString& jso
     if (!channel_.isExpected(token.toStdString())) {
         return;
     }
-    Result<std::vector<OutputFacts>> screens = KWinScriptMessages::screens(json.toStdString());
+    Result<std::vector<OutputFacts>> screens = HelperReplies::screens(json.toStdString());
     if (!screens) {
         Log::write(screens.error());
         return;

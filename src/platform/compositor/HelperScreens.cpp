@@ -1,4 +1,4 @@
-#include "platform/kwin/KWinScreens.h"
+#include "platform/compositor/HelperScreens.h"
 
 #include "platform/ScreenIdentity.h"
 #include "platform/x11/Edid.h"
@@ -16,10 +16,10 @@ constexpr double lookTimeout = 0.25;
 
 } // namespace
 
-KWinScreens::KWinScreens(KWinSnapshot& snapshot, EdidReader edid)
+HelperScreens::HelperScreens(HelperSnapshot& snapshot, EdidReader edid)
     : snapshot_(snapshot), edid_(std::move(edid)) {}
 
-std::vector<Screen> KWinScreens::screens() {
+std::vector<Screen> HelperScreens::screens() {
     if (const auto look = snapshot_.get(lookTimeout); look && !look->screens.empty()) {
         std::vector<Screen> screens = describe(look->screens, edid_);
         std::lock_guard lock(mutex_);
@@ -27,10 +27,10 @@ std::vector<Screen> KWinScreens::screens() {
         return screens;
     }
     std::lock_guard lock(mutex_);
-    return known_; // the script does not answer: what it said last
+    return known_; // the helper does not answer: what it said last
 }
 
-std::optional<Screen> KWinScreens::mainScreen() {
+std::optional<Screen> HelperScreens::mainScreen() {
     const std::vector<Screen> all = screens();
     if (all.empty()) {
         return std::nullopt;
@@ -38,11 +38,11 @@ std::optional<Screen> KWinScreens::mainScreen() {
     return all.front();
 }
 
-Subscription KWinScreens::onScreensChanged(std::function<void()> callback) {
+Subscription HelperScreens::onScreensChanged(std::function<void()> callback) {
     return changed_.connect([callback = std::move(callback)] { callback(); });
 }
 
-void KWinScreens::reported(const std::vector<OutputFacts>& outputs) {
+void HelperScreens::reported(const std::vector<OutputFacts>& outputs) {
     snapshot_.invalidate();
     std::vector<Screen> screens = describe(outputs, edid_);
     {
@@ -55,8 +55,8 @@ void KWinScreens::reported(const std::vector<OutputFacts>& outputs) {
     changed_.emit();
 }
 
-std::vector<Screen> KWinScreens::describe(const std::vector<OutputFacts>& outputs,
-                                          const EdidReader& edid) {
+std::vector<Screen> HelperScreens::describe(const std::vector<OutputFacts>& outputs,
+                                            const EdidReader& edid) {
     std::vector<Screen> screens;
     for (const OutputFacts& output : outputs) {
         screens.push_back(ScreenIdentity::screenFor(
@@ -69,7 +69,7 @@ std::vector<Screen> KWinScreens::describe(const std::vector<OutputFacts>& output
     return screens;
 }
 
-OutputFacts KWinScreens::withMonitorFacts(OutputFacts output, const EdidReader& reader) {
+OutputFacts HelperScreens::withMonitorFacts(OutputFacts output, const EdidReader& reader) {
     if (!output.make.empty() || !output.model.empty() || output.connector.empty() || !reader) {
         return output;
     }
@@ -89,7 +89,7 @@ OutputFacts KWinScreens::withMonitorFacts(OutputFacts output, const EdidReader& 
     return output;
 }
 
-std::vector<std::uint8_t> KWinScreens::drmEdid(const std::string& connector) {
+std::vector<std::uint8_t> HelperScreens::drmEdid(const std::string& connector) {
     // /sys/class/drm/card0-DP-1/edid: the card's number comes first.
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/sys/class/drm", error)) {

@@ -1,10 +1,10 @@
-#include "platform/kwin/KWinSnapshot.h"
+#include "platform/compositor/HelperSnapshot.h"
 
 #include "runtime/Log.h"
 
 namespace panemark {
 
-std::optional<KWinScriptMessages::Look> KWinSnapshot::get(double timeout) {
+std::optional<HelperReplies::Look> HelperSnapshot::get(double timeout) {
     {
         std::lock_guard lock(mutex_);
         if (look_ && Clock::now() - takenAt_ < std::chrono::duration<double>(lifetime)) {
@@ -14,14 +14,14 @@ std::optional<KWinScriptMessages::Look> KWinSnapshot::get(double timeout) {
     return refresh(timeout);
 }
 
-std::optional<KWinScriptMessages::Look> KWinSnapshot::refresh(double timeout) {
+std::optional<HelperReplies::Look> HelperSnapshot::refresh(double timeout) {
     const auto askedAt = Clock::now();
-    Result<std::string> answer = channel_.request(KWinScriptMessages::lookRequest, timeout);
+    Result<std::string> answer = helper_.look(timeout);
     if (!answer) {
         Log::write(answer.error());
         return std::nullopt;
     }
-    Result<KWinScriptMessages::Look> look = KWinScriptMessages::look(answer.value());
+    Result<HelperReplies::Look> look = HelperReplies::look(answer.value());
     if (!look) {
         Log::write(look.error());
         return std::nullopt;
@@ -32,7 +32,7 @@ std::optional<KWinScriptMessages::Look> KWinSnapshot::refresh(double timeout) {
     return look_;
 }
 
-void KWinSnapshot::invalidate() {
+void HelperSnapshot::invalidate() {
     std::lock_guard lock(mutex_);
     look_.reset();
 }

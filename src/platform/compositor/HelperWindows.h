@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/WindowService.h"
-#include "platform/kwin/KWinSnapshot.h"
+#include "platform/compositor/HelperSnapshot.h"
 
 #include <map>
 #include <mutex>
@@ -9,11 +9,11 @@
 
 namespace panemark {
 
-// Other applications' windows through the KWin script: read from its looks, placed by asking
-// it to set the frame and to say where the window ended up.
-class KWinWindows : public WindowService {
+// Other applications' windows through the compositor's helper: read from its looks, placed by
+// asking it to set the frame and to say where the window ended up.
+class HelperWindows : public WindowService {
 public:
-    explicit KWinWindows(KWinSnapshot& snapshot) : snapshot_(snapshot) {}
+    explicit HelperWindows(HelperSnapshot& snapshot) : snapshot_(snapshot) {}
 
     std::optional<WindowRef> focusedWindow(double timeout) override;
     std::optional<Rect> readFrame(WindowRef window, double timeout) override;
@@ -22,18 +22,19 @@ public:
     std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
     std::int64_t ownProcessId() override;
 
-    // How long the script may wait for a client to draw at a new size, out of a write's time:
+    // How long the helper may wait for a client to draw at a new size, out of a write's time:
     // the rest carries the answer back.
     static int placementWaitMilliseconds(double timeout);
 
 private:
-    std::optional<KWinScriptMessages::Window> describe(WindowRef window, double timeout);
+    std::optional<HelperReplies::Window> describe(WindowRef window, double timeout);
     WindowRef refFor(const std::string& id);
     std::optional<std::string> idOf(WindowRef window);
 
-    KWinSnapshot& snapshot_;
+    HelperSnapshot& snapshot_;
     std::mutex idsMutex_;
-    // KWin names windows by UUID; the seam by number. Numbers are never reused.
+    // The compositor names windows by text (a UUID, a number); the seam by number. Numbers
+    // are never reused.
     std::map<std::string, std::uint64_t> numbers_;
     std::map<std::uint64_t, std::string> ids_;
 };
