@@ -131,7 +131,7 @@ KWinSession::~KWinSession() {
 }
 
 std::map<std::string, std::string> KWinSession::environment() const {
-    return {
+    std::map<std::string, std::string> environment{
         {"PATH", "/usr/local/bin:/usr/bin:/bin"},
         {"HOME", home_.string()},
         {"XDG_RUNTIME_DIR", runtime_.string()},
@@ -144,6 +144,13 @@ std::map<std::string, std::string> KWinSession::environment() const {
         {"DBUS_SESSION_BUS_ADDRESS", busAddress_},
         {"LANG", "C.UTF-8"},
     };
+    // A sanitizer build's programs read their suppressions as the test does.
+    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(name)) {
+            environment[name] = value;
+        }
+    }
+    return environment;
 }
 
 pid_t KWinSession::start(const std::vector<std::string>& argv, const std::string& outputFile) {
