@@ -10,6 +10,7 @@
 #include "cli/KeysTool.h"
 #include "cli/LaunchAtLoginTool.h"
 #include "cli/ProfileTool.h"
+#include "cli/SetupTool.h"
 #include "runtime/AppVersion.h"
 #include "runtime/Text.h"
 
@@ -50,6 +51,8 @@ const std::vector<Subcommand>& subcommands() {
         {"launch-at-login", "start Panemark when you log in: on, off or status",
          &LaunchAtLoginTool::main},
         {"keys", "list the key codes and modifier bits of shortcuts", &KeysTool::main},
+        {"setup", "install what a desktop needs of Panemark's own: gnome-shell",
+         &SetupTool::main},
     };
     return all;
 }

@@ -24,6 +24,7 @@ const std::map<std::string, double> ranks = {
     {"platform/i3ipc", 4.5},
     {"platform/compositor", 4.2},
     {"platform/kwin", 4.5},
+    {"platform/gnome", 4.5},
     {"placement", 5},
     {"profiles", 6},
     {"hardware", 7},
@@ -43,7 +44,8 @@ bool mayNameBackends(const std::string& folder, const std::string& file) {
 bool isBackend(const std::string& header) {
     return header.rfind("platform/x11/", 0) == 0 || header.rfind("platform/sim/", 0) == 0 ||
            header.rfind("platform/i3ipc/", 0) == 0 || header.rfind("platform/kwin/", 0) == 0 ||
-           header.rfind("platform/compositor/", 0) == 0 || header == "platform/PlatformFactory.h";
+           header.rfind("platform/compositor/", 0) == 0 ||
+           header.rfind("platform/gnome/", 0) == 0 || header == "platform/PlatformFactory.h";
 }
 
 struct Include {

@@ -1,0 +1,57 @@
+#include "cli/SetupTool.h"
+
+#include "cli/ArgumentParser.h"
+#include "platform/gnome/GnomeShellExtension.h"
+#include "platform/gnome/GnomeShellSetup.h"
+#include "runtime/Text.h"
+
+#include <QCoreApplication>
+#include <ostream>
+
+namespace panemark {
+
+int SetupTool::main(const std::vector<std::string>& args, std::istream& /*in*/, std::ostream& out,
+                    std::ostream& err) {
+    ArgumentParser parser("setup",
+                          "Installs Panemark's GNOME Shell extension for you and turns it on "
+                          "(gnome-shell). It works whether or not GNOME Shell runs now.",
+                          "gnome-shell");
+    parser.addValue("shell-version", "N",
+                    "Write the extension for GNOME Shell N (43, 44, 45, …) instead of the "
+                    "installed one.");
+    if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
+        return *status;
+    }
+    const std::vector<std::string> words = parser.positional();
+    if (words.size() != 1 || words[0] != "gnome-shell") {
+        return parser.usageError(err, "say what to set up: gnome-shell");
+    }
+    std::optional<int> shellMajor;
+    if (parser.isSet("shell-version")) {
+        shellMajor = GnomeShellExtension::majorVersion(parser.value("shell-version"));
+        if (!shellMajor || *shellMajor < 43) {
+            return parser.usageError(err,
+                                     "--shell-version takes GNOME Shell's version, 43 or later");
+        }
+    }
+    int argc = 1;
+    char name[] = "panemark";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv); // the session bus needs one
+    Result<GnomeShellSetup::Outcome> done = GnomeShellSetup::run(shellMajor);
+    if (!done) {
+        err << "panemark setup: " << Text::printable(done.error()) << '\n';
+        return 1;
+    }
+    out << "Installed the Panemark shell extension for GNOME Shell " << done.value().shellMajor
+        << " in " << Text::printable(done.value().folder) << " and turned it on.\n";
+    if (done.value().activeNow) {
+        out << "GNOME Shell runs it now.\n";
+    } else {
+        out << "GNOME Shell on Wayland loads a new extension only when you log in: log out and "
+               "back in, then start Panemark.\n";
+    }
+    return 0;
+}
+
+} // namespace panemark

@@ -1,0 +1,111 @@
+#include "platform/gnome/GnomeShellExtension.h"
+
+#include "platform/gnome/GnomeExtensionSource.h"
+
+#include <QStandardPaths>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+namespace panemark::GnomeShellExtension {
+
+namespace {
+
+std::string metadata(int shellMajor) {
+    nlohmann::json versions = nlohmann::json::array();
+    if (shellMajor < 45) {
+        versions = {"43", "44"};
+    } else {
+        for (int major = 45; major <= std::max(shellMajor, 48); ++major) {
+            versions.push_back(std::to_string(major));
+        }
+    }
+    return nlohmann::json{{"uuid", uuid},
+                          {"name", "Panemark"},
+                          {"description",
+                           "Lets Panemark place windows, hear its shortcuts and open its palette "
+                           "from the top bar."},
+                          {"shell-version", versions},
+                          {"version", protocol},
+                          {"url", "https://panemark.app"}}
+               .dump(2) +
+           "\n";
+}
+
+} // namespace
+
+std::vector<File> files(int shellMajor) {
+    const std::string entry =
+        shellMajor < 45 ? gnomeExtensionLegacyEntry : gnomeExtensionModuleEntry;
+    return {
+        {"metadata.json", metadata(shellMajor)},
+        {"extension.js", std::string(gnomeExtensionCore) + entry},
+        {"panemark.svg", gnomeExtensionIcon},
+    };
+}
+
+Result<std::filesystem::path> install(const std::filesystem::path& extensionsFolder,
+                                      int shellMajor) {
+    const std::filesystem::path folder = extensionsFolder / uuid;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        return Error{"cannot make " + folder.string() + ": " + error.message()};
+    }
+    for (const File& file : files(shellMajor)) {
+        // Written beside and renamed, so a shell that reads the folder meanwhile sees whole files.
+        const std::filesystem::path target = folder / file.name;
+        const std::filesystem::path part = folder / (file.name + ".part");
+        {
+            std::ofstream out(part, std::ios::binary | std::ios::trunc);
+            out << file.text;
+            if (!out.flush()) {
+                return Error{"cannot write " + part.string()};
+            }
+        }
+        std::filesystem::rename(part, target, error);
+        if (error) {
+            return Error{"cannot write " + target.string() + ": " + error.message()};
+        }
+    }
+    return folder;
+}
+
+std::filesystem::path userExtensionsFolder() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return std::filesystem::path(data.toStdString()) / "gnome-shell" / "extensions";
+}
+
+std::optional<int> majorVersion(const std::string& text) {
+    std::smatch match;
+    if (std::regex_search(text, match, std::regex(R"((\d+)(\.\d+)*)"))) {
+        return std::stoi(match[1].str());
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> enabledWith(const std::string& list) {
+    static const std::regex whole(R"(^\s*(@as\s*)?\[(.*)\]\s*$)");
+    std::smatch match;
+    if (!std::regex_match(list, match, whole)) {
+        return std::nullopt;
+    }
+    // The items are quoted strings; an extension uuid never holds a quote or a backslash.
+    static const std::regex item(R"('([^'\\]*)'|\"([^\"\\]*)\")");
+    const std::string items = match[2].str();
+    std::vector<std::string> names;
+    for (auto it = std::sregex_iterator(items.begin(), items.end(), item);
+         it != std::sregex_iterator(); ++it) {
+        names.push_back((*it)[1].matched ? (*it)[1].str() : (*it)[2].str());
+    }
+    if (std::find(names.begin(), names.end(), uuid) == names.end()) {
+        names.push_back(uuid);
+    }
+    std::string text = "[";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        text += (i ? ", '" : "'") + names[i] + "'";
+    }
+    return text + "]";
+}
+
+} // namespace panemark::GnomeShellExtension

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "runtime/Result.h"
+
+#include <optional>
+#include <string>
+
+namespace panemark {
+
+// `panemark setup gnome-shell`: installs the extension for this user and enables it, whether
+// or not GNOME Shell runs now. Enabling goes through the shell when it runs (it then starts the
+// extension itself when it can) and always into the shell's settings (enabled-extensions, and
+// user extensions allowed), which a shell reads when it starts.
+class GnomeShellSetup {
+public:
+    struct Outcome {
+        std::string folder;
+        int shellMajor = 0;
+        // Whether the running shell has the extension on now; otherwise it loads at next login.
+        bool activeNow = false;
+    };
+
+    // shellMajor: the shell's version when it is known better than it can be found out.
+    static Result<Outcome> run(std::optional<int> shellMajor);
+
+    // The running shell's version over the session bus, else `gnome-shell --version`'s.
+    static std::optional<int> installedShellMajor();
+};
+
+} // namespace panemark

@@ -1,0 +1,366 @@
+// Panemark's GNOME Shell extension. On GNOME only the shell may move another program's window or
+// own a global key, so Panemark asks this extension over the session bus: it reports the focused
+// window and the monitors, places windows, binds Panemark's shortcuts and says when one is
+// pressed, and puts Panemark's button on the top bar. One body for every shell: the entry for
+// GNOME 43-44 and the one for 45 and later hand it the shell's modules.
+function createPanemark(lib) {
+    const { Gio, GLib, Meta, Shell, St, Clutter, Main, PanelMenu, path, shellVersion } = lib;
+
+    const protocol = 1;
+    const busName = 'app.panemark.Shell';
+    const objectPath = '/app/panemark/Shell';
+    const interfaceXml = `<node>
+      <interface name="app.panemark.Shell">
+        <method name="Version"><arg type="s" direction="out"/></method>
+        <method name="Own"><arg type="i" name="pid" direction="in"/></method>
+        <method name="Look"><arg type="s" direction="out"/></method>
+        <method name="Window">
+          <arg type="s" name="id" direction="in"/><arg type="s" direction="out"/>
+        </method>
+        <method name="Place">
+          <arg type="s" name="id" direction="in"/>
+          <arg type="i" name="x" direction="in"/><arg type="i" name="y" direction="in"/>
+          <arg type="i" name="width" direction="in"/><arg type="i" name="height" direction="in"/>
+          <arg type="i" name="wait" direction="in"/>
+          <arg type="s" direction="out"/>
+        </method>
+        <method name="Bind">
+          <arg type="s" name="bindings" direction="in"/><arg type="s" direction="out"/>
+        </method>
+        <signal name="Activated"><arg type="s" name="name"/></signal>
+        <signal name="ScreensChanged"/>
+        <signal name="PaletteRequested">
+          <arg type="i" name="x"/><arg type="i" name="y"/>
+        </signal>
+      </interface>
+    </node>`;
+
+    // Panemark's process: its windows are the ones kept from the focus, and its going away
+    // lets its shortcuts go.
+    let ownerPid = 0;
+    let ownerWatch = 0;
+    let exported = null;
+    let nameId = 0;
+    let button = null;
+    const connections = [];
+    // name -> { accelerator, action }
+    const bindings = new Map();
+    // Monitor index -> { connector, vendor, product, serial }, from mutter's display config.
+    let identities = [];
+    let lastFocused = null;
+    let paletteAt = null;
+
+    function connect(object, signal, handler) {
+        connections.push([object, object.connect(signal, handler)]);
+    }
+
+    function rect(r) {
+        return { x: r.x, y: r.y, width: r.width, height: r.height };
+    }
+
+    function isOrdinary(win) {
+        if (!win)
+            return false;
+        const type = win.get_window_type();
+        return type !== Meta.WindowType.DESKTOP && type !== Meta.WindowType.DOCK;
+    }
+
+    function describe(win) {
+        if (!isOrdinary(win))
+            return null;
+        return {
+            id: String(win.get_id()),
+            frame: rect(win.get_frame_rect()),
+            pid: win.get_pid(),
+            resizable: win.allows_resize(),
+            fullScreen: win.is_fullscreen(),
+            caption: win.get_title() || '',
+        };
+    }
+
+    function windowById(id) {
+        return global.display.list_all_windows().find(w => String(w.get_id()) === id) || null;
+    }
+
+    function screens() {
+        const workspace = global.workspace_manager.get_active_workspace();
+        const list = [];
+        for (let i = 0; i < global.display.get_n_monitors(); ++i) {
+            const identity = identities[i] || {};
+            list.push({
+                name: identity.connector || '',
+                manufacturer: identity.vendor || '',
+                model: identity.product || '',
+                serial: identity.serial || '',
+                frame: rect(global.display.get_monitor_geometry(i)),
+                area: rect(workspace.get_work_area_for_monitor(i)),
+                primary: i === global.display.get_primary_monitor(),
+            });
+        }
+        return list;
+    }
+
+    function monitorManager() {
+        return global.backend.get_monitor_manager?.() ?? Meta.MonitorManager.get();
+    }
+
+    // Mutter's display config names each monitor's maker, model and serial; the shell's own
+    // monitor list does not.
+    function readIdentities() {
+        Gio.DBus.session.call('org.gnome.Mutter.DisplayConfig', '/org/gnome/Mutter/DisplayConfig',
+            'org.gnome.Mutter.DisplayConfig', 'GetCurrentState', null, null,
+            Gio.DBusCallFlags.NONE, -1, null, (connection, result) => {
+                try {
+                    const [, monitors] = connection.call_finish(result).deepUnpack();
+                    const found = [];
+                    for (const [spec] of monitors) {
+                        const [connector, vendor, product, serial] = spec;
+                        const index = monitorManager().get_monitor_for_connector(connector);
+                        if (index >= 0)
+                            found[index] = { connector, vendor, product, serial };
+                    }
+                    identities = found;
+                } catch (e) {
+                    log(`Panemark: cannot read the monitors' names: ${e.message}`);
+                }
+                emit('ScreensChanged', null);
+            });
+    }
+
+    function emit(signal, parameters) {
+        if (exported)
+            exported.emit_signal(signal, parameters);
+    }
+
+    function sameRect(a, b) {
+        return a.x === b.x && a.y === b.y && a.width === b.width && a.height === b.height;
+    }
+
+    // Places a window and answers once the shell shows it there, or after `wait` ms with the
+    // frame it has then: a Wayland client takes a new size only when it draws at it.
+    function place(id, wanted, wait, answer) {
+        const win = windowById(id);
+        if (!win) {
+            answer({ placed: false });
+            return;
+        }
+        if (win.is_fullscreen())
+            win.unmake_fullscreen();
+        if (win.get_maximized())
+            win.unmaximize(Meta.MaximizeFlags.BOTH);
+        let done = false;
+        const watched = [];
+        let timeout = 0;
+        const finish = () => {
+            if (done)
+                return;
+            done = true;
+            watched.forEach(handler => win.disconnect(handler));
+            if (timeout)
+                GLib.source_remove(timeout);
+            answer({ placed: true, frame: rect(win.get_frame_rect()) });
+        };
+        const check = () => {
+            if (sameRect(win.get_frame_rect(), wanted))
+                finish();
+        };
+        watched.push(win.connect('size-changed', check));
+        watched.push(win.connect('position-changed', check));
+        timeout = GLib.timeout_add(GLib.PRIORITY_DEFAULT, Math.max(0, wait), () => {
+            timeout = 0;
+            finish();
+            return GLib.SOURCE_REMOVE;
+        });
+        win.move_resize_frame(true, wanted.x, wanted.y, wanted.width, wanted.height);
+        check();
+    }
+
+    function release(name) {
+        const binding = bindings.get(name);
+        if (binding && binding.action !== Meta.KeyBindingAction.NONE)
+            global.display.ungrab_accelerator(binding.action);
+        bindings.delete(name);
+    }
+
+    // Takes the whole set: what is no longer in it is let go, what is new or changed is grabbed.
+    // Answers the names whose combination the shell or another program holds.
+    function bind(wanted) {
+        const byName = new Map(wanted.map(b => [String(b.name), String(b.accelerator)]));
+        for (const [name, binding] of [...bindings]) {
+            if (byName.get(name) !== binding.accelerator)
+                release(name);
+        }
+        const taken = [];
+        for (const [name, accelerator] of byName) {
+            if (bindings.has(name)) {
+                if (bindings.get(name).action === Meta.KeyBindingAction.NONE)
+                    taken.push(name);
+                continue;
+            }
+            const action = global.display.grab_accelerator(accelerator, Meta.KeyBindingFlags.NONE);
+            if (action === Meta.KeyBindingAction.NONE) {
+                taken.push(name);
+            } else {
+                Main.wm.allowKeybinding(Meta.external_binding_name_for_action(action),
+                    Shell.ActionMode.NORMAL | Shell.ActionMode.OVERVIEW);
+            }
+            bindings.set(name, { accelerator, action });
+        }
+        return { taken };
+    }
+
+    function releaseAll() {
+        [...bindings.keys()].forEach(release);
+    }
+
+    function watchOwner(sender) {
+        if (ownerWatch)
+            Gio.bus_unwatch_name(ownerWatch);
+        ownerWatch = Gio.bus_watch_name_on_connection(Gio.DBus.session, sender,
+            Gio.BusNameWatcherFlags.NONE, null, () => {
+                // Panemark went away: its shortcuts go with it.
+                releaseAll();
+                ownerPid = 0;
+            });
+    }
+
+    const service = {
+        Version() {
+            return JSON.stringify({ protocol, shell: shellVersion });
+        },
+        Own(pid) {
+            ownerPid = pid;
+        },
+        Look() {
+            return JSON.stringify({ window: describe(global.display.focus_window),
+                screens: screens() });
+        },
+        Window(id) {
+            return JSON.stringify({ window: describe(windowById(id)) });
+        },
+        PlaceAsync(parameters, invocation) {
+            const [id, x, y, width, height, wait] = parameters;
+            place(id, { x, y, width, height }, wait, result => {
+                invocation.return_value(new GLib.Variant('(s)', [JSON.stringify(result)]));
+            });
+        },
+        BindAsync(parameters, invocation) {
+            let wanted = [];
+            try {
+                wanted = JSON.parse(parameters[0]);
+            } catch (e) {
+                invocation.return_dbus_error('app.panemark.Shell.Error.BadBindings', e.message);
+                return;
+            }
+            watchOwner(invocation.get_sender());
+            invocation.return_value(new GLib.Variant('(s)', [JSON.stringify(bind(wanted))]));
+        },
+    };
+
+    // Panemark's palette and splash card are shown, never focused: the palette's rows move the
+    // window the user works in, which keeps the keyboard. The palette opens beside the top-bar
+    // button or at the pointer (a Wayland client cannot place its own windows).
+    const quietTitles = ['Panemark Palette', 'Panemark'];
+
+    function isQuiet(win) {
+        return win && ownerPid !== 0 && win.get_pid() === ownerPid &&
+            quietTitles.includes(win.get_title());
+    }
+
+    function monitorAt(x, y) {
+        for (let i = 0; i < global.display.get_n_monitors(); ++i) {
+            const m = global.display.get_monitor_geometry(i);
+            if (x >= m.x && x < m.x + m.width && y >= m.y && y < m.y + m.height)
+                return i;
+        }
+        return global.display.get_primary_monitor();
+    }
+
+    function placePalette(win) {
+        const [pointerX, pointerY] = global.get_pointer();
+        const [x, y] = paletteAt ?? [pointerX, pointerY];
+        paletteAt = null;
+        const area = global.workspace_manager.get_active_workspace()
+            .get_work_area_for_monitor(monitorAt(x, y));
+        const frame = win.get_frame_rect();
+        win.move_frame(true,
+            Math.min(Math.max(x, area.x), area.x + area.width - frame.width),
+            Math.min(Math.max(y, area.y), area.y + area.height - frame.height));
+    }
+
+    function windowCreated(win) {
+        if (!isQuiet(win))
+            return;
+        win.make_above();
+        if (win.get_title() === 'Panemark Palette')
+            placePalette(win);
+    }
+
+    function focusChanged() {
+        const focused = global.display.focus_window;
+        if (!focused)
+            return;
+        if (isQuiet(focused)) {
+            if (lastFocused && lastFocused !== focused)
+                lastFocused.activate(global.get_current_time());
+            return;
+        }
+        lastFocused = focused;
+    }
+
+    function addButton() {
+        button = new PanelMenu.Button(0.0, 'Panemark', true);
+        button.add_child(new St.Icon({
+            gicon: Gio.icon_new_for_string(`${path}/panemark.svg`),
+            style_class: 'system-status-icon',
+        }));
+        button.connect('button-press-event', () => {
+            const [x, y] = button.get_transformed_position();
+            const [, height] = button.get_transformed_size();
+            paletteAt = [Math.round(x), Math.round(y + height)];
+            emit('PaletteRequested', new GLib.Variant('(ii)', paletteAt));
+            return Clutter.EVENT_STOP;
+        });
+        Main.panel.addToStatusArea('panemark', button);
+    }
+
+    return {
+        enable() {
+            exported = Gio.DBusExportedObject.wrapJSObject(interfaceXml, service);
+            exported.export(Gio.DBus.session, objectPath);
+            nameId = Gio.bus_own_name_on_connection(Gio.DBus.session, busName,
+                Gio.BusNameOwnerFlags.NONE, null, null);
+            connect(global.display, 'accelerator-activated', (display, action) => {
+                for (const [name, binding] of bindings) {
+                    if (binding.action === action)
+                        emit('Activated', new GLib.Variant('(s)', [name]));
+                }
+            });
+            connect(global.display, 'workareas-changed', () => emit('ScreensChanged', null));
+            connect(Main.layoutManager, 'monitors-changed', readIdentities);
+            connect(global.display, 'window-created', (display, win) => windowCreated(win));
+            connect(global.display, 'notify::focus-window', focusChanged);
+            lastFocused = global.display.focus_window;
+            readIdentities();
+            addButton();
+        },
+        disable() {
+            releaseAll();
+            connections.forEach(([object, id]) => object.disconnect(id));
+            connections.length = 0;
+            if (ownerWatch)
+                Gio.bus_unwatch_name(ownerWatch);
+            ownerWatch = 0;
+            if (nameId)
+                Gio.bus_unown_name(nameId);
+            nameId = 0;
+            if (exported)
+                exported.unexport();
+            exported = null;
+            if (button)
+                button.destroy();
+            button = null;
+            lastFocused = null;
+        },
+    };
+}
