@@ -129,7 +129,7 @@ std::unique_ptr<QApplication> makeApplication(int& argc, char** argv, const std:
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORMTHEME")) {
         qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal-none");
     }
-    // On sway and Plasma our windows are a Wayland client's, X11 (Xwayland) only where
+    // On sway, Plasma and GNOME our windows are a Wayland client's, X11 (Xwayland) only where
     // Wayland fails; a session without Xwayland has no X display at all.
     if ((backend == "sway" || backend == "kwin") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

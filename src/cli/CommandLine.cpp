@@ -51,8 +51,7 @@ const std::vector<Subcommand>& subcommands() {
         {"launch-at-login", "start Panemark when you log in: on, off or status",
          &LaunchAtLoginTool::main},
         {"keys", "list the key codes and modifier bits of shortcuts", &KeysTool::main},
-        {"setup", "install what a desktop needs of Panemark's own: gnome-shell",
-         &SetupTool::main},
+        {"setup", "install what a desktop needs of Panemark's own: gnome-shell", &SetupTool::main},
     };
     return all;
 }
@@ -63,9 +62,10 @@ void declareResident(ArgumentParser& parser) {
                     "commands.");
     parser.addValue("data-dir", "DIR",
                     "Keep the profiles in DIR instead of ~/.local/share/Panemark.");
-    parser.addValue("backend", "NAME",
-                    "Drive NAME (x11, kwin, sway, i3, or sim for a simulated desktop) instead of the "
-                    "desktop of this session; $PANEMARK_BACKEND says the same.");
+    parser.addValue(
+        "backend", "NAME",
+        "Drive NAME (x11, gnome, kwin, sway, i3, or sim for a simulated desktop) instead of the "
+        "desktop of this session; $PANEMARK_BACKEND says the same.");
     parser.addFlag("version", "Print the version and exit.");
 }
 

@@ -48,6 +48,9 @@ public:
     virtual bool windowExists(std::uint64_t nativeId) = 0;
     // Called once if the desktop goes away under the program (the session ended).
     [[nodiscard]] virtual Subscription onConnectionLost(std::function<void()> listener) = 0;
+    // Called when the desktop's own button for Panemark (GNOME's top bar) asks for the palette;
+    // the desktop puts it beside the button. Desktops without one never call it.
+    [[nodiscard]] virtual Subscription onPaletteRequested(std::function<void()>) { return {}; }
     // Delivers whatever news arrived while the program was starting up.
     virtual void deliverPendingEvents() = 0;
 };

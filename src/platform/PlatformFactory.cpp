@@ -1,5 +1,6 @@
 #include "platform/PlatformFactory.h"
 
+#include "platform/gnome/GnomePlatform.h"
 #include "platform/i3ipc/I3Platform.h"
 #include "platform/i3ipc/SwayPlatform.h"
 #include "platform/kwin/KWinPlatform.h"
@@ -14,8 +15,8 @@ namespace panemark {
 namespace {
 
 std::string supported() {
-    return "Panemark supports KDE Plasma on Wayland (kwin), sway (sway), i3 (i3), other X11 "
-           "window managers (x11) and a simulated desktop (sim)";
+    return "Panemark supports GNOME on Wayland (gnome), KDE Plasma on Wayland (kwin), sway "
+           "(sway), i3 (i3), other X11 window managers (x11) and a simulated desktop (sim)";
 }
 
 bool contains(const std::string& list, const char* name) {
@@ -43,7 +44,7 @@ std::string waylandDesktop(const PlatformFactory::Environment& environment) {
 } // namespace
 
 const std::vector<std::string>& PlatformFactory::backendNames() {
-    static const std::vector<std::string> names{"x11", "kwin", "sway", "i3", "sim"};
+    static const std::vector<std::string> names{"x11", "gnome", "kwin", "sway", "i3", "sim"};
     return names;
 }
 
@@ -67,6 +68,9 @@ Result<std::string> PlatformFactory::choose(const std::optional<std::string>& re
         if (desktop == "KDE Plasma") {
             return std::string("kwin");
         }
+        if (desktop == "GNOME") {
+            return std::string("gnome");
+        }
         return Error{"this is " + desktop + " on Wayland, which Panemark cannot drive yet; " +
                      supported()};
     }
@@ -87,6 +91,13 @@ Result<std::unique_ptr<Platform>> PlatformFactory::open(Scheduler& mainLoop,
             return Error{"sway names no IPC socket ($SWAYSOCK is not set)"};
         }
         Result<std::unique_ptr<SwayPlatform>> opened = SwayPlatform::open(mainLoop, socket);
+        if (!opened) {
+            return Error{opened.error()};
+        }
+        return std::unique_ptr<Platform>(std::move(opened).value());
+    }
+    if (backend == "gnome") {
+        Result<std::unique_ptr<GnomePlatform>> opened = GnomePlatform::open(mainLoop);
         if (!opened) {
             return Error{opened.error()};
         }

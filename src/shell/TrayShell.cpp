@@ -55,6 +55,10 @@ TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
     profileSubscription_ =
         services.profiles.activeProfileID.subscribe([this](const Uuid&) { updateToolTip(); });
 
+    // A desktop's own button for Panemark (GNOME's top bar), which puts the palette beside it.
+    paletteRequests_ = services.platform.onPaletteRequested(
+        [this] { togglePaletteAt(QRect(QCursor::pos(), QSize(1, 1))); });
+
     server.handle("palette", [this](const InstanceServer::Json&) {
         QTimer::singleShot(0, palette_.get(),
                            [this] { togglePaletteAt(QRect(QCursor::pos(), QSize(1, 1))); });

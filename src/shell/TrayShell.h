@@ -46,6 +46,7 @@ private:
     std::unique_ptr<CommandPalette> palette_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     Subscription profileSubscription_;
+    Subscription paletteRequests_;
     QElapsedTimer sinceClosed_;
     bool darkPanel_ = false;
     std::optional<WindowRef> paletteTarget_;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/WaylandSession.h"
+#include "platform/compositor/HelperScreens.h"
+#include "platform/compositor/HelperSnapshot.h"
+#include "platform/compositor/HelperWindows.h"
+#include "platform/gnome/GnomeShellHelper.h"
+#include "platform/gnome/GnomeShortcuts.h"
+#include "platform/linux/SysfsKeyboards.h"
+#include "platform/xdg/XdgAutostartItem.h"
+#include "runtime/Result.h"
+#include "runtime/Scheduler.h"
+
+#include <memory>
+
+namespace panemark {
+
+// GNOME on Wayland: Panemark's shell extension places windows, grabs the shortcuts and shows
+// Panemark's button on the top bar. Without the extension Panemark still runs, and says in its
+// settings window and its log what to do.
+class GnomePlatform : public Platform {
+public:
+    static Result<std::unique_ptr<GnomePlatform>> open(Scheduler& mainLoop);
+
+    WindowService& windows() override { return *windows_; }
+    ScreenService& screens() override { return *screens_; }
+    Beeper& beeper() override { return silence_; }
+    GlobalShortcuts& shortcuts() override { return *shortcuts_; }
+    LoginItem& loginItem() override { return loginItem_; }
+    KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
+    std::string displayName() const override { return WaylandSession::displayName(); }
+    std::string desktopName() override;
+    DesktopAccess access() override { return helper_->access(); }
+    bool hasWindowManager() override { return true; }
+    bool hasCompositor() override { return true; }
+    PanelShade panelShade(const Rect&) override { return PanelShade::unknown; }
+    bool windowExists(std::uint64_t) override { return true; }
+    Subscription onConnectionLost(std::function<void()>) override { return {}; }
+    Subscription onPaletteRequested(std::function<void()> listener) override;
+    void deliverPendingEvents() override {}
+
+private:
+    GnomePlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
+
+    std::unique_ptr<GnomeShellHelper> helper_;
+    std::unique_ptr<HelperSnapshot> snapshot_;
+    std::unique_ptr<HelperWindows> windows_;
+    std::unique_ptr<HelperScreens> screens_;
+    std::unique_ptr<GnomeShortcuts> shortcuts_;
+    std::unique_ptr<SysfsKeyboards> keyboardDevices_;
+    Subscription screensChanged_;
+    XdgAutostartItem loginItem_;
+    WaylandSession::Silence silence_;
+};
+
+} // namespace panemark

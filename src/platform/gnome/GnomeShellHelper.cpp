@@ -1,0 +1,149 @@
+#include "platform/gnome/GnomeShellHelper.h"
+
+#include "platform/gnome/GnomeShellExtension.h"
+#include "runtime/Log.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <algorithm>
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <unistd.h>
+
+namespace panemark {
+
+namespace {
+
+constexpr double greetingTimeout = 2.0;
+constexpr const char* remedy = "Run `panemark setup gnome-shell`, then log out and back in.";
+
+int milliseconds(double seconds) {
+    return static_cast<int>(std::clamp(std::ceil(seconds * 1000), 1.0, 60000.0));
+}
+
+} // namespace
+
+GnomeShellHelper::GnomeShellHelper() {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.connect(service, objectPath, interfaceName, "Activated", this, SLOT(onActivated(QString)));
+    bus.connect(service, objectPath, interfaceName, "ScreensChanged", this,
+                SLOT(onScreensChanged()));
+    bus.connect(service, objectPath, interfaceName, "PaletteRequested", this,
+                SLOT(onPaletteRequested(int, int)));
+    watcher_ = std::make_unique<QDBusServiceWatcher>(service, bus,
+                                                     QDBusServiceWatcher::WatchForOwnerChange);
+    connect(watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& owner) {
+                if (owner.isEmpty()) {
+                    std::lock_guard lock(mutex_);
+                    access_ = {false, "The Panemark shell extension has stopped.", remedy};
+                    Log::write("the Panemark shell extension went away");
+                    return;
+                }
+                greet();
+                arrived.emit();
+            });
+    greet();
+}
+
+GnomeShellHelper::~GnomeShellHelper() = default;
+
+void GnomeShellHelper::greet() {
+    Result<QList<QVariant>> version = call("Version", {}, greetingTimeout);
+    DesktopAccess access;
+    std::string shell;
+    if (!version || version.value().isEmpty()) {
+        access = {false, "The Panemark shell extension is not enabled.", remedy};
+    } else {
+        const nlohmann::json answer = nlohmann::json::parse(
+            version.value().constFirst().toString().toStdString(), nullptr, false);
+        const bool ours = answer.is_object() && answer.contains("protocol") &&
+                          answer["protocol"] == GnomeShellExtension::protocol;
+        if (!ours) {
+            access = {false, "The Panemark shell extension is of another version.", remedy};
+        } else if (answer.contains("shell") && answer["shell"].is_string()) {
+            shell = answer["shell"].get<std::string>();
+        }
+        (void)call("Own", {static_cast<int>(::getpid())}, greetingTimeout);
+    }
+    if (!access.granted) {
+        Log::write(access.problem + " " + access.remedy);
+    }
+    std::lock_guard lock(mutex_);
+    access_ = access;
+    shellVersion_ = shell;
+}
+
+DesktopAccess GnomeShellHelper::access() const {
+    std::lock_guard lock(mutex_);
+    return access_;
+}
+
+std::string GnomeShellHelper::shellVersion() const {
+    std::lock_guard lock(mutex_);
+    return shellVersion_;
+}
+
+Result<QList<QVariant>> GnomeShellHelper::call(const char* method, const QList<QVariant>& arguments,
+                                               double timeout) {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(service, objectPath, interfaceName, method);
+    message.setArguments(arguments);
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(message, QDBus::Block, milliseconds(timeout));
+    if (reply.type() != QDBusMessage::ReplyMessage) {
+        return Error{"the Panemark shell extension did not " + std::string(method) + ": " +
+                     reply.errorMessage().toStdString()};
+    }
+    return reply.arguments();
+}
+
+namespace {
+
+Result<std::string> firstText(Result<QList<QVariant>> reply) {
+    if (!reply) {
+        return Error{reply.error()};
+    }
+    if (reply.value().isEmpty()) {
+        return Error{"the Panemark shell extension answered nothing"};
+    }
+    return reply.value().constFirst().toString().toStdString();
+}
+
+} // namespace
+
+Result<std::string> GnomeShellHelper::look(double timeout) {
+    return firstText(call("Look", {}, timeout));
+}
+
+Result<std::string> GnomeShellHelper::window(const std::string& id, double timeout) {
+    return firstText(call("Window", {QString::fromStdString(id)}, timeout));
+}
+
+Result<std::string> GnomeShellHelper::place(const std::string& id, const Rect& frame,
+                                            int waitMilliseconds, double timeout) {
+    return firstText(
+        call("Place",
+             {QString::fromStdString(id), static_cast<int>(frame.x), static_cast<int>(frame.y),
+              static_cast<int>(frame.width), static_cast<int>(frame.height), waitMilliseconds},
+             timeout));
+}
+
+Result<std::string> GnomeShellHelper::bind(const std::string& bindingsJson, double timeout) {
+    return firstText(call("Bind", {QString::fromStdString(bindingsJson)}, timeout));
+}
+
+void GnomeShellHelper::onActivated(const QString& name) {
+    activated.emit(name.toStdString());
+}
+
+void GnomeShellHelper::onScreensChanged() {
+    screensChanged.emit();
+}
+
+void GnomeShellHelper::onPaletteRequested(int, int) {
+    // The extension puts the palette beside its button when it appears.
+    paletteRequested.emit();
+}
+
+} // namespace panemark
