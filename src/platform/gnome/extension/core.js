@@ -105,8 +105,11 @@ function createPanemark(lib) {
     }
 
     // Mutter's display config names each monitor's maker, model and serial; the shell's own
-    // monitor list does not.
-    function readIdentities() {
+    // monitor list does not. At the shell's start it may not answer yet: asked again a little
+    // later, a few times.
+    let identityRetry = 0;
+
+    function readIdentities(attempt = 0) {
         Gio.DBus.session.call('org.gnome.Mutter.DisplayConfig', '/org/gnome/Mutter/DisplayConfig',
             'org.gnome.Mutter.DisplayConfig', 'GetCurrentState', null, null,
             Gio.DBusCallFlags.NONE, -1, null, (connection, result) => {
@@ -121,6 +124,14 @@ function createPanemark(lib) {
                     }
                     identities = found;
                 } catch (e) {
+                    if (attempt < 5 && exported) {
+                        identityRetry = GLib.timeout_add(GLib.PRIORITY_DEFAULT, 1000, () => {
+                            identityRetry = 0;
+                            readIdentities(attempt + 1);
+                            return GLib.SOURCE_REMOVE;
+                        });
+                        return;
+                    }
                     log(`Panemark: cannot read the monitors' names: ${e.message}`);
                 }
                 emit('ScreensChanged', null);
@@ -337,7 +348,7 @@ function createPanemark(lib) {
                 }
             });
             connect(global.display, 'workareas-changed', () => emit('ScreensChanged', null));
-            connect(Main.layoutManager, 'monitors-changed', readIdentities);
+            connect(Main.layoutManager, 'monitors-changed', () => readIdentities());
             connect(global.display, 'window-created', (display, win) => windowCreated(win));
             connect(global.display, 'notify::focus-window', focusChanged);
             lastFocused = global.display.focus_window;
@@ -345,6 +356,9 @@ function createPanemark(lib) {
             addButton();
         },
         disable() {
+            if (identityRetry)
+                GLib.source_remove(identityRetry);
+            identityRetry = 0;
             releaseAll();
             connections.forEach(([object, id]) => object.disconnect(id));
             connections.length = 0;
