@@ -2,24 +2,11 @@
 
 #include "../support/ChildProcess.h"
 
-#include <atomic>
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
 #include <fstream>
-#include <sstream>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 namespace panemark {
 
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 // Prints every window's frame, caption and whether it is active whenever one of them changes.
 constexpr const char* frameReporter = R"js(
@@ -57,19 +44,11 @@ void allowFakeInput(const std::filesystem::path& applications) {
 
 using ChildProcess::waitFor;
 
-KWinSession::KWinSession() {
-    static std::atomic<int> sessions = 0;
-    const std::string unique = std::to_string(::getpid()) + "-" + std::to_string(++sessions);
-    root_ = std::filesystem::temp_directory_path() / ("panemark-kwin-" + unique);
-    runtime_ = root_ / "runtime";
-    home_ = root_ / "home";
-    waylandDisplay_ = "panemark-kwin-" + unique;
-    for (const auto& folder : {root_, runtime_, home_, home_ / "Panemark", root_ / "bin"}) {
-        std::filesystem::create_directories(folder);
+KWinSession::KWinSession() : HeadlessSession("kwin") {
+    if (!problem_.empty()) {
+        return;
     }
-    std::filesystem::permissions(runtime_, std::filesystem::perms::owner_all);
-    std::ofstream(home_ / "Panemark" / "Panemark.conf")
-        << "[General]\nPanemark.showSplashAtLaunch=false\nPanemark.animateWindows=false\n";
+    waylandDisplay_ = "panemark-kwin-" + unique_;
     allowFakeInput(home_ / "applications");
     // Xwayland needs the folder of X sockets; a container may not have it.
     std::error_code ignored;
@@ -78,15 +57,6 @@ KWinSession::KWinSession() {
                                                            std::filesystem::perms::sticky_bit);
     }
 
-    const std::filesystem::path busSocket = root_ / "bus";
-    busAddress_ = "unix:path=" + busSocket.string();
-    bus_ =
-        start({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + busAddress_},
-              (root_ / "dbus.log").string());
-    if (!waitFor([&] { return std::filesystem::exists(busSocket); }, 10)) {
-        problem_ = "the session bus did not start";
-        return;
-    }
     // The copy must keep the name kwin_wayland: KWin's platform plugin looks for it. It runs
     // from a copy since the installed binary carries a file capability a container refuses.
     const std::filesystem::path kwin = root_ / "bin" / "kwin_wayland";
@@ -107,10 +77,7 @@ KWinSession::KWinSession() {
         problem_ = "KWin did not start its session (see " + (root_ / "kwin.log").string() + ")";
         return;
     }
-    xDisplay_ = readFile(root_ / "display");
-    while (!xDisplay_.empty() && std::isspace(static_cast<unsigned char>(xDisplay_.back()))) {
-        xDisplay_.pop_back();
-    }
+    std::getline(std::ifstream(root_ / "display"), xDisplay_);
     if (!loadFrameReporter()) {
         problem_ = "KWin did not run the test's frame reporter";
         return;
@@ -119,56 +86,16 @@ KWinSession::KWinSession() {
 }
 
 KWinSession::~KWinSession() {
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-        ChildProcess::stop(*it);
-    }
+    stopPrograms();
     ChildProcess::stop(kwin_);
-    ChildProcess::stop(bus_);
-    std::error_code ignored;
-    if (!std::getenv("PANEMARK_KEEP_TEST_SESSION")) {
-        std::filesystem::remove_all(root_, ignored);
-    }
 }
 
 std::map<std::string, std::string> KWinSession::environment() const {
-    std::map<std::string, std::string> environment{
-        {"PATH", "/usr/local/bin:/usr/bin:/bin"},
-        {"HOME", home_.string()},
-        {"XDG_RUNTIME_DIR", runtime_.string()},
-        {"XDG_CONFIG_HOME", home_.string()},
-        {"XDG_DATA_HOME", home_.string()},
-        {"XDG_CURRENT_DESKTOP", "KDE"},
-        {"XDG_SESSION_TYPE", "wayland"},
-        {"WAYLAND_DISPLAY", waylandDisplay_},
-        {"DISPLAY", xDisplay_},
-        {"DBUS_SESSION_BUS_ADDRESS", busAddress_},
-        {"LANG", "C.UTF-8"},
-    };
-    // A sanitizer build's programs read their suppressions as the test does.
-    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        if (const char* value = std::getenv(name)) {
-            environment[name] = value;
-        }
-    }
+    std::map<std::string, std::string> environment = HeadlessSession::environment();
+    environment["XDG_CURRENT_DESKTOP"] = "KDE";
+    environment["WAYLAND_DISPLAY"] = waylandDisplay_;
+    environment["DISPLAY"] = xDisplay_;
     return environment;
-}
-
-pid_t KWinSession::start(const std::vector<std::string>& argv, const std::string& outputFile) {
-    return ChildProcess::start(argv, environment(), outputFile);
-}
-
-pid_t KWinSession::spawn(const std::vector<std::string>& argv, const std::string& outputFile) {
-    const pid_t pid = start(argv, outputFile);
-    children_.push_back(pid);
-    return pid;
-}
-
-std::pair<int, std::string> KWinSession::run(const std::vector<std::string>& argv) {
-    const std::filesystem::path output =
-        root_ /
-        ("run-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    const int status = ChildProcess::finish(start(argv, output.string()), 30);
-    return {status, readFile(output)};
 }
 
 bool KWinSession::press(unsigned evdevCode, const std::vector<std::string>& modifiers) {
@@ -179,15 +106,6 @@ bool KWinSession::press(unsigned evdevCode, const std::vector<std::string>& modi
 
 bool KWinSession::movePointer(int x, int y) {
     return run({FAKE_KEYBOARD, "--pointer", std::to_string(x), std::to_string(y)}).first == 0;
-}
-
-std::string KWinSession::call(const std::string& destination, const std::string& path,
-                              const std::string& method,
-                              const std::vector<std::string>& arguments) {
-    std::vector<std::string> command{
-        "dbus-send", "--session", "--print-reply", "--dest=" + destination, path, method};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    return run(command).second;
 }
 
 bool KWinSession::loadFrameReporter() {
@@ -201,63 +119,6 @@ bool KWinSession::loadFrameReporter() {
     }
     call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting.start");
     return true;
-}
-
-std::string KWinSession::kwinLog() const {
-    return readFile(root_ / "kwin.log");
-}
-
-std::optional<KWinSession::Seen> KWinSession::window(const std::string& caption) {
-    const std::string log = kwinLog();
-    const std::string marker = "panemark-test-frame " + caption + "|";
-    const std::size_t at = log.rfind(marker);
-    if (at == std::string::npos) {
-        return std::nullopt;
-    }
-    std::istringstream fields(
-        log.substr(at + marker.size(), log.find('\n', at) - at - marker.size()));
-    Seen seen;
-    char bar = 0;
-    int active = 0;
-    fields >> seen.frame.x >> bar >> seen.frame.y >> bar >> seen.frame.width >> bar >>
-        seen.frame.height >> bar >> active;
-    if (!fields) {
-        return std::nullopt;
-    }
-    seen.active = active == 1;
-    return seen;
-}
-
-bool KWinSession::waitForActive(const std::string& caption, double seconds) {
-    return waitFor(
-        [&] {
-            const auto seen = window(caption);
-            return seen && seen->active;
-        },
-        seconds);
-}
-
-std::optional<Rect> KWinSession::waitForFrame(const std::string& caption, const Rect& frame,
-                                              double seconds) {
-    // Settled, not only reached: the frame counts once it has held for a moment.
-    std::optional<Rect> seen;
-    bool held = false;
-    auto heldSince = std::chrono::steady_clock::now();
-    waitFor(
-        [&] {
-            const auto now = window(caption);
-            const std::optional<Rect> current =
-                now ? std::optional<Rect>(now->frame) : std::nullopt;
-            if (current != seen || current != frame) {
-                heldSince = std::chrono::steady_clock::now();
-            }
-            seen = current;
-            held = seen == frame &&
-                   std::chrono::steady_clock::now() - heldSince > std::chrono::milliseconds(200);
-            return held;
-        },
-        seconds);
-    return seen;
 }
 
 } // namespace panemark
