@@ -14,13 +14,16 @@ desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils trayer
     metacity xfwm4 icewm dbus
     sway foot i3-wm qt6-wayland
     kwin-wayland kwin-style-breeze xwayland dbus-bin dbus-daemon)
+# GNOME Shell for its headless tests, without the rest of the GNOME desktop it recommends.
+lean_packages=(gnome-shell libglib2.0-bin dconf-service)
 # Making and checking the Debian package.
 package_packages=(dpkg-dev desktop-file-utils appstream man-db)
 fuzz_packages=(clang libclang-rt-14-dev)
 bench_packages=(sxhkd)
 demo_packages=(imagemagick)
 
-wanted=("${build_packages[@]}" "${desktop_packages[@]}" "${package_packages[@]}")
+wanted=("${build_packages[@]}" "${desktop_packages[@]}" "${package_packages[@]}"
+    "${lean_packages[@]}")
 case "${1:-}" in
     --fuzz) wanted+=("${fuzz_packages[@]}") ;;
     --bench) wanted+=("${bench_packages[@]}") ;;
@@ -39,4 +42,14 @@ sudo=""
 [[ $(id -u) -eq 0 ]] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq "${missing[@]}"
+lean_missing=()
+other_missing=()
+for package in "${missing[@]}"; do
+    if [[ " ${lean_packages[*]} " == *" $package "* ]]; then
+        lean_missing+=("$package")
+    else
+        other_missing+=("$package")
+    fi
+done
+[[ ${#other_missing[@]} -eq 0 ]] || $sudo apt-get install -y -qq "${other_missing[@]}"
+[[ ${#lean_missing[@]} -eq 0 ]] || $sudo apt-get install -y -qq --no-install-recommends "${lean_missing[@]}"

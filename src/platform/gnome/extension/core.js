@@ -299,12 +299,29 @@ function createPanemark(lib) {
             Math.min(Math.max(y, area.y), area.y + area.height - frame.height));
     }
 
-    function windowCreated(win) {
+    function arrange(win) {
         if (!isQuiet(win))
             return;
         win.make_above();
         if (win.get_title() === 'Panemark Palette')
             placePalette(win);
+    }
+
+    // A Wayland window has neither its title nor its place when it is created: both are there
+    // once its first frame is, which is when the shell has placed it. Then Panemark's palette is
+    // moved and kept above.
+    function windowCreated(win) {
+        if (ownerPid === 0 || win.get_pid() !== ownerPid)
+            return;
+        const actor = win.get_compositor_private();
+        if (!actor) {
+            arrange(win);
+            return;
+        }
+        const firstFrame = actor.connect('first-frame', () => {
+            actor.disconnect(firstFrame);
+            arrange(win);
+        });
     }
 
     function focusChanged() {

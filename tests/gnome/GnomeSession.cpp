@@ -1,0 +1,192 @@
+#include "GnomeSession.h"
+
+#include "../support/ChildProcess.h"
+
+#include <fstream>
+#include <regex>
+
+namespace panemark {
+
+namespace {
+
+constexpr const char* testExtension = "panemark-test@panemark.app";
+
+// Leaves the overview the shell opens at start, reports every window's frame, caption and focus
+// whenever one of them changes, and once the monitors' usable areas and the Panemark button.
+constexpr const char* testExtensionCode = R"js(
+const { Clutter, Gio, GLib } = imports.gi;
+const Main = imports.ui.main;
+
+let timer = 0;
+// A press of Panemark's top-bar button, for the test to ask for: a virtual pointer's clicks do
+// not reach the top bar of a headless shell.
+const testInterface = `<node><interface name="app.panemark.Test">
+  <method name="PressPanemarkButton"/></interface></node>`;
+const testObject = Gio.DBusExportedObject.wrapJSObject(testInterface, {
+    PressPanemarkButton() {
+        Main.panel.statusArea['panemark'].emit('button-press-event',
+            Clutter.Event.new(Clutter.EventType.BUTTON_PRESS));
+    },
+});
+const last = new Map();
+
+let lastPointer = '';
+
+function report() {
+    const [px, py] = global.get_pointer();
+    if (`${px}|${py}` !== lastPointer) {
+        lastPointer = `${px}|${py}`;
+        log(`panemark-test-pointer ${lastPointer}`);
+    }
+    const focus = global.display.focus_window;
+    for (const actor of global.get_window_actors()) {
+        const win = actor.meta_window;
+        const r = win.get_frame_rect();
+        const line = `${win.get_title()}|${r.x}|${r.y}|${r.width}|${r.height}|${win === focus ? 1 : 0}`;
+        if (last.get(win) !== line) {
+            last.set(win, line);
+            log(`panemark-test-frame ${line}`);
+        }
+    }
+    return GLib.SOURCE_CONTINUE;
+}
+
+function ready() {
+    Main.overview.hide();
+    GLib.timeout_add(GLib.PRIORITY_DEFAULT, 500, () => {
+        const workspace = global.workspace_manager.get_active_workspace();
+        for (let i = 0; i < global.display.get_n_monitors(); ++i) {
+            const a = workspace.get_work_area_for_monitor(i);
+            log(`panemark-test-area ${i}|${a.x}|${a.y}|${a.width}|${a.height}`);
+        }
+        const button = Main.panel.statusArea['panemark'];
+        if (button) {
+            const [x, y] = button.get_transformed_position();
+            const [width, height] = button.get_transformed_size();
+            log(`panemark-test-button ${Math.round(x + width / 2)}|${Math.round(y + height / 2)}`);
+        }
+        log('panemark-test-ready');
+        return GLib.SOURCE_REMOVE;
+    });
+}
+
+function init() {
+    return {
+        enable() {
+            if (Main.layoutManager._startingUp)
+                Main.layoutManager.connect('startup-complete', ready);
+            else
+                ready();
+            timer = GLib.timeout_add(GLib.PRIORITY_DEFAULT, 20, report);
+            testObject.export(Gio.DBus.session, '/app/panemark/Test');
+        },
+        disable() {
+            testObject.unexport();
+            GLib.source_remove(timer);
+        },
+    };
+}
+)js";
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+GnomeSession::GnomeSession() : HeadlessSession("gnome") {
+    if (!problem_.empty()) {
+        return;
+    }
+    waylandDisplay_ = "panemark-gnome-" + unique_;
+    const std::filesystem::path systemSocket = root_ / "system-bus";
+    systemBusAddress_ = "unix:path=" + systemSocket.string();
+    systemBus_ = start(
+        {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + systemBusAddress_},
+        (root_ / "system-bus.log").string());
+    if (!ChildProcess::waitFor([&] { return std::filesystem::exists(systemSocket); }, 10)) {
+        problem_ = "the system bus did not start";
+        return;
+    }
+    const auto [status, output] = run({PANEMARK_PROGRAM_PATH, "setup", "gnome-shell"});
+    setupOutput_ = output;
+    if (status != 0) {
+        problem_ = "panemark setup gnome-shell failed: " + output;
+        return;
+    }
+    installTestExtension();
+    shell_ =
+        start({"gnome-shell", "--headless", "--wayland", "--no-x11", "--wayland-display",
+               waylandDisplay_, "--virtual-monitor", "1280x800", "--virtual-monitor", "1280x800"},
+              compositorLog().string());
+    if (!ChildProcess::waitFor(
+            [&] {
+                return readFile(compositorLog()).find("panemark-test-ready") != std::string::npos;
+            },
+            60)) {
+        problem_ =
+            "GNOME Shell did not start with the extensions (see " + compositorLog().string() + ")";
+        return;
+    }
+    ready_ = true;
+}
+
+GnomeSession::~GnomeSession() {
+    stopPrograms();
+    ChildProcess::stop(shell_);
+    ChildProcess::stop(systemBus_);
+}
+
+std::map<std::string, std::string> GnomeSession::environment() const {
+    std::map<std::string, std::string> environment = HeadlessSession::environment();
+    environment["XDG_CURRENT_DESKTOP"] = "GNOME";
+    environment["WAYLAND_DISPLAY"] = waylandDisplay_;
+    environment["DBUS_SYSTEM_BUS_ADDRESS"] = systemBusAddress_;
+    return environment;
+}
+
+void GnomeSession::installTestExtension() {
+    const std::filesystem::path folder = home_ / "gnome-shell" / "extensions" / testExtension;
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "metadata.json")
+        << R"({"uuid": ")" << testExtension
+        << R"(", "name": "Panemark tests", "description": "Reports frames for Panemark's tests.", )"
+           R"("shell-version": ["43", "44"]})";
+    std::ofstream(folder / "extension.js") << testExtensionCode;
+    run({"gsettings", "set", "org.gnome.shell", "enabled-extensions",
+         "['panemark@panemark.app', 'panemark-test@panemark.app']"});
+}
+
+bool GnomeSession::press(unsigned evdevCode, const std::vector<std::string>& modifiers) {
+    std::vector<std::string> command{REMOTE_KEYBOARD, std::to_string(evdevCode)};
+    command.insert(command.end(), modifiers.begin(), modifiers.end());
+    return run(command).first == 0;
+}
+
+bool GnomeSession::pressPanemarkButton() {
+    return call("org.gnome.Shell", "/app/panemark/Test", "app.panemark.Test.PressPanemarkButton")
+               .find("method return") != std::string::npos;
+}
+
+std::optional<Rect> GnomeSession::usableArea(int monitor) {
+    const std::string log = readFile(compositorLog());
+    std::smatch match;
+    const std::regex line("panemark-test-area " + std::to_string(monitor) +
+                          R"(\|(-?\d+)\|(-?\d+)\|(\d+)\|(\d+))");
+    if (!std::regex_search(log, match, line)) {
+        return std::nullopt;
+    }
+    return Rect{std::stod(match[1]), std::stod(match[2]), std::stod(match[3]), std::stod(match[4])};
+}
+
+std::optional<std::pair<int, int>> GnomeSession::panemarkButton() {
+    const std::string log = readFile(compositorLog());
+    std::smatch match;
+    if (!std::regex_search(log, match, std::regex(R"(panemark-test-button (\d+)\|(\d+))"))) {
+        return std::nullopt;
+    }
+    return std::make_pair(std::stoi(match[1]), std::stoi(match[2]));
+}
+
+} // namespace panemark

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "../support/HeadlessSession.h"
+
+#include <optional>
+#include <string>
+
+namespace panemark {
+
+// A headless GNOME Shell (Wayland, no X11) of the test's own: two 1280 × 800 monitors side by
+// side, the top bar on the left one. Before the shell starts, Panemark's extension is set up
+// with `panemark setup gnome-shell` from the clean home, and a test extension beside it leaves
+// the overview the shell opens at start and reports the windows' frames (see HeadlessSession)
+// and each monitor's usable area. Keys go in through mutter's remote-desktop service.
+// GNOME Shell needs a system bus as well: it gets one of its own.
+class GnomeSession : public HeadlessSession {
+public:
+    GnomeSession();
+    ~GnomeSession() override;
+
+    std::map<std::string, std::string> environment() const override;
+    // What `panemark setup gnome-shell` printed.
+    const std::string& setupOutput() const { return setupOutput_; }
+
+    bool press(unsigned evdevCode, const std::vector<std::string>& modifiers);
+    // Presses Panemark's top-bar button (through the test extension: a virtual pointer's clicks
+    // do not reach a headless shell's top bar).
+    bool pressPanemarkButton();
+    // A monitor's usable area as the shell reports it (the top bar left out).
+    std::optional<Rect> usableArea(int monitor);
+    // Where the top bar's Panemark button is (its centre).
+    std::optional<std::pair<int, int>> panemarkButton();
+
+private:
+    std::filesystem::path compositorLog() const override { return root_ / "gnome-shell.log"; }
+    void installTestExtension();
+
+    std::string waylandDisplay_;
+    std::string systemBusAddress_;
+    std::string setupOutput_;
+    pid_t systemBus_ = -1;
+    pid_t shell_ = -1;
+};
+
+} // namespace panemark

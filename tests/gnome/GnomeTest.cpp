@@ -1,0 +1,121 @@
+#include "../support/ChildProcess.h"
+#include "../support/Printers.h"
+#include "GnomeSession.h"
+#include "model/StockCommands.h"
+#include "placement/TargetRules.h"
+
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace panemark {
+namespace {
+
+// The stock shortcuts' keys (evdev), each pressed with ctrl, alt and logo.
+constexpr unsigned stockKeys[] = {2, 3, 4, 105, 106, 103, 108}; // 1 2 3 ← → ↑ ↓
+const std::vector<std::string> hyper{"ctrl", "alt", "logo"};
+
+class GnomeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(session.ready()) << session.problem();
+        session.spawn({PANEMARK_PROGRAM_PATH}, (session.home() / "panemark.log").string());
+        ASSERT_TRUE(ChildProcess::waitFor(
+            [&] {
+                const auto [status, output] = session.run({PANEMARK_PROGRAM_PATH, "status"});
+                lastStatus = output;
+                return status == 0;
+            },
+            15))
+            << "panemark did not answer";
+    }
+
+    std::string panemarkLog() {
+        std::ifstream file(session.home() / "panemark.log");
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    void openWindow(const std::string& title) {
+        session.spawn({"env", "QT_QPA_PLATFORM=wayland", TEST_WINDOW, title});
+        ASSERT_TRUE(session.waitForActive(title)) << title << " never got the focus";
+    }
+
+    // Presses each stock shortcut in turn and checks the window lands where the placement rules
+    // put it on that usable area, each starting from where the previous one left it.
+    void pressStockShortcuts(const std::string& caption, const Rect& usable) {
+        const std::vector<ZoneCommand> stock = stockCommands();
+        Rect expected = session.window(caption)->frame;
+        for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
+            expected = TargetRules::ruleFor(stock[i], 0)(usable, expected).value_or(expected);
+            ASSERT_TRUE(session.press(stockKeys[i], hyper));
+            EXPECT_EQ(session.waitForFrame(caption, expected), expected)
+                << caption << ", " << stock[i].displayName() << "\n"
+                << panemarkLog();
+        }
+    }
+
+    GnomeSession session;
+    std::string lastStatus;
+};
+
+TEST_F(GnomeTest, SetUpFromACleanHomeTheStockShortcutsLandExactlyOnBothMonitorsBelowTheTopBar) {
+    EXPECT_NE(session.setupOutput().find("log out and back in"), std::string::npos)
+        << session.setupOutput();
+    EXPECT_NE(lastStatus.find("desktop: gnome (43"), std::string::npos) << lastStatus;
+    const std::optional<Rect> left = session.usableArea(0);
+    const std::optional<Rect> right = session.usableArea(1);
+    ASSERT_TRUE(left && right);
+    ASSERT_GT(left->y, 0) << "the top bar is on the left monitor";
+    openWindow("Notes");
+    ASSERT_LT(session.window("Notes")->frame.midX(), 1280);
+    pressStockShortcuts("Notes", *left);
+    // GNOME's own shortcut moves it to the other monitor.
+    ASSERT_TRUE(session.press(106, {"shift", "logo"}));
+    ASSERT_TRUE(ChildProcess::waitFor([&] { return session.window("Notes")->frame.x >= 1280; }, 5));
+    pressStockShortcuts("Notes", *right);
+}
+
+TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {
+    openWindow("Editor");
+    const auto button = session.panemarkButton();
+    ASSERT_TRUE(button) << "the top bar has no Panemark button";
+    ASSERT_TRUE(session.pressPanemarkButton());
+    // Shown, then put beside the button: below the bar, reaching as far left as the button.
+    const auto besideTheButton = [&] {
+        const auto palette = session.window("Panemark Palette");
+        return palette && palette->frame.width > 0 &&
+               std::abs(palette->frame.y - session.usableArea(0)->y) <= 2 &&
+               std::abs(palette->frame.x - button->first) < palette->frame.width;
+    };
+    EXPECT_TRUE(ChildProcess::waitFor(besideTheButton, 5)) << panemarkLog();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time enough to take the focus
+    EXPECT_TRUE(session.window("Editor")->active);
+    ASSERT_TRUE(session.press(105, hyper));
+    const Rect usable = *session.usableArea(0);
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    EXPECT_EQ(session.waitForFrame("Editor", leftHalf), leftHalf);
+}
+
+TEST_F(GnomeTest, AProfileSwitchRebindsLive) {
+    openWindow("Editor");
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "create", "Work"}).first, 0);
+    const std::filesystem::path file = session.home() / "work.json";
+    std::ofstream(file)
+        << R"({"id":"C0FFEE00-0000-4000-8000-000000000003","name":"All","cols":1,"rows":1,)"
+           R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,"maximize":true,)"
+           R"("shortcut":{"keyCode":46,"modifiers":6400}})";
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "set-commands", "Work", file.string()})
+                  .first,
+              0);
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "activate", "Work"}).first, 0);
+    const Rect usable = *session.usableArea(0);
+    ASSERT_TRUE(session.press(50, hyper)); // M
+    EXPECT_EQ(session.waitForFrame("Editor", usable), usable);
+    ASSERT_TRUE(session.press(105, hyper)); // the default profile's ← went with it
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(session.window("Editor")->frame, usable);
+}
+
+} // namespace
+} // namespace panemark
