@@ -30,6 +30,9 @@ InstanceServer::Json statusReply(AppController& controller, Platform& platform) 
     reply["pid"] = static_cast<std::int64_t>(::getpid());
     reply["display"] = platform.displayName();
     reply["desktop"] = platform.desktopName();
+    if (const DesktopAccess access = platform.access(); !access.granted) {
+        reply["desktopAccess"] = access.sentence();
+    }
     InstanceServer::Json shortcuts = InstanceServer::Json::array();
     for (const ZoneCommand& command : controller.hotKeys().boundCommands()) {
         shortcuts.push_back(

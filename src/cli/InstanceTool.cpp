@@ -94,6 +94,9 @@ int InstanceTool::status(const std::vector<std::string>& args, std::istream& /*i
     if (reply.contains("desktop")) {
         out << "desktop: " << stringField(reply, "desktop") << '\n';
     }
+    if (reply.contains("desktopAccess")) {
+        out << "  " << stringField(reply, "desktopAccess") << '\n';
+    }
     if (reply.contains("profile")) {
         out << "profile: " << stringField(reply, "profile") << " (" << stringField(reply, "dataDir")
             << ")\n";

@@ -37,7 +37,7 @@ void AppController::reportRefusedAccess() {
     // The settings window says the same in its own place; the log tells whoever started the
     // program from a terminal.
     if (const DesktopAccess access = platform_.access(); !access.granted) {
-        Log::write(access.problem + " " + access.remedy);
+        Log::write(access.sentence());
     }
 }
 

@@ -10,7 +10,10 @@ namespace panemark {
 struct DesktopAccess {
     bool granted = true;
     std::string problem; // "KWin has not loaded Panemark's script."
-    std::string remedy;  // what the user can do about it
+    std::string remedy;  // what the user can do about it; empty when the problem says it
+
+    // Both, as one line for logs and the command line.
+    std::string sentence() const { return remedy.empty() ? problem : problem + " " + remedy; }
 
     bool operator==(const DesktopAccess&) const = default;
 };

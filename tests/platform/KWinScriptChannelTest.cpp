@@ -3,6 +3,7 @@
 #include "platform/kwin/KWinScriptChannel.h"
 
 #include "../support/ChildProcess.h"
+#include "../support/PrivateSessionBus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -22,9 +23,7 @@ namespace {
 class KWinScriptChannelTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(ChildProcess::waitFor([&] { return std::filesystem::exists(socket_); }, 10))
-            << "the test's session bus did not start";
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
+        ASSERT_TRUE(bus_.ready()) << "the test's session bus did not start";
         Result<std::unique_ptr<KWinScriptChannel>> opened = KWinScriptChannel::open({});
         ASSERT_TRUE(opened) << opened.error();
         channel = std::move(opened).value();
@@ -36,8 +35,6 @@ protected:
     void TearDown() override {
         channel.reset();
         QDBusConnection::disconnectFromBus("script");
-        ChildProcess::stop(bus_);
-        std::filesystem::remove_all(folder_);
     }
 
     QDBusMessage call(const char* method, const QList<QVariant>& arguments) {
@@ -62,23 +59,10 @@ protected:
     }
 
     QDBusConnection script() {
-        return QDBusConnection::connectToBus(QString::fromStdString(address_), "script");
+        return QDBusConnection::connectToBus(QString::fromStdString(bus_.address()), "script");
     }
 
-    static std::filesystem::path newFolder() {
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() /
-            ("panemark-bus-" + std::to_string(::getpid()) + "-" +
-             std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-        std::filesystem::create_directories(folder);
-        return folder;
-    }
-
-    const std::filesystem::path folder_ = newFolder();
-    const std::filesystem::path socket_ = folder_ / "bus";
-    const std::string address_ = "unix:path=" + socket_.string();
-    const pid_t bus_ = ChildProcess::start(
-        {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + address_}, {}, "");
+    PrivateSessionBus bus_;
     std::unique_ptr<KWinScriptChannel> channel;
 };
 

@@ -15,7 +15,13 @@ namespace panemark {
 namespace {
 
 constexpr double greetingTimeout = 2.0;
-constexpr const char* remedy = "Run `panemark setup gnome-shell`, then log out and back in.";
+// The problem and what to do, in one sentence, as people are told it.
+DesktopAccess refused(const std::string& state) {
+    return {false,
+            "The Panemark shell extension " + state +
+                ": run `panemark setup gnome-shell`, then log out and back in",
+            ""};
+}
 
 int milliseconds(double seconds) {
     return static_cast<int>(std::clamp(std::ceil(seconds * 1000), 1.0, 60000.0));
@@ -36,7 +42,7 @@ GnomeShellHelper::GnomeShellHelper() {
             [this](const QString&, const QString&, const QString& owner) {
                 if (owner.isEmpty()) {
                     std::lock_guard lock(mutex_);
-                    access_ = {false, "The Panemark shell extension has stopped.", remedy};
+                    access_ = refused("has stopped");
                     Log::write("the Panemark shell extension went away");
                     return;
                 }
@@ -53,21 +59,21 @@ void GnomeShellHelper::greet() {
     DesktopAccess access;
     std::string shell;
     if (!version || version.value().isEmpty()) {
-        access = {false, "The Panemark shell extension is not enabled.", remedy};
+        access = refused("is not enabled");
     } else {
         const nlohmann::json answer = nlohmann::json::parse(
             version.value().constFirst().toString().toStdString(), nullptr, false);
         const bool ours = answer.is_object() && answer.contains("protocol") &&
                           answer["protocol"] == GnomeShellExtension::protocol;
         if (!ours) {
-            access = {false, "The Panemark shell extension is of another version.", remedy};
+            access = refused("is of another version");
         } else if (answer.contains("shell") && answer["shell"].is_string()) {
             shell = answer["shell"].get<std::string>();
         }
         (void)call("Own", {static_cast<int>(::getpid())}, greetingTimeout);
     }
     if (!access.granted) {
-        Log::write(access.problem + " " + access.remedy);
+        Log::write(access.problem);
     }
     std::lock_guard lock(mutex_);
     access_ = access;

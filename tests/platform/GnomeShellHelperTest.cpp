@@ -1,0 +1,115 @@
+// Panemark's side of the GNOME Shell extension against a stand-in for the extension on a
+// session bus of the test's own.
+#include "platform/gnome/GnomeShellHelper.h"
+
+#include "../support/PrivateSessionBus.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QThread>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace panemark {
+namespace {
+
+// Answers the extension's methods as a given version of it would.
+class FakeExtension : public QDBusVirtualObject {
+public:
+    explicit FakeExtension(int protocol) : protocol_(protocol) {}
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        QVariant answer;
+        if (message.member() == "Version") {
+            answer = QString(R"({"protocol":%1,"shell":"43.9"})").arg(protocol_);
+        } else if (message.member() == "Own") {
+            ownedBy = message.arguments().value(0).toInt();
+        } else if (message.member() == "Bind") {
+            bound = message.arguments().value(0).toString().toStdString();
+            answer = QString(R"({"taken":[]})");
+        } else {
+            return false;
+        }
+        connection.send(answer.isValid() ? message.createReply(answer) : message.createReply());
+        return true;
+    }
+
+    std::atomic<int> ownedBy = 0;
+    std::string bound; // read once the call that wrote it has returned
+
+private:
+    int protocol_;
+};
+
+class GnomeShellHelperTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(bus_.ready());
+        shellThread_.start();
+    }
+
+    void TearDown() override {
+        QDBusConnection::disconnectFromBus("shell");
+        shellThread_.quit();
+        shellThread_.wait();
+        extension_.reset(); // its thread has stopped
+    }
+
+    // The stand-in on a connection and a thread of its own, as the shell's: the helper's calls
+    // wait on the main thread.
+    FakeExtension& serve(int protocol) {
+        extension_ = std::make_unique<FakeExtension>(protocol);
+        extension_->moveToThread(&shellThread_);
+        QDBusConnection shell =
+            QDBusConnection::connectToBus(QString::fromStdString(bus_.address()), "shell");
+        EXPECT_TRUE(shell.registerVirtualObject(GnomeShellHelper::objectPath, extension_.get()));
+        EXPECT_TRUE(shell.registerService(GnomeShellHelper::service));
+        QCoreApplication::processEvents();
+        return *extension_;
+    }
+
+    PrivateSessionBus bus_;
+    QThread shellThread_;
+    std::unique_ptr<FakeExtension> extension_;
+};
+
+TEST_F(GnomeShellHelperTest, WithoutTheExtensionTheDesktopSaysWhatToDo) {
+    GnomeShellHelper helper;
+    EXPECT_FALSE(helper.access().granted);
+    EXPECT_EQ(helper.access().sentence(), "The Panemark shell extension is not enabled: run "
+                                          "`panemark setup gnome-shell`, then log out and back in");
+    EXPECT_EQ(helper.shellVersion(), "");
+    EXPECT_FALSE(helper.look(0.5));
+}
+
+TEST_F(GnomeShellHelperTest, AnExtensionOfAnotherVersionIsNamedAsSuch) {
+    serve(2);
+    GnomeShellHelper helper;
+    EXPECT_EQ(
+        helper.access().problem.rfind("The Panemark shell extension is of another version", 0), 0u);
+}
+
+TEST_F(GnomeShellHelperTest, ItsOwnExtensionKnowsWhoPanemarkIsAndTakesTheShortcuts) {
+    FakeExtension& extension = serve(1);
+    GnomeShellHelper helper;
+    EXPECT_TRUE(helper.access().granted);
+    EXPECT_EQ(helper.shellVersion(), "43.9");
+    EXPECT_EQ(extension.ownedBy, static_cast<int>(::getpid()));
+    EXPECT_EQ(helper.bind(R"([{"name":"a","accelerator":"<Super>a"}])", 1).value(),
+              R"({"taken":[]})");
+    EXPECT_EQ(extension.bound, R"([{"name":"a","accelerator":"<Super>a"}])");
+}
+
+} // namespace
+} // namespace panemark
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
