@@ -19,6 +19,9 @@ int SetupTool::main(const std::vector<std::string>& args, std::istream& /*in*/, 
     parser.addValue("shell-version", "N",
                     "Write the extension for GNOME Shell N (43, 44, 45, …) instead of the "
                     "installed one.");
+    parser.addValue("into", "DIR",
+                    "Only write the extension's folder into DIR, without turning it on (for "
+                    "packages that install it for every user).");
     if (const std::optional<int> status = parser.parseOrExit(args, out, err)) {
         return *status;
     }
@@ -33,6 +36,20 @@ int SetupTool::main(const std::vector<std::string>& args, std::istream& /*in*/, 
             return parser.usageError(err,
                                      "--shell-version takes GNOME Shell's version, 43 or later");
         }
+    }
+    if (parser.isSet("into")) {
+        const int major = shellMajor ? *shellMajor
+                                     : GnomeShellSetup::installedShellMajor().value_or(
+                                           GnomeShellSetup::newestKnownShell);
+        Result<std::filesystem::path> written =
+            GnomeShellExtension::install(parser.value("into"), major);
+        if (!written) {
+            err << "panemark setup: " << Text::printable(written.error()) << '\n';
+            return 1;
+        }
+        out << "Wrote the Panemark shell extension for GNOME Shell " << major << " to "
+            << Text::printable(written.value().string()) << ".\n";
+        return 0;
     }
     int argc = 1;
     char name[] = "panemark";

@@ -15,8 +15,6 @@ namespace {
 
 constexpr int callTimeoutMs = 3000;
 constexpr int programTimeoutMs = 15000;
-// The newest shell this program knows; a shell not found at all gets the modules' entry.
-constexpr int newestKnownShell = 48;
 
 struct Ran {
     int status = -1;

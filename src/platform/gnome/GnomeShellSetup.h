@@ -25,6 +25,8 @@ public:
 
     // The running shell's version over the session bus, else `gnome-shell --version`'s.
     static std::optional<int> installedShellMajor();
+    // The newest shell this program knows; a shell not found at all gets its extension.
+    static constexpr int newestKnownShell = 48;
 };
 
 } // namespace panemark
