@@ -1,0 +1,122 @@
+// From a key press to the window's frame placed by GNOME Shell (headless, Wayland), beside the
+// floor under it: a call to Panemark's shell extension that only answers its version, a round
+// trip over the session bus into the shell. Figures only: nothing here fails on timing.
+#include "../tests/gnome/GnomeSession.h"
+#include "../tests/support/ChildProcess.h"
+#include "ResidentKeyboard.h"
+#include "platform/compositor/HelperReplies.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+using namespace panemark;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int presses = 40;
+constexpr int calls = 200;
+
+double milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void print(const char* what, std::vector<double> times, int count, int missed) {
+    if (times.empty()) {
+        std::printf("%-44s no figures (%d missed)\n", what, missed);
+        return;
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("%-44s median %7.3f ms   p95 %7.3f ms   (%d, %d missed)\n", what,
+                times[times.size() / 2], times[times.size() * 95 / 100], count, missed);
+}
+
+std::string callExtension(const char* method) {
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(
+        QDBusMessage::createMethodCall("app.panemark.Shell", "/app/panemark/Shell",
+                                       "app.panemark.Shell", method),
+        QDBus::Block, 2000);
+    return reply.arguments().isEmpty() ? ""
+                                       : reply.arguments().constFirst().toString().toStdString();
+}
+
+std::optional<Rect> focusedFrame() {
+    const Result<HelperReplies::Look> look = HelperReplies::look(callExtension("Look"));
+    return look && look.value().window ? std::optional<Rect>(look.value().window->frame)
+                                       : std::nullopt;
+}
+
+bool waitForFrame(const Rect& frame) {
+    const auto until = Clock::now() + std::chrono::seconds(2);
+    while (Clock::now() < until) {
+        if (focusedFrame() == frame) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(250));
+    }
+    return false;
+}
+
+void measureCalls() {
+    for (const char* method : {"Version", "Look"}) {
+        std::vector<double> times;
+        for (int i = 0; i < calls; ++i) {
+            const auto start = Clock::now();
+            callExtension(method);
+            times.push_back(milliseconds(Clock::now() - start));
+        }
+        print(std::string(method) == "Version" ? "a call the extension only answers (the floor)"
+                                               : "look: focused window and monitors",
+              times, calls, 0);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    GnomeSession session;
+    if (!session.ready()) {
+        std::printf("gnome: %s\n", session.problem().c_str());
+        return 0;
+    }
+    for (const auto& [name, value] : session.environment()) {
+        ::setenv(name.c_str(), value.c_str(), 1);
+    }
+    QCoreApplication application(argc, argv);
+    session.spawn({PANEMARK_PROGRAM_PATH});
+    session.spawn({"env", "QT_QPA_PLATFORM=wayland", TEST_WINDOW, "Bench"});
+    if (!session.waitForActive("Bench") ||
+        !ChildProcess::waitFor(
+            [] { return callExtension("Look").find("Bench") != std::string::npos; }, 10)) {
+        std::printf("gnome: the test window never got the focus\n");
+        return 0;
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1)); // Panemark's shortcuts are taken
+    std::printf("GNOME Shell 43, two 1280x800 monitors, a Wayland window\n");
+    const Rect usable = *session.usableArea(0);
+    const Rect left{usable.x, usable.y, usable.width / 2, usable.height};
+    const Rect right{usable.x + usable.width / 2, usable.y, usable.width / 2, usable.height};
+    ResidentKeyboard keyboard(REMOTE_KEYBOARD, session.environment());
+    std::vector<double> times;
+    int missed = 0;
+    for (int i = 0; i < presses; ++i) {
+        const bool toLeft = i % 2 == 0;
+        const auto start = Clock::now();
+        if (!keyboard.pressWithHyper(toLeft ? 105 : 106)) {
+            break;
+        }
+        if (waitForFrame(toLeft ? left : right)) {
+            times.push_back(milliseconds(Clock::now() - start));
+        } else {
+            ++missed;
+        }
+    }
+    print("key press -> frame placed (Panemark)", times, presses, missed);
+    measureCalls();
+    return 0;
+}
