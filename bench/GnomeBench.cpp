@@ -3,6 +3,7 @@
 // trip over the session bus into the shell. Figures only: nothing here fails on timing.
 #include "../tests/gnome/GnomeSession.h"
 #include "../tests/support/ChildProcess.h"
+#include "Figures.h"
 #include "ResidentKeyboard.h"
 #include "platform/compositor/HelperReplies.h"
 
@@ -21,20 +22,6 @@ namespace {
 
 constexpr int presses = 40;
 constexpr int calls = 200;
-
-double milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-void print(const char* what, std::vector<double> times, int count, int missed) {
-    if (times.empty()) {
-        std::printf("%-44s no figures (%d missed)\n", what, missed);
-        return;
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("%-44s median %7.3f ms   p95 %7.3f ms   (%d, %d missed)\n", what,
-                times[times.size() / 2], times[times.size() * 95 / 100], count, missed);
-}
 
 std::string callExtension(const char* method) {
     const QDBusMessage reply = QDBusConnection::sessionBus().call(
@@ -70,9 +57,10 @@ void measureCalls() {
             callExtension(method);
             times.push_back(milliseconds(Clock::now() - start));
         }
-        print(std::string(method) == "Version" ? "a call the extension only answers (the floor)"
-                                               : "look: focused window and monitors",
-              times, calls, 0);
+        printFigures(std::string(method) == "Version"
+                         ? "a call the extension only answers (the floor)"
+                         : "look: focused window and monitors",
+                     times, calls, 0);
     }
 }
 
@@ -116,7 +104,7 @@ int main(int argc, char** argv) {
             ++missed;
         }
     }
-    print("key press -> frame placed (Panemark)", times, presses, missed);
+    printFigures("key press -> frame placed (Panemark)", times, presses, missed);
     measureCalls();
     return 0;
 }

@@ -4,6 +4,7 @@
 // fails on timing.
 #include "../tests/kwin/KWinSession.h"
 #include "../tests/x11/TestClient.h"
+#include "Figures.h"
 #include "ResidentKeyboard.h"
 #include "platform/kwin/KWinScriptChannel.h"
 #include "platform/kwin/KWinScriptLoader.h"
@@ -24,20 +25,6 @@ namespace {
 
 constexpr int presses = 40;
 constexpr int requests = 200;
-
-double milliseconds(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-void print(const char* what, std::vector<double> times, int count, int missed) {
-    if (times.empty()) {
-        std::printf("%-44s no figures (%d missed)\n", what, missed);
-        return;
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("%-44s median %7.3f ms   p95 %7.3f ms   (%d, %d missed)\n", what,
-                times[times.size() / 2], times[times.size() * 95 / 100], count, missed);
-}
 
 // Looks at the window's frame every quarter millisecond until it is `frame` (at most 2 s).
 bool waitForFrame(TestClient& x11, xcb_window_t window, const Rect& frame) {
@@ -77,7 +64,7 @@ void measurePresses(TestClient& x11, xcb_window_t window) {
             ++missed;
         }
     }
-    print("key press -> frame placed (Panemark)", times, presses, missed);
+    printFigures("key press -> frame placed (Panemark)", times, presses, missed);
 }
 
 // Requests to a copy of the script of this process's own, timed one by one.
@@ -117,7 +104,7 @@ void measureRequests() {
                 ++missed;
             }
         }
-        print(what, times, requests, missed);
+        printFigures(what, times, requests, missed);
     }
     loader.unload();
 }

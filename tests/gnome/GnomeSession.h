@@ -22,7 +22,7 @@ public:
     // What `panemark setup gnome-shell` printed.
     const std::string& setupOutput() const { return setupOutput_; }
 
-    bool press(unsigned evdevCode, const std::vector<std::string>& modifiers);
+    bool press(unsigned evdevCode, const std::vector<std::string>& modifiers) override;
     // Presses Panemark's top-bar button (through the test extension: a virtual pointer's clicks
     // do not reach a headless shell's top bar).
     bool pressPanemarkButton();

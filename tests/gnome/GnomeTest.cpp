@@ -1,5 +1,6 @@
 #include "../support/ChildProcess.h"
 #include "../support/Printers.h"
+#include "../support/StockShortcuts.h"
 #include "GnomeSession.h"
 #include "model/StockCommands.h"
 #include "placement/TargetRules.h"
@@ -11,10 +12,6 @@
 
 namespace panemark {
 namespace {
-
-// The stock shortcuts' keys (evdev), each pressed with ctrl, alt and logo.
-constexpr unsigned stockKeys[] = {2, 3, 4, 105, 106, 103, 108}; // 1 2 3 ← → ↑ ↓
-const std::vector<std::string> hyper{"ctrl", "alt", "logo"};
 
 class GnomeTest : public ::testing::Test {
 protected:
@@ -41,20 +38,6 @@ protected:
         ASSERT_TRUE(session.waitForActive(title)) << title << " never got the focus";
     }
 
-    // Presses each stock shortcut in turn and checks the window lands where the placement rules
-    // put it on that usable area, each starting from where the previous one left it.
-    void pressStockShortcuts(const std::string& caption, const Rect& usable) {
-        const std::vector<ZoneCommand> stock = stockCommands();
-        Rect expected = session.window(caption)->frame;
-        for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
-            expected = TargetRules::ruleFor(stock[i], 0)(usable, expected).value_or(expected);
-            ASSERT_TRUE(session.press(stockKeys[i], hyper));
-            EXPECT_EQ(session.waitForFrame(caption, expected), expected)
-                << caption << ", " << stock[i].displayName() << "\n"
-                << panemarkLog();
-        }
-    }
-
     GnomeSession session;
     std::string lastStatus;
 };
@@ -69,11 +52,11 @@ TEST_F(GnomeTest, SetUpFromACleanHomeTheStockShortcutsLandExactlyOnBothMonitorsB
     ASSERT_GT(left->y, 0) << "the top bar is on the left monitor";
     openWindow("Notes");
     ASSERT_LT(session.window("Notes")->frame.midX(), 1280);
-    pressStockShortcuts("Notes", *left);
+    expectStockShortcutsToLand(session, "Notes", *left, panemarkLog());
     // GNOME's own shortcut moves it to the other monitor.
     ASSERT_TRUE(session.press(106, {"shift", "logo"}));
     ASSERT_TRUE(ChildProcess::waitFor([&] { return session.window("Notes")->frame.x >= 1280; }, 5));
-    pressStockShortcuts("Notes", *right);
+    expectStockShortcutsToLand(session, "Notes", *right, panemarkLog());
 }
 
 TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {

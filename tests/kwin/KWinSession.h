@@ -19,7 +19,7 @@ public:
     std::map<std::string, std::string> environment() const override;
 
     // Presses a key (evdev code), modifiers held around it.
-    bool press(unsigned evdevCode, const std::vector<std::string>& modifiers);
+    bool press(unsigned evdevCode, const std::vector<std::string>& modifiers) override;
     // Moves the pointer to a point in KWin's global coordinates.
     bool movePointer(int x, int y);
 

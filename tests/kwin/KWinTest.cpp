@@ -1,4 +1,5 @@
 #include "../support/Printers.h"
+#include "../support/StockShortcuts.h"
 #include "../x11/TestClient.h"
 #include "KWinSession.h"
 #include "model/StockCommands.h"
@@ -12,10 +13,6 @@
 
 namespace panemark {
 namespace {
-
-// The stock shortcuts' keys (evdev), each pressed with ctrl, alt and logo.
-constexpr unsigned stockKeys[] = {2, 3, 4, 105, 106, 103, 108}; // 1 2 3 ← → ↑ ↓
-const std::vector<std::string> hyper{"ctrl", "alt", "logo"};
 
 // Two 1280 × 800 outputs side by side; a 40-pixel panel along the bottom of the left one.
 constexpr int panelHeight = 40;
@@ -74,19 +71,6 @@ protected:
         ASSERT_TRUE(session.waitForActive(title)) << title << " never became active";
     }
 
-    // Presses each stock shortcut in turn and checks the window lands where the placement rules
-    // put it on that usable area, each starting from where the previous one left it.
-    void pressStockShortcuts(const std::string& caption, const Rect& usable) {
-        const std::vector<ZoneCommand> stock = stockCommands();
-        Rect expected = session.window(caption)->frame;
-        for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
-            expected = TargetRules::ruleFor(stock[i], 0)(usable, expected).value_or(expected);
-            ASSERT_TRUE(session.press(stockKeys[i], hyper));
-            EXPECT_EQ(session.waitForFrame(caption, expected), expected)
-                << caption << ", " << stock[i].displayName();
-        }
-    }
-
     KWinSession session;
     std::unique_ptr<TestClient> x11;
     std::string lastStatus;
@@ -104,14 +88,14 @@ TEST_F(KWinTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsAroundThePan
     openWaylandWindow("Wayland window");
     const Rect start = session.window("Wayland window")->frame;
     ASSERT_LT(start.midX(), 1280) << "KWin put the new window on the right output";
-    pressStockShortcuts("Wayland window", leftUsable);
+    expectStockShortcutsToLand(session, "Wayland window", leftUsable);
 
     // An X11 program's window (through Xwayland) on the other output.
     session.spawn(
         {"env", "QT_QPA_PLATFORM=xcb", TEST_WINDOW, "X11 window", "-geometry", "+1500+100"});
     ASSERT_TRUE(session.waitForActive("X11 window"));
     ASSERT_GT(session.window("X11 window")->frame.x, 1280);
-    pressStockShortcuts("X11 window", rightUsable);
+    expectStockShortcutsToLand(session, "X11 window", rightUsable);
 }
 
 TEST_F(KWinTest, AProfileSwitchRebindsLiveAndQuittingLetsEverythingGo) {

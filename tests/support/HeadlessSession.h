@@ -33,6 +33,8 @@ public:
     pid_t spawn(const std::vector<std::string>& argv, const std::string& outputFile = "");
     // Runs a program in the session to its end (at most 30 s): its exit status and output.
     std::pair<int, std::string> run(const std::vector<std::string>& argv);
+    // Presses a key (evdev code) as a keyboard does, modifiers held around it.
+    virtual bool press(unsigned evdevCode, const std::vector<std::string>& modifiers) = 0;
     // A D-Bus method call on the session's bus through dbus-send; its printed reply.
     std::string call(const std::string& destination, const std::string& path,
                      const std::string& method, const std::vector<std::string>& arguments = {});
