@@ -53,9 +53,11 @@ protected:
         return window ? window.value() : std::nullopt;
     }
 
+    // At most 5 s, however slow each look at the tree is on a busy machine.
     std::optional<Rect> waitForFrame(const Rect& expected) {
         std::optional<Rect> seen;
-        for (int attempt = 0; attempt < 300; ++attempt) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (std::chrono::steady_clock::now() < until) {
             const auto window = focused();
             seen = window ? std::optional<Rect>(window->frame) : std::nullopt;
             if (seen == expected) {
