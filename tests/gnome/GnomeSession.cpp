@@ -14,18 +14,34 @@ constexpr const char* testExtension = "panemark-test@panemark.app";
 // Leaves the overview the shell opens at start, reports every window's frame, caption and focus
 // whenever one of them changes, and once the monitors' usable areas and the Panemark button.
 constexpr const char* testExtensionCode = R"js(
-const { Clutter, Gio, GLib } = imports.gi;
+const { Clutter, Gio, GLib, Shell } = imports.gi;
 const Main = imports.ui.main;
 
 let timer = 0;
 // A press of Panemark's top-bar button, for the test to ask for: a virtual pointer's clicks do
 // not reach the top bar of a headless shell.
+// And a picture of the whole desktop, for the test to save.
 const testInterface = `<node><interface name="app.panemark.Test">
-  <method name="PressPanemarkButton"/></interface></node>`;
+  <method name="PressPanemarkButton"/>
+  <method name="Screenshot"><arg type="s" name="path" direction="in"/></method>
+</interface></node>`;
 const testObject = Gio.DBusExportedObject.wrapJSObject(testInterface, {
     PressPanemarkButton() {
         Main.panel.statusArea['panemark'].emit('button-press-event',
             Clutter.Event.new(Clutter.EventType.BUTTON_PRESS));
+    },
+    ScreenshotAsync([path], invocation) {
+        const stream = Gio.File.new_for_path(path).replace(null, false,
+            Gio.FileCreateFlags.NONE, null);
+        new Shell.Screenshot().screenshot(false, stream, (shooter, result) => {
+            try {
+                shooter.screenshot_finish(result);
+                stream.close(null);
+                invocation.return_value(null);
+            } catch (e) {
+                invocation.return_dbus_error('app.panemark.Test.Error', e.message);
+            }
+        });
     },
 });
 const last = new Map();
@@ -162,6 +178,14 @@ bool GnomeSession::press(unsigned evdevCode, const std::vector<std::string>& mod
     std::vector<std::string> command{REMOTE_KEYBOARD, std::to_string(evdevCode)};
     command.insert(command.end(), modifiers.begin(), modifiers.end());
     return run(command).first == 0;
+}
+
+bool GnomeSession::screenshot(const std::string& name) {
+    std::filesystem::create_directories(SCREENSHOT_DIR);
+    const std::string path = std::string(SCREENSHOT_DIR) + "/" + name + ".png";
+    return call("org.gnome.Shell", "/app/panemark/Test", "app.panemark.Test.Screenshot",
+                {"string:" + path})
+               .find("method return") != std::string::npos;
 }
 
 bool GnomeSession::pressPanemarkButton() {

@@ -26,6 +26,8 @@ public:
     // Presses Panemark's top-bar button (through the test extension: a virtual pointer's clicks
     // do not reach a headless shell's top bar).
     bool pressPanemarkButton();
+    // Saves a picture of both monitors as build/screenshots/<name>.png.
+    bool screenshot(const std::string& name);
     // A monitor's usable area as the shell reports it (the top bar left out).
     std::optional<Rect> usableArea(int monitor);
     // Where the top bar's Panemark button is (its centre).

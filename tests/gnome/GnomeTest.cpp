@@ -72,6 +72,8 @@ TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {
                std::abs(palette->frame.x - button->first) < palette->frame.width;
     };
     EXPECT_TRUE(ChildProcess::waitFor(besideTheButton, 5)) << panemarkLog();
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_TRUE(session.screenshot("gnome-top-bar-palette"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time enough to take the focus
     EXPECT_TRUE(session.window("Editor")->active);
     ASSERT_TRUE(session.press(105, hyper));
