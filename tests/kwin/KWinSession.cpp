@@ -32,12 +32,18 @@ timer.timeout.connect(report);
 timer.start(20);
 )js";
 
-// KWin offers its fake input only to a program a desktop file names with this interface.
-void allowFakeInput(const std::filesystem::path& applications) {
+// KWin offers its fake input and its screenshots only to programs a desktop file names with
+// these interfaces.
+void allowTestHelpers(const std::filesystem::path& applications) {
     std::filesystem::create_directories(applications);
     std::ofstream(applications / "panemark-test-keyboard.desktop")
         << "[Desktop Entry]\nType=Application\nName=Panemark test keyboard\nExec=" FAKE_KEYBOARD
            "\nNoDisplay=true\nX-KDE-Wayland-Interfaces=org_kde_kwin_fake_input\n";
+#ifdef KWIN_SCREENSHOT
+    std::ofstream(applications / "panemark-test-screenshot.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Panemark test screenshot\nExec=" KWIN_SCREENSHOT
+           "\nNoDisplay=true\nX-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2\n";
+#endif
 }
 
 } // namespace
@@ -49,7 +55,7 @@ KWinSession::KWinSession() : HeadlessSession("kwin") {
         return;
     }
     waylandDisplay_ = "panemark-kwin-" + unique_;
-    allowFakeInput(home_ / "applications");
+    allowTestHelpers(home_ / "applications");
     // Xwayland needs the folder of X sockets; a container may not have it.
     std::error_code ignored;
     if (std::filesystem::create_directories("/tmp/.X11-unix", ignored)) {
@@ -102,6 +108,16 @@ bool KWinSession::press(unsigned evdevCode, const std::vector<std::string>& modi
     std::vector<std::string> command{FAKE_KEYBOARD, std::to_string(evdevCode)};
     command.insert(command.end(), modifiers.begin(), modifiers.end());
     return run(command).first == 0;
+}
+
+bool KWinSession::screenshot(const std::string& name) {
+#ifdef KWIN_SCREENSHOT
+    std::filesystem::create_directories(SCREENSHOT_DIR);
+    return run({KWIN_SCREENSHOT, std::string(SCREENSHOT_DIR) + "/" + name + ".png"}).first == 0;
+#else
+    (void)name;
+    return false;
+#endif
 }
 
 bool KWinSession::movePointer(int x, int y) {

@@ -20,6 +20,8 @@ public:
 
     // Presses a key (evdev code), modifiers held around it.
     bool press(unsigned evdevCode, const std::vector<std::string>& modifiers) override;
+    // Saves a picture of both outputs as build/screenshots/<name>.png (the tests' build only).
+    bool screenshot(const std::string& name);
     // Moves the pointer to a point in KWin's global coordinates.
     bool movePointer(int x, int y);
 

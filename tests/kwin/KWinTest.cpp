@@ -163,6 +163,7 @@ TEST_F(KWinTest, ThePaletteOpensAtThePointerWithoutTakingTheFocusFromTheWindowIt
               (Rect{1500, 200, palette->frame.width, palette->frame.height}));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time enough to take the focus
     EXPECT_TRUE(session.window("Editor")->active);
+    EXPECT_TRUE(session.screenshot("kwin-palette-at-pointer"));
     // Shortcuts still reach the window while the palette is open.
     ASSERT_TRUE(session.press(105, hyper));
     const Rect leftHalf{0, 0, 640, 800};
