@@ -61,6 +61,12 @@ TEST_F(GnomeTest, SetUpFromACleanHomeTheStockShortcutsLandExactlyOnBothMonitorsB
 
 TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {
     openWindow("Editor");
+    // A command line that came and went first: the extension still knows the program's windows.
+    const std::filesystem::path rightHalfFile = session.home() / "right-half.json";
+    std::ofstream(rightHalfFile)
+        << R"({"id":"0F3C2A9E-5B1D-4E8A-9C7F-2D6B4A1E8C30","name":"","cols":2,"rows":1,)"
+           R"("ordering":"reading","colStart":1,"colEnd":1,"rowStart":0,"rowEnd":0})";
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "apply", rightHalfFile.string()}).first, 0);
     const auto button = session.panemarkButton();
     ASSERT_TRUE(button) << "the top bar has no Panemark button";
     ASSERT_TRUE(session.pressPanemarkButton());

@@ -35,10 +35,11 @@ function createPanemark(lib) {
       </interface>
     </node>`;
 
-    // Panemark's process: its windows are the ones kept from the focus, and its going away
-    // lets its shortcuts go.
-    let ownerPid = 0;
-    let ownerWatch = 0;
+    // The Panemark processes on the bus (the program, and a command line for a moment), by
+    // their bus name: their windows are the ones kept from the focus. The one that bound the
+    // shortcuts takes them along when it goes.
+    const owners = new Map(); // bus name -> { pid, watch }
+    let binder = null;
     let exported = null;
     let nameId = 0;
     let button = null;
@@ -224,23 +225,41 @@ function createPanemark(lib) {
         [...bindings.keys()].forEach(release);
     }
 
-    function watchOwner(sender) {
-        if (ownerWatch)
-            Gio.bus_unwatch_name(ownerWatch);
-        ownerWatch = Gio.bus_watch_name_on_connection(Gio.DBus.session, sender,
-            Gio.BusNameWatcherFlags.NONE, null, () => {
-                // Panemark went away: its shortcuts go with it.
-                releaseAll();
-                ownerPid = 0;
-            });
+    function forget(sender) {
+        const owner = owners.get(sender);
+        if (!owner)
+            return;
+        Gio.bus_unwatch_name(owner.watch);
+        owners.delete(sender);
+        if (sender === binder) {
+            releaseAll();
+            binder = null;
+        }
+    }
+
+    function adopt(sender, pid) {
+        const known = owners.get(sender);
+        if (known) {
+            known.pid = pid || known.pid;
+            return;
+        }
+        const watch = Gio.bus_watch_name_on_connection(Gio.DBus.session, sender,
+            Gio.BusNameWatcherFlags.NONE, null, () => forget(sender));
+        owners.set(sender, { pid, watch });
+    }
+
+    function isOwnersWindow(win) {
+        const pid = win.get_pid();
+        return pid > 0 && [...owners.values()].some(owner => owner.pid === pid);
     }
 
     const service = {
         Version() {
             return JSON.stringify({ protocol, shell: shellVersion });
         },
-        Own(pid) {
-            ownerPid = pid;
+        OwnAsync([pid], invocation) {
+            adopt(invocation.get_sender(), pid);
+            invocation.return_value(null);
         },
         Look() {
             return JSON.stringify({ window: describe(global.display.focus_window),
@@ -263,7 +282,10 @@ function createPanemark(lib) {
                 invocation.return_dbus_error('app.panemark.Shell.Error.BadBindings', e.message);
                 return;
             }
-            watchOwner(invocation.get_sender());
+            if (binder && binder !== invocation.get_sender())
+                releaseAll(); // another Panemark binds now: the old one's set goes
+            binder = invocation.get_sender();
+            adopt(binder, 0);
             invocation.return_value(new GLib.Variant('(s)', [JSON.stringify(bind(wanted))]));
         },
     };
@@ -274,7 +296,7 @@ function createPanemark(lib) {
     const quietTitles = ['Panemark Palette', 'Panemark'];
 
     function isQuiet(win) {
-        return win && ownerPid !== 0 && win.get_pid() === ownerPid &&
+        return win && isOwnersWindow(win) &&
             quietTitles.includes(win.get_title());
     }
 
@@ -311,7 +333,7 @@ function createPanemark(lib) {
     // once its first frame is, which is when the shell has placed it. Then Panemark's palette is
     // moved and kept above.
     function windowCreated(win) {
-        if (ownerPid === 0 || win.get_pid() !== ownerPid)
+        if (!isOwnersWindow(win))
             return;
         const actor = win.get_compositor_private();
         if (!actor) {
@@ -379,9 +401,9 @@ function createPanemark(lib) {
             releaseAll();
             connections.forEach(([object, id]) => object.disconnect(id));
             connections.length = 0;
-            if (ownerWatch)
-                Gio.bus_unwatch_name(ownerWatch);
-            ownerWatch = 0;
+            owners.forEach(owner => Gio.bus_unwatch_name(owner.watch));
+            owners.clear();
+            binder = null;
             if (nameId)
                 Gio.bus_unown_name(nameId);
             nameId = 0;
