@@ -7,6 +7,15 @@
 
 namespace panemark {
 
+namespace {
+
+bool sameLabels(const std::vector<ShortcutBinding>& a, const std::vector<ShortcutBinding>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const auto& x, const auto& y) { return x.label == y.label; });
+}
+
+} // namespace
+
 bool HotKeyManager::canFire(const Shortcut& shortcut) {
     return (shortcut.modifiers &
             (Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask)) != 0;
@@ -58,6 +67,9 @@ void HotKeyManager::registerCommands(const std::vector<ZoneCommand>& commands,
     if (bindings != bindings_) {
         bindings_ = std::move(bindings);
         shortcuts_.setBindings(bindings_);
+    } else if (!sameLabels(bindings, bindings_)) {
+        bindings_ = std::move(bindings);
+        shortcuts_.relabel(bindings_);
     }
 }
 

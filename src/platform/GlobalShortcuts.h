@@ -35,6 +35,9 @@ public:
     // changed is let go or taken. A combination that cannot be had is reported by the backend
     // by name, and the rest work.
     virtual void setBindings(const std::vector<ShortcutBinding>& bindings) = 0;
+    // The same bindings under new labels (a command was renamed): a desktop that lists its
+    // shortcuts shows the new names. No combination is let go or taken.
+    virtual void relabel(const std::vector<ShortcutBinding>&) {}
     // Called on the main thread once per press of a bound combination; a held key does not
     // repeat it.
     [[nodiscard]] virtual Subscription onActivated(Listener listener) = 0;

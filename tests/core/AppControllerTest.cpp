@@ -137,7 +137,10 @@ TEST_F(AppControllerTest, EditingANameGridOrGapTouchesNoGrabAndANewShortcutSwaps
     commands[1].cols = 4;
     controller->profiles().editCommands(commands);
     controller->profiles().editGap(12);
-    EXPECT_EQ(keyboard.bindingSets.size(), 1u); // the desktop hears nothing at all
+    EXPECT_EQ(keyboard.bindingSets.size(), 1u); // no combination is let go or taken
+    // Only the new name, for desktops that list shortcuts.
+    ASSERT_EQ(keyboard.relabelledSets.size(), 1u);
+    EXPECT_EQ(keyboard.relabelledSets[0][0].label, "Renamed");
 
     keyboard.taken.clear();
     const Shortcut old = *commands[2].shortcut;

@@ -1,3 +1,4 @@
+#include "../support/ChildProcess.h"
 #include "../support/Printers.h"
 #include "../support/StockShortcuts.h"
 #include "../x11/TestClient.h"
@@ -85,6 +86,26 @@ TEST_F(KWinTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsAroundThePan
                                             "org.kde.kglobalaccel.Component.allShortcutInfos");
     EXPECT_NE(listed.find("string \"Panemark\""), std::string::npos) << listed;
     EXPECT_NE(listed.find("string \"Left half\""), std::string::npos) << listed;
+    // A renamed command is listed by its new name, its keys untouched.
+    const auto [listedStatus, commands] =
+        session.run({PANEMARK_PROGRAM_PATH, "profile", "commands", "Default", "--json"});
+    ASSERT_EQ(listedStatus, 0) << commands;
+    std::string renamed = commands;
+    renamed.replace(renamed.find(R"("name":"")"), 9, R"("name":"Tile to the left third")");
+    const std::filesystem::path file = session.home() / "renamed.json";
+    std::ofstream(file) << renamed;
+    ASSERT_EQ(
+        session.run({PANEMARK_PROGRAM_PATH, "profile", "set-commands", "Default", file.string()})
+            .first,
+        0);
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            return session
+                       .call("org.kde.kglobalaccel", "/component/panemark",
+                             "org.kde.kglobalaccel.Component.allShortcutInfos")
+                       .find("Tile to the left third") != std::string::npos;
+        },
+        5));
     openWaylandWindow("Wayland window");
     const Rect start = session.window("Wayland window")->frame;
     ASSERT_LT(start.midX(), 1280) << "KWin put the new window on the right output";

@@ -67,6 +67,18 @@ void KGlobalAccelShortcuts::setBindings(const std::vector<ShortcutBinding>& bind
     }
 }
 
+void KGlobalAccelShortcuts::relabel(const std::vector<ShortcutBinding>& bindings) {
+    // Registering an action again gives it its new name; its keys stay as they are.
+    for (const ShortcutBinding& binding : bindings) {
+        const auto old = std::find(bindings_.begin(), bindings_.end(), binding);
+        if (old != bindings_.end() && old->label != binding.label) {
+            (void)failed(callService("doRegister", {actionId(binding)}),
+                         "rename " + binding.shortcut.displayString());
+        }
+    }
+    bindings_ = bindings;
+}
+
 Subscription KGlobalAccelShortcuts::onActivated(Listener listener) {
     return activated_.connect(std::move(listener));
 }

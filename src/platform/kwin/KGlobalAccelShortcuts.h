@@ -26,6 +26,7 @@ public:
     ~KGlobalAccelShortcuts() override;
 
     void setBindings(const std::vector<ShortcutBinding>& bindings) override;
+    void relabel(const std::vector<ShortcutBinding>& bindings) override;
     Subscription onActivated(Listener listener) override;
     bool isTakenElsewhere(const Shortcut& shortcut) const override;
 

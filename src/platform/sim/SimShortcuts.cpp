@@ -29,6 +29,11 @@ void SimShortcuts::setBindings(const std::vector<ShortcutBinding>& bindings) {
     bindingSets.push_back(bindings);
 }
 
+void SimShortcuts::relabel(const std::vector<ShortcutBinding>& bindings) {
+    bindings_ = bindings;
+    relabelledSets.push_back(bindings);
+}
+
 Subscription SimShortcuts::onActivated(Listener listener) {
     return activated_.connect(std::move(listener));
 }

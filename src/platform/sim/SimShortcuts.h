@@ -13,6 +13,7 @@ namespace panemark {
 class SimShortcuts : public GlobalShortcuts {
 public:
     void setBindings(const std::vector<ShortcutBinding>& bindings) override;
+    void relabel(const std::vector<ShortcutBinding>& bindings) override;
     Subscription onActivated(Listener listener) override;
     bool isTakenElsewhere(const Shortcut& shortcut) const override;
 
@@ -31,6 +32,8 @@ public:
     // backend that holds grabs does it.
     std::vector<Shortcut> released;
     std::vector<Shortcut> taken;
+    // Every relabelled set, in order.
+    std::vector<std::vector<ShortcutBinding>> relabelledSets;
 
 private:
     std::vector<ShortcutBinding> bindings_;
