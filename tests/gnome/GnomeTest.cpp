@@ -28,16 +28,6 @@ protected:
             << "panemark did not answer";
     }
 
-    std::string panemarkLog() {
-        std::ifstream file(session.home() / "panemark.log");
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
-
-    void openWindow(const std::string& title) {
-        session.spawn({"env", "QT_QPA_PLATFORM=wayland", TEST_WINDOW, title});
-        ASSERT_TRUE(session.waitForActive(title)) << title << " never got the focus";
-    }
-
     GnomeSession session;
     std::string lastStatus;
 };
@@ -50,17 +40,17 @@ TEST_F(GnomeTest, SetUpFromACleanHomeTheStockShortcutsLandExactlyOnBothMonitorsB
     const std::optional<Rect> right = session.usableArea(1);
     ASSERT_TRUE(left && right);
     ASSERT_GT(left->y, 0) << "the top bar is on the left monitor";
-    openWindow("Notes");
+    ASSERT_TRUE(session.openWaylandWindow("Notes"));
     ASSERT_LT(session.window("Notes")->frame.midX(), 1280);
-    expectStockShortcutsToLand(session, "Notes", *left, panemarkLog());
+    expectStockShortcutsToLand(session, "Notes", *left, session.panemarkLog());
     // GNOME's own shortcut moves it to the other monitor.
     ASSERT_TRUE(session.press(106, {"shift", "logo"}));
     ASSERT_TRUE(ChildProcess::waitFor([&] { return session.window("Notes")->frame.x >= 1280; }, 5));
-    expectStockShortcutsToLand(session, "Notes", *right, panemarkLog());
+    expectStockShortcutsToLand(session, "Notes", *right, session.panemarkLog());
 }
 
 TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {
-    openWindow("Editor");
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
     // A command line that came and went first: the extension still knows the program's windows.
     const std::filesystem::path rightHalfFile = session.home() / "right-half.json";
     std::ofstream(rightHalfFile)
@@ -77,7 +67,7 @@ TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {
                std::abs(palette->frame.y - session.usableArea(0)->y) <= 2 &&
                std::abs(palette->frame.x - button->first) < palette->frame.width;
     };
-    EXPECT_TRUE(ChildProcess::waitFor(besideTheButton, 5)) << panemarkLog();
+    EXPECT_TRUE(ChildProcess::waitFor(besideTheButton, 5)) << session.panemarkLog();
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     EXPECT_TRUE(session.screenshot("gnome-top-bar-palette"));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time enough to take the focus
@@ -89,7 +79,7 @@ TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {
 }
 
 TEST_F(GnomeTest, AProfileSwitchRebindsLive) {
-    openWindow("Editor");
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
     ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "create", "Work"}).first, 0);
     const std::filesystem::path file = session.home() / "work.json";
     std::ofstream(file)

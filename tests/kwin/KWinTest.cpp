@@ -61,17 +61,6 @@ protected:
         return false;
     }
 
-    std::string panemarkLog() {
-        std::ifstream file(session.home() / "panemark.log");
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
-
-    // A Wayland client's window, active.
-    void openWaylandWindow(const std::string& title) {
-        session.spawn({"env", "QT_QPA_PLATFORM=wayland", TEST_WINDOW, title});
-        ASSERT_TRUE(session.waitForActive(title)) << title << " never became active";
-    }
-
     KWinSession session;
     std::unique_ptr<TestClient> x11;
     std::string lastStatus;
@@ -106,7 +95,7 @@ TEST_F(KWinTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsAroundThePan
                        .find("Tile to the left third") != std::string::npos;
         },
         5));
-    openWaylandWindow("Wayland window");
+    ASSERT_TRUE(session.openWaylandWindow("Wayland window"));
     const Rect start = session.window("Wayland window")->frame;
     ASSERT_LT(start.midX(), 1280) << "KWin put the new window on the right output";
     expectStockShortcutsToLand(session, "Wayland window", leftUsable);
@@ -121,7 +110,7 @@ TEST_F(KWinTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsAroundThePan
 
 TEST_F(KWinTest, AProfileSwitchRebindsLiveAndQuittingLetsEverythingGo) {
     startPanemark();
-    openWaylandWindow("Editor");
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
     // A profile whose only command is a maximize on ⌃⌥⌘M.
     ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "create", "Work"}).first, 0);
     const std::filesystem::path file = session.home() / "work.json";
@@ -159,19 +148,19 @@ TEST_F(KWinTest, ACombinationPlasmaAlreadyGivesIsReportedWithItsHolder) {
     session.call("org.kde.kglobalaccel", "/kglobalaccel", "org.kde.KGlobalAccel.setShortcut",
                  {holder[0], "array:int32:486539282", "uint32:6"});
     startPanemark();
-    EXPECT_NE(panemarkLog().find("shortcut ⌃⌥⌘← is taken by Other Tool (Tile Left)"),
+    EXPECT_NE(session.panemarkLog().find("shortcut ⌃⌥⌘← is taken by Other Tool (Tile Left)"),
               std::string::npos)
-        << panemarkLog();
+        << session.panemarkLog();
     // The rest work.
-    openWaylandWindow("Notes");
+    ASSERT_TRUE(session.openWaylandWindow("Notes"));
     ASSERT_TRUE(session.press(106, hyper)); // →
     const Rect rightHalf{640, 0, 640, 800};
-    EXPECT_EQ(session.waitForFrame("Notes", rightHalf), rightHalf) << panemarkLog();
+    EXPECT_EQ(session.waitForFrame("Notes", rightHalf), rightHalf) << session.panemarkLog();
 }
 
 TEST_F(KWinTest, ThePaletteOpensAtThePointerWithoutTakingTheFocusFromTheWindowItWillMove) {
     startPanemark();
-    openWaylandWindow("Editor");
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
     ASSERT_TRUE(session.movePointer(1500, 200)); // on the right output
     ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "palette"}).first, 0);
     for (int attempt = 0; attempt < 300 && !session.window("Panemark Palette"); ++attempt) {
@@ -192,7 +181,7 @@ TEST_F(KWinTest, ThePaletteOpensAtThePointerWithoutTakingTheFocusFromTheWindowIt
 }
 
 TEST_F(KWinTest, TheSplashStaysOutOfTheWayAndTheSettingsAndAboutWindowsOpen) {
-    openWaylandWindow("Editor");
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
     std::ofstream(session.home() / "Panemark" / "Panemark.conf")
         << "[General]\nPanemark.showSplashAtLaunch=true\nPanemark.animateWindows=false\n";
     startPanemark();
@@ -211,7 +200,7 @@ TEST_F(KWinTest, TheSplashStaysOutOfTheWayAndTheSettingsAndAboutWindowsOpen) {
 
 TEST_F(KWinTest, AScriptThatStopsAskingForWorkIsLoadedAgain) {
     startPanemark();
-    openWaylandWindow("Editor");
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
     // As if KWin had dropped it: the script is gone, and with it every question it had open.
     const std::string unloaded = session.call(
         "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting.unloadScript", {"string:panemark"});
@@ -224,8 +213,9 @@ TEST_F(KWinTest, AScriptThatStopsAskingForWorkIsLoadedAgain) {
                                 "org.kde.kwin.Scripting.isScriptLoaded", {"string:panemark"})
                           .find("boolean true") != std::string::npos;
     }
-    ASSERT_TRUE(loadedAgain) << panemarkLog();
-    EXPECT_NE(panemarkLog().find("stopped asking for work"), std::string::npos) << panemarkLog();
+    ASSERT_TRUE(loadedAgain) << session.panemarkLog();
+    EXPECT_NE(session.panemarkLog().find("stopped asking for work"), std::string::npos)
+        << session.panemarkLog();
     const Rect rightHalf{640, 0, 640, 800};
     for (int attempt = 0; attempt < 3; ++attempt) { // the new copy may still be starting
         ASSERT_TRUE(session.press(106, hyper));

@@ -92,6 +92,15 @@ std::pair<int, std::string> HeadlessSession::run(const std::vector<std::string>&
     return {status, readFile(output)};
 }
 
+bool HeadlessSession::openWaylandWindow(const std::string& title) {
+    spawn({"env", "QT_QPA_PLATFORM=wayland", TEST_WINDOW, title});
+    return waitForActive(title);
+}
+
+std::string HeadlessSession::panemarkLog() const {
+    return readFile(home_ / "panemark.log");
+}
+
 std::string HeadlessSession::call(const std::string& destination, const std::string& path,
                                   const std::string& method,
                                   const std::vector<std::string>& arguments) {

@@ -35,6 +35,11 @@ public:
     std::pair<int, std::string> run(const std::vector<std::string>& argv);
     // Presses a key (evdev code) as a keyboard does, modifiers held around it.
     virtual bool press(unsigned evdevCode, const std::vector<std::string>& modifiers) = 0;
+    // Opens the tests' plain window (another program's, a Wayland client) and waits until it
+    // is active; whether it became so.
+    bool openWaylandWindow(const std::string& title);
+    // What the Panemark started with its output in the home's panemark.log wrote there.
+    std::string panemarkLog() const;
     // A D-Bus method call on the session's bus through dbus-send; its printed reply.
     std::string call(const std::string& destination, const std::string& path,
                      const std::string& method, const std::vector<std::string>& arguments = {});
