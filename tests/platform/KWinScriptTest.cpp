@@ -1,5 +1,6 @@
 #include "../support/EdidBlock.h"
 #include "../support/Printers.h"
+#include "platform/FramePixels.h"
 #include "platform/compositor/HelperReplies.h"
 #include "platform/compositor/HelperScreens.h"
 #include "platform/kwin/KWinScriptLoader.h"
@@ -7,6 +8,7 @@
 #include "platform/kwin/KdeKeyCodes.h"
 
 #include <QtCore/qnamespace.h>
+#include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -102,6 +104,11 @@ TEST(KWinScriptTest, RequestsCarryTheirSerialAndWhatTheScriptNeeds) {
     EXPECT_EQ(nlohmann::json::parse(windowRequest(8, "{w}"))["id"], "{w}");
     EXPECT_EQ(nlohmann::json::parse(idle())["op"], "idle");
     EXPECT_EQ(nlohmann::json::parse(stop())["op"], "stop");
+}
+
+TEST(KWinScriptTest, FramesReachTheCompositorInWholePixelsEvenWhenTheyAreNoNumber) {
+    EXPECT_EQ(FramePixels::rounded({10.5, -3.4, 640.49, 0.2}), (Rect{11, -3, 640, 1}));
+    EXPECT_EQ(FramePixels::rounded({std::nan(""), 1e12, INFINITY, -5}), (Rect{0, 1e6, 1, 1}));
 }
 
 TEST(KWinScriptTest, EachCopyOfTheScriptCarriesItsTokenAndTheNameToCall) {

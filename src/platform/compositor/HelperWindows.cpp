@@ -1,5 +1,6 @@
 #include "platform/compositor/HelperWindows.h"
 
+#include "platform/FramePixels.h"
 #include "runtime/Log.h"
 
 #include <algorithm>
@@ -12,11 +13,6 @@ namespace {
 
 // What carrying the helper's answer back over the bus takes at most, on a busy machine.
 constexpr double answerMargin = 0.05;
-
-Rect wholePixels(const Rect& frame) {
-    return {std::round(frame.x), std::round(frame.y), std::max(1.0, std::round(frame.width)),
-            std::max(1.0, std::round(frame.height))};
-}
 
 } // namespace
 
@@ -40,7 +36,7 @@ void HelperWindows::writeFrame(WindowRef window, const Rect& frame, double timeo
     }
     snapshot_.invalidate();
     Result<std::string> answer = snapshot_.helper().place(
-        *id, wholePixels(frame), placementWaitMilliseconds(timeout), timeout);
+        *id, FramePixels::rounded(frame), placementWaitMilliseconds(timeout), timeout);
     snapshot_.invalidate();
     if (!answer) {
         Log::write(answer.error());

@@ -1,5 +1,6 @@
 #include "platform/i3ipc/I3IpcWindows.h"
 
+#include "platform/FramePixels.h"
 #include "runtime/Log.h"
 
 #include <algorithm>
@@ -12,13 +13,6 @@ namespace {
 
 // What the tree said is good for the rest of one command, not for the next.
 constexpr double seenLifetime = 0.2;
-
-long long pixels(double value) {
-    if (!std::isfinite(value)) {
-        return 0;
-    }
-    return std::llround(std::clamp(value, -1e6, 1e6));
-}
 
 } // namespace
 
@@ -150,9 +144,7 @@ void I3IpcWindows::settleCheck(WindowRef window, const Rect& wanted, std::uint64
 }
 
 Rect I3IpcWindows::rounded(const Rect& frame) {
-    return {static_cast<double>(pixels(frame.x)), static_cast<double>(pixels(frame.y)),
-            static_cast<double>(std::max(1LL, pixels(frame.width))),
-            static_cast<double>(std::max(1LL, pixels(frame.height)))};
+    return FramePixels::rounded(frame);
 }
 
 } // namespace panemark
