@@ -90,21 +90,10 @@ int main(int argc, char** argv) {
     const Rect left{usable.x, usable.y, usable.width / 2, usable.height};
     const Rect right{usable.x + usable.width / 2, usable.y, usable.width / 2, usable.height};
     ResidentKeyboard keyboard(REMOTE_KEYBOARD, session.environment());
-    std::vector<double> times;
-    int missed = 0;
-    for (int i = 0; i < presses; ++i) {
-        const bool toLeft = i % 2 == 0;
-        const auto start = Clock::now();
-        if (!keyboard.pressWithHyper(toLeft ? 105 : 106)) {
-            break;
-        }
-        if (waitForFrame(toLeft ? left : right)) {
-            times.push_back(milliseconds(Clock::now() - start));
-        } else {
-            ++missed;
-        }
-    }
-    printFigures("key press -> frame placed (Panemark)", times, presses, missed);
+    const auto pressed = keyboard.timeHalves(
+        presses, [&](bool toLeft) { return waitForFrame(toLeft ? left : right); });
+    printFigures("key press -> frame placed (Panemark)", pressed.milliseconds, presses,
+                 pressed.missed);
     measureCalls();
     return 0;
 }

@@ -83,21 +83,11 @@ void print(const char* who, const Figures& figures) {
 
 Figures measureSway(SwaySession& sway, I3IpcClient& ipc, const std::pair<Rect, Rect>& targets) {
     ResidentKeyboard keyboard(VIRTUAL_KEYBOARD, {{"WAYLAND_DISPLAY", sway.waylandDisplay()}});
-    std::vector<double> times;
-    int missed = 0;
-    for (int i = 0; i < presses; ++i) {
-        const bool left = i % 2 == 0;
-        const auto start = Clock::now();
-        if (!keyboard.pressWithHyper(left ? 105 : 106)) {
-            break;
-        }
-        if (waitForFrame(ipc, I3IpcReplies::Dialect::sway, left ? targets.first : targets.second)) {
-            times.push_back(milliseconds(Clock::now() - start));
-        } else {
-            ++missed;
-        }
-    }
-    return summarize(times, missed);
+    const auto pressed = keyboard.timeHalves(presses, [&](bool left) {
+        return waitForFrame(ipc, I3IpcReplies::Dialect::sway,
+                            left ? targets.first : targets.second);
+    });
+    return summarize(pressed.milliseconds, pressed.missed);
 }
 
 void benchSway() {

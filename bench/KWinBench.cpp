@@ -50,21 +50,10 @@ void measurePresses(TestClient& x11, xcb_window_t window) {
     ResidentKeyboard keyboard(FAKE_KEYBOARD, {});
     const Rect left{0, 0, 640, 800};
     const Rect right{640, 0, 640, 800};
-    std::vector<double> times;
-    int missed = 0;
-    for (int i = 0; i < presses; ++i) {
-        const bool toLeft = i % 2 == 0;
-        const auto start = Clock::now();
-        if (!keyboard.pressWithHyper(toLeft ? 105 : 106)) {
-            break;
-        }
-        if (waitForFrame(x11, window, toLeft ? left : right)) {
-            times.push_back(milliseconds(Clock::now() - start));
-        } else {
-            ++missed;
-        }
-    }
-    printFigures("key press -> frame placed (Panemark)", times, presses, missed);
+    const auto pressed = keyboard.timeHalves(
+        presses, [&](bool toLeft) { return waitForFrame(x11, window, toLeft ? left : right); });
+    printFigures("key press -> frame placed (Panemark)", pressed.milliseconds, presses,
+                 pressed.missed);
 }
 
 // Requests to a copy of the script of this process's own, timed one by one.

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace panemark {
 
@@ -61,6 +64,31 @@ public:
         std::fflush(in_);
         char line[64];
         return std::fgets(line, sizeof line, out_) != nullptr;
+    }
+
+    struct PressTimes {
+        std::vector<double> milliseconds; // of the presses that landed
+        int missed = 0;
+    };
+    // Presses ⌃⌥⌘← and ⌃⌥⌘→ in turn, timing each from the press until placed(toLeft) says the
+    // window is on that half.
+    PressTimes timeHalves(int presses, const std::function<bool(bool toLeft)>& placed) {
+        PressTimes result;
+        for (int i = 0; i < presses; ++i) {
+            const bool toLeft = i % 2 == 0;
+            const auto start = std::chrono::steady_clock::now();
+            if (!pressWithHyper(toLeft ? 105 : 106)) {
+                break;
+            }
+            if (placed(toLeft)) {
+                result.milliseconds.push_back(std::chrono::duration<double, std::milli>(
+                                                  std::chrono::steady_clock::now() - start)
+                                                  .count());
+            } else {
+                ++result.missed;
+            }
+        }
+        return result;
     }
 
 private:

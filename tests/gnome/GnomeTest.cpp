@@ -1,4 +1,5 @@
 #include "../support/ChildProcess.h"
+#include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
 #include "../support/StockShortcuts.h"
 #include "GnomeSession.h"
@@ -80,16 +81,7 @@ TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {
 
 TEST_F(GnomeTest, AProfileSwitchRebindsLive) {
     ASSERT_TRUE(session.openWaylandWindow("Editor"));
-    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "create", "Work"}).first, 0);
-    const std::filesystem::path file = session.home() / "work.json";
-    std::ofstream(file)
-        << R"({"id":"C0FFEE00-0000-4000-8000-000000000003","name":"All","cols":1,"rows":1,)"
-           R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,"maximize":true,)"
-           R"("shortcut":{"keyCode":46,"modifiers":6400}})";
-    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "set-commands", "Work", file.string()})
-                  .first,
-              0);
-    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "profile", "activate", "Work"}).first, 0);
+    ASSERT_NO_FATAL_FAILURE(switchToMaximizeProfile(session, PANEMARK_PROGRAM_PATH));
     const Rect usable = *session.usableArea(0);
     ASSERT_TRUE(session.press(50, hyper)); // M
     EXPECT_EQ(session.waitForFrame("Editor", usable), usable);

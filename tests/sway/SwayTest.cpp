@@ -1,3 +1,4 @@
+#include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
 #include "SwaySession.h"
 #include "model/StockCommands.h"
@@ -87,17 +88,7 @@ TEST_F(SwayTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWi
 TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);
-    // A profile whose only command is a maximize on ⌃⌥⌘M.
-    ASSERT_EQ(session.run({panemarkProgram, "profile", "create", "Work"}).first, 0);
-    const std::string maximize =
-        R"({"id":"C0FFEE00-0000-4000-8000-000000000003","name":"All","cols":1,"rows":1,)"
-        R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,"maximize":true,)"
-        R"("shortcut":{"keyCode":46,"modifiers":6400}})";
-    const std::filesystem::path file = session.home() / "work.json";
-    std::ofstream(file) << maximize;
-    ASSERT_EQ(
-        session.run({panemarkProgram, "profile", "set-commands", "Work", file.string()}).first, 0);
-    ASSERT_EQ(session.run({panemarkProgram, "profile", "activate", "Work"}).first, 0);
+    ASSERT_NO_FATAL_FAILURE(switchToMaximizeProfile(session, panemarkProgram));
     const auto outputs = I3IpcReplies::outputs(session.ask(I3IpcCodec::getOutputs),
                                                session.ask(I3IpcCodec::getWorkspaces));
     ASSERT_TRUE(outputs && !outputs.value().empty());
