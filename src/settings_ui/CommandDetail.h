@@ -19,6 +19,8 @@ class ProfileManager;
 // and only refreshes its controls, so typing in its name field never loses the focus.
 // Object names: "commandDetail", and within it "commandEditor" or "commandPlaceholder".
 class CommandDetail : public QWidget {
+    Q_OBJECT
+
 public:
     CommandDetail(ProfileManager& profiles, std::function<bool(const Shortcut&)> isTakenElsewhere,
                   QWidget* parent = nullptr);

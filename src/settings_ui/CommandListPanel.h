@@ -23,6 +23,8 @@ class SectionHeader;
 // the rows whose command changed; while the window is hidden it waits for the next refresh.
 // Its parts carry object names ("commandListHeader", "addCommandButton", …) for tests.
 class CommandListPanel : public QWidget {
+    Q_OBJECT
+
 public:
     // selected: the selection changed (to a command, or to none).
     CommandListPanel(ProfileManager& profiles, std::function<void()> selected,

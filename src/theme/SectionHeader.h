@@ -7,6 +7,8 @@ namespace panemark {
 // ">_ TEXT" in small tracked capitals, and an optional note at the right. Screen readers hear
 // the text alone, as a heading.
 class SectionHeader : public QWidget {
+    Q_OBJECT
+
 public:
     SectionHeader(const QString& text, const QString& trailing = {}, QWidget* parent = nullptr);
 

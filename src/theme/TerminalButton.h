@@ -7,6 +7,8 @@ namespace panemark {
 // A button on the terminal theme: prominent ones are dark text on the phosphor bar, plain ones
 // bright text on the raised fill; both outlined, and dimmed while pressed.
 class TerminalButton : public QPushButton {
+    Q_OBJECT
+
 public:
     // The text is shown as it stands: an "&" in it is a character, not a mnemonic.
     TerminalButton(const QString& text, bool prominent, QWidget* parent = nullptr);

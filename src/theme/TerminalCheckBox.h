@@ -7,6 +7,8 @@ namespace panemark {
 // A check box on the theme: a small sunken square, filled phosphor with a dark checkmark when
 // on, and its label in the given size and colour.
 class TerminalCheckBox : public QCheckBox {
+    Q_OBJECT
+
 public:
     TerminalCheckBox(const QString& text, double pointSize, const QColor& textColor,
                      QWidget* parent = nullptr);

@@ -80,7 +80,8 @@ TEST_F(TerminalControlsTest, HeadersAndButtonsShowWhatTheThemeSays) {
         other->move(0, 40);
         button->resize(button->sizeHint());
         window.show();
-        QApplication::setActiveWindow(&window);
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         other->setFocus();
         const QImage unfocused = button->grab().toImage();
         button->setFocus();
