@@ -52,6 +52,7 @@ void ArgumentParser::addFlag(const std::string& name, const std::string& descrip
 void ArgumentParser::addValue(const std::string& name, const std::string& valueName,
                               const std::string& description) {
     parser_.addOption(QCommandLineOption(q(name), q(description), q(valueName)));
+    valued_ << q(name);
 }
 
 void ArgumentParser::addRepeatableValue(const std::string& name, const std::string& valueName,
@@ -84,7 +85,8 @@ ArgumentParser::Outcome ArgumentParser::parse(const std::vector<std::string>& ar
     }
     for (const QString& name : parser_.optionNames()) {
         // QCommandLineParser keeps the last of repeated values; a repeat is more likely a slip.
-        if (name != "h" && name != "help" && !repeatable_.contains(name) &&
+        // Only options with values are asked: newer Qt warns on standard error when a flag is.
+        if (valued_.contains(name) && !repeatable_.contains(name) &&
             parser_.values(name).size() > 1) {
             usageError(err, "--" + name.toStdString() + " is given more than once");
             return Outcome::usageError;

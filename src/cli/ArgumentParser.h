@@ -65,6 +65,7 @@ private:
     std::string summary_;
     std::string arguments_;
     QCommandLineParser parser_;
+    QStringList valued_;
     QStringList repeatable_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "cli/CheckTool.h"
 
+#include <QtGlobal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -175,6 +176,25 @@ TEST(CommandLineTest, NamesCannotDriveTheTerminal) {
         R"("cols":1,"rows":1,"ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0})";
     const Outcome outcome = run({"check", "-"}, named);
     EXPECT_EQ(outcome.out, "1\t\\x1B]0;owned\\x07\\u{9B}2J\t-\t0,0,1920,1080\n");
+}
+
+// Qt's own warnings would reach standard error beside the program's output.
+std::vector<std::string>& qtMessages() {
+    static std::vector<std::string> messages;
+    return messages;
+}
+
+TEST(CommandLineTest, FlagsLeaveNoStrayLineOnStandardError) {
+    qtMessages().clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            qtMessages().push_back(text.toStdString());
+        });
+    const Outcome outcome = run({"check", "--stock", "--json", "--strict"});
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(qtMessages(), std::vector<std::string>{});
 }
 
 TEST(CommandLineTest, BadArgumentsAreUsageErrorsThatSayWhy) {
