@@ -10,6 +10,18 @@
 
 namespace panemark {
 
+namespace {
+
+void sayIfUntested(std::ostream& out, int shellMajor) {
+    if (shellMajor > GnomeShellSetup::newestKnownShell) {
+        out << "GNOME Shell " << shellMajor << " is newer than any Panemark was tested on ("
+            << GnomeShellSetup::newestKnownShell
+            << "): the extension claims it, but it is untested there.\n";
+    }
+}
+
+} // namespace
+
 int SetupTool::main(const std::vector<std::string>& args, std::istream& /*in*/, std::ostream& out,
                     std::ostream& err) {
     ArgumentParser parser("setup",
@@ -49,6 +61,7 @@ int SetupTool::main(const std::vector<std::string>& args, std::istream& /*in*/, 
         }
         out << "Wrote the Panemark shell extension for GNOME Shell " << major << " to "
             << Text::printable(written.value().string()) << ".\n";
+        sayIfUntested(out, major);
         return 0;
     }
     int argc = 1;
@@ -62,6 +75,7 @@ int SetupTool::main(const std::vector<std::string>& args, std::istream& /*in*/, 
     }
     out << "Installed the Panemark shell extension for GNOME Shell " << done.value().shellMajor
         << " in " << Text::printable(done.value().folder) << " and turned it on.\n";
+    sayIfUntested(out, done.value().shellMajor);
     if (done.value().activeNow) {
         out << "GNOME Shell runs it now.\n";
     } else {

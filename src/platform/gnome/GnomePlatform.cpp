@@ -1,6 +1,7 @@
 #include "platform/gnome/GnomePlatform.h"
 
 #include "platform/compositor/HelperReplies.h"
+#include "platform/gnome/GnomeShellSetup.h"
 #include "runtime/Log.h"
 
 #include <QDBusConnection>
@@ -11,13 +12,42 @@ namespace {
 
 constexpr double screensTimeout = 1.0;
 
+// A distribution upgrade leaves the extension written for the old shell, which the new one
+// refuses (or which an older Panemark wrote): Panemark writes the user a fitting copy.
+std::optional<DesktopAccess> refreshExtension() {
+    const std::optional<int> major = GnomeShellSetup::runningShellMajor();
+    if (!major) {
+        return std::nullopt;
+    }
+    const Result<bool> rewritten = GnomeShellSetup::refreshInstalledCopy(*major);
+    const std::string shell = "GNOME Shell " + std::to_string(*major);
+    if (!rewritten) {
+        return DesktopAccess{false,
+                             "The Panemark shell extension does not fit " + shell +
+                                 " and cannot be written anew: " + rewritten.error(),
+                             "Run `panemark setup gnome-shell`."};
+    }
+    if (!rewritten.value()) {
+        return std::nullopt;
+    }
+    Log::write("the installed Panemark shell extension did not fit " + shell +
+               "; wrote the user a copy for it");
+    return DesktopAccess{false, "The Panemark shell extension was written anew for " + shell + ".",
+                         "Log out and back in to finish."};
+}
+
 } // namespace
+
+DesktopAccess GnomePlatform::access() {
+    return rewritten_ ? *rewritten_ : helper_->access();
+}
 
 Result<std::unique_ptr<GnomePlatform>> GnomePlatform::open(Scheduler&) {
     if (!QDBusConnection::sessionBus().isConnected()) {
         return Error{"there is no session bus to reach GNOME Shell on"};
     }
     std::unique_ptr<GnomePlatform> platform(new GnomePlatform());
+    platform->rewritten_ = refreshExtension();
     platform->helper_ = std::make_unique<GnomeShellHelper>();
     platform->snapshot_ = std::make_unique<HelperSnapshot>(*platform->helper_);
     platform->windows_ = std::make_unique<HelperWindows>(*platform->snapshot_);

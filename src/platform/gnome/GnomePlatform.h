@@ -13,6 +13,7 @@
 #include "runtime/Scheduler.h"
 
 #include <memory>
+#include <optional>
 
 namespace panemark {
 
@@ -31,7 +32,7 @@ public:
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override;
-    DesktopAccess access() override { return helper_->access(); }
+    DesktopAccess access() override;
     bool hasWindowManager() override { return true; }
     bool hasCompositor() override { return true; }
     PanelShade panelShade(const Rect&) override { return PanelShade::unknown; }
@@ -50,6 +51,8 @@ private:
     std::unique_ptr<GnomeShortcuts> shortcuts_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     Subscription screensChanged_;
+    // Set when the installed extension did not fit the running shell and was written anew.
+    std::optional<DesktopAccess> rewritten_;
     XdgAutostartItem loginItem_;
     WaylandSession::Silence silence_;
 };

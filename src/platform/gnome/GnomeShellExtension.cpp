@@ -3,7 +3,9 @@
 #include "platform/gnome/GnomeExtensionSource.h"
 
 #include <QStandardPaths>
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <regex>
 
@@ -16,7 +18,7 @@ std::string metadata(int shellMajor) {
     if (shellMajor < 45) {
         versions = {"43", "44"};
     } else {
-        for (int major = 45; major <= std::max(shellMajor, 48); ++major) {
+        for (int major = 45; major <= std::max(shellMajor, newestKnownShell); ++major) {
             versions.push_back(std::to_string(major));
         }
     }
@@ -69,6 +71,52 @@ Result<std::filesystem::path> install(const std::filesystem::path& extensionsFol
         }
     }
     return folder;
+}
+
+std::optional<std::filesystem::path> installedCopy() {
+    const std::filesystem::path user = userExtensionsFolder() / uuid;
+    if (std::filesystem::exists(user / "metadata.json")) {
+        return user; // a user's copy hides the system's
+    }
+    const QStringList dataFolders =
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+    for (const QString& data : dataFolders) {
+        const std::filesystem::path system =
+            std::filesystem::path(data.toStdString()) / "gnome-shell" / "extensions" / uuid;
+        if (std::filesystem::exists(system / "metadata.json")) {
+            return system;
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+std::string fileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+bool fits(const std::filesystem::path& folder, int shellMajor) {
+    const nlohmann::json metadata = nlohmann::json::parse(fileText(folder / "metadata.json"),
+                                                          nullptr, false);
+    if (!metadata.is_object() || !metadata.contains("shell-version") ||
+        !metadata["shell-version"].is_array()) {
+        return false;
+    }
+    const nlohmann::json& claimed = metadata["shell-version"];
+    if (std::find(claimed.begin(), claimed.end(), std::to_string(shellMajor)) == claimed.end()) {
+        return false;
+    }
+    // Another Panemark's extension may speak otherwise: only this program's own body fits.
+    for (const File& file : files(shellMajor)) {
+        if (file.name == "extension.js") {
+            return fileText(folder / file.name) == file.text;
+        }
+    }
+    return false;
 }
 
 std::filesystem::path userExtensionsFolder() {

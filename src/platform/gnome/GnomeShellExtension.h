@@ -17,6 +17,9 @@ namespace GnomeShellExtension {
 constexpr const char* uuid = "panemark@panemark.app";
 // What the extension answers to Version(); Panemark works only with its own.
 constexpr int protocol = 1;
+// The newest shell the extension is known to work on. A module entry claims every version
+// from 45 to this one (or to the shell it is written for, when that is newer).
+constexpr int newestKnownShell = 51;
 
 struct File {
     std::string name;
@@ -28,6 +31,11 @@ std::vector<File> files(int shellMajor);
 // Writes them into folder/<uuid>, replacing an older copy.
 Result<std::filesystem::path> install(const std::filesystem::path& extensionsFolder,
                                       int shellMajor);
+// The copy the shell loads: the user's when there is one (it hides the system's), else the
+// first in the system's data folders; none when neither is installed.
+std::optional<std::filesystem::path> installedCopy();
+// Whether the copy in folder claims this shell version and is this program's own extension.
+bool fits(const std::filesystem::path& folder, int shellMajor);
 // $XDG_DATA_HOME/gnome-shell/extensions.
 std::filesystem::path userExtensionsFolder();
 

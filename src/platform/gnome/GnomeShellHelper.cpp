@@ -90,6 +90,36 @@ std::string GnomeShellHelper::shellVersion() const {
     return shellVersion_;
 }
 
+std::string GnomeShellHelper::failed(const char* method, const QDBusMessage& reply) {
+    const std::string version = shellVersion();
+    const std::string shell = "GNOME Shell" + (version.empty() ? "" : " " + version);
+    const QString name = reply.errorName();
+    // The extension's own errors name the shell and what it could not do.
+    if (name.startsWith("app.panemark.Shell.Error")) {
+        const std::string text = reply.errorMessage().toStdString();
+        logOnce(method, text);
+        return text;
+    }
+    if (name == "org.freedesktop.DBus.Error.NoReply") {
+        const std::string text = "the Panemark shell extension in " + shell +
+                                 " did not answer " + method + " in time";
+        logOnce(method, text);
+        return text;
+    }
+    return "the Panemark shell extension did not " + std::string(method) + ": " +
+           reply.errorMessage().toStdString();
+}
+
+void GnomeShellHelper::logOnce(const char* method, const std::string& text) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!logged_.insert(method + std::string(": ") + text).second) {
+            return;
+        }
+    }
+    Log::write(text);
+}
+
 Result<QList<QVariant>> GnomeShellHelper::call(const char* method, const QList<QVariant>& arguments,
                                                double timeout) {
     QDBusMessage message =
@@ -98,8 +128,7 @@ Result<QList<QVariant>> GnomeShellHelper::call(const char* method, const QList<Q
     const QDBusMessage reply =
         QDBusConnection::sessionBus().call(message, QDBus::Block, milliseconds(timeout));
     if (reply.type() != QDBusMessage::ReplyMessage) {
-        return Error{"the Panemark shell extension did not " + std::string(method) + ": " +
-                     reply.errorMessage().toStdString()};
+        return Error{failed(method, reply)};
     }
     return reply.arguments();
 }

@@ -4,11 +4,14 @@
 #include "platform/compositor/CompositorHelper.h"
 #include "runtime/Signal.h"
 
+#include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QObject>
 #include <QString>
 #include <memory>
 #include <mutex>
+#include <set>
+#include <string>
 
 namespace panemark {
 
@@ -58,10 +61,16 @@ private:
     Result<QList<QVariant>> call(const char* method, const QList<QVariant>& arguments,
                                  double timeout);
 
+    // What a failed call says, naming the shell; the extension's errors and timeouts are
+    // logged once each.
+    std::string failed(const char* method, const QDBusMessage& reply);
+    void logOnce(const char* method, const std::string& text);
+
     std::unique_ptr<QDBusServiceWatcher> watcher_;
     mutable std::mutex mutex_;
     DesktopAccess access_;
     std::string shellVersion_;
+    std::set<std::string> logged_;
 };
 
 } // namespace panemark

@@ -83,25 +83,44 @@ bool enableInRunningShell() {
 
 } // namespace
 
+std::optional<int> GnomeShellSetup::runningShellMajor() {
+    if (!shellRuns()) {
+        return std::nullopt;
+    }
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        "org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties", "Get");
+    message << QString("org.gnome.Shell") << QString("ShellVersion");
+    const QDBusMessage reply =
+        QDBusConnection::sessionBus().call(message, QDBus::Block, callTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        return std::nullopt;
+    }
+    const QString version =
+        reply.arguments().constFirst().value<QDBusVariant>().variant().toString();
+    return GnomeShellExtension::majorVersion(version.toStdString());
+}
+
 std::optional<int> GnomeShellSetup::installedShellMajor() {
-    if (shellRuns()) {
-        QDBusMessage message = QDBusMessage::createMethodCall(
-            "org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties", "Get");
-        message << QString("org.gnome.Shell") << QString("ShellVersion");
-        const QDBusMessage reply =
-            QDBusConnection::sessionBus().call(message, QDBus::Block, callTimeoutMs);
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
-            const QString version =
-                reply.arguments().constFirst().value<QDBusVariant>().variant().toString();
-            if (auto major = GnomeShellExtension::majorVersion(version.toStdString())) {
-                return major;
-            }
-        }
+    if (std::optional<int> running = runningShellMajor()) {
+        return running;
     }
     if (!QStandardPaths::findExecutable("gnome-shell").isEmpty()) {
         return GnomeShellExtension::majorVersion(runProgram("gnome-shell", {"--version"}).output);
     }
     return std::nullopt;
+}
+
+Result<bool> GnomeShellSetup::refreshInstalledCopy(int shellMajor) {
+    const std::optional<std::filesystem::path> copy = GnomeShellExtension::installedCopy();
+    if (!copy || GnomeShellExtension::fits(*copy, shellMajor)) {
+        return false;
+    }
+    Result<std::filesystem::path> written =
+        GnomeShellExtension::install(GnomeShellExtension::userExtensionsFolder(), shellMajor);
+    if (!written) {
+        return Error{written.error()};
+    }
+    return true;
 }
 
 Result<GnomeShellSetup::Outcome> GnomeShellSetup::run(std::optional<int> shellMajor) {
@@ -115,7 +134,7 @@ Result<GnomeShellSetup::Outcome> GnomeShellSetup::run(std::optional<int> shellMa
         return Error{enabled.error()};
     }
     const bool activeNow = shellRuns() && enableInRunningShell();
-    return Outcome{folder.value().string(), major, activeNow};
+    return Outcome{folder.value().string(), major, activeNow, major > newestKnownShell};
 }
 
 } // namespace panemark

@@ -144,13 +144,29 @@ function createPanemark(lib) {
             exported.emit_signal(signal, parameters);
     }
 
+    // Mutter 49 replaced get_maximized() and unmaximize(flags) with get_maximize_flags() and
+    // set_unmaximize_flags(flags) (its unmaximize() takes no flags now). Asked by what the
+    // window has, not by the shell's version.
+    function isMaximized(win) {
+        if (typeof win.get_maximize_flags === 'function')
+            return win.get_maximize_flags() !== 0;
+        return win.get_maximized() !== 0;
+    }
+
+    function unmaximize(win) {
+        if (typeof win.set_unmaximize_flags === 'function')
+            win.set_unmaximize_flags(Meta.MaximizeFlags.BOTH);
+        else
+            win.unmaximize(Meta.MaximizeFlags.BOTH);
+    }
+
     function sameRect(a, b) {
         return a.x === b.x && a.y === b.y && a.width === b.width && a.height === b.height;
     }
 
     // Places a window and answers once the shell shows it there, or after `wait` ms with the
     // frame it has then: a Wayland client takes a new size only when it draws at it.
-    function place(id, wanted, wait, answer) {
+    function place(id, wanted, wait, answer, fail) {
         const win = windowById(id);
         if (!win) {
             answer({ placed: false });
@@ -158,8 +174,8 @@ function createPanemark(lib) {
         }
         if (win.is_fullscreen())
             win.unmake_fullscreen();
-        if (win.get_maximized())
-            win.unmaximize(Meta.MaximizeFlags.BOTH);
+        if (isMaximized(win))
+            unmaximize(win);
         let done = false;
         const watched = [];
         let timeout = 0;
@@ -167,10 +183,14 @@ function createPanemark(lib) {
             if (done)
                 return;
             done = true;
-            watched.forEach(handler => win.disconnect(handler));
-            if (timeout)
-                GLib.source_remove(timeout);
-            answer({ placed: true, frame: rect(win.get_frame_rect()) });
+            try {
+                watched.forEach(handler => win.disconnect(handler));
+                if (timeout)
+                    GLib.source_remove(timeout);
+                answer({ placed: true, frame: rect(win.get_frame_rect()) });
+            } catch (e) {
+                fail(e); // later than the call: its error is answered here
+            }
         };
         const check = () => {
             if (sameRect(win.get_frame_rect(), wanted))
@@ -209,7 +229,9 @@ function createPanemark(lib) {
                     taken.push(name);
                 continue;
             }
-            const action = global.display.grab_accelerator(accelerator, Meta.KeyBindingFlags.NONE);
+            // Held, a shortcut runs once: the key's repeats run nothing.
+            const action = global.display.grab_accelerator(accelerator,
+                Meta.KeyBindingFlags.IGNORE_AUTOREPEAT);
             if (action === Meta.KeyBindingAction.NONE) {
                 taken.push(name);
             } else {
@@ -253,28 +275,51 @@ function createPanemark(lib) {
         return pid > 0 && [...owners.values()].some(owner => owner.pid === pid);
     }
 
+    // Every method answers: with its result, or with a D-Bus error naming the shell when the
+    // shell throws (a method that throws would otherwise leave Panemark waiting for its
+    // timeout, or, on some gjs, unanswered for good).
+    function failure(method, e) {
+        const message = `GNOME Shell ${shellVersion} could not ${method}: ${e?.message ?? e}`;
+        logError(e, `Panemark: ${method}`);
+        return message;
+    }
+
+    function answering(method, body) {
+        return (parameters, invocation) => {
+            try {
+                const fail = e => invocation.return_dbus_error('app.panemark.Shell.Error.Failed',
+                    failure(method, e));
+                body(parameters, invocation, text =>
+                    invocation.return_value(text === null ? null
+                        : new GLib.Variant('(s)', [text])), fail);
+            } catch (e) {
+                invocation.return_dbus_error('app.panemark.Shell.Error.Failed',
+                    failure(method, e));
+            }
+        };
+    }
+
     const service = {
-        Version() {
-            return JSON.stringify({ protocol, shell: shellVersion });
-        },
-        OwnAsync([pid], invocation) {
+        VersionAsync: answering('Version', (parameters, invocation, reply) => {
+            reply(JSON.stringify({ protocol, shell: shellVersion }));
+        }),
+        OwnAsync: answering('Own', ([pid], invocation, reply) => {
             adopt(invocation.get_sender(), pid);
-            invocation.return_value(null);
-        },
-        Look() {
-            return JSON.stringify({ window: describe(global.display.focus_window),
-                screens: screens() });
-        },
-        Window(id) {
-            return JSON.stringify({ window: describe(windowById(id)) });
-        },
-        PlaceAsync(parameters, invocation) {
+            reply(null);
+        }),
+        LookAsync: answering('Look', (parameters, invocation, reply) => {
+            reply(JSON.stringify({ window: describe(global.display.focus_window),
+                screens: screens() }));
+        }),
+        WindowAsync: answering('Window', ([id], invocation, reply) => {
+            reply(JSON.stringify({ window: describe(windowById(id)) }));
+        }),
+        PlaceAsync: answering('Place', (parameters, invocation, reply, fail) => {
             const [id, x, y, width, height, wait] = parameters;
-            place(id, { x, y, width, height }, wait, result => {
-                invocation.return_value(new GLib.Variant('(s)', [JSON.stringify(result)]));
-            });
-        },
-        BindAsync(parameters, invocation) {
+            place(id, { x, y, width, height }, wait, result => reply(JSON.stringify(result)),
+                fail);
+        }),
+        BindAsync: answering('Bind', (parameters, invocation, reply) => {
             let wanted = [];
             try {
                 wanted = JSON.parse(parameters[0]);
@@ -286,8 +331,8 @@ function createPanemark(lib) {
                 releaseAll(); // another Panemark binds now: the old one's set goes
             binder = invocation.get_sender();
             adopt(binder, 0);
-            invocation.return_value(new GLib.Variant('(s)', [JSON.stringify(bind(wanted))]));
-        },
+            reply(JSON.stringify(bind(wanted)));
+        }),
     };
 
     // Panemark's palette and splash card are shown, never focused: the palette's rows move the
