@@ -37,13 +37,43 @@ bool failed(const QDBusMessage& reply, const std::string& what) {
     return true;
 }
 
+bool unknownMethod(const QDBusMessage& reply) {
+    return reply.type() == QDBusMessage::ErrorMessage &&
+           reply.errorName() == "org.freedesktop.DBus.Error.UnknownMethod";
+}
+
 } // namespace
+
+// The service's key sequence: up to four combinations, sent as a structure of an int array.
+struct KGlobalAccelShortcuts::KeySequence {
+    QList<int> keys;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const KGlobalAccelShortcuts::KeySequence& sequence) {
+    argument.beginStructure();
+    argument << sequence.keys;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument,
+                                KGlobalAccelShortcuts::KeySequence& sequence) {
+    argument.beginStructure();
+    argument >> sequence.keys;
+    argument.endStructure();
+    return argument;
+}
 
 KGlobalAccelShortcuts::KGlobalAccelShortcuts() {
     qDBusRegisterMetaType<QList<int>>();
-    QDBusConnection::sessionBus().connect(service, QString("/component/") + component,
-                                          "org.kde.kglobalaccel.Component", "globalShortcutPressed",
-                                          this, SLOT(pressed(QString, QString, qlonglong)));
+    qDBusRegisterMetaType<KeySequence>();
+    qDBusRegisterMetaType<QList<KeySequence>>();
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QString path = QString("/component/") + component;
+    bus.connect(service, path, "org.kde.kglobalaccel.Component", "globalShortcutPressed", this,
+                SLOT(pressed(QString, QString, qlonglong)));
+    bus.connect(service, path, "org.kde.kglobalaccel.Component", "globalShortcutReleased", this,
+                SLOT(released(QString, QString, qlonglong)));
 }
 
 KGlobalAccelShortcuts::~KGlobalAccelShortcuts() {
@@ -100,10 +130,22 @@ void KGlobalAccelShortcuts::pressed(const QString& componentName, const QString&
         return;
     }
     const std::string name = shortcutName.toStdString();
+    // Held, a shortcut runs once. KWin before 6.5 sends the key's repeats as presses too; a
+    // press of a shortcut not let go since is one of them (6.5 and later send no such presses).
+    if (!held_.insert(name).second) {
+        return;
+    }
     // A press that crossed a change of the set names a binding that is gone.
     if (std::any_of(bindings_.begin(), bindings_.end(),
                     [&](const ShortcutBinding& binding) { return binding.name == name; })) {
         activated_.emit(name);
+    }
+}
+
+void KGlobalAccelShortcuts::released(const QString& componentName, const QString& shortcutName,
+                                     qlonglong) {
+    if (componentName == component) {
+        held_.erase(shortcutName.toStdString());
     }
 }
 
@@ -125,20 +167,49 @@ void KGlobalAccelShortcuts::bind(const ShortcutBinding& binding) {
     if (failed(callService("doRegister", {id}), "register " + shown)) {
         return;
     }
-    const QDBusMessage reply =
-        callService("setShortcut", {id, QVariant::fromValue(QList<int>{*combination}),
-                                    setPresent | noAutoloading});
-    if (failed(reply, "take " + shown)) {
+    const std::optional<QList<int>> given = take(id, *combination, shown);
+    if (!given) {
         return;
     }
-    const QList<int> given = reply.arguments().isEmpty()
-                                 ? QList<int>()
-                                 : qdbus_cast<QList<int>>(reply.arguments().constFirst());
-    if (!given.contains(*combination)) {
+    if (!given->contains(*combination)) {
         taken_.insert({binding.shortcut.keyCode, binding.shortcut.modifiers});
         Log::write("shortcut " + shown + " is taken by " + holderOf(*combination).toStdString() +
                    "; Panemark cannot use it until it is let go");
     }
+}
+
+std::optional<QList<int>> KGlobalAccelShortcuts::take(const QStringList& id, int combination,
+                                                      const std::string& shown) {
+    // setShortcut is deprecated since KDE Frameworks 5.90 and may be gone from a service built
+    // without deprecated calls: setShortcutKeys takes key sequences instead.
+    if (!modernCallsOnly_) {
+        const QDBusMessage reply = callService(
+            "setShortcut", {id, QVariant::fromValue(QList<int>{combination}),
+                            setPresent | noAutoloading});
+        if (!unknownMethod(reply)) {
+            if (failed(reply, "take " + shown)) {
+                return std::nullopt;
+            }
+            return reply.arguments().isEmpty()
+                       ? QList<int>()
+                       : qdbus_cast<QList<int>>(reply.arguments().constFirst());
+        }
+        modernCallsOnly_ = true;
+    }
+    const QDBusMessage reply = callService(
+        "setShortcutKeys", {id, QVariant::fromValue(QList<KeySequence>{{{combination}}}),
+                            setPresent | noAutoloading});
+    if (failed(reply, "take " + shown)) {
+        return std::nullopt;
+    }
+    QList<int> given;
+    if (!reply.arguments().isEmpty()) {
+        for (const KeySequence& sequence :
+             qdbus_cast<QList<KeySequence>>(reply.arguments().constFirst())) {
+            given += sequence.keys;
+        }
+    }
+    return given;
 }
 
 void KGlobalAccelShortcuts::release(const ShortcutBinding& binding) {
@@ -149,7 +220,13 @@ void KGlobalAccelShortcuts::release(const ShortcutBinding& binding) {
 }
 
 QString KGlobalAccelShortcuts::holderOf(int combination) const {
-    const QDBusMessage reply = callService("action", {combination});
+    QDBusMessage reply;
+    if (!modernCallsOnly_) {
+        reply = callService("action", {combination});
+    }
+    if (modernCallsOnly_ || unknownMethod(reply)) {
+        reply = callService("actionList", {QVariant::fromValue(KeySequence{{combination}})});
+    }
     if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty()) {
         return "another program";
     }

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <string>
 #include <set>
 #include <vector>
 
@@ -33,12 +35,17 @@ public:
     // Takes every binding again: the service forgets them when KWin restarts.
     void bindAgain();
 
+    struct KeySequence;
+
 private Q_SLOTS:
     void pressed(const QString& componentName, const QString& shortcutName, qlonglong timestamp);
+    void released(const QString& componentName, const QString& shortcutName, qlonglong timestamp);
 
 private:
     void bind(const ShortcutBinding& binding);
     void release(const ShortcutBinding& binding);
+    // Asks the service for the combination; the combinations it gave, none when it failed.
+    std::optional<QList<int>> take(const QStringList& id, int combination, const std::string& shown);
     QStringList actionId(const ShortcutBinding& binding) const;
     // The component and action that hold a combination, as Plasma's settings name them.
     QString holderOf(int combination) const;
@@ -46,6 +53,10 @@ private:
     std::vector<ShortcutBinding> bindings_;
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken_; // key code, modifiers
     Signal<std::string> activated_;
+    // The shortcuts pressed and not let go since.
+    std::set<std::string> held_;
+    // Set once the service has said it no longer knows the deprecated calls.
+    mutable bool modernCallsOnly_ = false;
 };
 
 } // namespace panemark

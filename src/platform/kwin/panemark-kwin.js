@@ -23,8 +23,15 @@ function call(method, args, reply) {
     callDBus.apply(null, callArgs);
 }
 
+// QRect and QRectF up to KWin 6.5, KWin's own Rect and RectF gadgets from 6.6: all of them
+// have x, y, width and height.
 function plainRect(rect) {
     return { x: rect.x, y: rect.y, width: rect.width, height: rect.height };
+}
+
+// KWin 6.2 and later keep the title without the " <2>" it adds to tell equal titles apart.
+function captionOf(window) {
+    return window.captionNormal !== undefined ? window.captionNormal : window.caption;
 }
 
 function activeWindow() {
@@ -111,7 +118,7 @@ function describe(window) {
         pid: window.pid,
         resizable: window.resizeable,
         fullScreen: window.fullScreen,
-        caption: window.caption
+        caption: captionOf(window)
     };
 }
 
@@ -215,7 +222,7 @@ var quietCaptions = { "Panemark Palette": true, "Panemark": true };
 var lastActive = null;
 
 function isQuiet(window) {
-    return window && window.pid === ownPid && quietCaptions[window.caption] === true;
+    return window && window.pid === ownPid && quietCaptions[captionOf(window)] === true;
 }
 
 function placeAtPointer(window) {
@@ -236,7 +243,7 @@ function windowAdded(window) {
     window.skipTaskbar = true;
     window.skipSwitcher = true;
     window.skipPager = true;
-    if (window.caption === "Panemark Palette") {
+    if (captionOf(window) === "Panemark Palette") {
         placeAtPointer(window);
     }
     if (activeWindow() === window && lastActive) {

@@ -1,0 +1,222 @@
+// KDE's shortcut service as Panemark uses it, against a stand-in service on a session bus of
+// the test's own: the service of KDE Frameworks 5 (setShortcut, action) and one built without
+// the deprecated calls (setShortcutKeys, actionList), and a key held down on each.
+#include "platform/kwin/KGlobalAccelShortcuts.h"
+
+#include "../support/ChildProcess.h"
+#include "../support/PrivateSessionBus.h"
+#include "platform/kwin/KdeKeyCodes.h"
+#include "runtime/Log.h"
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVirtualObject>
+#include <QThread>
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <mutex>
+
+namespace panemark {
+namespace {
+
+struct Sequence {
+    QList<int> keys;
+};
+
+QDBusArgument& operator<<(QDBusArgument& argument, const Sequence& sequence) {
+    argument.beginStructure();
+    argument << sequence.keys;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, Sequence& sequence) {
+    argument.beginStructure();
+    argument >> sequence.keys;
+    argument.endStructure();
+    return argument;
+}
+
+constexpr std::uint32_t hyper =
+    Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
+const Shortcut leftArrow{123, hyper};
+const Shortcut rightArrow{124, hyper};
+
+// Answers as kglobalacceld does, on its own thread (Panemark's calls block the main thread).
+// Another component holds ⌃⌥⌘→.
+class FakeService : public QDBusVirtualObject {
+public:
+    explicit FakeService(bool deprecatedCallsGone) : deprecatedCallsGone_(deprecatedCallsGone) {}
+
+    QString introspect(const QString&) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        const QString member = message.member();
+        {
+            std::lock_guard lock(mutex_);
+            calls_ << member;
+        }
+        const bool deprecated = member == "setShortcut" || member == "action";
+        if (deprecated && deprecatedCallsGone_) {
+            connection.send(message.createErrorReply("org.freedesktop.DBus.Error.UnknownMethod",
+                                                     "No such method " + member));
+            return true;
+        }
+        QDBusMessage reply = message.createReply();
+        if (member == "setShortcut") {
+            const QList<int> wanted = qdbus_cast<QList<int>>(message.arguments().at(1));
+            reply << QVariant::fromValue(given(wanted));
+        } else if (member == "setShortcutKeys") {
+            QList<int> wanted;
+            for (const Sequence& sequence :
+                 qdbus_cast<QList<Sequence>>(message.arguments().at(1))) {
+                wanted += sequence.keys;
+            }
+            reply << QVariant::fromValue(QList<Sequence>{{given(wanted)}});
+        } else if (member == "action" || member == "actionList") {
+            reply << QStringList{"other", "tile-right", "Other Tool", "Tile Right"};
+        } else if (member == "unregister") {
+            reply << true;
+        }
+        connection.send(reply);
+        return true;
+    }
+
+    QStringList calls() const {
+        std::lock_guard lock(mutex_);
+        return calls_;
+    }
+
+private:
+    static QList<int> given(const QList<int>& wanted) {
+        return wanted.contains(*KdeKeyCodes::combinationFor(rightArrow)) ? QList<int>() : wanted;
+    }
+
+    bool deprecatedCallsGone_;
+    mutable std::mutex mutex_;
+    QStringList calls_;
+};
+
+class KGlobalAccelShortcutsTest : public ::testing::TestWithParam<bool> {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) {
+            new QCoreApplication(argc, argv);
+        }
+        qDBusRegisterMetaType<Sequence>();
+        qDBusRegisterMetaType<QList<Sequence>>();
+        qDBusRegisterMetaType<QList<int>>();
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(bus().ready());
+        thread_.start();
+        service_ = std::make_unique<FakeService>(GetParam());
+        service_->moveToThread(&thread_);
+        QDBusConnection connection = serviceConnection();
+        ASSERT_TRUE(connection.registerVirtualObject("/kglobalaccel", service_.get()));
+        ASSERT_TRUE(connection.registerService("org.kde.kglobalaccel"));
+        // Panemark's own connection sees the service before it asks.
+        ASSERT_TRUE(ChildProcess::waitFor(
+            [] {
+                return QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                    "org.kde.kglobalaccel");
+            },
+            10));
+    }
+
+    void TearDown() override {
+        QDBusConnection connection = serviceConnection();
+        connection.unregisterService("org.kde.kglobalaccel");
+        connection.unregisterObject("/kglobalaccel");
+        QDBusConnection::disconnectFromBus("service");
+        thread_.quit();
+        thread_.wait();
+        service_.reset();
+    }
+
+    static PrivateSessionBus& bus() {
+        static PrivateSessionBus bus;
+        return bus;
+    }
+
+    static QDBusConnection serviceConnection() {
+        return QDBusConnection::connectToBus(QString::fromStdString(bus().address()), "service");
+    }
+
+    // What the service sends when a key goes down, repeats, and comes up.
+    static void send(const char* signal, const char* shortcut) {
+        QDBusMessage message = QDBusMessage::createSignal(
+            "/component/panemark", "org.kde.kglobalaccel.Component", signal);
+        message << QString("panemark") << QString(shortcut) << qlonglong(0);
+        serviceConnection().send(message);
+    }
+
+    // Lets the main loop deliver the service's signals, up to a marker signal of the test's own
+    // that arrives after them.
+    static void deliver(KGlobalAccelShortcuts& shortcuts, std::vector<std::string>& heard) {
+        send("globalShortcutPressed", "marker");
+        ChildProcess::waitFor(
+            [&] {
+                QCoreApplication::processEvents();
+                return !heard.empty() && heard.back() == "marker";
+            },
+            10);
+        heard.pop_back();
+        send("globalShortcutReleased", "marker");
+        (void)shortcuts;
+    }
+
+    QThread thread_;
+    std::unique_ptr<FakeService> service_;
+};
+
+TEST_P(KGlobalAccelShortcutsTest, ShortcutsAreTakenWithEitherFormAndAHeldOneRunsOnce) {
+    Log::Capture log;
+    KGlobalAccelShortcuts shortcuts;
+    std::vector<std::string> heard;
+    const Subscription listening =
+        shortcuts.onActivated([&](const std::string& name) { heard.push_back(name); });
+    shortcuts.setBindings({{"left", leftArrow, "Left Half"},
+                           {"right", rightArrow, "Right Half"},
+                           {"marker", {125, hyper}, "Marker"}});
+    EXPECT_FALSE(shortcuts.isTakenElsewhere(leftArrow));
+    ASSERT_TRUE(shortcuts.isTakenElsewhere(rightArrow));
+    const std::vector<std::string> lines = log.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("is taken by Other Tool (Tile Right)"), std::string::npos) << lines[0];
+    // Once the deprecated call is refused it is not asked again.
+    const QStringList calls = service_->calls();
+    EXPECT_EQ(calls.count("setShortcut"), GetParam() ? 1 : 3);
+    EXPECT_EQ(calls.count("setShortcutKeys"), GetParam() ? 3 : 0);
+
+    // Held: KWin before 6.5 sends the key's repeats as presses. One run, until it is let go.
+    send("globalShortcutPressed", "left");
+    send("globalShortcutPressed", "left");
+    send("globalShortcutPressed", "left");
+    deliver(shortcuts, heard);
+    EXPECT_EQ(heard, std::vector<std::string>{"left"});
+    send("globalShortcutReleased", "left");
+    send("globalShortcutPressed", "left");
+    send("globalShortcutReleased", "left");
+    send("globalShortcutPressed", "left");
+    deliver(shortcuts, heard);
+    EXPECT_EQ(heard, (std::vector<std::string>{"left", "left", "left"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(ServiceForms, KGlobalAccelShortcutsTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "WithoutDeprecatedCalls"
+                                                           : "WithDeprecatedCalls");
+                         });
+
+} // namespace
+} // namespace panemark
