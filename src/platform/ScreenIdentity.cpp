@@ -27,18 +27,30 @@ bool isBuiltInConnector(const std::string& connector) {
            connector.starts_with("DSI");
 }
 
+namespace {
+
+// sway 1.8 and later report what an output's EDID does not say as "Unknown".
+std::string known(const std::string& fact) {
+    return fact == "Unknown" ? std::string() : fact;
+}
+
+} // namespace
+
 Screen screenFor(const OutputFacts& output, std::uint32_t displayNumber) {
+    const std::string make = known(output.make);
+    const std::string model = known(output.model);
+    const std::string serial = known(output.serial);
     Screen screen;
     screen.frame = output.frame;
     screen.visibleFrame = output.usable;
     screen.displayNumber = displayNumber;
-    screen.name = output.make.empty() && output.model.empty() ? output.connector
-                                                              : output.make + " " + output.model;
+    screen.name = make.empty() && model.empty() ? output.connector
+                  : make.empty() || model.empty() ? make + model
+                                                  : make + " " + model;
     screen.isBuiltIn = isBuiltInConnector(output.connector);
     // The same monitor on any port; without a serial, two of one model on two ports differ.
-    const bool hasSerial = !output.serial.empty() && output.serial != "Unknown";
-    screen.uuid = uuidFor("output:" + output.make + "|" + output.model + "|" +
-                          (hasSerial ? output.serial : output.connector));
+    screen.uuid = uuidFor("output:" + make + "|" + model + "|" +
+                          (serial.empty() ? output.connector : serial));
     return screen;
 }
 

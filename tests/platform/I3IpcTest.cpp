@@ -1,8 +1,14 @@
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcCodec.h"
+#include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcReplies.h"
 #include "platform/i3ipc/I3IpcWindows.h"
 #include "platform/i3ipc/SwayShortcuts.h"
+#include "platform/ScreenIdentity.h"
+#include "runtime/Log.h"
+
+#include <QCoreApplication>
+#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <cstring>
@@ -298,6 +304,82 @@ TEST(I3IpcClientTest, RepliesInPiecesAfterAnEventAreWholeAndABrokenPeerIsAnError
     const Result<std::string> unreachable = nowhere.request(I3IpcCodec::getTree, "", 1);
     ASSERT_FALSE(unreachable);
     EXPECT_NE(unreachable.error().find("cannot reach the compositor"), std::string::npos);
+}
+
+// What a request asked for: its payload.
+std::string requestPayload(int peer) {
+    char header[14];
+    if (::recv(peer, header, sizeof header, MSG_WAITALL) != sizeof header) {
+        return {};
+    }
+    std::uint32_t length = 0;
+    std::memcpy(&length, header + 6, 4);
+    std::string payload(length, '\0');
+    if (length > 0) {
+        ::recv(peer, payload.data(), length, MSG_WAITALL);
+    }
+    return payload;
+}
+
+TEST(I3IpcEventsTest, AKindTheCompositorRefusesTakesNoOtherKindWithItAndIsLogged) {
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> application;
+    if (!QCoreApplication::instance()) {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    std::atomic<bool> done = false;
+    FakeCompositor compositor([&done](int peer) {
+        // sway 1.7 knows no "output" kind of its own in this story: it refuses just that one.
+        for (int i = 0; i < 3; ++i) {
+            const nlohmann::json kinds = nlohmann::json::parse(requestPayload(peer), nullptr, false);
+            const bool known = kinds.is_array() && kinds.size() == 1 && kinds[0] != "output";
+            const std::string reply = I3IpcCodec::encode(
+                I3IpcCodec::subscribe, known ? R"({"success":true})" : R"({"success":false})");
+            ::send(peer, reply.data(), reply.size(), MSG_NOSIGNAL);
+        }
+        const std::string event = I3IpcCodec::encode(I3IpcCodec::bindingEvent, R"({"x":1})");
+        ::send(peer, event.data(), event.size(), MSG_NOSIGNAL);
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    Log::Capture log;
+    Result<std::unique_ptr<I3IpcEvents>> events =
+        I3IpcEvents::open(compositor.path(), {"binding", "output", "workspace"}, "sway (1.7)");
+    ASSERT_TRUE(events) << events.error();
+    std::vector<std::string> heard;
+    const Subscription listening = events.value()->onEvent(
+        [&](std::uint32_t, const std::string& payload) { heard.push_back(payload); });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (heard.empty() && std::chrono::steady_clock::now() < deadline) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    done = true;
+    const std::vector<std::string> logged = log.lines();
+    EXPECT_EQ(heard, std::vector<std::string>{R"({"x":1})"});
+    EXPECT_EQ(events.value()->refused(), std::vector<std::string>{"output"});
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_NE(logged[0].find("sway (1.7) refused to send its output events"), std::string::npos)
+        << logged[0];
+}
+
+TEST(ScreenIdentityTest, AnUnknownMakeModelOrSerialCountsAsAbsent) {
+    const OutputFacts headless{"HEADLESS-1", "Unknown", "Unknown", "Unknown", {0, 0, 800, 600},
+                               {0, 0, 800, 600}};
+    const OutputFacts bare{"HEADLESS-1", "", "", "", {0, 0, 800, 600}, {0, 0, 800, 600}};
+    EXPECT_EQ(ScreenIdentity::screenFor(headless, 1).name, "HEADLESS-1");
+    EXPECT_EQ(ScreenIdentity::screenFor(headless, 1).uuid, ScreenIdentity::screenFor(bare, 1).uuid);
+    // Two monitors of one model without serials differ by their ports.
+    const OutputFacts left{"DP-1", "Dell", "U2720Q", "Unknown", {}, {}};
+    OutputFacts right = left;
+    right.connector = "DP-2";
+    EXPECT_EQ(ScreenIdentity::screenFor(left, 1).name, "Dell U2720Q");
+    EXPECT_NE(ScreenIdentity::screenFor(left, 1).uuid, ScreenIdentity::screenFor(right, 2).uuid);
+    OutputFacts makeOnly = bare;
+    makeOnly.make = "Dell";
+    EXPECT_EQ(ScreenIdentity::screenFor(makeOnly, 1).name, "Dell");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "runtime/Signal.h"
 
 #include <QLocalSocket>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,9 +18,11 @@ namespace panemark {
 // closed, which counts as the compositor going away.
 class I3IpcEvents {
 public:
-    // names: the events to hear ("binding", "output", …).
+    // names: the events to hear ("binding", "output", …); desktop: the compositor and its
+    // version, as a kind it refuses is logged.
     static Result<std::unique_ptr<I3IpcEvents>> open(const std::string& socketPath,
-                                                     const std::vector<std::string>& names);
+                                                     const std::vector<std::string>& names,
+                                                     const std::string& desktop);
     ~I3IpcEvents();
     I3IpcEvents(const I3IpcEvents&) = delete;
     I3IpcEvents& operator=(const I3IpcEvents&) = delete;
@@ -29,9 +32,13 @@ public:
     // Called once when the connection ends (the compositor exited or broke the protocol).
     [[nodiscard]] Subscription onClosed(std::function<void()> slot);
 
+    // The kinds the compositor refused so far.
+    std::vector<std::string> refused() const;
+
 private:
     I3IpcEvents() = default;
     void readAvailable();
+    void subscribed(const std::string& reply);
     void close();
 
     QLocalSocket socket_;
@@ -39,6 +46,9 @@ private:
     Signal<std::uint32_t, std::string> events_;
     Signal<> closed_;
     bool open_ = true;
+    std::string desktop_;
+    std::deque<std::string> pendingSubscriptions_;
+    std::vector<std::string> refused_;
 };
 
 } // namespace panemark
