@@ -3,14 +3,23 @@
 # Instant when everything is already there; non-interactive otherwise.
 set -euo pipefail
 
+# A system tray for the X11 tests: trayer where the release still has it (Debian 12 and 13),
+# stalonetray where it has not (Debian testing since 2026).
+tray_host() {
+    case "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" in
+        bookworm | trixie) echo trayer ;;
+        *) echo stalonetray ;;
+    esac
+}
+
 build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev nlohmann-json3-dev
     libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
     libxcb-xtest0-dev libxkbcommon-dev libwayland-dev
-    libgtest-dev libbenchmark-dev fonts-dejavu-core rapidjson-dev
+    libgtest-dev libbenchmark-dev fonts-dejavu-core rapidjson-dev qt6-declarative-dev
 )
-desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils trayer
+desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils "$(tray_host)"
     metacity xfwm4 icewm dbus
     sway foot i3-wm qt6-wayland
     kwin-wayland kwin-style-breeze xwayland dbus-bin dbus-daemon)

@@ -1,0 +1,502 @@
+// The KWin script's and the GNOME Shell extension's own logic, run in a JavaScript engine
+// against stand-ins for what KWin and GNOME Shell give them: each version's names (KWin 5.27,
+// 6.x and 6.7's gadgets; GNOME 43-48 and 49 and later), placement and its wait, the palette
+// kept inside its monitor, and errors answered rather than thrown. A renamed call or a broken
+// branch fails here in seconds, without a compositor.
+#include "platform/kwin/KWinScriptLoader.h"
+
+#include <QCoreApplication>
+#include <QJSEngine>
+#include <QJSValue>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+namespace panemark {
+namespace {
+
+// A signal as both hosts offer them: connect, disconnect, and the test fires it.
+constexpr const char* sharedStandIns = R"js(
+function Signal() {
+    var handlers = [];
+    return {
+        connect: function (handler) { handlers.push(handler); },
+        disconnect: function (handler) {
+            var at = handlers.indexOf(handler);
+            if (at >= 0) handlers.splice(at, 1);
+        },
+        fire: function () {
+            var args = arguments;
+            handlers.slice().forEach(function (h) { h.apply(null, args); });
+        },
+        count: function () { return handlers.length; }
+    };
+}
+)js";
+
+// KWin: callDBus, QTimer, the KWin enums and a workspace of the version asked for.
+constexpr const char* kwinStandIns = R"js(
+var calls = [];
+function callDBus() { calls.push(Array.prototype.slice.call(arguments)); }
+var timers = [];
+function QTimer() {
+    this.timeout = Signal();
+    this.singleShot = false;
+    this.running = false;
+    this.start = function (ms) { this.interval = ms; this.running = true; timers.push(this); };
+    this.stop = function () { this.running = false; };
+}
+function fireTimers() {
+    timers.filter(function (t) { return t.running; }).forEach(function (t) {
+        if (t.singleShot) t.running = false;
+        t.timeout.fire();
+    });
+}
+var KWin = { FullScreenArea: 4, MaximizeArea: 2 };
+
+// KWin 6.7 hands geometry out as its own gadgets: x, y, width and height are there, and more.
+function gadget(r) {
+    return { x: r.x, y: r.y, width: r.width, height: r.height, left: r.x, top: r.y,
+             toString: function () { return "KWin::RectF"; } };
+}
+
+function makeWindow(api, id, frame, pid, caption) {
+    var w = {
+        internalId: "{" + id + "}", pid: pid, resizeable: true, fullScreen: false,
+        maximizable: true, maximized: [], desktopWindow: false, dock: false, deleted: false,
+        caption: caption + (api >= 6.2 ? " <2>" : ""), frameGeometryChanged: Signal(),
+        keepAbove: false, follows: true, writes: []
+    };
+    if (api >= 6.2) w.captionNormal = caption;
+    var current = frame;
+    Object.defineProperty(w, "frameGeometry", {
+        get: function () { return api >= 6.7 ? gadget(current) : current; },
+        set: function (r) {
+            w.writes.push({ x: r.x, y: r.y, width: r.width, height: r.height });
+            if (w.follows) {
+                current = { x: r.x, y: r.y, width: r.width, height: r.height };
+                w.frameGeometryChanged.fire();
+            }
+        }
+    });
+    w.setMaximize = function (v, h) { w.maximized.push([v, h]); };
+    return w;
+}
+
+function makeWorkspace(api, windows, outputs) {
+    var ws = {
+        currentDesktop: 1, cursorPos: { x: 1270, y: 790 }, numScreens: outputs.length,
+        virtualScreenGeometryChanged: Signal(),
+        clientArea: function (kind, screen) {
+            var o = typeof screen === "number" ? outputs[screen] : screen;
+            return kind === KWin.MaximizeArea ? o.areaRect : o.frame;
+        }
+    };
+    if (api >= 6) {
+        ws.activeWindow = windows[0];
+        ws.windowList = function () { return windows; };
+        ws.screens = outputs.map(function (o) {
+            return { name: o.name, manufacturer: "Maker", model: o.name + " model",
+                     serialNumber: "S" + o.name,
+                     geometry: api >= 6.7 ? gadget(o.frame) : o.frame,
+                     frame: o.frame, areaRect: o.areaRect };
+        });
+        ws.screenAt = function (p) {
+            return ws.screens.filter(function (s) {
+                return p.x >= s.frame.x && p.x < s.frame.x + s.frame.width;
+            })[0] || ws.screens[0];
+        };
+        ws.windowAdded = Signal(); ws.windowActivated = Signal(); ws.windowRemoved = Signal();
+        ws.screensChanged = Signal();
+    } else {
+        ws.activeClient = windows[0];
+        ws.clientList = function () { return windows; };
+        ws.activeScreen = 0;
+        ws.supportInformation = function () {
+            return outputs.map(function (o, i) {
+                return "Screen " + i + ":\n---------\nName: " + o.name + "\n";
+            }).join("");
+        };
+        ws.clientAdded = Signal(); ws.clientActivated = Signal(); ws.clientRemoved = Signal();
+        ws.numberScreensChanged = Signal(); ws.screenResized = Signal();
+    }
+    return ws;
+}
+
+var outputs = [
+    { name: "DP-1", frame: { x: 0, y: 0, width: 1280, height: 800 },
+      areaRect: { x: 0, y: 0, width: 1280, height: 770 } },
+    { name: "DP-2", frame: { x: 1280, y: 0, width: 1024, height: 768 },
+      areaRect: { x: 1280, y: 0, width: 1024, height: 768 } }
+];
+var windows = [makeWindow(API, 7, { x: 10, y: 20, width: 300, height: 200 }, 99, "Terminal")];
+var workspace = makeWorkspace(API, windows, outputs);
+
+// The script's question and what it was answered: a request hands it work.
+function pendingQuestion() {
+    for (var i = calls.length - 1; i >= 0; --i) {
+        if (calls[i][3] === "next" && !calls[i].answered) return calls[i];
+    }
+    return null;
+}
+function request(work) {
+    var question = pendingQuestion();
+    question.answered = true;
+    question[question.length - 1](JSON.stringify(work));
+}
+function answers() {
+    return calls.filter(function (c) { return c[3] === "answer"; }).map(function (c) {
+        return { serial: c[5], result: JSON.parse(c[6]) };
+    });
+}
+)js";
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class Script {
+public:
+    Script() : engine_(application()) {}
+
+    QJSValue run(const std::string& code) {
+        QJSValue value = engine_.evaluate(QString::fromStdString(code));
+        EXPECT_FALSE(value.isError()) << value.toString().toStdString() << " in: " << code;
+        return value;
+    }
+    // A value as JSON text, for comparisons that say what differs.
+    std::string json(const std::string& expression) {
+        return run("JSON.stringify(" + expression + ")").toString().toStdString();
+    }
+
+private:
+    static QObject* application() {
+        static int argc = 1;
+        static char name[] = "test";
+        static char* argv[] = {name, nullptr};
+        static QCoreApplication* app =
+            QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+        (void)app;
+        return nullptr;
+    }
+
+    QJSEngine engine_;
+};
+
+// The KWin script loaded into a workspace of KWin `api` (5, 6, 6.2 for captionNormal, 6.7 for
+// the gadgets), its window 7 of another program and Panemark's pid 4242.
+std::unique_ptr<Script> kwinScript(double api) {
+    auto script = std::make_unique<Script>();
+    script->run(sharedStandIns);
+    script->run("var API = " + std::to_string(api) + ";");
+    script->run(kwinStandIns);
+    std::string text = KWinScriptLoader::scriptText("token-1", "app.panemark.Test");
+    const std::string pid = "Number(\"" + std::to_string(::getpid()) + "\")";
+    text.replace(text.find(pid), pid.size(), "4242");
+    script->run(text);
+    return script;
+}
+
+TEST(ScriptLogicTest, TheKWinScriptReadsWindowsAndScreensUnderEveryKWin) {
+    for (const double api : {5.0, 6.0, 6.2, 6.7}) {
+        SCOPED_TRACE(api);
+        auto script = kwinScript(api);
+        const std::string hello = script->json("JSON.parse(calls[0][5])");
+        EXPECT_NE(hello.find(api >= 6 ? R"("api":6)" : R"("api":5)"), std::string::npos) << hello;
+        script->run(R"(request({ op: "look", serial: 1 }))");
+        const std::string look = script->json("answers()[0]");
+        EXPECT_NE(look.find(R"("window":{"id":"{7}","frame":{"x":10,"y":20,"width":300,"height":200},"pid":99)"),
+                  std::string::npos)
+            << look;
+        // The title without KWin's " <2>" where KWin keeps one.
+        EXPECT_NE(look.find(R"("caption":"Terminal")"), std::string::npos) << look;
+        EXPECT_NE(look.find(R"("name":"DP-2")"), std::string::npos) << look;
+        EXPECT_NE(look.find(R"("area":{"x":0,"y":0,"width":1280,"height":770})"),
+                  std::string::npos)
+            << look;
+        // Every signal the script needs is one this KWin has, and it listens to it.
+        const char* const listened = api >= 6 ? "workspace.windowAdded.count() === 1 && "
+                                                "workspace.windowActivated.count() === 1 && "
+                                                "workspace.windowRemoved.count() === 1 && "
+                                                "workspace.screensChanged.count() === 1"
+                                              : "workspace.clientAdded.count() === 1 && "
+                                                "workspace.clientActivated.count() === 1 && "
+                                                "workspace.clientRemoved.count() === 1";
+        EXPECT_TRUE(script->run(listened).toBool());
+    }
+}
+
+TEST(ScriptLogicTest, TheKWinScriptPlacesUnmaximizedAndAnswersWhenTheFrameIsThereOrInTime) {
+    for (const double api : {5.0, 6.0, 6.7}) {
+        SCOPED_TRACE(api);
+        auto script = kwinScript(api);
+        script->run(R"(request({ op: "place", serial: 2, id: "{7}",
+                                 frame: { x: 0, y: 0, width: 640, height: 770 }, wait: 100 }))");
+        EXPECT_EQ(script->json("windows[0].maximized"), "[[false,false]]");
+        EXPECT_EQ(script->json("answers()"),
+                  R"([{"serial":"2","result":{"placed":true,"frame":{"x":0,"y":0,"width":640,"height":770}}}])");
+        // A client that keeps its size: the answer waits for the timer, with the frame it has.
+        script->run("windows[0].follows = false;");
+        script->run(R"(request({ op: "place", serial: 3, id: "{7}",
+                                 frame: { x: 640, y: 0, width: 640, height: 770 }, wait: 100 }))");
+        EXPECT_EQ(script->run("answers().length").toInt(), 1);
+        script->run("fireTimers();");
+        EXPECT_EQ(script->json("answers()[1]"),
+                  R"({"serial":"3","result":{"placed":true,"frame":{"x":0,"y":0,"width":640,"height":770}}})");
+        // A window that is gone is said to be.
+        script->run(R"(request({ op: "place", serial: 4, id: "{8}",
+                                 frame: { x: 0, y: 0, width: 1, height: 1 }, wait: 100 }))");
+        EXPECT_EQ(script->json("answers()[2].result"), R"({"placed":false})");
+    }
+}
+
+TEST(ScriptLogicTest, TheKWinScriptKeepsThePaletteInsideTheScreenUnderThePointer) {
+    for (const double api : {5.0, 6.0, 6.7}) {
+        SCOPED_TRACE(api);
+        auto script = kwinScript(api);
+        // Opened at the bottom-right corner: pushed back inside the usable area, and kept from
+        // the focus, which stays with the terminal.
+        script->run(R"(
+            var palette = makeWindow(API, 9, { x: 0, y: 0, width: 400, height: 300 }, 4242,
+                                     "Panemark Palette");
+            windows.push(palette);
+            (API >= 6 ? workspace.windowAdded : workspace.clientAdded).fire(palette);
+        )");
+        EXPECT_EQ(script->json("palette.writes[palette.writes.length - 1]"),
+                  R"({"x":880,"y":470,"width":400,"height":300})");
+        EXPECT_TRUE(script->run("palette.keepAbove").toBool());
+        // A window of another program with that title is left alone.
+        script->run(R"(
+            var impostor = makeWindow(API, 10, { x: 5, y: 5, width: 400, height: 300 }, 77,
+                                      "Panemark Palette");
+            (API >= 6 ? workspace.windowAdded : workspace.clientAdded).fire(impostor);
+        )");
+        EXPECT_EQ(script->json("impostor.writes"), "[]");
+    }
+}
+
+// GNOME Shell: the modules the extension is handed, `global`, and windows of the shell's
+// version: 43-48 (get_maximized, unmaximize(flags)) or 49 and later (get_maximize_flags,
+// set_unmaximize_flags).
+constexpr const char* gnomeStandIns = R"js(
+var logged = [];
+function log(text) { logged.push(String(text)); }
+function logError(e, text) { logged.push(text + ": " + (e && e.message)); }
+var timeouts = [];
+var GLib = {
+    PRIORITY_DEFAULT: 0, SOURCE_REMOVE: false,
+    timeout_add: function (p, ms, f) { timeouts.push({ ms: ms, f: f, live: true }); return timeouts.length; },
+    source_remove: function (id) { timeouts[id - 1].live = false; },
+    Variant: function (signature, values) { this.signature = signature; this.values = values; }
+};
+function fireTimeouts() {
+    timeouts.forEach(function (t) { if (t.live) { t.live = false; t.f(); } });
+}
+var exported = null;
+var grabs = [];
+var Gio = {
+    DBusExportedObject: { wrapJSObject: function (xml, service) {
+        exported = { service: service, signals: [], export: function () {},
+                     unexport: function () {},
+                     emit_signal: function (name, v) { this.signals.push([name, v]); } };
+        return exported;
+    } },
+    DBus: { session: { call: function () {} } },
+    DBusCallFlags: { NONE: 0 }, BusNameOwnerFlags: { NONE: 0 }, BusNameWatcherFlags: { NONE: 0 },
+    bus_own_name_on_connection: function () { return 1; },
+    bus_unown_name: function () {},
+    bus_watch_name_on_connection: function () { return 1; },
+    bus_unwatch_name: function () {},
+    icon_new_for_string: function () { return {}; }
+};
+var Meta = {
+    WindowType: { NORMAL: 0, DESKTOP: 1, DOCK: 2 },
+    MaximizeFlags: { HORIZONTAL: 1, VERTICAL: 2, BOTH: 3 },
+    KeyBindingFlags: { NONE: 0, IGNORE_AUTOREPEAT: 16 },
+    KeyBindingAction: { NONE: 0 },
+    external_binding_name_for_action: function (a) { return "external-grab-" + a; }
+};
+var Shell = { ActionMode: { NORMAL: 1, OVERVIEW: 2 } };
+var Clutter = { EVENT_STOP: true };
+var St = { Icon: function () {} };
+var Main = {
+    wm: { allowKeybinding: function () {} },
+    layoutManager: { connect: function () { return 1; }, disconnect: function () {} },
+    panel: { addToStatusArea: function () {} }
+};
+var PanelMenu = { Button: function () {
+    this.add_child = function () {}; this.connect = function () {}; this.destroy = function () {};
+} };
+
+function makeWindow(id, frame, pid, title) {
+    var current = frame;
+    var handlers = {};
+    var w = {
+        moves: [], unmaximized: [], maximizedFlags: 0,
+        get_id: function () { return id; },
+        get_frame_rect: function () { return current; },
+        get_pid: function () { return pid; },
+        get_title: function () { return title; },
+        get_window_type: function () { return Meta.WindowType.NORMAL; },
+        allows_resize: function () { return true; },
+        is_fullscreen: function () { return false; },
+        follows: true,
+        connect: function (name, f) { handlers[name] = f; return name; },
+        disconnect: function (name) { delete handlers[name]; },
+        move_resize_frame: function (user, x, y, width, height) {
+            w.moves.push([x, y, width, height]);
+            if (w.follows) {
+                current = { x: x, y: y, width: width, height: height };
+                if (handlers["size-changed"]) handlers["size-changed"]();
+            }
+        },
+        move_frame: function (user, x, y) {
+            w.moves.push([x, y]);
+            current = { x: x, y: y, width: current.width, height: current.height };
+        },
+        make_above: function () { w.above = true; },
+        activate: function () {},
+        get_compositor_private: function () { return null; }
+    };
+    if (SHELL >= 49) {
+        w.get_maximize_flags = function () { return w.maximizedFlags; };
+        w.set_unmaximize_flags = function (flags) { w.unmaximized.push(flags); };
+        w.unmaximize = function () {
+            if (arguments.length) throw new TypeError("unmaximize takes no flags");
+            w.unmaximized.push("all");
+        };
+    } else {
+        w.get_maximized = function () { return w.maximizedFlags; };
+        w.unmaximize = function (flags) { w.unmaximized.push(flags); };
+    }
+    return w;
+}
+
+var windows = [makeWindow(7, { x: 10, y: 20, width: 300, height: 200 }, 99, "Terminal")];
+windows[0].maximizedFlags = 3;
+var monitors = [{ x: 0, y: 0, width: 1280, height: 800 }, { x: 1280, y: 0, width: 1280, height: 800 }];
+var pointer = [2550, 790];
+var global = {
+    display: {
+        focus_window: windows[0],
+        list_all_windows: function () { return windows; },
+        get_n_monitors: function () { return monitors.length; },
+        get_monitor_geometry: function (i) { return monitors[i]; },
+        get_primary_monitor: function () { return 0; },
+        grab_accelerator: function (accelerator, flags) {
+            grabs.push([accelerator, flags]);
+            return accelerator.indexOf("F12") >= 0 ? 0 : grabs.length;
+        },
+        ungrab_accelerator: function () {},
+        connect: function () { return 1; }, disconnect: function () {}
+    },
+    workspace_manager: { get_active_workspace: function () { return {
+        get_work_area_for_monitor: function (i) {
+            var m = monitors[i];
+            return { x: m.x, y: m.y + 32, width: m.width, height: m.height - 32 };
+        } }; } },
+    backend: {},
+    get_pointer: function () { return pointer; },
+    get_current_time: function () { return 0; }
+};
+
+// A call as the bus makes it, answered through its invocation.
+function invoke(method, parameters, sender) {
+    var reply = { sender: sender || ":1.5" };
+    exported.service[method + "Async"](parameters, {
+        get_sender: function () { return reply.sender; },
+        return_value: function (v) { reply.value = v ? v.values[0] : null; },
+        return_dbus_error: function (name, message) { reply.error = name + ": " + message; }
+    });
+    return reply;
+}
+)js";
+
+std::unique_ptr<Script> gnomeExtension(int shell) {
+    auto script = std::make_unique<Script>();
+    script->run("var SHELL = " + std::to_string(shell) + ";");
+    script->run(gnomeStandIns);
+    script->run(fileText(GNOME_EXTENSION_CORE));
+    script->run(R"(
+        var panemark = createPanemark({ Gio: Gio, GLib: GLib, Meta: Meta, Shell: Shell, St: St,
+            Clutter: Clutter, Main: Main, PanelMenu: PanelMenu, path: "/ext",
+            shellVersion: SHELL + ".1" });
+        panemark.enable();
+    )");
+    return script;
+}
+
+TEST(ScriptLogicTest, TheExtensionPlacesAMaximizedWindowOnGnome43To51) {
+    for (const int shell : {43, 46, 48, 49, 50, 51}) {
+        SCOPED_TRACE(shell);
+        auto script = gnomeExtension(shell);
+        script->run(R"(var placed = invoke("Place", ["7", 0, 32, 640, 768, 200]);)");
+        EXPECT_EQ(script->json("placed.error"), "undefined");
+        EXPECT_EQ(script->json("JSON.parse(placed.value)"),
+                  R"({"placed":true,"frame":{"x":0,"y":32,"width":640,"height":768}})");
+        EXPECT_EQ(script->json("windows[0].unmaximized"), "[3]");
+        // A client that keeps its size is answered when the wait is over.
+        script->run(R"(windows[0].follows = false;
+                       var later = invoke("Place", ["7", 640, 32, 640, 768, 200]);)");
+        EXPECT_EQ(script->json("later.value"), "undefined");
+        script->run("fireTimeouts();");
+        EXPECT_EQ(script->json("JSON.parse(later.value).frame"),
+                  R"({"x":0,"y":32,"width":640,"height":768})");
+        EXPECT_EQ(script->json("JSON.parse(invoke('Place', ['8', 0, 0, 1, 1, 0]).value)"),
+                  R"({"placed":false})");
+    }
+}
+
+TEST(ScriptLogicTest, WhatTheShellThrowsIsAnsweredAsAnErrorNamingItsVersion) {
+    auto script = gnomeExtension(50);
+    script->run(R"(windows[0].move_resize_frame = function () {
+                       throw new TypeError("move_resize_frame is not a function");
+                   };
+                   var failed = invoke("Place", ["7", 0, 32, 640, 768, 200]);
+                   global.display.focus_window = { get_window_type: function () {
+                       throw new Error("gone"); } };
+                   var look = invoke("Look", []);)");
+    EXPECT_EQ(script->json("failed.error"),
+              R"("app.panemark.Shell.Error.Failed: GNOME Shell 50.1 could not Place: move_resize_frame is not a function")");
+    EXPECT_EQ(script->json("look.error"),
+              R"("app.panemark.Shell.Error.Failed: GNOME Shell 50.1 could not Look: gone")");
+    EXPECT_EQ(script->json("look.value"), "undefined");
+}
+
+TEST(ScriptLogicTest, TheExtensionGrabsShortcutsThatRunOnceWhenHeldAndNamesTheTakenOnes) {
+    auto script = gnomeExtension(48);
+    script->run(R"(var bound = invoke("Bind", [JSON.stringify([
+        { name: "a", accelerator: "<Control><Alt><Super>Left" },
+        { name: "b", accelerator: "<Control>F12" }])]);)");
+    EXPECT_EQ(script->json("JSON.parse(bound.value)"), R"({"taken":["b"]})");
+    // Held, the key's repeats run nothing: mutter drops them for these grabs.
+    EXPECT_EQ(script->json("grabs.map(function (g) { return g[1]; })"), "[16,16]");
+    EXPECT_EQ(script->json("invoke('Bind', ['not json']).error.split(':')[0]"),
+              R"("app.panemark.Shell.Error.BadBindings")");
+}
+
+TEST(ScriptLogicTest, TheExtensionKeepsThePaletteInsideTheMonitorUnderThePointer) {
+    auto script = gnomeExtension(50);
+    // Panemark's palette, opened at the pointer in the far corner of the right monitor.
+    script->run(R"(
+        invoke("Own", [4242], ":1.9");
+        var palette = makeWindow(9, { x: 0, y: 0, width: 400, height: 300 }, 4242,
+                                 "Panemark Palette");
+        windows.push(palette);
+        // The shell's window-created handler, as the extension connected it.
+        var created = null;
+        global.display.connect = function (name, f) { if (name === "window-created") created = f; return 1; };
+        panemark.disable();
+        panemark.enable();
+        invoke("Own", [4242], ":1.9");
+        created(global.display, palette);
+    )");
+    EXPECT_EQ(script->json("palette.moves[palette.moves.length - 1]"), "[2160,500]");
+    EXPECT_TRUE(script->run("palette.above === true").toBool());
+}
+
+} // namespace
+} // namespace panemark
