@@ -12,14 +12,17 @@ namespace {
 constexpr const char* frameReporter = R"js(
 var last = {};
 function report() {
-    var active = workspace.activeClient;
+    // KWin 5 names its windows clients; KWin 6 windows.
+    var kwin6 = workspace.activeWindow !== undefined;
+    var active = kwin6 ? workspace.activeWindow : workspace.activeClient;
     var activeId = active ? String(active.internalId) : "";
-    var clients = workspace.clientList();
+    var clients = kwin6 ? workspace.windowList() : workspace.clientList();
     for (var i = 0; i < clients.length; ++i) {
         var c = clients[i];
         var f = c.frameGeometry;
         var id = String(c.internalId);
-        var line = c.caption + "|" + f.x + "|" + f.y + "|" + f.width + "|" + f.height + "|" +
+        var caption = c.captionNormal !== undefined ? c.captionNormal : c.caption;
+        var line = caption + "|" + f.x + "|" + f.y + "|" + f.width + "|" + f.height + "|" +
                    (id === activeId ? 1 : 0);
         if (last[id] !== line) {
             last[id] = line;

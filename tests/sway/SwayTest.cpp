@@ -1,3 +1,4 @@
+#include "../support/DesktopVersion.h"
 #include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
 #include "SwaySession.h"
@@ -55,7 +56,8 @@ protected:
 };
 
 TEST_F(SwayTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWindow) {
-    EXPECT_NE(lastStatus.find("desktop: sway (1.7"), std::string::npos) << lastStatus;
+    EXPECT_NE(lastStatus.find("desktop: sway (" + desktopVersion("sway --version")), std::string::npos)
+        << lastStatus;
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);
     ASSERT_FALSE(session.focusedWindow()->floating);
