@@ -9,7 +9,7 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps build run install package test test-asan test-tsan bench fuzz fuzz-minimize format clean
+.PHONY: all deps build run install package test test-desktops test-asan test-tsan bench fuzz fuzz-minimize format clean
 
 all: build
 
@@ -37,6 +37,13 @@ package: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The whole suite again on the desktops of newer Debian releases (Debian 13 and testing), each
+# in a test root kept in ~/.cache/panemark/roots with its own build and compiler cache. Needs
+# root. GENERATIONS=trixie picks one.
+GENERATIONS ?=
+test-desktops:
+	JOBS=$(JOBS) scripts/desktop-roots.sh test $(GENERATIONS)
 
 # The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and under ThreadSanitizer.
 test-asan: deps
