@@ -1,7 +1,8 @@
-// The resident program with its tray icon in a tray host (trayer) on Xvfb + openbox: start to
+// The resident program with its tray icon in a tray host (trayer or stalonetray) on Xvfb + openbox: start to
 // the shortcuts armed, a click on the icon to the palette mapped, idle CPU time and memory, and
 // the same clicks and memory for a bare Qt tray program beside it.
 // Figures only: nothing here fails on timing.
+#include "../tests/support/TrayHost.h"
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
 #include "ProcessFigures.h"
@@ -125,8 +126,7 @@ int main() {
         << "[General]\nPanemark.showSplashAtLaunch=false\n";
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     setenv("XDG_DATA_HOME", home.c_str(), 1);
-    session.spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
-                   "120", "--height", "24", "--transparent", "false"});
+    session.spawn(trayHostCommand());
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     Desk desk;
 

@@ -1,3 +1,4 @@
+#include "../support/TrayHost.h"
 #include "TestClient.h"
 #include "TestHome.h"
 #include "XvfbSession.h"
@@ -21,7 +22,7 @@
 namespace panemark {
 namespace {
 
-// The tray icon in a real tray host (trayer) on Xvfb + openbox, driven with the pointer.
+// The tray icon in a real tray host (trayer or stalonetray) on Xvfb + openbox, driven with the pointer.
 class TrayOnX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -30,8 +31,7 @@ protected:
     }
 
     pid_t startTray() {
-        return session.spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
-                              "--width", "120", "--height", "24", "--transparent", "false"});
+        return session.spawn(trayHostCommand());
     }
 
     std::string log() {
@@ -238,7 +238,7 @@ TEST_F(TrayOnX11Test, APointerClickOnARowMovesTheXtermThatHadTheFocus) {
     const int firstRowCentre = 50;
     ASSERT_TRUE(click(palette->center().x(), palette->top() + firstRowCentre + 3 * 29));
     auto landed = [](const Rect& frame) {
-        // trayer reserves no strip of the screen; a terminal keeps to whole character cells.
+        // the tray reserves no strip of the screen; a terminal keeps to whole character cells.
         return frame.x == 0 && frame.y == 0 && frame.width <= 640 && frame.width > 620 &&
                frame.height <= 800 && frame.height > 770;
     };
@@ -280,7 +280,7 @@ TEST_F(TrayOnX11Test, TheIconIsDrawnToStandOutOnItsPanel) {
     ASSERT_FALSE(icon.empty()) << "the icon was not embedded";
     const QRect area = geometry(icon);
     ASSERT_TRUE(area.isValid());
-    // trayer's panel is light grey: the icon is dark on it.
+    // The tray is light grey: the icon is dark on it.
     for (int i = 0; i < 300 && darkestLightness(area) > 100; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
