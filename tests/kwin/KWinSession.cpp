@@ -49,6 +49,17 @@ void allowTestHelpers(const std::filesystem::path& applications) {
 #endif
 }
 
+// KDE Frameworks 6 finds desktop files through its service cache, which indexes them only
+// under a menu: a release whose packages ship no applications.menu gets the test's own.
+void provideApplicationsMenu(const std::filesystem::path& configHome) {
+    std::filesystem::create_directories(configHome / "menus");
+    std::ofstream(configHome / "menus" / "applications.menu")
+        << "<!DOCTYPE Menu PUBLIC \"-//freedesktop//DTD Menu 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/menu-spec/1.0/menu.dtd\">\n"
+           "<Menu><Name>Applications</Name><DefaultAppDirs/><DefaultDirectoryDirs/>"
+           "<Include><All/></Include></Menu>\n";
+}
+
 } // namespace
 
 using ChildProcess::waitFor;
@@ -59,6 +70,7 @@ KWinSession::KWinSession() : HeadlessSession("kwin") {
     }
     waylandDisplay_ = "panemark-kwin-" + unique_;
     allowTestHelpers(home_ / "applications");
+    provideApplicationsMenu(home_);
     // Xwayland needs the folder of X sockets; a container may not have it.
     std::error_code ignored;
     if (std::filesystem::create_directories("/tmp/.X11-unix", ignored)) {
