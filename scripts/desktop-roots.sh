@@ -21,6 +21,8 @@ refresh_days=7
 jobs=${JOBS:-$(nproc)}
 
 say() { echo "desktop-roots: $*" >&2; }
+# The first error a log holds, for a one-line report.
+first_error() { grep -m 1 -E '^(E:|W: Failed|Failure)|Could not|Temporary failure' "$1" || tail -n 1 "$1"; }
 fail() { say "$*"; exit 1; }
 
 # The archive the dependency script installs from: the host's first Debian mirror.
@@ -95,8 +97,7 @@ make_root() {
     mkdir -p "$roots"
     if ! debootstrap --variant=minbase "$generation" "$root.new" "$(mirror)" "$script" \
         >"$roots/$generation.debootstrap.log" 2>&1; then
-        tail -n 5 "$roots/$generation.debootstrap.log" >&2
-        fail "cannot make the $generation root from $(mirror) (log: $roots/$generation.debootstrap.log)"
+        fail "cannot make the $generation root from $(mirror): $(first_error "$roots/$generation.debootstrap.log") (log: $roots/$generation.debootstrap.log)"
     fi
     configure_apt "$root.new"
     rm -rf "$root"
@@ -121,8 +122,7 @@ ensure_root() {
         apt-get update -qq && apt-get dist-upgrade -y -qq >/dev/null &&
         apt-get install -y -qq ccache git >/dev/null && /src/scripts/install-deps.sh >/dev/null' \
         >"$roots/$generation.packages.log" 2>&1; then
-        tail -n 5 "$roots/$generation.packages.log" >&2
-        fail "cannot install the $generation root's packages from $(mirror) (log: $roots/$generation.packages.log)"
+        fail "cannot install the $generation root's packages from $(mirror): $(first_error "$roots/$generation.packages.log") (log: $roots/$generation.packages.log)"
     fi
     package_list_stamp >"$root/.panemark-stamp"
 }
