@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <algorithm>
+#include <chrono>
 
 namespace panemark {
 
@@ -16,6 +17,7 @@ constexpr const char* service = "org.kde.kglobalaccel";
 constexpr const char* servicePath = "/kglobalaccel";
 constexpr const char* serviceInterface = "org.kde.KGlobalAccel";
 constexpr int callTimeoutMs = 2000;
+constexpr auto repeatWindow = std::chrono::milliseconds(1000);
 // The service's flags: the shortcut is present now, and the service must not put back a
 // combination it remembers from an earlier run in place of the one given.
 constexpr uint setPresent = 2;
@@ -132,7 +134,13 @@ void KGlobalAccelShortcuts::pressed(const QString& componentName, const QString&
     const std::string name = shortcutName.toStdString();
     // Held, a shortcut runs once. KWin before 6.5 sends the key's repeats as presses too; a
     // press of a shortcut not let go since is one of them (6.5 and later send no such presses).
-    if (!held_.insert(name).second) {
+    // Repeats come many times a second: a release that went astray holds a shortcut only until
+    // it has been quiet for a while, as on X11.
+    const auto now = std::chrono::steady_clock::now();
+    const auto [held, first] = held_.try_emplace(name, now);
+    const bool repeat = !first && now - held->second < repeatWindow;
+    held->second = now;
+    if (repeat) {
         return;
     }
     // A press that crossed a change of the set names a binding that is gone.

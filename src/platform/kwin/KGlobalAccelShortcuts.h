@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 #include <set>
@@ -53,8 +55,8 @@ private:
     std::vector<ShortcutBinding> bindings_;
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken_; // key code, modifiers
     Signal<std::string> activated_;
-    // The shortcuts pressed and not let go since.
-    std::set<std::string> held_;
+    // The shortcuts pressed and not let go since, with when they were last pressed or repeated.
+    std::map<std::string, std::chrono::steady_clock::time_point> held_;
     // Set once the service has said it no longer knows the deprecated calls.
     mutable bool modernCallsOnly_ = false;
 };
