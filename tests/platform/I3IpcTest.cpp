@@ -347,7 +347,8 @@ TEST(I3IpcEventsTest, AKindTheCompositorRefusesTakesNoOtherKindWithItAndIsLogged
     });
     Log::Capture log;
     Result<std::unique_ptr<I3IpcEvents>> events =
-        I3IpcEvents::open(compositor.path(), {"binding", "output", "workspace"}, "the stand-in compositor");
+        I3IpcEvents::open(compositor.path(), {"binding", "output", "workspace"},
+                          "the stand-in compositor");
     ASSERT_TRUE(events) << events.error();
     std::vector<std::string> heard;
     const Subscription listening = events.value()->onEvent(
@@ -361,7 +362,8 @@ TEST(I3IpcEventsTest, AKindTheCompositorRefusesTakesNoOtherKindWithItAndIsLogged
     EXPECT_EQ(heard, std::vector<std::string>{R"({"x":1})"});
     EXPECT_EQ(events.value()->refused(), std::vector<std::string>{"output"});
     ASSERT_EQ(logged.size(), 1u);
-    EXPECT_NE(logged[0].find("the stand-in compositor refused to send its output events"), std::string::npos)
+    EXPECT_NE(logged[0].find("the stand-in compositor refused to send its output events"),
+              std::string::npos)
         << logged[0];
 }
 
