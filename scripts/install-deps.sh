@@ -26,7 +26,7 @@ desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils "$(tray
 # GNOME Shell for its headless tests, without the rest of the GNOME desktop it recommends.
 lean_packages=(gnome-shell libglib2.0-bin dconf-service)
 # Making and checking the Debian package.
-package_packages=(dpkg-dev desktop-file-utils appstream man-db)
+package_packages=(dpkg-dev desktop-file-utils appstream man-db file)
 fuzz_packages=(clang libclang-rt-14-dev)
 bench_packages=(sxhkd)
 demo_packages=(imagemagick)

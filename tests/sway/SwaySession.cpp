@@ -88,6 +88,13 @@ SwaySession::SwaySession() {
         15);
     if (!ready_) {
         problem_ = "sway did not set up its two outputs and bars";
+        return;
+    }
+    // Every test starts on the first output: sway 1.10 and later give the focus to the output
+    // made last, older ones to the first.
+    ready_ = ipc_->request(I3IpcCodec::runCommand, "focus output HEADLESS-1", 5).ok();
+    if (!ready_) {
+        problem_ = "sway did not focus its first output";
     }
 }
 
