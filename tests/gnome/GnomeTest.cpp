@@ -82,6 +82,11 @@ TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {
     EXPECT_EQ(session.waitForFrame("Editor", leftHalf), leftHalf);
 }
 
+TEST_F(GnomeTest, AShortcutHeldDownRunsItsCommandOnce) {
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    expectAHeldShortcutToRunOnce(session, "Editor", *session.usableArea(0), session.panemarkLog());
+}
+
 TEST_F(GnomeTest, AProfileSwitchRebindsLive) {
     ASSERT_TRUE(session.openWaylandWindow("Editor"));
     ASSERT_NO_FATAL_FAILURE(switchToMaximizeProfile(session, PANEMARK_PROGRAM_PATH));

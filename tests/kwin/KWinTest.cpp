@@ -112,6 +112,13 @@ TEST_F(KWinTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsAroundThePan
     expectStockShortcutsToLand(session, "X11 window", rightUsable);
 }
 
+TEST_F(KWinTest, AShortcutHeldDownRunsItsCommandOnce) {
+    x11->createBottomDock(0, 1279, panelHeight, 800);
+    startPanemark();
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    expectAHeldShortcutToRunOnce(session, "Editor", leftUsable, session.panemarkLog());
+}
+
 TEST_F(KWinTest, AProfileSwitchRebindsLiveAndQuittingLetsEverythingGo) {
     startPanemark();
     ASSERT_TRUE(session.openWaylandWindow("Editor"));

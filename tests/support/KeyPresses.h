@@ -1,17 +1,21 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace panemark {
 
 // What the tests' keyboards (one per compositor protocol) take on their command line:
-//   KEYCODE [ctrl|alt|logo|shift]...   one press of an evdev key, the modifiers held around it
+//   KEYCODE [ctrl|alt|logo|shift]... [hold:MS]
+//                                      one press of an evdev key, the modifiers held around it;
+//                                      held down MS milliseconds (the compositor repeats it)
 //   --lines                            one such press per line of standard input, each answered
 //                                      with a line "pressed" once the compositor has it
 // `send` hands the compositor one key going down or up.
@@ -28,13 +32,20 @@ inline std::uint32_t modifierKey(const std::string& name) {
 inline void press(const std::vector<std::string>& words, const Send& send) {
     const auto key = static_cast<std::uint32_t>(std::atoi(words.at(0).c_str()));
     std::vector<std::uint32_t> modifiers;
+    int holdMilliseconds = 0;
     for (std::size_t i = 1; i < words.size(); ++i) {
-        modifiers.push_back(modifierKey(words[i]));
+        if (words[i].rfind("hold:", 0) == 0) {
+            holdMilliseconds = std::atoi(words[i].c_str() + 5);
+        } else {
+            modifiers.push_back(modifierKey(words[i]));
+        }
     }
     for (std::uint32_t modifier : modifiers) {
         send(modifier, true);
     }
     send(key, true);
+    // A person's hold: the time is the point here, not something waited for.
+    std::this_thread::sleep_for(std::chrono::milliseconds(holdMilliseconds));
     send(key, false);
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) {
         send(*it, false);

@@ -1,6 +1,7 @@
 #include "../support/DesktopVersion.h"
 #include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
+#include "../support/StockShortcuts.h"
 #include "SwaySession.h"
 #include "model/StockCommands.h"
 #include "placement/TargetRules.h"
@@ -12,10 +13,6 @@
 
 namespace panemark {
 namespace {
-
-// The stock shortcuts' keys (evdev), each pressed with ctrl, alt and logo.
-constexpr unsigned stockKeys[] = {2, 3, 4, 105, 106, 103, 108}; // 1 2 3 ← → ↑ ↓
-const std::vector<std::string> hyper{"ctrl", "alt", "logo"};
 
 class SwayTest : public ::testing::Test {
 protected:
@@ -85,6 +82,19 @@ TEST_F(SwayTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWi
         }
         EXPECT_TRUE(session.focusedWindow()->floating);
     }
+}
+
+TEST_F(SwayTest, AShortcutHeldDownRunsItsCommandOnce) {
+    ASSERT_GT(openTerminal(), 0);
+    const auto outputs = I3IpcReplies::outputs(session.ask(I3IpcCodec::getOutputs),
+                                               session.ask(I3IpcCodec::getWorkspaces));
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const HeldUp frames = heldUpFrames(outputs.value()[0].usable, session.focusedWindow()->frame);
+    ASSERT_NE(frames.once, frames.twice);
+    ASSERT_TRUE(session.press(105, hyper));
+    ASSERT_EQ(session.waitForFrame(frames.leftHalf), frames.leftHalf);
+    ASSERT_TRUE(session.press(103, heldHyper()));
+    EXPECT_EQ(session.waitForFrame(frames.once), frames.once);
 }
 
 TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {

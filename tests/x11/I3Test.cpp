@@ -1,5 +1,6 @@
 #include "../support/DesktopVersion.h"
 #include "../support/Printers.h"
+#include "../support/StockShortcuts.h"
 #include "TestClient.h"
 #include "TestHome.h"
 #include "XvfbSession.h"
@@ -69,6 +70,21 @@ protected:
         return seen;
     }
 
+    // The outputs once i3bar has docked on both.
+    Result<std::vector<I3IpcReplies::Output>> dockedOutputs() {
+        auto outputs =
+            I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
+        for (int attempt = 0;
+             attempt < 500 && !(outputs && outputs.value().size() == 2u &&
+                                outputs.value()[0].usable.y > 0 && outputs.value()[1].usable.y > 0);
+             ++attempt) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            outputs =
+                I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
+        }
+        return outputs;
+    }
+
     void startPanemark() {
         session.spawn({PANEMARK_PROGRAM}, (home / "panemark.log").string());
         for (int i = 0; i < 500 && !client.isGrabbedElsewhere(keyLeft, ctrlAltSuper); ++i) {
@@ -96,17 +112,7 @@ TEST_F(I3Test, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWind
     ASSERT_TRUE(tiled);
     EXPECT_FALSE(tiled->floating);
 
-    // Once i3bar has docked on both outputs.
-    auto outputs =
-        I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
-    for (int attempt = 0;
-         attempt < 500 && !(outputs && outputs.value().size() == 2u &&
-                            outputs.value()[0].usable.y > 0 && outputs.value()[1].usable.y > 0);
-         ++attempt) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        outputs =
-            I3IpcReplies::outputs(ask(I3IpcCodec::getOutputs), ask(I3IpcCodec::getWorkspaces));
-    }
+    const auto outputs = dockedOutputs();
     ASSERT_TRUE(outputs && outputs.value().size() == 2u);
     ASSERT_GT(outputs.value()[1].usable.y, 0) << "i3bar never docked";
     const std::vector<ZoneCommand> stock = stockCommands();
@@ -129,6 +135,24 @@ TEST_F(I3Test, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWind
         }
         EXPECT_TRUE(focused()->floating);
     }
+}
+
+TEST_F(I3Test, AShortcutHeldDownRunsItsCommandOnce) {
+    std::ofstream(home / "Panemark" / "Panemark.conf", std::ios::app)
+        << "Panemark.animateWindows=false\n";
+    const xcb_window_t window = client.createWindow(100, 100, 500, 400);
+    ASSERT_TRUE(client.activate(window));
+    startPanemark();
+    const auto outputs = dockedOutputs();
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const HeldUp frames = heldUpFrames(outputs.value()[0].usable, focused()->frame);
+    ASSERT_NE(frames.once, frames.twice);
+    ASSERT_TRUE(session.run({"xdotool", "key", "ctrl+alt+super+Left"}));
+    ASSERT_EQ(waitForFrame(frames.leftHalf), frames.leftHalf);
+    // The X server repeats a held key: a second run would widen the window again.
+    ASSERT_TRUE(session.run({"xdotool", "keydown", "ctrl+alt+super+Up", "sleep", "1.5", "keyup",
+                             "ctrl+alt+super+Up"}));
+    EXPECT_EQ(waitForFrame(frames.once), frames.once);
 }
 
 TEST_F(I3Test, StatusNamesI3) {
