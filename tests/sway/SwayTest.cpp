@@ -1,3 +1,4 @@
+#include "../support/ChildProcess.h"
 #include "../support/DesktopVersion.h"
 #include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
@@ -44,6 +45,11 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return window ? window->id : -1;
+    }
+
+    std::string panemarkLog() const {
+        std::ifstream file(session.home() / "panemark.log");
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
     SwaySession session;
@@ -95,6 +101,66 @@ TEST_F(SwayTest, AShortcutHeldDownRunsItsCommandOnce) {
     ASSERT_EQ(session.waitForFrame(frames.leftHalf), frames.leftHalf);
     ASSERT_TRUE(session.press(103, heldHyper()));
     EXPECT_EQ(session.waitForFrame(frames.once), frames.once);
+}
+
+TEST_F(SwayTest, AnOutputAddedOrRemovedWhileItRunsIsFollowedAndPlacedOnExactly) {
+    const std::int64_t terminal = openTerminal();
+    ASSERT_GT(terminal, 0);
+    // Its screens follow sway's output events.
+    const auto statusSays = [&](const std::string& text) {
+        return ChildProcess::waitFor(
+            [&] { return waitForStatus() && lastStatus.find(text) != std::string::npos; }, 10);
+    };
+    ASSERT_TRUE(statusSays("hardware: 2 external displays")) << lastStatus;
+    const std::string created = session.ask(I3IpcCodec::runCommand, "create_output");
+    ASSERT_NE(created.find("\"success\": true"), std::string::npos) << created;
+    std::optional<I3IpcReplies::Output> added;
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            const auto outputs = I3IpcReplies::outputs(session.ask(I3IpcCodec::getOutputs),
+                                                       session.ask(I3IpcCodec::getWorkspaces));
+            if (outputs && outputs.value().size() == 3u) {
+                added = outputs.value()[2];
+            }
+            return added.has_value();
+        },
+        10));
+    session.ask(I3IpcCodec::runCommand,
+                "output " + added->name + " mode 800x600 position 2304 0");
+    EXPECT_TRUE(statusSays("hardware: 3 external displays")) << lastStatus << panemarkLog();
+
+    // A window moved there is placed on it exactly, bar and all.
+    session.ask(I3IpcCodec::runCommand, "[con_id=" + std::to_string(terminal) +
+                                            "] move to output " + added->name +
+                                            ", focus output " + added->name);
+    std::optional<I3IpcReplies::Output> ready;
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            const auto outputs = I3IpcReplies::outputs(session.ask(I3IpcCodec::getOutputs),
+                                                       session.ask(I3IpcCodec::getWorkspaces));
+            for (const I3IpcReplies::Output& output : outputs ? outputs.value()
+                                                              : std::vector<I3IpcReplies::Output>{}) {
+                if (output.name == added->name && output.frame.x == 2304 && output.usable.y > 0) {
+                    ready = output;
+                }
+            }
+            return ready.has_value() && session.focusedWindow() &&
+                   session.focusedWindow()->id == terminal &&
+                   session.focusedWindow()->frame.x >= 2304;
+        },
+        10));
+    const Rect leftHalf = TargetRules::ruleFor(stockCommands()[3], 0)(
+                              ready->usable, session.focusedWindow()->frame)
+                              .value();
+    ASSERT_TRUE(session.press(105, hyper));
+    EXPECT_EQ(session.waitForFrame(leftHalf), leftHalf);
+
+    // Unplugged (sway 1.8 and later can unplug a headless output), it is gone from them again.
+    const std::string unplugged =
+        session.ask(I3IpcCodec::runCommand, "output " + added->name + " unplug");
+    if (unplugged.find("\"success\": true") != std::string::npos) {
+        EXPECT_TRUE(statusSays("hardware: 2 external displays")) << lastStatus << panemarkLog();
+    }
 }
 
 TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {

@@ -4,6 +4,8 @@
 #include "platform/i3ipc/I3IpcReplies.h"
 #include "runtime/Log.h"
 
+#include <algorithm>
+
 namespace panemark {
 
 namespace {
@@ -14,8 +16,8 @@ constexpr double treeLifetime = 0.2;
 } // namespace
 
 I3IpcScreens::I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events, double keepFor)
-    : tree_(tree), keepFor_(keepFor) {
-    events_ = events.onEvent([this](std::uint32_t type, const std::string&) {
+    : tree_(tree), events_(events), keepFor_(keepFor) {
+    subscription_ = events.onEvent([this](std::uint32_t type, const std::string&) {
         if (type == I3IpcCodec::outputEvent || type == I3IpcCodec::workspaceEvent ||
             type == I3IpcCodec::windowEvent) {
             std::lock_guard lock(mutex_);
@@ -23,8 +25,38 @@ I3IpcScreens::I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events, double keepFor)
         }
         if (type == I3IpcCodec::outputEvent) {
             changed_.emit();
+        } else if (type == I3IpcCodec::workspaceEvent && outputEventsRefused()) {
+            followOutputsByWorkspaces();
         }
     });
+    // What a first workspace event is compared with.
+    if (std::vector<Screen> first = read(); !first.empty()) {
+        lastAnnounced_ = std::move(first);
+    }
+}
+
+bool I3IpcScreens::outputEventsRefused() const {
+    const std::vector<std::string> refused = events_.refused();
+    return std::find(refused.begin(), refused.end(), "output") != refused.end();
+}
+
+void I3IpcScreens::followOutputsByWorkspaces() {
+    // sway 1.8 and older send no output events; an output that comes or goes makes or moves a
+    // workspace, so the outputs are read again then, and a change is announced as one.
+    tree_.forget();
+    std::vector<Screen> now = read();
+    if (now.empty()) {
+        return;
+    }
+    bool differ = false;
+    {
+        std::lock_guard lock(mutex_);
+        differ = lastAnnounced_.has_value() && *lastAnnounced_ != now;
+        lastAnnounced_ = std::move(now);
+    }
+    if (differ) {
+        changed_.emit();
+    }
 }
 
 Screen I3IpcScreens::describe(const I3IpcReplies::Output& output, std::uint32_t number) {

@@ -15,7 +15,8 @@ namespace panemark {
 
 // The compositor's outputs as screens: each output's frame, and for its usable area the rect of
 // the workspace it shows (the compositor has already taken the bars off). Screens are
-// identified by make, model and serial; output events say they changed.
+// identified by make, model and serial; output events say they changed (or, where the
+// compositor sends none, a workspace event after which the outputs read differently).
 class I3IpcScreens : public ScreenService {
 public:
     // keepFor: how long screens read once are trusted while no output, workspace or window
@@ -31,14 +32,19 @@ public:
 
 private:
     std::vector<Screen> read();
+    bool outputEventsRefused() const;
+    void followOutputsByWorkspaces();
 
     I3IpcTree& tree_;
+    I3IpcEvents& events_;
     double keepFor_;
     std::mutex mutex_;
     std::optional<std::vector<Screen>> kept_;
     std::chrono::steady_clock::time_point readAt_;
     Signal<> changed_;
-    Subscription events_;
+    Subscription subscription_;
+    // The outputs last seen where output events are refused, to tell a change.
+    std::optional<std::vector<Screen>> lastAnnounced_;
 };
 
 } // namespace panemark
