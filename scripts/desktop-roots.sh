@@ -3,6 +3,7 @@
 # releases ship (GNOME Shell, KWin, sway, i3 and the X11 window managers of their generation).
 #
 #   scripts/desktop-roots.sh test [GENERATION...]   build Panemark in each root and run its tests
+#                                                   (TESTS=REGEX: only the tests it matches)
 #   scripts/desktop-roots.sh make [GENERATION...]   make or refresh the roots only
 #   scripts/desktop-roots.sh shell GENERATION       a shell inside a root, with the tree at /src
 #   scripts/desktop-roots.sh versions [GENERATION...]  the desktops' versions in each root
@@ -139,22 +140,25 @@ versions_in() {
         i3 --version 2>/dev/null | head -n 1'
 }
 
-# Builds the tree in the root's own build folder (with a compiler cache), then runs the tests.
+# Builds the tree in the root's own build folder (with a compiler cache), then runs the tests;
+# TESTS, a regular expression, runs only the tests it matches.
 test_in() {
     local generation=$1
     say "building and testing in the $generation root"
     versions_in "$generation" | sed "s/^/  $generation: /" >&2
     in_root "$(root_of "$generation")" bash -c '
         set -euo pipefail
+        jobs=$1 tests=$2
         export CCACHE_DIR=/var/cache/panemark/ccache CCACHE_MAXSIZE=2G
         build=/var/cache/panemark/build
         mkdir -p "$build" && chmod 755 /var/cache/panemark "$build"
         git config --global --add safe.directory /src
         cmake -S /src -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
             -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
-        cmake --build "$build" -j '"$jobs"'
+        cmake --build "$build" -j "$jobs"
         chmod -R a+rX "$build"
-        ctest --test-dir "$build" --output-on-failure -j '"$jobs"' '"${CTEST_ARGS:-}"
+        ctest --test-dir "$build" --output-on-failure -j "$jobs" ${tests:+-R "$tests"}
+    ' test-in-root "$jobs" "${TESTS:-}"
 }
 
 generations() {

@@ -113,10 +113,21 @@ void clearSection(QVBoxLayout* section) {
     }
 }
 
+// On X11 a popup, which closes when a click lands elsewhere. A Wayland popup must hang off a
+// window of the program that has had input (Qt 6.11 refuses to show one that does not), and the
+// palette opens from the tray or a desktop's button with no such window: there it is a window
+// of its own, which the desktop's helper places and keeps from the focus.
+Qt::WindowFlags paletteWindowFlags() {
+    if (QGuiApplication::platformName().startsWith("wayland")) {
+        return Qt::Tool | Qt::FramelessWindowHint;
+    }
+    return Qt::Popup | Qt::FramelessWindowHint;
+}
+
 } // namespace
 
 CommandPalette::CommandPalette(ProfileManager& profiles, Actions actions, QWidget* parent)
-    : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint), profiles_(profiles),
+    : QWidget(parent, paletteWindowFlags()), profiles_(profiles),
       actions_(std::move(actions)), layout_(std::ceil(TerminalFont::lineHeight13())) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedWidth(static_cast<int>(PaletteLayout::width));
