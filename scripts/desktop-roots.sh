@@ -56,10 +56,9 @@ root_of() { echo "$roots/$1"; }
 
 # Runs a command inside a root, in a mount namespace of its own: the mounts vanish with it.
 # The work tree is at /src (read-only), the root's build folder at /var/cache/panemark.
-in_root() {
-    local root=$1
-    shift
-    unshare --mount --propagation private -- bash -s "$root" "$here" "$@" <<'ENTER'
+# What enters a root: the mounts, then the command in the root. Given as an argument, not on
+# standard input, which stays the caller's (for `shell`).
+enter_root='
 set -euo pipefail
 root=$1 tree=$2
 shift 2
@@ -78,7 +77,12 @@ mount -o remount,bind,ro "$root/src"
 cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null || true
 exec chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin \
     TERM="${TERM:-dumb}" LANG=C.UTF-8 CI="${CI:-}" "$@"
-ENTER
+'
+
+in_root() {
+    local root=$1
+    shift
+    unshare --mount --propagation private -- bash -c "$enter_root" enter "$root" "$here" "$@"
 }
 
 # No recommended packages (a desktop's whole suite would come along); and a testing archive's

@@ -15,6 +15,7 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVirtualObject>
+#include <QHash>
 #include <QThread>
 #include <atomic>
 #include <chrono>
@@ -48,7 +49,9 @@ const Shortcut leftArrow{123, hyper};
 const Shortcut rightArrow{124, hyper};
 
 // Answers as kglobalacceld does, on its own thread (Panemark's calls block the main thread).
-// Another component holds ⌃⌥⌘→.
+// Another component holds ⌃⌥⌘→. The service of KDE Frameworks 5 leaves a combination held
+// elsewhere out of what it answers; the one without the deprecated calls (Plasma 6.7's)
+// answers it all the same and keeps it with its holder, as `action` then says.
 class FakeService : public QDBusVirtualObject {
 public:
     explicit FakeService(bool deprecatedCallsGone) : deprecatedCallsGone_(deprecatedCallsGone) {}
@@ -70,16 +73,18 @@ public:
         QDBusMessage reply = message.createReply();
         if (member == "setShortcut") {
             const QList<int> wanted = qdbus_cast<QList<int>>(message.arguments().at(1));
-            reply << QVariant::fromValue(given(wanted));
+            reply << QVariant::fromValue(given(message, wanted));
         } else if (member == "setShortcutKeys") {
             QList<int> wanted;
             for (const Sequence& sequence :
                  qdbus_cast<QList<Sequence>>(message.arguments().at(1))) {
                 wanted += sequence.keys;
             }
-            reply << QVariant::fromValue(QList<Sequence>{{given(wanted)}});
-        } else if (member == "action" || member == "actionList") {
-            reply << QStringList{"other", "tile-right", "Other Tool", "Tile Right"};
+            reply << QVariant::fromValue(QList<Sequence>{{given(message, wanted)}});
+        } else if (member == "action") {
+            reply << holder(message.arguments().at(0).toInt());
+        } else if (member == "actionList") {
+            reply << holder(qdbus_cast<Sequence>(message.arguments().at(0)).keys.value(0));
         } else if (member == "unregister") {
             reply << true;
         }
@@ -93,9 +98,28 @@ public:
     }
 
 private:
-    static QList<int> given(const QList<int>& wanted) {
-        return wanted.contains(*KdeKeyCodes::combinationFor(rightArrow)) ? QList<int>() : wanted;
+    static int heldElsewhere() { return *KdeKeyCodes::combinationFor(rightArrow); }
+
+    QList<int> given(const QDBusMessage& message, const QList<int>& wanted) {
+        const QStringList id = message.arguments().at(0).toStringList();
+        std::lock_guard lock(mutex_);
+        for (const int combination : wanted) {
+            if (combination != heldElsewhere()) {
+                holders_[combination] = id;
+            }
+        }
+        return wanted.contains(heldElsewhere()) && !deprecatedCallsGone_ ? QList<int>() : wanted;
     }
+
+    QStringList holder(int combination) const {
+        if (combination == heldElsewhere()) {
+            return {"other", "tile-right", "Other Tool", "Tile Right"};
+        }
+        std::lock_guard lock(mutex_);
+        return holders_.value(combination);
+    }
+
+    QHash<int, QStringList> holders_;
 
     bool deprecatedCallsGone_;
     mutable std::mutex mutex_;

@@ -179,9 +179,14 @@ void KGlobalAccelShortcuts::bind(const ShortcutBinding& binding) {
     if (!given) {
         return;
     }
-    if (!given->contains(*combination)) {
+    // KDE's service before Plasma 6.7 leaves a combination another component holds out of what
+    // it answers; 6.7 answers it all the same and keeps it with its holder. Who holds it says.
+    const QStringList holder = holderId(*combination);
+    const bool heldElsewhere =
+        holder.size() >= 2 && (holder[0] != component || holder[1] != id[1]);
+    if (!given->contains(*combination) || heldElsewhere) {
         taken_.insert({binding.shortcut.keyCode, binding.shortcut.modifiers});
-        Log::write("shortcut " + shown + " is taken by " + holderOf(*combination).toStdString() +
+        Log::write("shortcut " + shown + " is taken by " + holderName(holder).toStdString() +
                    "; Panemark cannot use it until it is let go");
     }
 }
@@ -227,7 +232,7 @@ void KGlobalAccelShortcuts::release(const ShortcutBinding& binding) {
     taken_.erase({binding.shortcut.keyCode, binding.shortcut.modifiers});
 }
 
-QString KGlobalAccelShortcuts::holderOf(int combination) const {
+QStringList KGlobalAccelShortcuts::holderId(int combination) const {
     QDBusMessage reply;
     if (!modernCallsOnly_) {
         reply = callService("action", {combination});
@@ -236,10 +241,13 @@ QString KGlobalAccelShortcuts::holderOf(int combination) const {
         reply = callService("actionList", {QVariant::fromValue(KeySequence{{combination}})});
     }
     if (reply.type() == QDBusMessage::ErrorMessage || reply.arguments().isEmpty()) {
-        return "another program";
+        return {};
     }
+    return reply.arguments().constFirst().toStringList();
+}
+
+QString KGlobalAccelShortcuts::holderName(const QStringList& holder) {
     // Component, action, and the names Plasma shows for each.
-    const QStringList holder = reply.arguments().constFirst().toStringList();
     if (holder.size() >= 4 && !holder[2].isEmpty()) {
         return holder[2] + " (" + holder[3] + ")";
     }

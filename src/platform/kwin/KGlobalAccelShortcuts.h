@@ -49,8 +49,10 @@ private:
     // Asks the service for the combination; the combinations it gave, none when it failed.
     std::optional<QList<int>> take(const QStringList& id, int combination, const std::string& shown);
     QStringList actionId(const ShortcutBinding& binding) const;
-    // The component and action that hold a combination, as Plasma's settings name them.
-    QString holderOf(int combination) const;
+    // The component and action that hold a combination, and the names Plasma's settings show
+    // for them; empty when the service names none.
+    QStringList holderId(int combination) const;
+    static QString holderName(const QStringList& holder);
 
     std::vector<ShortcutBinding> bindings_;
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken_; // key code, modifiers
