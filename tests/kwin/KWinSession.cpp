@@ -3,6 +3,8 @@
 #include "../support/ChildProcess.h"
 
 #include <fstream>
+#include <iterator>
+#include <regex>
 
 namespace panemark {
 
@@ -11,9 +13,9 @@ namespace {
 // Prints every window's frame, caption and whether it is active whenever one of them changes.
 constexpr const char* frameReporter = R"js(
 var last = {};
+// KWin 5 names its windows clients; KWin 6 windows.
+var kwin6 = workspace.activeWindow !== undefined;
 function report() {
-    // KWin 5 names its windows clients; KWin 6 windows.
-    var kwin6 = workspace.activeWindow !== undefined;
     var active = kwin6 ? workspace.activeWindow : workspace.activeClient;
     var activeId = active ? String(active.internalId) : "";
     var clients = kwin6 ? workspace.windowList() : workspace.clientList();
@@ -30,7 +32,28 @@ function report() {
         }
     }
 }
+// And each screen's usable area as KWin gives it to maximized windows, with how many docks it
+// manages: where the panel goes is KWin's to say (KWin 6.7 honours no X11 dock's strut).
+var lastArea = "";
+function reportAreas() {
+    var screens = kwin6 ? workspace.screens : [];
+    var count = kwin6 ? screens.length : workspace.numScreens;
+    var line = "";
+    for (var i = 0; i < count; ++i) {
+        var a = workspace.clientArea(KWin.MaximizeArea, kwin6 ? screens[i] : i,
+                                     workspace.currentDesktop);
+        line += "|" + a.x + "," + a.y + "," + a.width + "," + a.height;
+    }
+    var windows = kwin6 ? workspace.windowList() : workspace.clientList();
+    var docks = windows.filter(function (w) { return w.dock; }).length;
+    line = docks + line;
+    if (line !== lastArea) {
+        lastArea = line;
+        print("panemark-test-areas " + line);
+    }
+}
 var timer = new QTimer();
+timer.timeout.connect(reportAreas);
 timer.timeout.connect(report);
 timer.start(20);
 )js";
@@ -47,6 +70,11 @@ void allowTestHelpers(const std::filesystem::path& applications) {
         << "[Desktop Entry]\nType=Application\nName=Panemark test screenshot\nExec=" KWIN_SCREENSHOT
            "\nNoDisplay=true\nX-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2\n";
 #endif
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 // KDE Frameworks 6 finds desktop files through its service cache, which indexes them only
@@ -141,6 +169,35 @@ bool KWinSession::movePointer(int x, int y) {
     const std::vector<std::string> move{FAKE_KEYBOARD, "--pointer", std::to_string(x),
                                         std::to_string(y)};
     return run(move).first == 0 && run(move).first == 0;
+}
+
+std::optional<Rect> KWinSession::usableArea(int screen, int docks) {
+    const std::regex line(R"(panemark-test-areas (\d+)((\|-?\d+,-?\d+,\d+,\d+)+))");
+    std::optional<Rect> area;
+    ChildProcess::waitFor(
+        [&] {
+            const std::string log = readFile(compositorLog());
+            for (auto it = std::sregex_iterator(log.begin(), log.end(), line);
+                 it != std::sregex_iterator(); ++it) {
+                if (std::stoi((*it)[1]) != docks) {
+                    continue;
+                }
+                std::vector<Rect> areas;
+                const std::string list = (*it)[2];
+                const std::regex one(R"(\|(-?\d+),(-?\d+),(\d+),(\d+))");
+                for (auto a = std::sregex_iterator(list.begin(), list.end(), one);
+                     a != std::sregex_iterator(); ++a) {
+                    areas.push_back({std::stod((*a)[1]), std::stod((*a)[2]), std::stod((*a)[3]),
+                                     std::stod((*a)[4])});
+                }
+                if (screen < static_cast<int>(areas.size())) {
+                    area = areas[static_cast<std::size_t>(screen)];
+                }
+            }
+            return area.has_value();
+        },
+        10);
+    return area;
 }
 
 bool KWinSession::loadFrameReporter() {

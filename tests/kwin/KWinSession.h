@@ -24,6 +24,8 @@ public:
     bool screenshot(const std::string& name);
     // Moves the pointer to a point in KWin's global coordinates.
     bool movePointer(int x, int y);
+    // A screen's usable area as KWin gives maximized windows, once KWin manages `docks` docks.
+    std::optional<Rect> usableArea(int screen, int docks);
 
 private:
     std::filesystem::path compositorLog() const override { return root_ / "kwin.log"; }

@@ -19,8 +19,6 @@ namespace {
 
 // Two 1280 × 800 outputs side by side; a 40-pixel panel along the bottom of the left one.
 constexpr int panelHeight = 40;
-const Rect leftUsable{0, 0, 1280, 800 - panelHeight};
-const Rect rightUsable{1280, 0, 1280, 800};
 
 class KWinTest : public ::testing::Test {
 protected:
@@ -102,21 +100,26 @@ TEST_F(KWinTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsAroundThePan
     ASSERT_TRUE(session.openWaylandWindow("Wayland window"));
     const Rect start = session.window("Wayland window")->frame;
     ASSERT_LT(start.midX(), 1280) << "KWin put the new window on the right output";
-    expectStockShortcutsToLand(session, "Wayland window", leftUsable);
+    const std::optional<Rect> leftUsable = session.usableArea(0, 1);
+    const std::optional<Rect> rightUsable = session.usableArea(1, 1);
+    ASSERT_TRUE(leftUsable && rightUsable);
+    expectStockShortcutsToLand(session, "Wayland window", *leftUsable);
 
     // An X11 program's window (through Xwayland) on the other output.
     session.spawn(
         {"env", "QT_QPA_PLATFORM=xcb", TEST_WINDOW, "X11 window", "-geometry", "+1500+100"});
     ASSERT_TRUE(session.waitForActive("X11 window"));
     ASSERT_GT(session.window("X11 window")->frame.x, 1280);
-    expectStockShortcutsToLand(session, "X11 window", rightUsable);
+    expectStockShortcutsToLand(session, "X11 window", *rightUsable);
 }
 
 TEST_F(KWinTest, AShortcutHeldDownRunsItsCommandOnce) {
     x11->createBottomDock(0, 1279, panelHeight, 800);
     startPanemark();
     ASSERT_TRUE(session.openWaylandWindow("Editor"));
-    expectAHeldShortcutToRunOnce(session, "Editor", leftUsable, session.panemarkLog());
+    const std::optional<Rect> leftUsable = session.usableArea(0, 1);
+    ASSERT_TRUE(leftUsable);
+    expectAHeldShortcutToRunOnce(session, "Editor", *leftUsable, session.panemarkLog());
 }
 
 TEST_F(KWinTest, AProfileSwitchRebindsLiveAndQuittingLetsEverythingGo) {
