@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -195,6 +196,28 @@ TEST(CommandLineTest, FlagsLeaveNoStrayLineOnStandardError) {
     EXPECT_EQ(outcome.status, 0) << outcome.err;
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(qtMessages(), std::vector<std::string>{});
+}
+
+TEST(CommandLineTest, SetupWritesTheExtensionForAnyShellAndSaysWhenOneIsNewerThanItKnows) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("panemark-setup-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    const Outcome known =
+        run({"setup", "gnome-shell", "--into", folder.string(), "--shell-version", "50"});
+    EXPECT_EQ(known.status, 0) << known.err;
+    EXPECT_NE(known.out.find("for GNOME Shell 50 to"), std::string::npos) << known.out;
+    EXPECT_EQ(known.out.find("untested"), std::string::npos) << known.out;
+    const Outcome newer =
+        run({"setup", "gnome-shell", "--into", folder.string(), "--shell-version", "53.1"});
+    EXPECT_EQ(newer.status, 0) << newer.err;
+    EXPECT_NE(newer.out.find("GNOME Shell 53 is newer than any Panemark was tested on (51)"),
+              std::string::npos)
+        << newer.out;
+    std::ifstream metadata(folder / "panemark@panemark.app" / "metadata.json");
+    const std::string text{std::istreambuf_iterator<char>(metadata),
+                           std::istreambuf_iterator<char>()};
+    EXPECT_NE(text.find("\"53\""), std::string::npos) << text;
+    std::filesystem::remove_all(folder);
 }
 
 TEST(CommandLineTest, BadArgumentsAreUsageErrorsThatSayWhy) {

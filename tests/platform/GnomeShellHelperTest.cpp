@@ -3,6 +3,7 @@
 #include "platform/gnome/GnomeShellHelper.h"
 
 #include "../support/PrivateSessionBus.h"
+#include "runtime/Log.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -32,6 +33,12 @@ public:
         } else if (message.member() == "Bind") {
             bound = message.arguments().value(0).toString().toStdString();
             answer = QString(R"({"taken":[]})");
+        } else if (message.member() == "Place") {
+            // What the extension answers when the shell throws under it.
+            connection.send(message.createErrorReply(
+                "app.panemark.Shell.Error.Failed",
+                "GNOME Shell 43.9 could not Place: win.get_maximized is not a function"));
+            return true;
         } else {
             return false;
         }
@@ -103,6 +110,21 @@ TEST_F(GnomeShellHelperTest, ItsOwnExtensionKnowsWhoPanemarkIsAndTakesTheShortcu
     EXPECT_EQ(helper.bind(R"([{"name":"a","accelerator":"<Super>a"}])", 1).value(),
               R"({"taken":[]})");
     EXPECT_EQ(extension.bound, R"([{"name":"a","accelerator":"<Super>a"}])");
+}
+
+TEST_F(GnomeShellHelperTest, WhatTheShellThrowsIsTheErrorAndIsLoggedOnce) {
+    serve(1);
+    GnomeShellHelper helper;
+    Log::Capture log;
+    for (int i = 0; i < 3; ++i) {
+        const Result<std::string> placed = helper.place("7", {0, 0, 640, 800}, 100, 1);
+        ASSERT_FALSE(placed);
+        EXPECT_EQ(placed.error(),
+                  "GNOME Shell 43.9 could not Place: win.get_maximized is not a function");
+    }
+    EXPECT_EQ(log.lines(),
+              std::vector<std::string>{
+                  "Panemark: GNOME Shell 43.9 could not Place: win.get_maximized is not a function"});
 }
 
 } // namespace
