@@ -1,7 +1,7 @@
-// The resident program with its tray icon in a tray host (trayer or stalonetray) on Xvfb + openbox: start to
-// the shortcuts armed, a click on the icon to the palette mapped, idle CPU time and memory, and
-// the same clicks and memory for a bare Qt tray program beside it.
-// Figures only: nothing here fails on timing.
+// The resident program with its tray icon in a tray host (trayer or stalonetray) on Xvfb + openbox:
+// start to the shortcuts armed, a click on the icon to the palette mapped, idle CPU time and
+// memory, and the same clicks and memory for a bare Qt tray program beside it. Figures only:
+// nothing here fails on timing.
 #include "../tests/support/TrayHost.h"
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"

@@ -44,7 +44,7 @@ Screen screenFor(const OutputFacts& output, std::uint32_t displayNumber) {
     screen.frame = output.frame;
     screen.visibleFrame = output.usable;
     screen.displayNumber = displayNumber;
-    screen.name = make.empty() && model.empty() ? output.connector
+    screen.name = make.empty() && model.empty()   ? output.connector
                   : make.empty() || model.empty() ? make + model
                                                   : make + " " + model;
     screen.isBuiltIn = isBuiltInConnector(output.connector);

@@ -127,8 +127,8 @@ Qt::WindowFlags paletteWindowFlags() {
 } // namespace
 
 CommandPalette::CommandPalette(ProfileManager& profiles, Actions actions, QWidget* parent)
-    : QWidget(parent, paletteWindowFlags()), profiles_(profiles),
-      actions_(std::move(actions)), layout_(std::ceil(TerminalFont::lineHeight13())) {
+    : QWidget(parent, paletteWindowFlags()), profiles_(profiles), actions_(std::move(actions)),
+      layout_(std::ceil(TerminalFont::lineHeight13())) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedWidth(static_cast<int>(PaletteLayout::width));
     setAccessibleName("Panemark");

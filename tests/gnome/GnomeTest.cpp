@@ -1,5 +1,5 @@
-#include "../support/DesktopVersion.h"
 #include "../support/ChildProcess.h"
+#include "../support/DesktopVersion.h"
 #include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
 #include "../support/StockShortcuts.h"

@@ -1,5 +1,5 @@
-#include "../support/DesktopVersion.h"
 #include "../support/ChildProcess.h"
+#include "../support/DesktopVersion.h"
 #include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
 #include "../support/StockShortcuts.h"
@@ -9,10 +9,10 @@
 #include "placement/TargetRules.h"
 
 #include <chrono>
-#include <iostream>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <thread>
 
 namespace panemark {

@@ -2,9 +2,8 @@
 
 #include "model/StockCommands.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace panemark {
 namespace {

@@ -122,9 +122,10 @@ TEST_F(GnomeShellHelperTest, WhatTheShellThrowsIsTheErrorAndIsLoggedOnce) {
         EXPECT_EQ(placed.error(),
                   "GNOME Shell 43.9 could not Place: win.get_maximized is not a function");
     }
-    EXPECT_EQ(log.lines(),
-              std::vector<std::string>{
-                  "Panemark: GNOME Shell 43.9 could not Place: win.get_maximized is not a function"});
+    EXPECT_EQ(
+        log.lines(),
+        std::vector<std::string>{
+            "Panemark: GNOME Shell 43.9 could not Place: win.get_maximized is not a function"});
 }
 
 } // namespace

@@ -1,20 +1,19 @@
+#include "platform/ScreenIdentity.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcCodec.h"
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcReplies.h"
 #include "platform/i3ipc/I3IpcWindows.h"
 #include "platform/i3ipc/SwayShortcuts.h"
-#include "platform/ScreenIdentity.h"
 #include "runtime/Log.h"
 
 #include <QCoreApplication>
-#include <nlohmann/json.hpp>
-
 #include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -333,7 +332,8 @@ TEST(I3IpcEventsTest, AKindTheCompositorRefusesTakesNoOtherKindWithItAndIsLogged
     FakeCompositor compositor([&done](int peer) {
         // Like sway 1.8 and older with a kind they do not send: that one is refused.
         for (int i = 0; i < 3; ++i) {
-            const nlohmann::json kinds = nlohmann::json::parse(requestPayload(peer), nullptr, false);
+            const nlohmann::json kinds =
+                nlohmann::json::parse(requestPayload(peer), nullptr, false);
             const bool known = kinds.is_array() && kinds.size() == 1 && kinds[0] != "output";
             const std::string reply = I3IpcCodec::encode(
                 I3IpcCodec::subscribe, known ? R"({"success":true})" : R"({"success":false})");
@@ -346,9 +346,8 @@ TEST(I3IpcEventsTest, AKindTheCompositorRefusesTakesNoOtherKindWithItAndIsLogged
         }
     });
     Log::Capture log;
-    Result<std::unique_ptr<I3IpcEvents>> events =
-        I3IpcEvents::open(compositor.path(), {"binding", "output", "workspace"},
-                          "the stand-in compositor");
+    Result<std::unique_ptr<I3IpcEvents>> events = I3IpcEvents::open(
+        compositor.path(), {"binding", "output", "workspace"}, "the stand-in compositor");
     ASSERT_TRUE(events) << events.error();
     std::vector<std::string> heard;
     const Subscription listening = events.value()->onEvent(
@@ -368,8 +367,8 @@ TEST(I3IpcEventsTest, AKindTheCompositorRefusesTakesNoOtherKindWithItAndIsLogged
 }
 
 TEST(ScreenIdentityTest, AnUnknownMakeModelOrSerialCountsAsAbsent) {
-    const OutputFacts headless{"HEADLESS-1", "Unknown", "Unknown", "Unknown", {0, 0, 800, 600},
-                               {0, 0, 800, 600}};
+    const OutputFacts headless{"HEADLESS-1", "Unknown",        "Unknown",
+                               "Unknown",    {0, 0, 800, 600}, {0, 0, 800, 600}};
     const OutputFacts bare{"HEADLESS-1", "", "", "", {0, 0, 800, 600}, {0, 0, 800, 600}};
     EXPECT_EQ(ScreenIdentity::screenFor(headless, 1).name, "HEADLESS-1");
     EXPECT_EQ(ScreenIdentity::screenFor(headless, 1).uuid, ScreenIdentity::screenFor(bare, 1).uuid);

@@ -178,8 +178,8 @@ protected:
 
     // What the service sends when a key goes down (or, before KWin 6.5, repeats) and comes up.
     static void send(const char* signal, const char* shortcut) {
-        QDBusMessage message = QDBusMessage::createSignal(
-            "/component/panemark", "org.kde.kglobalaccel.Component", signal);
+        QDBusMessage message = QDBusMessage::createSignal("/component/panemark",
+                                                          "org.kde.kglobalaccel.Component", signal);
         message << QString("panemark") << QString(shortcut) << qlonglong(0);
         serviceConnection().send(message);
     }

@@ -208,14 +208,15 @@ TEST(ScriptLogicTest, TheKWinScriptReadsWindowsAndScreensUnderEveryKWin) {
         EXPECT_NE(hello.find(api >= 6 ? R"("api":6)" : R"("api":5)"), std::string::npos) << hello;
         script->run(R"(request({ op: "look", serial: 1 }))");
         const std::string look = script->json("answers()[0]");
-        EXPECT_NE(look.find(R"("window":{"id":"{7}","frame":{"x":10,"y":20,"width":300,"height":200},"pid":99)"),
-                  std::string::npos)
+        EXPECT_NE(
+            look.find(
+                R"("window":{"id":"{7}","frame":{"x":10,"y":20,"width":300,"height":200},"pid":99)"),
+            std::string::npos)
             << look;
         // The title without KWin's " <2>" where KWin keeps one.
         EXPECT_NE(look.find(R"("caption":"Terminal")"), std::string::npos) << look;
         EXPECT_NE(look.find(R"("name":"DP-2")"), std::string::npos) << look;
-        EXPECT_NE(look.find(R"("area":{"x":0,"y":0,"width":1280,"height":770})"),
-                  std::string::npos)
+        EXPECT_NE(look.find(R"("area":{"x":0,"y":0,"width":1280,"height":770})"), std::string::npos)
             << look;
         // Every signal the script needs is one this KWin has, and it listens to it.
         const char* const listened = api >= 6 ? "workspace.windowAdded.count() === 1 && "
@@ -236,16 +237,18 @@ TEST(ScriptLogicTest, TheKWinScriptPlacesUnmaximizedAndAnswersWhenTheFrameIsTher
         script->run(R"(request({ op: "place", serial: 2, id: "{7}",
                                  frame: { x: 0, y: 0, width: 640, height: 770 }, wait: 100 }))");
         EXPECT_EQ(script->json("windows[0].maximized"), "[[false,false]]");
-        EXPECT_EQ(script->json("answers()"),
-                  R"([{"serial":"2","result":{"placed":true,"frame":{"x":0,"y":0,"width":640,"height":770}}}])");
+        EXPECT_EQ(
+            script->json("answers()"),
+            R"([{"serial":"2","result":{"placed":true,"frame":{"x":0,"y":0,"width":640,"height":770}}}])");
         // A client that keeps its size: the answer waits for the timer, with the frame it has.
         script->run("windows[0].follows = false;");
         script->run(R"(request({ op: "place", serial: 3, id: "{7}",
                                  frame: { x: 640, y: 0, width: 640, height: 770 }, wait: 100 }))");
         EXPECT_EQ(script->run("answers().length").toInt(), 1);
         script->run("fireTimers();");
-        EXPECT_EQ(script->json("answers()[1]"),
-                  R"({"serial":"3","result":{"placed":true,"frame":{"x":0,"y":0,"width":640,"height":770}}})");
+        EXPECT_EQ(
+            script->json("answers()[1]"),
+            R"({"serial":"3","result":{"placed":true,"frame":{"x":0,"y":0,"width":640,"height":770}}})");
         // A window that is gone is said to be.
         script->run(R"(request({ op: "place", serial: 4, id: "{8}",
                                  frame: { x: 0, y: 0, width: 1, height: 1 }, wait: 100 }))");
@@ -459,8 +462,9 @@ TEST(ScriptLogicTest, WhatTheShellThrowsIsAnsweredAsAnErrorNamingItsVersion) {
                    global.display.focus_window = { get_window_type: function () {
                        throw new Error("gone"); } };
                    var look = invoke("Look", []);)");
-    EXPECT_EQ(script->json("failed.error"),
-              R"("app.panemark.Shell.Error.Failed: GNOME Shell 50.1 could not Place: move_resize_frame is not a function")");
+    EXPECT_EQ(
+        script->json("failed.error"),
+        R"("app.panemark.Shell.Error.Failed: GNOME Shell 50.1 could not Place: move_resize_frame is not a function")");
     EXPECT_EQ(script->json("look.error"),
               R"("app.panemark.Shell.Error.Failed: GNOME Shell 50.1 could not Look: gone")");
     EXPECT_EQ(script->json("look.value"), "undefined");

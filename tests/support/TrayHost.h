@@ -11,13 +11,13 @@ namespace panemark {
 // testing, which no longer has trayer).
 inline std::vector<std::string> trayHostCommand() {
     if (std::system("command -v trayer >/dev/null 2>&1") == 0) {
-        return {"trayer", "--edge",  "top", "--align",       "right", "--widthtype", "pixel",
-                "--width", "120",    "--height", "24",       "--transparent", "false"};
+        return {"trayer",  "--edge", "top",      "--align", "right",         "--widthtype", "pixel",
+                "--width", "120",    "--height", "24",      "--transparent", "false"};
     }
-    return {"stalonetray",    "--geometry",     "5x1-0+0",  "--icon-size",    "24",
-            "--background",   "#d3d3d3",        "--window-type", "normal",    "--window-strut",
-            "none",           "--window-layer", "top",      "--skip-taskbar", "--sticky",
-            "--kludges",      "fix_window_pos"};
+    return {"stalonetray",  "--geometry",     "5x1-0+0",       "--icon-size",    "24",
+            "--background", "#d3d3d3",        "--window-type", "normal",         "--window-strut",
+            "none",         "--window-layer", "top",           "--skip-taskbar", "--sticky",
+            "--kludges",    "fix_window_pos"};
 }
 
 } // namespace panemark

@@ -73,7 +73,8 @@ protected:
 };
 
 TEST_F(SwayTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWindow) {
-    EXPECT_NE(lastStatus.find("desktop: sway (" + desktopVersion("sway --version")), std::string::npos)
+    EXPECT_NE(lastStatus.find("desktop: sway (" + desktopVersion("sway --version")),
+              std::string::npos)
         << lastStatus;
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);
@@ -142,20 +143,19 @@ TEST_F(SwayTest, AnOutputAddedOrRemovedWhileItRunsIsFollowedAndPlacedOnExactly) 
             return added.has_value();
         },
         10));
-    session.ask(I3IpcCodec::runCommand,
-                "output " + added->name + " mode 800x600 position 2304 0");
+    session.ask(I3IpcCodec::runCommand, "output " + added->name + " mode 800x600 position 2304 0");
     EXPECT_TRUE(statusSays("hardware: 3 external displays")) << lastStatus << panemarkLog();
 
     // A window moved there is placed on it exactly, bar and all.
     session.ask(I3IpcCodec::runCommand, "[con_id=" + std::to_string(terminal) +
-                                            "] move to output " + added->name +
-                                            ", focus output " + added->name);
+                                            "] move to output " + added->name + ", focus output " +
+                                            added->name);
     std::optional<I3IpcReplies::Output> ready;
     ASSERT_TRUE(ChildProcess::waitFor(
         [&] {
             const auto outputs = outputsLeftToRight();
-            for (const I3IpcReplies::Output& output : outputs ? outputs.value()
-                                                              : std::vector<I3IpcReplies::Output>{}) {
+            for (const I3IpcReplies::Output& output :
+                 outputs ? outputs.value() : std::vector<I3IpcReplies::Output>{}) {
                 if (output.name == added->name && output.frame.x == 2304 && output.usable.y > 0) {
                     ready = output;
                 }
@@ -165,9 +165,9 @@ TEST_F(SwayTest, AnOutputAddedOrRemovedWhileItRunsIsFollowedAndPlacedOnExactly) 
                    session.focusedWindow()->frame.x >= 2304;
         },
         10));
-    const Rect leftHalf = TargetRules::ruleFor(stockCommands()[3], 0)(
-                              ready->usable, session.focusedWindow()->frame)
-                              .value();
+    const Rect leftHalf =
+        TargetRules::ruleFor(stockCommands()[3], 0)(ready->usable, session.focusedWindow()->frame)
+            .value();
     ASSERT_TRUE(session.press(105, hyper));
     EXPECT_EQ(session.waitForFrame(leftHalf), leftHalf);
 

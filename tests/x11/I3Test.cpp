@@ -150,8 +150,8 @@ TEST_F(I3Test, AShortcutHeldDownRunsItsCommandOnce) {
     ASSERT_TRUE(session.run({"xdotool", "key", "ctrl+alt+super+Left"}));
     ASSERT_EQ(waitForFrame(frames.leftHalf), frames.leftHalf);
     // The X server repeats a held key: a second run would widen the window again.
-    ASSERT_TRUE(session.run({"xdotool", "keydown", "ctrl+alt+super+Up", "sleep", "1.5", "keyup",
-                             "ctrl+alt+super+Up"}));
+    ASSERT_TRUE(session.run(
+        {"xdotool", "keydown", "ctrl+alt+super+Up", "sleep", "1.5", "keyup", "ctrl+alt+super+Up"}));
     EXPECT_EQ(waitForFrame(frames.once), frames.once);
 }
 
@@ -164,7 +164,8 @@ TEST_F(I3Test, StatusNamesI3) {
     }
     ASSERT_TRUE(pipe);
     EXPECT_EQ(::pclose(pipe), 0);
-    EXPECT_NE(text.find("desktop: i3 (" + desktopVersion("i3 --version")), std::string::npos) << text;
+    EXPECT_NE(text.find("desktop: i3 (" + desktopVersion("i3 --version")), std::string::npos)
+        << text;
 }
 
 } // namespace

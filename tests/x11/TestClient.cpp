@@ -139,8 +139,7 @@ xcb_window_t TestClient::createBottomDock(int startX, int endX, int height, int 
     // Where it asks to be, as a panel says it: KWin 6.7 places a dock without a position hint
     // like any window (and then its strut is not at the edge it names).
     constexpr std::uint32_t userPositionAndSize = 1 | 2 | 4 | 8; // US and P position and size
-    const std::uint32_t hints[18] = {userPositionAndSize,
-                                     static_cast<std::uint32_t>(startX),
+    const std::uint32_t hints[18] = {userPositionAndSize, static_cast<std::uint32_t>(startX),
                                      static_cast<std::uint32_t>(rootHeight - height),
                                      static_cast<std::uint32_t>(endX - startX + 1),
                                      static_cast<std::uint32_t>(height)};

@@ -22,7 +22,8 @@
 namespace panemark {
 namespace {
 
-// The tray icon in a real tray host (trayer or stalonetray) on Xvfb + openbox, driven with the pointer.
+// The tray icon in a real tray host (trayer or stalonetray) on Xvfb + openbox, driven with the
+// pointer.
 class TrayOnX11Test : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -30,9 +31,7 @@ protected:
         tray = startTray();
     }
 
-    pid_t startTray() {
-        return session.spawn(trayHostCommand());
-    }
+    pid_t startTray() { return session.spawn(trayHostCommand()); }
 
     std::string log() {
         std::ifstream file(home / "app.log");

@@ -100,8 +100,8 @@ std::string fileText(const std::filesystem::path& path) {
 } // namespace
 
 bool fits(const std::filesystem::path& folder, int shellMajor) {
-    const nlohmann::json metadata = nlohmann::json::parse(fileText(folder / "metadata.json"),
-                                                          nullptr, false);
+    const nlohmann::json metadata =
+        nlohmann::json::parse(fileText(folder / "metadata.json"), nullptr, false);
     if (!metadata.is_object() || !metadata.contains("shell-version") ||
         !metadata["shell-version"].is_array()) {
         return false;

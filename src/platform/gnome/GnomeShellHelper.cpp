@@ -101,8 +101,8 @@ std::string GnomeShellHelper::failed(const char* method, const QDBusMessage& rep
         return text;
     }
     if (name == "org.freedesktop.DBus.Error.NoReply") {
-        const std::string text = "the Panemark shell extension in " + shell +
-                                 " did not answer " + method + " in time";
+        const std::string text =
+            "the Panemark shell extension in " + shell + " did not answer " + method + " in time";
         logOnce(method, text);
         return text;
     }

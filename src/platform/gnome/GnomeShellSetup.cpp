@@ -87,8 +87,8 @@ std::optional<int> GnomeShellSetup::runningShellMajor() {
     if (!shellRuns()) {
         return std::nullopt;
     }
-    QDBusMessage message = QDBusMessage::createMethodCall(
-        "org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties", "Get");
+    QDBusMessage message = QDBusMessage::createMethodCall("org.gnome.Shell", "/org/gnome/Shell",
+                                                          "org.freedesktop.DBus.Properties", "Get");
     message << QString("org.gnome.Shell") << QString("ShellVersion");
     const QDBusMessage reply =
         QDBusConnection::sessionBus().call(message, QDBus::Block, callTimeoutMs);

@@ -35,9 +35,8 @@ Result<std::unique_ptr<I3Platform>> I3Platform::open(Scheduler& mainLoop,
     }
     platform->desktopName_ =
         "i3 (" + I3IpcReplies::version(version.value()).value_or("unknown version") + ")";
-    Result<std::unique_ptr<I3IpcEvents>> events =
-        I3IpcEvents::open(socket, {"output", "workspace", "window", "shutdown"},
-                          platform->desktopName_);
+    Result<std::unique_ptr<I3IpcEvents>> events = I3IpcEvents::open(
+        socket, {"output", "workspace", "window", "shutdown"}, platform->desktopName_);
     if (!events) {
         return Error{events.error()};
     }

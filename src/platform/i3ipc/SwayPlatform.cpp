@@ -24,9 +24,8 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
     platform->desktopName_ =
         "sway (" + I3IpcReplies::version(reply.value()).value_or("unknown version") + ")";
     platform->keepOwnWindowsFromTheFocus();
-    Result<std::unique_ptr<I3IpcEvents>> events =
-        I3IpcEvents::open(socketPath, {"binding", "output", "workspace", "shutdown"},
-                          platform->desktopName_);
+    Result<std::unique_ptr<I3IpcEvents>> events = I3IpcEvents::open(
+        socketPath, {"binding", "output", "workspace", "shutdown"}, platform->desktopName_);
     if (!events) {
         return Error{events.error()};
     }

@@ -51,7 +51,8 @@ struct KGlobalAccelShortcuts::KeySequence {
     QList<int> keys;
 };
 
-QDBusArgument& operator<<(QDBusArgument& argument, const KGlobalAccelShortcuts::KeySequence& sequence) {
+QDBusArgument& operator<<(QDBusArgument& argument,
+                          const KGlobalAccelShortcuts::KeySequence& sequence) {
     argument.beginStructure();
     argument << sequence.keys;
     argument.endStructure();
@@ -182,8 +183,7 @@ void KGlobalAccelShortcuts::bind(const ShortcutBinding& binding) {
     // KDE's service before Plasma 6.7 leaves a combination another component holds out of what
     // it answers; 6.7 answers it all the same and keeps it with its holder. Who holds it says.
     const QStringList holder = holderId(*combination);
-    const bool heldElsewhere =
-        holder.size() >= 2 && (holder[0] != component || holder[1] != id[1]);
+    const bool heldElsewhere = holder.size() >= 2 && (holder[0] != component || holder[1] != id[1]);
     if (!given->contains(*combination) || heldElsewhere) {
         taken_.insert({binding.shortcut.keyCode, binding.shortcut.modifiers});
         Log::write("shortcut " + shown + " is taken by " + holderName(holder).toStdString() +
@@ -196,9 +196,9 @@ std::optional<QList<int>> KGlobalAccelShortcuts::take(const QStringList& id, int
     // setShortcut is deprecated since KDE Frameworks 5.90 and may be gone from a service built
     // without deprecated calls: setShortcutKeys takes key sequences instead.
     if (!modernCallsOnly_) {
-        const QDBusMessage reply = callService(
-            "setShortcut", {id, QVariant::fromValue(QList<int>{combination}),
-                            setPresent | noAutoloading});
+        const QDBusMessage reply =
+            callService("setShortcut", {id, QVariant::fromValue(QList<int>{combination}),
+                                        setPresent | noAutoloading});
         if (!unknownMethod(reply)) {
             if (failed(reply, "take " + shown)) {
                 return std::nullopt;
@@ -210,8 +210,8 @@ std::optional<QList<int>> KGlobalAccelShortcuts::take(const QStringList& id, int
         modernCallsOnly_ = true;
     }
     const QDBusMessage reply = callService(
-        "setShortcutKeys", {id, QVariant::fromValue(QList<KeySequence>{{{combination}}}),
-                            setPresent | noAutoloading});
+        "setShortcutKeys",
+        {id, QVariant::fromValue(QList<KeySequence>{{{combination}}}), setPresent | noAutoloading});
     if (failed(reply, "take " + shown)) {
         return std::nullopt;
     }

@@ -9,8 +9,8 @@
 #include <chrono>
 #include <map>
 #include <optional>
-#include <string>
 #include <set>
+#include <string>
 #include <vector>
 
 namespace panemark {
@@ -47,7 +47,8 @@ private:
     void bind(const ShortcutBinding& binding);
     void release(const ShortcutBinding& binding);
     // Asks the service for the combination; the combinations it gave, none when it failed.
-    std::optional<QList<int>> take(const QStringList& id, int combination, const std::string& shown);
+    std::optional<QList<int>> take(const QStringList& id, int combination,
+                                   const std::string& shown);
     QStringList actionId(const ShortcutBinding& binding) const;
     // The component and action that hold a combination, and the names Plasma's settings show
     // for them; empty when the service names none.
