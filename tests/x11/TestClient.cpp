@@ -136,14 +136,6 @@ xcb_window_t TestClient::createBottomDock(int startX, int endX, int height, int 
                                      static_cast<std::uint32_t>(startX),
                                      static_cast<std::uint32_t>(endX)};
     setCardinals(window, atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, strut, 12);
-    // Where it asks to be, as a panel says it: KWin 6.7 places a dock without a position hint
-    // like any window (and then its strut is not at the edge it names).
-    constexpr std::uint32_t userPositionAndSize = 1 | 2 | 4 | 8; // US and P position and size
-    const std::uint32_t hints[18] = {userPositionAndSize, static_cast<std::uint32_t>(startX),
-                                     static_cast<std::uint32_t>(rootHeight - height),
-                                     static_cast<std::uint32_t>(endX - startX + 1),
-                                     static_cast<std::uint32_t>(height)};
-    setCardinals(window, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, hints, 18);
     xcb_map_window(connection_, window);
     xcb_flush(connection_);
     waitUntil(
