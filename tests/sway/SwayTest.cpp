@@ -61,6 +61,25 @@ protected:
         return outputs;
     }
 
+    // The first output that is as wanted, within 10 s.
+    template <class Wanted> std::optional<I3IpcReplies::Output> waitForOutput(Wanted wanted) {
+        std::optional<I3IpcReplies::Output> found;
+        ChildProcess::waitFor(
+            [&] {
+                const auto outputs = outputsLeftToRight();
+                for (const I3IpcReplies::Output& output :
+                     outputs ? outputs.value() : std::vector<I3IpcReplies::Output>{}) {
+                    if (wanted(output)) {
+                        found = output;
+                        return true;
+                    }
+                }
+                return false;
+            },
+            10);
+        return found;
+    }
+
     std::string panemarkLog() const {
         std::ifstream file(session.home() / "panemark.log");
         return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -130,19 +149,11 @@ TEST_F(SwayTest, AnOutputAddedOrRemovedWhileItRunsIsFollowedAndPlacedOnExactly) 
     ASSERT_TRUE(statusSays("hardware: 2 external displays")) << lastStatus;
     const std::string created = session.ask(I3IpcCodec::runCommand, "create_output");
     ASSERT_NE(created.find("\"success\": true"), std::string::npos) << created;
-    std::optional<I3IpcReplies::Output> added;
-    ASSERT_TRUE(ChildProcess::waitFor(
-        [&] {
-            const auto outputs = outputsLeftToRight();
-            for (const I3IpcReplies::Output& output :
-                 outputs ? outputs.value() : std::vector<I3IpcReplies::Output>{}) {
-                if (output.name != "HEADLESS-1" && output.name != "HEADLESS-2") {
-                    added = output;
-                }
-            }
-            return added.has_value();
-        },
-        10));
+    const std::optional<I3IpcReplies::Output> added =
+        waitForOutput([](const I3IpcReplies::Output& output) {
+            return output.name != "HEADLESS-1" && output.name != "HEADLESS-2";
+        });
+    ASSERT_TRUE(added);
     session.ask(I3IpcCodec::runCommand, "output " + added->name + " mode 800x600 position 2304 0");
     EXPECT_TRUE(statusSays("hardware: 3 external displays")) << lastStatus << panemarkLog();
 
@@ -150,19 +161,15 @@ TEST_F(SwayTest, AnOutputAddedOrRemovedWhileItRunsIsFollowedAndPlacedOnExactly) 
     session.ask(I3IpcCodec::runCommand, "[con_id=" + std::to_string(terminal) +
                                             "] move to output " + added->name + ", focus output " +
                                             added->name);
-    std::optional<I3IpcReplies::Output> ready;
+    const std::optional<I3IpcReplies::Output> ready =
+        waitForOutput([&](const I3IpcReplies::Output& output) {
+            return output.name == added->name && output.frame.x == 2304 && output.usable.y > 0;
+        });
+    ASSERT_TRUE(ready);
     ASSERT_TRUE(ChildProcess::waitFor(
         [&] {
-            const auto outputs = outputsLeftToRight();
-            for (const I3IpcReplies::Output& output :
-                 outputs ? outputs.value() : std::vector<I3IpcReplies::Output>{}) {
-                if (output.name == added->name && output.frame.x == 2304 && output.usable.y > 0) {
-                    ready = output;
-                }
-            }
-            return ready.has_value() && session.focusedWindow() &&
-                   session.focusedWindow()->id == terminal &&
-                   session.focusedWindow()->frame.x >= 2304;
+            const auto focused = session.focusedWindow();
+            return focused && focused->id == terminal && focused->frame.x >= 2304;
         },
         10));
     const Rect leftHalf =

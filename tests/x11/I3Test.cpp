@@ -93,6 +93,16 @@ protected:
         ASSERT_TRUE(client.isGrabbedElsewhere(keyLeft, ctrlAltSuper));
     }
 
+    // A window of the test's own, focused, and Panemark without animations: each frame is final
+    // the moment it shows.
+    void startPanemarkWithAFocusedWindow() {
+        std::ofstream(home / "Panemark" / "Panemark.conf", std::ios::app)
+            << "Panemark.animateWindows=false\n";
+        const xcb_window_t window = client.createWindow(100, 100, 500, 400);
+        ASSERT_TRUE(client.activate(window));
+        startPanemark();
+    }
+
     // First, so it goes last: after the session has stopped every program it started.
     TestHome homeFolder{"i3"};
     XvfbSession session{2304, 800, XvfbSession::WindowManager::i3};
@@ -102,12 +112,7 @@ protected:
 };
 
 TEST_F(I3Test, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWindow) {
-    // Animations off: each frame is final the moment it shows.
-    std::ofstream(home / "Panemark" / "Panemark.conf", std::ios::app)
-        << "Panemark.animateWindows=false\n";
-    const xcb_window_t window = client.createWindow(100, 100, 500, 400);
-    ASSERT_TRUE(client.activate(window));
-    startPanemark();
+    ASSERT_NO_FATAL_FAILURE(startPanemarkWithAFocusedWindow());
     const std::optional<I3IpcReplies::Window> tiled = focused();
     ASSERT_TRUE(tiled);
     EXPECT_FALSE(tiled->floating);
@@ -138,11 +143,7 @@ TEST_F(I3Test, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWind
 }
 
 TEST_F(I3Test, AShortcutHeldDownRunsItsCommandOnce) {
-    std::ofstream(home / "Panemark" / "Panemark.conf", std::ios::app)
-        << "Panemark.animateWindows=false\n";
-    const xcb_window_t window = client.createWindow(100, 100, 500, 400);
-    ASSERT_TRUE(client.activate(window));
-    startPanemark();
+    ASSERT_NO_FATAL_FAILURE(startPanemarkWithAFocusedWindow());
     const auto outputs = dockedOutputs();
     ASSERT_TRUE(outputs && !outputs.value().empty());
     const HeldUp frames = heldUpFrames(outputs.value()[0].usable, focused()->frame);
