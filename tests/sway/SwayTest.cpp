@@ -186,6 +186,30 @@ TEST_F(SwayTest, AnOutputAddedOrRemovedWhileItRunsIsFollowedAndPlacedOnExactly) 
     }
 }
 
+TEST_F(SwayTest, StartingLeavesTheUsersFloatingWindowWhereItWas) {
+    ASSERT_EQ(session.run({panemarkProgram, "quit"}).first, 0);
+    ASSERT_GE(ChildProcess::finish(panemark, 10), 0);
+    const std::int64_t terminal = openTerminal();
+    ASSERT_GT(terminal, 0);
+    session.ask(I3IpcCodec::runCommand, "[con_id=" + std::to_string(terminal) +
+                                            "] floating enable, move absolute position 100 px "
+                                            "100 px");
+    session.ask(I3IpcCodec::runCommand, "seat seat0 cursor set 900 500");
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            const auto focused = session.focusedWindow();
+            return focused && focused->floating && focused->frame.x == 100;
+        },
+        5));
+    const Rect before = session.focusedWindow()->frame;
+    // Its rules for its own windows are given before the program answers: a command of them
+    // that reached the focused window would have moved it by then.
+    panemark = session.spawn({panemarkProgram}, (session.home() / "panemark.log").string());
+    ASSERT_TRUE(waitForStatus());
+    EXPECT_EQ(session.focusedWindow()->frame, before);
+    EXPECT_EQ(panemarkLog().find("refused \"for_window"), std::string::npos) << panemarkLog();
+}
+
 TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);

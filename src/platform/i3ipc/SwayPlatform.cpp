@@ -1,8 +1,11 @@
 #include "platform/i3ipc/SwayPlatform.h"
 
+#include "platform/i3ipc/I3IpcReplies.h"
 #include "runtime/Log.h"
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 
 namespace panemark {
 
@@ -42,17 +45,22 @@ void SwayPlatform::keepOwnWindowsFromTheFocus() {
     // The palette moves the window the user works in, and the splash card is only shown: on
     // sway every new window takes the focus unless a rule says otherwise. Rules of a run
     // before this one are the same rules, so adding them again changes nothing.
+    // One command each: sway splits a command at its commas, so the second half of
+    // "for_window [...] floating enable, move position cursor" would run at once on whatever
+    // window has the focus, moving the user's window under the pointer.
     const char* const rules[] = {
         R"(no_focus [app_id="^panemark$" title="^Panemark Palette$"])",
         R"(no_focus [app_id="^panemark$" title="^Panemark$"])",
-        R"(for_window [app_id="^panemark$" title="^Panemark Palette$"] floating enable, )"
-        R"(move position cursor)",
+        R"(for_window [app_id="^panemark$" title="^Panemark Palette$"] floating enable)",
+        R"(for_window [app_id="^panemark$" title="^Panemark Palette$"] move position cursor)",
     };
     for (const char* rule : rules) {
-        if (Result<std::string> reply =
-                client_->request(I3IpcCodec::runCommand, rule, connectTimeout);
-            !reply) {
+        Result<std::string> reply = client_->request(I3IpcCodec::runCommand, rule, connectTimeout);
+        if (!reply) {
             Log::write(reply.error());
+        } else if (const std::optional<std::string> refused =
+                       I3IpcReplies::commandFailure(reply.value())) {
+            Log::write(desktopName_ + " refused \"" + rule + "\": " + *refused);
         }
     }
 }
