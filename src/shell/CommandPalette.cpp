@@ -445,9 +445,12 @@ void CommandPalette::followAnchor() {
     const QRect& area = placement_->area;
     const int x = std::max(area.left(),
                            std::min(anchor.center().x() - width() / 2, area.right() + 1 - width()));
+    // Opened downwards, its bottom is kept inside too (it then leaves the anchor's edge); taller
+    // than the area, its top stays on the screen.
     const int y = placement_->upward
                       ? std::max(area.top(), std::min(anchor.top(), area.bottom() + 1) - height())
-                      : std::max(anchor.bottom() + 1, area.top());
+                      : std::max(area.top(), std::min(std::max(anchor.bottom() + 1, area.top()),
+                                                      area.bottom() + 1 - height()));
     move(x, y);
 }
 

@@ -263,5 +263,23 @@ TEST_F(CommandPaletteTest, OverABottomPanelItOpensUpwardAndStaysOnThePanelEdge) 
     EXPECT_EQ(palette->geometry().top(), topIcon.bottom() + 1);
 }
 
+TEST_F(CommandPaletteTest, OpenedDownwardsItsBottomStaysOnTheScreen) {
+    for (const char* name : {"Work", "Home"}) {
+        manager->createProfile(name, ProfileManager::NewProfileSeed::empty);
+    }
+    open();
+    palette->close();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    // At the pointer just above the middle of the screen: it opens downwards, and would run off
+    // the bottom from there.
+    const QRect pointer(area.left() + 100, area.center().y() - 10, 1, 1);
+    palette->popUpAt(pointer);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(palette.get()));
+    ASSERT_GT(pointer.bottom() + 1 + palette->height(), area.bottom() + 1);
+    EXPECT_EQ(palette->geometry().bottom(), area.bottom());
+    EXPECT_GE(palette->geometry().top(), area.top());
+    screenshot("palette-pointer-low.png");
+}
+
 } // namespace
 } // namespace panemark
