@@ -16,7 +16,7 @@ build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev nlohmann-json3-dev
     libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
-    libxcb-xtest0-dev libxkbcommon-dev libwayland-dev
+    libxcb-xtest0-dev libxkbcommon-dev libwayland-dev xkb-data
     libgtest-dev libbenchmark-dev fonts-dejavu-core rapidjson-dev qt6-declarative-dev
 )
 desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils "$(tray_host)"

@@ -33,6 +33,7 @@ InstanceServer::Json statusReply(AppController& controller, Platform& platform) 
     if (const DesktopAccess access = platform.access(); !access.granted) {
         reply["desktopAccess"] = access.sentence();
     }
+    reply["keyboardLayout"] = platform.shortcuts().keyboardLayout();
     InstanceServer::Json shortcuts = InstanceServer::Json::array();
     for (const ZoneCommand& command : controller.hotKeys().boundCommands()) {
         shortcuts.push_back(

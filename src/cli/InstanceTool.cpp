@@ -97,6 +97,9 @@ int InstanceTool::status(const std::vector<std::string>& args, std::istream& /*i
     if (reply.contains("desktopAccess")) {
         out << "  " << stringField(reply, "desktopAccess") << '\n';
     }
+    if (reply.contains("keyboardLayout")) {
+        out << "keyboard layout: " << stringField(reply, "keyboardLayout") << '\n';
+    }
     if (reply.contains("profile")) {
         out << "profile: " << stringField(reply, "profile") << " (" << stringField(reply, "dataDir")
             << ")\n";

@@ -43,6 +43,10 @@ public:
     [[nodiscard]] virtual Subscription onActivated(Listener listener) = 0;
     // Whether another program holds this combination, so that it cannot fire here.
     virtual bool isTakenElsewhere(const Shortcut&) const { return false; }
+    // Which keyboard layout the combinations were handed over for, in words, for a desktop
+    // that matches shortcuts by what their keys type; where the desktop takes key codes, that
+    // the keys are bound by position, whatever the layout.
+    virtual std::string keyboardLayout() const { return "any (bound by key position)"; }
 };
 
 } // namespace panemark

@@ -88,14 +88,23 @@ void provideApplicationsMenu(const std::filesystem::path& configHome) {
            "<Include><All/></Include></Menu>\n";
 }
 
+// Plasma's keyboard settings, which KWin reads at start and when told to reload them.
+void writeLayouts(const std::filesystem::path& configHome, const std::string& layouts) {
+    if (!layouts.empty()) {
+        std::ofstream(configHome / "kxkbrc")
+            << "[Layout]\nUse=true\nLayoutList=" << layouts << "\nVariantList=\n";
+    }
+}
+
 } // namespace
 
 using ChildProcess::waitFor;
 
-KWinSession::KWinSession() : HeadlessSession("kwin") {
+KWinSession::KWinSession(const std::string& layouts) : HeadlessSession("kwin") {
     if (!problem_.empty()) {
         return;
     }
+    writeLayouts(home_, layouts);
     waylandDisplay_ = "panemark-kwin-" + unique_;
     allowTestHelpers(home_ / "applications");
     provideApplicationsMenu(home_);
@@ -169,6 +178,19 @@ bool KWinSession::movePointer(int x, int y) {
     const std::vector<std::string> move{FAKE_KEYBOARD, "--pointer", std::to_string(x),
                                         std::to_string(y)};
     return run(move).first == 0 && run(move).first == 0;
+}
+
+bool KWinSession::switchLayout(unsigned index) {
+    return call("org.kde.keyboard", "/Layouts", "org.kde.KeyboardLayouts.setLayout",
+                {"uint32:" + std::to_string(index)})
+               .find("boolean true") != std::string::npos;
+}
+
+bool KWinSession::setLayouts(const std::string& layouts) {
+    writeLayouts(home_, layouts);
+    return run({"dbus-send", "--session", "--type=signal", "/Layouts",
+                "org.kde.keyboard.reloadConfig"})
+               .first == 0;
 }
 
 std::optional<Rect> KWinSession::usableArea(int screen, int docks) {

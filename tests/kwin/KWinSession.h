@@ -11,7 +11,9 @@ namespace panemark {
 // and the pointer go in through KWin's fake input.
 class KWinSession : public HeadlessSession {
 public:
-    KWinSession();
+    // `layouts` is Plasma's list of keyboard layouts ("fr,de"); the first is active. Empty: the
+    // system's default.
+    explicit KWinSession(const std::string& layouts = "");
     ~KWinSession() override;
 
     // Xwayland's display (":1").
@@ -24,6 +26,10 @@ public:
     bool screenshot(const std::string& name);
     // Moves the pointer to a point in KWin's global coordinates.
     bool movePointer(int x, int y);
+    // Switches to the layout at that index of the list, as Plasma's layout switcher does.
+    bool switchLayout(unsigned index);
+    // Replaces the list of layouts, as Plasma's keyboard settings do; the first is active.
+    bool setLayouts(const std::string& layouts);
     // A screen's usable area as KWin gives maximized windows, once KWin manages `docks` docks.
     std::optional<Rect> usableArea(int screen, int docks);
 

@@ -1,5 +1,6 @@
 #include "../support/ChildProcess.h"
 #include "../support/DesktopVersion.h"
+#include "../support/LayoutShortcuts.h"
 #include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
 #include "../support/StockShortcuts.h"
@@ -23,6 +24,8 @@ constexpr int panelHeight = 40;
 
 class KWinTest : public ::testing::Test {
 protected:
+    explicit KWinTest(const std::string& layouts = "") : session(layouts) {}
+
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
         ::setenv("DISPLAY", session.xDisplay().c_str(), 1);
@@ -112,6 +115,44 @@ TEST_F(KWinTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsAroundThePan
     ASSERT_TRUE(session.waitForActive("X11 window"));
     ASSERT_GT(session.window("X11 window")->frame.x, 1280);
     expectStockShortcutsToLand(session, "X11 window", *rightUsable);
+}
+
+// AZERTY, then QWERTZ through Plasma's layout switcher.
+class KWinLayoutTest : public KWinTest {
+protected:
+    KWinLayoutTest() : KWinTest("fr,de") {}
+
+    // Waits until Panemark says which layout it bound the shortcuts for.
+    bool waitForBoundLayout(const std::string& name) {
+        return ChildProcess::waitFor(
+            [&] {
+                lastStatus = session.run({PANEMARK_PROGRAM_PATH, "status"}).second;
+                return lastStatus.find("keyboard layout: " + name) != std::string::npos;
+            },
+            10);
+    }
+};
+
+TEST_F(KWinLayoutTest, ShortcutsStayOnTheirPhysicalKeysAcrossLayoutsAndSwitches) {
+    startPanemark();
+    ASSERT_TRUE(waitForBoundLayout("French")) << lastStatus;
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    const Rect usable = *session.usableArea(0, 0);
+    // The digits of the stock shortcuts are shifted on AZERTY; their keys run them unshifted.
+    expectStockShortcutsToLand(session, "Editor", usable, session.panemarkLog());
+    ASSERT_NO_FATAL_FAILURE(switchToLetterProfile(session, PANEMARK_PROGRAM_PATH));
+    expectZOnItsPhysicalKey(session, "Editor", usable, "fr", session.panemarkLog());
+
+    ASSERT_TRUE(session.switchLayout(1));
+    ASSERT_TRUE(waitForBoundLayout("German")) << lastStatus;
+    expectZOnItsPhysicalKey(session, "Editor", usable, "de", session.panemarkLog());
+
+    // A non-Latin layout active beside a Latin one, after the list itself changed.
+    ASSERT_TRUE(session.setLayouts("us,ru"));
+    ASSERT_TRUE(waitForBoundLayout("English")) << lastStatus;
+    ASSERT_TRUE(session.switchLayout(1));
+    ASSERT_TRUE(waitForBoundLayout("Russian")) << lastStatus;
+    expectZOnItsPhysicalKey(session, "Editor", usable, "ru", session.panemarkLog());
 }
 
 TEST_F(KWinTest, AShortcutHeldDownRunsItsCommandOnce) {

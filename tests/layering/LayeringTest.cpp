@@ -17,6 +17,7 @@ const std::map<std::string, double> ranks = {
     {"model", 1},
     {"platform", 2},
     {"platform/evdev", 3},
+    {"platform/xkb", 3},
     {"platform/xdg", 3},
     {"platform/linux", 3},
     {"platform/x11", 4},

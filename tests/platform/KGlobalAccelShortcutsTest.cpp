@@ -98,7 +98,7 @@ public:
     }
 
 private:
-    static int heldElsewhere() { return *KdeKeyCodes::combinationFor(rightArrow); }
+    static int heldElsewhere() { return KdeKeyCodes::combinationsFor(rightArrow).value().front(); }
 
     QList<int> given(const QDBusMessage& message, const QList<int>& wanted) {
         const QStringList id = message.arguments().at(0).toStringList();

@@ -5,7 +5,6 @@
 #include "platform/compositor/HelperScreens.h"
 #include "platform/kwin/KWinScriptLoader.h"
 #include "platform/kwin/KWinScriptMessages.h"
-#include "platform/kwin/KdeKeyCodes.h"
 
 #include <QtCore/qnamespace.h>
 #include <cmath>
@@ -120,25 +119,6 @@ TEST(KWinScriptTest, EachCopyOfTheScriptCarriesItsTokenAndTheNameToCall) {
     EXPECT_NE(text.find("var ownPid = Number(\"" + std::to_string(::getpid()) + "\");"),
               std::string::npos); // its own windows are the ones it keeps from the focus
     EXPECT_NE(KWinScriptLoader::newToken(), KWinScriptLoader::newToken());
-}
-
-TEST(KWinScriptTest, ShortcutsReachKdeAsQtKeysWithTheCommandKeyAsMeta) {
-    const std::uint32_t hyper =
-        Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
-    const int qtHyper = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-    const auto key = [](Qt::Key k) { return static_cast<int>(k); };
-    EXPECT_EQ(KdeKeyCodes::combinationFor({123, hyper}), key(Qt::Key_Left) | qtHyper); // ⌃⌥⌘←
-    EXPECT_EQ(KdeKeyCodes::combinationFor({123, hyper}), 486539282);
-    EXPECT_EQ(KdeKeyCodes::combinationFor({18, hyper}), key(Qt::Key_1) | qtHyper);
-    EXPECT_EQ(KdeKeyCodes::combinationFor({46, Shortcut::controlMask | Shortcut::shiftMask}),
-              key(Qt::Key_M) | Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(KdeKeyCodes::combinationFor({33, Shortcut::optionMask}),
-              key(Qt::Key_BracketLeft) | Qt::AltModifier);
-    EXPECT_EQ(KdeKeyCodes::combinationFor({83, Shortcut::controlMask}),
-              key(Qt::Key_1) | Qt::KeypadModifier | Qt::ControlModifier); // keypad 1
-    EXPECT_EQ(KdeKeyCodes::combinationFor({111, Shortcut::controlMask}),
-              key(Qt::Key_F12) | Qt::ControlModifier);
-    EXPECT_EQ(KdeKeyCodes::combinationFor({300, Shortcut::controlMask}), std::nullopt);
 }
 
 TEST(KWinScriptTest, ScreensNamedByConnectorGetTheirMonitorFromItsEdidAndThePrimaryComesFirst) {

@@ -1,6 +1,7 @@
 #include "platform/kwin/KGlobalAccelShortcuts.h"
 
 #include "platform/kwin/KdeKeyCodes.h"
+#include "platform/xkb/KeyboardLayouts.h"
 #include "runtime/Log.h"
 
 #include <QDBusConnection>
@@ -167,37 +168,78 @@ QStringList KGlobalAccelShortcuts::actionId(const ShortcutBinding& binding) cons
 void KGlobalAccelShortcuts::bind(const ShortcutBinding& binding) {
     const std::string shown = binding.shortcut.displayString();
     taken_.erase({binding.shortcut.keyCode, binding.shortcut.modifiers});
-    const std::optional<int> combination = KdeKeyCodes::combinationFor(binding.shortcut);
-    if (!combination) {
-        Log::write("shortcut " + shown + " has a key KDE cannot bind");
+    const Result<std::vector<int>> combinations =
+        KdeKeyCodes::combinationsFor(binding.shortcut, layouts_);
+    if (!combinations) {
+        // Whatever it was handed over as before would now fire on another key.
+        if (handedOver_.erase(binding.name) != 0) {
+            release(binding);
+        }
+        refuse(binding, combinations.error());
         return;
     }
+    const QList<int> keys(combinations.value().begin(), combinations.value().end());
     const QStringList id = actionId(binding);
     if (failed(callService("doRegister", {id}), "register " + shown)) {
         return;
     }
-    const std::optional<QList<int>> given = take(id, *combination, shown);
+    const std::optional<QList<int>> given = take(id, keys, shown);
     if (!given) {
         return;
     }
+    handedOver_[binding.name] = keys;
     // KDE's service before Plasma 6.7 leaves a combination another component holds out of what
     // it answers; 6.7 answers it all the same and keeps it with its holder. Who holds it says.
-    const QStringList holder = holderId(*combination);
+    const QStringList holder = holderId(keys.constFirst());
     const bool heldElsewhere = holder.size() >= 2 && (holder[0] != component || holder[1] != id[1]);
-    if (!given->contains(*combination) || heldElsewhere) {
-        taken_.insert({binding.shortcut.keyCode, binding.shortcut.modifiers});
-        Log::write("shortcut " + shown + " is taken by " + holderName(holder).toStdString() +
-                   "; Panemark cannot use it until it is let go");
+    if (!given->contains(keys.constFirst()) || heldElsewhere) {
+        refuse(binding, "is taken by " + holderName(holder).toStdString() +
+                            "; Panemark cannot use it until it is let go");
+        return;
+    }
+    refusals_.erase(binding.name);
+}
+
+void KGlobalAccelShortcuts::refuse(const ShortcutBinding& binding, const std::string& why) {
+    taken_.insert({binding.shortcut.keyCode, binding.shortcut.modifiers});
+    const auto [known, added] = refusals_.try_emplace(binding.name, why);
+    if (added || known->second != why) {
+        known->second = why;
+        Log::write("shortcut " + binding.shortcut.displayString() + " " + why);
     }
 }
 
-std::optional<QList<int>> KGlobalAccelShortcuts::take(const QStringList& id, int combination,
+void KGlobalAccelShortcuts::followLayouts(const KeyboardLayouts* layouts) {
+    layouts_ = layouts;
+    for (const ShortcutBinding& binding : bindings_) {
+        const Result<std::vector<int>> now = KdeKeyCodes::combinationsFor(binding.shortcut, layouts_);
+        const auto before = handedOver_.find(binding.name);
+        const bool same = now && before != handedOver_.end() &&
+                          std::equal(now.value().begin(), now.value().end(),
+                                     before->second.begin(), before->second.end());
+        if (!same) {
+            bind(binding);
+        }
+    }
+}
+
+std::string KGlobalAccelShortcuts::keyboardLayout() const {
+    if (!layouts_) {
+        return "US (KWin's keyboard map is unknown: keys are bound as the US layout prints them)";
+    }
+    const std::string name = layouts_->layoutName(layouts_->active());
+    return (name.empty() ? "layout " + std::to_string(layouts_->active() + 1) : name) +
+           " (bound as its keys type there; bound again at each switch)";
+}
+
+std::optional<QList<int>> KGlobalAccelShortcuts::take(const QStringList& id,
+                                                      const QList<int>& combinations,
                                                       const std::string& shown) {
     // setShortcut is deprecated since KDE Frameworks 5.90 and may be gone from a service built
     // without deprecated calls: setShortcutKeys takes key sequences instead.
     if (!modernCallsOnly_) {
         const QDBusMessage reply =
-            callService("setShortcut", {id, QVariant::fromValue(QList<int>{combination}),
+            callService("setShortcut", {id, QVariant::fromValue(combinations),
                                         setPresent | noAutoloading});
         if (!unknownMethod(reply)) {
             if (failed(reply, "take " + shown)) {
@@ -209,9 +251,12 @@ std::optional<QList<int>> KGlobalAccelShortcuts::take(const QStringList& id, int
         }
         modernCallsOnly_ = true;
     }
+    QList<KeySequence> sequences;
+    for (const int combination : combinations) {
+        sequences.append(KeySequence{{combination}});
+    }
     const QDBusMessage reply = callService(
-        "setShortcutKeys",
-        {id, QVariant::fromValue(QList<KeySequence>{{{combination}}}), setPresent | noAutoloading});
+        "setShortcutKeys", {id, QVariant::fromValue(sequences), setPresent | noAutoloading});
     if (failed(reply, "take " + shown)) {
         return std::nullopt;
     }
@@ -226,6 +271,8 @@ std::optional<QList<int>> KGlobalAccelShortcuts::take(const QStringList& id, int
 }
 
 void KGlobalAccelShortcuts::release(const ShortcutBinding& binding) {
+    handedOver_.erase(binding.name);
+    refusals_.erase(binding.name);
     (void)failed(
         callService("unregister", {QString(component), QString::fromStdString(binding.name)}),
         "let go of " + binding.shortcut.displayString());

@@ -15,6 +15,8 @@
 
 namespace panemark {
 
+class KeyboardLayouts;
+
 // Global shortcuts through KDE's shortcut service (org.kde.kglobalaccel, which KWin runs on
 // Wayland), as a component of Panemark's own: Plasma's shortcut settings list them under
 // Panemark's name, and a combination another component holds is reported with the holder's
@@ -34,8 +36,13 @@ public:
     Subscription onActivated(Listener listener) override;
     bool isTakenElsewhere(const Shortcut& shortcut) const override;
 
+    std::string keyboardLayout() const override;
+
     // Takes every binding again: the service forgets them when KWin restarts.
     void bindAgain();
+    // Hands the shortcuts over as their keys type on these layouts from now on (none: as the
+    // US layout prints them), taking again each one whose combinations change there.
+    void followLayouts(const KeyboardLayouts* layouts);
 
     struct KeySequence;
 
@@ -45,9 +52,11 @@ private Q_SLOTS:
 
 private:
     void bind(const ShortcutBinding& binding);
+    // Marks a binding that cannot fire here and says why, once until it changes.
+    void refuse(const ShortcutBinding& binding, const std::string& why);
     void release(const ShortcutBinding& binding);
     // Asks the service for the combination; the combinations it gave, none when it failed.
-    std::optional<QList<int>> take(const QStringList& id, int combination,
+    std::optional<QList<int>> take(const QStringList& id, const QList<int>& combinations,
                                    const std::string& shown);
     QStringList actionId(const ShortcutBinding& binding) const;
     // The component and action that hold a combination, and the names Plasma's settings show
@@ -57,6 +66,11 @@ private:
 
     std::vector<ShortcutBinding> bindings_;
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken_; // key code, modifiers
+    // What each binding's combinations were handed over as, by name.
+    std::map<std::string, QList<int>> handedOver_;
+    // Why each refused binding cannot fire, by name, so the log hears it once.
+    std::map<std::string, std::string> refusals_;
+    const KeyboardLayouts* layouts_ = nullptr;
     Signal<std::string> activated_;
     // The shortcuts pressed and not let go since, with when they were last pressed or repeated.
     std::map<std::string, std::chrono::steady_clock::time_point> held_;

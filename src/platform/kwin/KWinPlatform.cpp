@@ -75,6 +75,7 @@ Result<std::unique_ptr<KWinPlatform>> KWinPlatform::open(Scheduler& mainLoop) {
     platform->windows_ = std::make_unique<HelperWindows>(*platform->snapshot_);
     platform->screens_ = std::make_unique<HelperScreens>(*platform->snapshot_);
     platform->shortcuts_ = std::make_unique<KGlobalAccelShortcuts>();
+    platform->followKeyboardLayout();
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     platform->desktopName_ = "kwin (" + kwinVersion() + ")";
     platform->loadScript();
@@ -90,6 +91,7 @@ KWinPlatform::~KWinPlatform() {
     greetingCheck_.cancel();
     kwinWatcher_.reset();
     shortcuts_.reset(); // its combinations are let go while KWin still listens
+    keyboardLayout_.reset();
     if (loader_) {
         loader_->unload();
     }
@@ -155,6 +157,18 @@ void KWinPlatform::watchKWin() {
                          loadScript();
                          shortcuts_->bindAgain();
                      });
+}
+
+void KWinPlatform::followKeyboardLayout() {
+    // KWin matches a shortcut by what its key types on the active layout: the shortcuts are
+    // handed over for that layout, and again whenever it changes.
+    keyboardLayout_ = PlasmaKeyboardLayout::open();
+    if (!keyboardLayout_) {
+        return;
+    }
+    shortcuts_->followLayouts(keyboardLayout_->layouts());
+    keyboardLayout_->setChangeListener(
+        [this] { shortcuts_->followLayouts(keyboardLayout_->layouts()); });
 }
 
 void KWinPlatform::checkScriptIsAlive() {

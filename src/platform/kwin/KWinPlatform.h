@@ -8,6 +8,7 @@
 #include "platform/kwin/KGlobalAccelShortcuts.h"
 #include "platform/kwin/KWinScriptChannel.h"
 #include "platform/kwin/KWinScriptLoader.h"
+#include "platform/kwin/PlasmaKeyboardLayout.h"
 #include "platform/linux/SysfsKeyboards.h"
 #include "platform/xdg/XdgAutostartItem.h"
 #include "runtime/Result.h"
@@ -60,6 +61,7 @@ private:
     void greeted(const KWinScriptMessages::Hello& hello);
     void reportProblem(const std::string& problem);
     void watchKWin();
+    void followKeyboardLayout();
     void checkScriptIsAlive();
 
     Scheduler& mainLoop_;
@@ -69,6 +71,7 @@ private:
     std::unique_ptr<HelperSnapshot> snapshot_;
     std::unique_ptr<HelperWindows> windows_;
     std::unique_ptr<HelperScreens> screens_;
+    std::unique_ptr<PlasmaKeyboardLayout> keyboardLayout_;
     std::unique_ptr<KGlobalAccelShortcuts> shortcuts_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     std::unique_ptr<QDBusServiceWatcher> kwinWatcher_;

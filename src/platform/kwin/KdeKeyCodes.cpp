@@ -1,7 +1,13 @@
 #include "platform/kwin/KdeKeyCodes.h"
 
+#include "platform/evdev/EvdevKeyCodes.h"
+#include "platform/xkb/KeyboardLayouts.h"
+
+#include <QChar>
 #include <Qt>
 #include <map>
+#include <optional>
+#include <string>
 
 namespace panemark::KdeKeyCodes {
 
@@ -71,12 +77,16 @@ const std::map<std::uint32_t, int>& specialKeys() {
     return keys;
 }
 
-std::optional<int> keyFor(std::uint32_t classicCode) {
+std::optional<int> specialKeyFor(std::uint32_t classicCode) {
     if (const auto special = specialKeys().find(classicCode); special != specialKeys().end()) {
         return special->second;
     }
-    // A printed character: Qt names the key by its upper-case form, which for the rest of
-    // ASCII is the character itself.
+    return std::nullopt;
+}
+
+// The key as the standard layout prints it: Qt names a key by its upper-case form, which for
+// the rest of ASCII is the character itself.
+std::optional<int> usKeyFor(std::uint32_t classicCode) {
     const std::string name = Shortcut::keyName(classicCode);
     if (name.size() == 1 && name[0] > ' ' && name[0] < 0x7f) {
         const char c = name[0];
@@ -85,27 +95,90 @@ std::optional<int> keyFor(std::uint32_t classicCode) {
     return std::nullopt;
 }
 
-} // namespace
+// X's dead keys (dead_grave … dead_horn) and Qt's are in the same order.
+constexpr std::uint32_t firstDeadSymbol = 0xfe50;
+constexpr std::uint32_t lastDeadSymbol = 0xfe62;
 
-std::optional<int> combinationFor(const Shortcut& shortcut) {
-    const std::optional<int> key = keyFor(shortcut.keyCode);
-    if (!key) {
+// The Qt key Qt-based desktops make of a key symbol.
+std::optional<int> qtKeyFor(std::uint32_t symbol) {
+    if (KeyboardLayouts::isLatin1(symbol)) {
+        return static_cast<int>(KeyboardLayouts::upperCase(symbol));
+    }
+    if (symbol >= firstDeadSymbol && symbol <= lastDeadSymbol) {
+        return static_cast<int>(Qt::Key_Dead_Grave) + static_cast<int>(symbol - firstDeadSymbol);
+    }
+    const char32_t character = KeyboardLayouts::character(symbol);
+    if (character < 0x20 || character > 0x10ffff) {
         return std::nullopt;
     }
-    int combination = *key;
+    if (QChar::isDigit(character)) {
+        return static_cast<int>(Qt::Key_0) + QChar::digitValue(character);
+    }
+    return static_cast<int>(QChar::toUpper(character));
+}
+
+int modifierBits(const Shortcut& shortcut, bool withShift) {
+    int bits = 0;
     if (shortcut.modifiers & Shortcut::controlMask) {
-        combination |= static_cast<int>(Qt::ControlModifier);
+        bits |= static_cast<int>(Qt::ControlModifier);
     }
     if (shortcut.modifiers & Shortcut::optionMask) {
-        combination |= static_cast<int>(Qt::AltModifier);
+        bits |= static_cast<int>(Qt::AltModifier);
     }
-    if (shortcut.modifiers & Shortcut::shiftMask) {
-        combination |= static_cast<int>(Qt::ShiftModifier);
+    if (withShift && (shortcut.modifiers & Shortcut::shiftMask)) {
+        bits |= static_cast<int>(Qt::ShiftModifier);
     }
     if (shortcut.modifiers & Shortcut::commandMask) {
-        combination |= static_cast<int>(Qt::MetaModifier);
+        bits |= static_cast<int>(Qt::MetaModifier);
     }
-    return combination;
+    return bits;
+}
+
+std::string layoutShown(const KeyboardLayouts& layouts) {
+    const std::string name = layouts.layoutName(layouts.active());
+    return name.empty() ? "the active keyboard layout" : "the keyboard layout \"" + name + "\"";
+}
+
+Result<std::vector<int>> onLayout(const Shortcut& shortcut, std::uint32_t evdev,
+                                  const KeyboardLayouts& layouts) {
+    const KeyboardLayouts::Held held{(shortcut.modifiers & Shortcut::shiftMask) != 0,
+                                     (shortcut.modifiers & Shortcut::controlMask) != 0,
+                                     (shortcut.modifiers & Shortcut::optionMask) != 0,
+                                     (shortcut.modifiers & Shortcut::commandMask) != 0};
+    const KeyboardLayouts::Typed typed = layouts.typed(evdev, held);
+    const std::optional<int> key = qtKeyFor(typed.symbol);
+    if (!key) {
+        return Error{"types nothing on " + layoutShown(layouts)};
+    }
+    // KWin leaves out a Shift that chose the symbol, unless the symbol is a letter: Shift+1 is
+    // read as "!", Shift+A as Shift+A.
+    const bool shiftChoseIt =
+        typed.shiftConsumed && !typed.otherConsumed && !QChar::isLetter(char32_t(*key));
+    const int modifiers = modifierBits(shortcut, !shiftChoseIt);
+    std::vector<int> combinations{*key | modifiers};
+    if (held.control && !KeyboardLayouts::isLatin1(typed.symbol)) {
+        if (const auto latin = layouts.latinFallback(evdev, held)) {
+            combinations.push_back(*qtKeyFor(*latin) | modifiers);
+        }
+    }
+    return combinations;
+}
+
+} // namespace
+
+Result<std::vector<int>> combinationsFor(const Shortcut& shortcut,
+                                         const KeyboardLayouts* layouts) {
+    if (const std::optional<int> special = specialKeyFor(shortcut.keyCode)) {
+        return std::vector<int>{*special | modifierBits(shortcut, true)};
+    }
+    const std::optional<std::uint32_t> evdev = EvdevKeyCodes::evdevFor(shortcut.keyCode);
+    if (layouts && evdev) {
+        return onLayout(shortcut, *evdev, *layouts);
+    }
+    if (const std::optional<int> key = usKeyFor(shortcut.keyCode)) {
+        return std::vector<int>{*key | modifierBits(shortcut, true)};
+    }
+    return Error{"has a key KDE cannot bind"};
 }
 
 } // namespace panemark::KdeKeyCodes
