@@ -3,6 +3,9 @@
 #include "../support/ChildProcess.h"
 #include "../support/DesktopVersion.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <regex>
 
@@ -17,7 +20,7 @@ constexpr const char* testExtension = "panemark-test@panemark.app";
 // One body for every shell, as Panemark's own extension has; the entries below hand it the
 // shell's modules.
 constexpr const char* testExtensionCode = R"js(
-function createTestExtension({ Clutter, Gio, GLib, Shell, Main }) {
+function createTestExtension({ Clutter, Gio, GLib, Shell, Main, Keyboard }) {
 let timer = 0;
 // A press of Panemark's top-bar button, for the test to ask for: a virtual pointer's clicks do
 // not reach the top bar of a headless shell.
@@ -50,12 +53,20 @@ const testObject = Gio.DBusExportedObject.wrapJSObject(testInterface, {
 const last = new Map();
 
 let lastPointer = '';
+let lastSource = null;
 
 function report() {
     const [px, py] = global.get_pointer();
     if (`${px}|${py}` !== lastPointer) {
         lastPointer = `${px}|${py}`;
         log(`panemark-test-pointer ${lastPointer}`);
+    }
+    // The input source the shell made active, once it has applied its layout.
+    const source = Keyboard.getInputSourceManager().currentSource;
+    const sourceId = source ? source.id : '';
+    if (sourceId !== lastSource) {
+        lastSource = sourceId;
+        log(`panemark-test-source ${sourceId}`);
     }
     const focus = global.display.focus_window;
     for (const win of global.display.list_all_windows()) {
@@ -108,7 +119,8 @@ return {
 constexpr const char* testExtensionLegacyEntry = R"js(
 const { Clutter, Gio, GLib, Shell } = imports.gi;
 function init() {
-    return createTestExtension({ Clutter, Gio, GLib, Shell, Main: imports.ui.main });
+    return createTestExtension({ Clutter, Gio, GLib, Shell, Main: imports.ui.main,
+        Keyboard: imports.ui.status.keyboard });
 }
 )js";
 
@@ -118,11 +130,12 @@ import Gio from 'gi://Gio';
 import GLib from 'gi://GLib';
 import Shell from 'gi://Shell';
 import * as Main from 'resource:///org/gnome/shell/ui/main.js';
+import * as Keyboard from 'resource:///org/gnome/shell/ui/status/keyboard.js';
 import { Extension } from 'resource:///org/gnome/shell/extensions/extension.js';
 
 export default class PanemarkTestExtension extends Extension {
     enable() {
-        this._test = createTestExtension({ Clutter, Gio, GLib, Shell, Main });
+        this._test = createTestExtension({ Clutter, Gio, GLib, Shell, Main, Keyboard });
         this._test.enable();
     }
 
@@ -140,7 +153,7 @@ std::string readFile(const std::filesystem::path& path) {
 
 } // namespace
 
-GnomeSession::GnomeSession() : HeadlessSession("gnome") {
+GnomeSession::GnomeSession(const std::string& layouts) : HeadlessSession("gnome") {
     if (!problem_.empty()) {
         return;
     }
@@ -161,6 +174,9 @@ GnomeSession::GnomeSession() : HeadlessSession("gnome") {
         return;
     }
     installTestExtension();
+    if (!layouts.empty()) {
+        writeInputSources(layouts);
+    }
     shell_ =
         start({"gnome-shell", "--headless", "--wayland", "--no-x11", "--wayland-display",
                waylandDisplay_, "--virtual-monitor", "1280x800", "--virtual-monitor", "1280x800"},
@@ -207,6 +223,40 @@ void GnomeSession::installTestExtension() {
         << testExtensionCode << (modules ? testExtensionModuleEntry : testExtensionLegacyEntry);
     run({"gsettings", "set", "org.gnome.shell", "enabled-extensions",
          "['panemark@panemark.app', 'panemark-test@panemark.app']"});
+}
+
+void GnomeSession::writeInputSources(const std::string& layouts) {
+    std::string sources;
+    for (std::size_t start = 0; start <= layouts.size();) {
+        const std::size_t comma = std::min(layouts.find(',', start), layouts.size());
+        sources += std::string(sources.empty() ? "" : ", ") + "('xkb', '" +
+                   layouts.substr(start, comma - start) + "')";
+        start = comma + 1;
+    }
+    run({"gsettings", "set", "org.gnome.desktop.input-sources", "sources", "[" + sources + "]"});
+}
+
+bool GnomeSession::setLayouts(const std::string& layouts) {
+    writeInputSources(layouts);
+    // The test extension reports each input source the shell makes active.
+    const std::string first = layouts.substr(0, layouts.find(','));
+    std::string active;
+    const bool switched = ChildProcess::waitFor(
+        [&] {
+            const std::string log = readFile(compositorLog());
+            const std::size_t line = log.rfind("panemark-test-source ");
+            if (line == std::string::npos) {
+                return false;
+            }
+            const std::size_t start = line + std::strlen("panemark-test-source ");
+            active = log.substr(start, log.find('\n', start) - start);
+            return active == first;
+        },
+        10);
+    if (!switched) {
+        std::fprintf(stderr, "the shell's active input source: %s\n", active.c_str());
+    }
+    return switched;
 }
 
 bool GnomeSession::press(unsigned evdevCode, const std::vector<std::string>& modifiers) {

@@ -15,7 +15,9 @@ namespace panemark {
 // GNOME Shell needs a system bus as well: it gets one of its own.
 class GnomeSession : public HeadlessSession {
 public:
-    GnomeSession();
+    // `layouts` are the input sources' keyboard layouts ("fr,de"); the first is active. Empty:
+    // the system's default.
+    explicit GnomeSession(const std::string& layouts = "");
     ~GnomeSession() override;
 
     std::map<std::string, std::string> environment() const override;
@@ -26,6 +28,9 @@ public:
     // Presses Panemark's top-bar button (through the test extension: a virtual pointer's clicks
     // do not reach a headless shell's top bar).
     bool pressPanemarkButton();
+    // Replaces the input sources, as GNOME's keyboard settings do, and waits until the shell
+    // has made the first one active.
+    bool setLayouts(const std::string& layouts);
     // Saves a picture of both monitors as build/screenshots/<name>.png.
     bool screenshot(const std::string& name);
     // A monitor's usable area as the shell reports it (the top bar left out).
@@ -36,6 +41,7 @@ public:
 private:
     std::filesystem::path compositorLog() const override { return root_ / "gnome-shell.log"; }
     void installTestExtension();
+    void writeInputSources(const std::string& layouts);
 
     std::string waylandDisplay_;
     std::string systemBusAddress_;

@@ -1,5 +1,6 @@
 #include "../support/ChildProcess.h"
 #include "../support/DesktopVersion.h"
+#include "../support/LayoutShortcuts.h"
 #include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
 #include "../support/StockShortcuts.h"
@@ -17,6 +18,8 @@ namespace {
 
 class GnomeTest : public ::testing::Test {
 protected:
+    explicit GnomeTest(const std::string& layouts = "") : session(layouts) {}
+
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
         session.spawn({PANEMARK_PROGRAM_PATH}, (session.home() / "panemark.log").string());
@@ -80,6 +83,28 @@ TEST_F(GnomeTest, TheTopBarButtonOpensThePaletteBesideItWithoutTakingTheFocus) {
     const Rect usable = *session.usableArea(0);
     const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
     EXPECT_EQ(session.waitForFrame("Editor", leftHalf), leftHalf);
+}
+
+// AZERTY beside QWERTZ, then QWERTZ alone, then Russian beside US, through GNOME's input
+// sources.
+class GnomeLayoutTest : public GnomeTest {
+protected:
+    GnomeLayoutTest() : GnomeTest("fr,de") {}
+};
+
+TEST_F(GnomeLayoutTest, ShortcutsStayOnTheirPhysicalKeysAcrossInputSources) {
+    EXPECT_NE(lastStatus.find("keyboard layout: any (bound by key position)"), std::string::npos)
+        << lastStatus;
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    const Rect usable = *session.usableArea(0);
+    // The digits of the stock shortcuts are shifted on AZERTY; their keys run them unshifted.
+    expectStockShortcutsToLand(session, "Editor", usable, session.panemarkLog());
+    ASSERT_NO_FATAL_FAILURE(switchToLetterProfile(session, PANEMARK_PROGRAM_PATH));
+    expectZOnItsPhysicalKey(session, "Editor", usable, "fr", session.panemarkLog());
+    ASSERT_TRUE(session.setLayouts("de"));
+    expectZOnItsPhysicalKey(session, "Editor", usable, "de", session.panemarkLog());
+    ASSERT_TRUE(session.setLayouts("ru,us"));
+    expectZOnItsPhysicalKey(session, "Editor", usable, "ru", session.panemarkLog());
 }
 
 TEST_F(GnomeTest, AShortcutHeldDownRunsItsCommandOnce) {
