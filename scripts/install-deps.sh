@@ -19,7 +19,7 @@ build_packages=(
     libxcb-xtest0-dev libxkbcommon-dev libwayland-dev xkb-data
     libgtest-dev libbenchmark-dev fonts-dejavu-core rapidjson-dev qt6-declarative-dev
 )
-desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils "$(tray_host)"
+desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils x11-xkb-utils "$(tray_host)"
     metacity xfwm4 icewm dbus
     sway foot i3-wm qt6-wayland
     kwin-wayland kwin-style-breeze xwayland dbus-bin dbus-daemon)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace panemark {
 
@@ -21,12 +22,11 @@ inline unsigned keyPrintedZ(const std::string& layout) {
     return layout == "fr" ? 17 : layout == "de" ? 21 : usZKey;
 }
 
-// Through the running Panemark's command line: a profile "Letters" with a maximize on ⌃⌥⌘Z
-// and the left half on ⌃⌥⌘←, made active.
-template <class Session>
-void switchToLetterProfile(Session& session, const std::string& program) {
-    ASSERT_EQ(session.run({program, "profile", "create", "Letters"}).first, 0);
-    const std::filesystem::path file = session.home() / "letters.json";
+// The running Panemark's command lines that make a profile "Letters", with a maximize on
+// ⌃⌥⌘Z and the left half on ⌃⌥⌘←, and make it active; `folder` keeps the command file.
+inline std::vector<std::vector<std::string>> letterProfileCommands(
+    const std::string& program, const std::filesystem::path& folder) {
+    const std::filesystem::path file = folder / "letters.json";
     std::ofstream(file)
         << R"([{"id":"C0FFEE00-0000-4000-8000-000000000010","name":"All","cols":1,"rows":1,)"
            R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,)"
@@ -34,8 +34,16 @@ void switchToLetterProfile(Session& session, const std::string& program) {
            R"({"id":"C0FFEE00-0000-4000-8000-000000000011","name":"","cols":2,"rows":1,)"
            R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,)"
            R"("shortcut":{"keyCode":123,"modifiers":6400}}])";
-    ASSERT_EQ(session.run({program, "profile", "set-commands", "Letters", file.string()}).first, 0);
-    ASSERT_EQ(session.run({program, "profile", "activate", "Letters"}).first, 0);
+    return {{program, "profile", "create", "Letters"},
+            {program, "profile", "set-commands", "Letters", file.string()},
+            {program, "profile", "activate", "Letters"}};
+}
+
+template <class Session>
+void switchToLetterProfile(Session& session, const std::string& program) {
+    for (const auto& command : letterProfileCommands(program, session.home())) {
+        ASSERT_EQ(session.run(command).first, 0) << command[2];
+    }
 }
 
 // With the letter profile active and `layout` ("fr", "de", or another) the desktop's active

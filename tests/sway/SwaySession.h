@@ -41,6 +41,11 @@ public:
     std::pair<int, std::string> run(const std::vector<std::string>& argv);
     // Presses a key as a keyboard with the standard keymap does, modifiers held around it.
     bool press(unsigned evdevCode, const std::vector<std::string>& modifiers);
+    // The keyboard's layouts from the next press on ("us,ru"), the one at `active` in use.
+    void setKeyboardLayout(const std::string& layouts, unsigned active = 0) {
+        keyboardLayouts_ = layouts;
+        activeLayout_ = active;
+    }
 
     // A request to sway's IPC.
     std::string ask(std::uint32_t type, const std::string& payload = "");
@@ -51,6 +56,8 @@ public:
     std::optional<Rect> waitForFrame(const Rect& frame, double seconds = 5);
 
 private:
+    std::string keyboardLayouts_ = "us";
+    unsigned activeLayout_ = 0;
     std::map<std::string, std::string> environment() const;
     pid_t start(const std::vector<std::string>& argv, const std::string& outputFile,
                 bool asSessionUser);

@@ -1,5 +1,6 @@
 #include "../support/ChildProcess.h"
 #include "../support/DesktopVersion.h"
+#include "../support/LayoutShortcuts.h"
 #include "../support/MaximizeProfile.h"
 #include "../support/Printers.h"
 #include "../support/StockShortcuts.h"
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
+#include <tuple>
 
 namespace panemark {
 namespace {
@@ -123,6 +125,42 @@ TEST_F(SwayTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWi
                 << output.name << ", " << stock[i].displayName();
         }
         EXPECT_TRUE(session.focusedWindow()->floating);
+    }
+}
+
+TEST_F(SwayTest, ShortcutsStayOnTheirPhysicalKeysWhateverTheKeyboardsLayout) {
+    const std::int64_t terminal = openTerminal();
+    ASSERT_GT(terminal, 0);
+    const auto outputs = outputsLeftToRight();
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const Rect usable = outputs.value()[0].usable;
+    // The digits of the stock shortcuts are shifted on AZERTY; their keys run them unshifted.
+    session.setKeyboardLayout("fr");
+    const std::vector<ZoneCommand> stock = stockCommands();
+    Rect expected = session.focusedWindow()->frame;
+    for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
+        expected = TargetRules::ruleFor(stock[i], 0)(usable, expected).value_or(expected);
+        ASSERT_TRUE(session.press(stockKeys[i], hyper));
+        EXPECT_EQ(session.waitForFrame(expected), expected) << "fr, " << stock[i].displayName();
+    }
+    for (const auto& command : letterProfileCommands(panemarkProgram, session.home())) {
+        ASSERT_EQ(session.run(command).first, 0) << command[2];
+    }
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    // AZERTY, QWERTZ, and Russian active beside US.
+    for (const auto& [layouts, active, shown] :
+         {std::tuple{"fr", 0u, "fr"}, std::tuple{"de", 0u, "de"}, std::tuple{"us,ru", 1u, "ru"}}) {
+        session.setKeyboardLayout(layouts, active);
+        ASSERT_TRUE(session.press(105, hyper));
+        ASSERT_EQ(session.waitForFrame(leftHalf), leftHalf) << shown;
+        if (keyPrintedZ(shown) != usZKey) {
+            ASSERT_TRUE(session.press(keyPrintedZ(shown), hyper));
+            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time for a wrong move
+            EXPECT_EQ(session.focusedWindow()->frame, leftHalf)
+                << "the key printed Z ran ⌃⌥⌘Z on " << shown;
+        }
+        ASSERT_TRUE(session.press(usZKey, hyper));
+        EXPECT_EQ(session.waitForFrame(usable), usable) << "the US Z key did nothing on " << shown;
     }
 }
 

@@ -1,5 +1,6 @@
 // Presses keys on a Wayland compositor as a keyboard with the standard keymap would (evdev
-// codes, the "us" layout), through the virtual-keyboard protocol:
+// codes, the "us" layout, or the layouts $PANEMARK_TEST_XKB_LAYOUT names with the one at index
+// $PANEMARK_TEST_XKB_GROUP active), through the virtual-keyboard protocol:
 //   virtual-keyboard KEYCODE [MODIFIER...]   e.g.  virtual-keyboard 105 ctrl alt logo
 //   virtual-keyboard --lines                 one such press per line of standard input, each
 //                                            answered with a line "pressed" once sent
@@ -88,7 +89,9 @@ int main(int argc, char** argv) {
                                                       globals.seat, nullptr);
 
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-    const xkb_rule_names names = {"evdev", "pc105", "us", "", ""};
+    const char* layouts = std::getenv("PANEMARK_TEST_XKB_LAYOUT");
+    const char* group = std::getenv("PANEMARK_TEST_XKB_GROUP");
+    const xkb_rule_names names = {"evdev", "pc105", layouts ? layouts : "us", "", ""};
     xkb_keymap* keymap = xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
     if (!keymap) {
         std::fprintf(stderr, "virtual-keyboard: cannot compile the standard keymap\n");
@@ -105,6 +108,8 @@ int main(int argc, char** argv) {
     wl_proxy_marshal(keyboard, 0, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd,
                      static_cast<uint32_t>(size));
     xkb_state* state = xkb_state_new(keymap);
+    xkb_state_update_mask(state, 0, 0, 0, 0, 0,
+                          group ? static_cast<xkb_layout_index_t>(std::atoi(group)) : 0);
 
     // Keys go down and up as a person presses them; the modifier state follows each change.
     auto send = [&](uint32_t code, bool down) {

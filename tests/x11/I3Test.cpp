@@ -1,4 +1,5 @@
 #include "../support/DesktopVersion.h"
+#include "../support/LayoutShortcuts.h"
 #include "../support/Printers.h"
 #include "../support/StockShortcuts.h"
 #include "TestClient.h"
@@ -154,6 +155,59 @@ TEST_F(I3Test, AShortcutHeldDownRunsItsCommandOnce) {
     ASSERT_TRUE(session.run(
         {"xdotool", "keydown", "ctrl+alt+super+Up", "sleep", "1.5", "keyup", "ctrl+alt+super+Up"}));
     EXPECT_EQ(waitForFrame(frames.once), frames.once);
+}
+
+// What the keys of the stock shortcuts and the US Z key type on AZERTY, QWERTZ and Russian,
+// and the key printed Z there, as xdotool names them (it presses the key that types them).
+struct TypedOn {
+    const char* layout;
+    std::vector<std::string> stock;
+    const char* usZ;
+    const char* printedZ;
+};
+
+TEST_F(I3Test, ShortcutsStayOnTheirPhysicalKeysUnderOtherLayoutsSwitchedWhileRunning) {
+    const std::vector<std::string> arrows{"Left", "Right", "Up", "Down"};
+    const auto with = [&](std::vector<std::string> digits) {
+        digits.insert(digits.end(), arrows.begin(), arrows.end());
+        return digits;
+    };
+    const std::vector<TypedOn> layouts{
+        {"fr", with({"ampersand", "eacute", "quotedbl"}), "w", "z"},
+        {"de", with({"1", "2", "3"}), "y", "z"},
+        {"ru,us", with({"1", "2", "3"}), "Cyrillic_ya", nullptr},
+    };
+    ASSERT_TRUE(session.run({"setxkbmap", "-layout", "fr"}));
+    ASSERT_NO_FATAL_FAILURE(startPanemarkWithAFocusedWindow());
+    const auto outputs = dockedOutputs();
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const Rect usable = outputs.value()[0].usable;
+    const auto press = [&](const std::string& key) {
+        return session.run({"xdotool", "key", "ctrl+alt+super+" + key});
+    };
+    const std::vector<ZoneCommand> stock = stockCommands();
+    Rect expected = focused()->frame;
+    for (std::size_t i = 0; i < stock.size() && i < layouts[0].stock.size(); ++i) {
+        expected = TargetRules::ruleFor(stock[i], 0)(usable, expected).value_or(expected);
+        ASSERT_TRUE(press(layouts[0].stock[i]));
+        EXPECT_EQ(waitForFrame(expected), expected) << "fr, " << stock[i].displayName();
+    }
+    for (const auto& command : letterProfileCommands(PANEMARK_PROGRAM, home)) {
+        ASSERT_TRUE(session.run(command)) << command[2];
+    }
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    for (const TypedOn& typed : layouts) {
+        ASSERT_TRUE(session.run({"setxkbmap", "-layout", typed.layout}));
+        ASSERT_TRUE(press("Left"));
+        ASSERT_EQ(waitForFrame(leftHalf), leftHalf) << typed.layout;
+        if (typed.printedZ) {
+            ASSERT_TRUE(press(typed.printedZ));
+            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time for a wrong move
+            EXPECT_EQ(focused()->frame, leftHalf) << "the key printed Z ran ⌃⌥⌘Z on " << typed.layout;
+        }
+        ASSERT_TRUE(press(typed.usZ));
+        EXPECT_EQ(waitForFrame(usable), usable) << "the US Z key did nothing on " << typed.layout;
+    }
 }
 
 TEST_F(I3Test, StatusNamesI3) {
