@@ -22,10 +22,8 @@ inline unsigned keyPrintedZ(const std::string& layout) {
     return layout == "fr" ? 17 : layout == "de" ? 21 : usZKey;
 }
 
-// The running Panemark's command lines that make a profile "Letters", with a maximize on
-// ⌃⌥⌘Z and the left half on ⌃⌥⌘←, and make it active; `folder` keeps the command file.
-inline std::vector<std::vector<std::string>> letterProfileCommands(
-    const std::string& program, const std::filesystem::path& folder) {
+// A command file in `folder`: a maximize on ⌃⌥⌘Z and the left half on ⌃⌥⌘←.
+inline std::filesystem::path writeLetterCommands(const std::filesystem::path& folder) {
     const std::filesystem::path file = folder / "letters.json";
     std::ofstream(file)
         << R"([{"id":"C0FFEE00-0000-4000-8000-000000000010","name":"All","cols":1,"rows":1,)"
@@ -34,6 +32,14 @@ inline std::vector<std::vector<std::string>> letterProfileCommands(
            R"({"id":"C0FFEE00-0000-4000-8000-000000000011","name":"","cols":2,"rows":1,)"
            R"("ordering":"reading","colStart":0,"colEnd":0,"rowStart":0,"rowEnd":0,)"
            R"("shortcut":{"keyCode":123,"modifiers":6400}}])";
+    return file;
+}
+
+// The running Panemark's command lines that make a profile "Letters" of those commands and
+// make it active.
+inline std::vector<std::vector<std::string>> letterProfileCommands(
+    const std::string& program, const std::filesystem::path& folder) {
+    const std::filesystem::path file = writeLetterCommands(folder);
     return {{program, "profile", "create", "Letters"},
             {program, "profile", "set-commands", "Letters", file.string()},
             {program, "profile", "activate", "Letters"}};

@@ -1,3 +1,4 @@
+#include "../support/LayoutShortcuts.h"
 #include "../support/Printers.h"
 #include "TestClient.h"
 #include "TestHome.h"
@@ -130,6 +131,34 @@ TEST_F(HotKeysOnX11Test, ShiftMakesAnotherCombinationAndCapsLockDoesNot) {
     EXPECT_EQ(client.outerFrame(window)->x, 700);
     ASSERT_TRUE(session.run({"xdotool", "key", "Caps_Lock", "ctrl+alt+Left", "Caps_Lock"}));
     EXPECT_EQ(client.waitForFrame(window, {0, 0, 1280, 1440}), (Rect{0, 0, 1280, 1440}));
+}
+
+TEST_F(HotKeysOnX11Test, AShortcutIsItsPhysicalKeyWhicheverLayoutIsActive) {
+    const xcb_window_t window = client.createWindow(700, 300, 400, 300);
+    ASSERT_TRUE(session.run({"setxkbmap", "-layout", "fr"}));
+    startPanemark({"--commands", writeLetterCommands(home).string()});
+    // What the US Z key types, and the key printed Z (its X keycode), on each layout.
+    struct Typed {
+        const char* layout;
+        const char* usZ;
+        const char* printedZ;
+        xcb_keycode_t printedZKey;
+    };
+    for (const Typed& typed : {Typed{"fr", "w", "z", 25}, Typed{"de", "y", "z", 29},
+                               Typed{"ru,us", "Cyrillic_ya", nullptr, 0}}) {
+        ASSERT_TRUE(session.run({"setxkbmap", "-layout", typed.layout}));
+        ASSERT_TRUE(key("ctrl+alt+super+Left"));
+        ASSERT_EQ(client.waitForFrame(window, {0, 0, 1280, 1440}), (Rect{0, 0, 1280, 1440}))
+            << typed.layout;
+        if (typed.printedZ) {
+            ASSERT_TRUE(key(std::string("ctrl+alt+super+") + typed.printedZ));
+            EXPECT_TRUE(contains(client.keyPresses(window, 0.3), typed.printedZKey))
+                << "the key printed Z did not reach the window on " << typed.layout;
+        }
+        ASSERT_TRUE(key(std::string("ctrl+alt+super+") + typed.usZ));
+        EXPECT_EQ(client.waitForFrame(window, {0, 0, 2560, 1440}), (Rect{0, 0, 2560, 1440}))
+            << "the US Z key did nothing on " << typed.layout;
+    }
 }
 
 TEST_F(HotKeysOnX11Test, NumLockOnDoesNotStopAShortcut) {
