@@ -64,6 +64,25 @@ TEST_F(ShortcutRecorderTest, ItKeepsListeningUntilAControlAltOrSuperCombination)
     EXPECT_EQ(field->text(), "b");
 }
 
+TEST_F(ShortcutRecorderTest, ItRecordsThePhysicalKeyWhateverTheLayoutTypes) {
+    const Qt::KeyboardModifiers hyper = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    const std::uint32_t hyperMask =
+        Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
+    // AZERTY: the US Z key (X keycode 52) types "w"; the "1" key (10) types "&".
+    recorder->start();
+    press(Qt::Key_W, 52, hyper, "w");
+    recorder->start();
+    press(Qt::Key_Ampersand, 10, hyper, "&");
+    // Russian: the US Z key types "я".
+    recorder->start();
+    press(static_cast<Qt::Key>(0x42f), 52, hyper, QString::fromUtf8("я"));
+    ASSERT_EQ(changes.size(), 3u);
+    EXPECT_EQ(changes[0], (Shortcut{6, hyperMask}));
+    EXPECT_EQ(changes[1], (Shortcut{18, hyperMask}));
+    EXPECT_EQ(changes[2], (Shortcut{6, hyperMask}));
+    EXPECT_EQ(changes[0]->displayString(), "⌃⌥⌘Z");
+}
+
 TEST_F(ShortcutRecorderTest, EscapeCancelsEvenWithShiftButSuperEscapeIsRecorded) {
     recorder->setShortcut(Shortcut{0, Shortcut::controlMask});
     recorder->start();
