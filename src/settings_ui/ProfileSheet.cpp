@@ -5,6 +5,7 @@
 #include "profiles/ProfileDocument.h"
 #include "settings_ui/ProfileRow.h"
 #include "settings_ui/TriggerEditor.h"
+#include "theme/ScreenFit.h"
 #include "theme/SectionHeader.h"
 #include "theme/TerminalAlert.h"
 #include "theme/TerminalBackground.h"
@@ -319,6 +320,18 @@ void ProfileSheet::dropEvent(QDropEvent* event) {
 void ProfileSheet::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     TerminalBackground::paint(painter, rect());
+}
+
+void ProfileSheet::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        ScreenFit::fitSize(this);
+    }
+    QDialog::setVisible(visible);
+}
+
+void ProfileSheet::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ScreenFit::keepInside(this);
 }
 
 } // namespace panemark

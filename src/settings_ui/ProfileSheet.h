@@ -58,6 +58,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Fits the window to its monitor each time it opens.
+    void showEvent(QShowEvent* event) override;
+
+public:
+    void setVisible(bool visible) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -7,6 +7,7 @@
 #include "settings_ui/CommandListPanel.h"
 #include "settings_ui/GeneralPanel.h"
 #include "settings_ui/ProfileSheet.h"
+#include "theme/ScreenFit.h"
 #include "theme/AppIcon.h"
 #include "theme/LiteralText.h"
 #include "theme/Symbols.h"
@@ -20,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -33,19 +35,31 @@ SettingsWindow::SettingsWindow(ConfigStore& config, ProfileManager& profiles, Pl
     setWindowTitle("Panemark Settings");
     setWindowIcon(AppIcon::icon());
     setPalette(Theme::windowPalette());
-    setMinimumSize(720, 460);
-    resize(900, 600);
+    setMinimumSize(minimumContentSize);
+    resize(900, 600); // shrunk to fit its monitor when it opens
 
-    auto* columns = new QHBoxLayout(this);
+    // On a monitor smaller than the contents need, they scroll: every control stays reachable.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("settingsScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget(scroll);
+    content->setMinimumSize(minimumContentSize);
+    auto* columns = new QHBoxLayout(content);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(0);
-    detail_ = new CommandDetail(profiles_, actions_.isTakenElsewhere, this);
-    columns->addWidget(sidebar());
-    auto* rule = new QWidget(this);
+    detail_ = new CommandDetail(profiles_, actions_.isTakenElsewhere, content);
+    columns->addWidget(sidebar(content));
+    auto* rule = new QWidget(content);
     rule->setFixedWidth(1);
     rule->setStyleSheet(ThemeStyle::fill(Theme::line));
     columns->addWidget(rule);
     columns->addWidget(detail_, 1);
+    scroll->setWidget(content);
+    outer->addWidget(scroll);
 
     // The stores announce a change once they hold it, so each part can show it at once.
     const auto on = [this](Part part) { return [this, part](const auto&) { partChanged(part); }; };
@@ -62,6 +76,9 @@ SettingsWindow::~SettingsWindow() = default;
 
 void SettingsWindow::present() {
     refresh(); // the desktop's answers may have changed meanwhile
+    if (!isVisible()) {
+        ScreenFit::fit(this);
+    }
     show();
     raise();
     activateWindow();
@@ -82,8 +99,8 @@ void SettingsWindow::openProfileSheet() {
     sheet_->raise();
 }
 
-QWidget* SettingsWindow::sidebar() {
-    auto* side = new QWidget(this);
+QWidget* SettingsWindow::sidebar(QWidget* parent) {
+    auto* side = new QWidget(parent);
     side->setFixedWidth(sidebarWidth);
     auto* column = new QVBoxLayout(side);
     column->setContentsMargins(0, 10, 0, 0);
@@ -196,6 +213,11 @@ void SettingsWindow::refreshProfiles() {
 void SettingsWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     TerminalBackground::paint(painter, rect());
+}
+
+void SettingsWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ScreenFit::keepInside(this);
 }
 
 } // namespace panemark

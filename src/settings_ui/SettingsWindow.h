@@ -4,6 +4,7 @@
 #include "model/Uuid.h"
 #include "runtime/Cancellable.h"
 
+#include <QSize>
 #include <QWidget>
 #include <functional>
 #include <set>
@@ -35,6 +36,8 @@ public:
         std::function<bool(const Shortcut&)> isTakenElsewhere;
     };
     static constexpr int sidebarWidth = 300;
+    // What the contents need; a smaller window scrolls them.
+    static constexpr QSize minimumContentSize{720, 460};
 
     SettingsWindow(ConfigStore& config, ProfileManager& profiles, Platform& platform,
                    Actions actions, QWidget* parent = nullptr);
@@ -51,11 +54,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Fits the window to its monitor each time it opens.
+    void showEvent(QShowEvent* event) override;
 
 private:
     enum class Part { profiles, commands, general };
 
-    QWidget* sidebar();
+    QWidget* sidebar(QWidget* parent);
     QWidget* profileBar();
     void partChanged(Part part);
     void refreshPart(Part part);

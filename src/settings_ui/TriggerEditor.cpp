@@ -1,6 +1,7 @@
 #include "settings_ui/TriggerEditor.h"
 
 #include "profiles/ProfileManager.h"
+#include "theme/ScreenFit.h"
 #include "theme/SectionHeader.h"
 #include "theme/TerminalBackground.h"
 #include "theme/TerminalButton.h"
@@ -152,6 +153,18 @@ void TriggerEditor::save() {
 void TriggerEditor::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     TerminalBackground::paint(painter, rect());
+}
+
+void TriggerEditor::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        ScreenFit::fitSize(this);
+    }
+    QDialog::setVisible(visible);
+}
+
+void TriggerEditor::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ScreenFit::keepInside(this);
 }
 
 } // namespace panemark

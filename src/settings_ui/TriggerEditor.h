@@ -35,6 +35,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Fits the window to its monitor each time it opens.
+    void showEvent(QShowEvent* event) override;
+
+public:
+    void setVisible(bool visible) override;
 
 private:
     void showTicks();

@@ -1,5 +1,6 @@
 #include "shell/AboutWindow.h"
 
+#include "theme/ScreenFit.h"
 #include "theme/AppIcon.h"
 #include "theme/Glow.h"
 #include "theme/SectionHeader.h"
@@ -12,11 +13,9 @@
 #include "theme/Theme.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace panemark {
@@ -140,9 +139,7 @@ QString AboutWindow::identityVersion() const {
 void AboutWindow::present() {
     if (!isVisible()) {
         adjustSize();
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            move(screen->availableGeometry().center() - rect().center());
-        }
+        ScreenFit::fit(this); // in the middle of the monitor under the pointer, and inside it
     }
     show();
     raise();

@@ -2,6 +2,7 @@
 
 #include "profiles/ConfigStore.h"
 #include "runtime/AppVersion.h"
+#include "theme/ScreenFit.h"
 #include "theme/AppIcon.h"
 #include "theme/CornerBrackets.h"
 #include "theme/Glow.h"
@@ -102,6 +103,7 @@ void SplashWindow::present() {
         screen = QGuiApplication::primaryScreen();
     }
     move(screen ? originOn(screen->availableGeometry()) : QPoint(0, 0));
+    ScreenFit::fit(this); // a monitor smaller than the card gets all of it that fits
     show();
 }
 

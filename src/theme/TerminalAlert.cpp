@@ -1,3 +1,4 @@
+#include "theme/ScreenFit.h"
 #include "theme/TerminalAlert.h"
 
 #include "theme/TerminalBackground.h"
@@ -114,6 +115,18 @@ void TerminalAlert::keyPressEvent(QKeyEvent* event) {
 void TerminalAlert::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     TerminalBackground::paint(painter, rect());
+}
+
+void TerminalAlert::setVisible(bool visible) {
+    if (visible && !isVisible()) {
+        ScreenFit::fitSize(this);
+    }
+    QDialog::setVisible(visible);
+}
+
+void TerminalAlert::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ScreenFit::keepInside(this);
 }
 
 } // namespace panemark

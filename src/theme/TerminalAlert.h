@@ -37,6 +37,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Fits the window to its monitor each time it opens.
+    void showEvent(QShowEvent* event) override;
+
+public:
+    void setVisible(bool visible) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -1,4 +1,5 @@
 #include "settings_ui/SettingsWindow.h"
+#include "theme/ScreenFit.h"
 
 #include "../support/OffscreenApplication.h"
 #include "../support/SettleWidgets.h"
@@ -286,8 +287,10 @@ TEST_F(SettingsWindowTest, TheGridEditorWritesThroughAtOnce) {
     QTest::keyClick(editor->nameField()->editor(), Qt::Key_Backspace);
     EXPECT_EQ(editor->title()->text(), QString::fromStdString(command(3).autoLabel()));
     EXPECT_EQ(editor->nameField()->editor()->placeholderText(), editor->title()->text());
-    // At the window's default size the grid leaves room for every row below it.
-    EXPECT_EQ(window->size(), QSize(900, 600));
+    // At the window's default size (fitted to the monitor) the grid leaves room for every row
+    // below it.
+    EXPECT_EQ(window->size(),
+              ScreenFit::fittedSize(QSize(900, 600), ScreenFit::usableAreaFor(window.get())));
     const QPoint recorderBottom =
         editor->recorder()->mapTo(window.get(), QPoint(0, editor->recorder()->height()));
     EXPECT_LE(recorderBottom.y(), window->height());
