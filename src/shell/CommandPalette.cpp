@@ -285,6 +285,7 @@ void CommandPalette::rebuildPicker() {
         pickerRows_.push_back(row);
     }
     picker_ = scrollingList(this);
+    picker_->setObjectName("profilePicker");
     picker_->setWidget(rowColumn(pickerRows_, picker_));
     new ScrollIndicator(picker_);
     pickerSection_->addWidget(picker_);
@@ -321,6 +322,7 @@ void CommandPalette::rebuildCommands() {
             [this, command] { closeAfter([this, command] { actions_.run(command); }); }));
     }
     commands_ = scrollingList(this);
+    commands_->setObjectName("commandList");
     commands_->setWidget(rowColumn(commandRows_, commands_));
     indicator_ = new ScrollIndicator(commands_);
     commandsSection_->addWidget(commands_);
@@ -346,7 +348,11 @@ void CommandPalette::applyHeights(bool animate) {
             QObject::connect(animation, &QPropertyAnimation::finished, this, [this] {
                 if (std::exchange(rebuildAfterAnimation_, false)) {
                     sectionChanged(Section::picker);
+                    return;
                 }
+                // The picker keeps the height it grew to (a bound alone would let the layout
+                // give it only its size hint), or goes once closed.
+                applyHeights(false);
             });
             pickerAnimation_ = animation;
             animation->start(QAbstractAnimation::DeleteWhenStopped);

@@ -7,7 +7,7 @@
 #include "theme/Theme.h"
 #include "theme/ThemeStyle.h"
 
-#include <QHBoxLayout>
+#include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,19 +39,29 @@ TerminalAlert::TerminalAlert(QWidget* parent, const QString& title, const QStrin
     message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     message_->setVisible(!message.isEmpty());
     column->addWidget(message_);
-    auto* row = new QHBoxLayout;
-    row->setSpacing(8);
-    row->addStretch();
+    int rowWidth = -buttonSpacing;
     for (std::size_t i = 0; i < choices_.size(); ++i) {
         const bool isDefault = i + 1 == choices_.size();
         auto* button = new TerminalButton(choices_[i].title, isDefault, this);
         button->setDefault(isDefault);
         QObject::connect(button, &QPushButton::clicked, this, [this, i] { answer(i); });
-        row->addWidget(button);
         buttons_.push_back(button);
+        rowWidth += button->sizeHint().width() + buttonSpacing;
+    }
+    // Buttons whose labels do not fit side by side go one above the other, full width, rather
+    // than cut their labels short.
+    const QMargins margins = column->contentsMargins();
+    const bool fitsInARow = rowWidth <= maximumWidth() - margins.left() - margins.right();
+    auto* buttonRow = new QBoxLayout(fitsInARow ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    buttonRow->setSpacing(buttonSpacing);
+    if (fitsInARow) {
+        buttonRow->addStretch();
+    }
+    for (TerminalButton* button : buttons_) {
+        buttonRow->addWidget(button);
     }
     column->addSpacing(6);
-    column->addLayout(row);
+    column->addLayout(buttonRow);
     if (!buttons_.empty()) {
         buttons_.back()->setFocus(); // Space then does what Return does
     }

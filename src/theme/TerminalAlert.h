@@ -35,6 +35,8 @@ public:
     TerminalButton* button(const QString& title) const;
     const std::vector<TerminalButton*>& buttons() const { return buttons_; }
 
+    static constexpr int buttonSpacing = 8;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     // Fits the window to its monitor each time it opens.

@@ -29,7 +29,7 @@ void TerminalButton::setProminent(bool prominent) {
 
 QSize TerminalButton::sizeHint() const {
     const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(label_) + 24, metrics.height() + 12};
+    return {metrics.horizontalAdvance(label_) + horizontalPadding, metrics.height() + 12};
 }
 
 QColor TerminalButton::labelColor() const {
@@ -55,7 +55,11 @@ void TerminalButton::paintEvent(QPaintEvent*) {
     }
     painter.setPen(labelColor());
     painter.setFont(font());
-    painter.drawText(rect(), Qt::AlignCenter, label_);
+    // A label longer than any button can be (a long profile name) loses its middle, not its
+    // ends.
+    const QString shown =
+        QFontMetrics(font()).elidedText(label_, Qt::ElideMiddle, width() - horizontalPadding);
+    painter.drawText(rect(), Qt::AlignCenter, shown);
 }
 
 } // namespace panemark

@@ -28,6 +28,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    static constexpr int horizontalPadding = 24;
+
     bool prominent_;
     QString label_;
 };

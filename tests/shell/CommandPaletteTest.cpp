@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -261,6 +263,33 @@ TEST_F(CommandPaletteTest, OverABottomPanelItOpensUpwardAndStaysOnThePanelEdge) 
     const QRect topIcon(area.left() + 100, area.top(), 22, 22);
     palette->popUpAt(topIcon);
     EXPECT_EQ(palette->geometry().top(), topIcon.bottom() + 1);
+}
+
+TEST_F(CommandPaletteTest, ThePickerShowsEveryProfileWhenTheScreenHasRoomForThem) {
+    for (const char* name : {"Work", "Home", "Travel", "Desk"}) {
+        manager->createProfile(name, ProfileManager::NewProfileSeed::empty);
+    }
+    std::vector<ZoneCommand> many;
+    for (int i = 0; i < 40; ++i) {
+        many.push_back(stockCommands()[static_cast<std::size_t>(i) % stockCommands().size()]);
+        many.back().id = Uuid::random();
+        many.back().shortcut.reset();
+    }
+    manager->editCommands(many);
+    open();
+    palette->close();
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect icon(area.right() - 40, area.bottom() - 22, 22, 22); // a tray at the bottom
+    palette->popUpAt(icon);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(palette.get()));
+    palette->togglePicker();
+    QTest::qWait(CommandPalette::pickerAnimationMilliseconds + 50);
+    auto* picker = palette->findChild<QScrollArea*>("profilePicker");
+    ASSERT_NE(picker, nullptr);
+    waitFor([&] { return picker->verticalScrollBar()->maximum() == 0; });
+    EXPECT_EQ(picker->verticalScrollBar()->maximum(), 0) << "the picker scrolls its 5 profiles";
+    EXPECT_TRUE(area.contains(palette->geometry()));
+    screenshot("palette-picker-many-commands.png");
 }
 
 TEST_F(CommandPaletteTest, OpenedDownwardsItsBottomStaysOnTheScreen) {
