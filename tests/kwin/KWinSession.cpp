@@ -2,6 +2,7 @@
 
 #include "../support/ChildProcess.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -188,9 +189,24 @@ bool KWinSession::switchLayout(unsigned index) {
 
 bool KWinSession::setLayouts(const std::string& layouts) {
     writeLayouts(home_, layouts);
-    return run({"dbus-send", "--session", "--type=signal", "/Layouts",
-                "org.kde.keyboard.reloadConfig"})
-               .first == 0;
+    // Plasma's keyboard settings tell KWin in one of two ways, by release: a signal of the
+    // layout service, or KDE's notice that a configuration file changed.
+    run({"dbus-send", "--session", "--type=signal", "/Layouts", "org.kde.keyboard.reloadConfig"});
+    run({"gdbus", "emit", "--session", "--object-path", "/kxkbrc", "--signal",
+         "org.kde.kconfig.notify.ConfigChanged", "{'Layout': [b'LayoutList', b'Use']}"});
+    // Applied once KWin lists the new layouts.
+    const std::string first = "string \"" + layouts.substr(0, layouts.find(',')) + "\"";
+    std::string listed;
+    const bool applied = waitFor(
+        [&] {
+            listed = call("org.kde.keyboard", "/Layouts", "org.kde.KeyboardLayouts.getLayoutsList");
+            return listed.find(first) != std::string::npos;
+        },
+        10);
+    if (!applied) {
+        std::fprintf(stderr, "KWin's layouts: %s\n", listed.c_str());
+    }
+    return applied;
 }
 
 std::optional<Rect> KWinSession::usableArea(int screen, int docks) {
