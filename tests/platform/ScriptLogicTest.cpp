@@ -82,6 +82,11 @@ function makeWindow(api, id, frame, pid, caption) {
         }
     });
     w.setMaximize = function (v, h) { w.maximized.push([v, h]); };
+    // The client drawing itself at another size.
+    w.resizeByClient = function (width, height) {
+        current = { x: current.x, y: current.y, width: width, height: height };
+        w.frameGeometryChanged.fire();
+    };
     return w;
 }
 
@@ -271,6 +276,14 @@ TEST(ScriptLogicTest, TheKWinScriptKeepsThePaletteInsideTheScreenUnderThePointer
         EXPECT_EQ(script->json("palette.writes[palette.writes.length - 1]"),
                   R"({"x":880,"y":470,"width":400,"height":300})");
         EXPECT_TRUE(script->run("palette.keepAbove").toBool());
+        // Grown taller than the area, its top stays on the screen; shorter again, it goes back
+        // beside the pointer with its bottom inside.
+        script->run("palette.resizeByClient(400, 900);");
+        EXPECT_EQ(script->json("palette.writes[palette.writes.length - 1]"),
+                  R"({"x":880,"y":0,"width":400,"height":900})");
+        script->run("palette.resizeByClient(400, 200);");
+        EXPECT_EQ(script->json("palette.writes[palette.writes.length - 1]"),
+                  R"({"x":880,"y":570,"width":400,"height":200})");
         // A window of another program with that title is left alone.
         script->run(R"(
             var impostor = makeWindow(API, 10, { x: 5, y: 5, width: 400, height: 300 }, 77,
@@ -361,6 +374,13 @@ function makeWindow(id, frame, pid, title) {
             current = { x: x, y: y, width: current.width, height: current.height };
         },
         make_above: function () { w.above = true; },
+        // The client drawing itself at another size.
+        resizeByClient: function (width, height) {
+            current = { x: current.x, y: current.y, width: width, height: height };
+            if (handlers["size-changed"]) handlers["size-changed"]();
+        },
+        unmanage: function () { if (handlers["unmanaged"]) handlers["unmanaged"](); },
+        connectedSignals: function () { return Object.keys(handlers).sort(); },
         activate: function () {},
         get_compositor_private: function () { return null; }
     };
@@ -500,6 +520,15 @@ TEST(ScriptLogicTest, TheExtensionKeepsThePaletteInsideTheMonitorUnderThePointer
     )");
     EXPECT_EQ(script->json("palette.moves[palette.moves.length - 1]"), "[2160,500]");
     EXPECT_TRUE(script->run("palette.above === true").toBool());
+    // Taller than the work area (a picker opened, a 2x drawing on a 1x monitor): its top stays
+    // below the top bar. Shorter again: back beside the pointer, its bottom inside.
+    script->run("palette.resizeByClient(400, 900);");
+    EXPECT_EQ(script->json("palette.moves[palette.moves.length - 1]"), "[2160,32]");
+    script->run("palette.resizeByClient(400, 200);");
+    EXPECT_EQ(script->json("palette.moves[palette.moves.length - 1]"), "[2160,600]");
+    // Gone, it is no longer followed.
+    script->run("palette.unmanage();");
+    EXPECT_EQ(script->json("palette.connectedSignals()"), "[]");
 }
 
 } // namespace

@@ -225,14 +225,29 @@ function isQuiet(window) {
     return window && window.pid === ownPid && quietCaptions[captionOf(window)] === true;
 }
 
+// Its top-left corner at the anchor, moved in as far as the area needs; taller or wider than
+// the area, its top-left corner stays inside.
+function keepInside(window, anchor, area) {
+    var frame = window.frameGeometry;
+    var x = Math.max(area.x, Math.min(anchor.x, area.x + area.width - frame.width));
+    var y = Math.max(area.y, Math.min(anchor.y, area.y + area.height - frame.height));
+    if (x !== frame.x || y !== frame.y) {
+        window.frameGeometry = { x: x, y: y, width: frame.width, height: frame.height };
+    }
+}
+
+// Placed when it shows and again whenever its size changes: the profile picker opening, or
+// Panemark drawing it anew for a screen of another scale.
 function placeAtPointer(window) {
     var pointer = workspace.cursorPos;
+    var anchor = { x: pointer.x, y: pointer.y };
     var screen = api === 6 ? workspace.screenAt(pointer) : workspace.activeScreen;
     var area = workspace.clientArea(KWin.MaximizeArea, screen, workspace.currentDesktop);
-    var frame = window.frameGeometry;
-    var x = Math.min(Math.max(pointer.x, area.x), area.x + area.width - frame.width);
-    var y = Math.min(Math.max(pointer.y, area.y), area.y + area.height - frame.height);
-    window.frameGeometry = { x: x, y: y, width: frame.width, height: frame.height };
+    area = { x: area.x, y: area.y, width: area.width, height: area.height };
+    keepInside(window, anchor, area);
+    window.frameGeometryChanged.connect(function () {
+        keepInside(window, anchor, area);
+    });
 }
 
 function windowAdded(window) {

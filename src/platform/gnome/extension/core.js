@@ -354,16 +354,31 @@ function createPanemark(lib) {
         return global.display.get_primary_monitor();
     }
 
+    // Its top-left corner at the anchor, moved in as far as the work area of the anchor's
+    // monitor needs; taller or wider than the area, its top-left corner stays inside.
+    function keepPaletteInside(win, [x, y], monitor) {
+        const area = global.workspace_manager.get_active_workspace()
+            .get_work_area_for_monitor(monitor);
+        const frame = win.get_frame_rect();
+        const left = Math.max(area.x, Math.min(x, area.x + area.width - frame.width));
+        const top = Math.max(area.y, Math.min(y, area.y + area.height - frame.height));
+        if (left !== frame.x || top !== frame.y)
+            win.move_frame(true, left, top);
+    }
+
+    // Placed when it first shows and again whenever its size changes: the profile picker
+    // opening, or Panemark drawing it anew for a monitor of another scale.
     function placePalette(win) {
         const [pointerX, pointerY] = global.get_pointer();
-        const [x, y] = paletteAt ?? [pointerX, pointerY];
+        const anchor = paletteAt ?? [pointerX, pointerY];
         paletteAt = null;
-        const area = global.workspace_manager.get_active_workspace()
-            .get_work_area_for_monitor(monitorAt(x, y));
-        const frame = win.get_frame_rect();
-        win.move_frame(true,
-            Math.min(Math.max(x, area.x), area.x + area.width - frame.width),
-            Math.min(Math.max(y, area.y), area.y + area.height - frame.height));
+        const monitor = monitorAt(anchor[0], anchor[1]);
+        keepPaletteInside(win, anchor, monitor);
+        const resized = win.connect('size-changed', () => keepPaletteInside(win, anchor, monitor));
+        const gone = win.connect('unmanaged', () => {
+            win.disconnect(resized);
+            win.disconnect(gone);
+        });
     }
 
     function arrange(win) {
