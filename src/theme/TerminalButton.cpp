@@ -32,6 +32,10 @@ QSize TerminalButton::sizeHint() const {
     return {metrics.horizontalAdvance(label_) + horizontalPadding, metrics.height() + 12};
 }
 
+bool TerminalButton::showsWholeLabel() const {
+    return QFontMetrics(font()).horizontalAdvance(label_) <= width() - horizontalPadding;
+}
+
 QColor TerminalButton::labelColor() const {
     return prominent_ ? Theme::onPhosphor : Theme::textBright;
 }
@@ -58,7 +62,9 @@ void TerminalButton::paintEvent(QPaintEvent*) {
     // A label longer than any button can be (a long profile name) loses its middle, not its
     // ends.
     const QString shown =
-        QFontMetrics(font()).elidedText(label_, Qt::ElideMiddle, width() - horizontalPadding);
+        showsWholeLabel()
+            ? label_
+            : QFontMetrics(font()).elidedText(label_, Qt::ElideMiddle, width() - horizontalPadding);
     painter.drawText(rect(), Qt::AlignCenter, shown);
 }
 

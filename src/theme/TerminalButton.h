@@ -21,6 +21,8 @@ public:
     QSize sizeHint() const override;
     // Never narrower than its label.
     QSize minimumSizeHint() const override { return sizeHint(); }
+    // Whether the button is wide enough for its whole label (else its middle is left out).
+    bool showsWholeLabel() const;
     // What the label is drawn in.
     QColor labelColor() const;
 

@@ -6,11 +6,12 @@ namespace panemark {
 
 // One QApplication per test program, on Qt's offscreen platform: widgets are laid out and
 // painted as on a screen, with no display needed.
-inline void ensureOffscreenApplication() {
+// `platform` may name a configuration of screens: "offscreen:configfile=screens.json".
+inline void ensureOffscreenApplication(const QByteArray& platform = "offscreen") {
     if (QApplication::instance()) {
         return;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", platform);
     static int argc = 1;
     static char name[] = "panemark-tests";
     static char* argv[] = {name, nullptr};
