@@ -42,10 +42,12 @@ QPoint fittedOrigin(const QRect& frame, const QRect& area) {
     if (area.isEmpty()) {
         return frame.topLeft();
     }
-    const int x = std::clamp(frame.x(), area.left() + margin,
-                             std::max(area.left() + margin, area.right() + 1 - margin - frame.width()));
-    const int y = std::clamp(frame.y(), area.top() + margin,
-                             std::max(area.top() + margin, area.bottom() + 1 - margin - frame.height()));
+    const int x =
+        std::clamp(frame.x(), area.left() + margin,
+                   std::max(area.left() + margin, area.right() + 1 - margin - frame.width()));
+    const int y =
+        std::clamp(frame.y(), area.top() + margin,
+                   std::max(area.top() + margin, area.bottom() + 1 - margin - frame.height()));
     return {x, y};
 }
 

@@ -101,7 +101,8 @@ void writeLayouts(const std::filesystem::path& configHome, const std::string& la
 
 using ChildProcess::waitFor;
 
-KWinSession::KWinSession(const std::string& layouts) : HeadlessSession("kwin") {
+KWinSession::KWinSession(const std::string& layouts, const std::string& scale)
+    : HeadlessSession("kwin") {
     if (!problem_.empty()) {
         return;
     }
@@ -128,10 +129,24 @@ KWinSession::KWinSession(const std::string& layouts) : HeadlessSession("kwin") {
                                   << (root_ / "display").string() << ".new "
                                   << (root_ / "display").string() << "\nexec sleep 100000\n";
     std::filesystem::permissions(sessionProgram, std::filesystem::perms::owner_all);
-    kwin_ = start({kwin.string(), "--virtual", "--width", "1280", "--height", "800",
-                   "--output-count", "2", "--socket", waylandDisplay_, "--no-lockscreen",
-                   "--xwayland", "--exit-with-session", sessionProgram.string()},
-                  (root_ / "kwin.log").string());
+    std::vector<std::string> command{kwin.string(),
+                                     "--virtual",
+                                     "--width",
+                                     scale.empty() ? "1280" : "1440",
+                                     "--height",
+                                     scale.empty() ? "800" : "900",
+                                     "--output-count",
+                                     "2",
+                                     "--socket",
+                                     waylandDisplay_,
+                                     "--no-lockscreen",
+                                     "--xwayland",
+                                     "--exit-with-session",
+                                     sessionProgram.string()};
+    if (!scale.empty()) {
+        command.insert(command.begin() + 1, {"--scale", scale});
+    }
+    kwin_ = start(command, (root_ / "kwin.log").string());
     if (!waitFor([&] { return std::filesystem::exists(root_ / "display"); }, 30)) {
         problem_ = "KWin did not start its session (see " + (root_ / "kwin.log").string() + ")";
         return;

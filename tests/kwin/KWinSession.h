@@ -13,7 +13,9 @@ class KWinSession : public HeadlessSession {
 public:
     // `layouts` is Plasma's list of keyboard layouts ("fr,de"); the first is active. Empty: the
     // system's default.
-    explicit KWinSession(const std::string& layouts = "");
+    // `scale`, when given, is every output's ("2", "1.5"); the outputs are then 1440 × 900
+    // pixels, whole points at either scale.
+    explicit KWinSession(const std::string& layouts = "", const std::string& scale = "");
     ~KWinSession() override;
 
     // Xwayland's display (":1").

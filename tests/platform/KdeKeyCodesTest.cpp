@@ -1,4 +1,5 @@
 #include "platform/kwin/KdeKeyCodes.h"
+
 #include "platform/xkb/KeyboardLayouts.h"
 
 #include <QtCore/qnamespace.h>
@@ -9,7 +10,8 @@
 namespace panemark {
 namespace {
 
-constexpr std::uint32_t hyper = Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
+constexpr std::uint32_t hyper =
+    Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
 constexpr int qtHyper = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 constexpr std::uint32_t keyZ = 6, key1 = 18, keyM = 46, keyLeft = 123;
 
@@ -42,8 +44,10 @@ TEST(KdeKeyCodesTest, WithoutAKeyboardMapKeysAreWhatTheUsLayoutPrints) {
               keys({key(Qt::Key_M) | Qt::ControlModifier | Qt::ShiftModifier}));
     EXPECT_EQ(on(nullptr, {83, Shortcut::controlMask}),
               keys({key(Qt::Key_1) | Qt::KeypadModifier | Qt::ControlModifier})); // keypad 1
-    EXPECT_EQ(on(nullptr, {111, Shortcut::controlMask}), keys({key(Qt::Key_F12) | Qt::ControlModifier}));
-    const Result<std::vector<int>> none = KdeKeyCodes::combinationsFor({300, Shortcut::controlMask});
+    EXPECT_EQ(on(nullptr, {111, Shortcut::controlMask}),
+              keys({key(Qt::Key_F12) | Qt::ControlModifier}));
+    const Result<std::vector<int>> none =
+        KdeKeyCodes::combinationsFor({300, Shortcut::controlMask});
     ASSERT_FALSE(none);
     EXPECT_EQ(none.error(), "has a key KDE cannot bind");
 }
@@ -63,7 +67,8 @@ TEST(KdeKeyCodesTest, APhysicalKeyIsHandedOverAsWhatItTypesOnTheActiveLayout) {
     // KWin drops a Shift that chose a symbol other than a letter: ⇧1 is "!" on US and "1" on
     // AZERTY, Shift and all; ⇧M stays Shift+M.
     const std::uint32_t controlShift = Shortcut::controlMask | Shortcut::shiftMask;
-    EXPECT_EQ(on(us.get(), {key1, controlShift}), keys({key(Qt::Key_Exclam) | Qt::ControlModifier}));
+    EXPECT_EQ(on(us.get(), {key1, controlShift}),
+              keys({key(Qt::Key_Exclam) | Qt::ControlModifier}));
     EXPECT_EQ(on(french.get(), {key1, controlShift}), keys({key(Qt::Key_1) | Qt::ControlModifier}));
     EXPECT_EQ(on(us.get(), {keyM, controlShift}),
               keys({key(Qt::Key_M) | Qt::ControlModifier | Qt::ShiftModifier}));
@@ -94,7 +99,8 @@ TEST(KdeKeyCodesTest, AKeyTheLayoutCannotTypeIsRefusedByName) {
     const Result<std::vector<int>> none =
         KdeKeyCodes::combinationsFor({256 + 240, Shortcut::controlMask}, russian.get());
     ASSERT_FALSE(none);
-    EXPECT_EQ(none.error(), "types nothing on the keyboard layout \"" + russian->layoutName(1) + "\"");
+    EXPECT_EQ(none.error(),
+              "types nothing on the keyboard layout \"" + russian->layoutName(1) + "\"");
     EXPECT_NE(russian->layoutName(1).find("Russian"), std::string::npos);
 }
 

@@ -1,8 +1,8 @@
 #include "../support/OffscreenApplication.h"
-#include "runtime/AppVersion.h"
 #include "platform/sim/SimPlatform.h"
 #include "profiles/ConfigStore.h"
 #include "profiles/ProfileManager.h"
+#include "runtime/AppVersion.h"
 #include "runtime/ManualScheduler.h"
 #include "settings_ui/ProfileSheet.h"
 #include "settings_ui/SettingsWindow.h"
@@ -35,8 +35,9 @@ constexpr const char* screens = R"({"screens": [
 class ScaledScreensTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const std::filesystem::path file = std::filesystem::temp_directory_path() /
-                                           ("panemark-screens-" + std::to_string(getpid()) + ".json");
+        const std::filesystem::path file =
+            std::filesystem::temp_directory_path() /
+            ("panemark-screens-" + std::to_string(getpid()) + ".json");
         std::ofstream(file) << screens;
         ensureOffscreenApplication("offscreen:configfile=" + QByteArray(file.c_str()));
     }
@@ -70,7 +71,8 @@ protected:
 
     static void screenshot(QWidget* widget, const std::string& name) {
         std::filesystem::create_directories(SCREENSHOT_DIR);
-        ASSERT_TRUE(widget->grab().save(QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name)));
+        ASSERT_TRUE(
+            widget->grab().save(QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name)));
     }
 
     // Every button shows its whole label, and the window lies inside the area.

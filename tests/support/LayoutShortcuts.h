@@ -37,16 +37,15 @@ inline std::filesystem::path writeLetterCommands(const std::filesystem::path& fo
 
 // The running Panemark's command lines that make a profile "Letters" of those commands and
 // make it active.
-inline std::vector<std::vector<std::string>> letterProfileCommands(
-    const std::string& program, const std::filesystem::path& folder) {
+inline std::vector<std::vector<std::string>>
+letterProfileCommands(const std::string& program, const std::filesystem::path& folder) {
     const std::filesystem::path file = writeLetterCommands(folder);
     return {{program, "profile", "create", "Letters"},
             {program, "profile", "set-commands", "Letters", file.string()},
             {program, "profile", "activate", "Letters"}};
 }
 
-template <class Session>
-void switchToLetterProfile(Session& session, const std::string& program) {
+template <class Session> void switchToLetterProfile(Session& session, const std::string& program) {
     for (const auto& command : letterProfileCommands(program, session.home())) {
         ASSERT_EQ(session.run(command).first, 0) << command[2];
     }

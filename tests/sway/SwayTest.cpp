@@ -82,6 +82,37 @@ protected:
         return found;
     }
 
+    // Each stock shortcut pressed in turn on each output, the window moved there first: it lands
+    // where the placement rules put it over that output's usable area as sway reports it (its
+    // bar's height depends on the fonts installed), each starting from where the previous one
+    // left it.
+    void expectStockShortcutsOnEachOutput(std::int64_t terminal) {
+        const auto outputs = outputsLeftToRight();
+        ASSERT_TRUE(outputs && outputs.value().size() == 2u);
+        const std::vector<ZoneCommand> stock = stockCommands();
+        for (const I3IpcReplies::Output& output : outputs.value()) {
+            if (output.frame.x > 0) {
+                session.ask(I3IpcCodec::runCommand,
+                            "[con_id=" + std::to_string(terminal) + "] move absolute position " +
+                                std::to_string(static_cast<int>(output.frame.x) + 200) +
+                                " px 100 px");
+            }
+            // On this output before the keys (sway applies a move in a transaction of its own).
+            ASSERT_TRUE(ChildProcess::waitFor(
+                [&] { return session.focusedWindow()->frame.x >= output.frame.x; }, 5))
+                << output.name;
+            Rect expected = session.focusedWindow()->frame;
+            for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
+                expected =
+                    TargetRules::ruleFor(stock[i], 0)(output.usable, expected).value_or(expected);
+                ASSERT_TRUE(session.press(stockKeys[i], hyper));
+                EXPECT_EQ(session.waitForFrame(expected), expected)
+                    << output.name << ", " << stock[i].displayName();
+            }
+            EXPECT_TRUE(session.focusedWindow()->floating);
+        }
+    }
+
     std::string panemarkLog() const {
         std::ifstream file(session.home() / "panemark.log");
         return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
@@ -100,32 +131,23 @@ TEST_F(SwayTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWi
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);
     ASSERT_FALSE(session.focusedWindow()->floating);
-    // Where each command must put the window: the placement rules over each output's usable
-    // area as sway reports it (its bar's height depends on the fonts installed), applied in turn
-    // so that the half-steps start from where the previous command left the window.
-    const auto outputs = outputsLeftToRight();
-    ASSERT_TRUE(outputs && outputs.value().size() == 2u);
-    const std::vector<ZoneCommand> stock = stockCommands();
-    for (const I3IpcReplies::Output& output : outputs.value()) {
-        if (output.frame.x > 0) {
-            session.ask(I3IpcCodec::runCommand,
-                        "[con_id=" + std::to_string(terminal) + "] move absolute position " +
-                            std::to_string(static_cast<int>(output.frame.x) + 200) + " px 100 px");
-        }
-        // On this output before the keys (sway applies a move in a transaction of its own).
-        ASSERT_TRUE(ChildProcess::waitFor(
-            [&] { return session.focusedWindow()->frame.x >= output.frame.x; }, 5))
-            << output.name;
-        Rect expected = session.focusedWindow()->frame;
-        for (std::size_t i = 0; i < std::size(stockKeys); ++i) {
-            expected =
-                TargetRules::ruleFor(stock[i], 0)(output.usable, expected).value_or(expected);
-            ASSERT_TRUE(session.press(stockKeys[i], hyper));
-            EXPECT_EQ(session.waitForFrame(expected), expected)
-                << output.name << ", " << stock[i].displayName();
-        }
-        EXPECT_TRUE(session.focusedWindow()->floating);
-    }
+    expectStockShortcutsOnEachOutput(terminal);
+}
+
+TEST_F(SwayTest, AtScales2And15TheStockShortcutsLandExactlyOnEachOutput) {
+    const std::int64_t terminal = openTerminal();
+    ASSERT_GT(terminal, 0);
+    // The first output at twice the scale (640 × 400 points), the second at one and a half
+    // (683 × 512), beside it.
+    session.ask(I3IpcCodec::runCommand, "output HEADLESS-1 scale 2");
+    session.ask(I3IpcCodec::runCommand, "output HEADLESS-2 scale 1.5 position 640 0");
+    ASSERT_TRUE(waitForOutput([](const I3IpcReplies::Output& output) {
+        return output.frame.x == 640 && output.frame.width < 1024;
+    }));
+    ASSERT_TRUE(waitForOutput([](const I3IpcReplies::Output& output) {
+        return output.frame.x == 0 && output.frame.width == 640 && output.usable.y > 0;
+    }));
+    expectStockShortcutsOnEachOutput(terminal);
 }
 
 TEST_F(SwayTest, ShortcutsStayOnTheirPhysicalKeysWhateverTheKeyboardsLayout) {

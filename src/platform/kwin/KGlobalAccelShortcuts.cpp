@@ -212,11 +212,12 @@ void KGlobalAccelShortcuts::refuse(const ShortcutBinding& binding, const std::st
 void KGlobalAccelShortcuts::followLayouts(const KeyboardLayouts* layouts) {
     layouts_ = layouts;
     for (const ShortcutBinding& binding : bindings_) {
-        const Result<std::vector<int>> now = KdeKeyCodes::combinationsFor(binding.shortcut, layouts_);
+        const Result<std::vector<int>> now =
+            KdeKeyCodes::combinationsFor(binding.shortcut, layouts_);
         const auto before = handedOver_.find(binding.name);
         const bool same = now && before != handedOver_.end() &&
-                          std::equal(now.value().begin(), now.value().end(),
-                                     before->second.begin(), before->second.end());
+                          std::equal(now.value().begin(), now.value().end(), before->second.begin(),
+                                     before->second.end());
         if (!same) {
             bind(binding);
         }
@@ -238,9 +239,8 @@ std::optional<QList<int>> KGlobalAccelShortcuts::take(const QStringList& id,
     // setShortcut is deprecated since KDE Frameworks 5.90 and may be gone from a service built
     // without deprecated calls: setShortcutKeys takes key sequences instead.
     if (!modernCallsOnly_) {
-        const QDBusMessage reply =
-            callService("setShortcut", {id, QVariant::fromValue(combinations),
-                                        setPresent | noAutoloading});
+        const QDBusMessage reply = callService(
+            "setShortcut", {id, QVariant::fromValue(combinations), setPresent | noAutoloading});
         if (!unknownMethod(reply)) {
             if (failed(reply, "take " + shown)) {
                 return std::nullopt;

@@ -166,8 +166,7 @@ Result<std::vector<int>> onLayout(const Shortcut& shortcut, std::uint32_t evdev,
 
 } // namespace
 
-Result<std::vector<int>> combinationsFor(const Shortcut& shortcut,
-                                         const KeyboardLayouts* layouts) {
+Result<std::vector<int>> combinationsFor(const Shortcut& shortcut, const KeyboardLayouts* layouts) {
     if (const std::optional<int> special = specialKeyFor(shortcut.keyCode)) {
         return std::vector<int>{*special | modifierBits(shortcut, true)};
     }

@@ -48,8 +48,8 @@ std::unique_ptr<PlasmaKeyboardLayout> PlasmaKeyboardLayout::open() {
     layout->serviceWatcher_ = std::make_unique<QDBusServiceWatcher>(
         layoutService, bus,
         QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration);
-    QObject::connect(layout->serviceWatcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged,
-                     self, [self] { self->layoutListChanged(); });
+    QObject::connect(layout->serviceWatcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, self,
+                     [self] { self->layoutListChanged(); });
     layout->readKeymap();
     return layout;
 }

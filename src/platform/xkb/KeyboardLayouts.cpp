@@ -54,9 +54,8 @@ std::unique_ptr<KeyboardLayouts> KeyboardLayouts::fromKeymapText(const std::stri
     if (!context) {
         return nullptr;
     }
-    xkb_keymap* keymap = xkb_keymap_new_from_buffer(context, text.data(), text.size(),
-                                                    XKB_KEYMAP_FORMAT_TEXT_V1,
-                                                    XKB_KEYMAP_COMPILE_NO_FLAGS);
+    xkb_keymap* keymap = xkb_keymap_new_from_buffer(
+        context, text.data(), text.size(), XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
     if (!keymap) {
         xkb_context_unref(context);
         return nullptr;
@@ -111,8 +110,7 @@ KeyboardLayouts::Typed KeyboardLayouts::typedOn(std::uint32_t layout, std::uint3
     return typed;
 }
 
-std::optional<std::uint32_t> KeyboardLayouts::latinFallback(std::uint32_t evdev,
-                                                            Held held) const {
+std::optional<std::uint32_t> KeyboardLayouts::latinFallback(std::uint32_t evdev, Held held) const {
     for (std::uint32_t layout = 0; layout < layoutCount(); ++layout) {
         if (layout == active_) {
             continue;

@@ -5,9 +5,9 @@
 #include <chrono>
 #include <cstring>
 #include <poll.h>
-#include <utility>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <utility>
 #include <wayland-client.h>
 
 namespace panemark {
@@ -18,7 +18,8 @@ struct WaylandKeymap::Callbacks {
         auto* self = static_cast<WaylandKeymap*>(data);
         if (!self->seat_ && std::strcmp(interface, wl_seat_interface.name) == 0) {
             // Version 1 is all a keymap needs; the first seat is the session's.
-            self->seat_ = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+            self->seat_ =
+                static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
             wl_seat_add_listener(self->seat_, &seatListener, self);
         }
     }
@@ -40,7 +41,8 @@ struct WaylandKeymap::Callbacks {
         if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1 && size > 0) {
             void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
             if (mapped != MAP_FAILED) {
-                text.assign(static_cast<const char*>(mapped), ::strnlen(static_cast<const char*>(mapped), size));
+                text.assign(static_cast<const char*>(mapped),
+                            ::strnlen(static_cast<const char*>(mapped), size));
                 ::munmap(mapped, size);
             }
         }
@@ -111,10 +113,11 @@ void WaylandKeymap::disconnect() {
 
 bool WaylandKeymap::waitForKeymap(double seconds) {
     using Clock = std::chrono::steady_clock;
-    const auto deadline =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(seconds));
     while (display_ && !arrived_) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             break;
         }
@@ -155,7 +158,8 @@ void WaylandKeymap::readEvents() {
 void WaylandKeymap::disconnectAfterError() {
     // The compositor went away or refused us: the last map stays as it was.
     Log::write("the Wayland compositor closed the connection Panemark reads the keyboard map "
-               "on (error " + std::to_string(wl_display_get_error(display_)) + ")");
+               "on (error " +
+               std::to_string(wl_display_get_error(display_)) + ")");
     disconnect();
 }
 
