@@ -54,6 +54,21 @@ const last = new Map();
 
 let lastPointer = '';
 let lastSource = null;
+let lastAreas = '';
+
+// Each monitor's work area, whenever one changes (a monitor scaled, a panel resized).
+function reportAreas() {
+    const workspace = global.workspace_manager.get_active_workspace();
+    const lines = [];
+    for (let i = 0; i < global.display.get_n_monitors(); ++i) {
+        const a = workspace.get_work_area_for_monitor(i);
+        lines.push(`panemark-test-area ${i}|${a.x}|${a.y}|${a.width}|${a.height}`);
+    }
+    if (lines.join() !== lastAreas) {
+        lastAreas = lines.join();
+        lines.forEach(line => log(line));
+    }
+}
 
 function report() {
     const [px, py] = global.get_pointer();
@@ -68,6 +83,8 @@ function report() {
         lastSource = sourceId;
         log(`panemark-test-source ${sourceId}`);
     }
+    if (lastAreas !== '')
+        reportAreas();
     const focus = global.display.focus_window;
     for (const win of global.display.list_all_windows()) {
         const r = win.get_frame_rect();
@@ -83,11 +100,7 @@ function report() {
 function ready() {
     Main.overview.hide();
     GLib.timeout_add(GLib.PRIORITY_DEFAULT, 500, () => {
-        const workspace = global.workspace_manager.get_active_workspace();
-        for (let i = 0; i < global.display.get_n_monitors(); ++i) {
-            const a = workspace.get_work_area_for_monitor(i);
-            log(`panemark-test-area ${i}|${a.x}|${a.y}|${a.width}|${a.height}`);
-        }
+        reportAreas();
         const button = Main.panel.statusArea['panemark'];
         if (button) {
             const [x, y] = button.get_transformed_position();
@@ -153,7 +166,8 @@ std::string readFile(const std::filesystem::path& path) {
 
 } // namespace
 
-GnomeSession::GnomeSession(const std::string& layouts) : HeadlessSession("gnome") {
+GnomeSession::GnomeSession(const std::string& layouts, const std::string& monitorSize)
+    : HeadlessSession("gnome") {
     if (!problem_.empty()) {
         return;
     }
@@ -179,7 +193,7 @@ GnomeSession::GnomeSession(const std::string& layouts) : HeadlessSession("gnome"
     }
     shell_ =
         start({"gnome-shell", "--headless", "--wayland", "--no-x11", "--wayland-display",
-               waylandDisplay_, "--virtual-monitor", "1280x800", "--virtual-monitor", "1280x800"},
+               waylandDisplay_, "--virtual-monitor", monitorSize, "--virtual-monitor", monitorSize},
               compositorLog().string());
     if (!ChildProcess::waitFor(
             [&] {
@@ -259,6 +273,59 @@ bool GnomeSession::setLayouts(const std::string& layouts) {
     return switched;
 }
 
+std::string GnomeSession::setMonitorScales(double left, double right) {
+    const std::vector<std::string> displayConfig{"gdbus",
+                                                 "call",
+                                                 "--session",
+                                                 "--dest",
+                                                 "org.gnome.Mutter.DisplayConfig",
+                                                 "--object-path",
+                                                 "/org/gnome/Mutter/DisplayConfig",
+                                                 "--method"};
+    auto state = displayConfig;
+    state.push_back("org.gnome.Mutter.DisplayConfig.GetCurrentState");
+    const auto [status, text] = run(state);
+    if (status != 0) {
+        return "no display configuration: " + text;
+    }
+    // (serial, [((connector, vendor, product, serial), [(mode id, ...), ...], ...), ...], ...)
+    std::smatch match;
+    if (!std::regex_search(text, match, std::regex(R"(^\(uint32 (\d+),)"))) {
+        return "no serial in " + text;
+    }
+    const std::string serial = match[1];
+    const std::regex monitor(R"(\(\('([^']+)', '[^']*', '[^']*', '[^']*'\), \[\('([^']+)', (\d+))");
+    std::vector<std::pair<std::string, std::string>> monitors; // connector, mode
+    int leftWidth = 0;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), monitor);
+         it != std::sregex_iterator(); ++it) {
+        monitors.emplace_back((*it)[1], (*it)[2]);
+        if (monitors.size() == 1) {
+            leftWidth = std::stoi((*it)[3]);
+        }
+    }
+    if (monitors.size() < 2) {
+        return "not two monitors in " + text;
+    }
+    // Physical layout (mutter's default): the second monitor starts where the first one's pixels
+    // end; logical layout: where its points end.
+    const bool logical = text.find("'layout-mode': <uint32 1>") != std::string::npos;
+    const int rightX = logical ? static_cast<int>(leftWidth / left) : leftWidth;
+    const auto logicalMonitor = [](int x, double scale, bool primary,
+                                   const std::pair<std::string, std::string>& m) {
+        return "(" + std::to_string(x) + ", 0, " + std::to_string(scale) + ", 0, " +
+               (primary ? "true" : "false") + ", [('" + m.first + "', '" + m.second +
+               "', @a{sv} {})])";
+    };
+    auto apply = displayConfig;
+    apply.insert(apply.end(), {"org.gnome.Mutter.DisplayConfig.ApplyMonitorsConfig", serial, "1",
+                               "[" + logicalMonitor(0, left, true, monitors[0]) + ", " +
+                                   logicalMonitor(rightX, right, false, monitors[1]) + "]",
+                               "@a{sv} {}"});
+    const auto [applied, answer] = run(apply);
+    return applied == 0 ? "" : "mutter refused the scales: " + answer;
+}
+
 bool GnomeSession::press(unsigned evdevCode, const std::vector<std::string>& modifiers) {
     std::vector<std::string> command{REMOTE_KEYBOARD, std::to_string(evdevCode)};
     command.insert(command.end(), modifiers.begin(), modifiers.end());
@@ -279,14 +346,17 @@ bool GnomeSession::pressPanemarkButton() {
 }
 
 std::optional<Rect> GnomeSession::usableArea(int monitor) {
+    // The last the shell reported.
     const std::string log = readFile(compositorLog());
-    std::smatch match;
     const std::regex line("panemark-test-area " + std::to_string(monitor) +
                           R"(\|(-?\d+)\|(-?\d+)\|(\d+)\|(\d+))");
-    if (!std::regex_search(log, match, line)) {
-        return std::nullopt;
+    std::optional<Rect> area;
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator();
+         ++it) {
+        area = Rect{std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]),
+                    std::stod((*it)[4])};
     }
-    return Rect{std::stod(match[1]), std::stod(match[2]), std::stod(match[3]), std::stod(match[4])};
+    return area;
 }
 
 std::optional<std::pair<int, int>> GnomeSession::panemarkButton() {

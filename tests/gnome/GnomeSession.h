@@ -17,7 +17,10 @@ class GnomeSession : public HeadlessSession {
 public:
     // `layouts` are the input sources' keyboard layouts ("fr,de"); the first is active. Empty:
     // the system's default.
-    explicit GnomeSession(const std::string& layouts = "");
+    // `monitorSize` is each of the two virtual monitors' ("1280x800"); mutter scales only a
+    // monitor that stays at least 800 × 480 points.
+    explicit GnomeSession(const std::string& layouts = "",
+                          const std::string& monitorSize = "1280x800");
     ~GnomeSession() override;
 
     std::map<std::string, std::string> environment() const override;
@@ -31,6 +34,9 @@ public:
     // Replaces the input sources, as GNOME's keyboard settings do, and waits until the shell
     // has made the first one active.
     bool setLayouts(const std::string& layouts);
+    // Gives the two monitors these scales, side by side, as GNOME's display settings do (for
+    // this session only); an error in words, empty when mutter took them.
+    std::string setMonitorScales(double left, double right);
     // Saves a picture of both monitors as build/screenshots/<name>.png.
     bool screenshot(const std::string& name);
     // A monitor's usable area as the shell reports it (the top bar left out).

@@ -18,7 +18,8 @@ namespace {
 
 class GnomeTest : public ::testing::Test {
 protected:
-    explicit GnomeTest(const std::string& layouts = "") : session(layouts) {}
+    explicit GnomeTest(const std::string& layouts = "", const std::string& monitorSize = "1280x800")
+        : session(layouts, monitorSize) {}
 
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
@@ -105,6 +106,30 @@ TEST_F(GnomeLayoutTest, ShortcutsStayOnTheirPhysicalKeysAcrossInputSources) {
     expectZOnItsPhysicalKey(session, "Editor", usable, "de", session.panemarkLog());
     ASSERT_TRUE(session.setLayouts("ru,us"));
     expectZOnItsPhysicalKey(session, "Editor", usable, "ru", session.panemarkLog());
+}
+
+// Two 1920 × 1080 monitors, which mutter lets be scaled.
+class GnomeScaleTest : public GnomeTest {
+protected:
+    GnomeScaleTest() : GnomeTest("", "1920x1080") {}
+};
+
+TEST_F(GnomeScaleTest, WithTheMonitorsAtScales2And1TheStockShortcutsLandExactlyOnEach) {
+    const Rect before = *session.usableArea(0);
+    const std::string refused = session.setMonitorScales(2, 1);
+    ASSERT_EQ(refused, "");
+    // The top bar drawn at twice the size: the left monitor's work area starts lower.
+    ASSERT_TRUE(ChildProcess::waitFor([&] { return session.usableArea(0)->y > before.y; }, 10))
+        << "mutter did not scale the left monitor";
+    const Rect left = *session.usableArea(0);
+    const Rect right = *session.usableArea(1);
+    ASSERT_TRUE(session.openWaylandWindow("Notes"));
+    ASSERT_LT(session.window("Notes")->frame.midX(), right.x);
+    expectStockShortcutsToLand(session, "Notes", left, session.panemarkLog());
+    ASSERT_TRUE(session.press(106, {"shift", "logo"})); // GNOME's own move to the next monitor
+    ASSERT_TRUE(
+        ChildProcess::waitFor([&] { return session.window("Notes")->frame.x >= right.x; }, 5));
+    expectStockShortcutsToLand(session, "Notes", right, session.panemarkLog());
 }
 
 TEST_F(GnomeTest, AShortcutHeldDownRunsItsCommandOnce) {
