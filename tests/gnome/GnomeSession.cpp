@@ -4,6 +4,7 @@
 #include "../support/DesktopVersion.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -166,7 +167,8 @@ std::string readFile(const std::filesystem::path& path) {
 
 } // namespace
 
-GnomeSession::GnomeSession(const std::string& layouts, const std::string& monitorSize)
+GnomeSession::GnomeSession(const std::string& layouts, const std::string& monitorSize,
+                           bool logicalLayout)
     : HeadlessSession("gnome") {
     if (!problem_.empty()) {
         return;
@@ -190,6 +192,10 @@ GnomeSession::GnomeSession(const std::string& layouts, const std::string& monito
     installTestExtension();
     if (!layouts.empty()) {
         writeInputSources(layouts);
+    }
+    if (logicalLayout) {
+        run({"gsettings", "set", "org.gnome.mutter", "experimental-features",
+             "['scale-monitor-framebuffer']"});
     }
     shell_ =
         start({"gnome-shell", "--headless", "--wayland", "--no-x11", "--wayland-display",
@@ -324,6 +330,30 @@ std::string GnomeSession::setMonitorScales(double left, double right) {
                                "@a{sv} {}"});
     const auto [applied, answer] = run(apply);
     return applied == 0 ? "" : "mutter refused the scales: " + answer;
+}
+
+bool GnomeSession::waitForSettledAreas() {
+    const auto areaLines = [&] {
+        const std::string log = readFile(compositorLog());
+        std::size_t count = 0;
+        for (std::size_t at = log.find("panemark-test-area "); at != std::string::npos;
+             at = log.find("panemark-test-area ", at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    std::size_t seen = areaLines();
+    auto quietSince = std::chrono::steady_clock::now();
+    return ChildProcess::waitFor(
+        [&] {
+            const std::size_t now = areaLines();
+            if (now != seen) {
+                seen = now;
+                quietSince = std::chrono::steady_clock::now();
+            }
+            return std::chrono::steady_clock::now() - quietSince >= std::chrono::seconds(1);
+        },
+        10);
 }
 
 bool GnomeSession::press(unsigned evdevCode, const std::vector<std::string>& modifiers) {

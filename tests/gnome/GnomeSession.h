@@ -19,8 +19,10 @@ public:
     // the system's default.
     // `monitorSize` is each of the two virtual monitors' ("1280x800"); mutter scales only a
     // monitor that stays at least 800 × 480 points.
+    // `logicalLayout` turns on mutter's fractional scaling (scale-monitor-framebuffer): monitors
+    // are then laid out in points.
     explicit GnomeSession(const std::string& layouts = "",
-                          const std::string& monitorSize = "1280x800");
+                          const std::string& monitorSize = "1280x800", bool logicalLayout = false);
     ~GnomeSession() override;
 
     std::map<std::string, std::string> environment() const override;
@@ -37,6 +39,9 @@ public:
     // Gives the two monitors these scales, side by side, as GNOME's display settings do (for
     // this session only); an error in words, empty when mutter took them.
     std::string setMonitorScales(double left, double right);
+    // Waits until the shell has reported no change of the work areas for a second (a change of
+    // scale moves them more than once); whether they settled within 10 s.
+    bool waitForSettledAreas();
     // Saves a picture of both monitors as build/screenshots/<name>.png.
     bool screenshot(const std::string& name);
     // A monitor's usable area as the shell reports it (the top bar left out).

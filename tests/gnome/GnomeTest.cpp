@@ -18,8 +18,9 @@ namespace {
 
 class GnomeTest : public ::testing::Test {
 protected:
-    explicit GnomeTest(const std::string& layouts = "", const std::string& monitorSize = "1280x800")
-        : session(layouts, monitorSize) {}
+    explicit GnomeTest(const std::string& layouts = "", const std::string& monitorSize = "1280x800",
+                       bool logicalLayout = false)
+        : session(layouts, monitorSize, logicalLayout) {}
 
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
@@ -121,12 +122,39 @@ TEST_F(GnomeScaleTest, WithTheMonitorsAtScales2And1TheStockShortcutsLandExactlyO
     // The top bar drawn at twice the size: the left monitor's work area starts lower.
     ASSERT_TRUE(ChildProcess::waitFor([&] { return session.usableArea(0)->y > before.y; }, 10))
         << "mutter did not scale the left monitor";
+    ASSERT_TRUE(session.waitForSettledAreas());
     const Rect left = *session.usableArea(0);
     const Rect right = *session.usableArea(1);
     ASSERT_TRUE(session.openWaylandWindow("Notes"));
     ASSERT_LT(session.window("Notes")->frame.midX(), right.x);
     expectStockShortcutsToLand(session, "Notes", left, session.panemarkLog());
     ASSERT_TRUE(session.press(106, {"shift", "logo"})); // GNOME's own move to the next monitor
+    ASSERT_TRUE(
+        ChildProcess::waitFor([&] { return session.window("Notes")->frame.x >= right.x; }, 5));
+    expectStockShortcutsToLand(session, "Notes", right, session.panemarkLog());
+}
+
+// The same monitors laid out in points, with fractional scaling on.
+class GnomeFractionalScaleTest : public GnomeTest {
+protected:
+    GnomeFractionalScaleTest() : GnomeTest("", "1920x1080", true) {}
+};
+
+TEST_F(GnomeFractionalScaleTest, WithTheMonitorsAtScales15And1TheStockShortcutsLandExactlyOnEach) {
+    const std::string refused = session.setMonitorScales(1.5, 1);
+    ASSERT_EQ(refused, "");
+    // 1280 × 720 points on the left, the right monitor beside it.
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] { return session.usableArea(0)->width == 1280 && session.usableArea(1)->x == 1280; },
+        10))
+        << "mutter did not scale the left monitor";
+    ASSERT_TRUE(session.waitForSettledAreas());
+    const Rect left = *session.usableArea(0);
+    const Rect right = *session.usableArea(1);
+    ASSERT_TRUE(session.openWaylandWindow("Notes"));
+    ASSERT_LT(session.window("Notes")->frame.midX(), right.x);
+    expectStockShortcutsToLand(session, "Notes", left, session.panemarkLog());
+    ASSERT_TRUE(session.press(106, {"shift", "logo"}));
     ASSERT_TRUE(
         ChildProcess::waitFor([&] { return session.window("Notes")->frame.x >= right.x; }, 5));
     expectStockShortcutsToLand(session, "Notes", right, session.panemarkLog());
