@@ -15,6 +15,8 @@ class TerminalButton;
 // a line to type in, and buttons. The last button is the default (Return); the cancel button
 // also answers Escape. Each button runs its action, then the alert closes.
 class TerminalAlert : public QDialog {
+    Q_OBJECT
+
 public:
     enum class Role { normal, cancel, destructive };
     struct Button {
