@@ -4,6 +4,7 @@
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcReplies.h"
 #include "platform/i3ipc/I3IpcWindows.h"
+#include "platform/i3ipc/SwayPalettePlacer.h"
 #include "platform/i3ipc/SwayShortcuts.h"
 #include "runtime/Log.h"
 
@@ -261,6 +262,33 @@ private:
     int listener_ = -1;
     std::thread thread_;
 };
+
+TEST(SwayPalettePlacerTest, ThePaletteIsMovedInsideTheUsableAreaOfTheOutputUnderItsMiddle) {
+    // A bar of 25 along the top of the left output; the right one at scale 2.
+    const std::vector<I3IpcReplies::Output> outputs{
+        {"HEADLESS-1", "", "", "", {0, 0, 1280, 800}, {0, 25, 1280, 775}, true},
+        {"HEADLESS-2", "", "", "", {1280, 0, 640, 400}, {1280, 25, 640, 375}, false}};
+    using Placer = SwayPalettePlacer;
+    // Over the bar: moved below it. Inside already: left alone.
+    EXPECT_EQ(Placer::placement({0, 0, 290, 397}, outputs), (Rect{0, 25, 290, 397}));
+    EXPECT_EQ(Placer::placement({100, 100, 290, 397}, outputs), (Rect{100, 100, 290, 397}));
+    // Past the right output's bottom-right corner; taller than its usable area: top stays in.
+    EXPECT_EQ(Placer::placement({1700, 250, 290, 200}, outputs), (Rect{1630, 200, 290, 200}));
+    EXPECT_EQ(Placer::placement({1700, 100, 290, 397}, outputs), (Rect{1630, 25, 290, 397}));
+    EXPECT_EQ(Placer::placement({3000, 3000, 290, 397}, outputs), std::nullopt);
+    // Only this process's palette, as it appears or gets its title.
+    const auto event = [](const char* change, int pid, const char* name) {
+        return nlohmann::json{{"change", change},
+                              {"container", {{"id", 42}, {"pid", pid}, {"name", name}}}}
+            .dump();
+    };
+    EXPECT_EQ(Placer::newPalette(event("new", 7, "Panemark Palette"), 7), 42);
+    EXPECT_EQ(Placer::newPalette(event("title", 7, "Panemark Palette"), 7), 42);
+    EXPECT_EQ(Placer::newPalette(event("new", 8, "Panemark Palette"), 7), std::nullopt);
+    EXPECT_EQ(Placer::newPalette(event("focus", 7, "Panemark Palette"), 7), std::nullopt);
+    EXPECT_EQ(Placer::newPalette(event("new", 7, "Terminal"), 7), std::nullopt);
+    EXPECT_EQ(Placer::newPalette("not json", 7), std::nullopt);
+}
 
 TEST(I3IpcClientTest, RepliesInPiecesAfterAnEventAreWholeAndABrokenPeerIsAnErrorNotAHang) {
     {

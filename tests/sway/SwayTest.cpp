@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <thread>
 #include <tuple>
 
@@ -111,6 +113,34 @@ protected:
             }
             EXPECT_TRUE(session.focusedWindow()->floating);
         }
+    }
+
+    // The palette's frame as sway has it, once it shows.
+    std::optional<Rect> paletteFrame() {
+        const nlohmann::json tree =
+            nlohmann::json::parse(session.ask(I3IpcCodec::getTree), nullptr, false);
+        std::optional<Rect> found;
+        std::function<void(const nlohmann::json&)> visit = [&](const nlohmann::json& node) {
+            if (!node.is_object() || found) {
+                return;
+            }
+            if (node.value("name", nlohmann::json()).is_string() &&
+                node["name"] == "Panemark Palette" && node.contains("rect")) {
+                const nlohmann::json& r = node["rect"];
+                found = Rect{r.value("x", 0.0), r.value("y", 0.0), r.value("width", 0.0),
+                             r.value("height", 0.0)};
+                return;
+            }
+            for (const char* children : {"nodes", "floating_nodes"}) {
+                if (node.contains(children)) {
+                    for (const nlohmann::json& child : node[children]) {
+                        visit(child);
+                    }
+                }
+            }
+        };
+        visit(tree);
+        return found;
     }
 
     std::string panemarkLog() const {
@@ -288,6 +318,31 @@ TEST_F(SwayTest, AProfileSwitchRebindsAndQuittingLeavesNoBindingBehind) {
     ASSERT_EQ(session.run({panemarkProgram, "quit"}).first, 0);
     const std::string reply = session.ask(I3IpcCodec::runCommand, "unbindcode Mod4+Mod1+Ctrl+58");
     EXPECT_NE(reply.find("\"success\": false"), std::string::npos) << reply;
+}
+
+TEST_F(SwayTest, ThePaletteOpensOverThePointerInsideTheOutputsUsableArea) {
+    const auto outputs = outputsLeftToRight();
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const Rect area = outputs.value().front().usable;
+    ASSERT_GT(area.y, 0) << "no bar along the top of the first output";
+    // In the corner by the bar: sway puts the palette over the pointer, held on the output,
+    // which lays it over the bar; Panemark moves it below.
+    const int x = static_cast<int>(area.x) + 10;
+    const int y = static_cast<int>(area.y) + 5;
+    session.ask(I3IpcCodec::runCommand,
+                "seat seat0 cursor set " + std::to_string(x) + " " + std::to_string(y));
+    ASSERT_EQ(session.run({panemarkProgram, "palette"}).first, 0);
+    std::optional<Rect> frame;
+    const auto placed = [&] {
+        frame = paletteFrame();
+        return frame && frame->width > 0 && frame->x >= area.x && frame->y >= area.y &&
+               frame->x + frame->width <= area.x + area.width &&
+               frame->y + frame->height <= area.y + area.height && frame->x <= x &&
+               x < frame->x + frame->width && frame->y <= y && y < frame->y + frame->height;
+    };
+    EXPECT_TRUE(ChildProcess::waitFor(placed, 5))
+        << (frame ? testing::PrintToString(*frame) : "no palette") << "\n"
+        << panemarkLog();
 }
 
 TEST_F(SwayTest, ThePaletteOpensWithoutTakingTheFocusFromTheWindowItWillMove) {

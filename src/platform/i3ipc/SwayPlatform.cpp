@@ -28,7 +28,8 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
         "sway (" + I3IpcReplies::version(reply.value()).value_or("unknown version") + ")";
     platform->keepOwnWindowsFromTheFocus();
     Result<std::unique_ptr<I3IpcEvents>> events = I3IpcEvents::open(
-        socketPath, {"binding", "output", "workspace", "shutdown"}, platform->desktopName_);
+        socketPath, {"binding", "output", "workspace", "window", "shutdown"},
+        platform->desktopName_);
     if (!events) {
         return Error{events.error()};
     }
@@ -37,6 +38,8 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
     platform->windows_ = std::make_unique<I3IpcWindows>(*platform->tree_);
     platform->screens_ = std::make_unique<I3IpcScreens>(*platform->tree_, *platform->events_);
     platform->shortcuts_ = std::make_unique<SwayShortcuts>(*platform->client_, *platform->events_);
+    platform->palettePlacer_ = std::make_unique<SwayPalettePlacer>(
+        *platform->client_, *platform->events_, platform->desktopName_);
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     return platform;
 }

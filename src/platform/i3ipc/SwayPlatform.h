@@ -6,6 +6,7 @@
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcScreens.h"
 #include "platform/i3ipc/I3IpcWindows.h"
+#include "platform/i3ipc/SwayPalettePlacer.h"
 #include "platform/i3ipc/SwayShortcuts.h"
 #include "platform/linux/SysfsKeyboards.h"
 #include "platform/xdg/XdgAutostartItem.h"
@@ -50,6 +51,7 @@ private:
     std::unique_ptr<I3IpcWindows> windows_;
     std::unique_ptr<I3IpcScreens> screens_;
     std::unique_ptr<SwayShortcuts> shortcuts_;
+    std::unique_ptr<SwayPalettePlacer> palettePlacer_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     XdgAutostartItem loginItem_;
     WaylandSession::Silence silence_;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "model/Rect.h"
+#include "platform/i3ipc/I3IpcReplies.h"
+#include "runtime/Cancellable.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace panemark {
+
+class I3IpcClient;
+class I3IpcEvents;
+
+// Keeps Panemark's palette inside the usable area of the output it opens on. A sway client cannot
+// place its own window, nor read the pointer: sway's rule puts the new palette over the pointer
+// (centred on it, held on the output), which may cover a bar or reach past the output's edge;
+// the palette is then moved in as far as it must.
+class SwayPalettePlacer {
+public:
+    SwayPalettePlacer(I3IpcClient& client, I3IpcEvents& events, std::string desktopName);
+
+    // Where a palette sway put over the pointer goes: moved in as far as the usable area of the
+    // output under its middle needs (taller or wider than that, its top-left corner stays
+    // inside). None when no output holds its middle.
+    static std::optional<Rect> placement(const Rect& overPointer,
+                                         const std::vector<I3IpcReplies::Output>& outputs);
+    // The palette of this process a window event says appeared (or got its title), if it does.
+    static std::optional<std::int64_t> newPalette(const std::string& event, std::int64_t ownPid);
+
+private:
+    void place(std::int64_t id);
+
+    I3IpcClient& client_;
+    std::string desktopName_;
+    Subscription events_;
+};
+
+} // namespace panemark
