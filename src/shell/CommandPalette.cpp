@@ -22,6 +22,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 namespace panemark {
@@ -364,9 +365,34 @@ void CommandPalette::applyHeights(bool animate) {
     }
     if (commands_) {
         commands_->setFixedHeight(listHeight);
-        if (indicator_) {
-            static_cast<ScrollIndicator*>(indicator_)->place();
-        }
+    }
+    adjustSize();
+    fitOnScreen(listHeight, pickerOpen_ && !animate ? pickerHeight : 0);
+    if (commands_ && indicator_) {
+        static_cast<ScrollIndicator*>(indicator_)->place();
+    }
+}
+
+void CommandPalette::fitOnScreen(int listHeight, int pickerHeight) {
+    // The lists' caps leave room for the rest of the palette on a usual screen; on a small or
+    // scaled one the lists give up what the rest needs, the commands first (down to two rows),
+    // then the picker (down to one).
+    if (!visibleHeight_) {
+        return;
+    }
+    int excess = height() - static_cast<int>(std::floor(*visibleHeight_));
+    if (excess <= 0) {
+        return;
+    }
+    if (commands_) {
+        const int floor = static_cast<int>(std::ceil(layout_.minimumVisibleCommandHeight()));
+        const int shrink = std::clamp(listHeight - floor, 0, excess);
+        commands_->setFixedHeight(listHeight - shrink);
+        excess -= shrink;
+    }
+    if (picker_ && pickerHeight > 0 && excess > 0) {
+        const int floor = static_cast<int>(std::ceil(layout_.rowHeight()));
+        picker_->setFixedHeight(std::max(floor, pickerHeight - excess));
     }
     adjustSize();
 }

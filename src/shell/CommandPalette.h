@@ -82,6 +82,8 @@ private:
     void rebuildCommands();
     void rebuildPicker();
     void applyHeights(bool animate);
+    // Shrinks the lists until the palette is no taller than the screen it opens on.
+    void fitOnScreen(int listHeight, int pickerHeight);
     void moveHighlight(int step);
     void closeAfter(const std::function<void()>& action);
 

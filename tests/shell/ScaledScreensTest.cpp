@@ -1,4 +1,6 @@
 #include "../support/OffscreenApplication.h"
+#include "model/StockCommands.h"
+#include "model/Uuid.h"
 #include "platform/sim/SimPlatform.h"
 #include "profiles/ConfigStore.h"
 #include "profiles/ProfileManager.h"
@@ -25,12 +27,15 @@
 namespace panemark {
 namespace {
 
-// A laptop panel of 1920 × 1080 pixels at twice the scale (960 × 540 in Qt's logical pixels)
-// and a 1920 × 1080 monitor at scale 1 to its right, on Qt's offscreen platform.
+// A laptop panel of 1920 × 1080 pixels at twice the scale (960 × 540 in Qt's logical pixels),
+// a 1920 × 1080 monitor at scale 1 to its right, and a small 1366 × 768 panel at scale 2
+// (683 × 384) beyond, on Qt's offscreen platform.
 constexpr const char* screens = R"({"screens": [
     {"name": "laptop", "x": 0, "y": 0, "width": 960, "height": 540, "logicalDpi": 96, "dpr": 2},
     {"name": "external", "x": 960, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96,
-     "dpr": 1}]})";
+     "dpr": 1},
+    {"name": "small", "x": 2880, "y": 0, "width": 683, "height": 384, "logicalDpi": 96,
+     "dpr": 2}]})";
 
 class ScaledScreensTest : public ::testing::Test {
 protected:
@@ -151,6 +156,32 @@ TEST_F(ScaledScreensTest, ThePaletteOpensInsideTheMonitorAtEveryCornerAtEitherSc
             }
             palette.close();
         }
+    }
+}
+
+TEST_F(ScaledScreensTest, ALongListLeavesThePaletteNoTallerThanAScaledMonitor) {
+    manager->createProfile("Work", ProfileManager::NewProfileSeed::defaults);
+    std::vector<ZoneCommand> many;
+    for (int i = 0; i < 40; ++i) {
+        many.push_back(stockCommands()[static_cast<std::size_t>(i) % stockCommands().size()]);
+        many.back().id = Uuid::random();
+        many.back().shortcut.reset();
+    }
+    manager->editCommands(many);
+    CommandPalette palette(*manager, CommandPalette::Actions{});
+    for (const QString name : {"laptop", "small"}) {
+        SCOPED_TRACE(name.toStdString());
+        const QRect area = pointAt(name);
+        palette.popUpAt(QRect(area.bottomRight(), QSize(1, 1)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&palette));
+        EXPECT_LE(palette.height(), area.height());
+        EXPECT_TRUE(area.contains(palette.geometry()));
+        palette.togglePicker();
+        QTest::qWait(CommandPalette::pickerAnimationMilliseconds + 50);
+        EXPECT_LE(palette.height(), area.height());
+        EXPECT_TRUE(area.contains(palette.geometry()));
+        screenshot(&palette, "palette-" + name.toStdString() + "-2x-long-list.png");
+        palette.close();
     }
 }
 
