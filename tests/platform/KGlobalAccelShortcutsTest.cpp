@@ -6,6 +6,7 @@
 #include "../support/ChildProcess.h"
 #include "../support/PrivateSessionBus.h"
 #include "platform/kwin/KdeKeyCodes.h"
+#include "platform/xkb/KeyboardLayouts.h"
 #include "runtime/Log.h"
 
 #include <QCoreApplication>
@@ -241,6 +242,46 @@ TEST_P(KGlobalAccelShortcutsTest, ShortcutsAreTakenWithEitherFormAndAHeldOneRuns
     QMetaObject::invokeMethod(&shortcuts, "pressed", Q_ARG(QString, "other"),
                               Q_ARG(QString, "marker"), Q_ARG(qlonglong, 0));
     EXPECT_EQ(heard.size(), 3u);
+}
+
+TEST_P(KGlobalAccelShortcutsTest, ShortcutsFollowTheActiveLayoutAndAKeyItCannotTypeIsRefused) {
+    Log::Capture log;
+    KGlobalAccelShortcuts shortcuts;
+    const std::unique_ptr<KeyboardLayouts> layouts = KeyboardLayouts::fromNames("fr,us");
+    ASSERT_TRUE(layouts) << "the system has no keyboard layouts (xkb-data)";
+    shortcuts.followLayouts(layouts.get());
+    const Shortcut z{6, hyper};
+    const Shortcut noSymbol{256 + 240, hyper}; // a key no layout gives a symbol
+    shortcuts.setBindings({{"z", z, "Z"}, {"left", leftArrow, "Left"}, {"odd", noSymbol, "Odd"}});
+    EXPECT_FALSE(shortcuts.isTakenElsewhere(z));
+    EXPECT_TRUE(shortcuts.isTakenElsewhere(noSymbol));
+    EXPECT_EQ(shortcuts.keyboardLayout().rfind(layouts->layoutName(0), 0), 0u)
+        << shortcuts.keyboardLayout();
+    std::vector<std::string> lines = log.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("types nothing on the keyboard layout"), std::string::npos) << lines[0];
+    const auto takes = [&] {
+        const QStringList calls = service_->calls();
+        return calls.count("setShortcut") + calls.count("setShortcutKeys");
+    };
+    const auto before = takes();
+
+    // A switch hands over again only the shortcut whose key types something else there (Z is
+    // W on AZERTY, Z on US; ← is ← on both); the refused one is named with the new layout.
+    layouts->setActive(1);
+    shortcuts.followLayouts(layouts.get());
+    EXPECT_EQ(takes(), before + 1);
+    lines = log.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[1].find(layouts->layoutName(1)), std::string::npos) << lines[1];
+    EXPECT_TRUE(shortcuts.isTakenElsewhere(noSymbol));
+    // Back again: nothing more to say.
+    layouts->setActive(0);
+    shortcuts.followLayouts(layouts.get());
+    layouts->setActive(1);
+    shortcuts.followLayouts(layouts.get());
+    EXPECT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(shortcuts.keyboardLayout().rfind(layouts->layoutName(1), 0), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(ServiceForms, KGlobalAccelShortcutsTest, ::testing::Bool(),

@@ -71,7 +71,8 @@ TEST_F(InstanceOnX11Test, StatusNamesTheRunningProgramAndQuitEndsIt) {
     EXPECT_EQ(status.output.rfind("Panemark ", 0), 0u) << status.output;
     EXPECT_NE(status.output.find(" is running\npid: " + std::to_string(pid) +
                                  "\ndisplay: " + session.display() +
-                                 "\ndesktop: x11 (Openbox)\nprofile: Default ("),
+                                 "\ndesktop: x11 (Openbox)\nkeyboard layout: any (bound by key "
+                                 "position)\nprofile: Default ("),
               std::string::npos)
         << status.output;
     EXPECT_NE(status.output.find(")\nauto-switch: on\nhardware: 1 external display, "),

@@ -202,9 +202,7 @@ void KGlobalAccelShortcuts::bind(const ShortcutBinding& binding) {
 
 void KGlobalAccelShortcuts::refuse(const ShortcutBinding& binding, const std::string& why) {
     taken_.insert({binding.shortcut.keyCode, binding.shortcut.modifiers});
-    const auto [known, added] = refusals_.try_emplace(binding.name, why);
-    if (added || known->second != why) {
-        known->second = why;
+    if (refusals_[binding.name].insert(why).second) {
         Log::write("shortcut " + binding.shortcut.displayString() + " " + why);
     }
 }

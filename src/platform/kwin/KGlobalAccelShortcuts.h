@@ -68,8 +68,9 @@ private:
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken_; // key code, modifiers
     // What each binding's combinations were handed over as, by name.
     std::map<std::string, QList<int>> handedOver_;
-    // Why each refused binding cannot fire, by name, so the log hears it once.
-    std::map<std::string, std::string> refusals_;
+    // What the log has heard of each refused binding, by name: each reason once, however often
+    // the layouts switch back and forth, until the binding works or goes.
+    std::map<std::string, std::set<std::string>> refusals_;
     const KeyboardLayouts* layouts_ = nullptr;
     Signal<std::string> activated_;
     // The shortcuts pressed and not let go since, with when they were last pressed or repeated.
