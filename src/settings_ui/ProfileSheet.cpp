@@ -5,10 +5,8 @@
 #include "profiles/ProfileDocument.h"
 #include "settings_ui/ProfileRow.h"
 #include "settings_ui/TriggerEditor.h"
-#include "theme/ScreenFit.h"
 #include "theme/SectionHeader.h"
 #include "theme/TerminalAlert.h"
-#include "theme/TerminalBackground.h"
 #include "theme/TerminalButton.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
@@ -20,7 +18,6 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPainter>
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -38,7 +35,7 @@ std::optional<std::string> chosen(const QString& path) {
 } // namespace
 
 ProfileSheet::ProfileSheet(ProfileManager& profiles, Platform& platform, QWidget* parent)
-    : QDialog(parent), profiles_(profiles), platform_(platform) {
+    : TerminalDialog(parent), profiles_(profiles), platform_(platform) {
     setWindowTitle("Profiles");
     setWindowModality(Qt::WindowModal);
     setPalette(Theme::windowPalette());
@@ -315,23 +312,6 @@ void ProfileSheet::dropEvent(QDropEvent* event) {
     }
     event->acceptProposedAction();
     dropRow(static_cast<std::size_t>(from), dropOffsetAt(event->position().toPoint().y()));
-}
-
-void ProfileSheet::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    TerminalBackground::paint(painter, rect());
-}
-
-void ProfileSheet::setVisible(bool visible) {
-    if (visible && !isVisible()) {
-        ScreenFit::fitSize(this);
-    }
-    QDialog::setVisible(visible);
-}
-
-void ProfileSheet::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    ScreenFit::keepInside(this);
 }
 
 } // namespace panemark

@@ -3,8 +3,8 @@
 #include "model/Uuid.h"
 #include "profiles/ProfileManager.h"
 #include "runtime/Cancellable.h"
+#include "theme/TerminalDialog.h"
 
-#include <QDialog>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,7 +22,7 @@ class TriggerEditor;
 // "Manage Profiles…": every profile in the user's order, to activate, rename in place,
 // duplicate, reorder by dragging, export, import, create and delete, and to open a profile's
 // trigger editor. Every change goes straight to the profile manager.
-class ProfileSheet : public QDialog {
+class ProfileSheet : public TerminalDialog {
 public:
     // Where files go and come from; by default the desktop's file dialogs. None: cancelled.
     struct FileChoosers {
@@ -57,12 +57,6 @@ public:
     void refresh();
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    // Fits the window to its monitor each time it opens.
-    void showEvent(QShowEvent* event) override;
-
-public:
-    void setVisible(bool visible) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -1,9 +1,7 @@
 #include "settings_ui/TriggerEditor.h"
 
 #include "profiles/ProfileManager.h"
-#include "theme/ScreenFit.h"
 #include "theme/SectionHeader.h"
-#include "theme/TerminalBackground.h"
 #include "theme/TerminalButton.h"
 #include "theme/TerminalCheckBox.h"
 #include "theme/TerminalFont.h"
@@ -12,7 +10,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -33,8 +30,8 @@ QLabel* dimText(const QString& content, QWidget* parent) {
 TriggerEditor::TriggerEditor(ProfileManager& profiles, const Uuid& profileID,
                              std::vector<DisplayWatcher::Display> displays,
                              std::vector<KeyboardDevice> keyboards, QWidget* parent)
-    : QDialog(parent), profiles_(profiles), profileID_(profileID), displays_(std::move(displays)),
-      keyboards_(std::move(keyboards)) {
+    : TerminalDialog(parent), profiles_(profiles), profileID_(profileID),
+      displays_(std::move(displays)), keyboards_(std::move(keyboards)) {
     if (const std::optional<Profile> profile = profiles.snapshot(profileID)) {
         trigger_ = profile->trigger;
     }
@@ -148,23 +145,6 @@ void TriggerEditor::showTicks() {
 void TriggerEditor::save() {
     profiles_.setTrigger(trigger_, profileID_); // a profile deleted meanwhile is ignored
     accept();
-}
-
-void TriggerEditor::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    TerminalBackground::paint(painter, rect());
-}
-
-void TriggerEditor::setVisible(bool visible) {
-    if (visible && !isVisible()) {
-        ScreenFit::fitSize(this);
-    }
-    QDialog::setVisible(visible);
-}
-
-void TriggerEditor::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    ScreenFit::keepInside(this);
 }
 
 } // namespace panemark

@@ -4,8 +4,8 @@
 #include "model/Uuid.h"
 #include "platform/KeyboardDevices.h"
 #include "profiles/ProfileTrigger.h"
+#include "theme/TerminalDialog.h"
 
-#include <QDialog>
 #include <vector>
 
 namespace panemark {
@@ -16,7 +16,7 @@ class TerminalCheckBox;
 // When a profile is to be chosen by itself: no external display, particular displays, a
 // particular keyboard, among what is connected as the editor opens. Nothing is stored until
 // Save; displays of the trigger that are not connected now stay in it untouched.
-class TriggerEditor : public QDialog {
+class TriggerEditor : public TerminalDialog {
 public:
     TriggerEditor(ProfileManager& profiles, const Uuid& profileID,
                   std::vector<DisplayWatcher::Display> displays,
@@ -32,14 +32,6 @@ public:
     TerminalCheckBox* noExternalDisplayBox() const { return noExternalDisplay_; }
     const std::vector<TerminalCheckBox*>& displayBoxes() const { return displayBoxes_; }
     const std::vector<TerminalCheckBox*>& keyboardBoxes() const { return keyboardBoxes_; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    // Fits the window to its monitor each time it opens.
-    void showEvent(QShowEvent* event) override;
-
-public:
-    void setVisible(bool visible) override;
 
 private:
     void showTicks();

@@ -1,7 +1,5 @@
-#include "theme/ScreenFit.h"
 #include "theme/TerminalAlert.h"
 
-#include "theme/TerminalBackground.h"
 #include "theme/TerminalButton.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
@@ -11,14 +9,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QVBoxLayout>
 
 namespace panemark {
 
 TerminalAlert::TerminalAlert(QWidget* parent, const QString& title, const QString& message,
                              std::vector<Button> buttons)
-    : QDialog(parent), choices_(std::move(buttons)) {
+    : TerminalDialog(parent), choices_(std::move(buttons)) {
     setWindowTitle(title);
     setWindowModality(Qt::WindowModal);
     setPalette(Theme::windowPalette());
@@ -52,7 +49,8 @@ TerminalAlert::TerminalAlert(QWidget* parent, const QString& title, const QStrin
     // than cut their labels short.
     const QMargins margins = column->contentsMargins();
     const bool fitsInARow = rowWidth <= maximumWidth() - margins.left() - margins.right();
-    auto* buttonRow = new QBoxLayout(fitsInARow ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    auto* buttonRow =
+        new QBoxLayout(fitsInARow ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
     buttonRow->setSpacing(buttonSpacing);
     if (fitsInARow) {
         buttonRow->addStretch();
@@ -120,23 +118,6 @@ void TerminalAlert::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
-}
-
-void TerminalAlert::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    TerminalBackground::paint(painter, rect());
-}
-
-void TerminalAlert::setVisible(bool visible) {
-    if (visible && !isVisible()) {
-        ScreenFit::fitSize(this);
-    }
-    QDialog::setVisible(visible);
-}
-
-void TerminalAlert::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    ScreenFit::keepInside(this);
 }
 
 } // namespace panemark

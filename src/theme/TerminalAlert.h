@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "theme/TerminalDialog.h"
+
 #include <functional>
 #include <vector>
 
@@ -14,7 +15,7 @@ class TerminalButton;
 // A question on the theme, in a window of its own over its parent: a title, a message, perhaps
 // a line to type in, and buttons. The last button is the default (Return); the cancel button
 // also answers Escape. Each button runs its action, then the alert closes.
-class TerminalAlert : public QDialog {
+class TerminalAlert : public TerminalDialog {
     Q_OBJECT
 
 public:
@@ -40,12 +41,6 @@ public:
     static constexpr int buttonSpacing = 8;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    // Fits the window to its monitor each time it opens.
-    void showEvent(QShowEvent* event) override;
-
-public:
-    void setVisible(bool visible) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -35,6 +35,21 @@ protected:
             << "panemark did not answer";
     }
 
+    // Once the work areas have settled: the stock shortcuts on a window of the left monitor,
+    // then on the right one, where GNOME's own shortcut moves it.
+    void expectStockShortcutsOnBothMonitors() {
+        ASSERT_TRUE(session.waitForSettledAreas());
+        const Rect left = *session.usableArea(0);
+        const Rect right = *session.usableArea(1);
+        ASSERT_TRUE(session.openWaylandWindow("Notes"));
+        ASSERT_LT(session.window("Notes")->frame.midX(), right.x);
+        expectStockShortcutsToLand(session, "Notes", left, session.panemarkLog());
+        ASSERT_TRUE(session.press(106, {"shift", "logo"})); // GNOME's own move to the next monitor
+        ASSERT_TRUE(
+            ChildProcess::waitFor([&] { return session.window("Notes")->frame.x >= right.x; }, 5));
+        expectStockShortcutsToLand(session, "Notes", right, session.panemarkLog());
+    }
+
     GnomeSession session;
     std::string lastStatus;
 };
@@ -123,16 +138,7 @@ TEST_F(GnomeScaleTest, WithTheMonitorsAtScales2And1TheStockShortcutsLandExactlyO
     // the default of newer shells) the monitor halves. Either way its work area changes.
     ASSERT_TRUE(ChildProcess::waitFor([&] { return *session.usableArea(0) != before; }, 10))
         << "mutter did not scale the left monitor";
-    ASSERT_TRUE(session.waitForSettledAreas());
-    const Rect left = *session.usableArea(0);
-    const Rect right = *session.usableArea(1);
-    ASSERT_TRUE(session.openWaylandWindow("Notes"));
-    ASSERT_LT(session.window("Notes")->frame.midX(), right.x);
-    expectStockShortcutsToLand(session, "Notes", left, session.panemarkLog());
-    ASSERT_TRUE(session.press(106, {"shift", "logo"})); // GNOME's own move to the next monitor
-    ASSERT_TRUE(
-        ChildProcess::waitFor([&] { return session.window("Notes")->frame.x >= right.x; }, 5));
-    expectStockShortcutsToLand(session, "Notes", right, session.panemarkLog());
+    expectStockShortcutsOnBothMonitors();
 }
 
 // The same monitors laid out in points, with fractional scaling on.
@@ -149,16 +155,7 @@ TEST_F(GnomeFractionalScaleTest, WithTheMonitorsAtScales15And1TheStockShortcutsL
         [&] { return session.usableArea(0)->width == 1280 && session.usableArea(1)->x == 1280; },
         10))
         << "mutter did not scale the left monitor";
-    ASSERT_TRUE(session.waitForSettledAreas());
-    const Rect left = *session.usableArea(0);
-    const Rect right = *session.usableArea(1);
-    ASSERT_TRUE(session.openWaylandWindow("Notes"));
-    ASSERT_LT(session.window("Notes")->frame.midX(), right.x);
-    expectStockShortcutsToLand(session, "Notes", left, session.panemarkLog());
-    ASSERT_TRUE(session.press(106, {"shift", "logo"}));
-    ASSERT_TRUE(
-        ChildProcess::waitFor([&] { return session.window("Notes")->frame.x >= right.x; }, 5));
-    expectStockShortcutsToLand(session, "Notes", right, session.panemarkLog());
+    expectStockShortcutsOnBothMonitors();
 }
 
 TEST_F(GnomeTest, AShortcutHeldDownRunsItsCommandOnce) {

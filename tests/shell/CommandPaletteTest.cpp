@@ -1,5 +1,6 @@
 #include "shell/CommandPalette.h"
 
+#include "../support/ManyCommands.h"
 #include "../support/OffscreenApplication.h"
 #include "model/StockCommands.h"
 #include "runtime/ManualScheduler.h"
@@ -269,13 +270,7 @@ TEST_F(CommandPaletteTest, ThePickerShowsEveryProfileWhenTheScreenHasRoomForThem
     for (const char* name : {"Work", "Home", "Travel", "Desk"}) {
         manager->createProfile(name, ProfileManager::NewProfileSeed::empty);
     }
-    std::vector<ZoneCommand> many;
-    for (int i = 0; i < 40; ++i) {
-        many.push_back(stockCommands()[static_cast<std::size_t>(i) % stockCommands().size()]);
-        many.back().id = Uuid::random();
-        many.back().shortcut.reset();
-    }
-    manager->editCommands(many);
+    manager->editCommands(manyCommands(40));
     open();
     palette->close();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();

@@ -1,3 +1,4 @@
+#include "../support/ManyCommands.h"
 #include "../support/OffscreenApplication.h"
 #include "model/StockCommands.h"
 #include "model/Uuid.h"
@@ -161,13 +162,7 @@ TEST_F(ScaledScreensTest, ThePaletteOpensInsideTheMonitorAtEveryCornerAtEitherSc
 
 TEST_F(ScaledScreensTest, ALongListLeavesThePaletteNoTallerThanAScaledMonitor) {
     manager->createProfile("Work", ProfileManager::NewProfileSeed::defaults);
-    std::vector<ZoneCommand> many;
-    for (int i = 0; i < 40; ++i) {
-        many.push_back(stockCommands()[static_cast<std::size_t>(i) % stockCommands().size()]);
-        many.back().id = Uuid::random();
-        many.back().shortcut.reset();
-    }
-    manager->editCommands(many);
+    manager->editCommands(manyCommands(40));
     CommandPalette palette(*manager, CommandPalette::Actions{});
     for (const QString name : {"laptop", "small"}) {
         SCOPED_TRACE(name.toStdString());
