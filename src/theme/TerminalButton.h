@@ -1,12 +1,14 @@
 #pragma once
 
+#include "theme/LabeledControl.h"
+
 #include <QPushButton>
 
 namespace panemark {
 
 // A button on the terminal theme: prominent ones are dark text on the phosphor bar, plain ones
 // bright text on the raised fill; both outlined, and dimmed while pressed.
-class TerminalButton : public QPushButton {
+class TerminalButton : public QPushButton, public LabeledControl {
     Q_OBJECT
 
 public:
@@ -21,8 +23,9 @@ public:
     QSize sizeHint() const override;
     // Never narrower than its label.
     QSize minimumSizeHint() const override { return sizeHint(); }
+    QString shownLabel() const override { return label_; }
     // Whether the button is wide enough for its whole label (else its middle is left out).
-    bool showsWholeLabel() const;
+    bool showsWholeLabel() const override;
     // What the label is drawn in.
     QColor labelColor() const;
 

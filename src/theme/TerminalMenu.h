@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/LabeledChoice.h"
+#include "theme/LabeledControl.h"
 #include "theme/Symbols.h"
 #include "theme/TerminalFont.h"
 #include "theme/Theme.h"
@@ -17,7 +18,7 @@ namespace panemark {
 // A pop-up menu of every case of a choice, in the choice's order, on a sunken face that shows
 // the selection's label and an up-down chevron. Choosing calls select; the owner decides what
 // the selection then is (the menu does not change it itself).
-template <LabeledChoice Choice> class TerminalMenu : public QToolButton {
+template <LabeledChoice Choice> class TerminalMenu : public QToolButton, public LabeledControl {
 public:
     TerminalMenu(Choice selection, int width, std::function<void(Choice)> select,
                  QWidget* parent = nullptr, const QFont& font = TerminalFont::at(12))
@@ -45,6 +46,11 @@ public:
         return {width(), QFontMetrics(font()).height() + 2 * verticalPadding};
     }
 
+    QString shownLabel() const override { return text(); }
+    bool showsWholeLabel() const override {
+        return QFontMetrics(font()).horizontalAdvance(text()) <= labelWidth();
+    }
+
     // Shows another selection on the face.
     void setSelection(Choice selection) {
         setText(QString::fromUtf8(std::string(selection.label())));
@@ -62,20 +68,27 @@ protected:
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
         const QRectF content = QRectF(rect()).adjusted(horizontalPadding, verticalPadding,
                                                        -horizontalPadding, -verticalPadding);
-        const QSizeF chevron(9, 9);
+        const QSizeF chevron(chevronWidth, chevronWidth);
         painter.drawPixmap(
             QPointF(content.right() - chevron.width(), content.center().y() - chevron.height() / 2),
             Symbols::pixmap(Symbols::Name::chevronUpDown, chevron, Theme::textDim,
                             devicePixelRatioF()));
         painter.setPen(Theme::text);
         painter.setFont(font());
-        const QRectF label = content.adjusted(0, 0, -chevron.width() - 6, 0);
+        const QRectF label = content.adjusted(0, 0, -chevronWidth - chevronGap, 0);
         painter.drawText(label, Qt::AlignLeft | Qt::AlignVCenter,
-                         QFontMetrics(font()).elidedText(text(), Qt::ElideRight,
-                                                         static_cast<int>(label.width())));
+                         showsWholeLabel() ? text()
+                                           : QFontMetrics(font()).elidedText(text(), Qt::ElideRight,
+                                                                             labelWidth()));
     }
 
 private:
+    static constexpr int chevronWidth = 9;
+    static constexpr int chevronGap = 6;
+
+    // What the face leaves for the label: all but the paddings and the chevron.
+    int labelWidth() const { return width() - 2 * horizontalPadding - chevronWidth - chevronGap; }
+
     static constexpr int horizontalPadding = 10;
     static constexpr int verticalPadding = 6;
 

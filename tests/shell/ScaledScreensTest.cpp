@@ -11,9 +11,9 @@
 #include "settings_ui/SettingsWindow.h"
 #include "shell/AboutWindow.h"
 #include "shell/CommandPalette.h"
+#include "theme/LabeledControl.h"
 #include "theme/ScreenFit.h"
 #include "theme/TerminalAlert.h"
-#include "theme/TerminalButton.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -81,18 +81,19 @@ protected:
             widget->grab().save(QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name)));
     }
 
-    // Every button shows its whole label, and the window lies inside the area.
+    // Every themed control shows its whole label, and the window lies inside the area.
     static void expectFitted(QWidget* window, const QRect& area, const std::string& what) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << what;
         QApplication::processEvents(); // laid out at the size it opened at
         EXPECT_TRUE(area.contains(window->frameGeometry()))
             << what << " at " << window->frameGeometry().x() << "," << window->frameGeometry().y()
             << " " << window->width() << "×" << window->height();
-        for (TerminalButton* button : window->findChildren<TerminalButton*>()) {
-            if (button->isVisible()) {
-                EXPECT_TRUE(button->showsWholeLabel())
-                    << what << ": \"" << button->label().toStdString() << "\" is cut to "
-                    << button->width() << " px of " << button->sizeHint().width();
+        for (QWidget* widget : window->findChildren<QWidget*>()) {
+            const auto* control = dynamic_cast<const LabeledControl*>(widget);
+            if (control && widget->isVisible()) {
+                EXPECT_TRUE(control->showsWholeLabel())
+                    << what << ": \"" << control->shownLabel().toStdString() << "\" is cut to "
+                    << widget->width() << " px";
             }
         }
     }
