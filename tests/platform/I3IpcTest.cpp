@@ -288,6 +288,8 @@ TEST(SwayPalettePlacerTest, ThePaletteIsMovedInsideTheUsableAreaOfTheOutputUnder
     EXPECT_EQ(Placer::newPalette(event("focus", 7, "Panemark Palette"), 7), std::nullopt);
     EXPECT_EQ(Placer::newPalette(event("new", 7, "Terminal"), 7), std::nullopt);
     EXPECT_EQ(Placer::newPalette("not json", 7), std::nullopt);
+    EXPECT_EQ(Placer::closedWindow(event("close", 7, "Panemark Palette")), 42);
+    EXPECT_EQ(Placer::closedWindow(event("new", 7, "Panemark Palette")), std::nullopt);
 }
 
 TEST(I3IpcClientTest, RepliesInPiecesAfterAnEventAreWholeAndABrokenPeerIsAnErrorNotAHang) {

@@ -345,6 +345,44 @@ TEST_F(SwayTest, ThePaletteOpensOverThePointerInsideTheOutputsUsableArea) {
         << panemarkLog();
 }
 
+TEST_F(SwayTest, ThePaletteGrownAtTheBottomOfTheOutputIsMovedBackInside) {
+    // An empty profile active: the palette opens short.
+    ASSERT_EQ(session.run({panemarkProgram, "profile", "create", "Work", "--from", "empty"}).first,
+              0);
+    ASSERT_EQ(session.run({panemarkProgram, "profile", "activate", "Work"}).first, 0);
+    const auto outputs = outputsLeftToRight();
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const Rect area = outputs.value().front().usable;
+    const int x = static_cast<int>(area.x) + 10;
+    const int y = static_cast<int>(area.y + area.height) - 5;
+    session.ask(I3IpcCodec::runCommand,
+                "seat seat0 cursor set " + std::to_string(x) + " " + std::to_string(y));
+    ASSERT_EQ(session.run({panemarkProgram, "palette"}).first, 0);
+    std::optional<Rect> opened;
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            opened = paletteFrame();
+            return opened && opened->height > 0 &&
+                   opened->y + opened->height == area.y + area.height;
+        },
+        5))
+        << (opened ? testing::PrintToString(*opened) : "no palette");
+    // The stock profile active while it is open: the palette grows, and sway, which holds a
+    // floating window by its top-left corner, would let it run off the bottom.
+    ASSERT_EQ(session.run({panemarkProgram, "profile", "activate", "Default"}).first, 0);
+    std::optional<Rect> grown;
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            grown = paletteFrame();
+            return grown && grown->height > opened->height &&
+                   grown->y + grown->height <= area.y + area.height && grown->y >= area.y;
+        },
+        5))
+        << testing::PrintToString(*opened) << " became "
+        << (grown ? testing::PrintToString(*grown) : "no palette") << "\n"
+        << panemarkLog();
+}
+
 TEST_F(SwayTest, ThePaletteOpensWithoutTakingTheFocusFromTheWindowItWillMove) {
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);

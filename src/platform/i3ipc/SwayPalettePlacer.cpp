@@ -23,17 +23,65 @@ bool holds(const Rect& area, double x, double y) {
 
 } // namespace
 
-SwayPalettePlacer::SwayPalettePlacer(I3IpcClient& client, I3IpcEvents& events,
+SwayPalettePlacer::SwayPalettePlacer(I3IpcClient& client, I3IpcEvents& events, Scheduler& mainLoop,
                                      std::string desktopName)
-    : client_(client), desktopName_(std::move(desktopName)) {
+    : client_(client), mainLoop_(mainLoop), desktopName_(std::move(desktopName)) {
     events_ = events.onEvent([this](std::uint32_t type, const std::string& payload) {
-        if (type != I3IpcCodec::windowEvent) {
-            return;
-        }
-        if (const std::optional<std::int64_t> id = newPalette(payload, ::getpid())) {
-            place(*id);
+        if (type == I3IpcCodec::windowEvent) {
+            heard(payload);
         }
     });
+}
+
+void SwayPalettePlacer::heard(const std::string& event) {
+    if (const std::optional<std::int64_t> id = newPalette(event, ::getpid())) {
+        const bool following = open_.has_value();
+        open_ = id;
+        if (const std::optional<Rect> frame = place(*id)) {
+            lastFrame_ = *frame;
+            if (!following) {
+                following_ = mainLoop_.every(followInterval, [this] { follow(); });
+            }
+        } else if (!following) {
+            open_.reset();
+        }
+    } else if (open_ && closedWindow(event) == open_) {
+        stopFollowing();
+    }
+}
+
+void SwayPalettePlacer::follow() {
+    if (!open_) {
+        stopFollowing();
+        return;
+    }
+    const Result<std::string> tree = client_.request(I3IpcCodec::getTree, "", requestTimeout);
+    const auto palette =
+        tree ? I3IpcReplies::windowWithId(tree.value(), *open_, I3IpcReplies::Dialect::sway)
+             : Result<std::optional<I3IpcReplies::Window>>(Error{tree ? "" : tree.error()});
+    if (!palette || !palette.value()) {
+        stopFollowing(); // closed, or sway went away
+        return;
+    }
+    const Rect frame = palette.value()->frame;
+    if (frame.width != lastFrame_.width || frame.height != lastFrame_.height) {
+        lastFrame_ = place(*open_).value_or(frame);
+    }
+}
+
+void SwayPalettePlacer::stopFollowing() {
+    following_.cancel();
+    open_.reset();
+}
+
+std::optional<std::int64_t> SwayPalettePlacer::closedWindow(const std::string& event) {
+    const nlohmann::json json = nlohmann::json::parse(event, nullptr, false);
+    if (!json.is_object() || json.value("change", "") != "close" || !json.contains("container") ||
+        !json["container"].is_object() || !json["container"].contains("id") ||
+        !json["container"]["id"].is_number_integer()) {
+        return std::nullopt;
+    }
+    return json["container"]["id"].get<std::int64_t>();
 }
 
 std::optional<std::int64_t> SwayPalettePlacer::newPalette(const std::string& event,
@@ -78,7 +126,7 @@ std::optional<Rect> SwayPalettePlacer::placement(const Rect& overPointer,
     return Rect{x, y, overPointer.width, overPointer.height};
 }
 
-void SwayPalettePlacer::place(std::int64_t id) {
+std::optional<Rect> SwayPalettePlacer::place(std::int64_t id) {
     // Asked after the event, sway has applied its rules: the palette is over the pointer.
     const Result<std::string> tree = client_.request(I3IpcCodec::getTree, "", requestTimeout);
     const Result<std::string> outputs = client_.request(I3IpcCodec::getOutputs, "", requestTimeout);
@@ -86,16 +134,17 @@ void SwayPalettePlacer::place(std::int64_t id) {
         client_.request(I3IpcCodec::getWorkspaces, "", requestTimeout);
     if (!tree || !outputs || !workspaces) {
         Log::write(!tree ? tree.error() : !outputs ? outputs.error() : workspaces.error());
-        return;
+        return std::nullopt;
     }
     const auto palette = I3IpcReplies::windowWithId(tree.value(), id, I3IpcReplies::Dialect::sway);
     const auto screens = I3IpcReplies::outputs(outputs.value(), workspaces.value());
     if (!palette || !palette.value() || !screens) {
-        return; // closed again already, or a reply sway never sends
+        return std::nullopt; // closed again already, or a reply sway never sends
     }
-    const std::optional<Rect> target = placement(palette.value()->frame, screens.value());
-    if (!target || *target == palette.value()->frame) {
-        return;
+    const Rect frame = palette.value()->frame;
+    const std::optional<Rect> target = placement(frame, screens.value());
+    if (!target || *target == frame) {
+        return frame;
     }
     const std::string command = "[con_id=" + std::to_string(id) + "] move absolute position " +
                                 std::to_string(std::lround(target->x)) + " px " +
@@ -107,6 +156,7 @@ void SwayPalettePlacer::place(std::int64_t id) {
     } else if (const auto refused = I3IpcReplies::commandFailure(reply.value())) {
         Log::write(desktopName_ + " refused \"" + command + "\": " + *refused);
     }
+    return *target;
 }
 
 } // namespace panemark

@@ -15,7 +15,7 @@ constexpr double connectTimeout = 2.0;
 
 } // namespace
 
-Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
+Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler& mainLoop,
                                                          const std::string& socketPath) {
     std::unique_ptr<SwayPlatform> platform(new SwayPlatform());
     platform->client_ = std::make_unique<I3IpcClient>(socketPath);
@@ -39,7 +39,7 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler&,
     platform->screens_ = std::make_unique<I3IpcScreens>(*platform->tree_, *platform->events_);
     platform->shortcuts_ = std::make_unique<SwayShortcuts>(*platform->client_, *platform->events_);
     platform->palettePlacer_ = std::make_unique<SwayPalettePlacer>(
-        *platform->client_, *platform->events_, platform->desktopName_);
+        *platform->client_, *platform->events_, mainLoop, platform->desktopName_);
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     return platform;
 }
