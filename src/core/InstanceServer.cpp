@@ -133,6 +133,7 @@ PANEMARK_NO_VPTR_CHECK void InstanceServer::closeOldestClient() {
     }
     QLocalSocket* oldest = clients_.front();
     clients_.pop_front();
+    received_.erase(oldest);
     QObject::disconnect(oldest, nullptr, &context_, nullptr);
     oldest->abort();
     delete oldest; // its descriptor is free at once, not a turn of the loop later
@@ -140,13 +141,16 @@ PANEMARK_NO_VPTR_CHECK void InstanceServer::closeOldestClient() {
 
 void InstanceServer::serve(QLocalSocket* socket) {
     clients_.push_back(socket);
-    QObject::connect(socket, &QObject::destroyed, &context_,
-                     [this, socket] { clients_.remove(socket); });
+    received_[socket];
+    QObject::connect(socket, &QObject::destroyed, &context_, [this, socket] {
+        clients_.remove(socket);
+        received_.erase(socket);
+    });
     QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     QTimer::singleShot(requestTimeoutMilliseconds, socket,
                        [socket] { socket->disconnectFromServer(); });
-    auto buffer = std::make_shared<std::string>();
-    QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket, buffer] {
+    QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
+        std::string* buffer = &received_[socket];
         const QByteArray data = socket->readAll();
         const std::size_t searched = buffer->size(); // only the new part can hold it
         buffer->append(data.constData(), static_cast<std::size_t>(data.size()));

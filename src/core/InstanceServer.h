@@ -66,6 +66,10 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
     QObject context_; // owns the client sockets and timers; goes before the listener closes
     std::list<QLocalSocket*> clients_; // oldest first
+    // What each client has sent so far. Kept here rather than shared with the client's reading
+    // handler: a handler holding no shared pointer is let go without the sanitizers' type
+    // checks, which need descriptors of their own exactly when none are left.
+    std::map<QLocalSocket*, std::string> received_;
     bool pausedOnce_ = false;
     std::map<std::string, Handler> handlers_;
 };
