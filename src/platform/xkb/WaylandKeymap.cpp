@@ -2,6 +2,7 @@
 
 #include "runtime/Log.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <poll.h>
@@ -150,7 +151,9 @@ void WaylandKeymap::readEvents() {
     } else {
         wl_display_cancel_read(display_);
     }
-    if (wl_display_dispatch_pending(display_) < 0 || wl_display_flush(display_) < 0) {
+    // A full socket (EAGAIN) only means the rest goes out with the next flush.
+    if (wl_display_dispatch_pending(display_) < 0 ||
+        (wl_display_flush(display_) < 0 && errno != EAGAIN)) {
         disconnectAfterError();
     }
 }
