@@ -9,17 +9,28 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps build run install package test test-desktops test-asan test-tsan bench fuzz fuzz-minimize format clean
+.PHONY: all deps test-deps build test-build run install package test test-desktops test-asan test-tsan bench fuzz fuzz-minimize format clean
 
 all: build
 
+# What building and running need; what testing needs on top (the test desktops among it).
 deps:
 	@scripts/install-deps.sh
+
+test-deps:
+	@scripts/install-deps.sh --test
 
 $(BUILD_DIR)/build.ninja:
 	$(CMAKE_CONFIGURE) -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 
 build: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The program and its tests; a build folder made before the tests' libraries were there is
+# configured again.
+test-build: test-deps $(BUILD_DIR)/build.ninja
+	@grep -q '^PANEMARK_HAS_TESTS:INTERNAL=ON' $(BUILD_DIR)/CMakeCache.txt || \
+	    $(CMAKE_CONFIGURE) -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # On a desktop: the resident program (Ctrl+C stops it). Without a display: the demo desktop.
@@ -33,9 +44,10 @@ install: build
 # A Debian package of the program with its menu entry, icons, file type and man page, in
 # build/package/.
 package: build
+	@scripts/install-deps.sh --package
 	cd $(BUILD_DIR) && cpack --config CPackConfig.cmake
 
-test: build
+test: test-build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 # The whole suite again on the desktops of newer Debian releases (Debian 13 and testing), each
@@ -46,20 +58,21 @@ test-desktops:
 	JOBS=$(JOBS) scripts/desktop-roots.sh test $(GENERATIONS)
 
 # The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and under ThreadSanitizer.
-test-asan: deps
+test-asan: test-deps
 	$(CMAKE_CONFIGURE) -B build-asan -DCMAKE_BUILD_TYPE=Debug -DPANEMARK_SANITIZE=address
 	cmake --build build-asan -j $(JOBS)
 	LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp" \
 	    ctest --test-dir build-asan --output-on-failure -j $(JOBS)
 
-test-tsan: deps
+test-tsan: test-deps
 	$(CMAKE_CONFIGURE) -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DPANEMARK_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS)
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp" \
 	    ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
 
-bench: build
+bench:
 	@scripts/install-deps.sh --bench
+	@$(MAKE) --no-print-directory test-build
 	@for b in $(BUILD_DIR)/bench/bench_*; do echo "== $$b"; $$b; done
 
 # libFuzzer targets (clang), each run for FUZZ_SECONDS. fuzz/corpus/ holds a minimized corpus

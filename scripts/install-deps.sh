@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing Panemark need, only when some are missing.
-# Instant when everything is already there; non-interactive otherwise.
+# Installs the Debian packages Panemark needs, only when some are missing. Instant when
+# everything is already there; non-interactive otherwise.
+#   install-deps.sh          building and running it (`make build`, `make run`)
+#   install-deps.sh --test   and the test desktops and package tools (`make test`)
+#   install-deps.sh --demo   and the headless desktop `make run` shows without a display
+#   install-deps.sh --package          and the tools that make and check the Debian package
+#   install-deps.sh --bench / --fuzz   the tests' set and what benchmarks / fuzzing add
 set -euo pipefail
 
 # A system tray for the X11 tests: trayer where the release still has it (Debian 12 and 13),
@@ -12,16 +17,20 @@ tray_host() {
     esac
 }
 
+# Building, and what the program needs at run time: its fonts, the keyboard layouts, Qt's
+# Wayland platform for the Wayland desktops.
 build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev nlohmann-json3-dev
     libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
     libxcb-xtest0-dev libxkbcommon-dev libwayland-dev xkb-data
-    libgtest-dev libbenchmark-dev fonts-dejavu-core rapidjson-dev qt6-declarative-dev
+    fonts-dejavu-core rapidjson-dev qt6-wayland
 )
+# The test programs' own libraries.
+test_packages=(libgtest-dev libbenchmark-dev qt6-declarative-dev)
 desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils x11-xkb-utils "$(tray_host)"
     metacity xfwm4 icewm dbus
-    sway foot i3-wm qt6-wayland
+    sway foot i3-wm
     kwin-wayland kwin-style-breeze xwayland dbus-bin dbus-daemon)
 # GNOME Shell for its headless tests, without the rest of the GNOME desktop it recommends.
 lean_packages=(gnome-shell libglib2.0-bin dconf-service)
@@ -29,14 +38,19 @@ lean_packages=(gnome-shell libglib2.0-bin dconf-service)
 package_packages=(dpkg-dev desktop-file-utils appstream man-db file)
 fuzz_packages=(clang libclang-rt-14-dev)
 bench_packages=(sxhkd)
-demo_packages=(imagemagick)
+demo_packages=(xvfb openbox xdotool x11-utils xterm imagemagick)
 
-wanted=("${build_packages[@]}" "${desktop_packages[@]}" "${package_packages[@]}"
+testing=("${test_packages[@]}" "${desktop_packages[@]}" "${package_packages[@]}"
     "${lean_packages[@]}")
+wanted=("${build_packages[@]}")
 case "${1:-}" in
-    --fuzz) wanted+=("${fuzz_packages[@]}") ;;
-    --bench) wanted+=("${bench_packages[@]}") ;;
+    "") ;;
+    --test) wanted+=("${testing[@]}") ;;
+    --fuzz) wanted+=("${testing[@]}" "${fuzz_packages[@]}") ;;
+    --bench) wanted+=("${testing[@]}" "${bench_packages[@]}") ;;
     --demo) wanted+=("${demo_packages[@]}") ;;
+    --package) wanted+=("${package_packages[@]}") ;;
+    *) echo "usage: install-deps.sh [--test|--demo|--package|--bench|--fuzz]" >&2; exit 2 ;;
 esac
 
 missing=()
