@@ -9,7 +9,7 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps test-deps build test-build run install package test test-desktops test-asan test-tsan bench fuzz fuzz-minimize format clean
+.PHONY: all deps test-deps build test-build run install package check test test-desktops test-asan test-tsan bench fuzz fuzz-minimize format clean
 
 all: build
 
@@ -49,6 +49,10 @@ package: build
 
 test: test-build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The unit tests alone (no desktop started): a minute or less after a build.
+check: test-build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -L unit
 
 # The whole suite again on the desktops of newer Debian releases (Debian 13 and testing), each
 # in a test root kept in ~/.cache/panemark/roots with its own build and compiler cache. Needs
