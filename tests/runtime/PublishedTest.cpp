@@ -1,5 +1,6 @@
 #include "runtime/Published.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -69,14 +70,22 @@ TEST(PublishedTest, AnAssignmentMadeDuringNotificationWins) {
     EXPECT_EQ(later, (std::vector<int>{1, 10})); // 50 never reached the second observer
 }
 
-TEST(PublishedTest, SubscriptionMayOutliveTheStore) {
-    Subscription subscription;
+TEST(PublishedTest, ASubscriptionOutlivingItsStoreCancelsNothingElse) {
+    Subscription orphan;
+    int orphanHeard = 0;
     {
         auto store = std::make_unique<Store>();
-        subscription = store->count.subscribe([](const int&) {});
+        orphan = store->count.subscribe([&](const int&) { ++orphanHeard; });
     }
-    subscription.cancel();
-    SUCCEED();
+    ASSERT_EQ(orphanHeard, 1); // the value it had, as it subscribed
+    // A new store may take the old one's memory: cancelling the orphan leaves its observers be.
+    auto store = std::make_unique<Store>();
+    std::vector<int> heard;
+    auto live = store->count.subscribe([&](const int& value) { heard.push_back(value); });
+    orphan.cancel();
+    store->count = 3;
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), 3), 1);
+    EXPECT_EQ(orphanHeard, 1);
 }
 
 TEST(PublishedTest, ASlotMayDestroyTheSignalsOwnerWhileItEmits) {

@@ -1,6 +1,7 @@
 #include "../support/OffscreenApplication.h"
 #include "model/AnimationCurve.h"
 #include "theme/CornerBrackets.h"
+#include "theme/LabeledControl.h"
 #include "theme/Scanlines.h"
 #include "theme/SectionHeader.h"
 #include "theme/SupportLinks.h"
@@ -209,6 +210,28 @@ TEST_F(TerminalControlsTest, TheKitTogetherOnItsBackground) {
     column->addLayout(buttons);
     column->addWidget(new SupportLinks(true));
     window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    // Laid out together, no control covers another, each lies inside the window, and each that
+    // shows a label shows all of it.
+    std::vector<QWidget*> controls;
+    for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && !dynamic_cast<TerminalBackground*>(child)) {
+            controls.push_back(child);
+        }
+    }
+    ASSERT_GE(controls.size(), 9u);
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(window.rect().contains(controls[i]->geometry()))
+            << controls[i]->metaObject()->className();
+        for (std::size_t j = i + 1; j < controls.size(); ++j) {
+            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                << controls[i]->metaObject()->className() << " covers "
+                << controls[j]->metaObject()->className();
+        }
+        if (const auto* labeled = dynamic_cast<const LabeledControl*>(controls[i])) {
+            EXPECT_TRUE(labeled->showsWholeLabel()) << labeled->shownLabel().toStdString();
+        }
+    }
     std::filesystem::create_directories(SCREENSHOT_DIR);
     EXPECT_TRUE(window.grab().save(SCREENSHOT_DIR "/theme.png"));
 }
