@@ -149,6 +149,20 @@ TEST_F(ProfileToolTest, ErrorsExitTwoAndWriteNothing) {
     EXPECT_EQ(files(), before);
 }
 
+TEST_F(ProfileToolTest, ASkippedFilesPathReachesTheTerminalEscaped) {
+    // A data folder whose name carries a terminal's control sequence.
+    data = base / "data\x1b]0;owned\x07";
+    run({"profile", "create", "Work"});
+    const std::string listed = run({"profiles", "--json"}).out;
+    const std::string workId = listed.substr(listed.find("\"Work\"") - 45, 36);
+    std::ofstream(data / "Profiles" / (workId + ".json")) << "{ broken";
+    const Outcome plain = run({"profiles"});
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_NE(plain.out.find("skipped"), std::string::npos) << plain.out;
+    EXPECT_EQ(plain.out.find('\x1b'), std::string::npos) << "a raw escape reached the terminal";
+    EXPECT_EQ(plain.out.find('\x07'), std::string::npos);
+}
+
 TEST_F(ProfileToolTest, ReadingWritesNothingAndNamesTheFilesItSkipped) {
     run({"profile", "create", "Work"});
     run({"profile", "create", "Home"});
