@@ -206,9 +206,19 @@ std::optional<LegacyPersisted> ProfileFileStore::loadLegacy() const {
 
 std::vector<Uuid> ProfileFileStore::orderWithHeldBack(const std::vector<Uuid>& order) const {
     const std::set<Uuid> present(order.begin(), order.end());
-    auto heldAfter = [&](const std::optional<Uuid>& after, std::vector<Uuid>& into) {
+    // Each held-back id follows the nearest profile before it that is still there (one deleted
+    // since passes it on to the one before); with none left, it leads.
+    const auto anchorOf = [&](const HeldBack& held) -> std::optional<Uuid> {
+        for (const Uuid& before : held.before) {
+            if (present.contains(before)) {
+                return before;
+            }
+        }
+        return std::nullopt;
+    };
+    auto heldAfter = [&](const std::optional<Uuid>& anchor, std::vector<Uuid>& into) {
         for (const HeldBack& held : heldBack_) {
-            if (held.after == after && !present.contains(held.id)) {
+            if (!present.contains(held.id) && anchorOf(held) == anchor) {
                 into.push_back(held.id);
             }
         }
@@ -218,12 +228,6 @@ std::vector<Uuid> ProfileFileStore::orderWithHeldBack(const std::vector<Uuid>& o
     for (const Uuid& id : order) {
         merged.push_back(id);
         heldAfter(id, merged);
-    }
-    // Those whose neighbour has since been deleted go last.
-    for (const HeldBack& held : heldBack_) {
-        if (held.after && !present.contains(*held.after) && !present.contains(held.id)) {
-            merged.push_back(held.id);
-        }
     }
     return merged;
 }
@@ -259,7 +263,7 @@ std::vector<Profile> ProfileFileStore::loadInOrder(const std::vector<Uuid>& ids)
     heldBack_.clear();
     std::vector<Profile> profiles;
     std::set<Uuid> seen;
-    std::optional<Uuid> previous;
+    std::vector<Uuid> loadedSoFar; // nearest last
     for (const Uuid& id : ids) {
         if (!seen.insert(id).second) {
             continue;
@@ -267,10 +271,10 @@ std::vector<Profile> ProfileFileStore::loadInOrder(const std::vector<Uuid>& ids)
         std::vector<SkippedFile> skipped;
         std::vector<Profile> one = loadAllProfiles({id}, &skipped);
         if (!one.empty()) {
-            previous = id;
+            loadedSoFar.push_back(id);
             profiles.push_back(std::move(one.front()));
         } else if (!skipped.empty()) {
-            heldBack_.push_back({id, previous});
+            heldBack_.push_back({id, {loadedSoFar.rbegin(), loadedSoFar.rend()}});
             skipped_.push_back(std::move(skipped.front()));
         }
     }

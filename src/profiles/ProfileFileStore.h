@@ -79,10 +79,11 @@ public:
     void removeAbandonedWrites(std::chrono::seconds minimumAge);
 
 private:
-    // An id of the index whose file did not load, and the loaded profile it followed.
+    // An id of the index whose file did not load, and the loaded profiles before it there,
+    // nearest first: it goes back after the nearest of them that is still there.
     struct HeldBack {
         Uuid id;
-        std::optional<Uuid> after;
+        std::vector<Uuid> before;
     };
     struct IndexRead;
 

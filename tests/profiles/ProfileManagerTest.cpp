@@ -277,6 +277,22 @@ TEST_F(ProfileManagerTest, AProfileThatDidNotLoadStaysInTheIndexThroughEveryWrit
     EXPECT_TRUE(manager->skippedFiles().empty());
 }
 
+TEST_F(ProfileManagerTest, AProfileThatDidNotLoadKeepsItsPlaceWhenTheOneBeforeItIsDeleted) {
+    const Uuid first = manager->createProfile("First", ProfileManager::NewProfileSeed::empty);
+    const Uuid broken = manager->createProfile("Broken", ProfileManager::NewProfileSeed::empty);
+    const Uuid last = manager->createProfile("Last", ProfileManager::NewProfileSeed::empty);
+    manager.reset();
+    std::ofstream(base / "Profiles" / (broken.toString() + ".json")) << "{\"mistyped\"";
+    restart();
+    ASSERT_EQ(names(), (std::vector<std::string>{"Default", "First", "Last"}));
+    manager->deleteProfile(first);
+    // It followed the deleted one: it now follows the one before that, still ahead of Last.
+    const std::vector<Uuid> order = indexOrder();
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_EQ(order[1], broken);
+    EXPECT_EQ(order[2], last);
+}
+
 TEST_F(ProfileManagerTest, AddOperationsAppendOneCommandOfTheirKindEach) {
     manager->editCommands({});
     int notifications = 0;
