@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -107,6 +108,35 @@ TEST(I3IpcRepliesTest, TheFocusedWindowsOuterFrameHoldsItsTitleBarOnSwayAndI3) {
         I3IpcReplies::windowWithId(recorded("sway-1.7/tree-tiled.json"), 4242, Dialect::sway);
     ASSERT_TRUE(gone);
     EXPECT_FALSE(gone.value());
+}
+
+TEST(I3IpcRepliesTest, AWindowInTheCompositorsFullScreenIsReadAsSuch) {
+    // The recorded tiled window, put in full screen on its output (1) or the whole layout (2).
+    nlohmann::json tree = nlohmann::json::parse(recorded("sway-1.7/tree-tiled.json"));
+    std::function<nlohmann::json*(nlohmann::json&)> focused = [&](nlohmann::json& node) {
+        if (node.value("focused", false)) {
+            return &node;
+        }
+        for (const char* children : {"nodes", "floating_nodes"}) {
+            if (!node.contains(children)) {
+                continue;
+            }
+            for (nlohmann::json& child : node[children]) {
+                if (nlohmann::json* found = focused(child)) {
+                    return found;
+                }
+            }
+        }
+        return static_cast<nlohmann::json*>(nullptr);
+    };
+    nlohmann::json* window = focused(tree);
+    ASSERT_NE(window, nullptr);
+    for (const int mode : {0, 1, 2}) {
+        (*window)["fullscreen_mode"] = mode;
+        const auto read = I3IpcReplies::focusedWindow(tree.dump(), Dialect::sway);
+        ASSERT_TRUE(read && read.value());
+        EXPECT_EQ(read.value()->fullscreen, mode > 0) << mode;
+    }
 }
 
 TEST(I3IpcRepliesTest, AnEmptyWorkspaceHasTheFocusAndBrokenTreesSaySo) {
