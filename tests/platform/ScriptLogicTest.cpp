@@ -205,6 +205,20 @@ std::unique_ptr<Script> kwinScript(double api) {
     return script;
 }
 
+TEST(ScriptLogicTest, TheKWinScriptListensToTheSignalsOfTheKWinItRunsIn) {
+    for (const double api : {5.0, 6.0, 6.7}) {
+        SCOPED_TRACE(api);
+        auto script = kwinScript(api);
+        const char* const signals = api >= 6 ? "[workspace.windowAdded, workspace.windowActivated,"
+                                               " workspace.windowRemoved, workspace.screensChanged]"
+                                             : "[workspace.clientAdded, workspace.clientActivated,"
+                                               " workspace.clientRemoved]";
+        // Each heard once: a window, its activation and its going, and the screens.
+        EXPECT_EQ(script->json(std::string(signals) + ".map(function (s) { return s.count(); })"),
+                  api >= 6 ? "[1,1,1,1]" : "[1,1,1]");
+    }
+}
+
 TEST(ScriptLogicTest, TheKWinScriptReadsWindowsAndScreensUnderEveryKWin) {
     for (const double api : {5.0, 6.0, 6.2, 6.7}) {
         SCOPED_TRACE(api);
