@@ -327,6 +327,7 @@ function fireTimeouts() {
 }
 var exported = null;
 var grabs = [];
+var ungrabs = [];
 var Gio = {
     DBusExportedObject: { wrapJSObject: function (xml, service) {
         exported = { service: service, signals: [], export: function () {},
@@ -427,7 +428,7 @@ var global = {
             grabs.push([accelerator, flags]);
             return accelerator.indexOf("F12") >= 0 ? 0 : grabs.length;
         },
-        ungrab_accelerator: function () {},
+        ungrab_accelerator: function (action) { ungrabs.push(action); },
         connect: function () { return 1; }, disconnect: function () {}
     },
     workspace_manager: { get_active_workspace: function () { return {
@@ -514,6 +515,23 @@ TEST(ScriptLogicTest, TheExtensionGrabsShortcutsThatRunOnceWhenHeldAndNamesTheTa
     EXPECT_EQ(script->json("grabs.map(function (g) { return g[1]; })"), "[16,16]");
     EXPECT_EQ(script->json("invoke('Bind', ['not json']).error.split(':')[0]"),
               R"("app.panemark.Shell.Error.BadBindings")");
+
+    // A command that keeps its name but changes its keys lets the old ones go and takes the
+    // new; one held elsewhere before is asked for again, as it may be free now.
+    script->run(R"(grabs.length = 0; ungrabs.length = 0;
+        invoke("Bind", [JSON.stringify([
+            { name: "a", accelerator: "<Control><Alt><Super>Right" },
+            { name: "b", accelerator: "<Control>F12" }])]);)");
+    EXPECT_EQ(script->json("grabs.map(function (g) { return g[0]; })"),
+              R"(["<Control><Alt><Super>Right","<Control>F12"])");
+    EXPECT_EQ(script->json("ungrabs"), "[1]"); // the action mutter gave the first grab
+    // The same set again: what is held stays held, untouched.
+    script->run(R"(grabs.length = 0; ungrabs.length = 0;
+        invoke("Bind", [JSON.stringify([
+            { name: "a", accelerator: "<Control><Alt><Super>Right" },
+            { name: "b", accelerator: "<Control>F12" }])]);)");
+    EXPECT_EQ(script->json("grabs.map(function (g) { return g[0]; })"), R"(["<Control>F12"])");
+    EXPECT_EQ(script->json("ungrabs"), "[]");
 }
 
 TEST(ScriptLogicTest, TheExtensionKeepsThePaletteInsideTheMonitorUnderThePointer) {

@@ -224,11 +224,10 @@ function createPanemark(lib) {
         }
         const taken = [];
         for (const [name, accelerator] of byName) {
-            if (bindings.has(name)) {
-                if (bindings.get(name).action === Meta.KeyBindingAction.NONE)
-                    taken.push(name);
+            // Held already: kept. Taken by another at the last hand-over: asked for again, as
+            // it may be free now.
+            if (bindings.has(name) && bindings.get(name).action !== Meta.KeyBindingAction.NONE)
                 continue;
-            }
             // Held, a shortcut runs once: the key's repeats run nothing.
             const action = global.display.grab_accelerator(accelerator,
                 Meta.KeyBindingFlags.IGNORE_AUTOREPEAT);
