@@ -56,11 +56,14 @@ void SwayPalettePlacer::follow() {
         return;
     }
     const Result<std::string> tree = client_.request(I3IpcCodec::getTree, "", requestTimeout);
+    if (!tree) {
+        stopFollowing(); // sway went away
+        return;
+    }
     const auto palette =
-        tree ? I3IpcReplies::windowWithId(tree.value(), *open_, I3IpcReplies::Dialect::sway)
-             : Result<std::optional<I3IpcReplies::Window>>(Error{tree ? "" : tree.error()});
+        I3IpcReplies::windowWithId(tree.value(), *open_, I3IpcReplies::Dialect::sway);
     if (!palette || !palette.value()) {
-        stopFollowing(); // closed, or sway went away
+        stopFollowing(); // closed
         return;
     }
     const Rect frame = palette.value()->frame;
