@@ -14,6 +14,7 @@ namespace panemark {
 // JsonReader's calls over a RapidJSON value, for reading ordinary files fast. It reads exactly
 // what JsonReader reads and refuses exactly what it refuses, but without words: a refusal is a
 // Mismatch, after which the value is read again the strict way, whose message is the one shown.
+// JsonReadersAgreeTest holds the two to the same answers over the fuzz inputs and near misses.
 class RapidReader {
 public:
     struct Mismatch {};
