@@ -7,15 +7,6 @@
 
 namespace panemark {
 
-namespace {
-
-bool sameLabels(const std::vector<ShortcutBinding>& a, const std::vector<ShortcutBinding>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const auto& x, const auto& y) { return x.label == y.label; });
-}
-
-} // namespace
-
 bool HotKeyManager::canFire(const Shortcut& shortcut) {
     return (shortcut.modifiers &
             (Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask)) != 0;
@@ -26,9 +17,7 @@ HotKeyManager::HotKeyManager(GlobalShortcuts& shortcuts, Scheduler& mainLoop)
       activation_(shortcuts.onActivated([this](const std::string& name) { onActivated(name); })) {}
 
 HotKeyManager::~HotKeyManager() {
-    if (!bindings_.empty()) {
-        shortcuts_.setBindings({});
-    }
+    shortcuts_.setBindings({});
 }
 
 void HotKeyManager::registerCommands(const std::vector<ZoneCommand>& commands,
@@ -63,14 +52,7 @@ void HotKeyManager::registerCommands(const std::vector<ZoneCommand>& commands,
         }
         handlers_[name] = Handler{[action, command = commands_[index]] { action(command); }, index};
     }
-    std::vector<ShortcutBinding> bindings = bindingsInListOrder();
-    if (bindings != bindings_) {
-        bindings_ = std::move(bindings);
-        shortcuts_.setBindings(bindings_);
-    } else if (!sameLabels(bindings, bindings_)) {
-        bindings_ = std::move(bindings);
-        shortcuts_.relabel(bindings_);
-    }
+    shortcuts_.setBindings(bindingsInListOrder());
 }
 
 void HotKeyManager::onActivated(const std::string& name) {
@@ -108,7 +90,7 @@ std::vector<ShortcutBinding> HotKeyManager::bindingsInListOrder() const {
 
 std::vector<ZoneCommand> HotKeyManager::boundCommands() const {
     std::vector<ZoneCommand> bound;
-    for (const ShortcutBinding& binding : bindings_) {
+    for (const ShortcutBinding& binding : shortcuts_.bindings()) {
         bound.push_back(commands_[handlers_.at(binding.name).index]);
     }
     return bound;

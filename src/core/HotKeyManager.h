@@ -51,7 +51,6 @@ private:
     };
     std::vector<ZoneCommand> commands_;                 // as last registered
     std::unordered_map<std::string, Handler> handlers_; // by binding name
-    std::vector<ShortcutBinding> bindings_;             // what the desktop was last given
     Subscription activation_;
     // Handlers dispatched to the main loop run only while the manager lives.
     std::shared_ptr<const HotKeyManager*> alive_ = std::make_shared<const HotKeyManager*>(this);

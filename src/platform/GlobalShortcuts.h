@@ -1,6 +1,7 @@
 #pragma once
 
-#include "model/Shortcut.h"
+#include "platform/ShortcutBinding.h"
+#include "platform/ShortcutChanges.h"
 #include "runtime/Cancellable.h"
 
 #include <functional>
@@ -8,19 +9,6 @@
 #include <vector>
 
 namespace panemark {
-
-// One combination the desktop is asked to deliver, and the name its presses are reported by.
-struct ShortcutBinding {
-    std::string name;
-    Shortcut shortcut;
-    // What a desktop that lists its shortcuts shows for it (the command's name). Not part of
-    // the binding's identity: renaming a command is no reason to take its keys again.
-    std::string label;
-
-    bool operator==(const ShortcutBinding& other) const {
-        return name == other.name && shortcut == other.shortcut;
-    }
-};
 
 // The desktop's global shortcuts: Panemark hands it a set of named bindings and hears the name
 // of each one pressed. How the desktop catches the keys (grabs on X11, a compositor's own
@@ -31,13 +19,16 @@ public:
 
     virtual ~GlobalShortcuts() = default;
 
-    // Replaces the set. A combination bound before and after stays held throughout; only what
-    // changed is let go or taken. A combination that cannot be had is reported by the backend
-    // by name, and the rest work.
-    virtual void setBindings(const std::vector<ShortcutBinding>& bindings) = 0;
-    // The same bindings under new labels (a command was renamed): a desktop that lists its
-    // shortcuts shows the new names. No combination is let go or taken.
-    virtual void relabel(const std::vector<ShortcutBinding>&) {}
+    // Replaces the set; the backend hears only what changed (`ShortcutChanges`), and nothing
+    // when nothing did. A combination that cannot be had is reported by the backend by name,
+    // and the rest work.
+    void setBindings(const std::vector<ShortcutBinding>& bindings);
+    // The set as last handed over, new labels included.
+    const std::vector<ShortcutBinding>& bindings() const { return bindings_; }
+    // The binding of this name in the set, if any: a press that crossed a change of the set
+    // names one that is gone.
+    const ShortcutBinding* bindingNamed(const std::string& name) const;
+
     // Called on the main thread once per press of a bound combination; a held key does not
     // repeat it.
     [[nodiscard]] virtual Subscription onActivated(Listener listener) = 0;
@@ -47,6 +38,13 @@ public:
     // that matches shortcuts by what their keys type; where the desktop takes key codes, that
     // the keys are bound by position, whatever the layout.
     virtual std::string keyboardLayout() const { return "any (bound by key position)"; }
+
+protected:
+    // Carries out a change of the set; bindings() is the new set already.
+    virtual void apply(const ShortcutChanges& changes) = 0;
+
+private:
+    std::vector<ShortcutBinding> bindings_;
 };
 
 } // namespace panemark

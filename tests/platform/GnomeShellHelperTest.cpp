@@ -3,6 +3,7 @@
 #include "platform/gnome/GnomeShellHelper.h"
 
 #include "../support/PrivateSessionBus.h"
+#include "platform/gnome/GnomeShellExtension.h"
 #include "runtime/Log.h"
 
 #include <QCoreApplication>
@@ -95,25 +96,25 @@ TEST_F(GnomeShellHelperTest, WithoutTheExtensionTheDesktopSaysWhatToDo) {
 }
 
 TEST_F(GnomeShellHelperTest, AnExtensionOfAnotherVersionIsNamedAsSuch) {
-    serve(2);
+    serve(GnomeShellExtension::protocol + 1);
     GnomeShellHelper helper;
     EXPECT_EQ(
         helper.access().problem.rfind("The Panemark shell extension is of another version", 0), 0u);
 }
 
 TEST_F(GnomeShellHelperTest, ItsOwnExtensionKnowsWhoPanemarkIsAndTakesTheShortcuts) {
-    FakeExtension& extension = serve(1);
+    FakeExtension& extension = serve(GnomeShellExtension::protocol);
     GnomeShellHelper helper;
     EXPECT_TRUE(helper.access().granted);
     EXPECT_EQ(helper.shellVersion(), "43.9");
     EXPECT_EQ(extension.ownedBy, static_cast<int>(::getpid()));
-    EXPECT_EQ(helper.bind(R"([{"name":"a","accelerator":"<Super>a"}])", 1).value(),
-              R"({"taken":[]})");
-    EXPECT_EQ(extension.bound, R"([{"name":"a","accelerator":"<Super>a"}])");
+    const std::string change = R"({"letGo":[],"take":[{"name":"a","accelerator":"<Super>a"}]})";
+    EXPECT_EQ(helper.bind(change, 1).value(), R"({"taken":[]})");
+    EXPECT_EQ(extension.bound, change);
 }
 
 TEST_F(GnomeShellHelperTest, WhatTheShellThrowsIsTheErrorAndIsLoggedOnce) {
-    serve(1);
+    serve(GnomeShellExtension::protocol);
     GnomeShellHelper helper;
     Log::Capture log;
     for (int i = 0; i < 3; ++i) {

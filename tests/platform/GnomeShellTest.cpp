@@ -29,12 +29,14 @@ TEST(GnomeShellTest, ShortcutsReachTheShellAsAcceleratorsOfPhysicalKeys) {
     EXPECT_EQ(GnomeAccelerators::acceleratorFor({256 + 240, Shortcut::controlMask}),
               "<Control>0xf8");
     EXPECT_EQ(GnomeAccelerators::acceleratorFor({52, Shortcut::controlMask}), std::nullopt);
-    // A key with no accelerator is left out of the set the extension is handed.
-    const nlohmann::json set = nlohmann::json::parse(GnomeShortcuts::bindingsJson(
+    // A key with no accelerator is left out of the change the extension is handed.
+    const nlohmann::json change = nlohmann::json::parse(GnomeShortcuts::changesJson(
+        {{"c", {124, hyper}, "Right half"}},
         {{"a", {123, hyper}, "Left half"}, {"b", {52, hyper}, "Nothing"}}));
-    ASSERT_EQ(set.size(), 1u);
-    EXPECT_EQ(set[0]["name"], "a");
-    EXPECT_EQ(set[0]["accelerator"], "<Control><Alt><Super>0x71");
+    ASSERT_EQ(change["take"].size(), 1u);
+    EXPECT_EQ(change["take"][0]["name"], "a");
+    EXPECT_EQ(change["take"][0]["accelerator"], "<Control><Alt><Super>0x71");
+    EXPECT_EQ(change["letGo"][0]["name"], "c");
 }
 
 TEST(GnomeShellTest, TheExtensionIsWrittenForTheShellItWillRunIn) {

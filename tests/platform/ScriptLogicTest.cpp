@@ -328,6 +328,7 @@ function fireTimeouts() {
 var exported = null;
 var grabs = [];
 var ungrabs = [];
+var lastAction = 0;
 var Gio = {
     DBusExportedObject: { wrapJSObject: function (xml, service) {
         exported = { service: service, signals: [], export: function () {},
@@ -426,10 +427,12 @@ var global = {
         get_primary_monitor: function () { return 0; },
         grab_accelerator: function (accelerator, flags) {
             grabs.push([accelerator, flags]);
-            return accelerator.indexOf("F12") >= 0 ? 0 : grabs.length;
+            return accelerator.indexOf("F12") >= 0 ? 0 : ++lastAction;
         },
         ungrab_accelerator: function (action) { ungrabs.push(action); },
-        connect: function () { return 1; }, disconnect: function () {}
+        handlers: {},
+        connect: function (name, f) { this.handlers[name] = f; return 1; },
+        disconnect: function () {}
     },
     workspace_manager: { get_active_workspace: function () { return {
         get_work_area_for_monitor: function (i) {
@@ -507,29 +510,46 @@ TEST(ScriptLogicTest, WhatTheShellThrowsIsAnsweredAsAnErrorNamingItsVersion) {
 
 TEST(ScriptLogicTest, TheExtensionGrabsShortcutsThatRunOnceWhenHeldAndNamesTheTakenOnes) {
     auto script = gnomeExtension(48);
-    script->run(R"(var bound = invoke("Bind", [JSON.stringify([
-        { name: "a", accelerator: "<Control><Alt><Super>Left" },
-        { name: "b", accelerator: "<Control>F12" }])]);)");
+    script->run(R"(
+        function change(letGo, take) {
+            grabs.length = 0; ungrabs.length = 0;
+            return invoke("Bind", [JSON.stringify({ letGo: letGo, take: take })]);
+        }
+        function press(action) {
+            exported.signals.length = 0;
+            global.display.handlers["accelerator-activated"](global.display, action);
+            return exported.signals.map(function (s) { return s[1].values[0]; });
+        }
+        var left = "<Control><Alt><Super>Left", right = "<Control><Alt><Super>Right";
+        var bound = change([], [{ name: "a", accelerator: left },
+                                { name: "b", accelerator: "<Control>F12" }]);)");
     EXPECT_EQ(script->json("JSON.parse(bound.value)"), R"({"taken":["b"]})");
     // Held, the key's repeats run nothing: mutter drops them for these grabs.
     EXPECT_EQ(script->json("grabs.map(function (g) { return g[1]; })"), "[16,16]");
+    EXPECT_EQ(script->json("press(1)"), R"(["a"])");
     EXPECT_EQ(script->json("invoke('Bind', ['not json']).error.split(':')[0]"),
+              R"("app.panemark.Shell.Error.BadBindings")");
+    EXPECT_EQ(script->json("invoke('Bind', ['[]']).error.split(':')[0]"),
               R"("app.panemark.Shell.Error.BadBindings")");
 
     // A command that keeps its name but changes its keys lets the old ones go and takes the
-    // new; one held elsewhere before is asked for again, as it may be free now.
-    script->run(R"(grabs.length = 0; ungrabs.length = 0;
-        invoke("Bind", [JSON.stringify([
-            { name: "a", accelerator: "<Control><Alt><Super>Right" },
-            { name: "b", accelerator: "<Control>F12" }])]);)");
-    EXPECT_EQ(script->json("grabs.map(function (g) { return g[0]; })"),
+    // new; one held elsewhere at the last change is asked for again, as it may be free now.
+    script->run(
+        R"(change([{ name: "a", accelerator: left }], [{ name: "a", accelerator: right }]);)");
+    EXPECT_EQ(script->json("grabs.map(function (g) { return g[0]; }).sort()"),
               R"(["<Control><Alt><Super>Right","<Control>F12"])");
     EXPECT_EQ(script->json("ungrabs"), "[1]"); // the action mutter gave the first grab
-    // The same set again: what is held stays held, untouched.
-    script->run(R"(grabs.length = 0; ungrabs.length = 0;
-        invoke("Bind", [JSON.stringify([
-            { name: "a", accelerator: "<Control><Alt><Super>Right" },
-            { name: "b", accelerator: "<Control>F12" }])]);)");
+    EXPECT_EQ(script->json("press(2)"), R"(["a"])");
+
+    // A combination that passes to another command keeps its grab: nobody can take it between.
+    script->run(
+        R"(change([{ name: "a", accelerator: right }], [{ name: "c", accelerator: right }]);)");
+    EXPECT_EQ(script->json("grabs.map(function (g) { return g[0]; })"), R"(["<Control>F12"])");
+    EXPECT_EQ(script->json("ungrabs"), "[]");
+    EXPECT_EQ(script->json("press(2)"), R"(["c"])");
+
+    // Taken again as a whole, as when the extension came back: what is held stays untouched.
+    script->run(R"(change([], [{ name: "c", accelerator: right }]);)");
     EXPECT_EQ(script->json("grabs.map(function (g) { return g[0]; })"), R"(["<Control>F12"])");
     EXPECT_EQ(script->json("ungrabs"), "[]");
 }

@@ -16,7 +16,7 @@ namespace GnomeShellExtension {
 
 constexpr const char* uuid = "panemark@panemark.app";
 // What the extension answers to Version(); Panemark works only with its own.
-constexpr int protocol = 1;
+constexpr int protocol = 2;
 // The newest shell the extension is known to work on. A module entry claims every version
 // from 45 to this one (or to the shell it is written for, when that is newer).
 constexpr int newestKnownShell = 51;

@@ -164,8 +164,8 @@ Result<std::string> GnomeShellHelper::place(const std::string& id, const Rect& f
              timeout));
 }
 
-Result<std::string> GnomeShellHelper::bind(const std::string& bindingsJson, double timeout) {
-    return firstText(call("Bind", {QString::fromStdString(bindingsJson)}, timeout));
+Result<std::string> GnomeShellHelper::bind(const std::string& changesJson, double timeout) {
+    return firstText(call("Bind", {QString::fromStdString(changesJson)}, timeout));
 }
 
 void GnomeShellHelper::onActivated(const QString& name) {

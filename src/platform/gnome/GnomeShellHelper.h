@@ -36,7 +36,7 @@ public:
                               double timeout) override;
     // Hands the extension the whole set of shortcuts; what it answers (the names it could not
     // have).
-    Result<std::string> bind(const std::string& bindingsJson, double timeout);
+    Result<std::string> bind(const std::string& changesJson, double timeout);
 
     // Whether the extension answers, and is the one this program speaks with.
     DesktopAccess access() const;

@@ -17,43 +17,50 @@ constexpr double bindTimeout = 2.0;
 GnomeShortcuts::GnomeShortcuts(GnomeShellHelper& helper) : helper_(helper) {
     pressed_ = helper_.activated.connect([this](const std::string& name) {
         // A press that crossed a change of the set names a binding that is gone.
-        if (std::any_of(bindings_.begin(), bindings_.end(),
-                        [&](const ShortcutBinding& binding) { return binding.name == name; })) {
+        if (bindingNamed(name)) {
             activated_.emit(name);
         }
     });
-    arrived_ = helper_.arrived.connect([this] { handOver(); });
+    // The extension comes back with nothing held (the shell restarted, the session was
+    // unlocked): the whole set is taken again.
+    arrived_ = helper_.arrived.connect([this] { handOver(changesJson({}, bindings())); });
 }
 
 GnomeShortcuts::~GnomeShortcuts() {
-    if (!bindings_.empty()) {
-        (void)helper_.bind("[]", bindTimeout); // quitting lets them go at once
+    if (!bindings().empty()) {
+        (void)helper_.bind(changesJson(bindings(), {}), bindTimeout); // quitting lets them go
     }
 }
 
-std::string GnomeShortcuts::bindingsJson(const std::vector<ShortcutBinding>& bindings) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const ShortcutBinding& binding : bindings) {
-        if (const auto accelerator = GnomeAccelerators::acceleratorFor(binding.shortcut)) {
-            list.push_back({{"name", binding.name}, {"accelerator", *accelerator}});
+std::string GnomeShortcuts::changesJson(const std::vector<ShortcutBinding>& letGo,
+                                        const std::vector<ShortcutBinding>& take) {
+    const auto list = [](const std::vector<ShortcutBinding>& bindings) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const ShortcutBinding& binding : bindings) {
+            if (const auto accelerator = GnomeAccelerators::acceleratorFor(binding.shortcut)) {
+                list.push_back({{"name", binding.name}, {"accelerator", *accelerator}});
+            }
         }
-    }
-    return list.dump();
+        return list;
+    };
+    return nlohmann::json{{"letGo", list(letGo)}, {"take", list(take)}}.dump();
 }
 
-void GnomeShortcuts::setBindings(const std::vector<ShortcutBinding>& bindings) {
-    bindings_ = bindings;
-    for (const ShortcutBinding& binding : bindings_) {
+void GnomeShortcuts::apply(const ShortcutChanges& changes) {
+    if (changes.letGo.empty() && changes.take.empty()) {
+        return; // the shell lists no names of ours: a rename changes nothing there
+    }
+    for (const ShortcutBinding& binding : changes.take) {
         if (!GnomeAccelerators::acceleratorFor(binding.shortcut)) {
             Log::write("shortcut " + binding.shortcut.displayString() +
                        " has a key GNOME Shell cannot bind");
         }
     }
-    handOver();
+    handOver(changesJson(changes.letGo, changes.take));
 }
 
-void GnomeShortcuts::handOver() {
-    Result<std::string> answer = helper_.bind(bindingsJson(bindings_), bindTimeout);
+void GnomeShortcuts::handOver(const std::string& changes) {
+    Result<std::string> answer = helper_.bind(changes, bindTimeout);
     if (!answer) {
         Log::write(answer.error());
         return;
@@ -62,11 +69,9 @@ void GnomeShortcuts::handOver() {
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken;
     if (reply.is_object() && reply.contains("taken") && reply["taken"].is_array()) {
         for (const nlohmann::json& name : reply["taken"]) {
-            const auto binding =
-                std::find_if(bindings_.begin(), bindings_.end(), [&](const ShortcutBinding& b) {
-                    return name.is_string() && b.name == name.get<std::string>();
-                });
-            if (binding == bindings_.end()) {
+            const ShortcutBinding* binding =
+                name.is_string() ? bindingNamed(name.get<std::string>()) : nullptr;
+            if (!binding) {
                 continue;
             }
             const auto key = std::make_pair(binding->shortcut.keyCode, binding->shortcut.modifiers);

@@ -13,12 +13,6 @@ namespace {
 
 constexpr double requestTimeout = 1.0;
 
-bool holds(const std::vector<ShortcutBinding>& bindings, const Shortcut& shortcut) {
-    return std::any_of(bindings.begin(), bindings.end(), [&](const ShortcutBinding& binding) {
-        return binding.shortcut == shortcut;
-    });
-}
-
 } // namespace
 
 SwayShortcuts::SwayShortcuts(I3IpcClient& client, I3IpcEvents& events) : client_(client) {
@@ -38,8 +32,7 @@ SwayShortcuts::SwayShortcuts(I3IpcClient& client, I3IpcEvents& events) : client_
         if (command && command->starts_with(commandPrefix)) {
             const std::string name = command->substr(std::string_view(commandPrefix).size());
             // A binding left by an earlier run, or one let go a moment ago, names nothing.
-            if (std::any_of(bindings_.begin(), bindings_.end(),
-                            [&](const ShortcutBinding& binding) { return binding.name == name; })) {
+            if (bindingNamed(name)) {
                 activated_.emit(name);
             }
         }
@@ -47,7 +40,7 @@ SwayShortcuts::SwayShortcuts(I3IpcClient& client, I3IpcEvents& events) : client_
 }
 
 SwayShortcuts::~SwayShortcuts() {
-    for (const ShortcutBinding& binding : bindings_) {
+    for (const ShortcutBinding& binding : bindings()) {
         unbind(binding.shortcut);
     }
 }
@@ -115,20 +108,15 @@ void SwayShortcuts::unbind(const Shortcut& shortcut) {
     }
 }
 
-void SwayShortcuts::setBindings(const std::vector<ShortcutBinding>& bindings) {
-    for (const ShortcutBinding& old : bindings_) {
-        if (!holds(bindings, old.shortcut)) {
-            unbind(old.shortcut);
-        }
+void SwayShortcuts::apply(const ShortcutChanges& changes) {
+    for (const Shortcut& shortcut : changes.combinationsLetGo) {
+        unbind(shortcut);
     }
-    for (const ShortcutBinding& binding : bindings) {
-        // A combination whose command only changed name is bound anew: sway replaces it in
-        // place, so it is never without a binding.
-        if (std::find(bindings_.begin(), bindings_.end(), binding) == bindings_.end()) {
-            bind(binding);
-        }
+    // A combination that now runs another binding is bound anew: sway replaces it in place, so
+    // it is never without a binding.
+    for (const ShortcutBinding& binding : changes.take) {
+        bind(binding);
     }
-    bindings_ = bindings;
 }
 
 Subscription SwayShortcuts::onActivated(Listener listener) {

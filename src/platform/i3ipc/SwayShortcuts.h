@@ -23,7 +23,6 @@ public:
     // Unbinds every combination still bound.
     ~SwayShortcuts() override;
 
-    void setBindings(const std::vector<ShortcutBinding>& bindings) override;
     Subscription onActivated(Listener listener) override;
     bool isTakenElsewhere(const Shortcut& shortcut) const override;
 
@@ -31,13 +30,15 @@ public:
     // does not have.
     static std::optional<std::string> combination(const Shortcut& shortcut);
 
+protected:
+    void apply(const ShortcutChanges& changes) override;
+
 private:
     void run(const std::string& command);
     void bind(const ShortcutBinding& binding);
     void unbind(const Shortcut& shortcut);
 
     I3IpcClient& client_;
-    std::vector<ShortcutBinding> bindings_;
     std::vector<Shortcut> configured_; // what the compositor's configuration binds itself
     std::set<std::pair<std::uint32_t, std::uint32_t>> reported_;
     Signal<std::string> activated_;

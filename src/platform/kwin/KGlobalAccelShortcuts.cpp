@@ -82,35 +82,26 @@ KGlobalAccelShortcuts::KGlobalAccelShortcuts() {
 
 KGlobalAccelShortcuts::~KGlobalAccelShortcuts() {
     // Quitting lets the combinations go: Plasma's settings no longer list them.
-    for (const ShortcutBinding& binding : bindings_) {
+    for (const ShortcutBinding& binding : bindings()) {
         release(binding);
     }
 }
 
-void KGlobalAccelShortcuts::setBindings(const std::vector<ShortcutBinding>& bindings) {
-    for (const ShortcutBinding& old : bindings_) {
-        if (std::find(bindings.begin(), bindings.end(), old) == bindings.end()) {
-            release(old);
-        }
+void KGlobalAccelShortcuts::apply(const ShortcutChanges& changes) {
+    // An action holds its keys, so a combination that passes to another binding is let go by
+    // the one and taken by the other, in this order, in one turn of the loop; a swap of two
+    // combinations works the same way.
+    for (const ShortcutBinding& old : changes.letGo) {
+        release(old);
     }
-    const std::vector<ShortcutBinding> previous = std::exchange(bindings_, bindings);
-    for (const ShortcutBinding& binding : bindings_) {
-        if (std::find(previous.begin(), previous.end(), binding) == previous.end()) {
-            bind(binding);
-        }
+    for (const ShortcutBinding& binding : changes.take) {
+        bind(binding);
     }
-}
-
-void KGlobalAccelShortcuts::relabel(const std::vector<ShortcutBinding>& bindings) {
     // Registering an action again gives it its new name; its keys stay as they are.
-    for (const ShortcutBinding& binding : bindings) {
-        const auto old = std::find(bindings_.begin(), bindings_.end(), binding);
-        if (old != bindings_.end() && old->label != binding.label) {
-            (void)failed(callService("doRegister", {actionId(binding)}),
-                         "rename " + binding.shortcut.displayString());
-        }
+    for (const ShortcutBinding& binding : changes.relabelled) {
+        (void)failed(callService("doRegister", {actionId(binding)}),
+                     "rename " + binding.shortcut.displayString());
     }
-    bindings_ = bindings;
 }
 
 Subscription KGlobalAccelShortcuts::onActivated(Listener listener) {
@@ -123,7 +114,7 @@ bool KGlobalAccelShortcuts::isTakenElsewhere(const Shortcut& shortcut) const {
 
 void KGlobalAccelShortcuts::bindAgain() {
     taken_.clear();
-    for (const ShortcutBinding& binding : bindings_) {
+    for (const ShortcutBinding& binding : bindings()) {
         bind(binding);
     }
 }
@@ -146,8 +137,7 @@ void KGlobalAccelShortcuts::pressed(const QString& componentName, const QString&
         return;
     }
     // A press that crossed a change of the set names a binding that is gone.
-    if (std::any_of(bindings_.begin(), bindings_.end(),
-                    [&](const ShortcutBinding& binding) { return binding.name == name; })) {
+    if (bindingNamed(name)) {
         activated_.emit(name);
     }
 }
@@ -209,7 +199,7 @@ void KGlobalAccelShortcuts::refuse(const ShortcutBinding& binding, const std::st
 
 void KGlobalAccelShortcuts::followLayouts(const KeyboardLayouts* layouts) {
     layouts_ = layouts;
-    for (const ShortcutBinding& binding : bindings_) {
+    for (const ShortcutBinding& binding : bindings()) {
         const Result<std::vector<int>> now =
             KdeKeyCodes::combinationsFor(binding.shortcut, layouts_);
         const auto before = handedOver_.find(binding.name);

@@ -31,8 +31,6 @@ public:
     KGlobalAccelShortcuts();
     ~KGlobalAccelShortcuts() override;
 
-    void setBindings(const std::vector<ShortcutBinding>& bindings) override;
-    void relabel(const std::vector<ShortcutBinding>& bindings) override;
     Subscription onActivated(Listener listener) override;
     bool isTakenElsewhere(const Shortcut& shortcut) const override;
 
@@ -45,6 +43,9 @@ public:
     void followLayouts(const KeyboardLayouts* layouts);
 
     struct KeySequence;
+
+protected:
+    void apply(const ShortcutChanges& changes) override;
 
 private Q_SLOTS:
     void pressed(const QString& componentName, const QString& shortcutName, qlonglong timestamp);
@@ -64,7 +65,6 @@ private:
     QStringList holderId(int combination) const;
     static QString holderName(const QStringList& holder);
 
-    std::vector<ShortcutBinding> bindings_;
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken_; // key code, modifiers
     // What each binding's combinations were handed over as, by name.
     std::map<std::string, QList<int>> handedOver_;

@@ -4,34 +4,16 @@
 
 namespace panemark {
 
-namespace {
-
-bool holds(const std::vector<ShortcutBinding>& bindings, const Shortcut& shortcut) {
-    return std::any_of(bindings.begin(), bindings.end(), [&](const ShortcutBinding& binding) {
-        return binding.shortcut == shortcut;
-    });
-}
-
-} // namespace
-
-void SimShortcuts::setBindings(const std::vector<ShortcutBinding>& bindings) {
-    for (const ShortcutBinding& old : bindings_) {
-        if (!holds(bindings, old.shortcut)) {
-            released.push_back(old.shortcut);
-        }
+void SimShortcuts::apply(const ShortcutChanges& changes) {
+    released.insert(released.end(), changes.combinationsLetGo.begin(),
+                    changes.combinationsLetGo.end());
+    taken.insert(taken.end(), changes.combinationsTaken.begin(), changes.combinationsTaken.end());
+    if (!changes.letGo.empty() || !changes.take.empty()) {
+        bindingSets.push_back(bindings());
     }
-    for (const ShortcutBinding& binding : bindings) {
-        if (!holds(bindings_, binding.shortcut)) {
-            taken.push_back(binding.shortcut);
-        }
+    if (!changes.relabelled.empty()) {
+        relabelledSets.push_back(bindings());
     }
-    bindings_ = bindings;
-    bindingSets.push_back(bindings);
-}
-
-void SimShortcuts::relabel(const std::vector<ShortcutBinding>& bindings) {
-    bindings_ = bindings;
-    relabelledSets.push_back(bindings);
 }
 
 Subscription SimShortcuts::onActivated(Listener listener) {
@@ -50,9 +32,9 @@ bool SimShortcuts::press(std::uint32_t keyCode, std::uint32_t flags, bool isRepe
         return false;
     }
     const auto found =
-        std::find_if(bindings_.begin(), bindings_.end(),
+        std::find_if(bindings().begin(), bindings().end(),
                      [&](const ShortcutBinding& binding) { return binding.shortcut == *pressed; });
-    if (found == bindings_.end()) {
+    if (found == bindings().end()) {
         return false;
     }
     if (!isRepeat) {
@@ -63,7 +45,7 @@ bool SimShortcuts::press(std::uint32_t keyCode, std::uint32_t flags, bool isRepe
 
 std::vector<Shortcut> SimShortcuts::boundShortcuts() const {
     std::vector<Shortcut> shortcuts;
-    for (const ShortcutBinding& binding : bindings_) {
+    for (const ShortcutBinding& binding : bindings()) {
         shortcuts.push_back(binding.shortcut);
     }
     return shortcuts;

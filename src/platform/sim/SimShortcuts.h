@@ -12,8 +12,6 @@ namespace panemark {
 // program holds, and key presses typed by the test. Main thread only.
 class SimShortcuts : public GlobalShortcuts {
 public:
-    void setBindings(const std::vector<ShortcutBinding>& bindings) override;
-    void relabel(const std::vector<ShortcutBinding>& bindings) override;
     Subscription onActivated(Listener listener) override;
     bool isTakenElsewhere(const Shortcut& shortcut) const override;
 
@@ -21,22 +19,23 @@ public:
     // front then never sees it). A repeat of a held key is taken but not reported.
     bool press(std::uint32_t keyCode, std::uint32_t flags, bool isRepeat = false);
 
-    const std::vector<ShortcutBinding>& bindings() const { return bindings_; }
     std::vector<Shortcut> boundShortcuts() const;
 
     // Combinations another program holds.
     std::vector<Shortcut> takenElsewhere;
-    // Every set handed over, in order.
+    // Every set handed over that let go of or took a binding, in order.
     std::vector<std::vector<ShortcutBinding>> bindingSets;
     // What each change of the set let go of and took, combination by combination, as a
     // backend that holds grabs does it.
     std::vector<Shortcut> released;
     std::vector<Shortcut> taken;
-    // Every relabelled set, in order.
+    // Every set handed over that renamed a binding, in order.
     std::vector<std::vector<ShortcutBinding>> relabelledSets;
 
+protected:
+    void apply(const ShortcutChanges& changes) override;
+
 private:
-    std::vector<ShortcutBinding> bindings_;
     Signal<std::string> activated_;
 };
 

@@ -58,37 +58,22 @@ Subscription X11GlobalShortcuts::onActivated(Listener listener) {
     return activated_.connect(std::move(listener));
 }
 
-void X11GlobalShortcuts::setBindings(const std::vector<ShortcutBinding>& bindings) {
-    // Only what changed: a combination bound before and after is never let go, not even for
-    // a moment in which another program could take it, whatever its binding is called now.
-    const auto holds = [](const std::vector<ShortcutBinding>& list, const Shortcut& shortcut) {
-        return std::any_of(list.begin(), list.end(), [&](const ShortcutBinding& binding) {
-            return binding.shortcut == shortcut;
-        });
-    };
-    for (const ShortcutBinding& old : bindings_) {
-        if (!holds(bindings, old.shortcut)) {
-            ungrab(old.shortcut);
-            std::erase_if(pendingGrabs_,
-                          [&](const auto& entry) { return entry.second == old.shortcut; });
-            refused_.erase(keyOf(old.shortcut));
-        }
+void X11GlobalShortcuts::apply(const ShortcutChanges& changes) {
+    // Grabs are by combination, and a binding's name is looked up at each press: only
+    // combinations that come or go touch the server.
+    for (const Shortcut& shortcut : changes.combinationsLetGo) {
+        ungrab(shortcut);
+        std::erase_if(pendingGrabs_, [&](const auto& entry) { return entry.second == shortcut; });
+        refused_.erase(keyOf(shortcut));
     }
-    std::vector<Shortcut> added;
-    for (const ShortcutBinding& binding : bindings) {
-        if (!holds(bindings_, binding.shortcut)) {
-            added.push_back(binding.shortcut);
-        }
-    }
-    bindings_ = bindings;
     // A combination that is no longer bound need not be reported again if it comes back taken.
     const auto unbound = [&](const Key& key) {
-        return std::none_of(bindings_.begin(), bindings_.end(),
+        return std::none_of(bindings().begin(), bindings().end(),
                             [&](const ShortcutBinding& b) { return keyOf(b.shortcut) == key; });
     };
     std::erase_if(reported_, unbound);
     std::erase_if(refusedLastRound_, unbound);
-    for (const Shortcut& shortcut : added) {
+    for (const Shortcut& shortcut : changes.combinationsTaken) {
         grab(shortcut);
     }
     connection_.flush();
@@ -103,14 +88,14 @@ bool X11GlobalShortcuts::isTakenElsewhere(const Shortcut& shortcut) const {
 }
 
 void X11GlobalShortcuts::grabAll() {
-    for (const ShortcutBinding& binding : bindings_) {
+    for (const ShortcutBinding& binding : bindings()) {
         grab(binding.shortcut);
     }
     connection_.flush();
 }
 
 void X11GlobalShortcuts::ungrabAll() {
-    for (const ShortcutBinding& binding : bindings_) {
+    for (const ShortcutBinding& binding : bindings()) {
         ungrab(binding.shortcut);
     }
     connection_.flush();
@@ -213,9 +198,9 @@ void X11GlobalShortcuts::onKeyPress(const xcb_key_press_event_t& key) {
         return;
     }
     const auto found =
-        std::find_if(bindings_.begin(), bindings_.end(),
+        std::find_if(bindings().begin(), bindings().end(),
                      [&](const ShortcutBinding& binding) { return binding.shortcut == *pressed; });
-    if (found != bindings_.end()) {
+    if (found != bindings().end()) {
         activated_.emit(found->name);
     }
 }
@@ -264,7 +249,7 @@ void X11GlobalShortcuts::onGrabError(const Shortcut& shortcut, std::uint8_t erro
 void X11GlobalShortcuts::retryRefused() {
     const auto refused = std::exchange(refused_, {});
     refusedLastRound_ = refused;
-    for (const ShortcutBinding& binding : bindings_) {
+    for (const ShortcutBinding& binding : bindings()) {
         if (refused.count(keyOf(binding.shortcut)) != 0) {
             grab(binding.shortcut);
         }

@@ -28,11 +28,13 @@ public:
     X11GlobalShortcuts(X11EventSource& events, Scheduler& mainLoop);
     ~X11GlobalShortcuts() override;
 
-    void setBindings(const std::vector<ShortcutBinding>& bindings) override;
     Subscription onActivated(Listener listener) override;
     bool isTakenElsewhere(const Shortcut& shortcut) const override;
 
     const X11KeyboardMap& keyboardMap() const { return keyboardMap_; }
+
+protected:
+    void apply(const ShortcutChanges& changes) override;
 
 private:
     using Key = std::pair<std::uint32_t, std::uint32_t>; // (keyCode, modifiers) of a shortcut
@@ -63,7 +65,6 @@ private:
     std::optional<std::uint8_t> xkbEventBase_;
     bool autoRepeatDetectable_ = false;
     X11KeyboardMap keyboardMap_;
-    std::vector<ShortcutBinding> bindings_;
     std::map<Key, Grab> grabbed_;
     std::set<Key> refused_;
     std::set<Key> refusedLastRound_; // still counts as taken while its retry is under way

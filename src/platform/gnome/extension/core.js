@@ -6,7 +6,7 @@
 function createPanemark(lib) {
     const { Gio, GLib, Meta, Shell, St, Clutter, Main, PanelMenu, path, shellVersion } = lib;
 
-    const protocol = 1;
+    const protocol = 2;
     const busName = 'app.panemark.Shell';
     const objectPath = '/app/panemark/Shell';
     const interfaceXml = `<node>
@@ -214,30 +214,55 @@ function createPanemark(lib) {
         bindings.delete(name);
     }
 
-    // Takes the whole set: what is no longer in it is let go, what is new or changed is grabbed.
-    // Answers the names whose combination the shell or another program holds.
-    function bind(wanted) {
-        const byName = new Map(wanted.map(b => [String(b.name), String(b.accelerator)]));
-        for (const [name, binding] of [...bindings]) {
-            if (byName.get(name) !== binding.accelerator)
-                release(name);
+    function grab(accelerator) {
+        // Held, a shortcut runs once: the key's repeats run nothing.
+        const action = global.display.grab_accelerator(accelerator,
+            Meta.KeyBindingFlags.IGNORE_AUTOREPEAT);
+        if (action !== Meta.KeyBindingAction.NONE) {
+            Main.wm.allowKeybinding(Meta.external_binding_name_for_action(action),
+                Shell.ActionMode.NORMAL | Shell.ActionMode.OVERVIEW);
         }
-        const taken = [];
-        for (const [name, accelerator] of byName) {
-            // Held already: kept. Taken by another at the last hand-over: asked for again, as
-            // it may be free now.
-            if (bindings.has(name) && bindings.get(name).action !== Meta.KeyBindingAction.NONE)
+        return action;
+    }
+
+    // Carries out a change of the set: { letGo: [{name, accelerator}], take: [...] }, as
+    // Panemark worked it out. A combination that passes from one binding to another keeps its
+    // grab, so no other program can take it in between; one let go and not taken is released.
+    // Names held already are taken again only if their combination changed. Answers the names
+    // whose combination the shell or another program holds.
+    function bind(changes) {
+        const kept = new Map(); // accelerator → action of a binding let go
+        for (const old of changes.letGo ?? []) {
+            const binding = bindings.get(String(old.name));
+            if (!binding)
                 continue;
-            // Held, a shortcut runs once: the key's repeats run nothing.
-            const action = global.display.grab_accelerator(accelerator,
-                Meta.KeyBindingFlags.IGNORE_AUTOREPEAT);
-            if (action === Meta.KeyBindingAction.NONE) {
-                taken.push(name);
-            } else {
-                Main.wm.allowKeybinding(Meta.external_binding_name_for_action(action),
-                    Shell.ActionMode.NORMAL | Shell.ActionMode.OVERVIEW);
-            }
+            bindings.delete(String(old.name));
+            if (binding.action !== Meta.KeyBindingAction.NONE)
+                kept.set(binding.accelerator, binding.action);
+        }
+        for (const wanted of changes.take ?? []) {
+            const name = String(wanted.name);
+            const accelerator = String(wanted.accelerator);
+            const held = bindings.get(name);
+            if (held && held.accelerator === accelerator && held.action !== Meta.KeyBindingAction.NONE)
+                continue;
+            if (held)
+                release(name);
+            const action = kept.get(accelerator) ?? Meta.KeyBindingAction.NONE;
+            kept.delete(accelerator);
             bindings.set(name, { accelerator, action });
+        }
+        for (const action of kept.values())
+            global.display.ungrab_accelerator(action);
+        // What is not held yet is grabbed: the new, and what another program held at the last
+        // change, as it may be free now.
+        const taken = [];
+        for (const [name, binding] of bindings) {
+            if (binding.action !== Meta.KeyBindingAction.NONE)
+                continue;
+            binding.action = grab(binding.accelerator);
+            if (binding.action === Meta.KeyBindingAction.NONE)
+                taken.push(name);
         }
         return { taken };
     }
@@ -319,9 +344,11 @@ function createPanemark(lib) {
                 fail);
         }),
         BindAsync: answering('Bind', (parameters, invocation, reply) => {
-            let wanted = [];
+            let changes = {};
             try {
-                wanted = JSON.parse(parameters[0]);
+                changes = JSON.parse(parameters[0]);
+                if (typeof changes !== 'object' || changes === null || Array.isArray(changes))
+                    throw new Error('expected an object of the bindings to let go and to take');
             } catch (e) {
                 invocation.return_dbus_error('app.panemark.Shell.Error.BadBindings', e.message);
                 return;
@@ -330,7 +357,7 @@ function createPanemark(lib) {
                 releaseAll(); // another Panemark binds now: the old one's set goes
             binder = invocation.get_sender();
             adopt(binder, 0);
-            reply(JSON.stringify(bind(wanted)));
+            reply(JSON.stringify(bind(changes)));
         }),
     };
 
