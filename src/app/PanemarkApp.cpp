@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <malloc.h>
+#include <optional>
 #include <ostream>
 #include <unistd.h>
 
@@ -133,11 +134,9 @@ std::unique_ptr<QApplication> makeApplication(int& argc, char** argv, const std:
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORMTHEME")) {
         qputenv("QT_QPA_PLATFORMTHEME", "xdgdesktopportal-none");
     }
-    // On sway, Plasma and GNOME our windows are a Wayland client's, X11 (Xwayland) only where
-    // Wayland fails; a session without Xwayland has no X display at all.
-    if ((backend == "sway" || backend == "kwin") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "wayland;xcb");
+    const std::optional<std::string> windowSystem = PlatformFactory::windowSystemFor(backend);
+    if (windowSystem && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", windowSystem->c_str());
     }
     auto application = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // closing the palette is not quitting

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 namespace panemark {
 
@@ -46,6 +47,15 @@ std::string waylandDesktop(const PlatformFactory::Environment& environment) {
 const std::vector<std::string>& PlatformFactory::backendNames() {
     static const std::vector<std::string> names{"x11", "gnome", "kwin", "sway", "i3", "sim"};
     return names;
+}
+
+std::optional<std::string> PlatformFactory::windowSystemFor(const std::string& backend) {
+    // On sway and Plasma a Wayland client's, X11 (Xwayland) only where Wayland fails: a session
+    // without Xwayland has no X display at all. Elsewhere Qt's own choice stands.
+    if (backend == "sway" || backend == "kwin") {
+        return "wayland;xcb";
+    }
+    return std::nullopt;
 }
 
 Result<std::string> PlatformFactory::choose(const std::optional<std::string>& requested,

@@ -26,6 +26,9 @@ public:
     static Result<std::string> choose(const std::optional<std::string>& requested,
                                       const Environment& environment);
     static Result<std::unique_ptr<Platform>> open(Scheduler& mainLoop, const std::string& backend);
+    // The Qt platform plugins Panemark's own windows should be drawn with on this backend's
+    // desktop, best first, when the user has not chosen any; none: Qt's own choice.
+    static std::optional<std::string> windowSystemFor(const std::string& backend);
     // choose() with the process's environment, then open().
     static Result<std::unique_ptr<Platform>> open(Scheduler& mainLoop,
                                                   const std::optional<std::string>& requested);

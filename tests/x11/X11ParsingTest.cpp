@@ -1,5 +1,5 @@
 #include "../support/EdidBlock.h"
-#include "platform/x11/Edid.h"
+#include "platform/Edid.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11TrayPanel.h"
 #include "platform/x11/X11Windows.h"

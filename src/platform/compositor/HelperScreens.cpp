@@ -1,7 +1,7 @@
 #include "platform/compositor/HelperScreens.h"
 
+#include "platform/Edid.h"
 #include "platform/ScreenIdentity.h"
-#include "platform/x11/Edid.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include "model/Uuid.h"
 #include "platform/ScreenIdentity.h"
-#include "platform/x11/Edid.h"
+#include "platform/Edid.h"
 #include "platform/x11/X11EventSource.h"
 #include "runtime/Deadline.h"
 

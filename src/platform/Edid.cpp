@@ -1,4 +1,4 @@
-#include "platform/x11/Edid.h"
+#include "platform/Edid.h"
 
 #include <algorithm>
 #include <array>
