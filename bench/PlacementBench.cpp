@@ -98,7 +98,7 @@ int main() {
     X11Windows x11Windows(*connection, screens);
     TimedWindows windows(x11Windows);
     X11Bell bell(*connection);
-    WindowMover mover(windows, screens, bell, WindowAnimator::make(windows));
+    WindowMover mover(windows, screens, &bell, WindowAnimator::make(windows));
     // As in the application: a connection of its own for events, so that the screens and the
     // focus are followed instead of asked for on every command.
     int argc = 1;

@@ -229,8 +229,10 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     // After the hot keys: a slow tray never delays the shortcuts.
     const DesktopShell shell(shellServices(controller, platform, mainLoop, preferences), instance);
     // Without its display there is nothing left to do: end with the session.
-    const Subscription displayGone = platform.onConnectionLost([] { QCoreApplication::exit(1); });
-    platform.deliverPendingEvents(); // anything that came in while starting up
+    Subscription displayGone;
+    if (DesktopLink* link = platform.desktopLink()) {
+        displayGone = link->onConnectionLost([] { QCoreApplication::exit(1); });
+    }
     if (QuitRequest::isPending()) {
         return 0; // asked to end while starting up
     }

@@ -104,18 +104,19 @@ int ApplyTool::run(const Options& options, std::istream& in, std::ostream& err) 
         return 1;
     }
     Platform& platform = session.value()->platform();
-    if (!platform.hasWindowManager()) {
+    if (DisplayFacts* display = platform.displayFacts(); display && !display->hasWindowManager()) {
         err << "panemark apply: no window manager is running\n";
         return 1;
     }
     WindowService& windows = platform.windows();
     if (!commands.value().empty() && !windows.focusedWindow(readTimeout)) {
-        platform.beeper().beep();
+        if (Beeper* bell = platform.bell()) {
+            bell->beep();
+        }
         err << "panemark apply: no window has the focus\n";
         return 1;
     }
-    WindowMover mover(windows, platform.screens(), platform.beeper(),
-                      WindowAnimator::make(windows));
+    WindowMover mover(windows, platform.screens(), platform.bell(), WindowAnimator::make(windows));
     for (const ZoneCommand& command : commands.value()) {
         mover.apply(command, options.gap, options.animation);
         if (!mover.animator().drain(drainTimeout)) {

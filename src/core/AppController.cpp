@@ -10,7 +10,7 @@ AppController::AppController(Platform& platform, PreferencesStore& preferences, 
     config_ = std::make_unique<ConfigStore>(preferences, platform_.loginItem());
     hotKeys_ = std::make_unique<HotKeyManager>(platform_.shortcuts(), mainLoop);
     mover_ = std::make_unique<WindowMover>(platform_.windows(), platform_.screens(),
-                                           platform_.beeper(), std::move(animator));
+                                           platform_.bell(), std::move(animator));
     reportRefusedAccess();
     if (auto* store = std::get_if<ProfileFileStore>(&commands)) {
         profiles_ = std::make_unique<ProfileManager>(std::move(*store), mainLoop);

@@ -5,9 +5,15 @@
 
 namespace panemark {
 
-WindowMover::WindowMover(WindowService& windows, ScreenService& screens, Beeper& beeper,
+WindowMover::WindowMover(WindowService& windows, ScreenService& screens, Beeper* bell,
                          std::unique_ptr<WindowAnimator> animator)
-    : windows_(windows), screens_(screens), beeper_(beeper), animator_(std::move(animator)) {}
+    : windows_(windows), screens_(screens), bell_(bell), animator_(std::move(animator)) {}
+
+void WindowMover::refuse() {
+    if (bell_) {
+        bell_->beep();
+    }
+}
 
 void WindowMover::apply(const ZoneCommand& command, double gap, const AnimationSettings& animation,
                         std::optional<WindowRef> window) {
@@ -22,12 +28,12 @@ void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRu
                               std::optional<WindowRef> chosen) {
     const std::optional<WindowRef> window = chosen ? chosen : focusedWindow();
     if (!window) {
-        beeper_.beep();
+        refuse();
         return;
     }
     const std::optional<Rect> current = windows_.readFrame(*window, elementTimeout);
     if (!current) {
-        beeper_.beep();
+        refuse();
         return;
     }
     // Keys pressed faster than the animation runs: start from where the window is heading.
@@ -36,7 +42,7 @@ void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRu
 
     const std::optional<ScreenGeometry> screen = screenSet().targetScreen(base);
     if (!screen) {
-        beeper_.beep();
+        refuse();
         return;
     }
     const std::optional<Rect> placed = rule(screen->visibleFrame, base);
@@ -44,7 +50,7 @@ void WindowMover::applyTarget(const AnimationSettings& animation, const TargetRu
         return; // already in place
     }
     if (!isReachable(*placed, screen->visibleFrame)) {
-        beeper_.beep(); // hand-edited extremes: never move a window out of sight
+        refuse(); // hand-edited extremes: never move a window out of sight
         return;
     }
     const Rect target = *placed;

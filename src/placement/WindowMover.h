@@ -18,13 +18,13 @@ namespace panemark {
 
 // Carries out a layout command on the focused window: finds it, reads its frame, picks the
 // screen and target, then writes the frame at once or hands it to the animator. Never fails
-// towards the caller: a command that cannot be carried out beeps once.
+// towards the caller: a command that cannot be carried out beeps once (where there is a bell).
 class WindowMover {
 public:
     static constexpr double elementTimeout = 0.25;
     static constexpr double probeTimeout = 0.05;
 
-    WindowMover(WindowService& windows, ScreenService& screens, Beeper& beeper,
+    WindowMover(WindowService& windows, ScreenService& screens, Beeper* bell,
                 std::unique_ptr<WindowAnimator> animator);
 
     // Runs a command by the rule of its kind (TargetRules::ruleFor, the one place that tells the
@@ -45,10 +45,12 @@ private:
                      std::optional<WindowRef> window);
     ScreenSet screenSet();
     bool isAlreadyHeadingTo(WindowRef window, const Rect& target) const;
+    // A command that cannot be carried out beeps, where the desktop has a bell.
+    void refuse();
 
     WindowService& windows_;
     ScreenService& screens_;
-    Beeper& beeper_;
+    Beeper* bell_; // none on a desktop without one
     std::unique_ptr<WindowAnimator> animator_;
 };
 

@@ -2,29 +2,29 @@
 
 #include "platform/Beeper.h"
 #include "platform/DesktopAccess.h"
+#include "platform/DesktopLink.h"
+#include "platform/DisplayFacts.h"
 #include "platform/GlobalShortcuts.h"
 #include "platform/KeyboardDevices.h"
 #include "platform/LoginItem.h"
-#include "platform/PanelShade.h"
+#include "platform/PaletteButton.h"
 #include "platform/ScreenService.h"
 #include "platform/WindowService.h"
-#include "runtime/Cancellable.h"
 
-#include <cstdint>
-#include <functional>
 #include <string>
 
 namespace panemark {
 
 // Every service of the desktop Panemark runs on, from one backend. The program and the command
 // line see only this; which backend it is, PlatformFactory decides when the program starts.
+// What every desktop does is an operation here; what only some do is a capability the backend
+// hands out or not, and callers ask for it.
 class Platform {
 public:
     virtual ~Platform() = default;
 
     virtual WindowService& windows() = 0;
     virtual ScreenService& screens() = 0;
-    virtual Beeper& beeper() = 0;
     virtual GlobalShortcuts& shortcuts() = 0;
     virtual LoginItem& loginItem() = 0;
     virtual KeyboardDevices& keyboardDevices() = 0;
@@ -36,23 +36,16 @@ public:
     // Whether the desktop lets Panemark place windows and hear its shortcuts, and if not, why
     // and what to do about it.
     virtual DesktopAccess access() = 0;
-    // Whether something manages the windows; placing windows needs it.
-    virtual bool hasWindowManager() = 0;
-    // Whether a compositing manager blends the windows (so translucency and fades show).
-    virtual bool hasCompositor() = 0;
-    // Whether the panel under a tray icon at this area of the screen (in pixels) is dark or
-    // light.
-    virtual PanelShade panelShade(const Rect& iconArea) = 0;
-    // Whether a window of ours, by its native id, still exists: another program may destroy it
-    // behind the toolkit's back, which then keeps showing a window that is gone.
-    virtual bool windowExists(std::uint64_t nativeId) = 0;
-    // Called once if the desktop goes away under the program (the session ended).
-    [[nodiscard]] virtual Subscription onConnectionLost(std::function<void()> listener) = 0;
-    // Called when the desktop's own button for Panemark (GNOME's top bar) asks for the palette;
-    // the desktop puts it beside the button. Desktops without one never call it.
-    [[nodiscard]] virtual Subscription onPaletteRequested(std::function<void()>) { return {}; }
-    // Delivers whatever news arrived while the program was starting up.
-    virtual void deliverPendingEvents() = 0;
+
+    // Capabilities; none where the desktop lacks them.
+    // The desktop's bell (Wayland gives its clients none).
+    virtual Beeper* bell() = 0;
+    // What a display shared with other programs tells of itself.
+    virtual DisplayFacts* displayFacts() = 0;
+    // A connection of Panemark's own to the desktop, which can end under it.
+    virtual DesktopLink* desktopLink() = 0;
+    // The desktop's own button for Panemark.
+    virtual PaletteButton* paletteButton() = 0;
 };
 
 } // namespace panemark

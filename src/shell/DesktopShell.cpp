@@ -34,7 +34,9 @@ DesktopShell::DesktopShell(ShellServices services, InstanceServer& server)
                         "Choose Check for Updates… in the palette to get it.");
     });
 
-    const bool blends = services_.platform.hasCompositor();
+    // Where the compositor owns the display, it blends everything.
+    DisplayFacts* display = services_.platform.displayFacts();
+    const bool blends = !display || display->hasCompositor();
     // A Wayland client cannot set a window's opacity (the compositor owns it): the card is
     // shown and hidden whole there.
     const bool fades = blends && !QGuiApplication::platformName().startsWith("wayland");
@@ -72,8 +74,9 @@ void DesktopShell::checkForUpdates() {
 bool DesktopShell::isDestroyedOutside(QWidget* window) {
     // Another program (xdotool windowclose, a crashing window manager) can destroy our window
     // behind Qt's back; Qt then goes on thinking it shows and never shows it again.
-    return window && window->testAttribute(Qt::WA_WState_Created) &&
-           !services_.platform.windowExists(window->winId());
+    DisplayFacts* display = services_.platform.displayFacts();
+    return display && window && window->testAttribute(Qt::WA_WState_Created) &&
+           !display->windowExists(window->winId());
 }
 
 void DesktopShell::openSettings() {

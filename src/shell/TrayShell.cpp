@@ -56,8 +56,10 @@ TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
         services.profiles.activeProfileID.subscribe([this](const Uuid&) { updateToolTip(); });
 
     // A desktop's own button for Panemark (GNOME's top bar), which puts the palette beside it.
-    paletteRequests_ = services.platform.onPaletteRequested(
-        [this] { togglePaletteAt(QRect(QCursor::pos(), QSize(1, 1))); });
+    if (PaletteButton* button = services.platform.paletteButton()) {
+        paletteRequests_ = button->onPaletteRequested(
+            [this] { togglePaletteAt(QRect(QCursor::pos(), QSize(1, 1))); });
+    }
 
     server.handle("palette", [this](const InstanceServer::Json&) {
         QTimer::singleShot(0, palette_.get(),
@@ -88,10 +90,11 @@ void TrayShell::togglePaletteAt(const QRect& anchor) {
 void TrayShell::matchPanel() {
     const QRect icon = tray_->geometry();
     PanelShade shade = PanelShade::unknown;
-    if (icon.isValid()) {
+    DisplayFacts* display = services_.platform.displayFacts();
+    if (display && icon.isValid()) {
         const QScreen* screen = QGuiApplication::screenAt(icon.center());
         const double ratio = screen ? screen->devicePixelRatio() : 1.0;
-        shade = services_.platform.panelShade(
+        shade = display->panelShade(
             {icon.x() * ratio, icon.y() * ratio, icon.width() * ratio, icon.height() * ratio});
     }
     const bool dark = shade == PanelShade::unknown ? desktopLooksDark() : shade == PanelShade::dark;

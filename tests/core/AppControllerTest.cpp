@@ -105,6 +105,23 @@ TEST_F(AppControllerTest, APressedShortcutMovesTheFocusedWindow) {
     EXPECT_EQ(desktop.frameOf(window), (Rect{500, 0, 500, 800}));
 }
 
+TEST_F(AppControllerTest, ACommandWithNothingToMoveBeepsWhereTheDesktopHasABell) {
+    auto controller = makeController();
+    desktop.removeWindow(window); // nothing has the focus
+    press(124);
+    EXPECT_EQ(desktop.beepCount(), 1);
+    // A Wayland desktop gives its clients no bell: the command is refused in silence.
+    controller.reset();
+    platform.lacks.bell = true;
+    controller = makeController();
+    press(124);
+    press(123);
+    EXPECT_EQ(desktop.beepCount(), 1);
+    desktop.focus(desktop.addWindow({.frame = {100, 100, 300, 200}}));
+    press(124); // and the next works
+    EXPECT_EQ(desktop.frameOf(*desktop.focusedWindow(0)), (Rect{500, 0, 500, 800}));
+}
+
 TEST_F(AppControllerTest, RunPicksFixedSizeThenMaximizeThenHalfStepThenGrid) {
     auto controller = makeController();
     ZoneCommand command = stockCommands()[0];

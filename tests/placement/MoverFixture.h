@@ -27,7 +27,7 @@ protected:
         queue = queueScheduler.get();
         pool = poolScheduler.get();
         mover = std::make_unique<WindowMover>(
-            desktop, desktop, desktop,
+            desktop, desktop, &desktop,
             std::make_unique<WindowAnimator>(desktop, std::move(queueScheduler),
                                              std::move(poolScheduler)));
     }

@@ -27,7 +27,7 @@ struct PlacementStack {
         screens = std::make_unique<X11Screens>(*connection);
         windows = std::make_unique<X11Windows>(*connection, *screens);
         bell = std::make_unique<X11Bell>(*connection);
-        mover = std::make_unique<WindowMover>(*windows, *screens, *bell,
+        mover = std::make_unique<WindowMover>(*windows, *screens, bell.get(),
                                               WindowAnimator::make(*windows));
         return true;
     }

@@ -20,26 +20,25 @@ namespace panemark {
 // GNOME on Wayland: Panemark's shell extension places windows, grabs the shortcuts and shows
 // Panemark's button on the top bar. Without the extension Panemark still runs, and says in its
 // settings window and its log what to do.
-class GnomePlatform : public Platform {
+class GnomePlatform : public Platform, public PaletteButton {
 public:
     static Result<std::unique_ptr<GnomePlatform>> open(Scheduler& mainLoop);
 
     WindowService& windows() override { return *windows_; }
     ScreenService& screens() override { return *screens_; }
-    Beeper& beeper() override { return silence_; }
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
     LoginItem& loginItem() override { return loginItem_; }
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override;
     DesktopAccess access() override;
-    bool hasWindowManager() override { return true; }
-    bool hasCompositor() override { return true; }
-    PanelShade panelShade(const Rect&) override { return PanelShade::unknown; }
-    bool windowExists(std::uint64_t) override { return true; }
-    Subscription onConnectionLost(std::function<void()>) override { return {}; }
+    // A Wayland client gets no bell, and the compositor owns the display.
+    Beeper* bell() override { return nullptr; }
+    DisplayFacts* displayFacts() override { return nullptr; }
+    // Qt's own Wayland connection ends the program when the compositor stops.
+    DesktopLink* desktopLink() override { return nullptr; }
+    PaletteButton* paletteButton() override { return this; }
     Subscription onPaletteRequested(std::function<void()> listener) override;
-    void deliverPendingEvents() override {}
 
 private:
     GnomePlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
@@ -54,7 +53,6 @@ private:
     // Set when the installed extension did not fit the running shell and was written anew.
     std::optional<DesktopAccess> rewritten_;
     XdgAutostartItem loginItem_;
-    WaylandSession::Silence silence_;
 };
 
 } // namespace panemark

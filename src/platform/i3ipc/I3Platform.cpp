@@ -51,8 +51,4 @@ Result<std::unique_ptr<I3Platform>> I3Platform::open(Scheduler& mainLoop,
     return platform;
 }
 
-Subscription I3Platform::onConnectionLost(std::function<void()> listener) {
-    return x11_->onConnectionLost(std::move(listener));
-}
-
 } // namespace panemark

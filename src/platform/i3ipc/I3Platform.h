@@ -25,19 +25,17 @@ public:
 
     WindowService& windows() override { return *windows_; }
     ScreenService& screens() override { return *screens_; }
-    Beeper& beeper() override { return x11_->beeper(); }
     GlobalShortcuts& shortcuts() override { return x11_->shortcuts(); }
     LoginItem& loginItem() override { return x11_->loginItem(); }
     KeyboardDevices& keyboardDevices() override { return x11_->keyboardDevices(); }
     std::string displayName() const override { return x11_->displayName(); }
     std::string desktopName() override { return desktopName_; }
     DesktopAccess access() override { return {}; }
-    bool hasWindowManager() override { return true; }
-    bool hasCompositor() override { return x11_->hasCompositor(); }
-    PanelShade panelShade(const Rect& iconArea) override { return x11_->panelShade(iconArea); }
-    bool windowExists(std::uint64_t nativeId) override { return x11_->windowExists(nativeId); }
-    Subscription onConnectionLost(std::function<void()> listener) override;
-    void deliverPendingEvents() override { x11_->deliverPendingEvents(); }
+    // The X display's, which i3 manages.
+    Beeper* bell() override { return x11_->bell(); }
+    DisplayFacts* displayFacts() override { return x11_.get(); }
+    DesktopLink* desktopLink() override { return x11_.get(); }
+    PaletteButton* paletteButton() override { return nullptr; }
 
 private:
     I3Platform() = default;

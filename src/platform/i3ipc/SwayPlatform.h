@@ -19,7 +19,7 @@ namespace panemark {
 
 // sway, through its IPC socket ($SWAYSOCK): windows and outputs from its tree, placement and
 // global shortcuts by its commands. Panemark's own windows are an ordinary Wayland client's.
-class SwayPlatform : public Platform {
+class SwayPlatform : public Platform, public DesktopLink {
 public:
     static Result<std::unique_ptr<SwayPlatform>> open(Scheduler& mainLoop,
                                                       const std::string& socketPath);
@@ -27,19 +27,19 @@ public:
 
     WindowService& windows() override { return *windows_; }
     ScreenService& screens() override { return *screens_; }
-    Beeper& beeper() override { return silence_; }
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
     LoginItem& loginItem() override { return loginItem_; }
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override { return desktopName_; }
     DesktopAccess access() override { return {}; }
-    bool hasWindowManager() override { return true; }
-    bool hasCompositor() override { return true; }
-    PanelShade panelShade(const Rect&) override { return PanelShade::unknown; }
-    bool windowExists(std::uint64_t) override { return true; }
+    // A Wayland client gets no bell, and the compositor owns the display.
+    Beeper* bell() override { return nullptr; }
+    DisplayFacts* displayFacts() override { return nullptr; }
+    // The IPC socket closes when sway stops.
+    DesktopLink* desktopLink() override { return this; }
+    PaletteButton* paletteButton() override { return nullptr; }
     Subscription onConnectionLost(std::function<void()> listener) override;
-    void deliverPendingEvents() override {}
 
 private:
     SwayPlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
@@ -54,7 +54,6 @@ private:
     std::unique_ptr<SwayPalettePlacer> palettePlacer_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     XdgAutostartItem loginItem_;
-    WaylandSession::Silence silence_;
     std::string desktopName_;
 };
 

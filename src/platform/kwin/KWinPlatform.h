@@ -32,19 +32,18 @@ public:
 
     WindowService& windows() override { return *windows_; }
     ScreenService& screens() override { return *screens_; }
-    Beeper& beeper() override { return silence_; }
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
     LoginItem& loginItem() override { return loginItem_; }
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override { return desktopName_; }
     DesktopAccess access() override;
-    bool hasWindowManager() override { return true; }
-    bool hasCompositor() override { return true; }
-    PanelShade panelShade(const Rect&) override { return PanelShade::unknown; }
-    bool windowExists(std::uint64_t) override { return true; }
-    Subscription onConnectionLost(std::function<void()>) override { return {}; }
-    void deliverPendingEvents() override {}
+    // A Wayland client gets no bell, and the compositor owns the display.
+    Beeper* bell() override { return nullptr; }
+    DisplayFacts* displayFacts() override { return nullptr; }
+    // Qt's own Wayland connection ends the program when the compositor stops.
+    DesktopLink* desktopLink() override { return nullptr; }
+    PaletteButton* paletteButton() override { return nullptr; }
 
     // How long the script has to say hello after it was loaded.
     static constexpr double greetingTimeout = 3.0;
@@ -80,7 +79,6 @@ private:
     bool greeted_ = false;
     QEventLoop* waiting_ = nullptr;
     XdgAutostartItem loginItem_;
-    WaylandSession::Silence silence_;
     std::string desktopName_;
     std::string scriptProblem_;
 };

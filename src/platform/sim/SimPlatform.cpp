@@ -21,4 +21,8 @@ Subscription SimPlatform::onConnectionLost(std::function<void()> listener) {
     return connectionLost_.connect([listener = std::move(listener)] { listener(); });
 }
 
+Subscription SimPlatform::onPaletteRequested(std::function<void()> listener) {
+    return paletteRequested_.connect([listener = std::move(listener)] { listener(); });
+}
+
 } // namespace panemark

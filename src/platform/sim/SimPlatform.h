@@ -15,28 +15,42 @@ namespace panemark {
 
 // The simulated desktop as a whole platform: one 1920 × 1080 screen with a 32-pixel panel and
 // one focused window. For builds and tests that must run without an X server.
-class SimPlatform : public Platform {
+class SimPlatform : public Platform, public DisplayFacts, public DesktopLink, public PaletteButton {
 public:
     static Result<std::unique_ptr<SimPlatform>> open(Scheduler& mainLoop);
     SimPlatform();
 
     WindowService& windows() override { return desktop_; }
     ScreenService& screens() override { return desktop_; }
-    Beeper& beeper() override { return desktop_; }
     GlobalShortcuts& shortcuts() override { return shortcuts_; }
     LoginItem& loginItem() override { return loginItem_; }
     KeyboardDevices& keyboardDevices() override { return keyboardDevices_; }
     SimKeyboardDevices& simKeyboardDevices() { return keyboardDevices_; }
     std::string displayName() const override { return "sim"; }
     DesktopAccess access() override { return desktopAccess; }
+    std::string desktopName() override { return "sim (a simulated desktop)"; }
+
+    // Every capability, each of which a test may take away to play a desktop without it.
+    Beeper* bell() override { return lacks.bell ? nullptr : &desktop_; }
+    DisplayFacts* displayFacts() override { return lacks.displayFacts ? nullptr : this; }
+    DesktopLink* desktopLink() override { return lacks.desktopLink ? nullptr : this; }
+    PaletteButton* paletteButton() override { return lacks.paletteButton ? nullptr : this; }
+    struct Lacks {
+        bool bell = false;
+        bool displayFacts = false;
+        bool desktopLink = false;
+        bool paletteButton = false;
+    } lacks;
+
     bool hasWindowManager() override { return true; }
     bool hasCompositor() override { return false; }
-    std::string desktopName() override { return "sim (a simulated desktop)"; }
     bool windowExists(std::uint64_t) override { return true; }
     PanelShade panelShade(const Rect&) override { return panelShade_; }
     void setPanelShade(PanelShade shade) { panelShade_ = shade; }
     Subscription onConnectionLost(std::function<void()> listener) override;
-    void deliverPendingEvents() override {}
+    Subscription onPaletteRequested(std::function<void()> listener) override;
+    // The desktop's button asks for the palette.
+    void pressPaletteButton() { paletteRequested_.emit(); }
 
     SimDesktop& desktop() { return desktop_; }
     SimShortcuts& simShortcuts() { return shortcuts_; }
@@ -51,6 +65,7 @@ private:
     SimLoginItem loginItem_;
     SimKeyboardDevices keyboardDevices_;
     Signal<> connectionLost_;
+    Signal<> paletteRequested_;
     PanelShade panelShade_ = PanelShade::unknown;
 };
 

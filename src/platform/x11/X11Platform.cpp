@@ -31,6 +31,11 @@ Result<std::unique_ptr<X11Platform>> X11Platform::open(Scheduler& mainLoop) {
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     platform->screens_->watch(*platform->events_);
     platform->windows_->watch(*platform->events_);
+    // Events the connection read while answering the requests above wait in its queue, where
+    // the socket's notifier never looks: they are handed out once the loop runs, after
+    // whoever opened the platform has subscribed.
+    platform->startupEvents_ =
+        mainLoop.post([events = platform->events_.get()] { events->drain(); });
     return platform;
 }
 

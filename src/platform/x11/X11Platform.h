@@ -18,7 +18,7 @@ namespace panemark {
 
 // Everything the application uses of an X display, on two connections: one for requests from
 // any thread, one for events read on the main thread. Needs a running Qt event loop.
-class X11Platform : public Platform {
+class X11Platform : public Platform, public DisplayFacts, public DesktopLink {
 public:
     // Connecting is bounded: a display that does not answer within this long is an error.
     static constexpr double connectTimeout = 5.0;
@@ -27,20 +27,24 @@ public:
 
     X11Windows& windows() override { return *windows_; }
     X11Screens& screens() override { return *screens_; }
-    X11Bell& beeper() override { return *bell_; }
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
     LoginItem& loginItem() override { return loginItem_; }
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override;
     // An X server lets any client place windows and grab keys.
     DesktopAccess access() override { return {}; }
+    std::string desktopName() override;
+
+    X11Bell* bell() override { return bell_.get(); }
+    DisplayFacts* displayFacts() override { return this; }
+    DesktopLink* desktopLink() override { return this; }
+    PaletteButton* paletteButton() override { return nullptr; }
+
     bool hasWindowManager() override;
     bool hasCompositor() override;
-    std::string desktopName() override;
     bool windowExists(std::uint64_t nativeId) override;
     PanelShade panelShade(const Rect& iconArea) override;
     Subscription onConnectionLost(std::function<void()> listener) override;
-    void deliverPendingEvents() override { events_->drain(); }
 
     X11EventSource& events() { return *events_; }
     X11Connection& connection() { return *requests_; }
@@ -57,6 +61,7 @@ private:
     std::unique_ptr<X11GlobalShortcuts> shortcuts_;
     XdgAutostartItem loginItem_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
+    TimerHandle startupEvents_;
 };
 
 } // namespace panemark

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "runtime/Cancellable.h"
+
+#include <functional>
+
+namespace panemark {
+
+// A button for Panemark in the desktop's own panel (GNOME's top bar), which asks for the
+// palette; the desktop puts the palette beside it.
+class PaletteButton {
+public:
+    virtual ~PaletteButton() = default;
+
+    [[nodiscard]] virtual Subscription onPaletteRequested(std::function<void()> listener) = 0;
+};
+
+} // namespace panemark
