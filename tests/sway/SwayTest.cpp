@@ -282,15 +282,23 @@ TEST_F(SwayTest, StartingLeavesTheUsersFloatingWindowWhereItWas) {
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);
     session.ask(I3IpcCodec::runCommand, "[con_id=" + std::to_string(terminal) +
-                                            "] floating enable, move absolute position 100 px "
-                                            "100 px");
+                                            "] floating enable, resize set 700 px 500 px, "
+                                            "move absolute position 100 px 100 px");
     session.ask(I3IpcCodec::runCommand, "seat seat0 cursor set 900 500");
+    // Floated, the terminal may still draw a frame or two at its tiled size, which sway then
+    // follows: the window counts as placed once its frame has stayed as asked for a while.
+    std::optional<Rect> settled;
+    int unchanged = 0;
     ASSERT_TRUE(ChildProcess::waitFor(
         [&] {
             const auto focused = session.focusedWindow();
-            return focused && focused->floating && focused->frame.x == 100;
+            const bool asked = focused && focused->floating && focused->frame.x == 100 &&
+                               focused->frame.width == 700;
+            unchanged = asked && settled == focused->frame ? unchanged + 1 : 0;
+            settled = focused ? std::optional<Rect>(focused->frame) : std::nullopt;
+            return unchanged >= 30;
         },
-        5));
+        10));
     const Rect before = session.focusedWindow()->frame;
     // Its rules for its own windows are given before the program answers: a command of them
     // that reached the focused window would have moved it by then.
