@@ -1,5 +1,6 @@
 #include "shell/CommandPalette.h"
 
+#include "platform/OwnWindows.h"
 #include "runtime/AppVersion.h"
 #include "theme/Glow.h"
 #include "theme/LiteralText.h"
@@ -135,7 +136,8 @@ CommandPalette::CommandPalette(ProfileManager& profiles, Actions actions, QWidge
     setAccessibleName("Panemark");
     // Desktops that give it a window of its own know it by this (sway's rules keep it from
     // taking the focus and put it at the pointer).
-    setWindowTitle("Panemark Palette");
+    setWindowTitle(
+        QString::fromUtf8(OwnWindows::paletteTitle.data(), OwnWindows::paletteTitle.size()));
     column_ = new QVBoxLayout(this);
     column_->setContentsMargins(0, 0, 0, 0);
     column_->setSpacing(0);

@@ -1,11 +1,12 @@
 #include "shell/SplashWindow.h"
 
+#include "platform/OwnWindows.h"
 #include "profiles/ConfigStore.h"
 #include "runtime/AppVersion.h"
-#include "theme/ScreenFit.h"
 #include "theme/AppIcon.h"
 #include "theme/CornerBrackets.h"
 #include "theme/Glow.h"
+#include "theme/ScreenFit.h"
 #include "theme/TerminalBackground.h"
 #include "theme/TerminalCheckBox.h"
 #include "theme/TerminalFont.h"
@@ -47,7 +48,8 @@ SplashWindow::SplashWindow(SplashController& controller, ConfigStore& config, bo
       controller_(controller), translucent_(translucent) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose, false); // the controller owns the card
-    setWindowTitle("Panemark");
+    setWindowTitle(
+        QString::fromUtf8(OwnWindows::splashTitle.data(), OwnWindows::splashTitle.size()));
     setPalette(Theme::windowPalette());
     setFixedSize(cardWidth, cardHeight);
     if (translucent) {

@@ -3,14 +3,15 @@
 // 6.x and 6.7's gadgets; GNOME 43-48 and 49 and later), placement and its wait, the palette
 // kept inside its monitor, and errors answered rather than thrown. A renamed call or a broken
 // branch fails here in seconds, without a compositor.
+#include "platform/OwnWindows.h"
+#include "platform/compositor/HelperScript.h"
+#include "platform/gnome/GnomeShellExtension.h"
 #include "platform/kwin/KWinScriptLoader.h"
 
 #include <QCoreApplication>
 #include <QJSEngine>
 #include <QJSValue>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -157,11 +158,6 @@ function answers() {
     });
 }
 )js";
-
-std::string fileText(const std::string& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class Script {
 public:
@@ -460,7 +456,7 @@ std::unique_ptr<Script> gnomeExtension(int shell) {
     auto script = std::make_unique<Script>();
     script->run("var SHELL = " + std::to_string(shell) + ";");
     script->run(gnomeStandIns);
-    script->run(fileText(GNOME_EXTENSION_CORE));
+    script->run(GnomeShellExtension::core());
     script->run(R"(
         var panemark = createPanemark({ Gio: Gio, GLib: GLib, Meta: Meta, Shell: Shell, St: St,
             Clutter: Clutter, Main: Main, PanelMenu: PanelMenu, path: "/ext",
@@ -584,4 +580,66 @@ TEST(ScriptLogicTest, TheExtensionKeepsThePaletteInsideTheMonitorUnderThePointer
 }
 
 } // namespace
+// The logic both helpers carry, on its own.
+TEST(ScriptLogicTest, BothHelpersCarryTheSharedLogicWithPanemarksOwnTitles) {
+    for (const std::string& helper :
+         {KWinScriptLoader::scriptText("t", "s"), GnomeShellExtension::core()}) {
+        EXPECT_NE(helper.find("function panemarkKeptInside("), std::string::npos);
+        EXPECT_EQ(helper.find('%' + std::string("HELPER_LOGIC%")), std::string::npos);
+    }
+    Script script;
+    script.run(HelperScript::sharedLogic());
+    EXPECT_EQ(script.json("panemarkQuietTitles.length"),
+              std::to_string(OwnWindows::quietTitles.size()));
+    EXPECT_EQ(script.json("panemarkIsQuietTitle(panemarkPaletteTitle)"), "true");
+    EXPECT_EQ(script.json("panemarkIsQuietTitle('Panemark Settings')"), "false");
+    EXPECT_EQ(script.json("panemarkPaletteTitle"),
+              "\"" + std::string(OwnWindows::paletteTitle) + "\"");
+}
+
+TEST(ScriptLogicTest, TheSharedLogicKeepsAFrameInsideItsAreaAndTellsWhenAPlacementIsSeen) {
+    Script script;
+    script.run(HelperScript::sharedLogic());
+    script.run("var area = { x: 1280, y: 32, width: 1280, height: 768 };");
+    // At the anchor where it fits; moved in at the far corner; a frame larger than the area
+    // keeps its top-left corner inside.
+    EXPECT_EQ(script.json("panemarkKeptInside({ x: 1300, y: 40, width: 400, height: 300 }, "
+                          "{ x: 1300, y: 40 }, area)"),
+              "null");
+    EXPECT_EQ(script.json("panemarkKeptInside({ x: 0, y: 0, width: 400, height: 300 }, "
+                          "{ x: 2550, y: 790 }, area)"),
+              R"({"x":2160,"y":500})");
+    EXPECT_EQ(script.json("panemarkKeptInside({ x: 0, y: 0, width: 2000, height: 900 }, "
+                          "{ x: 2550, y: 790 }, area)"),
+              R"({"x":1280,"y":32})");
+    // A frame a fraction off at a fractional scale is the one asked for; a pixel off is not.
+    EXPECT_EQ(script.json("panemarkSameFrame({ x: 10.4, y: 20, width: 300.2, height: 200 }, "
+                          "{ x: 10, y: 20, width: 300, height: 200 })"),
+              "true");
+    EXPECT_EQ(script.json("panemarkSameFrame({ x: 11, y: 20, width: 300, height: 200 }, "
+                          "{ x: 10, y: 20, width: 300, height: 200 })"),
+              "false");
+    // Finished once: by the frame showing, or by the time running out, whichever comes first.
+    script.run(R"(
+        var frame = { x: 0, y: 0, width: 10, height: 10 };
+        var finished = 0;
+        var placement = panemarkPlacement({ x: 5, y: 5, width: 10, height: 10 },
+                                          function () { return frame; },
+                                          function () { finished += 1; });
+        placement.changed();
+        var before = finished;
+        frame = { x: 5, y: 5, width: 10, height: 10 };
+        placement.changed();
+        placement.timedOut();
+        placement.changed();)");
+    EXPECT_EQ(script.json("[before, finished]"), "[0,1]");
+    script.run(R"(
+        var late = 0;
+        var slow = panemarkPlacement({ x: 5, y: 5, width: 10, height: 10 },
+                                     function () { return { x: 0, y: 0, width: 1, height: 1 }; },
+                                     function () { late += 1; });
+        slow.changed(); slow.timedOut(); slow.timedOut();)");
+    EXPECT_EQ(script.json("late"), "1");
+}
+
 } // namespace panemark

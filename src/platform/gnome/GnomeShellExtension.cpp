@@ -1,6 +1,6 @@
 #include "platform/gnome/GnomeShellExtension.h"
 
-#include "platform/gnome/GnomeExtensionSource.h"
+#include "platform/compositor/HelperScript.h"
 
 #include <QStandardPaths>
 #include <algorithm>
@@ -36,13 +36,19 @@ std::string metadata(int shellMajor) {
 
 } // namespace
 
+std::string core() {
+    return HelperScript::withSharedLogic(
+        HelperScript::resource(":/panemark/gnome/extension/core.js"));
+}
+
 std::vector<File> files(int shellMajor) {
     const std::string entry =
-        shellMajor < 45 ? gnomeExtensionLegacyEntry : gnomeExtensionModuleEntry;
+        HelperScript::resource(shellMajor < 45 ? ":/panemark/gnome/extension/entry-legacy.js"
+                                               : ":/panemark/gnome/extension/entry-modules.js");
     return {
         {"metadata.json", metadata(shellMajor)},
-        {"extension.js", std::string(gnomeExtensionCore) + entry},
-        {"panemark.svg", gnomeExtensionIcon},
+        {"extension.js", core() + entry},
+        {"panemark.svg", HelperScript::resource(":/panemark/gnome/panemark.svg")},
     };
 }
 

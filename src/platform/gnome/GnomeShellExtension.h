@@ -26,6 +26,8 @@ struct File {
     std::string text;
 };
 
+// The extension's body, shared by every shell, with the logic the helpers share put in.
+std::string core();
 // The extension's files for a shell of this major version (43, 44, 45, …).
 std::vector<File> files(int shellMajor);
 // Writes them into folder/<uuid>, replacing an older copy.

@@ -1,5 +1,6 @@
 #include "platform/i3ipc/SwayPalettePlacer.h"
 
+#include "platform/OwnWindows.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcCodec.h"
 #include "platform/i3ipc/I3IpcEvents.h"
@@ -15,7 +16,6 @@ namespace panemark {
 namespace {
 
 constexpr double requestTimeout = 2.0;
-constexpr const char* paletteTitle = "Panemark Palette";
 
 bool holds(const Rect& area, double x, double y) {
     return x >= area.x && x < area.x + area.width && y >= area.y && y < area.y + area.height;
@@ -104,7 +104,7 @@ std::optional<std::int64_t> SwayPalettePlacer::newPalette(const std::string& eve
     };
     const bool ours = container.contains("pid") && container["pid"].is_number_integer() &&
                       container["pid"].get<std::int64_t>() == ownPid;
-    if (!ours || text("name") != paletteTitle || !container.contains("id") ||
+    if (!ours || text("name") != OwnWindows::paletteTitle || !container.contains("id") ||
         !container["id"].is_number_integer()) {
         return std::nullopt;
     }

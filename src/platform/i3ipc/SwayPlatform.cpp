@@ -1,5 +1,6 @@
 #include "platform/i3ipc/SwayPlatform.h"
 
+#include "platform/OwnWindows.h"
 #include "platform/i3ipc/I3IpcReplies.h"
 #include "runtime/Log.h"
 
@@ -27,9 +28,9 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler& mainLoop,
     platform->desktopName_ =
         "sway (" + I3IpcReplies::version(reply.value()).value_or("unknown version") + ")";
     platform->keepOwnWindowsFromTheFocus();
-    Result<std::unique_ptr<I3IpcEvents>> events = I3IpcEvents::open(
-        socketPath, {"binding", "output", "workspace", "window", "shutdown"},
-        platform->desktopName_);
+    Result<std::unique_ptr<I3IpcEvents>> events =
+        I3IpcEvents::open(socketPath, {"binding", "output", "workspace", "window", "shutdown"},
+                          platform->desktopName_);
     if (!events) {
         return Error{events.error()};
     }
@@ -44,6 +45,22 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler& mainLoop,
     return platform;
 }
 
+namespace {
+
+// A text as a regular expression of sway's criteria that matches it and nothing else.
+std::string exactly(std::string_view text) {
+    std::string pattern;
+    for (const char c : text) {
+        if (std::string_view("\\^$.|?*+()[]{}\"").find(c) != std::string_view::npos) {
+            pattern += '\\';
+        }
+        pattern += c;
+    }
+    return pattern;
+}
+
+} // namespace
+
 void SwayPlatform::keepOwnWindowsFromTheFocus() {
     // The palette moves the window the user works in, and the splash card is only shown: on
     // sway every new window takes the focus unless a rule says otherwise. Rules of a run
@@ -51,13 +68,17 @@ void SwayPlatform::keepOwnWindowsFromTheFocus() {
     // One command each: sway splits a command at its commas, so the second half of
     // "for_window [...] floating enable, move position cursor" would run at once on whatever
     // window has the focus, moving the user's window under the pointer.
-    const char* const rules[] = {
-        R"(no_focus [app_id="^panemark$" title="^Panemark Palette$"])",
-        R"(no_focus [app_id="^panemark$" title="^Panemark$"])",
-        R"(for_window [app_id="^panemark$" title="^Panemark Palette$"] floating enable)",
-        R"(for_window [app_id="^panemark$" title="^Panemark Palette$"] move position cursor)",
+    const auto own = [](std::string_view title) {
+        return "[app_id=\"^" + exactly(OwnWindows::appId) + "$\" title=\"^" + exactly(title) +
+               "$\"]";
     };
-    for (const char* rule : rules) {
+    std::vector<std::string> rules;
+    for (const std::string_view title : OwnWindows::quietTitles) {
+        rules.push_back("no_focus " + own(title));
+    }
+    rules.push_back("for_window " + own(OwnWindows::paletteTitle) + " floating enable");
+    rules.push_back("for_window " + own(OwnWindows::paletteTitle) + " move position cursor");
+    for (const std::string& rule : rules) {
         Result<std::string> reply = client_->request(I3IpcCodec::runCommand, rule, connectTimeout);
         if (!reply) {
             Log::write(reply.error());

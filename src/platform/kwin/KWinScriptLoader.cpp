@@ -1,6 +1,6 @@
 #include "platform/kwin/KWinScriptLoader.h"
 
-#include "platform/kwin/KWinScriptSource.h"
+#include "platform/compositor/HelperScript.h"
 #include "runtime/Log.h"
 
 #include <QDBusConnection>
@@ -30,7 +30,8 @@ KWinScriptLoader::~KWinScriptLoader() {
 }
 
 std::string KWinScriptLoader::scriptText(const std::string& token, const std::string& service) {
-    std::string text(kwinScriptSource);
+    std::string text =
+        HelperScript::withSharedLogic(HelperScript::resource(":/panemark/kwin/panemark-kwin.js"));
     const std::string pid = std::to_string(::getpid());
     for (const auto& [placeholder, value] :
          {std::pair<std::string, const std::string&>{"%TOKEN%", token},

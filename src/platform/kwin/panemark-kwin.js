@@ -4,6 +4,8 @@
 // It runs on KWin 5.27 (clients, screens by number) and KWin 6 (windows, outputs).
 "use strict";
 
+%HELPER_LOGIC%
+
 // Panemark writes in the name it has on the bus (the program's own, or a command line's).
 var service = "%SERVICE%";
 var path = "/KWinScript";
@@ -122,12 +124,6 @@ function describe(window) {
     };
 }
 
-function sameRect(a, b) {
-    return Math.round(a.x) === Math.round(b.x) && Math.round(a.y) === Math.round(b.y) &&
-           Math.round(a.width) === Math.round(b.width) &&
-           Math.round(a.height) === Math.round(b.height);
-}
-
 // Puts a window at a frame and answers once KWin shows that frame, or after `wait` ms with the
 // frame it has then: a Wayland client takes its new size only when it draws at that size.
 function place(request, answer) {
@@ -143,30 +139,19 @@ function place(request, answer) {
         window.setMaximize(false, false);
     }
     var wanted = request.frame;
-    var done = false;
     var timer = new QTimer();
     timer.singleShot = true;
-    function finish() {
-        if (done) {
-            return;
-        }
-        done = true;
+    var placement = panemarkPlacement(wanted, function () { return window.frameGeometry; },
+                                      function () {
         timer.stop();
-        window.frameGeometryChanged.disconnect(changed);
+        window.frameGeometryChanged.disconnect(placement.changed);
         answer({ placed: true, frame: plainRect(window.frameGeometry) });
-    }
-    function changed() {
-        if (sameRect(window.frameGeometry, wanted)) {
-            finish();
-        }
-    }
-    window.frameGeometryChanged.connect(changed);
-    timer.timeout.connect(finish);
+    });
+    window.frameGeometryChanged.connect(placement.changed);
+    timer.timeout.connect(placement.timedOut);
     timer.start(Math.max(0, request.wait || 0));
     window.frameGeometry = wanted;
-    if (sameRect(window.frameGeometry, wanted)) {
-        finish();
-    }
+    placement.changed();
 }
 
 function handle(request) {
@@ -218,21 +203,17 @@ watchdog.start(10000);
 // Panemark's palette and splash card are shown, never focused: the palette moves the window
 // the user works in, which must keep the keyboard. The palette opens at the pointer (a Wayland
 // client cannot place its own windows).
-var quietCaptions = { "Panemark Palette": true, "Panemark": true };
 var lastActive = null;
 
 function isQuiet(window) {
-    return window && window.pid === ownPid && quietCaptions[captionOf(window)] === true;
+    return window && window.pid === ownPid && panemarkIsQuietTitle(captionOf(window));
 }
 
-// Its top-left corner at the anchor, moved in as far as the area needs; taller or wider than
-// the area, its top-left corner stays inside.
 function keepInside(window, anchor, area) {
     var frame = window.frameGeometry;
-    var x = Math.max(area.x, Math.min(anchor.x, area.x + area.width - frame.width));
-    var y = Math.max(area.y, Math.min(anchor.y, area.y + area.height - frame.height));
-    if (x !== frame.x || y !== frame.y) {
-        window.frameGeometry = { x: x, y: y, width: frame.width, height: frame.height };
+    var corner = panemarkKeptInside(frame, anchor, area);
+    if (corner) {
+        window.frameGeometry = { x: corner.x, y: corner.y, width: frame.width, height: frame.height };
     }
 }
 
@@ -258,7 +239,7 @@ function windowAdded(window) {
     window.skipTaskbar = true;
     window.skipSwitcher = true;
     window.skipPager = true;
-    if (captionOf(window) === "Panemark Palette") {
+    if (captionOf(window) === panemarkPaletteTitle) {
         placeAtPointer(window);
     }
     if (activeWindow() === window && lastActive) {

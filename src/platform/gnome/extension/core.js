@@ -3,6 +3,9 @@
 // window and the monitors, places windows, binds Panemark's shortcuts and says when one is
 // pressed, and puts Panemark's button on the top bar. One body for every shell: the entry for
 // GNOME 43-44 and the one for 45 and later hand it the shell's modules.
+
+%HELPER_LOGIC%
+
 function createPanemark(lib) {
     const { Gio, GLib, Meta, Shell, St, Clutter, Main, PanelMenu, path, shellVersion } = lib;
 
@@ -160,10 +163,6 @@ function createPanemark(lib) {
             win.unmaximize(Meta.MaximizeFlags.BOTH);
     }
 
-    function sameRect(a, b) {
-        return a.x === b.x && a.y === b.y && a.width === b.width && a.height === b.height;
-    }
-
     // Places a window and answers once the shell shows it there, or after `wait` ms with the
     // frame it has then: a Wayland client takes a new size only when it draws at it.
     function place(id, wanted, wait, answer, fail) {
@@ -176,13 +175,9 @@ function createPanemark(lib) {
             win.unmake_fullscreen();
         if (isMaximized(win))
             unmaximize(win);
-        let done = false;
         const watched = [];
         let timeout = 0;
-        const finish = () => {
-            if (done)
-                return;
-            done = true;
+        const placement = panemarkPlacement(wanted, () => win.get_frame_rect(), () => {
             try {
                 watched.forEach(handler => win.disconnect(handler));
                 if (timeout)
@@ -191,20 +186,16 @@ function createPanemark(lib) {
             } catch (e) {
                 fail(e); // later than the call: its error is answered here
             }
-        };
-        const check = () => {
-            if (sameRect(win.get_frame_rect(), wanted))
-                finish();
-        };
-        watched.push(win.connect('size-changed', check));
-        watched.push(win.connect('position-changed', check));
+        });
+        watched.push(win.connect('size-changed', placement.changed));
+        watched.push(win.connect('position-changed', placement.changed));
         timeout = GLib.timeout_add(GLib.PRIORITY_DEFAULT, Math.max(0, wait), () => {
             timeout = 0;
-            finish();
+            placement.timedOut();
             return GLib.SOURCE_REMOVE;
         });
         win.move_resize_frame(true, wanted.x, wanted.y, wanted.width, wanted.height);
-        check();
+        placement.changed();
     }
 
     function release(name) {
@@ -364,11 +355,8 @@ function createPanemark(lib) {
     // Panemark's palette and splash card are shown, never focused: the palette's rows move the
     // window the user works in, which keeps the keyboard. The palette opens beside the top-bar
     // button or at the pointer (a Wayland client cannot place its own windows).
-    const quietTitles = ['Panemark Palette', 'Panemark'];
-
     function isQuiet(win) {
-        return win && isOwnersWindow(win) &&
-            quietTitles.includes(win.get_title());
+        return win && isOwnersWindow(win) && panemarkIsQuietTitle(win.get_title());
     }
 
     function monitorAt(x, y) {
@@ -385,11 +373,9 @@ function createPanemark(lib) {
     function keepPaletteInside(win, [x, y], monitor) {
         const area = global.workspace_manager.get_active_workspace()
             .get_work_area_for_monitor(monitor);
-        const frame = win.get_frame_rect();
-        const left = Math.max(area.x, Math.min(x, area.x + area.width - frame.width));
-        const top = Math.max(area.y, Math.min(y, area.y + area.height - frame.height));
-        if (left !== frame.x || top !== frame.y)
-            win.move_frame(true, left, top);
+        const corner = panemarkKeptInside(win.get_frame_rect(), { x, y }, area);
+        if (corner)
+            win.move_frame(true, corner.x, corner.y);
     }
 
     // Placed when it first shows and again whenever its size changes: the profile picker
@@ -411,7 +397,7 @@ function createPanemark(lib) {
         if (!isQuiet(win))
             return;
         win.make_above();
-        if (win.get_title() === 'Panemark Palette')
+        if (win.get_title() === panemarkPaletteTitle)
             placePalette(win);
     }
 
