@@ -14,6 +14,9 @@ struct OutputFacts {
     std::string serial;
     Rect frame;
     Rect usable; // panels and bars already left out
+    // Said by a compositor that has a primary output (GNOME); elsewhere the one at the origin
+    // is taken for it.
+    bool primary = false;
 
     bool operator==(const OutputFacts&) const = default;
 };

@@ -144,6 +144,12 @@ TEST(KWinScriptTest, ScreensNamedByConnectorGetTheirMonitorFromItsEdidAndThePrim
         HelperScreens::describe({{"HDMI-A-1", "", "", "", {0, 0, 2560, 1440}, {0, 0, 2560, 1440}}},
                                 [](const std::string&) { return edidBlock(); });
     EXPECT_EQ(moved.front().uuid, described[1].uuid);
+    // GNOME names its primary monitor, wherever it is in the layout.
+    const std::vector<Screen> named = HelperScreens::describe(
+        {{"eDP-1", "", "", "", {0, 0, 1920, 1080}, {0, 0, 1920, 1080}},
+         {"DP-2", "", "", "", {1920, 0, 2560, 1440}, {1920, 0, 2560, 1400}, true}},
+        reader);
+    EXPECT_EQ(named.front().name, "DEL U2720?Q");
     // KWin 6 says who made it: nothing is read.
     asked.clear();
     HelperScreens::describe(

@@ -72,8 +72,11 @@ Result<std::vector<OutputFacts>> screenList(const Json& json) {
         if (!frame || !area) {
             return Error{"the compositor's helper sent a screen without its frame or usable area"};
         }
-        screens.push_back({text(entry, "name"), text(entry, "manufacturer"), text(entry, "model"),
-                           text(entry, "serial"), *frame, *area});
+        const auto primary = entry.find("primary");
+        screens.push_back(
+            {text(entry, "name"), text(entry, "manufacturer"), text(entry, "model"),
+             text(entry, "serial"), *frame, *area,
+             primary != entry.end() && primary->is_boolean() && primary->get<bool>()});
     }
     return screens;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace panemark {
 
@@ -57,15 +58,23 @@ void HelperScreens::reported(const std::vector<OutputFacts>& outputs) {
 
 std::vector<Screen> HelperScreens::describe(const std::vector<OutputFacts>& outputs,
                                             const EdidReader& edid) {
-    std::vector<Screen> screens;
+    // Numbered in the compositor's order; the primary screen first: the one the compositor
+    // names, else the one at the layout's origin.
+    const bool named = std::any_of(outputs.begin(), outputs.end(),
+                                   [](const OutputFacts& output) { return output.primary; });
+    std::vector<std::pair<bool, Screen>> numbered;
     for (const OutputFacts& output : outputs) {
-        screens.push_back(ScreenIdentity::screenFor(
-            withMonitorFacts(output, edid), static_cast<std::uint32_t>(screens.size() + 1)));
+        const bool primary = named ? output.primary : output.frame.x == 0 && output.frame.y == 0;
+        numbered.emplace_back(
+            primary, ScreenIdentity::screenFor(withMonitorFacts(output, edid),
+                                               static_cast<std::uint32_t>(numbered.size() + 1)));
     }
-    // The screen at the layout's origin first: it is the primary one.
-    std::stable_partition(screens.begin(), screens.end(), [](const Screen& screen) {
-        return screen.frame.x == 0 && screen.frame.y == 0;
-    });
+    std::stable_partition(numbered.begin(), numbered.end(),
+                          [](const auto& entry) { return entry.first; });
+    std::vector<Screen> screens;
+    for (auto& entry : numbered) {
+        screens.push_back(std::move(entry.second));
+    }
     return screens;
 }
 
