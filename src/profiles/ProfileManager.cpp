@@ -13,12 +13,9 @@ namespace panemark {
 ProfileManager::ProfileManager(ProfileFileStore fileStore, Scheduler& mainLoop)
     : fileStore_(std::move(fileStore)), mainLoop_(mainLoop) {
     ProfileFileStore::Loaded loaded = fileStore_->loadOrMigrate(&stockCommands);
-    profiles = std::move(loaded.profiles);
-    activeProfileID = loaded.activeProfileID;
-    autoSwitchEnabled = loaded.autoSwitchEnabled;
-    const Profile active = activeProfile();
-    activeCommands_ = active.commands;
-    activeGap_ = active.gap;
+    list_ = std::move(loaded.profiles);
+    activeId_.store(loaded.activeProfileID);
+    autoSwitch_.store(loaded.autoSwitchEnabled);
 }
 
 ProfileManager::ProfileManager(std::vector<ZoneCommand> commands, Scheduler& mainLoop)
@@ -26,10 +23,9 @@ ProfileManager::ProfileManager(std::vector<ZoneCommand> commands, Scheduler& mai
     Profile profile;
     profile.name = "Default";
     profile.commands = std::move(commands);
-    activeProfileID = profile.id;
-    activeCommands_ = profile.commands;
-    profiles = std::vector<Profile>{std::move(profile)};
-    autoSwitchEnabled = false;
+    activeId_.store(profile.id);
+    list_.push_back(std::move(profile));
+    autoSwitch_.store(false);
 }
 
 ProfileManager::~ProfileManager() {
@@ -39,15 +35,24 @@ ProfileManager::~ProfileManager() {
     }
 }
 
+const Profile& ProfileManager::active() const {
+    static const Profile none;
+    const std::optional<std::size_t> index = indexOf(activeId_.get());
+    return list_.empty() ? none : list_[index.value_or(0)];
+}
+
 Profile ProfileManager::activeProfile() const {
-    const std::optional<std::size_t> index = indexOf(activeProfileID.get());
-    return profiles.get()[index.value_or(0)];
+    return active();
+}
+
+Subscription ProfileManager::onProfileChanged(std::function<void(const Uuid&)> listener) {
+    return profileChanged_.connect(std::move(listener));
 }
 
 std::vector<std::pair<Uuid, std::string>> ProfileManager::names() const {
     std::vector<std::pair<Uuid, std::string>> names;
-    names.reserve(profiles.get().size());
-    for (const Profile& profile : profiles.get()) {
+    names.reserve(list_.size());
+    for (const Profile& profile : list_) {
         names.emplace_back(profile.id, profile.name);
     }
     return names;
@@ -60,13 +65,12 @@ const std::vector<ProfileFileStore::SkippedFile>& ProfileManager::skippedFiles()
 
 std::optional<Profile> ProfileManager::snapshot(const Uuid& id) const {
     const std::optional<std::size_t> index = indexOf(id);
-    return index ? std::optional<Profile>(profiles.get()[*index]) : std::nullopt;
+    return index ? std::optional<Profile>(list_[*index]) : std::nullopt;
 }
 
 std::optional<std::size_t> ProfileManager::indexOf(const Uuid& id) const {
-    const auto& list = profiles.get();
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        if (list[i].id == id) {
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+        if (list_[i].id == id) {
             return i;
         }
     }
@@ -74,9 +78,13 @@ std::optional<std::size_t> ProfileManager::indexOf(const Uuid& id) const {
 }
 
 void ProfileManager::replaceProfile(std::size_t index, Profile profile) {
-    std::vector<Profile> list = profiles.get();
-    list[index] = std::move(profile);
-    profiles = std::move(list);
+    const bool renamed = list_[index].name != profile.name;
+    const Uuid id = profile.id;
+    list_[index] = std::move(profile);
+    profileChanged_.emit(id);
+    if (renamed) {
+        listFace_.announce();
+    }
 }
 
 void ProfileManager::editCommands(std::vector<ZoneCommand> commands) {
@@ -88,11 +96,11 @@ void ProfileManager::editGap(double gap) {
 }
 
 void ProfileManager::editActive(std::vector<ZoneCommand> commands, double gap) {
-    const std::optional<std::size_t> index = indexOf(activeProfileID.get());
+    const std::optional<std::size_t> index = indexOf(activeId_.get());
     if (!index) {
         return;
     }
-    Profile profile = profiles.get()[*index];
+    Profile& profile = list_[*index];
     const bool commandsChanged = profile.commands != commands;
     const bool gapChanged = profile.gap != gap && !(std::isnan(profile.gap) && std::isnan(gap));
     if (!commandsChanged && !gapChanged) {
@@ -100,12 +108,8 @@ void ProfileManager::editActive(std::vector<ZoneCommand> commands, double gap) {
     }
     profile.commands = std::move(commands);
     profile.gap = gap;
-    std::vector<Profile> list = profiles.get();
-    list[*index] = profile;
-    profiles.store(std::move(list));
-    activeCommands_.store(profile.commands);
-    activeGap_.store(gap);
-    profiles.announce();
+    const Uuid id = profile.id;
+    profileChanged_.emit(id);
     if (commandsChanged) {
         activeCommands_.announce();
     }
@@ -116,7 +120,7 @@ void ProfileManager::editActive(std::vector<ZoneCommand> commands, double gap) {
 }
 
 void ProfileManager::appendCommand(ZoneCommand command) {
-    std::vector<ZoneCommand> list = activeCommands_.get();
+    std::vector<ZoneCommand> list = active().commands;
     list.push_back(std::move(command));
     editCommands(std::move(list));
 }
@@ -147,7 +151,7 @@ Uuid ProfileManager::duplicateCommand(const ZoneCommand& command) {
     ZoneCommand copy = command;
     copy.id = Uuid::random();
     copy.shortcut.reset();
-    std::vector<ZoneCommand> list = activeCommands_.get();
+    std::vector<ZoneCommand> list = active().commands;
     auto original = std::find_if(list.begin(), list.end(),
                                  [&](const ZoneCommand& entry) { return entry.id == command.id; });
     list.insert(original == list.end() ? list.end() : original + 1, copy);
@@ -156,7 +160,7 @@ Uuid ProfileManager::duplicateCommand(const ZoneCommand& command) {
 }
 
 void ProfileManager::deleteCommand(const ZoneCommand& command) {
-    std::vector<ZoneCommand> list = activeCommands_.get();
+    std::vector<ZoneCommand> list = active().commands;
     std::erase_if(list, [&](const ZoneCommand& entry) { return entry.id == command.id; });
     editCommands(std::move(list));
 }
@@ -177,8 +181,8 @@ void ProfileManager::flushPendingSave() {
 }
 
 void ProfileManager::saveActiveProfileNow() {
-    if (const std::optional<std::size_t> index = indexOf(activeProfileID.get())) {
-        saveProfileNow(profiles.get()[*index]);
+    if (const std::optional<std::size_t> index = indexOf(activeId_.get())) {
+        saveProfileNow(list_[*index]);
     }
 }
 
@@ -193,11 +197,11 @@ void ProfileManager::saveIndexNow() {
         return;
     }
     ProfileIndex index;
-    index.activeProfileID = activeProfileID.get();
-    for (const Profile& profile : profiles.get()) {
+    index.activeProfileID = activeId_.get();
+    for (const Profile& profile : list_) {
         index.order.push_back(profile.id);
     }
-    index.autoSwitchEnabled = autoSwitchEnabled.get();
+    index.autoSwitchEnabled = autoSwitch_.get();
     noteWrite(fileStore_->saveIndex(index), std::nullopt);
 }
 
@@ -243,16 +247,13 @@ std::optional<std::string> ProfileManager::unsavedChanges() const {
 
 void ProfileManager::activate(const Uuid& id) {
     const std::optional<std::size_t> index = indexOf(id);
-    if (!index || id == activeProfileID.get()) {
+    if (!index || id == activeId_.get()) {
         return;
     }
     autosave_.cancel(); // written now, whole
     saveActiveProfileNow();
-    const Profile next = profiles.get()[*index];
-    activeProfileID.store(id);
-    activeCommands_.store(next.commands);
-    activeGap_.store(next.gap);
-    activeProfileID.announce();
+    activeId_.store(id);
+    activeId_.announce();
     activeCommands_.announce();
     activeGap_.announce();
     saveIndexNow();
@@ -264,7 +265,7 @@ Uuid ProfileManager::createProfile(const std::string& name, NewProfileSeed seed)
     Profile profile;
     profile.id = Uuid::random();
     const std::string trimmed = Text::trimmed(name);
-    profile.name = uniqueName(trimmed.empty() ? "New Profile" : trimmed, profiles.get());
+    profile.name = uniqueName(trimmed.empty() ? "New Profile" : trimmed, list_);
     switch (seed) {
     case NewProfileSeed::empty:
         break;
@@ -272,9 +273,8 @@ Uuid ProfileManager::createProfile(const std::string& name, NewProfileSeed seed)
         profile.commands = stockCommands();
         break;
     case NewProfileSeed::copyActive: {
-        const Profile active = activeProfile();
-        profile.commands = active.commands;
-        profile.gap = active.gap;
+        profile.commands = active().commands;
+        profile.gap = active().gap;
         break;
     }
     }
@@ -282,9 +282,8 @@ Uuid ProfileManager::createProfile(const std::string& name, NewProfileSeed seed)
 }
 
 Uuid ProfileManager::append(Profile profile) {
-    std::vector<Profile> list = profiles.get();
-    list.push_back(profile);
-    profiles = std::move(list);
+    list_.push_back(profile);
+    listFace_.announce();
     saveProfileNow(profile);
     saveIndexNow();
     return profile.id;
@@ -295,13 +294,12 @@ Uuid ProfileManager::duplicateProfile(const Uuid& id) {
     if (!index) {
         return id;
     }
-    Profile copy = profiles.get()[*index];
+    Profile copy = list_[*index];
     copy.id = Uuid::random();
-    copy.name = uniqueName(copy.name, profiles.get());
+    copy.name = uniqueName(copy.name, list_);
     copy.trigger = ProfileTrigger{};
-    std::vector<Profile> list = profiles.get();
-    list.insert(list.begin() + static_cast<std::ptrdiff_t>(*index) + 1, copy);
-    profiles = std::move(list);
+    list_.insert(list_.begin() + static_cast<std::ptrdiff_t>(*index) + 1, copy);
+    listFace_.announce();
     saveProfileNow(copy);
     saveIndexNow();
     return copy.id;
@@ -317,7 +315,7 @@ Result<Uuid> ProfileManager::importProfile(const std::string& path) {
         return Error{path + ": " + acceptable.error()};
     }
     profile.id = Uuid::random(); // never collides, however often one file is imported
-    profile.name = uniqueName(Text::trimmed(profile.name), profiles.get());
+    profile.name = uniqueName(Text::trimmed(profile.name), list_);
     return append(std::move(profile));
 }
 
@@ -327,7 +325,7 @@ void ProfileManager::rename(const Uuid& id, const std::string& name) {
     if (!index || !newName) {
         return;
     }
-    Profile profile = profiles.get()[*index];
+    Profile profile = list_[*index];
     profile.name = newName.value();
     replaceProfile(*index, profile);
     saveProfileNow(profile);
@@ -338,27 +336,26 @@ void ProfileManager::setTrigger(const ProfileTrigger& trigger, const Uuid& id) {
     if (!index) {
         return;
     }
-    Profile profile = profiles.get()[*index];
+    Profile profile = list_[*index];
     profile.trigger = trigger;
     replaceProfile(*index, profile);
     saveProfileNow(profile);
 }
 
 void ProfileManager::deleteProfile(const Uuid& id) {
-    if (profiles.get().size() <= 1 || !indexOf(id)) {
+    if (list_.size() <= 1 || !indexOf(id)) {
         return;
     }
-    if (id == activeProfileID.get()) {
-        for (const Profile& profile : profiles.get()) {
+    if (id == activeId_.get()) {
+        for (const Profile& profile : list_) {
             if (profile.id != id) {
                 activate(profile.id);
                 break;
             }
         }
     }
-    std::vector<Profile> list = profiles.get();
-    std::erase_if(list, [&](const Profile& profile) { return profile.id == id; });
-    profiles = std::move(list);
+    std::erase_if(list_, [&](const Profile& profile) { return profile.id == id; });
+    listFace_.announce();
     if (fileStore_) {
         fileStore_->deleteProfileFile(id);
     }
@@ -371,12 +368,12 @@ void ProfileManager::setCommands(const Uuid& id, std::vector<ZoneCommand> comman
     if (!index) {
         return;
     }
-    if (id == activeProfileID.get()) {
+    if (id == activeId_.get()) {
         editCommands(std::move(commands));
         flushPendingSave();
         return;
     }
-    Profile profile = profiles.get()[*index];
+    Profile profile = list_[*index];
     profile.commands = std::move(commands);
     replaceProfile(*index, profile);
     saveProfileNow(profile);
@@ -387,31 +384,30 @@ void ProfileManager::setGap(const Uuid& id, double gap) {
     if (!index) {
         return;
     }
-    if (id == activeProfileID.get()) {
+    if (id == activeId_.get()) {
         editGap(gap);
         flushPendingSave();
         return;
     }
-    Profile profile = profiles.get()[*index];
+    Profile profile = list_[*index];
     profile.gap = gap;
     replaceProfile(*index, profile);
     saveProfileNow(profile);
 }
 
 void ProfileManager::move(std::size_t from, std::size_t to) {
-    std::vector<Profile> list = profiles.get();
-    if (from >= list.size() || to >= list.size() || from == to) {
+    if (from >= list_.size() || to >= list_.size() || from == to) {
         return;
     }
-    Profile moving = std::move(list[from]);
-    list.erase(list.begin() + static_cast<std::ptrdiff_t>(from));
-    list.insert(list.begin() + static_cast<std::ptrdiff_t>(to), std::move(moving));
-    profiles = std::move(list);
+    Profile moving = std::move(list_[from]);
+    list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(from));
+    list_.insert(list_.begin() + static_cast<std::ptrdiff_t>(to), std::move(moving));
+    listFace_.announce();
     saveIndexNow();
 }
 
 void ProfileManager::setAutoSwitchEnabled(bool enabled) {
-    autoSwitchEnabled = enabled;
+    autoSwitch_.set(enabled);
     saveIndexNow();
 }
 

@@ -94,6 +94,8 @@ ProfileSheet::ProfileSheet(ProfileManager& profiles, Platform& platform, QWidget
     const auto changed = [this](const auto&) { refresh(); };
     subscriptions_.push_back(profiles_.profiles.subscribe(changed));
     subscriptions_.push_back(profiles_.activeProfileID.subscribe(changed));
+    // A row shows its profile's trigger.
+    subscriptions_.push_back(profiles_.onProfileChanged(changed));
 }
 
 ProfileSheet::~ProfileSheet() = default;
@@ -194,7 +196,8 @@ void ProfileSheet::askNewProfile() {
 }
 
 void ProfileSheet::askName(ProfileManager::NewProfileSeed seed) {
-    // Shown once the choice has closed.
+    // Shown once the menu the choice was made in has closed: a dialog opened from inside the
+    // menu's own event handling would open under it and lose its first click.
     QTimer::singleShot(0, this, [this, seed] {
         auto* prompt = new TerminalAlert(this, "Name the new profile", {},
                                          {{"Cancel", TerminalAlert::Role::cancel, {}},

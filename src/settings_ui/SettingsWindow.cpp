@@ -7,9 +7,9 @@
 #include "settings_ui/CommandListPanel.h"
 #include "settings_ui/GeneralPanel.h"
 #include "settings_ui/ProfileSheet.h"
-#include "theme/ScreenFit.h"
 #include "theme/AppIcon.h"
 #include "theme/LiteralText.h"
+#include "theme/ScreenFit.h"
 #include "theme/Symbols.h"
 #include "theme/TerminalBackground.h"
 #include "theme/TerminalButton.h"
@@ -61,7 +61,9 @@ SettingsWindow::SettingsWindow(ConfigStore& config, ProfileManager& profiles, Pl
     scroll->setWidget(content);
     outer->addWidget(scroll);
 
-    // The stores announce a change once they hold it, so each part can show it at once.
+    // The stores announce a change once they hold it, so each part can show it at once. The
+    // list of profiles is announced only when it changes: an edit of the active profile's
+    // commands reaches the commands alone.
     const auto on = [this](Part part) { return [this, part](const auto&) { partChanged(part); }; };
     subscriptions_.push_back(profiles_.profiles.subscribe(on(Part::profiles)));
     subscriptions_.push_back(profiles_.activeProfileID.subscribe(on(Part::profiles)));
@@ -187,12 +189,6 @@ void SettingsWindow::refreshProfiles() {
     if (!profiles_.keepsFiles()) {
         return;
     }
-    // Most changes of the profiles are edits of the active one's commands: the menu stays.
-    auto shown = std::make_pair(profiles_.names(), profiles_.activeProfileID.get());
-    if (shown == shownProfiles_) {
-        return;
-    }
-    shownProfiles_ = std::move(shown);
     profileMenu_->setText(LiteralText::forMnemonics(profiles_.activeProfile().name));
     QMenu* menu = profileMenu_->menu();
     for (QAction* item : menu->actions()) {

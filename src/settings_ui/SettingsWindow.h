@@ -71,7 +71,6 @@ private:
     Platform& platform_;
     Actions actions_;
     std::set<Part> stale_;
-    std::pair<std::vector<std::pair<Uuid, std::string>>, Uuid> shownProfiles_;
     std::vector<Subscription> subscriptions_;
 
     QToolButton* profileMenu_ = nullptr;

@@ -146,15 +146,8 @@ CommandPalette::CommandPalette(ProfileManager& profiles, Actions actions, QWidge
     // a change rebuilds only its own section, and only while the palette is shown.
     commandsSubscription_ =
         profiles_.commands.subscribe([this](const auto&) { sectionChanged(Section::commands); });
-    const auto pickerChanged = [this](const auto&) {
-        // Most changes of the profiles are edits of the active one's commands: no picker row
-        // shows them.
-        auto shown = std::make_pair(profiles_.names(), profiles_.activeProfileID.get());
-        if (shown != shownProfiles_) {
-            shownProfiles_ = std::move(shown);
-            sectionChanged(Section::picker);
-        }
-    };
+    // The list of profiles is announced only when it changes, never for an edit of commands.
+    const auto pickerChanged = [this](const auto&) { sectionChanged(Section::picker); };
     profilesSubscription_ = profiles_.profiles.subscribe(pickerChanged);
     activeSubscription_ = profiles_.activeProfileID.subscribe(pickerChanged);
 }

@@ -100,7 +100,6 @@ private:
     QVBoxLayout* pickerSection_ = nullptr;
     QVBoxLayout* commandsSection_ = nullptr;
     std::set<Section> stale_{Section::picker, Section::commands};
-    std::pair<std::vector<std::pair<Uuid, std::string>>, Uuid> shownProfiles_;
     QPushButton* switcher_ = nullptr;
     QScrollArea* picker_ = nullptr;
     QScrollArea* commands_ = nullptr;

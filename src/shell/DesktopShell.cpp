@@ -21,12 +21,14 @@ DesktopShell::DesktopShell(ShellServices services, InstanceServer& server)
     actions.openSettings = [this] { openSettings(); };
     tray_ = std::make_unique<TrayShell>(services_, server, std::move(actions));
 
+    // A request is answered first and carried out on the loop's next turn: the command line
+    // that asked hears back at once, and a window that opens slowly never delays its answer.
     server.handle("about", [this](const InstanceServer::Json&) {
-        QTimer::singleShot(0, [this] { openAbout(); });
+        QTimer::singleShot(0, &deferred_, [this] { openAbout(); });
         return InstanceProtocol::reply();
     });
     server.handle("settings", [this](const InstanceServer::Json&) {
-        QTimer::singleShot(0, [this] { openSettings(); });
+        QTimer::singleShot(0, &deferred_, [this] { openSettings(); });
         return InstanceProtocol::reply();
     });
     updater_.startAutomaticChecks([this](const Updater::Outcome& outcome) {

@@ -4,6 +4,7 @@
 #include "shell/SplashController.h"
 #include "shell/Updater.h"
 
+#include <QObject>
 #include <QWidget>
 #include <memory>
 
@@ -44,6 +45,8 @@ private:
     std::unique_ptr<SettingsWindow> settings_;
     std::unique_ptr<TrayShell> tray_;
     std::unique_ptr<SplashController> splash_;
+    // What deferred work runs on: gone with the shell, so none runs after it.
+    QObject deferred_;
 };
 
 } // namespace panemark

@@ -61,6 +61,8 @@ TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
             [this] { togglePaletteAt(QRect(QCursor::pos(), QSize(1, 1))); });
     }
 
+    // Answered first, toggled on the loop's next turn: the command line that asked hears back
+    // at once, whatever showing the palette takes.
     server.handle("palette", [this](const InstanceServer::Json&) {
         QTimer::singleShot(0, palette_.get(),
                            [this] { togglePaletteAt(QRect(QCursor::pos(), QSize(1, 1))); });

@@ -80,6 +80,39 @@ TEST_F(ProfileManagerTest, ASwitchIsAnnouncedOnlyOnceEverythingOfTheNewProfileIs
     EXPECT_EQ(heard, (std::vector<std::string>{"commands:Work,1,7"})); // the gap did not change
 }
 
+TEST_F(ProfileManagerTest, EachChangeAnnouncesWhatChangedAndNoMore) {
+    const Uuid work = manager->createProfile("Work", ProfileManager::NewProfileSeed::empty);
+    const Uuid home = manager->activeProfileID.get();
+    int lists = 0;
+    int commands = 0;
+    std::vector<Uuid> changed;
+    Subscription list = manager->profiles.subscribe([&](const auto&) { ++lists; });
+    Subscription active = manager->commands.subscribe([&](const auto&) { ++commands; });
+    Subscription one = manager->onProfileChanged([&](const Uuid& id) { changed.push_back(id); });
+    lists = commands = 0;
+
+    // An edit of the active profile's commands: that profile and the commands, not the list.
+    manager->addCommand();
+    EXPECT_EQ(lists, 0);
+    EXPECT_EQ(commands, 1);
+    EXPECT_EQ(changed, std::vector<Uuid>{home});
+    // Another profile's contents: that profile alone.
+    manager->setGap(work, 5);
+    manager->setTrigger(ProfileTrigger{}, work);
+    EXPECT_EQ(lists, 0);
+    EXPECT_EQ(commands, 1);
+    EXPECT_EQ(changed, (std::vector<Uuid>{home, work, work}));
+    // A rename is what lists of profiles show: the list too.
+    manager->rename(work, "Office");
+    EXPECT_EQ(lists, 1);
+    // The active commands are read from the active profile: one copy, always the same.
+    EXPECT_EQ(manager->commands.get(), manager->activeProfile().commands);
+    manager->activate(work);
+    EXPECT_EQ(commands, 2);
+    EXPECT_TRUE(manager->commands.get().empty());
+    EXPECT_EQ(manager->gap.get(), 5);
+}
+
 TEST_F(ProfileManagerTest, AListGivenForTheRunIsOneProfileThatTouchesNoFile) {
     manager.reset();
     std::filesystem::remove_all(base);
