@@ -95,14 +95,14 @@ void CommandEditor::build() {
     switch (form_) {
     case CommandEditing::Form::grid:
         grid_ = new GridPreview(content_);
-        grid_->onSpanChanged = [this](const GridSpan& span) {
+        QObject::connect(grid_, &GridPreview::spanChanged, this, [this](const GridSpan& span) {
             ZoneCommand changed = binding_.get();
             changed.colStart = span.colStart;
             changed.colEnd = span.colEnd;
             changed.rowStart = span.rowStart;
             changed.rowEnd = span.rowEnd;
             write(changed);
-        };
+        });
         column_->addWidget(grid_, 0, Qt::AlignHCenter);
         column_->addWidget(comment("// Click a cell, or drag across cells to span a range."));
         column_->addWidget(new TerminalDivider(Theme::lineFaint, content_));
@@ -171,11 +171,11 @@ void CommandEditor::addNameAndShortcut() {
     name_ = new TerminalTextField(content_);
     name_->setMaximumWidth(430);
     name_->setMinimumWidth(240);
-    name_->onEdited = [this](const QString& value) {
+    QObject::connect(name_, &TerminalTextField::edited, this, [this](const QString& value) {
         ZoneCommand changed = binding_.get();
         changed.name = value.toStdString(); // kept as typed; a blank name shows the label
         write(changed);
-    };
+    });
     if (form_ == CommandEditing::Form::grid) {
         addRow("Name", name_);
         addGridControls();
@@ -184,11 +184,12 @@ void CommandEditor::addNameAndShortcut() {
     }
     recorder_ = new ShortcutRecorder(content_);
     recorder_->isTakenElsewhere = isTakenElsewhere_;
-    recorder_->onChange = [this](const std::optional<Shortcut>& shortcut) {
-        ZoneCommand changed = binding_.get();
-        changed.shortcut = shortcut;
-        write(changed);
-    };
+    QObject::connect(recorder_, &ShortcutRecorder::shortcutChanged, this,
+                     [this](const std::optional<Shortcut>& shortcut) {
+                         ZoneCommand changed = binding_.get();
+                         changed.shortcut = shortcut;
+                         write(changed);
+                     });
     addRow("Shortcut", recorder_);
 }
 
@@ -196,17 +197,17 @@ void CommandEditor::addGridControls() {
     const auto maximum = CommandEditing::maximumGrid;
     columnsLabel_ = TerminalLabel::create({}, 13, Theme::text, content_);
     columns_ = new TerminalStepper(columnsLabel_, {1, maximum}, 1, content_);
-    columns_->onChange = [this](std::int64_t cols) {
+    QObject::connect(columns_, &TerminalStepper::valueChanged, this, [this](std::int64_t cols) {
         const ZoneCommand current = binding_.get();
         write(CommandEditing::withGrid(current, cols, current.rows));
-    };
+    });
     addRow("Columns", columns_);
     rowsLabel_ = TerminalLabel::create({}, 13, Theme::text, content_);
     rows_ = new TerminalStepper(rowsLabel_, {1, maximum}, 1, content_);
-    rows_->onChange = [this](std::int64_t rows) {
+    QObject::connect(rows_, &TerminalStepper::valueChanged, this, [this](std::int64_t rows) {
         const ZoneCommand current = binding_.get();
         write(CommandEditing::withGrid(current, current.cols, rows));
-    };
+    });
     addRow("Rows", rows_);
     order_ = new TerminalMenu<Ordering>(
         binding_.get().ordering, 220,
@@ -224,9 +225,9 @@ void CommandEditor::addGridControls() {
     row->setSpacing(10);
     positionLabel_ = TerminalLabel::create({}, 13, Theme::text, positionRow);
     position_ = new TerminalStepper(positionLabel_, {1, 1}, 1, positionRow);
-    position_->onChange = [this](std::int64_t n) {
+    QObject::connect(position_, &TerminalStepper::valueChanged, this, [this](std::int64_t n) {
         write(CommandEditing::withPosition(binding_.get(), n));
-    };
+    });
     row->addWidget(position_);
     selectionDetail_ = TerminalLabel::create({}, 11, Theme::textDim, positionRow);
     row->addWidget(selectionDetail_);
@@ -279,14 +280,14 @@ void CommandEditor::addFixedSizeControls() {
     addRow("Preset", presets);
     const NumberEditing::Range range{CommandEditing::minimumSize, CommandEditing::maximumSize};
     width_ = new TerminalNumberField(range, "px", content_);
-    width_->onChange = [this](std::int64_t value) {
+    QObject::connect(width_, &TerminalNumberField::valueChanged, this, [this](std::int64_t value) {
         write(CommandEditing::withWidth(binding_.get(), value));
-    };
+    });
     addRow("Width", width_);
     height_ = new TerminalNumberField(range, "px", content_);
-    height_->onChange = [this](std::int64_t value) {
+    QObject::connect(height_, &TerminalNumberField::valueChanged, this, [this](std::int64_t value) {
         write(CommandEditing::withHeight(binding_.get(), value));
-    };
+    });
     addRow("Height", height_);
 }
 

@@ -139,9 +139,7 @@ void GridPreview::drag(QPointF pointer) {
     }
     span_ = *picked;
     update();
-    if (onSpanChanged) {
-        onSpanChanged(span_);
-    }
+    Q_EMIT spanChanged(span_);
 }
 
 } // namespace panemark

@@ -4,7 +4,6 @@
 #include "model/Ordering.h"
 
 #include <QWidget>
-#include <functional>
 #include <optional>
 
 namespace panemark {
@@ -13,13 +12,14 @@ namespace panemark {
 // ones lit. A press picks a cell and a drag the rectangle from the press to the pointer; every
 // movement writes the span at once.
 class GridPreview : public QWidget {
+    Q_OBJECT
+
 public:
     explicit GridPreview(QWidget* parent = nullptr);
 
     void setGrid(const GridSpan& span, Ordering ordering);
     void setInteractive(bool interactive) { interactive_ = interactive; }
     void setShowNumbers(bool show);
-    std::function<void(const GridSpan&)> onSpanChanged;
 
     // The board, centred in the widget; only it takes presses.
     QRectF board() const;
@@ -30,6 +30,10 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
     QSize sizeHint() const override { return {420, heightForWidth(420)}; }
+
+Q_SIGNALS:
+    // Every span a press or a drag picks.
+    void spanChanged(const panemark::GridSpan& span);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -112,9 +112,7 @@ void ShortcutRecorder::stop() {
 
 void ShortcutRecorder::changed() {
     setShortcut(shortcut_);
-    if (onChange) {
-        onChange(shortcut_);
-    }
+    Q_EMIT shortcutChanged(shortcut_);
     // The hot keys are grabbed again after the change; a refusal comes back a moment later.
     QTimer::singleShot(300, this, [this] { refreshNote(); });
 }

@@ -19,14 +19,14 @@ namespace panemark {
 // press; Escape (with Shift too) stops without a change, and combinations without Control, Alt
 // or Super are refused while it keeps listening.
 class ShortcutRecorder : public QWidget {
+    Q_OBJECT
+
 public:
     explicit ShortcutRecorder(QWidget* parent = nullptr);
     ~ShortcutRecorder() override;
 
     void setShortcut(const std::optional<Shortcut>& shortcut);
     std::optional<Shortcut> shortcut() const { return shortcut_; }
-    // Called with every accepted recording and with the removal.
-    std::function<void(const std::optional<Shortcut>&)> onChange;
     // Whether another program holds a combination (Panemark then cannot have it).
     std::function<bool(const Shortcut&)> isTakenElsewhere;
 
@@ -42,6 +42,10 @@ public:
     // The key press as the platform-independent event: the physical key from the X keycode
     // (evdev + 8), the modifiers from Qt's. None for a key the table cannot place.
     static std::optional<KeyEvent> keyEventFrom(const QKeyEvent& event);
+
+Q_SIGNALS:
+    // Every accepted recording, and the removal.
+    void shortcutChanged(const std::optional<panemark::Shortcut>& shortcut);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -542,9 +542,7 @@ void CommandPalette::showEvent(QShowEvent* event) {
 
 void CommandPalette::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    if (onClosed) {
-        onClosed();
-    }
+    Q_EMIT closed();
 }
 
 void CommandPalette::paintEvent(QPaintEvent*) {

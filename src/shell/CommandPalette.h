@@ -26,6 +26,8 @@ namespace panemark {
 // or more; Settings, updates, About and Quit. A popup: the window the user was working in keeps
 // the focus, so a row moves that window.
 class CommandPalette : public QWidget {
+    Q_OBJECT
+
 public:
     struct Actions {
         std::function<void(const ZoneCommand&)> run;
@@ -53,8 +55,9 @@ public:
     QWidget* emptyState() const;
     QWidget* commandList() const;
     void setVisibleScreenHeight(std::optional<double> height);
-    // Called whenever the palette closes, however it was closed.
-    std::function<void()> onClosed;
+Q_SIGNALS:
+    // Whenever the palette closes, however it was closed.
+    void closed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -31,7 +31,8 @@ TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
     };
     actions.quit = [] { QuitRequest::post(); }; // after the click, profiles saved on the way out
     palette_ = std::make_unique<CommandPalette>(services.profiles, std::move(actions));
-    palette_->onClosed = [this] { sinceClosed_.start(); };
+    QObject::connect(palette_.get(), &CommandPalette::closed, palette_.get(),
+                     [this] { sinceClosed_.start(); });
 
     darkPanel_ = desktopLooksDark();
     tray_ = std::make_unique<QSystemTrayIcon>(statusIcon(darkPanel_));

@@ -49,9 +49,7 @@ void TerminalNumberField::commit() {
     editor_->setText(QString::fromStdString(result.draft));
     if (result.value != value_) {
         value_ = result.value;
-        if (onChange) {
-            onChange(value_);
-        }
+        Q_EMIT valueChanged(value_);
     }
     update();
 }

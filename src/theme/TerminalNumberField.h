@@ -3,7 +3,7 @@
 #include "theme/NumberEditing.h"
 
 #include <QLineEdit>
-#include <functional>
+#include <cstdint>
 
 class QLabel;
 
@@ -12,6 +12,8 @@ namespace panemark {
 // An integer in a range, typed in a terminal well: only digits can be typed; Return or leaving
 // the field commits, clamped; Escape restores the number and leaves the field.
 class TerminalNumberField : public QWidget {
+    Q_OBJECT
+
 public:
     TerminalNumberField(NumberEditing::Range range, const QString& suffix,
                         QWidget* parent = nullptr);
@@ -19,10 +21,11 @@ public:
     std::int64_t value() const { return value_; }
     // From outside: the field shows it at once.
     void setValue(std::int64_t value);
-    // Called with each committed value that differs from the last.
-    std::function<void(std::int64_t)> onChange;
-
     QLineEdit* editor() const { return editor_; }
+
+Q_SIGNALS:
+    // Each committed value that differs from the last.
+    void valueChanged(std::int64_t value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -55,9 +55,7 @@ TerminalStepper::TerminalStepper(QWidget* label, NumberEditing::Range range, std
 
 void TerminalStepper::bump(std::int64_t delta) {
     value_ = NumberEditing::bump(value_, delta, range_);
-    if (onChange) {
-        onChange(value_);
-    }
+    Q_EMIT valueChanged(value_);
 }
 
 } // namespace panemark

@@ -3,7 +3,7 @@
 #include "theme/NumberEditing.h"
 
 #include <QWidget>
-#include <functional>
+#include <cstdint>
 
 class QToolButton;
 
@@ -12,6 +12,8 @@ namespace panemark {
 // A caller's label, then minus and plus buttons that bump an integer by a step within a range.
 // The buttons are never disabled: at a bound a press writes the same value again.
 class TerminalStepper : public QWidget {
+    Q_OBJECT
+
 public:
     TerminalStepper(QWidget* label, NumberEditing::Range range, std::int64_t step,
                     QWidget* parent = nullptr);
@@ -19,11 +21,12 @@ public:
     std::int64_t value() const { return value_; }
     void setValue(std::int64_t value) { value_ = value; }
     void setRange(NumberEditing::Range range) { range_ = range; }
-    // Called with the value after every press.
-    std::function<void(std::int64_t)> onChange;
-
     QToolButton* minusButton() const { return minus_; }
     QToolButton* plusButton() const { return plus_; }
+
+Q_SIGNALS:
+    // The value after every press.
+    void valueChanged(std::int64_t value);
 
 private:
     void bump(std::int64_t delta);

@@ -22,11 +22,7 @@ TerminalTextField::TerminalTextField(QWidget* parent) : QWidget(parent) {
     editor_->setStyleSheet(ThemeStyle::inlineEditor());
     editor_->installEventFilter(this);
     row->addWidget(editor_);
-    QObject::connect(editor_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (onEdited) {
-            onEdited(text);
-        }
-    });
+    QObject::connect(editor_, &QLineEdit::textEdited, this, &TerminalTextField::edited);
 }
 
 void TerminalTextField::setText(const QString& text) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 class QLineEdit;
 
@@ -10,6 +9,8 @@ namespace panemark {
 // A line of text in a terminal well, outlined in phosphor while it has the focus, with a dim
 // placeholder while it is empty. Every keystroke is reported.
 class TerminalTextField : public QWidget {
+    Q_OBJECT
+
 public:
     explicit TerminalTextField(QWidget* parent = nullptr);
 
@@ -17,7 +18,10 @@ public:
     // Changes the text without reporting it (the owner already knows).
     void setText(const QString& text);
     void setPlaceholder(const QString& placeholder);
-    std::function<void(const QString&)> onEdited;
+
+Q_SIGNALS:
+    // Every keystroke's text.
+    void edited(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -14,7 +14,8 @@ protected:
 
     GridPreviewTest() {
         preview.resize(420, 263);
-        preview.onSpanChanged = [this](const GridSpan& span) { written.push_back(span); };
+        QObject::connect(&preview, &GridPreview::spanChanged, &preview,
+                         [this](const GridSpan& span) { written.push_back(span); });
         preview.show();
     }
 

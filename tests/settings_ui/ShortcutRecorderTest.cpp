@@ -25,7 +25,8 @@ protected:
         field = new QLineEdit(&window);
         column->addWidget(recorder);
         column->addWidget(field);
-        recorder->onChange = [this](const std::optional<Shortcut>& s) { changes.push_back(s); };
+        QObject::connect(recorder, &ShortcutRecorder::shortcutChanged, recorder,
+                         [this](const std::optional<Shortcut>& s) { changes.push_back(s); });
         window.show();
         field->setFocus();
     }

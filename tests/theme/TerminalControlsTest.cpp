@@ -39,7 +39,8 @@ TEST_F(TerminalControlsTest, TheNumberFieldFiltersClampsOnReturnAndRestoresOnEsc
     TerminalNumberField field({1, 12}, "cols");
     field.setValue(12);
     std::vector<std::int64_t> changes;
-    field.onChange = [&](std::int64_t value) { changes.push_back(value); };
+    QObject::connect(&field, &TerminalNumberField::valueChanged, &field,
+                     [&](std::int64_t value) { changes.push_back(value); });
     field.show();
     field.editor()->setFocus();
     field.editor()->selectAll();
