@@ -1,6 +1,6 @@
 // Writes the application icon as PNGs of the hicolor theme's usual sizes, drawn by the same code
 // as the windows' icon: render_icons OUTPUT-DIRECTORY.
-#include "theme/AppIcon.h"
+#include "widgets/AppIcon.h"
 
 #include <QApplication>
 #include <QDir>

@@ -12,7 +12,7 @@
 #include "runtime/QtScheduler.h"
 #include "runtime/Text.h"
 #include "shell/DesktopShell.h"
-#include "theme/TerminalFont.h"
+#include "widgets/TerminalFont.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "core/InstanceProtocol.h"
 
-#include "model/JsonText.h"
+#include "json/JsonText.h"
 
 namespace panemark {
 

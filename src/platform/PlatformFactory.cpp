@@ -1,10 +1,10 @@
 #include "platform/PlatformFactory.h"
 
 #include "platform/gnome/GnomePlatform.h"
-#include "platform/i3ipc/I3Platform.h"
-#include "platform/i3ipc/SwayPlatform.h"
+#include "platform/i3/I3Platform.h"
 #include "platform/kwin/KWinPlatform.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/sway/SwayPlatform.h"
 #include "platform/x11/X11Platform.h"
 
 #include <algorithm>

@@ -1,8 +1,7 @@
 #include "profiles/ProfileJson.h"
 
-#include "model/CommandJson.h"
-#include "model/JsonText.h"
-
+#include "json/CommandJson.h"
+#include "json/JsonText.h"
 #include <cmath>
 
 namespace panemark::ProfileJson {

@@ -2,10 +2,10 @@
 
 #include "settings_ui/CommandBinding.h"
 #include "settings_ui/CommandEditor.h"
-#include "theme/Glow.h"
-#include "theme/Symbols.h"
-#include "theme/TerminalLabel.h"
-#include "theme/Theme.h"
+#include "widgets/Glow.h"
+#include "widgets/Symbols.h"
+#include "widgets/TerminalLabel.h"
+#include "widgets/Theme.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

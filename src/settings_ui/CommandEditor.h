@@ -2,7 +2,7 @@
 
 #include "settings_ui/CommandBinding.h"
 #include "settings_ui/CommandEditing.h"
-#include "theme/TerminalMenu.h"
+#include "widgets/TerminalMenu.h"
 
 #include <QWidget>
 #include <functional>

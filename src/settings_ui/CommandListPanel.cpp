@@ -3,12 +3,12 @@
 #include "profiles/ProfileManager.h"
 #include "profiles/ProfileRules.h"
 #include "settings_ui/CommandRow.h"
-#include "theme/SectionHeader.h"
-#include "theme/Symbols.h"
-#include "theme/TerminalDivider.h"
-#include "theme/TerminalFont.h"
-#include "theme/Theme.h"
-#include "theme/ThemeStyle.h"
+#include "widgets/SectionHeader.h"
+#include "widgets/Symbols.h"
+#include "widgets/TerminalDivider.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/Theme.h"
+#include "widgets/ThemeStyle.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>

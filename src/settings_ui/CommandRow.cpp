@@ -1,8 +1,8 @@
 #include "settings_ui/CommandRow.h"
 
-#include "theme/Glow.h"
-#include "theme/TerminalFont.h"
-#include "theme/Theme.h"
+#include "widgets/Glow.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/Theme.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>

@@ -1,18 +1,18 @@
 #include "settings_ui/GeneralPanel.h"
 
 #include "platform/Platform.h"
-#include "profiles/ConfigStore.h"
+#include "preferences/ConfigStore.h"
 #include "profiles/ProfileManager.h"
 #include "runtime/AppVersion.h"
-#include "theme/SectionHeader.h"
-#include "theme/Symbols.h"
-#include "theme/TerminalButton.h"
-#include "theme/TerminalCheckBox.h"
-#include "theme/TerminalFont.h"
-#include "theme/TerminalLabel.h"
-#include "theme/TerminalMenu.h"
-#include "theme/Theme.h"
-#include "theme/ThemeStyle.h"
+#include "widgets/SectionHeader.h"
+#include "widgets/Symbols.h"
+#include "widgets/TerminalButton.h"
+#include "widgets/TerminalCheckBox.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/TerminalLabel.h"
+#include "widgets/TerminalMenu.h"
+#include "widgets/Theme.h"
+#include "widgets/ThemeStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

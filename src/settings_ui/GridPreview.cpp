@@ -1,10 +1,10 @@
 #include "settings_ui/GridPreview.h"
 
 #include "settings_ui/GridGeometry.h"
-#include "theme/CornerBrackets.h"
-#include "theme/Glow.h"
-#include "theme/TerminalFont.h"
-#include "theme/Theme.h"
+#include "widgets/CornerBrackets.h"
+#include "widgets/Glow.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/Theme.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,10 +1,10 @@
 #include "settings_ui/ProfileRow.h"
 
-#include "theme/Symbols.h"
-#include "theme/TerminalFont.h"
-#include "theme/TerminalLabel.h"
-#include "theme/Theme.h"
-#include "theme/ThemeStyle.h"
+#include "widgets/Symbols.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/TerminalLabel.h"
+#include "widgets/Theme.h"
+#include "widgets/ThemeStyle.h"
 
 #include <QApplication>
 #include <QDrag>

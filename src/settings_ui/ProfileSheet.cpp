@@ -5,12 +5,12 @@
 #include "profiles/ProfileDocument.h"
 #include "settings_ui/ProfileRow.h"
 #include "settings_ui/TriggerEditor.h"
-#include "theme/SectionHeader.h"
-#include "theme/TerminalAlert.h"
-#include "theme/TerminalButton.h"
-#include "theme/TerminalFont.h"
-#include "theme/Theme.h"
-#include "theme/ThemeStyle.h"
+#include "widgets/SectionHeader.h"
+#include "widgets/TerminalAlert.h"
+#include "widgets/TerminalButton.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/Theme.h"
+#include "widgets/ThemeStyle.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

@@ -3,7 +3,7 @@
 #include "model/Uuid.h"
 #include "profiles/ProfileManager.h"
 #include "runtime/Cancellable.h"
-#include "theme/TerminalDialog.h"
+#include "widgets/TerminalDialog.h"
 
 #include <functional>
 #include <optional>

@@ -1,11 +1,11 @@
 #include "settings_ui/ShortcutRecorder.h"
 
 #include "platform/evdev/EvdevKeyCodes.h"
-#include "theme/Glow.h"
-#include "theme/Symbols.h"
-#include "theme/TerminalFont.h"
-#include "theme/Theme.h"
-#include "theme/ThemeStyle.h"
+#include "widgets/Glow.h"
+#include "widgets/Symbols.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/Theme.h"
+#include "widgets/ThemeStyle.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

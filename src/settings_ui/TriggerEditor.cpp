@@ -1,12 +1,12 @@
 #include "settings_ui/TriggerEditor.h"
 
 #include "profiles/ProfileManager.h"
-#include "theme/SectionHeader.h"
-#include "theme/TerminalButton.h"
-#include "theme/TerminalCheckBox.h"
-#include "theme/TerminalFont.h"
-#include "theme/Theme.h"
-#include "theme/ThemeStyle.h"
+#include "widgets/SectionHeader.h"
+#include "widgets/TerminalButton.h"
+#include "widgets/TerminalCheckBox.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/Theme.h"
+#include "widgets/ThemeStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -4,7 +4,7 @@
 #include "model/Uuid.h"
 #include "platform/KeyboardDevices.h"
 #include "profiles/ProfileTrigger.h"
-#include "theme/TerminalDialog.h"
+#include "widgets/TerminalDialog.h"
 
 #include <vector>
 

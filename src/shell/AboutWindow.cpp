@@ -1,16 +1,16 @@
 #include "shell/AboutWindow.h"
 
-#include "theme/ScreenFit.h"
-#include "theme/AppIcon.h"
-#include "theme/Glow.h"
-#include "theme/SectionHeader.h"
-#include "theme/SupportLinks.h"
-#include "theme/TerminalBackground.h"
-#include "theme/TerminalButton.h"
-#include "theme/TerminalDivider.h"
-#include "theme/TerminalFont.h"
-#include "theme/TerminalLabel.h"
-#include "theme/Theme.h"
+#include "widgets/AppIcon.h"
+#include "widgets/Glow.h"
+#include "widgets/ScreenFit.h"
+#include "widgets/SectionHeader.h"
+#include "widgets/SupportLinks.h"
+#include "widgets/TerminalBackground.h"
+#include "widgets/TerminalButton.h"
+#include "widgets/TerminalDivider.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/TerminalLabel.h"
+#include "widgets/Theme.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

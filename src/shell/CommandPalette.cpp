@@ -2,14 +2,14 @@
 
 #include "platform/OwnWindows.h"
 #include "runtime/AppVersion.h"
-#include "theme/Glow.h"
-#include "theme/LiteralText.h"
-#include "theme/Scanlines.h"
-#include "theme/Symbols.h"
-#include "theme/TerminalFont.h"
-#include "theme/TerminalLabel.h"
-#include "theme/Theme.h"
-#include "theme/ThemeStyle.h"
+#include "widgets/Glow.h"
+#include "widgets/LiteralText.h"
+#include "widgets/Scanlines.h"
+#include "widgets/Symbols.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/TerminalLabel.h"
+#include "widgets/Theme.h"
+#include "widgets/ThemeStyle.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "shell/PaletteRow.h"
 
-#include "theme/TerminalFont.h"
-#include "theme/Theme.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/Theme.h"
 
 #include <QMouseEvent>
 #include <QPainter>

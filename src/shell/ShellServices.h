@@ -4,8 +4,8 @@
 #include "model/ZoneCommand.h"
 #include "platform/Platform.h"
 #include "platform/WindowRef.h"
-#include "profiles/ConfigStore.h"
-#include "profiles/PreferencesStore.h"
+#include "preferences/ConfigStore.h"
+#include "preferences/PreferencesStore.h"
 #include "profiles/ProfileManager.h"
 #include "runtime/Scheduler.h"
 

@@ -1,6 +1,6 @@
 #include "shell/SplashController.h"
 
-#include "profiles/ConfigStore.h"
+#include "preferences/ConfigStore.h"
 
 #include <algorithm>
 

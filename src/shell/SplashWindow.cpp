@@ -1,17 +1,17 @@
 #include "shell/SplashWindow.h"
 
 #include "platform/OwnWindows.h"
-#include "profiles/ConfigStore.h"
+#include "preferences/ConfigStore.h"
 #include "runtime/AppVersion.h"
-#include "theme/AppIcon.h"
-#include "theme/CornerBrackets.h"
-#include "theme/Glow.h"
-#include "theme/ScreenFit.h"
-#include "theme/TerminalBackground.h"
-#include "theme/TerminalCheckBox.h"
-#include "theme/TerminalFont.h"
-#include "theme/TerminalLabel.h"
-#include "theme/Theme.h"
+#include "widgets/AppIcon.h"
+#include "widgets/CornerBrackets.h"
+#include "widgets/Glow.h"
+#include "widgets/ScreenFit.h"
+#include "widgets/TerminalBackground.h"
+#include "widgets/TerminalCheckBox.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/TerminalLabel.h"
+#include "widgets/Theme.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 
 #include "core/QuitRequest.h"
 #include "runtime/Log.h"
-#include "theme/Symbols.h"
+#include "widgets/Symbols.h"
 
 #include <QCoreApplication>
 #include <QCursor>

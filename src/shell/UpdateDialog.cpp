@@ -1,12 +1,12 @@
 #include "shell/UpdateDialog.h"
 
-#include "theme/AppIcon.h"
-#include "theme/Glow.h"
-#include "theme/TerminalBackground.h"
-#include "theme/TerminalButton.h"
-#include "theme/TerminalFont.h"
-#include "theme/Theme.h"
-#include "theme/ThemeStyle.h"
+#include "widgets/AppIcon.h"
+#include "widgets/Glow.h"
+#include "widgets/TerminalBackground.h"
+#include "widgets/TerminalButton.h"
+#include "widgets/TerminalFont.h"
+#include "widgets/Theme.h"
+#include "widgets/ThemeStyle.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "shell/Updater.h"
 
-#include "profiles/PreferencesStore.h"
-#include "profiles/Settings.h"
+#include "preferences/PreferencesStore.h"
+#include "preferences/Settings.h"
 #include "runtime/Guard.h"
 #include "shell/Appcast.h"
 

@@ -15,6 +15,7 @@ namespace fs = std::filesystem;
 const std::map<std::string, double> ranks = {
     {"runtime", 0},
     {"model", 1},
+    {"json", 1.5},
     {"platform", 2},
     {"platform/evdev", 3},
     {"platform/xkb", 3},
@@ -22,15 +23,18 @@ const std::map<std::string, double> ranks = {
     {"platform/linux", 3},
     {"platform/x11", 4},
     {"platform/sim", 4},
-    {"platform/i3ipc", 4.5},
+    {"platform/i3ipc", 4.1},
+    {"platform/i3", 4.5},
+    {"platform/sway", 4.5},
     {"platform/compositor", 4.2},
     {"platform/kwin", 4.5},
     {"platform/gnome", 4.5},
     {"placement", 5},
+    {"preferences", 5.5},
     {"profiles", 6},
     {"hardware", 7},
     {"core", 8},
-    {"theme", 9},
+    {"widgets", 9},
     {"settings_ui", 10},
     {"shell", 11},
     {"app", 12},
@@ -47,7 +51,8 @@ bool mayNameBackend(const std::string& file, const std::string& header) {
 
 bool isBackend(const std::string& header) {
     return header.rfind("platform/x11/", 0) == 0 || header.rfind("platform/sim/", 0) == 0 ||
-           header.rfind("platform/i3ipc/", 0) == 0 || header.rfind("platform/kwin/", 0) == 0 ||
+           header.rfind("platform/i3ipc/", 0) == 0 || header.rfind("platform/i3/", 0) == 0 ||
+           header.rfind("platform/sway/", 0) == 0 || header.rfind("platform/kwin/", 0) == 0 ||
            header.rfind("platform/compositor/", 0) == 0 ||
            header.rfind("platform/gnome/", 0) == 0 || header == "platform/PlatformFactory.h";
 }

@@ -1,7 +1,6 @@
 #include "model/StockCommands.h"
 
-#include "model/CommandJson.h"
-
+#include "json/CommandJson.h"
 #include <gtest/gtest.h>
 #include <set>
 

@@ -4,8 +4,8 @@
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcReplies.h"
 #include "platform/i3ipc/I3IpcWindows.h"
-#include "platform/i3ipc/SwayPalettePlacer.h"
-#include "platform/i3ipc/SwayShortcuts.h"
+#include "platform/sway/SwayPalettePlacer.h"
+#include "platform/sway/SwayShortcuts.h"
 #include "runtime/Log.h"
 
 #include <QCoreApplication>

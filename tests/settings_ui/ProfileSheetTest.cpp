@@ -3,14 +3,14 @@
 #include "../support/OffscreenApplication.h"
 #include "../support/SettleWidgets.h"
 #include "platform/sim/SimPlatform.h"
-#include "profiles/ConfigStore.h"
+#include "preferences/ConfigStore.h"
 #include "profiles/ProfileDocument.h"
 #include "runtime/ManualScheduler.h"
 #include "settings_ui/ProfileRow.h"
 #include "settings_ui/TriggerEditor.h"
-#include "theme/TerminalAlert.h"
-#include "theme/TerminalButton.h"
-#include "theme/TerminalCheckBox.h"
+#include "widgets/TerminalAlert.h"
+#include "widgets/TerminalButton.h"
+#include "widgets/TerminalCheckBox.h"
 
 #include <QLabel>
 #include <QLineEdit>

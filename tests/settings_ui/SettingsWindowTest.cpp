@@ -1,10 +1,9 @@
 #include "settings_ui/SettingsWindow.h"
-#include "theme/ScreenFit.h"
 
 #include "../support/OffscreenApplication.h"
 #include "../support/SettleWidgets.h"
 #include "platform/sim/SimPlatform.h"
-#include "profiles/ConfigStore.h"
+#include "preferences/ConfigStore.h"
 #include "profiles/ProfileManager.h"
 #include "profiles/ProfileRules.h"
 #include "runtime/ManualScheduler.h"
@@ -14,12 +13,13 @@
 #include "settings_ui/CommandRow.h"
 #include "settings_ui/GridPreview.h"
 #include "settings_ui/ShortcutRecorder.h"
-#include "theme/SectionHeader.h"
-#include "theme/TerminalButton.h"
-#include "theme/TerminalCheckBox.h"
-#include "theme/TerminalNumberField.h"
-#include "theme/TerminalStepper.h"
-#include "theme/TerminalTextField.h"
+#include "widgets/ScreenFit.h"
+#include "widgets/SectionHeader.h"
+#include "widgets/TerminalButton.h"
+#include "widgets/TerminalCheckBox.h"
+#include "widgets/TerminalNumberField.h"
+#include "widgets/TerminalStepper.h"
+#include "widgets/TerminalTextField.h"
 
 #include <QLabel>
 #include <QLineEdit>

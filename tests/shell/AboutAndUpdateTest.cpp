@@ -1,7 +1,7 @@
 #include "../support/OffscreenApplication.h"
 #include "shell/AboutWindow.h"
 #include "shell/UpdateDialog.h"
-#include "theme/TerminalButton.h"
+#include "widgets/TerminalButton.h"
 
 #include <QLabel>
 #include <QTest>

@@ -4,7 +4,7 @@
 #include "../support/OffscreenApplication.h"
 #include "model/StockCommands.h"
 #include "runtime/ManualScheduler.h"
-#include "theme/TerminalFont.h"
+#include "widgets/TerminalFont.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 #include "model/StockCommands.h"
 #include "model/Uuid.h"
 #include "platform/sim/SimPlatform.h"
-#include "profiles/ConfigStore.h"
+#include "preferences/ConfigStore.h"
 #include "profiles/ProfileManager.h"
 #include "runtime/AppVersion.h"
 #include "runtime/ManualScheduler.h"
@@ -11,9 +11,9 @@
 #include "settings_ui/SettingsWindow.h"
 #include "shell/AboutWindow.h"
 #include "shell/CommandPalette.h"
-#include "theme/LabeledControl.h"
-#include "theme/ScreenFit.h"
-#include "theme/TerminalAlert.h"
+#include "widgets/LabeledControl.h"
+#include "widgets/ScreenFit.h"
+#include "widgets/TerminalAlert.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -1,10 +1,10 @@
 #include "../support/OffscreenApplication.h"
 #include "platform/sim/SimLoginItem.h"
-#include "profiles/ConfigStore.h"
+#include "preferences/ConfigStore.h"
 #include "runtime/ManualScheduler.h"
 #include "shell/SplashController.h"
 #include "shell/SplashWindow.h"
-#include "theme/TerminalCheckBox.h"
+#include "widgets/TerminalCheckBox.h"
 
 #include <QTest>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "shell/Updater.h"
 
 #include "../support/OffscreenApplication.h"
-#include "profiles/PreferencesStore.h"
-#include "profiles/Settings.h"
+#include "preferences/PreferencesStore.h"
+#include "preferences/Settings.h"
 #include "runtime/ManualScheduler.h"
 #include "runtime/QtScheduler.h"
 

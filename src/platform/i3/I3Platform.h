@@ -1,0 +1,53 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/i3/I3Windows.h"
+#include "platform/i3ipc/I3IpcClient.h"
+#include "platform/i3ipc/I3IpcEvents.h"
+#include "platform/i3ipc/I3IpcScreens.h"
+#include "platform/i3ipc/I3IpcWindows.h"
+#include "platform/x11/X11Platform.h"
+#include "runtime/Result.h"
+#include "runtime/Scheduler.h"
+
+#include <memory>
+
+namespace panemark {
+
+// i3: outputs through its IPC, windows read through X11 and placed through the IPC (i3 ignores
+// a client's requests to move a tiled window), everything else through X11 as under any window
+// manager; i3 takes no bindings at run time, so the shortcuts are X11 key grabs.
+class I3Platform : public Platform {
+public:
+    // The socket is $I3SOCK, else the root window's I3_SOCKET_PATH.
+    static Result<std::unique_ptr<I3Platform>> open(Scheduler& mainLoop,
+                                                    const std::string& socketFromEnvironment);
+
+    WindowService& windows() override { return *windows_; }
+    ScreenService& screens() override { return *screens_; }
+    GlobalShortcuts& shortcuts() override { return x11_->shortcuts(); }
+    LoginItem& loginItem() override { return x11_->loginItem(); }
+    KeyboardDevices& keyboardDevices() override { return x11_->keyboardDevices(); }
+    std::string displayName() const override { return x11_->displayName(); }
+    std::string desktopName() override { return desktopName_; }
+    DesktopAccess access() override { return {}; }
+    // The X display's, which i3 manages.
+    Beeper* bell() override { return x11_->bell(); }
+    DisplayFacts* displayFacts() override { return x11_.get(); }
+    DesktopLink* desktopLink() override { return x11_.get(); }
+    PaletteButton* paletteButton() override { return nullptr; }
+
+private:
+    I3Platform() = default;
+
+    std::unique_ptr<X11Platform> x11_;
+    std::unique_ptr<I3IpcClient> client_;
+    std::unique_ptr<I3IpcEvents> events_;
+    std::unique_ptr<I3IpcTree> tree_;
+    std::unique_ptr<I3IpcWindows> placer_;
+    std::unique_ptr<I3Windows> windows_;
+    std::unique_ptr<I3IpcScreens> screens_;
+    std::string desktopName_;
+};
+
+} // namespace panemark

@@ -1,0 +1,100 @@
+#include "platform/sway/SwayPlatform.h"
+
+#include "platform/OwnWindows.h"
+#include "platform/i3ipc/I3IpcReplies.h"
+#include "runtime/Log.h"
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace panemark {
+
+namespace {
+
+constexpr double connectTimeout = 2.0;
+
+} // namespace
+
+Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler& mainLoop,
+                                                         const std::string& socketPath) {
+    std::unique_ptr<SwayPlatform> platform(new SwayPlatform());
+    platform->client_ = std::make_unique<I3IpcClient>(socketPath);
+    Result<std::string> reply =
+        platform->client_->request(I3IpcCodec::getVersion, "", connectTimeout);
+    if (!reply) {
+        return Error{"sway does not answer at " + socketPath + ": " + reply.error()};
+    }
+    platform->desktopName_ =
+        "sway (" + I3IpcReplies::version(reply.value()).value_or("unknown version") + ")";
+    platform->keepOwnWindowsFromTheFocus();
+    Result<std::unique_ptr<I3IpcEvents>> events =
+        I3IpcEvents::open(socketPath, {"binding", "output", "workspace", "window", "shutdown"},
+                          platform->desktopName_);
+    if (!events) {
+        return Error{events.error()};
+    }
+    platform->events_ = std::move(events).value();
+    platform->tree_ = std::make_unique<I3IpcTree>(*platform->client_, I3IpcReplies::Dialect::sway);
+    platform->windows_ = std::make_unique<I3IpcWindows>(*platform->tree_);
+    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->tree_, *platform->events_);
+    platform->shortcuts_ = std::make_unique<SwayShortcuts>(*platform->client_, *platform->events_);
+    platform->palettePlacer_ = std::make_unique<SwayPalettePlacer>(
+        *platform->client_, *platform->events_, mainLoop, platform->desktopName_);
+    platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
+    return platform;
+}
+
+namespace {
+
+// A text as a regular expression of sway's criteria that matches it and nothing else.
+std::string exactly(std::string_view text) {
+    std::string pattern;
+    for (const char c : text) {
+        if (std::string_view("\\^$.|?*+()[]{}\"").find(c) != std::string_view::npos) {
+            pattern += '\\';
+        }
+        pattern += c;
+    }
+    return pattern;
+}
+
+} // namespace
+
+void SwayPlatform::keepOwnWindowsFromTheFocus() {
+    // The palette moves the window the user works in, and the splash card is only shown: on
+    // sway every new window takes the focus unless a rule says otherwise. Rules of a run
+    // before this one are the same rules, so adding them again changes nothing.
+    // One command each: sway splits a command at its commas, so the second half of
+    // "for_window [...] floating enable, move position cursor" would run at once on whatever
+    // window has the focus, moving the user's window under the pointer.
+    const auto own = [](std::string_view title) {
+        return "[app_id=\"^" + exactly(OwnWindows::appId) + "$\" title=\"^" + exactly(title) +
+               "$\"]";
+    };
+    std::vector<std::string> rules;
+    for (const std::string_view title : OwnWindows::quietTitles) {
+        rules.push_back("no_focus " + own(title));
+    }
+    rules.push_back("for_window " + own(OwnWindows::paletteTitle) + " floating enable");
+    rules.push_back("for_window " + own(OwnWindows::paletteTitle) + " move position cursor");
+    for (const std::string& rule : rules) {
+        Result<std::string> reply = client_->request(I3IpcCodec::runCommand, rule, connectTimeout);
+        if (!reply) {
+            Log::write(reply.error());
+        } else if (const std::optional<std::string> refused =
+                       I3IpcReplies::commandFailure(reply.value())) {
+            Log::write(desktopName_ + " refused \"" + rule + "\": " + *refused);
+        }
+    }
+}
+
+SwayPlatform::~SwayPlatform() {
+    shortcuts_.reset(); // its bindings go while the socket is still there
+}
+
+Subscription SwayPlatform::onConnectionLost(std::function<void()> listener) {
+    return events_->onClosed(std::move(listener));
+}
+
+} // namespace panemark

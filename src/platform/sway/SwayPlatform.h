@@ -1,0 +1,60 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/WaylandSession.h"
+#include "platform/i3ipc/I3IpcClient.h"
+#include "platform/i3ipc/I3IpcEvents.h"
+#include "platform/i3ipc/I3IpcScreens.h"
+#include "platform/i3ipc/I3IpcWindows.h"
+#include "platform/linux/SysfsKeyboards.h"
+#include "platform/sway/SwayPalettePlacer.h"
+#include "platform/sway/SwayShortcuts.h"
+#include "platform/xdg/XdgAutostartItem.h"
+#include "runtime/Result.h"
+#include "runtime/Scheduler.h"
+
+#include <memory>
+
+namespace panemark {
+
+// sway, through its IPC socket ($SWAYSOCK): windows and outputs from its tree, placement and
+// global shortcuts by its commands. Panemark's own windows are an ordinary Wayland client's.
+class SwayPlatform : public Platform, public DesktopLink {
+public:
+    static Result<std::unique_ptr<SwayPlatform>> open(Scheduler& mainLoop,
+                                                      const std::string& socketPath);
+    ~SwayPlatform() override;
+
+    WindowService& windows() override { return *windows_; }
+    ScreenService& screens() override { return *screens_; }
+    GlobalShortcuts& shortcuts() override { return *shortcuts_; }
+    LoginItem& loginItem() override { return loginItem_; }
+    KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
+    std::string displayName() const override { return WaylandSession::displayName(); }
+    std::string desktopName() override { return desktopName_; }
+    DesktopAccess access() override { return {}; }
+    // A Wayland client gets no bell, and the compositor owns the display.
+    Beeper* bell() override { return nullptr; }
+    DisplayFacts* displayFacts() override { return nullptr; }
+    // The IPC socket closes when sway stops.
+    DesktopLink* desktopLink() override { return this; }
+    PaletteButton* paletteButton() override { return nullptr; }
+    Subscription onConnectionLost(std::function<void()> listener) override;
+
+private:
+    SwayPlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
+    void keepOwnWindowsFromTheFocus();
+
+    std::unique_ptr<I3IpcClient> client_;
+    std::unique_ptr<I3IpcEvents> events_;
+    std::unique_ptr<I3IpcTree> tree_;
+    std::unique_ptr<I3IpcWindows> windows_;
+    std::unique_ptr<I3IpcScreens> screens_;
+    std::unique_ptr<SwayShortcuts> shortcuts_;
+    std::unique_ptr<SwayPalettePlacer> palettePlacer_;
+    std::unique_ptr<SysfsKeyboards> keyboardDevices_;
+    XdgAutostartItem loginItem_;
+    std::string desktopName_;
+};
+
+} // namespace panemark
