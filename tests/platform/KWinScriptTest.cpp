@@ -89,6 +89,16 @@ TEST(KWinScriptTest, AnythingElseIsAnErrorNeverACrash) {
     EXPECT_FALSE(hello(R"({"screens":[]})"));
     EXPECT_FALSE(placed(R"({"placed":true})")); // placed, but where?
     EXPECT_FALSE(screens("null"));
+    // An output with an empty frame or usable area (one turning off) is no screen to place on.
+    const auto empty = HelperReplies::screens(
+        R"({"screens":[{"name":"A","frame":{"x":0,"y":0,"width":0,"height":0},)"
+        R"("area":{"x":0,"y":0,"width":0,"height":0}},)"
+        R"({"name":"B","frame":{"x":0,"y":0,"width":800,"height":600},)"
+        R"("area":{"x":0,"y":0,"width":800,"height":0}},)" +
+        screen + "]}");
+    ASSERT_TRUE(empty);
+    ASSERT_EQ(empty.value().size(), 1u);
+    EXPECT_EQ(empty.value()[0].frame, (Rect{0, 0, 10, 10}));
 }
 
 TEST(KWinScriptTest, RequestsCarryTheirSerialAndWhatTheScriptNeeds) {

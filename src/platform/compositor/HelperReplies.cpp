@@ -72,6 +72,11 @@ Result<std::vector<OutputFacts>> screenList(const Json& json) {
         if (!frame || !area) {
             return Error{"the compositor's helper sent a screen without its frame or usable area"};
         }
+        // An output being turned off (or one that shows nothing) may be listed with an empty
+        // frame or area: no window can be placed on it, so it is no screen.
+        if (frame->width <= 0 || frame->height <= 0 || area->width <= 0 || area->height <= 0) {
+            continue;
+        }
         const auto primary = entry.find("primary");
         screens.push_back(
             {text(entry, "name"), text(entry, "manufacturer"), text(entry, "model"),
