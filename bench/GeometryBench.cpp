@@ -1,10 +1,10 @@
 // Cost of the arithmetic on the path from a key press to a window write, and of reading the
 // largest command list a user can keep (12 × 12 cells, one command each).
+#include "json/CommandListFile.h"
 #include "model/StockCommands.h"
 #include "placement/Layout.h"
 #include "placement/TargetRules.h"
 
-#include "json/CommandListFile.h"
 #include <benchmark/benchmark.h>
 
 namespace panemark {

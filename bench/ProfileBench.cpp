@@ -4,9 +4,9 @@
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
 #include "core/InstanceClient.h"
+#include "json/CommandListFile.h"
 #include "profiles/ProfileFileStore.h"
 
-#include "json/CommandListFile.h"
 #include <algorithm>
 #include <chrono>
 #include <csignal>

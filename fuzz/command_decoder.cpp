@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the command list reader and everything that reads a decoded command:
 // labels, shortcut names, the target rules, and the writer, whose output must read back equal.
+#include "json/CommandListFile.h"
 #include "placement/TargetRules.h"
 
-#include "json/CommandListFile.h"
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>

@@ -2,11 +2,11 @@
 
 #include "cli/CommandFile.h"
 #include "cli/CommandLinter.h"
+#include "json/CommandListFile.h"
 #include "model/StockCommands.h"
 #include "placement/TargetRules.h"
 #include "runtime/Text.h"
 
-#include "json/CommandListFile.h"
 #include <array>
 #include <charconv>
 #include <cmath>

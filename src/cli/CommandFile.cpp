@@ -1,10 +1,10 @@
 #include "cli/CommandFile.h"
 
 #include "cli/CheckTool.h"
+#include "json/CommandListFile.h"
 #include "runtime/Text.h"
 #include "runtime/TextFile.h"
 
-#include "json/CommandListFile.h"
 #include <array>
 #include <charconv>
 #include <cmath>

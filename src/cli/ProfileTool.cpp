@@ -7,13 +7,13 @@
 #include "core/DataFolderLock.h"
 #include "core/InstanceClient.h"
 #include "core/ProfileRequests.h"
+#include "json/CommandJson.h"
+#include "json/CommandListFile.h"
 #include "profiles/ProfileDocument.h"
 #include "profiles/ProfileJson.h"
 #include "runtime/ManualScheduler.h"
 #include "runtime/Text.h"
 
-#include "json/CommandJson.h"
-#include "json/CommandListFile.h"
 #include <QDir>
 #include <filesystem>
 #include <ostream>

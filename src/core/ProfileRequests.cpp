@@ -1,9 +1,9 @@
 #include "core/ProfileRequests.h"
 
+#include "json/CommandJson.h"
 #include "profiles/ProfileJson.h"
 #include "profiles/ProfileRules.h"
 
-#include "json/CommandJson.h"
 #include <cmath>
 #include <functional>
 #include <map>

@@ -1,6 +1,7 @@
 #include "json/CommandJson.h"
 
 #include "json/CommandReading.h"
+
 #include <algorithm>
 #include <iterator>
 

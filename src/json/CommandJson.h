@@ -1,9 +1,8 @@
 #pragma once
 
+#include "json/JsonReader.h"
 #include "model/ZoneCommand.h"
 #include "runtime/Result.h"
-
-#include "json/JsonReader.h"
 
 namespace panemark {
 

@@ -1,12 +1,12 @@
 #include "json/CommandListFile.h"
 
-#include "runtime/Text.h"
-
 #include "json/CommandJson.h"
 #include "json/CommandReading.h"
 #include "json/FastJson.h"
 #include "json/JsonText.h"
 #include "json/RapidReader.h"
+#include "runtime/Text.h"
+
 #include <algorithm>
 #include <optional>
 #include <rapidjson/document.h>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "json/JsonReader.h"
+
 #include <optional>
 #include <string_view>
 

@@ -1,8 +1,8 @@
 #include "json/JsonText.h"
 
+#include "json/FastJson.h"
 #include "runtime/Text.h"
 
-#include "json/FastJson.h"
 #include <algorithm>
 
 namespace panemark {

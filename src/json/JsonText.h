@@ -1,8 +1,8 @@
 #pragma once
 
+#include "json/JsonReader.h"
 #include "runtime/Result.h"
 
-#include "json/JsonReader.h"
 #include <optional>
 #include <string>
 #include <string_view>

@@ -1,11 +1,11 @@
 #include "profiles/ProfileFileStore.h"
 
+#include "json/JsonText.h"
 #include "profiles/ProfileJson.h"
 #include "runtime/Log.h"
 #include "runtime/Text.h"
 #include "runtime/TextFile.h"
 
-#include "json/JsonText.h"
 #include <QDateTime>
 #include <QDir>
 #include <QSaveFile>

@@ -2,6 +2,7 @@
 
 #include "json/CommandJson.h"
 #include "json/JsonText.h"
+
 #include <cmath>
 
 namespace panemark::ProfileJson {

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "json/JsonReader.h"
 #include "profiles/LegacyPersisted.h"
 #include "profiles/Profile.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileIndex.h"
 #include "runtime/Result.h"
 
-#include "json/JsonReader.h"
 #include <string>
 #include <string_view>
 

@@ -1,8 +1,8 @@
 #include "cli/CommandLine.h"
 #include "core/DataFolderLock.h"
+#include "json/CommandListFile.h"
 #include "model/StockCommands.h"
 
-#include "json/CommandListFile.h"
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>

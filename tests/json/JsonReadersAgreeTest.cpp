@@ -7,6 +7,7 @@
 #include "json/FastJson.h"
 #include "json/JsonReader.h"
 #include "json/RapidReader.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>

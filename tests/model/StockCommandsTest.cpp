@@ -1,6 +1,7 @@
 #include "model/StockCommands.h"
 
 #include "json/CommandJson.h"
+
 #include <gtest/gtest.h>
 #include <set>
 

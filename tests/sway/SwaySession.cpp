@@ -176,11 +176,9 @@ std::pair<int, std::string> SwaySession::run(const std::vector<std::string>& arg
 }
 
 bool SwaySession::press(unsigned evdevCode, const std::vector<std::string>& modifiers) {
-    std::vector<std::string> command{"env",
-                                     "PANEMARK_TEST_XKB_LAYOUT=" + keyboardLayouts_,
+    std::vector<std::string> command{"env", "PANEMARK_TEST_XKB_LAYOUT=" + keyboardLayouts_,
                                      "PANEMARK_TEST_XKB_GROUP=" + std::to_string(activeLayout_),
-                                     VIRTUAL_KEYBOARD,
-                                     std::to_string(evdevCode)};
+                                     VIRTUAL_KEYBOARD, std::to_string(evdevCode)};
     command.insert(command.end(), modifiers.begin(), modifiers.end());
     return ChildProcess::finish(start(command, "", false), 30) == 0;
 }

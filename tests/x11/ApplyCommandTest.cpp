@@ -1,9 +1,9 @@
 #include "../support/Printers.h"
 #include "TestClient.h"
 #include "XvfbSession.h"
+#include "json/CommandListFile.h"
 #include "model/StockCommands.h"
 
-#include "json/CommandListFile.h"
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>

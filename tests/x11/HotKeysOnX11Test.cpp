@@ -3,9 +3,9 @@
 #include "TestClient.h"
 #include "TestHome.h"
 #include "XvfbSession.h"
+#include "json/CommandListFile.h"
 #include "model/StockCommands.h"
 
-#include "json/CommandListFile.h"
 #include <algorithm>
 #include <chrono>
 #include <csignal>

@@ -203,7 +203,8 @@ TEST_F(I3Test, ShortcutsStayOnTheirPhysicalKeysUnderOtherLayoutsSwitchedWhileRun
         if (typed.printedZ) {
             ASSERT_TRUE(press(typed.printedZ));
             std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time for a wrong move
-            EXPECT_EQ(focused()->frame, leftHalf) << "the key printed Z ran ⌃⌥⌘Z on " << typed.layout;
+            EXPECT_EQ(focused()->frame, leftHalf)
+                << "the key printed Z ran ⌃⌥⌘Z on " << typed.layout;
         }
         ASSERT_TRUE(press(typed.usZ));
         EXPECT_EQ(waitForFrame(usable), usable) << "the US Z key did nothing on " << typed.layout;

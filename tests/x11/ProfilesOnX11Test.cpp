@@ -1,11 +1,11 @@
 #include "TestClient.h"
 #include "TestHome.h"
 #include "XvfbSession.h"
+#include "json/CommandListFile.h"
 #include "model/StockCommands.h"
 #include "profiles/ProfileFileStore.h"
 #include "profiles/ProfileJson.h"
 
-#include "json/CommandListFile.h"
 #include <chrono>
 #include <csignal>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #include "platform/i3ipc/I3IpcReplies.h"
 
+#include "json/JsonText.h"
 #include "platform/evdev/EvdevKeyCodes.h"
 
-#include "json/JsonText.h"
 #include <map>
 #include <sstream>
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "json/JsonReader.h"
 #include "model/Rect.h"
 #include "model/Shortcut.h"
 #include "runtime/Result.h"
 
-#include "json/JsonReader.h"
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "json/JsonReader.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcReplies.h"
 
-#include "json/JsonReader.h"
 #include <chrono>
 #include <memory>
 #include <mutex>

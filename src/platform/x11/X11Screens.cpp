@@ -1,8 +1,8 @@
 #include "platform/x11/X11Screens.h"
 
 #include "model/Uuid.h"
-#include "platform/ScreenIdentity.h"
 #include "platform/Edid.h"
+#include "platform/ScreenIdentity.h"
 #include "platform/x11/X11EventSource.h"
 #include "runtime/Deadline.h"
 
