@@ -274,8 +274,10 @@ bool TestClient::isGrabbedElsewhere(xcb_keycode_t keycode, std::uint16_t modifie
     if (!grabKey(keycode, modifiers)) {
         return true;
     }
-    xcb_ungrab_key(connection_, keycode, screen_->root, modifiers);
-    xcb_flush(connection_);
+    // Let go of before this returns: a grab of the tested program's that reaches the server
+    // next must not meet the probe's.
+    free(xcb_request_check(connection_,
+                           xcb_ungrab_key_checked(connection_, keycode, screen_->root, modifiers)));
     return false;
 }
 
