@@ -1,11 +1,37 @@
 #include "placement/TargetRules.h"
 
+#include "model/StockCommands.h"
+
 #include <gtest/gtest.h>
+#include <map>
+#include <string>
 
 namespace panemark {
 namespace {
 
 constexpr Rect visible{0, 0, 1000, 800};
+
+// What the user reads in each stock command's name is where it puts a window.
+TEST(TargetRulesTest, EachStockCommandLandsWhereItsNameSays) {
+    const Rect screen{0, 0, 1200, 800};
+    const Rect window{300, 200, 400, 300};
+    const std::map<std::string, Rect> expected = {
+        {"Left third", {0, 0, 400, 800}},
+        {"Center third", {400, 0, 400, 800}},
+        {"Right third", {800, 0, 400, 800}},
+        {"Left half", {0, 0, 600, 800}},
+        {"Right half", {600, 0, 600, 800}},
+        // A half step first cuts the window to the half, keeping its width.
+        {"Top half → full width", {300, 0, 400, 400}},
+        {"Bottom half → full width", {300, 400, 400, 400}},
+    };
+    for (const ZoneCommand& command : stockCommands()) {
+        const auto wanted = expected.find(command.displayName());
+        ASSERT_NE(wanted, expected.end()) << command.displayName();
+        EXPECT_EQ(TargetRules::ruleFor(command, 0)(screen, window), wanted->second)
+            << command.displayName();
+    }
+}
 
 TEST(TargetRulesTest, HalfStepCutsThenWidensThenLeavesAlone) {
     // Neither half: cut to the top half, keeping x and width.

@@ -2,6 +2,7 @@
 
 #include "shell/ScrollIndicatorGeometry.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace panemark {
@@ -10,27 +11,40 @@ namespace {
 // A 13-point monospaced line of 16 points: rows of 28.
 const PaletteLayout layout(16);
 
-TEST(PaletteLayoutTest, TheListHoldsItsRowsUpToTheScreensCap) {
-    EXPECT_EQ(layout.estimatedContentHeight(0), 0);
-    EXPECT_EQ(layout.estimatedContentHeight(7), 28 * 7 + 6 + 12);
-    EXPECT_EQ(layout.baseCommandListHeight(0, 1, 1000), 62); // the empty state
-    EXPECT_EQ(layout.baseCommandListHeight(7, 1, 1000), 214);
-    EXPECT_EQ(layout.baseCommandListHeight(144, 1, 500), 320);
-    EXPECT_EQ(layout.baseCommandListHeight(144, 1, 1000), 740);
-    EXPECT_EQ(layout.baseCommandListHeight(144, 1, std::nullopt), 540);
+TEST(PaletteLayoutTest, TheListGrowsWithItsRowsUpToACapThatTheScreenSets) {
+    // Every row fits while there is room: the list grows a row at a time.
+    EXPECT_EQ(layout.baseCommandListHeight(8, 1, 1000) - layout.baseCommandListHeight(7, 1, 1000),
+              layout.rowHeight() + 1);
+    EXPECT_GE(layout.baseCommandListHeight(7, 1, 1000), layout.estimatedContentHeight(7));
+    // A long list stops at the cap, which leaves the screen's margin free, and never below
+    // the smallest cap on a small screen; without a known screen, a fixed cap.
+    for (const double screen : {500.0, 700.0, 1000.0, 1400.0}) {
+        const double cap = layout.baseCommandListHeight(144, 1, screen);
+        EXPECT_EQ(cap, std::max(PaletteLayout::minimumCap, screen - PaletteLayout::screenMargin))
+            << screen;
+        EXPECT_LT(cap, layout.estimatedContentHeight(144));
+    }
+    EXPECT_EQ(layout.baseCommandListHeight(144, 1, std::nullopt), PaletteLayout::capWithoutScreen);
+    // No commands: the empty state, whatever the screen.
+    EXPECT_EQ(layout.baseCommandListHeight(0, 1, 500), PaletteLayout::emptyStateHeight);
 }
 
-TEST(PaletteLayoutTest, AnOpenPickerLeavesTwoCommandRows) {
-    const double twoRows = layout.minimumVisibleCommandHeight(); // 28 × 2 + 1 + 12
-    EXPECT_EQ(twoRows, 69);
-    // Three profiles, seven commands: room for all three profiles and the list shrinks.
-    EXPECT_EQ(layout.profilePickerHeight(false, 7, 3, 1000), 0);
-    EXPECT_EQ(layout.profilePickerHeight(true, 7, 3, 1000), 28 * 3 + 2 + 12);
-    EXPECT_EQ(layout.commandListHeight(true, 7, 3, 1000), 214 - 98);
-    // Forty profiles on a small screen: the picker gives way, two command rows stay.
-    EXPECT_EQ(layout.commandListHeight(true, 144, 40, 500), twoRows);
+TEST(PaletteLayoutTest, AnOpenPickerTakesItsRoomFromTheListButLeavesTwoRows) {
+    const double twoRows = layout.minimumVisibleCommandHeight();
+    EXPECT_EQ(twoRows, layout.estimatedContentHeight(2));
+    for (const int profiles : {2, 3, 10, 40}) {
+        for (const int commands : {1, 7, 144}) {
+            const double closed = layout.commandListHeight(false, commands, profiles, 1000);
+            const double open = layout.commandListHeight(true, commands, profiles, 1000);
+            const double picker = layout.profilePickerHeight(true, commands, profiles, 1000);
+            EXPECT_EQ(layout.profilePickerHeight(false, commands, profiles, 1000), 0);
+            // The palette keeps its height: what the picker gets, the list gives.
+            EXPECT_LE(open + picker, std::max(closed, twoRows + picker)) << profiles;
+            EXPECT_GE(open, std::min(closed, twoRows)) << profiles << " " << commands;
+        }
+    }
     // With no commands, the empty state stays whole.
-    EXPECT_EQ(layout.commandListHeight(true, 0, 40, 1000), 62);
+    EXPECT_EQ(layout.commandListHeight(true, 0, 40, 1000), PaletteLayout::emptyStateHeight);
 }
 
 TEST(ScrollIndicatorTest, AThumbOnlyForContentThatDoesNotFitAndItReachesTheEnd) {
