@@ -287,15 +287,18 @@ TEST_F(SwayTest, StartingLeavesTheUsersFloatingWindowWhereItWas) {
     session.ask(I3IpcCodec::runCommand, "seat seat0 cursor set 900 500");
     // Floated, the terminal may still draw a frame or two at its tiled size, which sway then
     // follows: the window counts as placed once its frame has stayed as asked for a while.
-    std::optional<Rect> settled;
+    Rect settled{};
     int unchanged = 0;
     ASSERT_TRUE(ChildProcess::waitFor(
         [&] {
             const auto focused = session.focusedWindow();
-            const bool asked = focused && focused->floating && focused->frame.x == 100 &&
-                               focused->frame.width == 700;
-            unchanged = asked && settled == focused->frame ? unchanged + 1 : 0;
-            settled = focused ? std::optional<Rect>(focused->frame) : std::nullopt;
+            if (!focused || !focused->floating || focused->frame.x != 100 ||
+                focused->frame.width != 700) {
+                unchanged = 0;
+                return false;
+            }
+            unchanged = focused->frame == settled ? unchanged + 1 : 0;
+            settled = focused->frame;
             return unchanged >= 30;
         },
         10));
