@@ -100,5 +100,29 @@ TEST(HelperWindowsTest, APlacementGoesOutInWholePixelsWithTheWaitItsTimeAllows) 
     EXPECT_NE(log.lines()[0].find("KWin 6.7.4"), std::string::npos);
 }
 
+TEST(HelperWindowsTest, AHelperThatReportsItsStateIsFollowedAndAKeyPressOnlyPlaces) {
+    FakeHelper helper;
+    HelperSnapshot snapshot(helper);
+    HelperWindows windows(snapshot);
+    snapshot.followed(HelperReplies::look(FakeHelper::lookWith("w1")).value());
+    // A command: its window, frame, process and the placement; the placement alone is asked.
+    const std::optional<WindowRef> window = windows.focusedWindow(1);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(windows.readFrame(*window, 1), (Rect{10, 20, 300, 200}));
+    EXPECT_EQ(windows.processId(*window, 1), 42);
+    windows.writeFrame(*window, {0, 0, 640, 800}, 1);
+    EXPECT_EQ(helper.looks, 0);
+    EXPECT_EQ(helper.placed.size(), 1u);
+    // The report of the frame placed replaces the last; a placement does not forget it.
+    snapshot.followed(HelperReplies::look(R"({"window":{"id":"w1","frame":{"x":0,"y":0,)"
+                                          R"("width":640,"height":800}},"screens":[]})")
+                          .value());
+    EXPECT_EQ(windows.readFrame(*window, 1), (Rect{0, 0, 640, 800}));
+    // The helper went away: each command asks again until a new one reports.
+    snapshot.stopFollowing();
+    ASSERT_TRUE(windows.focusedWindow(1));
+    EXPECT_EQ(helper.looks, 1);
+}
+
 } // namespace
 } // namespace panemark

@@ -46,11 +46,17 @@ function QTimer() {
     this.timeout = Signal();
     this.singleShot = false;
     this.running = false;
-    this.start = function (ms) { this.interval = ms; this.running = true; timers.push(this); };
+    // Started again while running, a timer still fires once.
+    this.start = function (ms) {
+        if (ms !== undefined) this.interval = ms;
+        this.running = true;
+        if (timers.indexOf(this) < 0) timers.push(this);
+    };
     this.stop = function () { this.running = false; };
 }
 function fireTimers() {
     timers.filter(function (t) { return t.running; }).forEach(function (t) {
+        if (!t.running) return;
         if (t.singleShot) t.running = false;
         t.timeout.fire();
     });
@@ -242,6 +248,54 @@ TEST(ScriptLogicTest, TheKWinScriptReadsWindowsAndScreensUnderEveryKWin) {
                                                 "workspace.clientActivated.count() === 1 && "
                                                 "workspace.clientRemoved.count() === 1";
         EXPECT_TRUE(script->run(listened).toBool());
+    }
+}
+
+TEST(ScriptLogicTest, TheKWinScriptReportsTheActiveWindowAndScreensWheneverTheyChange) {
+    for (const double api : {5.0, 6.0, 6.7}) {
+        SCOPED_TRACE(api);
+        auto script = kwinScript(api);
+        script->run(R"(
+            function states() {
+                fireTimers();
+                var sent = calls.filter(function (c) { return c[3] === "state"; })
+                                .map(function (c) { return JSON.parse(c[5]); });
+                calls.length = 0;
+                return sent;
+            })");
+        // At start: the active window and the screens, as a look would answer.
+        const std::string first = script->json("states()");
+        EXPECT_NE(first.find(R"("window":{"id":"{7}","frame":{"x":10,"y":20,"width":300)"),
+                  std::string::npos)
+            << first;
+        EXPECT_NE(first.find(R"("area":{"x":0,"y":0,"width":1280,"height":770})"),
+                  std::string::npos)
+            << first;
+        // The window drawn at another size twice in one turn: one report, of the last.
+        script->run("windows[0].resizeByClient(400, 300); windows[0].resizeByClient(500, 350);");
+        EXPECT_EQ(script->json("states().map(function (s) { return s.window.frame; })"),
+                  R"([{"x":10,"y":20,"width":500,"height":350}])");
+        // Another window active: reported, and the first one's changes no longer are.
+        script->run(std::string(R"(
+            var other = makeWindow(API, 8, { x: 0, y: 0, width: 100, height: 100 }, 98, "Editor");
+            windows.push(other);
+            workspace.)") +
+                    (api >= 6 ? "activeWindow" : "activeClient") + R"( = other;
+            workspace.)" +
+                    (api >= 6 ? "windowActivated" : "clientActivated") + ".fire(other);");
+        EXPECT_EQ(script->json("states().map(function (s) { return s.window.id; })"), R"(["{8}"])");
+        script->run("windows[0].resizeByClient(200, 200);");
+        EXPECT_EQ(script->json("states().length"), "0");
+        // A panel that changes its size changes the usable area: reported too.
+        script->run(R"(
+            var panel = makeWindow(API, 9, { x: 0, y: 770, width: 1280, height: 30 }, 1, "Panel");
+            panel.dock = true;
+            workspace.)" +
+                    std::string(api >= 6 ? "windowAdded" : "clientAdded") +
+                    R"(.fire(panel);
+            states();
+            panel.resizeByClient(1280, 40);)");
+        EXPECT_EQ(script->json("states().length"), "1");
     }
 }
 
@@ -548,6 +602,41 @@ TEST(ScriptLogicTest, TheExtensionGrabsShortcutsThatRunOnceWhenHeldAndNamesTheTa
     script->run(R"(change([], [{ name: "c", accelerator: right }]);)");
     EXPECT_EQ(script->json("grabs.map(function (g) { return g[0]; })"), R"(["<Control>F12"])");
     EXPECT_EQ(script->json("ungrabs"), "[]");
+}
+
+TEST(ScriptLogicTest, TheExtensionReportsTheFocusedWindowAndScreensWheneverTheyChange) {
+    auto script = gnomeExtension(48);
+    script->run(R"(
+        function states() {
+            fireTimeouts();
+            var sent = exported.signals.filter(function (s) { return s[0] === "StateChanged"; })
+                                       .map(function (s) { return JSON.parse(s[1].values[0]); });
+            exported.signals.length = 0;
+            return sent;
+        })");
+    const std::string first = script->json("states()");
+    EXPECT_NE(first.find(R"("window":{"id":"7","frame":{"x":10,"y":20,"width":300)"),
+              std::string::npos)
+        << first;
+    EXPECT_NE(first.find(R"("primary":true)"), std::string::npos) << first;
+    // Drawn at another size twice in one turn: one report, of the last.
+    script->run("windows[0].resizeByClient(400, 300); windows[0].resizeByClient(500, 350);");
+    EXPECT_EQ(script->json("states().map(function (s) { return s.window.frame; })"),
+              R"([{"x":10,"y":20,"width":500,"height":350}])");
+    // Another window focused: reported, and the first one's changes no longer are.
+    script->run(R"(
+        var editor = makeWindow(8, { x: 0, y: 0, width: 100, height: 100 }, 98, "Editor");
+        windows.push(editor);
+        global.display.focus_window = editor;
+        global.display.handlers["notify::focus-window"]();)");
+    EXPECT_EQ(script->json("states().map(function (s) { return s.window.id; })"), R"(["8"])");
+    script->run("windows[0].resizeByClient(200, 200);");
+    EXPECT_EQ(script->json("states().length"), "0");
+    // A Panemark that comes hears the state at once; so does a change of the work areas.
+    script->run(R"(invoke("Own", [4242], ":1.9");)");
+    EXPECT_EQ(script->json("states().length"), "1");
+    script->run(R"(global.display.handlers["workareas-changed"]();)");
+    EXPECT_EQ(script->json("states().length"), "1");
 }
 
 TEST(ScriptLogicTest, TheExtensionKeepsThePaletteInsideTheMonitorUnderThePointer) {

@@ -7,6 +7,9 @@ namespace panemark {
 std::optional<HelperReplies::Look> HelperSnapshot::get(double timeout) {
     {
         std::lock_guard lock(mutex_);
+        if (reported_) {
+            return reported_;
+        }
         if (look_ && Clock::now() - takenAt_ < std::chrono::duration<double>(lifetime)) {
             return look_;
         }
@@ -15,6 +18,12 @@ std::optional<HelperReplies::Look> HelperSnapshot::get(double timeout) {
 }
 
 std::optional<HelperReplies::Look> HelperSnapshot::refresh(double timeout) {
+    {
+        std::lock_guard lock(mutex_);
+        if (reported_) {
+            return reported_;
+        }
+    }
     const auto askedAt = Clock::now();
     Result<std::string> answer = helper_.look(timeout);
     if (!answer) {
@@ -35,6 +44,22 @@ std::optional<HelperReplies::Look> HelperSnapshot::refresh(double timeout) {
 void HelperSnapshot::invalidate() {
     std::lock_guard lock(mutex_);
     look_.reset();
+}
+
+void HelperSnapshot::followed(const HelperReplies::Look& look) {
+    std::lock_guard lock(mutex_);
+    reported_ = look;
+}
+
+void HelperSnapshot::stopFollowing() {
+    std::lock_guard lock(mutex_);
+    reported_.reset();
+    look_.reset();
+}
+
+bool HelperSnapshot::isFollowing() {
+    std::lock_guard lock(mutex_);
+    return reported_.has_value();
 }
 
 } // namespace panemark

@@ -55,6 +55,18 @@ Result<std::unique_ptr<GnomePlatform>> GnomePlatform::open(Scheduler&) {
     platform->shortcuts_ = std::make_unique<GnomeShortcuts>(*platform->helper_);
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     GnomePlatform* self = platform.get();
+    // The extension reports the focused window and the screens whenever either changes, in
+    // the order it sent them; a command then asks nothing before it places.
+    platform->stateChanged_ =
+        platform->helper_->stateChanged.connect([self](const std::string& state) {
+            if (Result<HelperReplies::Look> look = HelperReplies::look(state)) {
+                self->snapshot_->followed(look.value());
+            } else {
+                Log::write(look.error());
+            }
+        });
+    platform->departed_ =
+        platform->helper_->departed.connect([self] { self->snapshot_->stopFollowing(); });
     platform->screensChanged_ = platform->helper_->screensChanged.connect([self] {
         // The signal carries nothing: the screens are read anew.
         self->snapshot_->invalidate();

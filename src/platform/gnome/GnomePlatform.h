@@ -50,6 +50,8 @@ private:
     std::unique_ptr<GnomeShortcuts> shortcuts_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     Subscription screensChanged_;
+    Subscription stateChanged_;
+    Subscription departed_;
     // Set when the installed extension did not fit the running shell and was written anew.
     std::optional<DesktopAccess> rewritten_;
     XdgAutostartItem loginItem_;

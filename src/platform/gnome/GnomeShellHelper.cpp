@@ -36,6 +36,8 @@ GnomeShellHelper::GnomeShellHelper() {
                 SLOT(onScreensChanged()));
     bus.connect(service, objectPath, interfaceName, "PaletteRequested", this,
                 SLOT(onPaletteRequested(int, int)));
+    bus.connect(service, objectPath, interfaceName, "StateChanged", this,
+                SLOT(onStateChanged(QString)));
     watcher_ = std::make_unique<QDBusServiceWatcher>(service, bus,
                                                      QDBusServiceWatcher::WatchForOwnerChange);
     connect(watcher_.get(), &QDBusServiceWatcher::serviceOwnerChanged, this,
@@ -44,6 +46,7 @@ GnomeShellHelper::GnomeShellHelper() {
                     std::lock_guard lock(mutex_);
                     access_ = refused("has stopped");
                     Log::write("the Panemark shell extension went away");
+                    departed.emit();
                     return;
                 }
                 greet();
@@ -174,6 +177,10 @@ void GnomeShellHelper::onActivated(const QString& name) {
 
 void GnomeShellHelper::onScreensChanged() {
     screensChanged.emit();
+}
+
+void GnomeShellHelper::onStateChanged(const QString& state) {
+    stateChanged.emit(state.toStdString());
 }
 
 void GnomeShellHelper::onPaletteRequested(int, int) {

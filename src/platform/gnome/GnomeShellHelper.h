@@ -49,11 +49,16 @@ public:
     Signal<> paletteRequested;
     // The extension (re)appeared: whatever it was given must be given again.
     Signal<> arrived;
+    // The extension went away: what it reported no longer holds.
+    Signal<> departed;
+    // The focused window and the screens, as a look answers them, whenever either changes.
+    Signal<std::string> stateChanged;
 
 private Q_SLOTS:
     void onActivated(const QString& name);
     void onScreensChanged();
     void onPaletteRequested(int x, int y);
+    void onStateChanged(const QString& state);
 
 private:
     // Asks the extension who it is and tells it who Panemark is.

@@ -57,6 +57,12 @@ Result<std::unique_ptr<KWinPlatform>> KWinPlatform::open(Scheduler& mainLoop) {
             &self->mainThread_, [self, outputs] { self->screens_->reported(outputs); },
             Qt::QueuedConnection);
     };
+    // Followed as it comes, on the channel's thread, in the order the script sent it.
+    listener.stateChanged = [self](const HelperReplies::Look& look) {
+        if (self->snapshot_) {
+            self->snapshot_->followed(look);
+        }
+    };
     listener.hello = [self](const KWinScriptMessages::Hello& hello) {
         QMetaObject::invokeMethod(
             &self->mainThread_, [self, hello] { self->greeted(hello); }, Qt::QueuedConnection);
@@ -102,7 +108,7 @@ void KWinPlatform::loadScript() {
     // are served once the main loop runs, so nothing here waits for them.
     const std::string token = KWinScriptLoader::newToken();
     channel_->expect(token);
-    snapshot_->invalidate();
+    snapshot_->stopFollowing(); // the new copy reports anew
     greeted_ = false;
     if (Result<bool> loaded = loader_->load(token); !loaded) {
         reportProblem(loaded.error());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/compositor/CompositorHelper.h"
+#include "platform/compositor/HelperReplies.h"
 #include "platform/kwin/KWinScriptMessages.h"
 #include "runtime/Result.h"
 
@@ -37,6 +38,8 @@ public:
     struct Listener {
         std::function<void(const KWinScriptMessages::Hello&)> hello;
         std::function<void(const std::vector<OutputFacts>&)> screensChanged;
+        // The active window and the screens, reported by the script whenever either changes.
+        std::function<void(const HelperReplies::Look&)> stateChanged;
     };
 
     // Offers the object on the session bus under Panemark's name, or, while another process

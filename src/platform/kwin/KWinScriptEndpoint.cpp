@@ -68,6 +68,20 @@ void KWinScriptEndpoint::screensChanged(const QString& token, const QString& jso
     }
 }
 
+void KWinScriptEndpoint::state(const QString& token, const QString& json) {
+    if (!channel_.isExpected(token.toStdString())) {
+        return;
+    }
+    Result<HelperReplies::Look> look = HelperReplies::look(json.toStdString());
+    if (!look) {
+        Log::write(look.error());
+        return;
+    }
+    if (channel_.listener_.stateChanged) {
+        channel_.listener_.stateChanged(look.value());
+    }
+}
+
 void KWinScriptEndpoint::dispatch() {
     stopOtherCopies(); // a question of a replaced copy must not take a request
     while (!open_.empty()) {

@@ -32,6 +32,8 @@ public Q_SLOTS:
     QString next(const QString& token);
     void answer(const QString& token, const QString& serial, const QString& json);
     void screensChanged(const QString& token, const QString& json);
+    // The active window and the screens, whenever either changes.
+    void state(const QString& token, const QString& json);
 
 private:
     struct OpenQuestion {

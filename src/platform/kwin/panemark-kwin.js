@@ -232,6 +232,7 @@ function placeAtPointer(window) {
 }
 
 function windowAdded(window) {
+    watchPanel(window);
     if (!isQuiet(window)) {
         return;
     }
@@ -247,7 +248,39 @@ function windowAdded(window) {
     }
 }
 
+// The active window and the screens, reported whenever either changes, so that Panemark asks
+// nothing before it places: a key press costs one round trip. Reports of one burst (a window
+// dragged) go out as one, on the next turn of KWin's loop.
+var followed = null;
+var reportTimer = new QTimer();
+reportTimer.singleShot = true;
+reportTimer.interval = 0;
+reportTimer.timeout.connect(function () {
+    if (!stopped) {
+        call("state", [JSON.stringify({ window: describe(followed), screens: screens() })]);
+    }
+});
+
+function reportState() {
+    reportTimer.start();
+}
+
+function follow(window) {
+    if (followed === window) {
+        return;
+    }
+    if (followed) {
+        followed.frameGeometryChanged.disconnect(reportState);
+    }
+    followed = window || null;
+    if (followed) {
+        followed.frameGeometryChanged.connect(reportState);
+    }
+    reportState();
+}
+
 function windowActivated(window) {
+    follow(activeWindow());
     if (!window) {
         return;
     }
@@ -264,6 +297,12 @@ function windowRemoved(window) {
     if (window === lastActive) {
         lastActive = null;
     }
+    if (window === followed) {
+        follow(activeWindow() === window ? null : activeWindow());
+    }
+    if (window && window.dock) {
+        reportState();
+    }
 }
 
 if (api === 6) {
@@ -279,7 +318,18 @@ lastActive = activeWindow();
 
 function screensChanged() {
     call("screensChanged", [JSON.stringify({ screens: screens() })]);
+    reportState();
 }
+
+// A panel that comes, goes or changes its size changes the area windows are placed in; KWin
+// has no signal of its own for that.
+function watchPanel(window) {
+    if (window && window.dock) {
+        window.frameGeometryChanged.connect(reportState);
+        reportState();
+    }
+}
+allWindows().forEach(watchPanel);
 
 if (api === 6) {
     workspace.screensChanged.connect(screensChanged);
@@ -291,3 +341,4 @@ workspace.virtualScreenGeometryChanged.connect(screensChanged);
 
 call("hello", [JSON.stringify({ api: api, screens: screens() })]);
 poll();
+follow(activeWindow());

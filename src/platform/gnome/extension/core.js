@@ -32,6 +32,7 @@ function createPanemark(lib) {
         </method>
         <signal name="Activated"><arg type="s" name="name"/></signal>
         <signal name="ScreensChanged"/>
+        <signal name="StateChanged"><arg type="s" name="state"/></signal>
         <signal name="PaletteRequested">
           <arg type="i" name="x"/><arg type="i" name="y"/>
         </signal>
@@ -139,12 +140,45 @@ function createPanemark(lib) {
                     log(`Panemark: cannot read the monitors' names: ${e.message}`);
                 }
                 emit('ScreensChanged', null);
+                reportState();
             });
     }
 
     function emit(signal, parameters) {
         if (exported)
             exported.emit_signal(signal, parameters);
+    }
+
+    // The focused window and the screens, reported whenever either changes (the focus, the
+    // focused window's frame, a work area, a monitor), so that Panemark asks nothing before it
+    // places: a key press costs one round trip. Reports of one burst go out as one.
+    let followed = null;
+    const followedSignals = [];
+    let reportSource = 0;
+
+    function reportState() {
+        if (reportSource || !exported)
+            return;
+        reportSource = GLib.timeout_add(GLib.PRIORITY_DEFAULT, 0, () => {
+            reportSource = 0;
+            emit('StateChanged', new GLib.Variant('(s)', [JSON.stringify({
+                window: describe(followed), screens: screens(),
+            })]));
+            return GLib.SOURCE_REMOVE;
+        });
+    }
+
+    function follow(win) {
+        if (followed === win)
+            return;
+        followedSignals.forEach(id => followed.disconnect(id));
+        followedSignals.length = 0;
+        followed = win ?? null;
+        if (followed) {
+            followedSignals.push(followed.connect('position-changed', reportState));
+            followedSignals.push(followed.connect('size-changed', reportState));
+        }
+        reportState();
     }
 
     // Mutter 49 replaced get_maximized() and unmaximize(flags) with get_maximize_flags() and
@@ -321,6 +355,7 @@ function createPanemark(lib) {
         OwnAsync: answering('Own', ([pid], invocation, reply) => {
             adopt(invocation.get_sender(), pid);
             reply(null);
+            reportState(); // a Panemark that just came hears what there is
         }),
         LookAsync: answering('Look', (parameters, invocation, reply) => {
             reply(JSON.stringify({ window: describe(global.display.focus_window),
@@ -420,6 +455,7 @@ function createPanemark(lib) {
 
     function focusChanged() {
         const focused = global.display.focus_window;
+        follow(focused);
         if (!focused)
             return;
         if (isQuiet(focused)) {
@@ -458,11 +494,18 @@ function createPanemark(lib) {
                         emit('Activated', new GLib.Variant('(s)', [name]));
                 }
             });
-            connect(global.display, 'workareas-changed', () => emit('ScreensChanged', null));
-            connect(Main.layoutManager, 'monitors-changed', () => readIdentities());
+            connect(global.display, 'workareas-changed', () => {
+                emit('ScreensChanged', null);
+                reportState();
+            });
+            connect(Main.layoutManager, 'monitors-changed', () => {
+                readIdentities();
+                reportState();
+            });
             connect(global.display, 'window-created', (display, win) => windowCreated(win));
             connect(global.display, 'notify::focus-window', focusChanged);
             lastFocused = global.display.focus_window;
+            follow(global.display.focus_window);
             readIdentities();
             addButton();
         },
@@ -471,6 +514,10 @@ function createPanemark(lib) {
                 GLib.source_remove(identityRetry);
             identityRetry = 0;
             releaseAll();
+            follow(null);
+            if (reportSource)
+                GLib.source_remove(reportSource);
+            reportSource = 0;
             connections.forEach(([object, id]) => object.disconnect(id));
             connections.length = 0;
             owners.forEach(owner => Gio.bus_unwatch_name(owner.watch));
