@@ -1,7 +1,8 @@
 // From a key press to the window's frame placed by KWin (headless, with Xwayland), beside the
-// floor under it: a request to Panemark's KWin script that does nothing but answer, which is a
-// round trip over the session bus through KWin's script engine. Figures only: nothing here
-// fails on timing.
+// floor under it: the same keys bound by a KWin script of its own that places the window inside
+// KWin, with no program outside it, and a request to Panemark's script that does nothing but
+// answer (one round trip over the session bus through KWin's script engine). Figures only:
+// nothing here fails on timing.
 #include "../tests/kwin/KWinSession.h"
 #include "../tests/x11/TestClient.h"
 #include "Figures.h"
@@ -11,6 +12,8 @@
 #include "platform/kwin/KWinScriptMessages.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -46,7 +49,7 @@ void setSessionEnvironment(const KWinSession& session) {
 
 // Presses ⌃⌥⌘← and ⌃⌥⌘→ in turn through a resident fake keyboard and times each until the X11
 // window's frame is the half it asks for.
-void measurePresses(TestClient& x11, xcb_window_t window) {
+std::vector<double> measurePresses(TestClient& x11, xcb_window_t window) {
     ResidentKeyboard keyboard(FAKE_KEYBOARD, {});
     const Rect left{0, 0, 640, 800};
     const Rect right{640, 0, 640, 800};
@@ -54,14 +57,63 @@ void measurePresses(TestClient& x11, xcb_window_t window) {
         presses, [&](bool toLeft) { return waitForFrame(x11, window, toLeft ? left : right); });
     printFigures("key press -> frame placed (Panemark)", pressed.milliseconds, presses,
                  pressed.missed);
+    return pressed.milliseconds;
+}
+
+// The floor: the same two keys bound by a script inside KWin that places the active window on
+// the half of its screen's usable area, as Panemark would. Panemark has let the keys go.
+constexpr const char* floorScript = R"js(
+function half(left) {
+    var window = workspace.activeWindow !== undefined ? workspace.activeWindow
+                                                      : workspace.activeClient;
+    if (!window) {
+        return;
+    }
+    var area = workspace.clientArea(KWin.MaximizeArea, window);
+    var width = Math.round(area.width / 2);
+    window.frameGeometry = { x: left ? area.x : area.x + width, y: area.y,
+                             width: left ? width : area.width - width, height: area.height };
+}
+registerShortcut("PanemarkFloorLeft", "Floor: left half", "Meta+Ctrl+Alt+Left",
+                 function () { half(true); });
+registerShortcut("PanemarkFloorRight", "Floor: right half", "Meta+Ctrl+Alt+Right",
+                 function () { half(false); });
+)js";
+
+bool scripting(const char* method, const QList<QVariant>& arguments) {
+    QDBusMessage call = QDBusMessage::createMethodCall("org.kde.KWin", "/Scripting",
+                                                       "org.kde.kwin.Scripting", method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, 5000).type() !=
+           QDBusMessage::ErrorMessage;
+}
+
+std::vector<double> measureFloor(TestClient& x11, xcb_window_t window) {
+    const std::string path = "/tmp/panemark-floor-" + std::to_string(::getpid()) + ".js";
+    if (FILE* file = std::fopen(path.c_str(), "w")) {
+        std::fputs(floorScript, file);
+        std::fclose(file);
+    }
+    if (!scripting("loadScript", {QString::fromStdString(path), "panemark-floor"}) ||
+        !scripting("start", {})) {
+        std::printf("floor script: KWin did not load it\n");
+        return {};
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // its shortcuts are taken
+    x11.activate(window);
+    ResidentKeyboard keyboard(FAKE_KEYBOARD, {});
+    const auto pressed = keyboard.timeHalves(presses, [&](bool toLeft) {
+        return waitForFrame(x11, window, toLeft ? Rect{0, 0, 640, 800} : Rect{640, 0, 640, 800});
+    });
+    printFigures("key press -> frame placed (a KWin script: floor)", pressed.milliseconds, presses,
+                 pressed.missed);
+    scripting("unloadScript", {"panemark-floor"});
+    std::remove(path.c_str());
+    return pressed.milliseconds;
 }
 
 // Requests to a copy of the script of this process's own, timed one by one.
 void measureRequests() {
-    int argc = 1;
-    char name[] = "bench_kwin";
-    char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
     Result<std::unique_ptr<KWinScriptChannel>> channel = KWinScriptChannel::open({});
     if (!channel) {
         std::printf("script channel: %s\n", channel.error().c_str());
@@ -107,6 +159,10 @@ int main() {
         return 0;
     }
     setSessionEnvironment(session);
+    int argc = 1;
+    char name[] = "bench_kwin";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
     TestClient x11;
     const xcb_window_t window = x11.createWindow(100, 100, 400, 300);
     session.spawn({PANEMARK_PROGRAM});
@@ -128,7 +184,10 @@ int main() {
                     ? "5.27"
                     : "(another version)");
     x11.activate(window);
-    measurePresses(x11, window);
+    const std::vector<double> panemark = measurePresses(x11, window);
     measureRequests();
+    session.run({PANEMARK_PROGRAM, "quit"});
+    const std::vector<double> floor = measureFloor(x11, window);
+    printTarget(panemark, floor);
     return 0;
 }
