@@ -1,6 +1,8 @@
 // From a key press to the window's frame placed by GNOME Shell (headless, Wayland), beside the
-// floor under it: a call to Panemark's shell extension that only answers its version, a round
-// trip over the session bus into the shell. Figures only: nothing here fails on timing.
+// floor under it: the same keys bound inside the shell by the tests' extension, which places the
+// window with nothing outside the shell on the way, and a call to Panemark's shell extension
+// that only answers its version (one round trip over the session bus into the shell). Figures
+// only: nothing here fails on timing.
 #include "../tests/gnome/GnomeSession.h"
 #include "../tests/support/ChildProcess.h"
 #include "Figures.h"
@@ -95,5 +97,21 @@ int main(int argc, char** argv) {
     printFigures("key press -> frame placed (Panemark)", pressed.milliseconds, presses,
                  pressed.missed);
     measureCalls();
+    // The floor: Panemark lets its keys go, the shell binds them itself.
+    session.run({PANEMARK_PROGRAM_PATH, "quit"});
+    const QDBusMessage bound = QDBusConnection::sessionBus().call(
+        QDBusMessage::createMethodCall("org.gnome.Shell", "/app/panemark/Test", "app.panemark.Test",
+                                       "BindHalves"),
+        QDBus::Block, 2000);
+    if (bound.type() == QDBusMessage::ErrorMessage) {
+        std::printf("floor: the shell did not bind the keys: %s\n",
+                    bound.errorMessage().toStdString().c_str());
+        return 0;
+    }
+    const auto floor = keyboard.timeHalves(
+        presses, [&](bool toLeft) { return waitForFrame(toLeft ? left : right); });
+    printFigures("key press -> frame placed (the shell: floor)", floor.milliseconds, presses,
+                 floor.missed);
+    printTarget(pressed.milliseconds, floor.milliseconds);
     return 0;
 }

@@ -21,7 +21,7 @@ constexpr const char* testExtension = "panemark-test@panemark.app";
 // One body for every shell, as Panemark's own extension has; the entries below hand it the
 // shell's modules.
 constexpr const char* testExtensionCode = R"js(
-function createTestExtension({ Clutter, Gio, GLib, Shell, Main, Keyboard }) {
+function createTestExtension({ Clutter, Gio, GLib, Meta, Shell, Main, Keyboard }) {
 let timer = 0;
 // A press of Panemark's top-bar button, for the test to ask for: a virtual pointer's clicks do
 // not reach the top bar of a headless shell.
@@ -29,8 +29,37 @@ let timer = 0;
 const testInterface = `<node><interface name="app.panemark.Test">
   <method name="PressPanemarkButton"/>
   <method name="Screenshot"><arg type="s" name="path" direction="in"/></method>
+  <method name="BindHalves"/>
 </interface></node>`;
+// The floor a benchmark measures Panemark against: Ctrl+Alt+Super+Left and Right bound inside
+// the shell, placing the focused window on the half of its monitor's work area, with nothing
+// outside the shell on the way.
+const halves = new Map();
+let halvesHandler = 0;
+function placeHalf(left) {
+    const win = global.display.focus_window;
+    if (!win)
+        return;
+    const a = global.workspace_manager.get_active_workspace()
+        .get_work_area_for_monitor(win.get_monitor());
+    const width = Math.round(a.width / 2);
+    win.move_resize_frame(true, left ? a.x : a.x + width, a.y,
+        left ? width : a.width - width, a.height);
+}
 const testObject = Gio.DBusExportedObject.wrapJSObject(testInterface, {
+    BindHalves() {
+        for (const [key, left] of [['Left', true], ['Right', false]]) {
+            const action = global.display.grab_accelerator(`<Control><Alt><Super>${key}`,
+                Meta.KeyBindingFlags.NONE);
+            Main.wm.allowKeybinding(Meta.external_binding_name_for_action(action),
+                Shell.ActionMode.NORMAL);
+            halves.set(action, left);
+        }
+        halvesHandler = global.display.connect('accelerator-activated', (display, action) => {
+            if (halves.has(action))
+                placeHalf(halves.get(action));
+        });
+    },
     PressPanemarkButton() {
         // GNOME 46 and later make no events from scripts; the button's handler reads none.
         const event = typeof Clutter.Event.new === 'function'
@@ -123,6 +152,9 @@ return {
             testObject.export(Gio.DBus.session, '/app/panemark/Test');
         },
         disable() {
+            if (halvesHandler)
+                global.display.disconnect(halvesHandler);
+            halves.forEach((left, action) => global.display.ungrab_accelerator(action));
             testObject.unexport();
             GLib.source_remove(timer);
         },
@@ -131,9 +163,9 @@ return {
 )js";
 
 constexpr const char* testExtensionLegacyEntry = R"js(
-const { Clutter, Gio, GLib, Shell } = imports.gi;
+const { Clutter, Gio, GLib, Meta, Shell } = imports.gi;
 function init() {
-    return createTestExtension({ Clutter, Gio, GLib, Shell, Main: imports.ui.main,
+    return createTestExtension({ Clutter, Gio, GLib, Meta, Shell, Main: imports.ui.main,
         Keyboard: imports.ui.status.keyboard });
 }
 )js";
@@ -142,6 +174,7 @@ constexpr const char* testExtensionModuleEntry = R"js(
 import Clutter from 'gi://Clutter';
 import Gio from 'gi://Gio';
 import GLib from 'gi://GLib';
+import Meta from 'gi://Meta';
 import Shell from 'gi://Shell';
 import * as Main from 'resource:///org/gnome/shell/ui/main.js';
 import * as Keyboard from 'resource:///org/gnome/shell/ui/status/keyboard.js';
@@ -149,7 +182,7 @@ import { Extension } from 'resource:///org/gnome/shell/extensions/extension.js';
 
 export default class PanemarkTestExtension extends Extension {
     enable() {
-        this._test = createTestExtension({ Clutter, Gio, GLib, Shell, Main, Keyboard });
+        this._test = createTestExtension({ Clutter, Gio, GLib, Meta, Shell, Main, Keyboard });
         this._test.enable();
     }
 
