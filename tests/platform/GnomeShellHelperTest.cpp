@@ -2,8 +2,10 @@
 // session bus of the test's own.
 #include "platform/gnome/GnomeShellHelper.h"
 
+#include "../support/ChildProcess.h"
 #include "../support/PrivateSessionBus.h"
 #include "platform/gnome/GnomeShellExtension.h"
+#include "platform/gnome/GnomeShortcuts.h"
 #include "runtime/Log.h"
 
 #include <QCoreApplication>
@@ -14,6 +16,8 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <memory>
+#include <mutex>
+#include <nlohmann/json.hpp>
 
 namespace panemark {
 namespace {
@@ -32,7 +36,9 @@ public:
         } else if (message.member() == "Own") {
             ownedBy = message.arguments().value(0).toInt();
         } else if (message.member() == "Bind") {
-            bound = message.arguments().value(0).toString().toStdString();
+            std::lock_guard lock(mutex_);
+            bound_ = message.arguments().value(0).toString().toStdString();
+            ++binds_;
             answer = QString(R"({"taken":[]})");
         } else if (message.member() == "Place") {
             // What the extension answers when the shell throws under it.
@@ -48,10 +54,17 @@ public:
     }
 
     std::atomic<int> ownedBy = 0;
-    std::string bound; // read once the call that wrote it has returned
+    // The last Bind's argument, and how many came.
+    std::pair<std::string, int> bound() const {
+        std::lock_guard lock(mutex_);
+        return {bound_, binds_};
+    }
 
 private:
     int protocol_;
+    mutable std::mutex mutex_;
+    std::string bound_;
+    int binds_ = 0;
 };
 
 class GnomeShellHelperTest : public ::testing::Test {
@@ -110,7 +123,40 @@ TEST_F(GnomeShellHelperTest, ItsOwnExtensionKnowsWhoPanemarkIsAndTakesTheShortcu
     EXPECT_EQ(extension.ownedBy, static_cast<int>(::getpid()));
     const std::string change = R"({"letGo":[],"take":[{"name":"a","accelerator":"<Super>a"}]})";
     EXPECT_EQ(helper.bind(change, 1).value(), R"({"taken":[]})");
-    EXPECT_EQ(extension.bound, change);
+    EXPECT_EQ(extension.bound().first, change);
+}
+
+TEST_F(GnomeShellHelperTest, AnExtensionThatComesBackIsHandedEveryShortcutAgain) {
+    FakeExtension& extension = serve(GnomeShellExtension::protocol);
+    GnomeShellHelper helper;
+    GnomeShortcuts shortcuts(helper);
+    constexpr std::uint32_t hyper =
+        Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
+    shortcuts.setBindings({{"a", {123, hyper}, "Left"}, {"b", {124, hyper}, "Right"}});
+    ASSERT_EQ(extension.bound().second, 1);
+
+    // The shell restarts (or the session is unlocked): the extension leaves the bus and comes
+    // back with nothing held.
+    QDBusConnection shell = QDBusConnection::connectToBus(QString(), "shell");
+    ASSERT_TRUE(shell.unregisterService(GnomeShellHelper::service));
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            return !helper.access().granted;
+        },
+        5));
+    ASSERT_TRUE(shell.registerService(GnomeShellHelper::service));
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            QCoreApplication::processEvents();
+            return extension.bound().second == 2;
+        },
+        5));
+    const nlohmann::json handed = nlohmann::json::parse(extension.bound().first);
+    EXPECT_TRUE(handed["letGo"].empty());
+    ASSERT_EQ(handed["take"].size(), 2u);
+    EXPECT_EQ(handed["take"][0]["name"], "a");
+    EXPECT_EQ(handed["take"][1]["name"], "b");
 }
 
 TEST_F(GnomeShellHelperTest, WhatTheShellThrowsIsTheErrorAndIsLoggedOnce) {
