@@ -15,12 +15,14 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace panemark {
 namespace {
@@ -424,6 +426,124 @@ TEST(I3IpcEventsTest, AKindTheCompositorRefusesTakesNoOtherKindWithItAndIsLogged
     EXPECT_NE(logged[0].find("the stand-in compositor refused to send its output events"),
               std::string::npos)
         << logged[0];
+}
+
+// A sway that takes any number of connections and writes down the commands it is given.
+class RecordingSway {
+public:
+    RecordingSway() {
+        path_ = (std::filesystem::temp_directory_path() /
+                 ("panemark-sway-" + std::to_string(::getpid()) + ".sock"))
+                    .string();
+        ::unlink(path_.c_str());
+        listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, path_.c_str());
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener_, 4);
+        acceptor_ = std::thread([this] {
+            for (int peer; (peer = ::accept(listener_, nullptr, nullptr)) >= 0;) {
+                peers_.push_back(peer);
+                servers_.emplace_back([this, peer] { serve(peer); });
+            }
+        });
+    }
+    ~RecordingSway() {
+        ::shutdown(listener_, SHUT_RDWR);
+        acceptor_.join();
+        for (const int peer : peers_) {
+            ::shutdown(peer, SHUT_RDWR);
+        }
+        for (std::thread& server : servers_) {
+            server.join();
+        }
+        for (const int peer : peers_) {
+            ::close(peer);
+        }
+        ::close(listener_);
+        ::unlink(path_.c_str());
+    }
+    const std::string& path() const { return path_; }
+    std::vector<std::string> commands() {
+        std::lock_guard lock(mutex_);
+        return std::exchange(commands_, {});
+    }
+
+private:
+    void serve(int peer) {
+        for (;;) {
+            char header[14];
+            if (::recv(peer, header, sizeof header, MSG_WAITALL) != sizeof header) {
+                return;
+            }
+            std::uint32_t length = 0;
+            std::uint32_t type = 0;
+            std::memcpy(&length, header + 6, 4);
+            std::memcpy(&type, header + 10, 4);
+            std::string payload(length, '\0');
+            if (length > 0) {
+                ::recv(peer, payload.data(), length, MSG_WAITALL);
+            }
+            std::string reply = R"({"success":true})";
+            if (type == I3IpcCodec::runCommand) {
+                std::lock_guard lock(mutex_);
+                commands_.push_back(payload);
+                reply = R"([{"success":true}])";
+            } else if (type == I3IpcCodec::getConfig) {
+                reply = R"({"config":""})";
+            }
+            const std::string message = I3IpcCodec::encode(type, reply);
+            ::send(peer, message.data(), message.size(), MSG_NOSIGNAL);
+        }
+    }
+
+    std::string path_;
+    int listener_ = -1;
+    std::thread acceptor_;
+    std::vector<int> peers_;
+    std::vector<std::thread> servers_;
+    std::mutex mutex_;
+    std::vector<std::string> commands_;
+};
+
+TEST(SwayShortcutsTest, ACombinationThatChangesUnderItsNameIsLetGoAndTakenAndOneThatMovesStays) {
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> application;
+    if (!QCoreApplication::instance()) {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    RecordingSway sway;
+    I3IpcClient client(sway.path());
+    Result<std::unique_ptr<I3IpcEvents>> events =
+        I3IpcEvents::open(sway.path(), {"binding"}, "the stand-in sway");
+    ASSERT_TRUE(events) << events.error();
+    constexpr std::uint32_t hyper =
+        Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
+    const Shortcut left{123, hyper};
+    const Shortcut right{124, hyper};
+    {
+        SwayShortcuts shortcuts(client, *events.value());
+        shortcuts.setBindings({{"a", left, "Left"}});
+        EXPECT_EQ(sway.commands(), std::vector<std::string>{
+                                       "bindcode --no-repeat Mod4+Mod1+Ctrl+113 nop panemark:a"});
+        // Its keys change, its name stays: the old combination goes, the new one comes.
+        shortcuts.setBindings({{"a", right, "Left"}});
+        EXPECT_EQ(sway.commands(), (std::vector<std::string>{
+                                       "unbindcode Mod4+Mod1+Ctrl+113",
+                                       "bindcode --no-repeat Mod4+Mod1+Ctrl+114 nop panemark:a"}));
+        // The combination passes to another command: bound anew in place, never unbound.
+        shortcuts.setBindings({{"b", right, "Right"}});
+        EXPECT_EQ(sway.commands(), std::vector<std::string>{
+                                       "bindcode --no-repeat Mod4+Mod1+Ctrl+114 nop panemark:b"});
+        // A rename moves no key.
+        shortcuts.setBindings({{"b", right, "East"}});
+        EXPECT_TRUE(sway.commands().empty());
+    }
+    // Gone, it leaves no binding behind.
+    EXPECT_EQ(sway.commands(), std::vector<std::string>{"unbindcode Mod4+Mod1+Ctrl+114"});
 }
 
 TEST(ScreenIdentityTest, AnUnknownMakeModelOrSerialCountsAsAbsent) {
