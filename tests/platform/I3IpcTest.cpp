@@ -248,20 +248,31 @@ TEST(I3IpcRepliesTest, CombinationsAndPlacementsAreWrittenAsTheCompositorReadsTh
               "absolute position -5 px 0 px");
 }
 
+std::string socketPath(const std::string& kind) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("panemark-" + kind + "-" + std::to_string(::getpid()) + ".sock"))
+                                 .string();
+    ::unlink(path.c_str());
+    return path;
+}
+
+// A Unix socket listening at a path, as a compositor's IPC socket does.
+int listeningSocket(const std::string& path, int backlog) {
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener, backlog);
+    return listener;
+}
+
 // A compositor in a thread, on a socket of the test's own, answering as told.
 class FakeCompositor {
 public:
     explicit FakeCompositor(std::function<void(int)> answer) {
-        path_ = (std::filesystem::temp_directory_path() /
-                 ("panemark-ipc-" + std::to_string(::getpid()) + ".sock"))
-                    .string();
-        ::unlink(path_.c_str());
-        listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, path_.c_str());
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 1);
+        path_ = socketPath("ipc");
+        listener_ = listeningSocket(path_, 1);
         thread_ = std::thread([this, answer = std::move(answer)] {
             const int peer = ::accept(listener_, nullptr, nullptr);
             if (peer >= 0) {
@@ -432,16 +443,8 @@ TEST(I3IpcEventsTest, AKindTheCompositorRefusesTakesNoOtherKindWithItAndIsLogged
 class RecordingSway {
 public:
     RecordingSway() {
-        path_ = (std::filesystem::temp_directory_path() /
-                 ("panemark-sway-" + std::to_string(::getpid()) + ".sock"))
-                    .string();
-        ::unlink(path_.c_str());
-        listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::strcpy(address.sun_path, path_.c_str());
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 4);
+        path_ = socketPath("sway");
+        listener_ = listeningSocket(path_, 4);
         acceptor_ = std::thread([this] {
             for (int peer; (peer = ::accept(listener_, nullptr, nullptr)) >= 0;) {
                 peers_.push_back(peer);
