@@ -1,26 +1,13 @@
 #include "cli/SetupTool.h"
 
 #include "cli/ArgumentParser.h"
-#include "platform/gnome/GnomeShellExtension.h"
-#include "platform/gnome/GnomeShellSetup.h"
+#include "platform/PlatformFactory.h"
 #include "runtime/Text.h"
 
 #include <QCoreApplication>
 #include <ostream>
 
 namespace panemark {
-
-namespace {
-
-void sayIfUntested(std::ostream& out, int shellMajor) {
-    if (shellMajor > GnomeShellSetup::newestKnownShell) {
-        out << "GNOME Shell " << shellMajor << " is newer than any Panemark was tested on ("
-            << GnomeShellSetup::newestKnownShell
-            << "): the extension claims it, but it is untested there.\n";
-    }
-}
-
-} // namespace
 
 int SetupTool::main(const std::vector<std::string>& args, std::istream& /*in*/, std::ostream& out,
                     std::ostream& err) {
@@ -38,49 +25,32 @@ int SetupTool::main(const std::vector<std::string>& args, std::istream& /*in*/, 
         return *status;
     }
     const std::vector<std::string> words = parser.positional();
-    if (words.size() != 1 || words[0] != "gnome-shell") {
+    std::unique_ptr<DesktopSetup> setup =
+        words.size() == 1 ? PlatformFactory::desktopSetup(words[0]) : nullptr;
+    if (!setup) {
         return parser.usageError(err, "say what to set up: gnome-shell");
     }
-    std::optional<int> shellMajor;
+    DesktopSetup::Options options;
     if (parser.isSet("shell-version")) {
-        shellMajor = GnomeShellExtension::majorVersion(parser.value("shell-version"));
-        if (!shellMajor || *shellMajor < 43) {
-            return parser.usageError(err,
-                                     "--shell-version takes GNOME Shell's version, 43 or later");
+        options.version = parser.value("shell-version");
+        if (const std::optional<std::string> refused = setup->refusedVersion(*options.version)) {
+            return parser.usageError(err, *refused);
         }
     }
     if (parser.isSet("into")) {
-        const int major = shellMajor ? *shellMajor
-                                     : GnomeShellSetup::installedShellMajor().value_or(
-                                           GnomeShellSetup::newestKnownShell);
-        Result<std::filesystem::path> written =
-            GnomeShellExtension::install(parser.value("into"), major);
-        if (!written) {
-            err << "panemark setup: " << Text::printable(written.error()) << '\n';
-            return 1;
-        }
-        out << "Wrote the Panemark shell extension for GNOME Shell " << major << " to "
-            << Text::printable(written.value().string()) << ".\n";
-        sayIfUntested(out, major);
-        return 0;
+        options.into = parser.value("into");
     }
     int argc = 1;
     char name[] = "panemark";
     char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv); // the session bus needs one
-    Result<GnomeShellSetup::Outcome> done = GnomeShellSetup::run(shellMajor);
+    QCoreApplication application(argc, argv); // a desktop is told over the session bus
+    Result<std::vector<std::string>> done = setup->run(options);
     if (!done) {
         err << "panemark setup: " << Text::printable(done.error()) << '\n';
         return 1;
     }
-    out << "Installed the Panemark shell extension for GNOME Shell " << done.value().shellMajor
-        << " in " << Text::printable(done.value().folder) << " and turned it on.\n";
-    sayIfUntested(out, done.value().shellMajor);
-    if (done.value().activeNow) {
-        out << "GNOME Shell runs it now.\n";
-    } else {
-        out << "GNOME Shell on Wayland loads a new extension only when you log in: log out and "
-               "back in, then start Panemark.\n";
+    for (const std::string& line : done.value()) {
+        out << Text::printable(line) << '\n';
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "platform/PlatformFactory.h"
 
 #include "platform/gnome/GnomePlatform.h"
+#include "platform/gnome/GnomeShellDesktopSetup.h"
 #include "platform/i3/I3Platform.h"
 #include "platform/kwin/KWinPlatform.h"
 #include "platform/sim/SimPlatform.h"
@@ -47,6 +48,13 @@ std::string waylandDesktop(const PlatformFactory::Environment& environment) {
 const std::vector<std::string>& PlatformFactory::backendNames() {
     static const std::vector<std::string> names{"x11", "gnome", "kwin", "sway", "i3", "sim"};
     return names;
+}
+
+std::unique_ptr<DesktopSetup> PlatformFactory::desktopSetup(const std::string& name) {
+    if (name == "gnome-shell") {
+        return std::make_unique<GnomeShellDesktopSetup>();
+    }
+    return nullptr;
 }
 
 std::optional<std::string> PlatformFactory::windowSystemFor(const std::string& backend) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/DesktopSetup.h"
 #include "platform/Platform.h"
 #include "runtime/Result.h"
 #include "runtime/Scheduler.h"
@@ -33,6 +34,8 @@ public:
     static Result<std::unique_ptr<Platform>> open(Scheduler& mainLoop,
                                                   const std::optional<std::string>& requested);
     static Environment processEnvironment();
+    // What `panemark setup NAME` sets up ("gnome-shell"); none for a name it does not know.
+    static std::unique_ptr<DesktopSetup> desktopSetup(const std::string& name);
 };
 
 } // namespace panemark

@@ -41,12 +41,11 @@ const std::map<std::string, double> ranks = {
     {"cli", 13},
 };
 
-// Where a backend may be named: the one factory that opens it, and `panemark setup
-// gnome-shell`, which sets that desktop up before any backend can run there.
+// Where a backend may be named: the one factory that opens it (and hands out what sets a
+// desktop up), and whatever asks the factory.
 bool mayNameBackend(const std::string& file, const std::string& header) {
     return fs::path(file).filename().string().rfind("PlatformFactory.", 0) == 0 ||
-           header == "platform/PlatformFactory.h" ||
-           (file == "cli/SetupTool.cpp" && header.rfind("platform/gnome/", 0) == 0);
+           header == "platform/PlatformFactory.h";
 }
 
 bool isBackend(const std::string& header) {
