@@ -2,6 +2,7 @@
 
 #include "profiles/Profile.h"
 #include "profiles/ProfileFileStore.h"
+#include "runtime/Computed.h"
 #include "runtime/Published.h"
 #include "runtime/Result.h"
 #include "runtime/Scheduler.h"
