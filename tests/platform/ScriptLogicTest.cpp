@@ -286,6 +286,14 @@ TEST(ScriptLogicTest, TheKWinScriptReportsTheActiveWindowAndScreensWheneverTheyC
         EXPECT_EQ(script->json("states().map(function (s) { return s.window.id; })"), R"(["{8}"])");
         script->run("windows[0].resizeByClient(200, 200);");
         EXPECT_EQ(script->json("states().length"), "0");
+        // The one followed is already gone, its signals with it: the next is followed all the same.
+        script->run(std::string(R"(
+            other.frameGeometryChanged.disconnect = function () { throw new TypeError("gone"); };
+            workspace.)") +
+                    (api >= 6 ? "activeWindow" : "activeClient") + R"( = windows[0];
+            workspace.)" +
+                    (api >= 6 ? "windowActivated" : "clientActivated") + ".fire(windows[0]);");
+        EXPECT_EQ(script->json("states().map(function (s) { return s.window.id; })"), R"(["{7}"])");
         // A panel that changes its size changes the usable area: reported too.
         script->run(R"(
             var panel = makeWindow(API, 9, { x: 0, y: 770, width: 1280, height: 30 }, 1, "Panel");

@@ -270,7 +270,11 @@ function follow(window) {
         return;
     }
     if (followed) {
-        followed.frameGeometryChanged.disconnect(reportState);
+        try {
+            followed.frameGeometryChanged.disconnect(reportState);
+        } catch (e) {
+            // Already gone, and its connections with it.
+        }
     }
     followed = window || null;
     if (followed) {

@@ -171,7 +171,11 @@ function createPanemark(lib) {
     function follow(win) {
         if (followed === win)
             return;
-        followedSignals.forEach(id => followed.disconnect(id));
+        try {
+            followedSignals.forEach(id => followed.disconnect(id));
+        } catch (e) {
+            // Already gone, and its connections with it.
+        }
         followedSignals.length = 0;
         followed = win ?? null;
         if (followed) {
