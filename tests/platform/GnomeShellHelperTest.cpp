@@ -35,6 +35,10 @@ public:
             answer = QString(R"({"protocol":%1,"shell":"43.9"})").arg(protocol_);
         } else if (message.member() == "Own") {
             ownedBy = message.arguments().value(0).toInt();
+        } else if (message.member() == "Bind" && failBinds) {
+            connection.send(message.createErrorReply("app.panemark.Shell.Error.Failed",
+                                                     "GNOME Shell 43.9 could not Bind: busy"));
+            return true;
         } else if (message.member() == "Bind") {
             std::lock_guard lock(mutex_);
             bound_ = message.arguments().value(0).toString().toStdString();
@@ -54,6 +58,7 @@ public:
     }
 
     std::atomic<int> ownedBy = 0;
+    std::atomic<bool> failBinds = false;
     // The last Bind's argument, and how many came.
     std::pair<std::string, int> bound() const {
         std::lock_guard lock(mutex_);
@@ -153,10 +158,32 @@ TEST_F(GnomeShellHelperTest, AnExtensionThatComesBackIsHandedEveryShortcutAgain)
         },
         5));
     const nlohmann::json handed = nlohmann::json::parse(extension.bound().first);
+    EXPECT_EQ(handed["whole"], true);
     EXPECT_TRUE(handed["letGo"].empty());
     ASSERT_EQ(handed["take"].size(), 2u);
     EXPECT_EQ(handed["take"][0]["name"], "a");
     EXPECT_EQ(handed["take"][1]["name"], "b");
+}
+
+TEST_F(GnomeShellHelperTest, AChangeTheExtensionMissedIsMadeGoodWithTheWholeSet) {
+    FakeExtension& extension = serve(GnomeShellExtension::protocol);
+    GnomeShellHelper helper;
+    GnomeShortcuts shortcuts(helper);
+    constexpr std::uint32_t hyper =
+        Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
+    shortcuts.setBindings({{"a", {123, hyper}, "Left"}});
+    Log::Capture log;
+    extension.failBinds = true;
+    shortcuts.setBindings({{"b", {124, hyper}, "Right"}}); // lost: a stays held there
+    extension.failBinds = false;
+    shortcuts.setBindings({{"b", {124, hyper}, "Right"}, {"c", {125, hyper}, "Down"}});
+    const nlohmann::json handed = nlohmann::json::parse(extension.bound().first);
+    EXPECT_EQ(handed["whole"], true);
+    ASSERT_EQ(handed["take"].size(), 2u);
+    EXPECT_EQ(handed["take"][0]["name"], "b");
+    // In step again: the next change is a change.
+    shortcuts.setBindings({{"b", {124, hyper}, "Right"}});
+    EXPECT_FALSE(nlohmann::json::parse(extension.bound().first).contains("whole"));
 }
 
 TEST_F(GnomeShellHelperTest, WhatTheShellThrowsIsTheErrorAndIsLoggedOnce) {

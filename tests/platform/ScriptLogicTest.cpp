@@ -610,6 +610,12 @@ TEST(ScriptLogicTest, TheExtensionGrabsShortcutsThatRunOnceWhenHeldAndNamesTheTa
     script->run(R"(change([], [{ name: "c", accelerator: right }]);)");
     EXPECT_EQ(script->json("grabs.map(function (g) { return g[0]; })"), R"(["<Control>F12"])");
     EXPECT_EQ(script->json("ungrabs"), "[]");
+    // The whole set, after a change it missed: whatever else it holds goes.
+    script->run(R"(grabs.length = 0; ungrabs.length = 0;
+        invoke("Bind", [JSON.stringify({ whole: true, take: [{ name: "d", accelerator: left }] })]);)");
+    EXPECT_EQ(script->json("ungrabs"), "[2]"); // c's grab of Right
+    EXPECT_EQ(script->json("grabs.map(function (g) { return g[0]; })"),
+              R"(["<Control><Alt><Super>Left"])");
 }
 
 TEST(ScriptLogicTest, TheExtensionReportsTheFocusedWindowAndScreensWheneverTheyChange) {

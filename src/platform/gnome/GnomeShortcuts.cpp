@@ -23,7 +23,7 @@ GnomeShortcuts::GnomeShortcuts(GnomeShellHelper& helper) : helper_(helper) {
     });
     // The extension comes back with nothing held (the shell restarted, the session was
     // unlocked): the whole set is taken again.
-    arrived_ = helper_.arrived.connect([this] { handOver(changesJson({}, bindings())); });
+    arrived_ = helper_.arrived.connect([this] { handOver(wholeSetJson(bindings())); });
 }
 
 GnomeShortcuts::~GnomeShortcuts() {
@@ -56,11 +56,20 @@ void GnomeShortcuts::apply(const ShortcutChanges& changes) {
                        " has a key GNOME Shell cannot bind");
         }
     }
-    handOver(changesJson(changes.letGo, changes.take));
+    // A change the extension never heard of (a call that failed) is made good by handing it
+    // the whole set.
+    handOver(inStep_ ? changesJson(changes.letGo, changes.take) : wholeSetJson(bindings()));
+}
+
+std::string GnomeShortcuts::wholeSetJson(const std::vector<ShortcutBinding>& bindings) {
+    nlohmann::json set = nlohmann::json::parse(changesJson({}, bindings));
+    set["whole"] = true;
+    return set.dump();
 }
 
 void GnomeShortcuts::handOver(const std::string& changes) {
     Result<std::string> answer = helper_.bind(changes, bindTimeout);
+    inStep_ = answer.ok();
     if (!answer) {
         Log::write(answer.error());
         return;

@@ -25,6 +25,9 @@ public:
     // "take":[…]}.
     static std::string changesJson(const std::vector<ShortcutBinding>& letGo,
                                    const std::vector<ShortcutBinding>& take);
+    // The whole set, as the extension takes it to replace whatever it holds:
+    // {"whole":true,"letGo":[],"take":[…]}.
+    static std::string wholeSetJson(const std::vector<ShortcutBinding>& bindings);
 
 protected:
     void apply(const ShortcutChanges& changes) override;
@@ -33,6 +36,8 @@ private:
     void handOver(const std::string& changes);
 
     GnomeShellHelper& helper_;
+    // Whether the extension heard every change so far: after a failed call it gets the whole set.
+    bool inStep_ = true;
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken_; // key code, modifiers
     Signal<std::string> activated_;
     Subscription pressed_;

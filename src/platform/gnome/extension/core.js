@@ -260,8 +260,17 @@ function createPanemark(lib) {
     // Names held already are taken again only if their combination changed. Answers the names
     // whose combination the shell or another program holds.
     function bind(changes) {
+        // { whole: true, take: [...] } is the whole set: whatever else is held goes.
+        const letGo = changes.letGo ?? [];
+        if (changes.whole) {
+            const wanted = new Set((changes.take ?? []).map(b => `${b.name}\n${b.accelerator}`));
+            for (const [name, binding] of bindings) {
+                if (!wanted.has(`${name}\n${binding.accelerator}`))
+                    letGo.push({ name, accelerator: binding.accelerator });
+            }
+        }
         const kept = new Map(); // accelerator → action of a binding let go
-        for (const old of changes.letGo ?? []) {
+        for (const old of letGo) {
             const binding = bindings.get(String(old.name));
             if (!binding)
                 continue;
