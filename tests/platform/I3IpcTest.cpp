@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -393,14 +394,16 @@ std::string requestPayload(int peer) {
     return payload;
 }
 
+// The application object event delivery needs, made when the test program has none yet.
+std::unique_ptr<QCoreApplication> applicationIfNone() {
+    static int argc = 1;
+    static char name[] = "test";
+    static char* argv[] = {name, nullptr};
+    return QCoreApplication::instance() ? nullptr : std::make_unique<QCoreApplication>(argc, argv);
+}
+
 TEST(I3IpcEventsTest, AKindTheCompositorRefusesTakesNoOtherKindWithItAndIsLogged) {
-    int argc = 1;
-    char name[] = "test";
-    char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> application;
-    if (!QCoreApplication::instance()) {
-        application = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    const std::unique_ptr<QCoreApplication> application = applicationIfNone();
     std::atomic<bool> done = false;
     FakeCompositor compositor([&done](int peer) {
         // Like sway 1.8 and older with a kind they do not send: that one is refused.
@@ -511,13 +514,7 @@ private:
 };
 
 TEST(SwayShortcutsTest, ACombinationThatChangesUnderItsNameIsLetGoAndTakenAndOneThatMovesStays) {
-    int argc = 1;
-    char name[] = "test";
-    char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> application;
-    if (!QCoreApplication::instance()) {
-        application = std::make_unique<QCoreApplication>(argc, argv);
-    }
+    const std::unique_ptr<QCoreApplication> application = applicationIfNone();
     RecordingSway sway;
     I3IpcClient client(sway.path());
     Result<std::unique_ptr<I3IpcEvents>> events =
