@@ -4,8 +4,11 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace panemark {
@@ -19,8 +22,9 @@ public:
           daemon_(ChildProcess::start(
               {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=" + address_}, {},
               "")) {
-        ready_ =
-            ChildProcess::waitFor([&] { return std::filesystem::exists(folder_ / "bus"); }, 10);
+        // Ready once it takes a connection: the socket's file exists a moment before the daemon
+        // listens on it, and a connection refused then would stay refused for this process.
+        ready_ = ChildProcess::waitFor([&] { return accepts(folder_ / "bus"); }, 10);
         ::setenv("DBUS_SESSION_BUS_ADDRESS", address_.c_str(), 1);
     }
 
@@ -37,6 +41,21 @@ public:
     const std::string& address() const { return address_; }
 
 private:
+    static bool accepts(const std::filesystem::path& socket) {
+        const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string path = socket.string();
+        if (probe < 0 || path.size() >= sizeof address.sun_path) {
+            return false;
+        }
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        const bool connected =
+            ::connect(probe, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        ::close(probe);
+        return connected;
+    }
+
     static std::filesystem::path newFolder() {
         const std::filesystem::path folder =
             std::filesystem::temp_directory_path() /
