@@ -307,6 +307,35 @@ TEST(ScriptLogicTest, TheKWinScriptReportsTheActiveWindowAndScreensWheneverTheyC
     }
 }
 
+// KWin 5.27 names its screens only in its support information, which costs it about a
+// millisecond to build: read when the screens change, not for every report of a moved window.
+TEST(ScriptLogicTest, KWin5ReadsTheScreensNamesAgainOnlyWhenTheScreensChange) {
+    auto script = kwinScript(5.0);
+    script->run(R"(
+        var built = 0;
+        var supportInformation = workspace.supportInformation;
+        workspace.supportInformation = function () { ++built; return supportInformation(); };
+        function reportedNames() {
+            fireTimers();
+            var sent = calls.filter(function (c) { return c[3] === "state"; })
+                            .map(function (c) { return JSON.parse(c[5]); });
+            calls.length = 0;
+            return sent.map(function (s) {
+                return s.screens.map(function (screen) { return screen.name; }).join();
+            });
+        }
+        reportedNames();
+        built = 0;)");
+    script->run("windows[0].resizeByClient(400, 300); reportedNames();"
+                "windows[0].resizeByClient(500, 300);");
+    EXPECT_EQ(script->json("reportedNames()"), R"(["DP-1,DP-2"])");
+    EXPECT_EQ(script->json("built"), "0");
+    // Another monitor in the first one's place: its name is read and reported.
+    script->run(R"(outputs[0].name = "HDMI-1"; workspace.numberScreensChanged.fire();)");
+    EXPECT_EQ(script->json("reportedNames()"), R"(["HDMI-1,DP-2"])");
+    EXPECT_EQ(script->json("built"), "1");
+}
+
 TEST(ScriptLogicTest, TheKWinScriptPlacesUnmaximizedAndAnswersWhenTheFrameIsThereOrInTime) {
     for (const double api : {5.0, 6.0, 6.7}) {
         SCOPED_TRACE(api);

@@ -81,6 +81,17 @@ function screenNamesFromSupportInformation() {
     return names;
 }
 
+// Building the support information costs KWin about a millisecond: the names are read again
+// only when the screens change, not for every report of the active window.
+var knownScreenNames = null;
+
+function screenNames() {
+    if (knownScreenNames === null) {
+        knownScreenNames = screenNamesFromSupportInformation();
+    }
+    return knownScreenNames;
+}
+
 function screens() {
     var list = [];
     if (api === 6) {
@@ -99,7 +110,7 @@ function screens() {
         }
         return list;
     }
-    var names = screenNamesFromSupportInformation();
+    var names = screenNames();
     for (var s = 0; s < workspace.numScreens; ++s) {
         list.push({
             name: names[s] || "",
@@ -321,6 +332,7 @@ if (api === 6) {
 lastActive = activeWindow();
 
 function screensChanged() {
+    knownScreenNames = null;
     call("screensChanged", [JSON.stringify({ screens: screens() })]);
     reportState();
 }
