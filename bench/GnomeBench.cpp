@@ -7,14 +7,14 @@
 #include "../tests/support/ChildProcess.h"
 #include "Figures.h"
 #include "ResidentKeyboard.h"
-#include "platform/compositor/HelperReplies.h"
+#include "model/Rect.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <thread>
 
 using namespace panemark;
@@ -22,7 +22,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int presses = 40;
+constexpr int presses = 100;
 constexpr int calls = 200;
 
 std::string callExtension(const char* method) {
@@ -34,21 +34,30 @@ std::string callExtension(const char* method) {
                                        : reply.arguments().constFirst().toString().toStdString();
 }
 
-std::optional<Rect> focusedFrame() {
-    const Result<HelperReplies::Look> look = HelperReplies::look(callExtension("Look"));
-    return look && look.value().window ? std::optional<Rect>(look.value().window->frame)
-                                       : std::nullopt;
+QDBusMessage callTest(const char* method, const QList<QVariant>& arguments) {
+    QDBusMessage call = QDBusMessage::createMethodCall("org.gnome.Shell", "/app/panemark/Test",
+                                                       "app.panemark.Test", method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
 }
 
-bool waitForFrame(const Rect& frame) {
-    const auto until = Clock::now() + std::chrono::seconds(2);
-    while (Clock::now() < until) {
-        if (focusedFrame() == frame) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(250));
+// The shell notes when the focused window's frame becomes the half a press asks for; the
+// figure runs from the press to that moment, on the same clock (CLOCK_MONOTONIC).
+void watchFrame(const Rect& frame) {
+    callTest("WatchFrame", {static_cast<int>(frame.x), static_cast<int>(frame.y),
+                            static_cast<int>(frame.width), static_cast<int>(frame.height)});
+}
+
+std::optional<double> millisecondsToFrame(Clock::time_point pressedAt) {
+    const QDBusMessage reply = callTest("FrameTime", {2000u});
+    const qlonglong seenAt =
+        reply.arguments().isEmpty() ? 0 : reply.arguments().constFirst().toLongLong();
+    if (seenAt == 0) {
+        return std::nullopt;
     }
-    return false;
+    const auto pressed =
+        std::chrono::duration_cast<std::chrono::microseconds>(pressedAt.time_since_epoch());
+    return static_cast<double>(seenAt - pressed.count()) / 1000.0;
 }
 
 void measureCalls() {
@@ -92,8 +101,11 @@ int main(int argc, char** argv) {
     const Rect left{usable.x, usable.y, usable.width / 2, usable.height};
     const Rect right{usable.x + usable.width / 2, usable.y, usable.width / 2, usable.height};
     ResidentKeyboard keyboard(REMOTE_KEYBOARD, session.environment());
-    const auto pressed = keyboard.timeHalves(
-        presses, [&](bool toLeft) { return waitForFrame(toLeft ? left : right); });
+    const auto watchHalf = [&](bool toLeft) { watchFrame(toLeft ? left : right); };
+    const auto placedAfter = [](bool, Clock::time_point pressedAt) {
+        return millisecondsToFrame(pressedAt);
+    };
+    const auto pressed = keyboard.timeHalvesTold(presses, watchHalf, placedAfter);
     printFigures("key press -> frame placed (Panemark)", pressed.milliseconds, presses,
                  pressed.missed);
     measureCalls();
@@ -108,8 +120,7 @@ int main(int argc, char** argv) {
                     bound.errorMessage().toStdString().c_str());
         return 0;
     }
-    const auto floor = keyboard.timeHalves(
-        presses, [&](bool toLeft) { return waitForFrame(toLeft ? left : right); });
+    const auto floor = keyboard.timeHalvesTold(presses, watchHalf, placedAfter);
     printFigures("key press -> frame placed (the shell: floor)", floor.milliseconds, presses,
                  floor.missed);
     printTarget(pressed.milliseconds, floor.milliseconds);

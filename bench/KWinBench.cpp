@@ -26,7 +26,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int presses = 40;
+constexpr int presses = 100;
 constexpr int requests = 200;
 
 // Looks at the window's frame every quarter millisecond until it is `frame` (at most 2 s).

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -84,6 +85,30 @@ public:
                 result.milliseconds.push_back(std::chrono::duration<double, std::milli>(
                                                   std::chrono::steady_clock::now() - start)
                                                   .count());
+            } else {
+                ++result.missed;
+            }
+        }
+        return result;
+    }
+
+    // As timeHalves, for a desktop that tells when the frame changed: `watch(toLeft)` starts its
+    // stopwatch before each press, and `placedAfter(toLeft, pressedAt)` answers the milliseconds
+    // from the press to the frame (none when it never came).
+    PressTimes timeHalvesTold(
+        int presses, const std::function<void(bool toLeft)>& watch,
+        const std::function<std::optional<double>(
+            bool toLeft, std::chrono::steady_clock::time_point pressedAt)>& placedAfter) {
+        PressTimes result;
+        for (int i = 0; i < presses; ++i) {
+            const bool toLeft = i % 2 == 0;
+            watch(toLeft);
+            const auto pressedAt = std::chrono::steady_clock::now();
+            if (!pressWithHyper(toLeft ? 105 : 106)) {
+                break;
+            }
+            if (const std::optional<double> placed = placedAfter(toLeft, pressedAt)) {
+                result.milliseconds.push_back(*placed);
             } else {
                 ++result.missed;
             }

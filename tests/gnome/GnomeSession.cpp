@@ -30,6 +30,13 @@ const testInterface = `<node><interface name="app.panemark.Test">
   <method name="PressPanemarkButton"/>
   <method name="Screenshot"><arg type="s" name="path" direction="in"/></method>
   <method name="BindHalves"/>
+  <method name="WatchFrame">
+    <arg type="i" name="x" direction="in"/><arg type="i" name="y" direction="in"/>
+    <arg type="i" name="width" direction="in"/><arg type="i" name="height" direction="in"/>
+  </method>
+  <method name="FrameTime">
+    <arg type="u" name="timeout" direction="in"/><arg type="x" name="microseconds" direction="out"/>
+  </method>
 </interface></node>`;
 // The floor a benchmark measures Panemark against: Ctrl+Alt+Super+Left and Right bound inside
 // the shell, placing the focused window on the half of its monitor's work area, with nothing
@@ -46,6 +53,14 @@ function placeHalf(left) {
     win.move_resize_frame(true, left ? a.x : a.x + width, a.y,
         left ? width : a.width - width, a.height);
 }
+const watch = { window: null, handlers: [], seenAt: 0, waiters: [] };
+function stopWatching() {
+    if (watch.window)
+        watch.handlers.forEach(id => watch.window.disconnect(id));
+    watch.window = null;
+    watch.handlers = [];
+    watch.seenAt = 0;
+}
 const testObject = Gio.DBusExportedObject.wrapJSObject(testInterface, {
     BindHalves() {
         for (const [key, left] of [['Left', true], ['Right', false]]) {
@@ -58,6 +73,45 @@ const testObject = Gio.DBusExportedObject.wrapJSObject(testInterface, {
         halvesHandler = global.display.connect('accelerator-activated', (display, action) => {
             if (halves.has(action))
                 placeHalf(halves.get(action));
+        });
+    },
+    // A benchmark's stopwatch: WatchFrame notes the moment (the monotonic clock, as
+    // CLOCK_MONOTONIC) the focused window's frame becomes the one given, from the window's own
+    // signals, and FrameTime answers it once there is one (0 after `timeout` ms). Neither the
+    // keyboard's round trip nor asking again and again is part of what is measured.
+    WatchFrame(x, y, width, height) {
+        stopWatching();
+        const win = global.display.focus_window;
+        if (!win)
+            return;
+        const check = () => {
+            const r = win.get_frame_rect();
+            if (r.x === x && r.y === y && r.width === width && r.height === height) {
+                stopWatching();
+                watch.seenAt = GLib.get_monotonic_time();
+                watch.waiters.splice(0).forEach(answer => answer());
+            }
+        };
+        watch.window = win;
+        watch.handlers = [win.connect('position-changed', check), win.connect('size-changed', check)];
+    },
+    FrameTimeAsync([timeout], invocation) {
+        let timer = 0;
+        const answer = () => {
+            if (timer)
+                GLib.source_remove(timer);
+            invocation.return_value(new GLib.Variant('(x)', [watch.seenAt]));
+        };
+        if (watch.seenAt || !watch.window) {
+            answer();
+            return;
+        }
+        watch.waiters.push(answer);
+        timer = GLib.timeout_add(GLib.PRIORITY_DEFAULT, timeout, () => {
+            timer = 0;
+            watch.waiters = watch.waiters.filter(waiter => waiter !== answer);
+            answer();
+            return GLib.SOURCE_REMOVE;
         });
     },
     PressPanemarkButton() {
@@ -155,6 +209,7 @@ return {
             if (halvesHandler)
                 global.display.disconnect(halvesHandler);
             halves.forEach((left, action) => global.display.ungrab_accelerator(action));
+            stopWatching();
             testObject.unexport();
             GLib.source_remove(timer);
         },
