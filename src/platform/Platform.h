@@ -37,15 +37,17 @@ public:
     // and what to do about it.
     virtual DesktopAccess access() = 0;
 
-    // Capabilities; none where the desktop lacks them.
+    // Capabilities: a backend hands out those its desktop has; the rest are none.
     // The desktop's bell (Wayland gives its clients none).
-    virtual Beeper* bell() = 0;
-    // What a display shared with other programs tells of itself.
-    virtual DisplayFacts* displayFacts() = 0;
-    // A connection of Panemark's own to the desktop, which can end under it.
-    virtual DesktopLink* desktopLink() = 0;
+    virtual Beeper* bell() { return nullptr; }
+    // What a display shared with other programs tells of itself (on Wayland the compositor
+    // owns the display).
+    virtual DisplayFacts* displayFacts() { return nullptr; }
+    // A connection of Panemark's own to the desktop, which can end under it (Qt's own Wayland
+    // connection ends the program when the compositor stops).
+    virtual DesktopLink* desktopLink() { return nullptr; }
     // The desktop's own button for Panemark.
-    virtual PaletteButton* paletteButton() = 0;
+    virtual PaletteButton* paletteButton() { return nullptr; }
 };
 
 } // namespace panemark

@@ -32,11 +32,6 @@ public:
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override;
     DesktopAccess access() override;
-    // A Wayland client gets no bell, and the compositor owns the display.
-    Beeper* bell() override { return nullptr; }
-    DisplayFacts* displayFacts() override { return nullptr; }
-    // Qt's own Wayland connection ends the program when the compositor stops.
-    DesktopLink* desktopLink() override { return nullptr; }
     PaletteButton* paletteButton() override { return this; }
     Subscription onPaletteRequested(std::function<void()> listener) override;
 

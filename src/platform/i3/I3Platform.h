@@ -35,7 +35,6 @@ public:
     Beeper* bell() override { return x11_->bell(); }
     DisplayFacts* displayFacts() override { return x11_.get(); }
     DesktopLink* desktopLink() override { return x11_.get(); }
-    PaletteButton* paletteButton() override { return nullptr; }
 
 private:
     I3Platform() = default;

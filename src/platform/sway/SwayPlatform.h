@@ -33,12 +33,8 @@ public:
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override { return desktopName_; }
     DesktopAccess access() override { return {}; }
-    // A Wayland client gets no bell, and the compositor owns the display.
-    Beeper* bell() override { return nullptr; }
-    DisplayFacts* displayFacts() override { return nullptr; }
     // The IPC socket closes when sway stops.
     DesktopLink* desktopLink() override { return this; }
-    PaletteButton* paletteButton() override { return nullptr; }
     Subscription onConnectionLost(std::function<void()> listener) override;
 
 private:

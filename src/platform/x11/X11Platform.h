@@ -38,7 +38,6 @@ public:
     X11Bell* bell() override { return bell_.get(); }
     DisplayFacts* displayFacts() override { return this; }
     DesktopLink* desktopLink() override { return this; }
-    PaletteButton* paletteButton() override { return nullptr; }
 
     bool hasWindowManager() override;
     bool hasCompositor() override;
