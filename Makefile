@@ -9,7 +9,7 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps test-deps build test-build run install package check test test-desktops test-asan test-tsan bench fuzz fuzz-minimize format clean
+.PHONY: all deps test-deps build test-build run install package check test test-desktops bench-desktops test-asan test-tsan bench fuzz fuzz-minimize format clean
 
 all: build
 
@@ -60,6 +60,10 @@ check: test-build
 GENERATIONS ?=
 test-desktops:
 	JOBS=$(JOBS) scripts/desktop-roots.sh test $(GENERATIONS)
+
+# The desktop benchmarks (KWin, GNOME Shell, sway, i3) on the newer releases' desktops.
+bench-desktops:
+	JOBS=$(JOBS) scripts/desktop-roots.sh bench $(GENERATIONS)
 
 # The whole suite under AddressSanitizer + UndefinedBehaviorSanitizer, and under ThreadSanitizer.
 test-asan: test-deps

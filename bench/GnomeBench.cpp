@@ -5,6 +5,7 @@
 // only: nothing here fails on timing.
 #include "../tests/gnome/GnomeSession.h"
 #include "../tests/support/ChildProcess.h"
+#include "../tests/support/DesktopVersion.h"
 #include "Figures.h"
 #include "ResidentKeyboard.h"
 #include "model/Rect.h"
@@ -96,7 +97,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::this_thread::sleep_for(std::chrono::seconds(1)); // Panemark's shortcuts are taken
-    std::printf("GNOME Shell 43, two 1280x800 monitors, a Wayland window\n");
+    std::printf("GNOME Shell %s, two 1280x800 monitors, a Wayland window\n",
+                desktopVersion("gnome-shell --version").c_str());
     const Rect usable = *session.usableArea(0);
     const Rect left{usable.x, usable.y, usable.width / 2, usable.height};
     const Rect right{usable.x + usable.width / 2, usable.y, usable.width / 2, usable.height};

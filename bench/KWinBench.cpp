@@ -4,6 +4,7 @@
 // answer (one round trip over the session bus through KWin's script engine). Figures only:
 // nothing here fails on timing.
 #include "../tests/kwin/KWinSession.h"
+#include "../tests/support/DesktopVersion.h"
 #include "../tests/x11/TestClient.h"
 #include "Figures.h"
 #include "ResidentKeyboard.h"
@@ -179,10 +180,7 @@ int main() {
         return 0;
     }
     std::printf("KWin %s, two 1280x800 outputs, an X11 window through Xwayland\n",
-                session.call("org.kde.KWin", "/KWin", "org.kde.KWin.supportInformation")
-                            .find("KWin version: 5.27") != std::string::npos
-                    ? "5.27"
-                    : "(another version)");
+                desktopVersion("kwin_wayland --version").c_str());
     x11.activate(window);
     const std::vector<double> panemark = measurePresses(x11, window);
     measureRequests();

@@ -4,6 +4,8 @@
 #
 #   scripts/desktop-roots.sh test [GENERATION...]   build Panemark in each root and run its tests
 #                                                   (TESTS=REGEX: only the tests it matches)
+#   scripts/desktop-roots.sh bench [GENERATION...]  build Panemark in each root and run the
+#                                                   benchmarks of its desktops
 #   scripts/desktop-roots.sh make [GENERATION...]   make or refresh the roots only
 #   scripts/desktop-roots.sh shell GENERATION       a shell inside a root, with the tree at /src
 #   scripts/desktop-roots.sh versions [GENERATION...]  the desktops' versions in each root
@@ -152,11 +154,10 @@ versions_in() {
         i3 --version 2>/dev/null | head -n 1'
 }
 
-# Builds the tree in the root's own build folder (with a compiler cache), then runs the tests;
-# TESTS, a regular expression, runs only the tests it matches.
-test_in() {
-    local generation=$1
-    say "building and testing in the $generation root"
+# Builds the tree in the root's own build folder (with a compiler cache), then runs `$2` there
+# with the folder in $build, the jobs in $jobs and TESTS in $tests.
+build_and_run_in() {
+    local generation=$1 then=$2
     versions_in "$generation" | sed "s/^/  $generation: /" >&2
     in_root "$(root_of "$generation")" bash -c '
         set -euo pipefail
@@ -169,8 +170,22 @@ test_in() {
             -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
         cmake --build "$build" -j "$jobs"
         chmod -R a+rX "$build"
-        ctest --test-dir "$build" --output-on-failure -j "$jobs" ${tests:+-R "$tests"}
-    ' test-in-root "$jobs" "${TESTS:-}"
+        eval "$3"
+    ' in-root "$jobs" "${TESTS:-}" "$then"
+}
+
+# The tests; TESTS, a regular expression, runs only the tests it matches.
+test_in() {
+    say "building and testing in the $1 root"
+    build_and_run_in "$1" 'ctest --test-dir "$build" --output-on-failure -j "$jobs" ${tests:+-R "$tests"}'
+}
+
+# The benchmarks of the desktops a root has its own generation of (KWin, GNOME Shell, sway and
+# i3), for figures beside the host's. Figures only: like `make bench`, nothing fails on timing.
+bench_in() {
+    say "building and benchmarking in the $1 root"
+    build_and_run_in "$1" 'for bench in kwin gnome i3ipc; do
+        echo "== $bench"; "$build/bench/bench_$bench"; done'
 }
 
 generations() {
@@ -195,6 +210,11 @@ main() {
                 test_in "$generation" || failed+=("$generation")
             done
             [[ ${#failed[@]} -eq 0 ]] || fail "tests failed in: ${failed[*]}" ;;
+        bench)
+            for generation in $(generations "$@"); do
+                ensure_root "$generation"
+                bench_in "$generation"
+            done ;;
         versions)
             for generation in $(generations "$@"); do versions_in "$generation"; done ;;
         shell)
@@ -202,7 +222,7 @@ main() {
             # An existing root as it is (to look into one whose packages failed, say).
             [[ -x $(root_of "$1")/usr/bin/apt-get ]] || ensure_root "$1"
             in_root "$(root_of "$1")" bash ;;
-        *) fail "unknown verb '$verb' (make, test, versions or shell)" ;;
+        *) fail "unknown verb '$verb' (make, test, bench, versions or shell)" ;;
     esac
 }
 
