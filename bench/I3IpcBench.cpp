@@ -2,6 +2,7 @@
 // i3 (Xvfb, two fake outputs): Panemark, beside the way people do it today, a key binding in
 // the compositor's configuration that runs swaymsg or i3-msg with the same placement.
 // Figures only: nothing here fails on timing.
+#include "../tests/support/DesktopVersion.h"
 #include "../tests/sway/SwaySession.h"
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -100,12 +102,23 @@ void benchSway() {
         << "Panemark.animateWindows=false\n";
     I3IpcClient ipc(sway.socketPath());
     sway.spawn({"foot", "-e", "sleep", "600"});
-    while (!sway.focusedWindow()) {
+    std::optional<I3IpcReplies::Window> window;
+    while (!(window = sway.focusedWindow())) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    // The halves of the window's own output: sway lists its outputs in an order of its own
+    // (newer versions put the one at the origin last).
     const auto outputs = I3IpcReplies::outputs(sway.ask(I3IpcCodec::getOutputs),
                                                sway.ask(I3IpcCodec::getWorkspaces));
-    const auto targets = halves(outputs.value().front().usable);
+    const auto holdsWindow = [&](const I3IpcReplies::Output& output) {
+        const Rect& screen = output.frame;
+        const double x = window->frame.midX();
+        const double y = window->frame.midY();
+        return x >= screen.minX() && x < screen.maxX() && y >= screen.minY() && y < screen.maxY();
+    };
+    const auto output = std::find_if(outputs.value().begin(), outputs.value().end(), holdsWindow);
+    const auto targets =
+        halves((output != outputs.value().end() ? *output : outputs.value().front()).usable);
 
     const std::string program = sway.program(PANEMARK_PROGRAM);
     sway.spawn({program}, (sway.home() / "panemark.log").string());
@@ -125,7 +138,8 @@ void benchSway() {
     std::fprintf(stderr, "sway: measuring swaymsg\n");
     const Figures swaymsg = measureSway(sway, ipc, targets);
 
-    std::printf("Key press to the frame confirmed, headless sway 1.7 (1280 × 800 output)\n");
+    std::printf("Key press to the frame confirmed, headless sway %s (1280 × 800 output)\n",
+                desktopVersion("sway --version").c_str());
     print("panemark (animation off)", panemark);
     print("bindsym … exec swaymsg (what people do)", swaymsg);
     std::printf("%-48s %.1f× faster\n\n", "panemark against swaymsg",
@@ -203,7 +217,8 @@ void benchI3() {
     std::pair<Rect, Rect> targets;
     const Figures panemark = benchI3Variant(true, &targets);
     const Figures i3msg = benchI3Variant(false, &targets);
-    std::printf("Key press to the frame confirmed, i3 4.22 on Xvfb (1280 × 800 output)\n");
+    std::printf("Key press to the frame confirmed, i3 %s on Xvfb (1280 × 800 output)\n",
+                desktopVersion("i3 --version").c_str());
     print("panemark (animation off)", panemark);
     print("bindcode … exec i3-msg (what people do)", i3msg);
     std::printf("%-48s %.1f× faster\n", "panemark against i3-msg",
