@@ -471,6 +471,11 @@ public:
         ::unlink(path_.c_str());
     }
     const std::string& path() const { return path_; }
+    // What GET_CONFIG answers from now on.
+    void setConfig(const std::string& config) {
+        std::lock_guard lock(mutex_);
+        config_ = config;
+    }
     std::vector<std::string> commands() {
         std::lock_guard lock(mutex_);
         return std::exchange(commands_, {});
@@ -497,7 +502,8 @@ private:
                 commands_.push_back(payload);
                 reply = R"([{"success":true}])";
             } else if (type == I3IpcCodec::getConfig) {
-                reply = R"({"config":""})";
+                std::lock_guard lock(mutex_);
+                reply = nlohmann::json{{"config", config_}}.dump();
             }
             const std::string message = I3IpcCodec::encode(type, reply);
             ::send(peer, message.data(), message.size(), MSG_NOSIGNAL);
@@ -511,6 +517,7 @@ private:
     std::vector<std::thread> servers_;
     std::mutex mutex_;
     std::vector<std::string> commands_;
+    std::string config_;
 };
 
 TEST(SwayShortcutsTest, ACombinationThatChangesUnderItsNameIsLetGoAndTakenAndOneThatMovesStays) {
@@ -544,6 +551,52 @@ TEST(SwayShortcutsTest, ACombinationThatChangesUnderItsNameIsLetGoAndTakenAndOne
     }
     // Gone, it leaves no binding behind.
     EXPECT_EQ(sway.commands(), std::vector<std::string>{"unbindcode Mod4+Mod1+Ctrl+114"});
+}
+
+TEST(SwayShortcutsTest, AfterAReloadEveryBindingIsMadeAgainButWhatTheConfigNowBinds) {
+    const std::unique_ptr<QCoreApplication> application = applicationIfNone();
+    RecordingSway sway;
+    I3IpcClient client(sway.path());
+    Result<std::unique_ptr<I3IpcEvents>> events =
+        I3IpcEvents::open(sway.path(), {"binding"}, "the stand-in sway");
+    ASSERT_TRUE(events) << events.error();
+    constexpr std::uint32_t hyper =
+        Shortcut::controlMask | Shortcut::optionMask | Shortcut::commandMask;
+    const Shortcut left{123, hyper};
+    const Shortcut right{124, hyper};
+    SwayShortcuts shortcuts(client, *events.value());
+    shortcuts.setBindings({{"a", left, "Left"}, {"b", right, "Right"}});
+    sway.commands();
+
+    // Reloaded as it was: both are bound again.
+    shortcuts.bindAgain();
+    EXPECT_EQ(sway.commands(),
+              (std::vector<std::string>{"bindcode --no-repeat Mod4+Mod1+Ctrl+113 nop panemark:a",
+                                        "bindcode --no-repeat Mod4+Mod1+Ctrl+114 nop panemark:b"}));
+    // Reloaded with ⌃⌥⌘← in the configuration: that one is the user's now, said once.
+    sway.setConfig("set $hyper Mod4+Mod1+Ctrl\nbindsym $hyper+Left exec true\n");
+    Log::Capture log;
+    shortcuts.bindAgain();
+    shortcuts.bindAgain();
+    EXPECT_EQ(sway.commands(),
+              (std::vector<std::string>{"bindcode --no-repeat Mod4+Mod1+Ctrl+114 nop panemark:b",
+                                        "bindcode --no-repeat Mod4+Mod1+Ctrl+114 nop panemark:b"}));
+    EXPECT_TRUE(shortcuts.isTakenElsewhere(left));
+    EXPECT_FALSE(shortcuts.isTakenElsewhere(right));
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("bound in sway's configuration"), std::string::npos);
+    // The configuration lets it go again: it is Panemark's once more.
+    sway.setConfig("");
+    shortcuts.bindAgain();
+    EXPECT_EQ(sway.commands(),
+              (std::vector<std::string>{"bindcode --no-repeat Mod4+Mod1+Ctrl+113 nop panemark:a",
+                                        "bindcode --no-repeat Mod4+Mod1+Ctrl+114 nop panemark:b"}));
+}
+
+TEST(I3IpcRepliesTest, AWorkspaceEventSaysWhenTheConfigurationWasReadAgain) {
+    EXPECT_TRUE(I3IpcReplies::isConfigReload(R"({"change":"reload","current":null,"old":null})"));
+    EXPECT_FALSE(I3IpcReplies::isConfigReload(R"({"change":"focus","current":{}})"));
+    EXPECT_FALSE(I3IpcReplies::isConfigReload("not json"));
 }
 
 TEST(ScreenIdentityTest, AnUnknownMakeModelOrSerialCountsAsAbsent) {

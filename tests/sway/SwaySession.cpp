@@ -52,9 +52,7 @@ SwaySession::SwaySession() {
         << "Panemark.animateWindows=false\n";
     handTo(home_ / "Panemark" / "Panemark.conf");
     const std::filesystem::path config = root_ / "config";
-    std::ofstream(config) << "output HEADLESS-1 mode 1280x800 position 0 0\n"
-                             "output HEADLESS-2 mode 1024x768 position 1280 0\n"
-                             "bar {\n    position top\n    status_command true\n}\n";
+    std::ofstream(config) << baseConfig;
     std::filesystem::permissions(config, std::filesystem::perms::owner_all |
                                              std::filesystem::perms::others_read);
     sway_ = start({"sway", "-c", config.string()}, (root_ / "sway.log").string(), true);
@@ -218,6 +216,14 @@ std::optional<Rect> SwaySession::waitForFrame(const Rect& frame, double seconds)
         },
         seconds);
     return seen;
+}
+
+std::string SwaySession::reloadConfig(const std::string& extraLines) {
+    {
+        std::ofstream config(root_ / "config", std::ios::trunc);
+        config << baseConfig << extraLines;
+    }
+    return ask(I3IpcCodec::runCommand, "reload");
 }
 
 } // namespace panemark

@@ -47,6 +47,10 @@ public:
         activeLayout_ = active;
     }
 
+    // Writes sway's configuration again with these lines added, and has sway read it anew
+    // (`swaymsg reload`): sway's reply.
+    std::string reloadConfig(const std::string& extraLines = "");
+
     // A request to sway's IPC.
     std::string ask(std::uint32_t type, const std::string& payload = "");
     // The focused window as sway reports it, once it is there.
@@ -56,6 +60,11 @@ public:
     std::optional<Rect> waitForFrame(const Rect& frame, double seconds = 5);
 
 private:
+    static constexpr const char* baseConfig = "output HEADLESS-1 mode 1280x800 position 0 0\n"
+                                              "output HEADLESS-2 mode 1024x768 position 1280 0\n"
+                                              "bar {\n    position top\n    status_command "
+                                              "true\n}\n";
+
     std::string keyboardLayouts_ = "us";
     unsigned activeLayout_ = 0;
     std::map<std::string, std::string> environment() const;

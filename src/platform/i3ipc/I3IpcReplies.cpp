@@ -379,6 +379,11 @@ std::optional<std::string> boundCommand(std::string_view event) {
     return text(*binding, "command");
 }
 
+bool isConfigReload(std::string_view event) {
+    Result<JsonValue> value = parse(event, "workspace event");
+    return value && value.value().is_object() && text(value.value(), "change") == "reload";
+}
+
 std::vector<Shortcut> configuredShortcuts(std::string_view config) {
     std::map<std::string, std::string> variables;
     std::vector<Shortcut> bound;

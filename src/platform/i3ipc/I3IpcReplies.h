@@ -64,6 +64,9 @@ std::optional<std::string> version(std::string_view reply);
 std::optional<std::string> commandFailure(std::string_view reply);
 // The command of a binding event ("nop panemark:…"), or none for anything else.
 std::optional<std::string> boundCommand(std::string_view event);
+// Whether a workspace event says the compositor read its configuration again (which drops
+// every binding and rule made at run time).
+bool isConfigReload(std::string_view event);
 // The combinations a configuration binds with bindsym or bindcode, as far as Panemark's key
 // names reach; the others are left out.
 std::vector<Shortcut> configuredShortcuts(std::string_view config);

@@ -42,6 +42,7 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler& mainLoop,
     platform->palettePlacer_ = std::make_unique<SwayPalettePlacer>(
         *platform->client_, *platform->events_, mainLoop, platform->desktopName_);
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
+    platform->followConfigReloads();
     return platform;
 }
 
@@ -87,6 +88,18 @@ void SwayPlatform::keepOwnWindowsFromTheFocus() {
             Log::write(desktopName_ + " refused \"" + rule + "\": " + *refused);
         }
     }
+}
+
+void SwayPlatform::followConfigReloads() {
+    // `swaymsg reload` (what sway users do after every edit of their configuration) forgets the
+    // bindings and window rules made at run time: both are given again at once.
+    configReloads_ = events_->onEvent([this](std::uint32_t type, const std::string& payload) {
+        if (type == I3IpcCodec::workspaceEvent && I3IpcReplies::isConfigReload(payload)) {
+            Log::write(desktopName_ + " read its configuration again: binding the shortcuts again");
+            keepOwnWindowsFromTheFocus();
+            shortcuts_->bindAgain();
+        }
+    });
 }
 
 SwayPlatform::~SwayPlatform() {

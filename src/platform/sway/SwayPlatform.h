@@ -40,6 +40,7 @@ public:
 private:
     SwayPlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
     void keepOwnWindowsFromTheFocus();
+    void followConfigReloads();
 
     std::unique_ptr<I3IpcClient> client_;
     std::unique_ptr<I3IpcEvents> events_;
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     XdgAutostartItem loginItem_;
     std::string desktopName_;
+    Subscription configReloads_;
 };
 
 } // namespace panemark

@@ -16,14 +16,7 @@ constexpr double requestTimeout = 1.0;
 } // namespace
 
 SwayShortcuts::SwayShortcuts(I3IpcClient& client, I3IpcEvents& events) : client_(client) {
-    if (Result<std::string> config = client_.request(I3IpcCodec::getConfig, "", requestTimeout)) {
-        const nlohmann::json reply = nlohmann::json::parse(config.value(), nullptr, false);
-        if (reply.is_object() && reply.contains("config") && reply["config"].is_string()) {
-            configured_ = I3IpcReplies::configuredShortcuts(reply["config"].get<std::string>());
-        }
-    } else {
-        Log::write(config.error());
-    }
+    readConfiguration();
     events_ = events.onEvent([this](std::uint32_t type, const std::string& payload) {
         if (type != I3IpcCodec::bindingEvent) {
             return;
@@ -42,6 +35,27 @@ SwayShortcuts::SwayShortcuts(I3IpcClient& client, I3IpcEvents& events) : client_
 SwayShortcuts::~SwayShortcuts() {
     for (const ShortcutBinding& binding : bindings()) {
         unbind(binding.shortcut);
+    }
+}
+
+void SwayShortcuts::readConfiguration() {
+    Result<std::string> config = client_.request(I3IpcCodec::getConfig, "", requestTimeout);
+    if (!config) {
+        Log::write(config.error());
+        return;
+    }
+    const nlohmann::json reply = nlohmann::json::parse(config.value(), nullptr, false);
+    if (reply.is_object() && reply.contains("config") && reply["config"].is_string()) {
+        configured_ = I3IpcReplies::configuredShortcuts(reply["config"].get<std::string>());
+    }
+}
+
+void SwayShortcuts::bindAgain() {
+    // The reloaded configuration may bind some of the combinations itself now: those stay the
+    // user's, and every other binding is made again.
+    readConfiguration();
+    for (const ShortcutBinding& binding : bindings()) {
+        bind(binding);
     }
 }
 
@@ -97,6 +111,7 @@ void SwayShortcuts::bind(const ShortcutBinding& binding) {
         return;
     }
     run("bindcode --no-repeat " + *keys + " " + commandPrefix + binding.name);
+    reported_.erase(key); // should the configuration take it later, that is said again
 }
 
 void SwayShortcuts::unbind(const Shortcut& shortcut) {

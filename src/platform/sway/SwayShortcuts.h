@@ -23,6 +23,10 @@ public:
     // Unbinds every combination still bound.
     ~SwayShortcuts() override;
 
+    // Makes every binding again after sway read its configuration anew, which drops all
+    // bindings made at run time.
+    void bindAgain();
+
     Subscription onActivated(Listener listener) override;
     bool isTakenElsewhere(const Shortcut& shortcut) const override;
 
@@ -34,6 +38,7 @@ protected:
     void apply(const ShortcutChanges& changes) override;
 
 private:
+    void readConfiguration();
     void run(const std::string& command);
     void bind(const ShortcutBinding& binding);
     void unbind(const Shortcut& shortcut);
