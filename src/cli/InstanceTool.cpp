@@ -128,6 +128,7 @@ int InstanceTool::status(const std::vector<std::string>& args, std::istream& /*i
     for (const Json& entry : shortcuts) {
         if (entry.is_object()) {
             out << "  " << stringField(entry, "shortcut") << '\t' << stringField(entry, "command")
+                << (entry.value("takenElsewhere", false) ? "\t(held by another program)" : "")
                 << '\n';
         }
     }
