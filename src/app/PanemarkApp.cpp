@@ -1,5 +1,6 @@
 #include "app/PanemarkApp.h"
 
+#include "app/DesktopWait.h"
 #include "core/AppController.h"
 #include "core/DataFolderLock.h"
 #include "core/InstanceServer.h"
@@ -37,8 +38,12 @@ InstanceServer::Json statusReply(AppController& controller, Platform& platform) 
     reply["keyboardLayout"] = platform.shortcuts().keyboardLayout();
     InstanceServer::Json shortcuts = InstanceServer::Json::array();
     for (const ZoneCommand& command : controller.hotKeys().boundCommands()) {
-        shortcuts.push_back(
-            {{"shortcut", command.shortcut->displayString()}, {"command", command.displayName()}});
+        InstanceServer::Json entry = {{"shortcut", command.shortcut->displayString()},
+                                      {"command", command.displayName()}};
+        if (controller.hotKeys().isTakenElsewhere(*command.shortcut)) {
+            entry["takenElsewhere"] = true;
+        }
+        shortcuts.push_back(std::move(entry));
     }
     reply["shortcuts"] = std::move(shortcuts);
     if (ProfileManager& profiles = controller.profiles(); profiles.keepsFiles()) {
@@ -197,7 +202,12 @@ int PanemarkApp::run(const Options& options, std::ostream& out, std::ostream& er
     InstanceServer& instance = *claim.value().server;
 
     QtScheduler mainLoop;
-    Result<std::unique_ptr<Platform>> opened = PlatformFactory::open(mainLoop, backend.value());
+    bool quit = false;
+    Result<std::unique_ptr<Platform>> opened =
+        DesktopWait::open(mainLoop, backend.value(), instance, &quit);
+    if (quit) {
+        return 0;
+    }
     if (!opened) {
         err << "panemark: " << opened.error() << '\n';
         return 1;

@@ -8,6 +8,7 @@ namespace panemark {
 namespace {
 
 bool pending = false;
+std::function<void()> waitListener;
 
 } // namespace
 
@@ -16,6 +17,13 @@ void QuitRequest::post() {
     // Queued: whatever asked (a click, a request being answered) finishes first.
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
                               Qt::QueuedConnection);
+    if (waitListener) {
+        waitListener();
+    }
+}
+
+void QuitRequest::setWaitListener(std::function<void()> listener) {
+    waitListener = std::move(listener);
 }
 
 bool QuitRequest::isPending() {

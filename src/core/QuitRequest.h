@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace panemark {
 
 // Ending the resident program from wherever it is asked for: a signal, `panemark quit`, the
@@ -12,6 +14,9 @@ public:
     // Asks the main loop to end, now or as soon as it starts. Main thread only.
     static void post();
     static bool isPending();
+    // Also tells a wait of the launch's own, which runs before the main loop, that a request
+    // came; none to stop telling it. Main thread only.
+    static void setWaitListener(std::function<void()> listener);
 };
 
 } // namespace panemark

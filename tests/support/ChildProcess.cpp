@@ -2,6 +2,9 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,6 +65,26 @@ void stop(pid_t pid) {
     ::kill(-pid, SIGTERM);
     ::kill(pid, SIGTERM);
     ::waitpid(pid, nullptr, 0);
+}
+
+std::optional<double> cpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return std::nullopt;
+    }
+    // After the command's name in parentheses: state, then 10 more fields, then utime, stime.
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    unsigned long long user = 0;
+    unsigned long long system = 0;
+    for (int i = 0; i < 11; ++i) {
+        fields >> field;
+    }
+    if (!(fields >> user >> system)) {
+        return std::nullopt;
+    }
+    return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 } // namespace panemark::ChildProcess

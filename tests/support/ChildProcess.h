@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <thread>
@@ -26,6 +27,9 @@ pid_t start(const std::vector<std::string>& argv, const Environment& environment
 int finish(pid_t pid, double seconds);
 // Stops a started program and everything in its group.
 void stop(pid_t pid);
+// The processor time a running program has used so far, user and system, in seconds; none
+// once it is gone. How a test tells waiting from spinning.
+std::optional<double> cpuSeconds(pid_t pid);
 
 // Polls a condition every 10 ms until it holds or `seconds` have passed; whether it held.
 template <class Condition> bool waitFor(Condition condition, double seconds) {

@@ -10,9 +10,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <thread>
 #include <tuple>
@@ -141,6 +143,17 @@ protected:
         };
         visit(tree);
         return found;
+    }
+
+    // Presses a shortcut until the focused window's frame is `frame`: Panemark binds its
+    // shortcuts again once it hears sway read its configuration, a moment after the reload
+    // answered. The command must land the same however often it runs.
+    bool pressUntilFrame(unsigned evdevCode, const Rect& frame) {
+        return ChildProcess::waitFor(
+            [&] {
+                return session.press(evdevCode, hyper) && session.waitForFrame(frame, 1) == frame;
+            },
+            15);
     }
 
     std::string panemarkLog() const {
@@ -412,6 +425,77 @@ TEST_F(SwayTest, ThePaletteOpensWithoutTakingTheFocusFromTheWindowItWillMove) {
     const Rect usable = outputs.value().front().usable;
     const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
     EXPECT_EQ(session.waitForFrame(leftHalf), leftHalf);
+}
+
+TEST_F(SwayTest, AfterConfigReloadsEveryShortcutWorksAndOneTheConfigNowBindsIsTheUsers) {
+    ASSERT_GT(openTerminal(), 0);
+    const auto outputs = outputsLeftToRight();
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const Rect usable = outputs.value().front().usable;
+    const std::vector<ZoneCommand> stock = stockCommands();
+    const Rect start = session.focusedWindow()->frame;
+    const Rect leftHalf = TargetRules::ruleFor(stock[3], 0)(usable, start).value();
+    const Rect rightHalf = TargetRules::ruleFor(stock[4], 0)(usable, leftHalf).value();
+    // Two reloads in a row, as a user who edits the configuration twice does.
+    for (int reload = 1; reload <= 2; ++reload) {
+        const std::string reply = session.reloadConfig();
+        ASSERT_NE(reply.find("\"success\": true"), std::string::npos) << reply;
+        EXPECT_TRUE(pressUntilFrame(105, leftHalf)) << "after reload " << reload << "\n"
+                                                    << panemarkLog();
+        EXPECT_TRUE(pressUntilFrame(106, rightHalf)) << "after reload " << reload;
+    }
+
+    // The configuration binds ⌃⌥⌘← itself now: that combination is the user's, said to be held
+    // elsewhere, and the others still work.
+    const std::string reply = session.reloadConfig("bindcode Mod4+Mod1+Ctrl+113 nop user-left\n");
+    ASSERT_NE(reply.find("\"success\": true"), std::string::npos) << reply;
+    const Rect topHalf = TargetRules::ruleFor(stock[5], 0)(usable, rightHalf).value();
+    EXPECT_TRUE(pressUntilFrame(103, topHalf)) << panemarkLog();
+    ASSERT_TRUE(waitForStatus());
+    EXPECT_NE(lastStatus.find(stock[3].displayName() + "\t(held by another program)"),
+              std::string::npos)
+        << lastStatus;
+    EXPECT_NE(panemarkLog().find("is bound in sway's configuration"), std::string::npos)
+        << panemarkLog();
+    ASSERT_TRUE(session.press(105, hyper));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time enough for a wrong move
+    EXPECT_EQ(session.focusedWindow()->frame, topHalf);
+}
+
+TEST_F(SwayTest, StartedBeforeSwaysIpcListensItWaitsWithoutSpinningAndArmsOnceItDoes) {
+    ASSERT_EQ(session.run({panemarkProgram, "quit"}).first, 0);
+    ASSERT_GE(ChildProcess::finish(panemark, 10), 0);
+    // Started at login before sway listens: nothing answers at the socket's path yet.
+    const std::filesystem::path late =
+        std::filesystem::path(session.socketPath()).parent_path() / "sway-ipc.late.sock";
+    panemark = session.spawn(
+        {"env", "SWAYSOCK=" + late.string(), "I3SOCK=" + late.string(), panemarkProgram},
+        (session.home() / "panemark.log").string());
+    ASSERT_TRUE(waitForStatus()) << panemarkLog();
+    EXPECT_NE(lastStatus.find("waiting for the desktop: sway does not answer at " + late.string()),
+              std::string::npos)
+        << lastStatus;
+    // Waiting costs next to nothing: it sleeps between its tries.
+    const std::optional<double> before = ChildProcess::cpuSeconds(panemark);
+    std::this_thread::sleep_for(std::chrono::seconds(3)); // a stretch of waiting to measure
+    const std::optional<double> after = ChildProcess::cpuSeconds(panemark);
+    ASSERT_TRUE(before && after);
+    std::cout << "CPU time while waiting 3 s for sway: " << (*after - *before) << " s\n";
+    EXPECT_LT(*after - *before, 0.3);
+
+    // sway listens there now: Panemark arms by itself.
+    std::filesystem::create_symlink(session.socketPath(), late);
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] { return waitForStatus() && lastStatus.find("desktop: sway (") != std::string::npos; },
+        15))
+        << lastStatus;
+    ASSERT_GT(openTerminal(), 0);
+    const auto outputs = outputsLeftToRight();
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const Rect leftHalf = TargetRules::ruleFor(stockCommands()[3], 0)(
+                              outputs.value().front().usable, session.focusedWindow()->frame)
+                              .value();
+    EXPECT_TRUE(pressUntilFrame(105, leftHalf)) << panemarkLog();
 }
 
 } // namespace
