@@ -181,6 +181,26 @@ void TestClient::claimForThisProcess(xcb_window_t window) {
     xcb_flush(connection_);
 }
 
+void TestClient::focusDirectly(xcb_window_t window) {
+    xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
+    xcb_flush(connection_);
+}
+
+std::optional<Rect> TestClient::clientFrame(xcb_window_t window) {
+    auto* geometry =
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
+    auto* origin = xcb_translate_coordinates_reply(
+        connection_, xcb_translate_coordinates(connection_, window, screen_->root, 0, 0), nullptr);
+    std::optional<Rect> frame;
+    if (geometry && origin) {
+        frame = Rect{static_cast<double>(origin->dst_x), static_cast<double>(origin->dst_y),
+                     static_cast<double>(geometry->width), static_cast<double>(geometry->height)};
+    }
+    free(geometry);
+    free(origin);
+    return frame;
+}
+
 std::optional<Rect> TestClient::outerFrame(xcb_window_t window) {
     auto* geometry =
         xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);

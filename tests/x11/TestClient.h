@@ -34,8 +34,14 @@ public:
     bool maximize(xcb_window_t window);
     bool isMaximized(xcb_window_t window);
 
+    // Gives the window the input focus itself, as there is nobody to ask without a window
+    // manager.
+    void focusDirectly(xcb_window_t window);
     // The outer frame (decorations included) in root coordinates.
     std::optional<Rect> outerFrame(xcb_window_t window);
+    // The window's own rectangle in root coordinates, whatever extents it carries: its frame
+    // when nothing frames it.
+    std::optional<Rect> clientFrame(xcb_window_t window);
     // Waits, bounded, until the window's outer frame equals expected; returns the last frame.
     std::optional<Rect> waitForFrame(xcb_window_t window, const Rect& expected, double seconds = 3);
     std::optional<xcb_window_t> activeWindow();

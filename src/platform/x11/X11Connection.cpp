@@ -258,23 +258,31 @@ void X11Connection::sendRootMessage(xcb_window_t window, xcb_atom_t type,
 
 namespace panemark {
 
-bool X11Connection::hasWindowManager(double timeoutSeconds) const {
-    const auto check =
-        cardinals(requestProperty(root(), atoms_.netSupportingWmCheck, 1), timeoutSeconds);
-    return check && !check->empty() && check->front() != XCB_WINDOW_NONE;
-}
-
-std::optional<std::string> X11Connection::windowManagerName(double timeoutSeconds) const {
+std::optional<xcb_window_t> X11Connection::windowManagerCheck(double timeoutSeconds) const {
     const Deadline deadline(timeoutSeconds);
     const auto check =
         cardinals(requestProperty(root(), atoms_.netSupportingWmCheck, 1), deadline.remaining());
     if (!check || check->empty() || check->front() == XCB_WINDOW_NONE) {
         return std::nullopt;
     }
+    const xcb_window_t window = check->front();
+    const auto itself =
+        cardinals(requestProperty(window, atoms_.netSupportingWmCheck, 1), deadline.remaining());
+    if (!itself || itself->empty() || itself->front() != window) {
+        return std::nullopt;
+    }
+    return window;
+}
+
+std::optional<std::string> X11Connection::windowManagerName(double timeoutSeconds) const {
+    const Deadline deadline(timeoutSeconds);
+    const std::optional<xcb_window_t> check = windowManagerCheck(deadline.remaining());
+    if (!check) {
+        return std::nullopt;
+    }
     const xcb_atom_t netWmName = existingAtom("_NET_WM_NAME", deadline.remaining());
     auto reply = await<xcb_get_property_reply_t>(
-        xcb_get_property(connection_, 0, check->front(), netWmName, atoms_.utf8String, 0, 64)
-            .sequence,
+        xcb_get_property(connection_, 0, *check, netWmName, atoms_.utf8String, 0, 64).sequence,
         deadline.remaining());
     if (!reply || xcb_get_property_value_length(reply.get()) <= 0) {
         return std::string("an unnamed window manager");

@@ -91,7 +91,13 @@ public:
     std::optional<ParentFrame> parentFrame(xcb_window_t window, double timeoutSeconds) const;
     // A text property of the root window (i3's I3_SOCKET_PATH), or none.
     std::optional<std::string> rootText(const std::string& property, double timeoutSeconds) const;
-    bool hasWindowManager(double timeoutSeconds) const;
+    // The check window of the EWMH window manager that runs now: _NET_SUPPORTING_WM_CHECK on
+    // the root names a window that names itself the same way. A manager that died leaves the
+    // root's property behind, naming a window that is gone: none then.
+    std::optional<xcb_window_t> windowManagerCheck(double timeoutSeconds) const;
+    bool hasWindowManager(double timeoutSeconds) const {
+        return windowManagerCheck(timeoutSeconds).has_value();
+    }
     // What the window manager calls itself (_NET_WM_NAME of its check window): "Openbox"; none
     // without an EWMH window manager.
     std::optional<std::string> windowManagerName(double timeoutSeconds) const;

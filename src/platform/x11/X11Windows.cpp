@@ -1,6 +1,7 @@
 #include "platform/x11/X11Windows.h"
 
 #include "runtime/Deadline.h"
+#include "runtime/Log.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,7 +15,8 @@ namespace {
 
 // Facts are dropped for windows that are long gone; this many entries is plenty.
 constexpr std::size_t factsTableLimit = 256;
-// Finding out whether a window manager runs, once when the backend starts watching.
+// Finding out whether a window manager runs, when the backend starts watching and whenever one
+// comes or goes.
 constexpr double windowManagerProbeTimeout = 0.25;
 
 // _NET_MOVERESIZE_WINDOW: gravity in bits 0–7, which values count in bits 8–11, and the source
@@ -69,39 +71,88 @@ std::optional<WindowRef> X11Windows::focusedWindow(double timeout) {
     const std::optional<WindowRef> focused =
         window ? std::optional<WindowRef>(WindowRef{*window}) : std::nullopt;
     std::lock_guard lock(mutex_);
-    if (watched_) {
+    if (watched_ && managed_) {
         focused_ = focused;
     }
     return focused;
 }
 
 void X11Windows::watch(X11EventSource& events) {
-    // The window manager announces every change of focus on the root; without one, the input
-    // focus moves silently, so there is nothing to follow and every command asks.
-    if (!connection_.hasWindowManager(windowManagerProbeTimeout)) {
-        return;
-    }
+    // The window manager announces every change of focus on the root. It can also be replaced
+    // while Panemark runs, or be away for a moment: a new one sets _NET_SUPPORTING_WM_CHECK on
+    // the root, and the one that goes destroys its check window.
     events.listenOnRoot(XCB_EVENT_MASK_PROPERTY_CHANGE);
     const xcb_window_t root = events.connection().root();
     const xcb_atom_t activeWindow = connection_.atoms().netActiveWindow;
     const xcb_atom_t wmCheck = connection_.atoms().netSupportingWmCheck;
-    {
-        std::lock_guard lock(mutex_);
-        watched_ = true;
-        focused_.reset();
-    }
-    eventSubscription_ =
-        events.subscribe([this, root, activeWindow, wmCheck](const xcb_generic_event_t& event) {
-            if ((event.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) {
-                return;
-            }
-            const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if (property.window == root &&
-                (property.atom == activeWindow || property.atom == wmCheck)) {
-                std::lock_guard lock(mutex_);
-                focused_.reset();
+    followWindowManager(events);
+    eventSubscription_ = events.subscribe(
+        [this, &events, root, activeWindow, wmCheck](const xcb_generic_event_t& event) {
+            const std::uint8_t type = event.response_type & 0x7F;
+            if (type == XCB_PROPERTY_NOTIFY) {
+                const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+                if (property.window == root && property.atom == wmCheck) {
+                    followWindowManager(events);
+                } else if (property.window == root && property.atom == activeWindow) {
+                    std::lock_guard lock(mutex_);
+                    focused_.reset();
+                } else if (property.window == managerCheck() && property.atom == wmCheck) {
+                    followWindowManager(events); // a manager that named its check window last
+                }
+            } else if (type == XCB_DESTROY_NOTIFY) {
+                const auto& destroyed = reinterpret_cast<const xcb_destroy_notify_event_t&>(event);
+                if (destroyed.window == managerCheck()) {
+                    followWindowManager(events);
+                }
             }
         });
+}
+
+bool X11Windows::isManaged() {
+    std::lock_guard lock(mutex_);
+    return managed_;
+}
+
+xcb_window_t X11Windows::managerCheck() {
+    std::lock_guard lock(mutex_);
+    return managerCheck_;
+}
+
+void X11Windows::followWindowManager(X11EventSource& events) {
+    const Deadline deadline(windowManagerProbeTimeout);
+    const auto named =
+        connection_.cardinals(connection_.requestProperty(
+                                  connection_.root(), connection_.atoms().netSupportingWmCheck, 1),
+                              deadline.remaining());
+    xcb_window_t window = XCB_WINDOW_NONE;
+    if (named && !named->empty()) {
+        window = static_cast<xcb_window_t>(named->front());
+    }
+    if (window != XCB_WINDOW_NONE) {
+        // To hear it go, or, when it does not name itself yet, when it does.
+        events.listenOn(window, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE);
+    }
+    const bool live =
+        connection_.windowManagerCheck(deadline.remaining()) == window && window != XCB_WINDOW_NONE;
+    bool changed = false;
+    {
+        std::lock_guard lock(mutex_);
+        changed = watched_ && (window != managerCheck_ || live != managed_);
+        managerCheck_ = window;
+        managed_ = live;
+        watched_ = true;
+        // Without a manager the input focus moves silently: every command asks. A new manager
+        // draws other decorations, so what was learnt of windows no longer holds.
+        focused_.reset();
+        facts_.clear();
+    }
+    if (changed) {
+        const std::optional<std::string> name =
+            connection_.windowManagerName(windowManagerProbeTimeout);
+        Log::write(name ? "the window manager is now " + *name
+                        : "no window manager runs on this display: Panemark places windows "
+                          "itself until one starts");
+    }
 }
 
 std::optional<Rect> X11Windows::readFrame(WindowRef window, double timeout) {
@@ -121,9 +172,17 @@ std::optional<Rect> X11Windows::readFrame(WindowRef window, double timeout) {
     if (snapshot.pid && *snapshot.pid != 0) {
         pid = static_cast<std::int64_t>(*snapshot.pid);
     }
-    remember(toX(window), {std::chrono::steady_clock::now(), snapshot.extents, maximized, pid});
+    Rect frame = *snapshot.outerFrame;
+    X11Connection::Extents extents = snapshot.extents;
+    if (!isManaged()) {
+        // A manager that has gone may leave its extents on the window; nothing frames it now.
+        frame = Rect{frame.x + extents.left, frame.y + extents.top,
+                     frame.width - extents.left - extents.right,
+                     frame.height - extents.top - extents.bottom};
+        extents = {};
+    }
+    remember(toX(window), {std::chrono::steady_clock::now(), extents, maximized, pid});
     const auto [originX, originY] = screens_.primaryOrigin();
-    const Rect& frame = *snapshot.outerFrame;
     return Rect{frame.x - originX, frame.y - originY, frame.width, frame.height};
 }
 
@@ -160,11 +219,24 @@ X11Connection::Extents X11Windows::prepareForWrite(xcb_window_t window, double t
 }
 
 void X11Windows::writeFrame(WindowRef window, const Rect& frame, double timeout) {
+    const auto [originX, originY] = screens_.primaryOrigin();
+    if (!isManaged()) {
+        // Nobody frames or redirects the window: it is configured itself.
+        const std::uint32_t values[] = {
+            static_cast<std::uint32_t>(clampPosition(frame.x + originX)),
+            static_cast<std::uint32_t>(clampPosition(frame.y + originY)), clampSize(frame.width),
+            clampSize(frame.height)};
+        xcb_configure_window(connection_.get(), toX(window),
+                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                                 XCB_CONFIG_WINDOW_HEIGHT,
+                             values);
+        connection_.flush();
+        return;
+    }
     // The window manager places the outer frame's corner and takes the client's size; the
     // decorations come on top of it. One message does both, so the window never shows a frame
     // that is half old and half new.
     const X11Connection::Extents extents = prepareForWrite(toX(window), timeout);
-    const auto [originX, originY] = screens_.primaryOrigin();
     moveResize(toX(window), useX | useY | useWidth | useHeight, clampPosition(frame.x + originX),
                clampPosition(frame.y + originY),
                clampSize(frame.width - extents.left - extents.right),

@@ -27,8 +27,8 @@ public:
     std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
     std::int64_t ownProcessId() override;
 
-    // From now on the focused window is followed through the events of this source instead of
-    // asked for on every command.
+    // From now on the focused window, and the window manager (replaced, gone, back), are
+    // followed through the events of this source instead of asked for on every command.
     void watch(X11EventSource& events);
 
     // X keeps positions in 16 bits and sizes in 1…32767; anything else (NaN included) is
@@ -49,6 +49,11 @@ private:
     };
     static constexpr std::chrono::milliseconds factsLifetime{1000};
 
+    // Finds out which window manager runs now, and forgets what the last one did.
+    void followWindowManager(X11EventSource& events);
+    xcb_window_t managerCheck();
+    // Whether a window manager frames windows (assumed until watched).
+    bool isManaged();
     std::optional<Facts> freshFacts(xcb_window_t window);
     void remember(xcb_window_t window, const Facts& facts);
     // Makes sure the window can be moved and resized; its current extents.
@@ -63,6 +68,8 @@ private:
     std::mutex mutex_; // guards the facts and the focus
     std::unordered_map<std::uint64_t, Facts> facts_;
     bool watched_ = false;
+    bool managed_ = true;
+    xcb_window_t managerCheck_ = XCB_WINDOW_NONE;
     std::optional<std::optional<WindowRef>> focused_; // known focus (which may be none)
     Subscription eventSubscription_;
 };
