@@ -7,7 +7,53 @@ namespace panemark {
 
 WindowMover::WindowMover(WindowService& windows, ScreenService& screens, Beeper* bell,
                          std::unique_ptr<WindowAnimator> animator)
-    : windows_(windows), screens_(screens), bell_(bell), animator_(std::move(animator)) {}
+    : windows_(windows), screens_(screens), bell_(bell), animator_(std::move(animator)) {
+    screensChanged_ = screens_.onScreensChanged([this] { keepMovingWindowOnAScreen(); });
+}
+
+void WindowMover::keepMovingWindowOnAScreen() {
+    const std::optional<WindowAnimator::InFlight> moving = animator_->inFlight();
+    if (!moving) {
+        return;
+    }
+    const std::vector<Screen> screens = screens_.screens();
+    const auto shows = [&](const Screen& screen) {
+        const Rect& area = screen.visibleFrame;
+        const Rect& target = moving->target;
+        return target.midX() >= area.minX() && target.midX() < area.maxX() &&
+               target.midY() >= area.minY() && target.midY() < area.maxY();
+    };
+    if (std::any_of(screens.begin(), screens.end(), shows)) {
+        return; // its screen is still there
+    }
+    if (const std::optional<Rect> landing = landingOnRemaining(moving->target, screens)) {
+        animator_->snap(*landing, moving->window);
+    }
+}
+
+std::optional<Rect> WindowMover::landingOnRemaining(const Rect& target,
+                                                    const std::vector<Screen>& screens) {
+    const auto distance = [&](const Rect& area) {
+        const double dx = target.midX() - std::clamp(target.midX(), area.minX(), area.maxX());
+        const double dy = target.midY() - std::clamp(target.midY(), area.minY(), area.maxY());
+        return dx * dx + dy * dy;
+    };
+    const Screen* nearest = nullptr;
+    for (const Screen& screen : screens) {
+        if (screen.visibleFrame.width >= 1 && screen.visibleFrame.height >= 1 &&
+            (!nearest || distance(screen.visibleFrame) < distance(nearest->visibleFrame))) {
+            nearest = &screen;
+        }
+    }
+    if (!nearest) {
+        return std::nullopt;
+    }
+    const Rect& area = nearest->visibleFrame;
+    const double width = std::min(target.width, area.width);
+    const double height = std::min(target.height, area.height);
+    return Rect{std::clamp(target.x, area.minX(), area.maxX() - width),
+                std::clamp(target.y, area.minY(), area.maxY() - height), width, height};
+}
 
 void WindowMover::refuse() {
     if (bell_) {

@@ -13,6 +13,8 @@
 #include "platform/WindowService.h"
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace panemark {
 
@@ -39,6 +41,10 @@ public:
     // A target can be carried out when it is at least a pixel each way and overlaps the
     // visible frame it was computed in.
     static bool isReachable(const Rect& target, const Rect& visibleFrame);
+    // Where a frame headed for a screen that went lands instead: inside the visible frame of
+    // the remaining screen nearest to it, shrunk to fit; none without screens.
+    static std::optional<Rect> landingOnRemaining(const Rect& target,
+                                                  const std::vector<Screen>& screens);
 
 private:
     void applyTarget(const AnimationSettings& animation, const TargetRules::Rule& rule,
@@ -47,11 +53,14 @@ private:
     bool isAlreadyHeadingTo(WindowRef window, const Rect& target) const;
     // A command that cannot be carried out beeps, where the desktop has a bell.
     void refuse();
+    // A screen unplugged under an animation: the window is not left where nothing shows it.
+    void keepMovingWindowOnAScreen();
 
     WindowService& windows_;
     ScreenService& screens_;
     Beeper* bell_; // none on a desktop without one
     std::unique_ptr<WindowAnimator> animator_;
+    Subscription screensChanged_;
 };
 
 } // namespace panemark

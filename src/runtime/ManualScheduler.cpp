@@ -68,6 +68,16 @@ void ManualScheduler::advance(double seconds) {
     now_ = target;
 }
 
+void ManualScheduler::jump(double seconds) {
+    now_ += sanitizedDelay(seconds);
+    for (const auto& entry : entries_) {
+        if (entry->interval > 0 && entry->due < now_) {
+            entry->due = now_; // due once, now
+        }
+    }
+    runDue();
+}
+
 std::size_t ManualScheduler::pendingCount() const {
     return static_cast<std::size_t>(std::count_if(
         entries_.begin(), entries_.end(), [](const auto& entry) { return !entry->cancelled; }));

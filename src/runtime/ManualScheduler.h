@@ -23,6 +23,10 @@ public:
     void advance(double seconds);
     // Runs what is due now, including posted tasks and what they post in turn.
     void runDue() { advance(0); }
+    // The clock leaps forward by seconds with nothing running on the way, as it does over a
+    // suspend or a correction; then each overdue timer fires once, repeating ones included, as
+    // real timers do when they wake late.
+    void jump(double seconds);
 
     std::size_t pendingCount() const;
     std::optional<double> nextDueTime() const;

@@ -156,5 +156,51 @@ TEST_F(WindowMoverTest, TheWindowsScreenIsChosenByOverlap) {
     EXPECT_EQ(desktop.frameOf(window), (Rect{1000, 400, 800, 550}));
 }
 
+TEST_F(WindowMoverTest, AScreenUnpluggedMidAnimationLeavesTheWindowInsideARemainingOne) {
+    const Screen right{
+        Rect{1000, 0, 1600, 900}, Rect{1000, 0, 1600, 860}, 2, "Right", false, "SCREEN-2"};
+    const Screen left{screenFrame, visibleFrame, 1, "Built-in", true, "SCREEN-1"};
+    desktop.setScreens({left, right}, 0);
+    const WindowRef window = addFocusedWindow({1100, 100, 600, 400});
+    mover->apply(maximizeCommand(), 0, animation); // heading for the whole right screen
+    frame();
+    frame();
+    // Unplugged half-way.
+    desktop.setScreens({left}, 0);
+    desktop.announceScreensChanged();
+    runToEnd();
+    const Rect landed = desktop.frameOf(window).value();
+    EXPECT_GE(landed.minX(), visibleFrame.minX()) << testing::PrintToString(landed);
+    EXPECT_GE(landed.minY(), visibleFrame.minY()) << testing::PrintToString(landed);
+    EXPECT_LE(landed.maxX(), visibleFrame.maxX()) << testing::PrintToString(landed);
+    EXPECT_LE(landed.maxY(), visibleFrame.maxY()) << testing::PrintToString(landed);
+    EXPECT_EQ(landed, visibleFrame); // the whole right screen's size, shrunk to this one
+
+    // A screen that goes while nothing moves, or that was not the one moved to, moves nothing.
+    desktop.setScreens({left, right}, 0);
+    desktop.announceScreensChanged();
+    mover->apply(gridCommand(2, 0), 0, animation); // the left half of the left screen
+    frame();
+    desktop.setScreens({left}, 0);
+    desktop.announceScreensChanged();
+    runToEnd();
+    EXPECT_EQ(desktop.frameOf(window), leftHalf);
+}
+
+TEST_F(WindowMoverTest, AClockJumpOfMinutesMidAnimationLandsTheWindowAtOnce) {
+    const WindowRef window = addFocusedWindow({300, 200, 400, 300});
+    mover->apply(gridCommand(2, 1), 0, animation);
+    frame();
+    frame();
+    ASSERT_NE(desktop.frameOf(window), rightHalf);
+    desktop.clearWrites();
+    // Suspended mid-animation, woken minutes later.
+    queue->jump(300);
+    EXPECT_EQ(desktop.frameOf(window), rightHalf);
+    EXPECT_EQ(desktop.writes().size(), 1u); // straight there, no steps
+    EXPECT_EQ(queue->pendingCount(), 0u);   // and nothing left running
+    EXPECT_FALSE(mover->animator().inFlight());
+}
+
 } // namespace
 } // namespace panemark
