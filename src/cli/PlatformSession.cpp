@@ -22,6 +22,9 @@ Result<std::unique_ptr<PlatformSession>> PlatformSession::open() {
         return Error{opened.error()};
     }
     session->platform_ = std::move(opened).value();
+    if (Result<bool> ready = session->platform_->waitUntilReady(readyWithin); !ready) {
+        return Error{ready.error()};
+    }
     return session;
 }
 

@@ -18,6 +18,7 @@
 #include <QDBusVirtualObject>
 #include <QHash>
 #include <QThread>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -282,6 +283,33 @@ TEST_P(KGlobalAccelShortcutsTest, ShortcutsFollowTheActiveLayoutAndAKeyItCannotT
     shortcuts.followLayouts(layouts.get());
     EXPECT_EQ(log.lines().size(), 2u);
     EXPECT_EQ(shortcuts.keyboardLayout().rfind(layouts->layoutName(1), 0), 0u);
+}
+
+TEST_P(KGlobalAccelShortcutsTest, AServiceThatStartsAgainIsHandedEveryShortcutAgain) {
+    Log::Capture log;
+    KGlobalAccelShortcuts shortcuts;
+    shortcuts.setBindings({{"left", leftArrow, "Left Half"}, {"marker", {125, hyper}, "Marker"}});
+    const auto takes = [&] {
+        const QStringList calls = service_->calls();
+        return calls.count("setShortcut") + calls.count("setShortcutKeys");
+    };
+    const auto before = takes();
+    // The service leaves the bus (KWin, which runs it, restarts) and comes back, remembering
+    // nothing.
+    QDBusConnection connection = serviceConnection();
+    ASSERT_TRUE(connection.unregisterService("org.kde.kglobalaccel"));
+    ASSERT_TRUE(connection.registerService("org.kde.kglobalaccel"));
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            return takes() >= before + 2;
+        },
+        10))
+        << takes() - before << " taken again";
+    const std::vector<std::string> lines = log.lines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("shortcut service started again") != std::string::npos;
+    }));
 }
 
 INSTANTIATE_TEST_SUITE_P(ServiceForms, KGlobalAccelShortcutsTest, ::testing::Bool(),

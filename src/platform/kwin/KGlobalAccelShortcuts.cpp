@@ -7,6 +7,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusServiceWatcher>
 #include <algorithm>
 #include <chrono>
 
@@ -78,6 +79,17 @@ KGlobalAccelShortcuts::KGlobalAccelShortcuts() {
                 SLOT(pressed(QString, QString, qlonglong)));
     bus.connect(service, path, "org.kde.kglobalaccel.Component", "globalShortcutReleased", this,
                 SLOT(released(QString, QString, qlonglong)));
+    // The service forgets every shortcut when it restarts (with KWin, which runs it, or on its
+    // own): a service that comes onto the bus again is handed the set again.
+    serviceWatcher_ = std::make_unique<QDBusServiceWatcher>(
+        service, bus, QDBusServiceWatcher::WatchForRegistration);
+    connect(serviceWatcher_.get(), &QDBusServiceWatcher::serviceRegistered, this, [this] {
+        if (!bindings().empty()) {
+            Log::write("KDE's shortcut service started again: handing it Panemark's shortcuts");
+        }
+        held_.clear();
+        bindAgain();
+    });
 }
 
 KGlobalAccelShortcuts::~KGlobalAccelShortcuts() {

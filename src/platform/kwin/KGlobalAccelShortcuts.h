@@ -3,11 +3,13 @@
 #include "platform/GlobalShortcuts.h"
 #include "runtime/Signal.h"
 
+#include <QDBusServiceWatcher>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <chrono>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -36,7 +38,8 @@ public:
 
     std::string keyboardLayout() const override;
 
-    // Takes every binding again: the service forgets them when KWin restarts.
+    // Takes every binding again: the service forgets them when it restarts, which it is
+    // watched for.
     void bindAgain();
     // Hands the shortcuts over as their keys type on these layouts from now on (none: as the
     // US layout prints them), taking again each one whose combinations change there.
@@ -77,6 +80,7 @@ private:
     std::map<std::string, std::chrono::steady_clock::time_point> held_;
     // Set once the service has said it no longer knows the deprecated calls.
     mutable bool modernCallsOnly_ = false;
+    std::unique_ptr<QDBusServiceWatcher> serviceWatcher_;
 };
 
 } // namespace panemark

@@ -17,7 +17,6 @@ namespace panemark {
 namespace {
 
 constexpr const char* kwinService = "org.kde.KWin";
-constexpr double aliveCheckInterval = 2.0;
 
 // "KWin version: 5.27.5" in KWin's support information.
 std::string kwinVersion() {
@@ -85,15 +84,18 @@ Result<std::unique_ptr<KWinPlatform>> KWinPlatform::open(Scheduler& mainLoop) {
     platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     platform->desktopName_ = "kwin (" + kwinVersion() + ")";
     platform->loadScript();
-    platform->waitForGreeting();
+    platform->waitForGreeting(greetingTimeout);
     platform->watchKWin();
     platform->aliveCheck_ =
         mainLoop.every(aliveCheckInterval, [self] { self->checkScriptIsAlive(); });
+    platform->loadedCheck_ =
+        mainLoop.every(loadedCheckInterval, [self] { self->checkScriptIsLoaded(); });
     return platform;
 }
 
 KWinPlatform::~KWinPlatform() {
     aliveCheck_.cancel();
+    loadedCheck_.cancel();
     greetingCheck_.cancel();
     kwinWatcher_.reset();
     shortcuts_.reset(); // its combinations are let go while KWin still listens
@@ -110,6 +112,8 @@ void KWinPlatform::loadScript() {
     channel_->expect(token);
     snapshot_->stopFollowing(); // the new copy reports anew
     greeted_ = false;
+    loadedAt_ = mainLoop_.now();
+    ++loads_;
     if (Result<bool> loaded = loader_->load(token); !loaded) {
         reportProblem(loaded.error());
         return;
@@ -121,12 +125,12 @@ void KWinPlatform::loadScript() {
     });
 }
 
-void KWinPlatform::waitForGreeting() {
+void KWinPlatform::waitForGreeting(double seconds) {
     // The bus serves the script's calls only once the main loop runs: it runs here until the
     // script has said hello, so that the first command finds it ready.
     QEventLoop loop;
     waiting_ = &loop;
-    QTimer::singleShot(static_cast<int>(greetingTimeout * 1000), &loop, &QEventLoop::quit);
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
     if (!greeted_) {
         loop.exec();
     }
@@ -141,27 +145,30 @@ void KWinPlatform::greeted(const KWinScriptMessages::Hello& hello) {
     if (!scriptProblem_.empty()) {
         Log::write("Panemark's KWin script answers now");
         scriptProblem_.clear();
+        accessChanged_.emit();
     }
     screens_->reported(hello.screens);
 }
 
 void KWinPlatform::reportProblem(const std::string& problem) {
     // Tried again every few seconds: the log hears of a problem once, until it changes.
-    if (problem != scriptProblem_) {
-        Log::write(problem);
+    if (problem == scriptProblem_) {
+        return;
     }
+    Log::write(problem);
     scriptProblem_ = problem;
+    accessChanged_.emit();
 }
 
 void KWinPlatform::watchKWin() {
     kwinWatcher_ = std::make_unique<QDBusServiceWatcher>(kwinService, QDBusConnection::sessionBus(),
                                                          QDBusServiceWatcher::WatchForRegistration);
-    // A KWin that restarts has forgotten the script and every shortcut.
+    // A KWin that restarts has forgotten the script (and the shortcut service it runs, which
+    // the shortcuts watch for themselves).
     QObject::connect(kwinWatcher_.get(), &QDBusServiceWatcher::serviceRegistered, &mainThread_,
                      [this] {
                          Log::write("KWin restarted: loading Panemark's script again");
                          loadScript();
-                         shortcuts_->bindAgain();
                      });
 }
 
@@ -179,8 +186,9 @@ void KWinPlatform::followKeyboardLayout() {
 
 void KWinPlatform::checkScriptIsAlive() {
     if (!greeted_) {
-        // Not started yet, or refused: tried again once the problem is known.
-        if (!scriptProblem_.empty()) {
+        // Refused, or silent for longer than a busy KWin takes to start a script: tried again.
+        const bool silentTooLong = mainLoop_.now() - loadedAt_ >= patienceBeforeReload;
+        if (!scriptProblem_.empty() && (!loader_->isLoaded() || silentTooLong)) {
             loadScript();
         }
         return;
@@ -189,6 +197,40 @@ void KWinPlatform::checkScriptIsAlive() {
         Log::write("Panemark's KWin script stopped asking for work: loading it again");
         loadScript();
     }
+}
+
+void KWinPlatform::checkScriptIsLoaded() {
+    // Unloaded by hand or by KWin reloading its scripts, the script says nothing: its open
+    // question is simply never answered. KWin is asked instead, without waiting, which costs it
+    // a lookup and no script.
+    if (!greeted_ || loadedQuestionOpen_) {
+        return;
+    }
+    loadedQuestionOpen_ = true;
+    loader_->askIsLoaded(&mainThread_, [this, load = loads_](std::optional<bool> loaded) {
+        loadedQuestionOpen_ = false;
+        // An answer about a copy since replaced says nothing of the new one.
+        if (load == loads_ && loaded == false) {
+            Log::write("KWin no longer runs Panemark's script: loading it again");
+            loadScript();
+        }
+    });
+}
+
+Result<bool> KWinPlatform::waitUntilReady(double seconds) {
+    if (!greeted_) {
+        waitForGreeting(seconds);
+    }
+    if (!greeted_) {
+        return Error{"Panemark's KWin script did not start within " +
+                     std::to_string(static_cast<int>(seconds)) + " s on " + desktopName_ +
+                     (scriptProblem_.empty() ? std::string() : ": " + scriptProblem_)};
+    }
+    return true;
+}
+
+Subscription KWinPlatform::onAccessChanged(std::function<void()> listener) {
+    return accessChanged_.connect(std::move(listener));
 }
 
 DesktopAccess KWinPlatform::access() {

@@ -5,6 +5,8 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QStandardPaths>
 #include <QUuid>
 #include <fstream>
@@ -57,6 +59,7 @@ std::string KWinScriptLoader::newToken() {
 }
 
 Result<bool> KWinScriptLoader::load(const std::string& token) {
+    loaded_ = false;
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     if (error) {
@@ -103,6 +106,26 @@ void KWinScriptLoader::unload() {
     }
     removeCopies();
     loaded_ = false;
+}
+
+void KWinScriptLoader::askIsLoaded(QObject* context,
+                                   std::function<void(std::optional<bool>)> answer) const {
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        "org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting", "isScriptLoaded");
+    message.setArguments({QString::fromStdString(pluginName_)});
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(message, callTimeoutMs), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [watcher, answer = std::move(answer)] {
+                         const QDBusMessage reply = watcher->reply();
+                         watcher->deleteLater();
+                         if (reply.type() != QDBusMessage::ReplyMessage ||
+                             reply.arguments().isEmpty()) {
+                             answer(std::nullopt);
+                             return;
+                         }
+                         answer(reply.arguments().constFirst().toBool());
+                     });
 }
 
 Result<bool> KWinScriptLoader::call(const char* method, const std::vector<QVariant>& arguments,

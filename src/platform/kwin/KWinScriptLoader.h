@@ -2,8 +2,11 @@
 
 #include "runtime/Result.h"
 
+#include <QObject>
 #include <QVariant>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,12 @@ public:
     static std::string newToken();
     // Takes the script out of KWin and removes its copy.
     void unload();
+    // Asks KWin, without waiting, whether it runs the script: the answer (none when KWin did
+    // not give one) comes on `context`'s thread. KWin says nothing when a script is unloaded.
+    void askIsLoaded(QObject* context, std::function<void(std::optional<bool>)> answer) const;
+    const std::string& pluginName() const { return pluginName_; }
+    // Whether the last load got as far as KWin starting the script.
+    bool isLoaded() const { return loaded_; }
 
     // The script as it is written for a token and the bus name it calls.
     static std::string scriptText(const std::string& token, const std::string& service);
