@@ -10,7 +10,10 @@
 #include "platform/PaletteButton.h"
 #include "platform/ScreenService.h"
 #include "platform/WindowService.h"
+#include "runtime/Cancellable.h"
+#include "runtime/Result.h"
 
+#include <functional>
 #include <string>
 
 namespace panemark {
@@ -36,6 +39,15 @@ public:
     // Whether the desktop lets Panemark place windows and hear its shortcuts, and if not, why
     // and what to do about it.
     virtual DesktopAccess access() = 0;
+    // Called on the main thread whenever access() may answer otherwise: a compositor's helper
+    // went away or came back. Where access never changes, never.
+    [[nodiscard]] virtual Subscription onAccessChanged(std::function<void()> /*listener*/) {
+        return {};
+    }
+    // Runs the main loop until the desktop's side of Panemark is ready for a command (a
+    // compositor's helper has started), for at most `seconds`: a one-shot command line waits
+    // here. An error says what it waited for, and how long.
+    virtual Result<bool> waitUntilReady(double /*seconds*/) { return true; }
 
     // Capabilities: a backend hands out those its desktop has; the rest are none.
     // The desktop's bell (Wayland gives its clients none).

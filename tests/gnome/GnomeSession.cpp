@@ -28,6 +28,8 @@ let timer = 0;
 // And a picture of the whole desktop, for the test to save.
 const testInterface = `<node><interface name="app.panemark.Test">
   <method name="PressPanemarkButton"/>
+  <method name="EnterLockScreen"/>
+  <method name="LeaveLockScreen"/>
   <method name="Screenshot"><arg type="s" name="path" direction="in"/></method>
   <method name="BindHalves"/>
   <method name="WatchFrame">
@@ -113,6 +115,16 @@ const testObject = Gio.DBusExportedObject.wrapJSObject(testInterface, {
             answer();
             return GLib.SOURCE_REMOVE;
         });
+    },
+    // What locking and unlocking the screen do to extensions: the shell's screen shield
+    // enters the unlock dialog's session mode, which turns off every extension not made for it,
+    // and leaves it on unlocking. (A headless shell has no screen shield: it can lock only where
+    // a display manager runs.)
+    EnterLockScreen() {
+        Main.sessionMode.pushMode('unlock-dialog');
+    },
+    LeaveLockScreen() {
+        Main.sessionMode.popMode('unlock-dialog');
     },
     PressPanemarkButton() {
         // GNOME 46 and later make no events from scripts; the button's handler reads none.
@@ -325,7 +337,7 @@ void GnomeSession::installTestExtension() {
     std::ofstream(folder / "metadata.json")
         << R"({"uuid": ")" << testExtension
         << R"(", "name": "Panemark tests", "description": "Reports frames for Panemark's tests.", )"
-           R"("shell-version": [")"
+           R"("session-modes": ["user", "unlock-dialog"], "shell-version": [")"
         << major << R"("]})";
     std::ofstream(folder / "extension.js")
         << testExtensionCode << (modules ? testExtensionModuleEntry : testExtensionLegacyEntry);

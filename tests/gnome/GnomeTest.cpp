@@ -174,5 +174,70 @@ TEST_F(GnomeTest, AProfileSwitchRebindsLive) {
     EXPECT_EQ(session.window("Editor")->frame, usable);
 }
 
+TEST_F(GnomeTest, TheExtensionTurnedOffIsSaidAtOnceAndTurnedOnAgainEverythingComesBack) {
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    const auto statusSays = [&](const std::string& text, bool present) {
+        return ChildProcess::waitFor(
+            [&] {
+                const auto [status, output] = session.run({PANEMARK_PROGRAM_PATH, "status"});
+                lastStatus = output;
+                return status == 0 && (output.find(text) != std::string::npos) == present;
+            },
+            10);
+    };
+    // Turned off in GNOME's extension settings.
+    session.call("org.gnome.Shell", "/org/gnome/Shell",
+                 "org.gnome.Shell.Extensions.DisableExtension", {"string:panemark@panemark.app"});
+    EXPECT_TRUE(statusSays("The Panemark shell extension has stopped", true)) << lastStatus;
+    // On again: the same program, its shortcuts handed over anew.
+    session.call("org.gnome.Shell", "/org/gnome/Shell",
+                 "org.gnome.Shell.Extensions.EnableExtension", {"string:panemark@panemark.app"});
+    EXPECT_TRUE(statusSays("shell extension", false)) << lastStatus;
+    EXPECT_NE(lastStatus.find("desktop: gnome (" + desktopVersion("gnome-shell --version")),
+              std::string::npos)
+        << lastStatus;
+    const Rect usable = *session.usableArea(0);
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            return session.press(105, hyper) &&
+                   session.waitForFrame("Editor", leftHalf, 1) == leftHalf;
+        },
+        15))
+        << session.panemarkLog();
+}
+
+TEST_F(GnomeTest, LockingAndUnlockingTheScreenLeavesEveryShortcutWorking) {
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    ASSERT_NE(
+        session.call("org.gnome.Shell", "/app/panemark/Test", "app.panemark.Test.EnterLockScreen")
+            .find("method return"),
+        std::string::npos);
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            lastStatus = session.run({PANEMARK_PROGRAM_PATH, "status"}).second;
+            return lastStatus.find("has stopped") != std::string::npos;
+        },
+        10))
+        << lastStatus;
+    ASSERT_NE(
+        session.call("org.gnome.Shell", "/app/panemark/Test", "app.panemark.Test.LeaveLockScreen")
+            .find("method return"),
+        std::string::npos);
+    ASSERT_TRUE(session.waitForActive("Editor"));
+    // Pressed until the first lands (the extension is back a moment after the unlock), then
+    // every one in turn.
+    const Rect usable = *session.usableArea(0);
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            return session.press(105, hyper) &&
+                   session.waitForFrame("Editor", leftHalf, 1) == leftHalf;
+        },
+        15))
+        << session.panemarkLog();
+    expectStockShortcutsToLand(session, "Editor", usable, session.panemarkLog());
+}
+
 } // namespace
 } // namespace panemark

@@ -227,9 +227,9 @@ TEST_F(SettingsWindowTest, TheGeneralSectionReadsAndWritesTheStores) {
 
 TEST_F(SettingsWindowTest, ADesktopThatRefusesPanemarkIsExplainedUntilItStopsRefusing) {
     EXPECT_TRUE(named<QWidget>("desktopAccessWarning")->isHidden());
-    platform.desktopAccess = {false, "KWin has not loaded Panemark's script.",
-                              "Run panemark install-desktop-support, then log out and back in."};
-    window->refresh();
+    // The desktop's helper goes away while the window is open: it says so at once.
+    platform.changeAccess({false, "KWin has not loaded Panemark's script.",
+                           "Run panemark install-desktop-support, then log out and back in."});
     EXPECT_FALSE(named<QWidget>("desktopAccessWarning")->isHidden());
     EXPECT_EQ(named<QLabel>("desktopAccessProblem")->text(),
               "KWin has not loaded Panemark's script.");
@@ -239,6 +239,12 @@ TEST_F(SettingsWindowTest, ADesktopThatRefusesPanemarkIsExplainedUntilItStopsRef
     // Fixed behind the window's back: "Check Again" finds out.
     platform.desktopAccess = {};
     QTest::mouseClick(named<QPushButton>("desktopAccessCheckAgain"), Qt::LeftButton);
+    EXPECT_TRUE(named<QWidget>("desktopAccessWarning")->isHidden());
+    // Gone and back while the window was hidden: it shows the present when it opens again.
+    window->hide();
+    platform.changeAccess({false, "The Panemark shell extension has stopped.", ""});
+    platform.changeAccess({});
+    window->present();
     EXPECT_TRUE(named<QWidget>("desktopAccessWarning")->isHidden());
 }
 

@@ -65,8 +65,14 @@ Result<std::unique_ptr<GnomePlatform>> GnomePlatform::open(Scheduler&) {
                 Log::write(look.error());
             }
         });
-    platform->departed_ =
-        platform->helper_->departed.connect([self] { self->snapshot_->stopFollowing(); });
+    // The extension goes when the user turns it off, or the shell turns it off for the lock
+    // screen; what it reported no longer holds, and status and settings say so at once.
+    platform->departed_ = platform->helper_->departed.connect([self] {
+        self->snapshot_->stopFollowing();
+        self->accessChanged_.emit();
+    });
+    platform->arrived_ =
+        platform->helper_->arrived.connect([self] { self->accessChanged_.emit(); });
     platform->screensChanged_ = platform->helper_->screensChanged.connect([self] {
         // The signal carries nothing: the screens are read anew.
         self->snapshot_->invalidate();
@@ -83,6 +89,10 @@ std::string GnomePlatform::desktopName() {
     const std::string version = helper_->shellVersion();
     return "gnome (" + (version.empty() ? std::string("without Panemark's extension") : version) +
            ")";
+}
+
+Subscription GnomePlatform::onAccessChanged(std::function<void()> listener) {
+    return accessChanged_.connect(std::move(listener));
 }
 
 Subscription GnomePlatform::onPaletteRequested(std::function<void()> listener) {

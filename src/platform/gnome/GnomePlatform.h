@@ -11,6 +11,7 @@
 #include "platform/xdg/XdgAutostartItem.h"
 #include "runtime/Result.h"
 #include "runtime/Scheduler.h"
+#include "runtime/Signal.h"
 
 #include <memory>
 #include <optional>
@@ -32,6 +33,7 @@ public:
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override;
     DesktopAccess access() override;
+    Subscription onAccessChanged(std::function<void()> listener) override;
     PaletteButton* paletteButton() override { return this; }
     Subscription onPaletteRequested(std::function<void()> listener) override;
 
@@ -47,6 +49,8 @@ private:
     Subscription screensChanged_;
     Subscription stateChanged_;
     Subscription departed_;
+    Subscription arrived_;
+    Signal<> accessChanged_;
     // Set when the installed extension did not fit the running shell and was written anew.
     std::optional<DesktopAccess> rewritten_;
     XdgAutostartItem loginItem_;

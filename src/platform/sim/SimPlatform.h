@@ -56,6 +56,14 @@ public:
     SimShortcuts& simShortcuts() { return shortcuts_; }
     // What access() answers; granted unless a test says otherwise.
     DesktopAccess desktopAccess;
+    // Another answer, announced as a helper's going or coming back is.
+    void changeAccess(const DesktopAccess& access) {
+        desktopAccess = access;
+        accessChanged_.emit();
+    }
+    Subscription onAccessChanged(std::function<void()> listener) override {
+        return accessChanged_.connect(std::move(listener));
+    }
     // The desktop goes away, as a display does when the session ends.
     void loseConnection() { connectionLost_.emit(); }
 
@@ -66,6 +74,7 @@ private:
     SimKeyboardDevices keyboardDevices_;
     Signal<> connectionLost_;
     Signal<> paletteRequested_;
+    Signal<> accessChanged_;
     PanelShade panelShade_ = PanelShade::unknown;
 };
 
