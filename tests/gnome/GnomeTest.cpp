@@ -11,6 +11,7 @@
 #include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <thread>
 
 namespace panemark {
@@ -237,6 +238,48 @@ TEST_F(GnomeTest, LockingAndUnlockingTheScreenLeavesEveryShortcutWorking) {
         15))
         << session.panemarkLog();
     expectStockShortcutsToLand(session, "Editor", usable, session.panemarkLog());
+}
+
+TEST_F(GnomeTest, StartedBeforeItsExtensionItWaitsWithoutSpinningAndArmsWhenItComes) {
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    session.call("org.gnome.Shell", "/org/gnome/Shell",
+                 "org.gnome.Shell.Extensions.DisableExtension", {"string:panemark@panemark.app"});
+    ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "quit"}).first, 0);
+    // At login the shell may turn its extensions on after Panemark has started.
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            return session.run({PANEMARK_PROGRAM_PATH, "status"}).first == 3;
+        },
+        10));
+    const pid_t panemark =
+        session.spawn({PANEMARK_PROGRAM_PATH}, (session.home() / "panemark.log").string());
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            lastStatus = session.run({PANEMARK_PROGRAM_PATH, "status"}).second;
+            return lastStatus.find("The Panemark shell extension is not enabled") !=
+                   std::string::npos;
+        },
+        15))
+        << lastStatus;
+    const std::optional<double> before = ChildProcess::cpuSeconds(panemark);
+    std::this_thread::sleep_for(std::chrono::seconds(3)); // a stretch of waiting to measure
+    const std::optional<double> after = ChildProcess::cpuSeconds(panemark);
+    ASSERT_TRUE(before && after);
+    std::cout << "CPU time over 3 s without the extension: " << (*after - *before) << " s\n";
+    EXPECT_LT(*after - *before, 0.3);
+
+    session.call("org.gnome.Shell", "/org/gnome/Shell",
+                 "org.gnome.Shell.Extensions.EnableExtension", {"string:panemark@panemark.app"});
+    ASSERT_TRUE(session.waitForActive("Editor"));
+    const Rect usable = *session.usableArea(0);
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            return session.press(105, hyper) &&
+                   session.waitForFrame("Editor", leftHalf, 1) == leftHalf;
+        },
+        15))
+        << session.panemarkLog();
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "../support/ChildProcess.h"
 #include "../support/Printers.h"
 #include "TestClient.h"
 #include "TestHome.h"
@@ -10,8 +11,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <sstream>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -138,6 +139,34 @@ TEST_F(SessionLifeOnX11Test, TheWindowManagerReplacedGoneAndBackFramesStayExact)
     EXPECT_TRUE(statusSays("desktop: x11 (openbox)")) << lastStatus;
     ASSERT_TRUE(client.activate(window));
     EXPECT_TRUE(pressUntil("ctrl+alt+super+Right", rightHalf, outer))
+        << testing::PrintToString(outer()) << "\n"
+        << logText();
+}
+
+// Started at login before the window manager, as desktops that start their programs side by
+// side may do.
+class StartedBeforeTheWindowManagerTest : public SessionLifeOnX11Test {
+protected:
+    StartedBeforeTheWindowManagerTest() : SessionLifeOnX11Test(XvfbSession::WindowManager::none) {}
+};
+
+TEST_F(StartedBeforeTheWindowManagerTest, ItSaysSoWaitsWithoutSpinningAndCarriesOnUnderTheOne) {
+    const xcb_window_t window = client.createWindow(200, 200, 500, 400);
+    const pid_t panemark = startPanemark();
+    ASSERT_TRUE(statusSays("desktop: x11 (no window manager)")) << lastStatus << logText();
+    const std::optional<double> before = ChildProcess::cpuSeconds(panemark);
+    std::this_thread::sleep_for(std::chrono::seconds(3)); // a stretch of waiting to measure
+    const std::optional<double> after = ChildProcess::cpuSeconds(panemark);
+    ASSERT_TRUE(before && after);
+    std::cout << "CPU time over 3 s without a window manager: " << (*after - *before) << " s\n";
+    EXPECT_LT(*after - *before, 0.3);
+
+    session.spawn({"openbox", "--sm-disable", "--config-file", OPENBOX_TEST_CONFIG},
+                  (home / "openbox.log").string());
+    ASSERT_TRUE(statusSays("desktop: x11 (openbox)")) << lastStatus << logText();
+    ASSERT_TRUE(client.activate(window));
+    const auto outer = [&] { return client.outerFrame(window); };
+    EXPECT_TRUE(pressUntil("ctrl+alt+super+Left", leftHalf, outer))
         << testing::PrintToString(outer()) << "\n"
         << logText();
 }
