@@ -46,6 +46,7 @@ InstanceServer::Json statusReply(AppController& controller, Platform& platform) 
         shortcuts.push_back(std::move(entry));
     }
     reply["shortcuts"] = std::move(shortcuts);
+    reply["liveTimers"] = static_cast<std::int64_t>(QtScheduler::liveTimers());
     if (ProfileManager& profiles = controller.profiles(); profiles.keepsFiles()) {
         reply["profile"] = profiles.activeProfile().name;
         reply["dataDir"] = profiles.fileStore().baseDirectory();
@@ -142,6 +143,12 @@ std::unique_ptr<QApplication> makeApplication(int& argc, char** argv, const std:
     const std::optional<std::string> windowSystem = PlatformFactory::windowSystemFor(backend);
     if (windowSystem && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", windowSystem->c_str());
+    }
+    // A compositor that restarts and keeps its clients (KWin 6) is reconnected to, where Qt
+    // can (6.6 and later), instead of ending the program with the old connection.
+    if (windowSystem && windowSystem->starts_with("wayland") &&
+        qEnvironmentVariableIsEmpty("QT_WAYLAND_RECONNECT")) {
+        qputenv("QT_WAYLAND_RECONNECT", "1");
     }
     auto application = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // closing the palette is not quitting
