@@ -20,6 +20,8 @@ int toMilliseconds(double seconds) {
     return static_cast<int>(std::min(std::ceil(seconds * 1000.0), 2.0e9));
 }
 
+std::atomic<std::size_t> timersAlive = 0;
+
 void dispose(QTimer* timer) {
     timer->stop();
     timer->deleteLater(); // it may be the sender of the signal being delivered right now
@@ -47,8 +49,14 @@ TimerHandle QtScheduler::every(double seconds, Task task) {
     return start(std::max(seconds, minimumInterval), true, std::move(task));
 }
 
+std::size_t QtScheduler::liveTimers() {
+    return timersAlive.load();
+}
+
 TimerHandle QtScheduler::start(double seconds, bool repeating, Task task) {
     auto* timer = new QTimer();
+    ++timersAlive;
+    QObject::connect(timer, &QObject::destroyed, [] { --timersAlive; });
     timer->setSingleShot(!repeating);
     timer->setTimerType(Qt::PreciseTimer);
     timer->setInterval(std::max(toMilliseconds(seconds), repeating ? 1 : 0));

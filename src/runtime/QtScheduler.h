@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <cstddef>
 
 namespace panemark {
 
@@ -17,6 +18,10 @@ public:
     TimerHandle post(Task task) override;
     TimerHandle after(double seconds, Task task) override;
     TimerHandle every(double seconds, Task task) override;
+
+    // The timers of every QtScheduler that exist now (waiting, repeating, or handed out and not
+    // yet gone): over a long session this stays level, which a soak run watches.
+    static std::size_t liveTimers();
 
 private:
     TimerHandle start(double seconds, bool repeating, Task task);
