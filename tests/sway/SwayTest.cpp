@@ -43,6 +43,17 @@ protected:
         return false;
     }
 
+    // Starts Panemark again with these lines in its preferences.
+    void restartWith(const std::string& preferences) {
+        ASSERT_EQ(session.run({panemarkProgram, "quit"}).first, 0);
+        ASSERT_GE(ChildProcess::finish(panemark, 10), 0);
+        std::ofstream(session.home() / "Panemark" / "Panemark.conf")
+            << "[General]\nPanemark.showSplashAtLaunch=false\n"
+            << preferences;
+        panemark = session.spawn({panemarkProgram}, (session.home() / "panemark.log").string());
+        ASSERT_TRUE(waitForStatus()) << "panemark did not answer";
+    }
+
     // A terminal, tiled on the focused output, focused.
     std::int64_t openTerminal() {
         session.spawn({"foot", "-e", "sleep", "600"});
@@ -177,7 +188,7 @@ TEST_F(SwayTest, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWi
     expectStockShortcutsOnEachOutput(terminal);
 }
 
-TEST_F(SwayTest, AtScales2And15TheStockShortcutsLandExactlyOnEachOutput) {
+TEST_F(SwayTest, ScalesChangedWhileItRuns2And15TheStockShortcutsLandExactlyOnEachOutput) {
     const std::int64_t terminal = openTerminal();
     ASSERT_GT(terminal, 0);
     // The first output at twice the scale (640 × 400 points), the second at one and a half
@@ -496,6 +507,79 @@ TEST_F(SwayTest, StartedBeforeSwaysIpcListensItWaitsWithoutSpinningAndArmsOnceIt
                               outputs.value().front().usable, session.focusedWindow()->frame)
                               .value();
     EXPECT_TRUE(pressUntilFrame(105, leftHalf)) << panemarkLog();
+}
+
+TEST_F(SwayTest, AnOutputUnpluggedMidAnimationLeavesTheWindowInsideARemainingOne) {
+    ASSERT_NO_FATAL_FAILURE(
+        restartWith("Panemark.animateWindows=true\nPanemark.animationDuration=0.4\n"));
+    const std::int64_t terminal = openTerminal();
+    ASSERT_GT(terminal, 0);
+    const std::string created = session.ask(I3IpcCodec::runCommand, "create_output");
+    ASSERT_NE(created.find("\"success\": true"), std::string::npos) << created;
+    const std::optional<I3IpcReplies::Output> added =
+        waitForOutput([](const I3IpcReplies::Output& output) {
+            return output.name != "HEADLESS-1" && output.name != "HEADLESS-2";
+        });
+    ASSERT_TRUE(added);
+    session.ask(I3IpcCodec::runCommand, "output " + added->name + " mode 800x600 position 2304 0");
+    session.ask(I3IpcCodec::runCommand, "[con_id=" + std::to_string(terminal) +
+                                            "] floating enable, move to output " + added->name +
+                                            ", focus output " + added->name);
+    const std::optional<I3IpcReplies::Output> ready =
+        waitForOutput([&](const I3IpcReplies::Output& output) {
+            return output.name == added->name && output.frame.x == 2304 && output.usable.y > 0;
+        });
+    ASSERT_TRUE(ready);
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            const auto focused = session.focusedWindow();
+            return focused && focused->id == terminal && focused->frame.x >= 2304;
+        },
+        10));
+    // Pressed until the output can be unplugged while the window is on its way: neither where
+    // it started nor at its target.
+    bool unpluggedMidway = false;
+    for (int attempt = 0; attempt < 10 && !unpluggedMidway; ++attempt) {
+        const Rect start = session.focusedWindow()->frame;
+        const ZoneCommand command = stockCommands()[attempt % 2 == 0 ? 3 : 4];
+        const Rect target = TargetRules::ruleFor(command, 0)(ready->usable, start).value_or(start);
+        ASSERT_TRUE(session.press(attempt % 2 == 0 ? 105 : 106, hyper));
+        unpluggedMidway = ChildProcess::waitFor(
+            [&] {
+                const auto focused = session.focusedWindow();
+                return focused && focused->frame != start && focused->frame != target;
+            },
+            0.4);
+        if (!unpluggedMidway) {
+            session.waitForFrame(target, 2);
+            continue;
+        }
+        const std::string unplugged =
+            session.ask(I3IpcCodec::runCommand, "output " + added->name + " unplug");
+        if (unplugged.find("\"success\": true") == std::string::npos) {
+            GTEST_SKIP() << "this sway cannot unplug an output: " << unplugged;
+        }
+    }
+    ASSERT_TRUE(unpluggedMidway) << "no press was caught on its way";
+    // It comes to rest inside the usable area of an output that is still there.
+    const auto insideARemainingOutput = [&] {
+        const auto focused = session.focusedWindow();
+        const auto outputs = outputsLeftToRight();
+        if (!focused || !outputs) {
+            return false;
+        }
+        const Rect& f = focused->frame;
+        return std::any_of(outputs.value().begin(), outputs.value().end(), [&](const auto& o) {
+            return o.name != added->name && f.x >= o.usable.x && f.y >= o.usable.y &&
+                   f.x + f.width <= o.usable.x + o.usable.width &&
+                   f.y + f.height <= o.usable.y + o.usable.height;
+        });
+    };
+    EXPECT_TRUE(ChildProcess::waitFor(insideARemainingOutput, 10))
+        << testing::PrintToString(session.focusedWindow()->frame) << "\n"
+        << panemarkLog();
+    std::this_thread::sleep_for(std::chrono::milliseconds(600)); // the animation's time, over
+    EXPECT_TRUE(insideARemainingOutput()) << testing::PrintToString(session.focusedWindow()->frame);
 }
 
 } // namespace
