@@ -101,8 +101,8 @@ void writeLayouts(const std::filesystem::path& configHome, const std::string& la
 
 using ChildProcess::waitFor;
 
-KWinSession::KWinSession(const std::string& layouts, const std::string& scale)
-    : HeadlessSession("kwin") {
+KWinSession::KWinSession(const std::string& layouts, const std::string& scale, Start start)
+    : HeadlessSession("kwin"), scale_(scale) {
     if (!problem_.empty()) {
         return;
     }
@@ -117,6 +117,13 @@ KWinSession::KWinSession(const std::string& layouts, const std::string& scale)
                                                            std::filesystem::perms::sticky_bit);
     }
 
+    if (start == Start::now) {
+        startCompositor();
+    }
+}
+
+bool KWinSession::startCompositor() {
+    std::error_code ignored;
     // The copy must keep the name kwin_wayland: KWin's platform plugin looks for it. It runs
     // from a copy since the installed binary carries a file capability a container refuses.
     const std::filesystem::path kwin = root_ / "bin" / "kwin_wayland";
@@ -129,6 +136,7 @@ KWinSession::KWinSession(const std::string& layouts, const std::string& scale)
                                   << (root_ / "display").string() << ".new "
                                   << (root_ / "display").string() << "\nexec sleep 100000\n";
     std::filesystem::permissions(sessionProgram, std::filesystem::perms::owner_all);
+    const std::string& scale = scale_;
     std::vector<std::string> command{kwin.string(),
                                      "--virtual",
                                      "--width",
@@ -149,14 +157,15 @@ KWinSession::KWinSession(const std::string& layouts, const std::string& scale)
     kwin_ = start(command, (root_ / "kwin.log").string());
     if (!waitFor([&] { return std::filesystem::exists(root_ / "display"); }, 30)) {
         problem_ = "KWin did not start its session (see " + (root_ / "kwin.log").string() + ")";
-        return;
+        return false;
     }
     std::getline(std::ifstream(root_ / "display"), xDisplay_);
     if (!loadFrameReporter()) {
         problem_ = "KWin did not run the test's frame reporter";
-        return;
+        return false;
     }
     ready_ = true;
+    return true;
 }
 
 KWinSession::~KWinSession() {

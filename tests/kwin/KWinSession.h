@@ -15,7 +15,12 @@ public:
     // system's default.
     // `scale`, when given, is every output's ("2", "1.5"); the outputs are then 1440 × 900
     // pixels, whole points at either scale.
-    explicit KWinSession(const std::string& layouts = "", const std::string& scale = "");
+    // `start` later: the session and its bus are there, KWin is not until startCompositor().
+    enum class Start { now, later };
+    explicit KWinSession(const std::string& layouts = "", const std::string& scale = "",
+                         Start start = Start::now);
+    // Starts KWin in a session made to start later; whether it came up.
+    bool startCompositor();
     ~KWinSession() override;
 
     // Xwayland's display (":1").
@@ -39,6 +44,7 @@ private:
     std::filesystem::path compositorLog() const override { return root_ / "kwin.log"; }
     bool loadFrameReporter();
 
+    std::string scale_;
     std::string waylandDisplay_;
     std::string xDisplay_;
     pid_t kwin_ = -1;

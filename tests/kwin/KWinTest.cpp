@@ -311,5 +311,49 @@ TEST_F(KWinTest, AScriptUnloadedUnderItIsNoticedAndLoadedAgainAndTheShortcutsWor
         << session.panemarkLog();
 }
 
+TEST(KWinStartTest, StartedBeforeKWinAnswersItWaitsWithoutSpinningAndArmsOnceItDoes) {
+    // At login Panemark may start before KWin is on the session bus. Its own windows are drawn
+    // off screen here, since there is no compositor to draw them in yet.
+    KWinSession session("", "", KWinSession::Start::later);
+    ASSERT_TRUE(session.problem().empty()) << session.problem();
+    const pid_t panemark =
+        session.spawn({"env", "QT_QPA_PLATFORM=offscreen", PANEMARK_PROGRAM_PATH},
+                      (session.home() / "panemark.log").string());
+    std::string status;
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            status = session.run({PANEMARK_PROGRAM_PATH, "status"}).second;
+            return status.find("waiting for the desktop: KWin does not answer") !=
+                   std::string::npos;
+        },
+        15))
+        << status << session.panemarkLog();
+    const std::optional<double> before = ChildProcess::cpuSeconds(panemark);
+    std::this_thread::sleep_for(std::chrono::seconds(3)); // a stretch of waiting to measure
+    const std::optional<double> after = ChildProcess::cpuSeconds(panemark);
+    ASSERT_TRUE(before && after);
+    std::cout << "CPU time over 3 s before KWin: " << (*after - *before) << " s\n";
+    EXPECT_LT(*after - *before, 0.3);
+
+    ASSERT_TRUE(session.startCompositor()) << session.problem();
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            status = session.run({PANEMARK_PROGRAM_PATH, "status"}).second;
+            return status.find("desktop: kwin (") != std::string::npos &&
+                   status.find("waiting") == std::string::npos;
+        },
+        20))
+        << status << session.panemarkLog();
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    const Rect leftHalf{0, 0, 640, 800};
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            return session.press(105, hyper) &&
+                   session.waitForFrame("Editor", leftHalf, 1) == leftHalf;
+        },
+        20))
+        << session.panemarkLog();
+}
+
 } // namespace
 } // namespace panemark
