@@ -17,6 +17,15 @@ tray_host() {
     esac
 }
 
+# kscreen-doctor, which changes KWin's outputs at run time for the KDE tests: KDE Frameworks 5's
+# on Debian 12, Plasma 6's since.
+kscreen_tool() {
+    case "$(. /etc/os-release && echo "${VERSION_CODENAME:-}")" in
+        bookworm) echo libkf5screen-bin ;;
+        *) echo libkscreen-bin ;;
+    esac
+}
+
 # Building, and what the program needs at run time: its fonts, the keyboard layouts, Qt's
 # Wayland platform for the Wayland desktops.
 build_packages=(
@@ -31,7 +40,7 @@ test_packages=(libgtest-dev libbenchmark-dev qt6-declarative-dev)
 desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils x11-xkb-utils "$(tray_host)"
     metacity xfwm4 icewm dbus
     sway foot i3-wm
-    kwin-wayland kwin-style-breeze xwayland dbus-bin dbus-daemon)
+    kwin-wayland kwin-style-breeze xwayland dbus-bin dbus-daemon "$(kscreen_tool)")
 # GNOME Shell for its headless tests, without the rest of the GNOME desktop it recommends.
 lean_packages=(gnome-shell libglib2.0-bin dconf-service)
 # Making and checking the Debian package.

@@ -2,9 +2,11 @@
 
 #include "../support/ChildProcess.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
 #include <regex>
 
 namespace panemark {
@@ -233,6 +235,27 @@ bool KWinSession::setLayouts(const std::string& layouts) {
     return applied;
 }
 
+std::vector<Rect> KWinSession::usableAreas(int docks) {
+    const std::regex line(R"(panemark-test-areas (\d+)((\|-?\d+,-?\d+,\d+,\d+)+))");
+    const std::regex one(R"(\|(-?\d+),(-?\d+),(\d+),(\d+))");
+    const std::string log = readFile(compositorLog());
+    std::vector<Rect> areas;
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), line); it != std::sregex_iterator();
+         ++it) {
+        if (std::stoi((*it)[1]) != docks) {
+            continue;
+        }
+        areas.clear();
+        const std::string list = (*it)[2];
+        for (auto a = std::sregex_iterator(list.begin(), list.end(), one);
+             a != std::sregex_iterator(); ++a) {
+            areas.push_back(
+                {std::stod((*a)[1]), std::stod((*a)[2]), std::stod((*a)[3]), std::stod((*a)[4])});
+        }
+    }
+    return areas;
+}
+
 std::optional<Rect> KWinSession::usableArea(int screen, int docks) {
     const std::regex line(R"(panemark-test-areas (\d+)((\|-?\d+,-?\d+,\d+,\d+)+))");
     std::optional<Rect> area;
@@ -260,6 +283,42 @@ std::optional<Rect> KWinSession::usableArea(int screen, int docks) {
         },
         10);
     return area;
+}
+
+namespace {
+
+// kscreen-doctor in the session, a Wayland client of KWin's output management.
+std::vector<std::string> kscreenDoctor(const std::vector<std::string>& arguments) {
+    std::vector<std::string> command{"env", "QT_QPA_PLATFORM=wayland", "kscreen-doctor"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return command;
+}
+
+} // namespace
+
+std::string KWinSession::configureOutputs(const std::string& setting) {
+    const auto [status, output] = run(kscreenDoctor({setting}));
+    return status == 0 ? std::string() : "kscreen-doctor " + setting + " failed: " + output;
+}
+
+std::vector<std::string> KWinSession::outputNames() {
+    const nlohmann::json config =
+        nlohmann::json::parse(run(kscreenDoctor({"--json"})).second, nullptr, false);
+    std::vector<std::pair<double, std::string>> found;
+    if (config.is_object() && config.contains("outputs") && config["outputs"].is_array()) {
+        for (const nlohmann::json& output : config["outputs"]) {
+            if (output.value("enabled", false) && output.contains("pos") &&
+                output["pos"].is_object()) {
+                found.emplace_back(output["pos"].value("x", 0.0), output.value("name", ""));
+            }
+        }
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> names;
+    for (const auto& [x, name] : found) {
+        names.push_back(name);
+    }
+    return names;
 }
 
 bool KWinSession::loadFrameReporter() {

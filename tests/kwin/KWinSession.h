@@ -37,6 +37,14 @@ public:
     bool switchLayout(unsigned index);
     // Replaces the list of layouts, as Plasma's keyboard settings do; the first is active.
     bool setLayouts(const std::string& layouts);
+    // Changes the outputs as Plasma's display settings do, through kscreen-doctor
+    // ("output.Virtual-0.scale.2", "output.Virtual-1.disable"): an error in words, empty when
+    // KWin took it.
+    std::string configureOutputs(const std::string& setting);
+    // The enabled outputs' names, from left to right.
+    std::vector<std::string> outputNames();
+    // Every screen's usable area as KWin last reported them with `docks` docks managed.
+    std::vector<Rect> usableAreas(int docks);
     // A screen's usable area as KWin gives maximized windows, once KWin manages `docks` docks.
     std::optional<Rect> usableArea(int screen, int docks);
 

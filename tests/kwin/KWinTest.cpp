@@ -311,6 +311,81 @@ TEST_F(KWinTest, AScriptUnloadedUnderItIsNoticedAndLoadedAgainAndTheShortcutsWor
         << session.panemarkLog();
 }
 
+TEST_F(KWinTest, AnOutputDisabledMidAnimationLeavesTheWindowInsideTheRemainingOne) {
+    std::ofstream(session.home() / "Panemark" / "Panemark.conf")
+        << "[General]\nPanemark.showSplashAtLaunch=false\nPanemark.animateWindows=true\n"
+           "Panemark.animationDuration=0.4\n";
+    startPanemark();
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    const std::vector<std::string> outputs = session.outputNames();
+    ASSERT_EQ(outputs.size(), 2u) << "kscreen-doctor lists no outputs of this KWin";
+    ASSERT_LT(session.window("Editor")->frame.midX(), 1280);
+    // Pressed until a move is caught on its way, then its output is turned off.
+    bool caughtMidway = false;
+    for (int attempt = 0; attempt < 10 && !caughtMidway; ++attempt) {
+        const Rect start = session.window("Editor")->frame;
+        const Rect target = attempt % 2 == 0 ? Rect{0, 0, 640, 800} : Rect{640, 0, 640, 800};
+        ASSERT_TRUE(session.press(attempt % 2 == 0 ? 105 : 106, hyper));
+        caughtMidway = ChildProcess::waitFor(
+            [&] {
+                const auto seen = session.window("Editor");
+                return seen && seen->frame != start && seen->frame != target;
+            },
+            0.4);
+        if (!caughtMidway) {
+            session.waitForFrame("Editor", target, 2);
+            continue;
+        }
+        const std::string refused = session.configureOutputs("output." + outputs[0] + ".disable");
+        if (!refused.empty()) {
+            GTEST_SKIP() << "this KWin cannot turn an output off here: " << refused;
+        }
+    }
+    ASSERT_TRUE(caughtMidway) << "no press was caught on its way";
+    // It comes to rest inside the usable area of the output that is left, wherever KWin has
+    // put that one.
+    const auto inside = [&] {
+        const auto seen = session.window("Editor");
+        const std::vector<Rect> areas = session.usableAreas(0);
+        if (!seen || areas.size() != 1) {
+            return false; // KWin has not reported the one output left yet
+        }
+        const Rect& f = seen->frame;
+        const Rect& area = areas.front();
+        return f.x >= area.x && f.y >= area.y && f.x + f.width <= area.x + area.width &&
+               f.y + f.height <= area.y + area.height;
+    };
+    EXPECT_TRUE(ChildProcess::waitFor(inside, 10))
+        << testing::PrintToString(session.window("Editor")->frame) << " in "
+        << testing::PrintToString(session.usableAreas(0)) << "\n"
+        << session.panemarkLog();
+    std::this_thread::sleep_for(std::chrono::milliseconds(600)); // the animation's time, over
+    EXPECT_TRUE(inside()) << testing::PrintToString(session.window("Editor")->frame);
+}
+
+TEST_F(KWinTest, AnOutputsScaleChangedWhileItRunsTheNextPressLandsExactly) {
+    startPanemark();
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    const std::vector<std::string> outputs = session.outputNames();
+    ASSERT_EQ(outputs.size(), 2u) << "kscreen-doctor lists no outputs of this KWin";
+    const std::optional<Rect> before = session.usableArea(0, 0);
+    ASSERT_TRUE(before);
+    const std::string refused = session.configureOutputs("output." + outputs[0] + ".scale.2");
+    if (!refused.empty()) {
+        GTEST_SKIP() << "this KWin cannot scale an output here: " << refused;
+    }
+    std::optional<Rect> usable;
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            usable = session.usableArea(0, 0);
+            return usable && usable->width < before->width;
+        },
+        10))
+        << "the output kept its size";
+    // The window is brought onto the scaled output's new area first, then each stock shortcut.
+    expectStockShortcutsToLand(session, "Editor", *usable, session.panemarkLog());
+}
+
 TEST(KWinStartTest, StartedBeforeKWinAnswersItWaitsWithoutSpinningAndArmsOnceItDoes) {
     // At login Panemark may start before KWin is on the session bus. Its own windows are drawn
     // off screen here, since there is no compositor to draw them in yet.
