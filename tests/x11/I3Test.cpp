@@ -1,3 +1,4 @@
+#include "../support/ChildProcess.h"
 #include "../support/DesktopVersion.h"
 #include "../support/LayoutShortcuts.h"
 #include "../support/Printers.h"
@@ -14,6 +15,8 @@
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <iterator>
 #include <memory>
 #include <thread>
 
@@ -28,16 +31,50 @@ const char* const stockKeys[] = {"1", "2", "3", "Left", "Right", "Up", "Down"};
 // IPC, the keys are X11 grabs pressed with XTest.
 class I3Test : public ::testing::Test {
 protected:
+    // `i3Running` false: the display is there, i3 starts later (startI3).
+    explicit I3Test(bool i3Running = true)
+        : session{2304, 800,
+                  i3Running ? XvfbSession::WindowManager::i3 : XvfbSession::WindowManager::none} {}
+
     void SetUp() override {
         ASSERT_TRUE(session.ready()) << session.problem();
         ASSERT_TRUE(client.connected());
+        // The session a real i3 login gives.
+        setenv("XDG_CURRENT_DESKTOP", "i3", 1);
+        setenv("XDG_SESSION_TYPE", "x11", 1);
+        if (!client.rootText("I3_SOCKET_PATH").empty()) {
+            connectToI3();
+        }
+    }
+
+    void connectToI3() {
         const std::string socket = client.rootText("I3_SOCKET_PATH");
         ASSERT_FALSE(socket.empty());
         ipc = std::make_unique<I3IpcClient>(socket);
-        // The session a real i3 login gives.
         setenv("I3SOCK", socket.c_str(), 1);
-        setenv("XDG_CURRENT_DESKTOP", "i3", 1);
-        setenv("XDG_SESSION_TYPE", "x11", 1);
+    }
+
+    // Starts i3 on a display that had none, as a login does that starts programs side by side.
+    void startI3() {
+        session.spawn({"i3", "-c", I3_TEST_CONFIG}, (home / "i3.log").string());
+        ASSERT_TRUE(
+            ChildProcess::waitFor([&] { return !client.rootText("I3_SOCKET_PATH").empty(); }, 15));
+        connectToI3();
+    }
+
+    // `panemark status`'s output, once it holds `text`, within 15 s; false otherwise.
+    bool statusSays(const std::string& text) {
+        return ChildProcess::waitFor(
+            [&] {
+                const pid_t pid =
+                    session.spawn({PANEMARK_PROGRAM, "status"}, (home / "status.txt").string());
+                XvfbSession::waitForExit(pid, 10);
+                std::ifstream stream(home / "status.txt");
+                lastStatus.assign(std::istreambuf_iterator<char>(stream),
+                                  std::istreambuf_iterator<char>());
+                return lastStatus.find(text) != std::string::npos;
+            },
+            15);
     }
     void TearDown() override {
         for (const char* variable : {"I3SOCK", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE"}) {
@@ -106,10 +143,11 @@ protected:
 
     // First, so it goes last: after the session has stopped every program it started.
     TestHome homeFolder{"i3"};
-    XvfbSession session{2304, 800, XvfbSession::WindowManager::i3};
+    XvfbSession session;
     TestClient client;
     std::unique_ptr<I3IpcClient> ipc;
     const std::filesystem::path& home = homeFolder.path();
+    std::string lastStatus;
 };
 
 TEST_F(I3Test, StockShortcutsLandTheOuterFrameExactlyOnBothOutputsFromATiledWindow) {
@@ -222,6 +260,40 @@ TEST_F(I3Test, StatusNamesI3) {
     EXPECT_EQ(::pclose(pipe), 0);
     EXPECT_NE(text.find("desktop: i3 (" + desktopVersion("i3 --version")), std::string::npos)
         << text;
+}
+
+class I3StartTest : public I3Test {
+protected:
+    I3StartTest() : I3Test(false) {}
+};
+
+TEST_F(I3StartTest, StartedBeforeI3ItWaitsWithoutSpinningAndArmsOnceI3Starts) {
+    std::ofstream(home / "Panemark" / "Panemark.conf", std::ios::app)
+        << "Panemark.animateWindows=false\n";
+    const pid_t panemark = session.spawn({PANEMARK_PROGRAM}, (home / "panemark.log").string());
+    ASSERT_TRUE(statusSays("waiting for the desktop")) << lastStatus;
+    const std::optional<double> before = ChildProcess::cpuSeconds(panemark);
+    std::this_thread::sleep_for(std::chrono::seconds(3)); // a stretch of waiting to measure
+    const std::optional<double> after = ChildProcess::cpuSeconds(panemark);
+    ASSERT_TRUE(before && after);
+    std::cout << "CPU time over 3 s before i3: " << (*after - *before) << " s\n";
+    EXPECT_LT(*after - *before, 0.3);
+
+    ASSERT_NO_FATAL_FAILURE(startI3());
+    EXPECT_TRUE(statusSays("desktop: i3 (")) << lastStatus;
+    const xcb_window_t window = client.createWindow(100, 100, 500, 400);
+    ASSERT_TRUE(client.activate(window));
+    const auto outputs = dockedOutputs();
+    ASSERT_TRUE(outputs && !outputs.value().empty());
+    const Rect expected =
+        TargetRules::ruleFor(stockCommands()[3], 0)(outputs.value()[0].usable, focused()->frame)
+            .value();
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            return session.run({"xdotool", "key", "ctrl+alt+super+Left"}) &&
+                   waitForFrame(expected) == expected;
+        },
+        20));
 }
 
 } // namespace
