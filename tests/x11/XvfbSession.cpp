@@ -67,10 +67,13 @@ void stop(pid_t pid) {
     waitpid(pid, nullptr, 0);
 }
 
-bool isListed(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window) {
-    const char name[] = "_NET_CLIENT_LIST";
+// Whether a window property of the root (a list of windows, or one) names the window.
+bool names(xcb_connection_t* connection, xcb_window_t root, const std::string& name,
+           xcb_window_t window) {
     auto* atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, sizeof(name) - 1, name), nullptr);
+        connection,
+        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(name.size()), name.c_str()),
+        nullptr);
     bool listed = false;
     if (atom) {
         auto* reply = xcb_get_property_reply(
@@ -87,8 +90,12 @@ bool isListed(xcb_connection_t* connection, xcb_window_t root, xcb_window_t wind
     return listed;
 }
 
+// Until the window manager has let go of a window: listed no more, nor named the active one
+// (a busy manager clears that a moment later, and a test may look at it first thing).
 void waitUntilUnmanaged(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window) {
-    for (int attempt = 0; attempt < 200 && isListed(connection, root, window); ++attempt) {
+    for (int attempt = 0; attempt < 200 && (names(connection, root, "_NET_CLIENT_LIST", window) ||
+                                            names(connection, root, "_NET_ACTIVE_WINDOW", window));
+         ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
