@@ -162,7 +162,7 @@ protected:
     bool pressUntilFrame(unsigned evdevCode, const Rect& frame) {
         return ChildProcess::waitFor(
             [&] {
-                return session.press(evdevCode, hyper) && session.waitForFrame(frame, 1) == frame;
+                return session.press(evdevCode, hyper) && session.waitForFrame(frame, 2) == frame;
             },
             15);
     }
@@ -460,8 +460,8 @@ TEST_F(SwayTest, AfterConfigReloadsEveryShortcutWorksAndOneTheConfigNowBindsIsTh
     // elsewhere, and the others still work.
     const std::string reply = session.reloadConfig("bindcode Mod4+Mod1+Ctrl+113 nop user-left\n");
     ASSERT_NE(reply.find("\"success\": true"), std::string::npos) << reply;
-    const Rect topHalf = TargetRules::ruleFor(stock[5], 0)(usable, rightHalf).value();
-    EXPECT_TRUE(pressUntilFrame(103, topHalf)) << panemarkLog();
+    const Rect leftThird = TargetRules::ruleFor(stock[0], 0)(usable, rightHalf).value();
+    EXPECT_TRUE(pressUntilFrame(2, leftThird)) << panemarkLog(); // ⌃⌥⌘1
     ASSERT_TRUE(waitForStatus());
     EXPECT_NE(lastStatus.find(stock[3].displayName() + "\t(held by another program)"),
               std::string::npos)
@@ -470,7 +470,7 @@ TEST_F(SwayTest, AfterConfigReloadsEveryShortcutWorksAndOneTheConfigNowBindsIsTh
         << panemarkLog();
     ASSERT_TRUE(session.press(105, hyper));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time enough for a wrong move
-    EXPECT_EQ(session.focusedWindow()->frame, topHalf);
+    EXPECT_EQ(session.focusedWindow()->frame, leftThird);
 }
 
 TEST_F(SwayTest, StartedBeforeSwaysIpcListensItWaitsWithoutSpinningAndArmsOnceItDoes) {
