@@ -16,11 +16,16 @@ public:
     // `scale`, when given, is every output's ("2", "1.5"); the outputs are then 1440 × 900
     // pixels, whole points at either scale.
     // `start` later: the session and its bus are there, KWin is not until startCompositor().
-    enum class Start { now, later };
+    // `restartable`: through kwin_wayland_wrapper, as Plasma 6 starts it, which keeps the
+    // Wayland socket and starts KWin again when it ends; restartCompositor() then ends it.
+    enum class Start { now, later, restartable };
     explicit KWinSession(const std::string& layouts = "", const std::string& scale = "",
                          Start start = Start::now);
     // Starts KWin in a session made to start later; whether it came up.
     bool startCompositor();
+    // Ends KWin as a crash does, in a restartable session, and waits until the wrapper has
+    // started it again and it answers on the bus; whether it did.
+    bool restartCompositor();
     ~KWinSession() override;
 
     // Xwayland's display (":1").
@@ -53,6 +58,7 @@ private:
     bool loadFrameReporter();
 
     std::string scale_;
+    bool wrapped_ = false;
     std::string waylandDisplay_;
     std::string xDisplay_;
     pid_t kwin_ = -1;

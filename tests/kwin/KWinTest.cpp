@@ -10,10 +10,12 @@
 #include "placement/TargetRules.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <sys/wait.h>
 #include <thread>
 
 namespace panemark {
@@ -425,6 +427,49 @@ TEST(KWinStartTest, StartedBeforeKWinAnswersItWaitsWithoutSpinningAndArmsOnceItD
         [&] {
             return session.press(105, hyper) &&
                    session.waitForFrame("Editor", leftHalf, 1) == leftHalf;
+        },
+        20))
+        << session.panemarkLog();
+}
+
+TEST(KWinRestartTest, KWinRestartingWithItsClientsLeavesTheScriptAndEveryShortcutWorking) {
+    // Plasma 6 starts KWin through its wrapper, which keeps the Wayland socket and starts KWin
+    // again when it ends, so that programs that reconnect live on.
+    KWinSession session("", "", KWinSession::Start::restartable);
+    ASSERT_TRUE(session.ready()) << session.problem();
+    const pid_t panemark =
+        session.spawn({PANEMARK_PROGRAM_PATH}, (session.home() / "panemark.log").string());
+    ASSERT_TRUE(ChildProcess::waitFor(
+        [&] {
+            return session
+                       .call("org.kde.kglobalaccel", "/component/panemark",
+                             "org.kde.kglobalaccel.Component.shortcutNames")
+                       .find("string") != std::string::npos;
+        },
+        15))
+        << session.panemarkLog();
+    ASSERT_TRUE(session.openWaylandWindow("Editor"));
+    const Rect leftHalf{0, 0, 640, 800};
+    const Rect rightHalf{640, 0, 640, 800};
+    ASSERT_TRUE(session.press(105, hyper));
+    ASSERT_EQ(session.waitForFrame("Editor", leftHalf), leftHalf) << session.panemarkLog();
+
+    ASSERT_TRUE(session.restartCompositor()) << "the wrapper did not start KWin again";
+    std::this_thread::sleep_for(std::chrono::seconds(1)); // time for a client to reconnect
+    // A Qt that cannot reconnect (before 6.6) ends the program with its Wayland connection.
+    if (::waitpid(panemark, nullptr, WNOHANG) == panemark) {
+        ASSERT_EQ(session.panemarkLog().find("reconnect"), std::string::npos)
+            << session.panemarkLog();
+        GTEST_SKIP() << "this Qt does not reconnect to a compositor that restarted:\n"
+                     << session.panemarkLog();
+    }
+    // A window opened now (one that reconnected is not given the focus by KWin).
+    ASSERT_TRUE(session.openWaylandWindow("Notes")) << "KWin did not show a new window";
+    // The script and the shortcuts are Panemark's again.
+    EXPECT_TRUE(ChildProcess::waitFor(
+        [&] {
+            return session.press(106, hyper) &&
+                   session.waitForFrame("Notes", rightHalf, 1) == rightHalf;
         },
         20))
         << session.panemarkLog();
