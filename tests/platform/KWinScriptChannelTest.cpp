@@ -1,15 +1,20 @@
 // The conversation with the KWin script over a real session bus of the test's own: the test
-// plays the script, on a connection of its own, against the channel Panemark serves.
+// plays the script, on a connection of its own, against the channel Panemark serves; and KWin,
+// for what the platform makes of a script that never starts.
 #include "platform/kwin/KWinScriptChannel.h"
 
 #include "../support/ChildProcess.h"
 #include "../support/PrivateSessionBus.h"
+#include "platform/kwin/KWinPlatform.h"
+#include "runtime/QtScheduler.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDBusPendingReply>
+#include <QDBusVirtualObject>
+#include <QThread>
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -113,6 +118,54 @@ TEST_F(KWinScriptChannelTest, ACopyOfAnEarlierLoadIsToldToStop) {
     question.waitForFinished();
     EXPECT_EQ(QDBusPendingReply<QString>(question).value().toStdString(),
               KWinScriptMessages::stop());
+}
+
+// A KWin that takes the script and never runs it, as a KWin too busy to start it does; on a
+// connection and thread of its own, since Panemark's calls to it block the main thread.
+class SilentKWin : public QDBusVirtualObject {
+public:
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+        QDBusMessage reply = message.createReply();
+        const QString member = message.member();
+        if (member == "supportInformation") {
+            reply << QString("KWin version: 9.8.7\n");
+        } else if (member == "isScriptLoaded") {
+            reply << false;
+        } else if (member == "loadScript") {
+            reply << 1;
+        } else if (member == "unloadScript") {
+            reply << true;
+        }
+        connection.send(reply);
+        return true;
+    }
+};
+
+TEST(KWinPlatformTest, AOneShotCommandWaitsForTheScriptAndNamesItsLimitWhenItNeverStarts) {
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.ready());
+    QThread thread;
+    thread.start();
+    SilentKWin kwin;
+    kwin.moveToThread(&thread);
+    QDBusConnection connection =
+        QDBusConnection::connectToBus(QString::fromStdString(bus.address()), "kwin");
+    ASSERT_TRUE(connection.registerVirtualObject("/KWin", &kwin));
+    ASSERT_TRUE(connection.registerVirtualObject("/Scripting", &kwin));
+    ASSERT_TRUE(connection.registerService("org.kde.KWin"));
+    QtScheduler mainLoop;
+    Result<std::unique_ptr<KWinPlatform>> platform = KWinPlatform::open(mainLoop);
+    ASSERT_TRUE(platform) << platform.error();
+    const Result<bool> ready = platform.value()->waitUntilReady(1);
+    ASSERT_FALSE(ready);
+    EXPECT_NE(ready.error().find("did not start within 1 s on kwin (9.8.7)"), std::string::npos)
+        << ready.error();
+    platform.value().reset();
+    connection.unregisterService("org.kde.KWin");
+    QDBusConnection::disconnectFromBus("kwin");
+    thread.quit();
+    thread.wait();
 }
 
 } // namespace
