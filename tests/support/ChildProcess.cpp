@@ -1,11 +1,13 @@
 #include "ChildProcess.h"
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace panemark::ChildProcess {
@@ -85,6 +87,16 @@ std::optional<double> cpuSeconds(pid_t pid) {
         return std::nullopt;
     }
     return static_cast<double>(user + system) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+std::optional<double> cpuSecondsOver(pid_t pid, double seconds) {
+    const std::optional<double> before = cpuSeconds(pid);
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    const std::optional<double> after = cpuSeconds(pid);
+    if (!before || !after) {
+        return std::nullopt;
+    }
+    return *after - *before;
 }
 
 } // namespace panemark::ChildProcess

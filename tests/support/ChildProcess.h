@@ -30,6 +30,9 @@ void stop(pid_t pid);
 // The processor time a running program has used so far, user and system, in seconds; none
 // once it is gone. How a test tells waiting from spinning.
 std::optional<double> cpuSeconds(pid_t pid);
+// The processor time a running program uses over the next `seconds` (a stretch of waiting to
+// measure); none when it is gone.
+std::optional<double> cpuSecondsOver(pid_t pid, double seconds);
 
 // Polls a condition every 10 ms until it holds or `seconds` have passed; whether it held.
 template <class Condition> bool waitFor(Condition condition, double seconds) {
