@@ -124,12 +124,15 @@ TEST_F(KWinScriptChannelTest, ACopyOfAnEarlierLoadIsToldToStop) {
 // connection and thread of its own, since Panemark's calls to it block the main thread.
 class SilentKWin : public QDBusVirtualObject {
 public:
+    // The stand-in's own version, which the platform is to name.
+    static constexpr const char* version = "9.8.7";
+
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
         QDBusMessage reply = message.createReply();
         const QString member = message.member();
         if (member == "supportInformation") {
-            reply << QString("KWin version: 9.8.7\n");
+            reply << QString("KWin version: ") + version + "\n";
         } else if (member == "isScriptLoaded") {
             reply << false;
         } else if (member == "loadScript") {
@@ -159,7 +162,9 @@ TEST(KWinPlatformTest, AOneShotCommandWaitsForTheScriptAndNamesItsLimitWhenItNev
     ASSERT_TRUE(platform) << platform.error();
     const Result<bool> ready = platform.value()->waitUntilReady(1);
     ASSERT_FALSE(ready);
-    EXPECT_NE(ready.error().find("did not start within 1 s on kwin (9.8.7)"), std::string::npos)
+    EXPECT_NE(ready.error().find(std::string("did not start within 1 s on kwin (") +
+                                 SilentKWin::version + ")"),
+              std::string::npos)
         << ready.error();
     platform.value().reset();
     connection.unregisterService("org.kde.KWin");
