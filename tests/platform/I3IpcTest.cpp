@@ -3,6 +3,7 @@
 #include "platform/i3ipc/I3IpcCodec.h"
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcReplies.h"
+#include "platform/i3ipc/I3IpcTree.h"
 #include "platform/i3ipc/I3IpcWindows.h"
 #include "platform/sway/SwayPalettePlacer.h"
 #include "platform/sway/SwayShortcuts.h"
@@ -10,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -476,9 +478,22 @@ public:
         std::lock_guard lock(mutex_);
         config_ = config;
     }
+    // What GET_TREE answers from now on, and how often it was asked.
+    void setTree(const std::string& tree) {
+        std::lock_guard lock(mutex_);
+        tree_ = tree;
+    }
+    int treeLooks() {
+        std::lock_guard lock(mutex_);
+        return treeLooks_;
+    }
     std::vector<std::string> commands() {
         std::lock_guard lock(mutex_);
         return std::exchange(commands_, {});
+    }
+    std::size_t commandCount() {
+        std::lock_guard lock(mutex_);
+        return commands_.size();
     }
 
 private:
@@ -504,6 +519,10 @@ private:
             } else if (type == I3IpcCodec::getConfig) {
                 std::lock_guard lock(mutex_);
                 reply = nlohmann::json{{"config", config_}}.dump();
+            } else if (type == I3IpcCodec::getTree) {
+                std::lock_guard lock(mutex_);
+                ++treeLooks_;
+                reply = tree_;
             }
             const std::string message = I3IpcCodec::encode(type, reply);
             ::send(peer, message.data(), message.size(), MSG_NOSIGNAL);
@@ -518,7 +537,34 @@ private:
     std::mutex mutex_;
     std::vector<std::string> commands_;
     std::string config_;
+    std::string tree_ = "{}";
+    int treeLooks_ = 0;
 };
+
+// Waits for a condition another thread brings about, for at most a generous while.
+bool eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// A sway tree holding one floating window with the given frame.
+std::string treeWithWindow(std::int64_t id, const Rect& frame) {
+    const nlohmann::json rect = {
+        {"x", frame.x}, {"y", frame.y}, {"width", frame.width}, {"height", frame.height}};
+    const nlohmann::json window = {
+        {"id", id},
+        {"type", "floating_con"},
+        {"app_id", "foot"},
+        {"rect", rect},
+        {"deco_rect", {{"x", 0}, {"y", 0}, {"width", 0}, {"height", 0}}}};
+    return nlohmann::json{{"id", 1}, {"type", "root"}, {"nodes", {window}}}.dump();
+}
 
 TEST(SwayShortcutsTest, ACombinationThatChangesUnderItsNameIsLetGoAndTakenAndOneThatMovesStays) {
     const std::unique_ptr<QCoreApplication> application = applicationIfNone();
@@ -591,6 +637,25 @@ TEST(SwayShortcutsTest, AfterAReloadEveryBindingIsMadeAgainButWhatTheConfigNowBi
     EXPECT_EQ(sway.commands(),
               (std::vector<std::string>{"bindcode --no-repeat Mod4+Mod1+Ctrl+113 nop panemark:a",
                                         "bindcode --no-repeat Mod4+Mod1+Ctrl+114 nop panemark:b"}));
+}
+
+TEST(I3IpcWindowsTest, AWindowThatTakesBackAnEarlierSizeAfterTheFirstLookIsPlacedAgain) {
+    // On a busy machine a terminal may commit the size it was drawing well after sway first
+    // showed the wanted one: the window is looked at once more, later, and placed again.
+    const std::unique_ptr<QCoreApplication> application = applicationIfNone();
+    RecordingSway sway;
+    I3IpcClient client(sway.path());
+    I3IpcTree tree(client, Dialect::sway);
+    I3IpcWindows windows(tree);
+    const Rect wanted{100, 50, 400, 300};
+    sway.setTree(treeWithWindow(9, wanted));
+    windows.place(WindowRef{9}, wanted, false, 1.0);
+    ASSERT_TRUE(eventually([&] { return sway.treeLooks() >= 1; }));
+    EXPECT_EQ(sway.commandCount(), 1u);
+    sway.setTree(treeWithWindow(9, {100, 50, 381, 291}));
+    ASSERT_TRUE(eventually([&] { return sway.commandCount() >= 2; }));
+    const std::vector<std::string> commands = sway.commands();
+    EXPECT_EQ(commands[1], I3IpcWindows::placement(9, wanted, false));
 }
 
 TEST(I3IpcRepliesTest, AWorkspaceEventSaysWhenTheConfigurationWasReadAgain) {

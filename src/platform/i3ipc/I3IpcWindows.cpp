@@ -102,45 +102,59 @@ void I3IpcWindows::place(WindowRef window, const Rect& frame, bool fullscreen, d
     const std::uint64_t write = ++writes_;
     if (send(window, frame, fullscreen, timeout) && options_.settleChecks &&
         timeout >= settleCheckTimeout) {
-        scheduleSettleCheck(window, rounded(frame), write, 1, std::nullopt);
+        SettleLook look;
+        look.window = window;
+        look.wanted = rounded(frame);
+        look.write = write;
+        scheduleSettleCheck(look, settleDelay);
     }
 }
 
-void I3IpcWindows::scheduleSettleCheck(WindowRef window, Rect wanted, std::uint64_t write,
-                                       int attempt, std::optional<Rect> previous) {
-    checks_
-        .after(settleDelay, [this, window, wanted, write, attempt,
-                             previous] { settleCheck(window, wanted, write, attempt, previous); })
-        .detach();
+void I3IpcWindows::scheduleSettleCheck(const SettleLook& look, double delay) {
+    checks_.after(delay, [this, look] { settleCheck(look); }).detach();
 }
 
-void I3IpcWindows::settleCheck(WindowRef window, const Rect& wanted, std::uint64_t write,
-                               int attempt, const std::optional<Rect>& previous) {
+void I3IpcWindows::settleCheck(SettleLook look) {
     // A client still drawing an earlier size may commit it after this one was asked for, and
     // sway then takes the client's size for the window's, where we put it: look once the client
     // has had a few frames, and ask again. A size that comes back twice the same is the
     // compositor's or the application's own limit, and stays; a window somewhere else was
     // moved by someone else since, and is left to them; a newer write has its own look.
-    if (writes_ != write) {
+    if (writes_ != look.write) {
         return;
     }
     Result<std::string> tree = client_.request(I3IpcCodec::getTree, "", settleCheckTimeout);
     if (!tree) {
         return;
     }
-    const auto found =
-        I3IpcReplies::windowWithId(tree.value(), static_cast<std::int64_t>(window.id), dialect_);
-    if (!found || !found.value() || writes_ != write) {
+    const auto found = I3IpcReplies::windowWithId(
+        tree.value(), static_cast<std::int64_t>(look.window.id), dialect_);
+    if (!found || !found.value() || writes_ != look.write) {
         return;
     }
     const Rect landed = found.value()->frame;
-    const bool movedSince = landed.x != wanted.x || landed.y != wanted.y;
-    if (movedSince || landed == wanted || landed == previous) {
+    const bool movedSince = landed.x != look.wanted.x || landed.y != look.wanted.y;
+    if (movedSince || landed == look.previous) {
         return;
     }
-    if (send(window, wanted, false, settleCheckTimeout) && attempt < settleAttempts) {
-        scheduleSettleCheck(window, wanted, write, attempt + 1, landed);
+    if (landed == look.wanted) {
+        lookAgainLater(look);
+        return;
     }
+    if (send(look.window, look.wanted, false, settleCheckTimeout) &&
+        look.attempt < settleAttempts) {
+        look.attempt += 1;
+        look.previous = landed;
+        scheduleSettleCheck(look, settleDelay);
+    }
+}
+
+void I3IpcWindows::lookAgainLater(SettleLook look) {
+    if (look.lateLookDone) {
+        return;
+    }
+    look.lateLookDone = true;
+    scheduleSettleCheck(look, lateLookDelay);
 }
 
 Rect I3IpcWindows::rounded(const Rect& frame) {

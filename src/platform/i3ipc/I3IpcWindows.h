@@ -46,6 +46,9 @@ public:
     static constexpr double settleCheckTimeout = 0.2;
     static constexpr double settleDelay = 0.05;
     static constexpr int settleAttempts = 3;
+    // A window found where it should be at the first look is looked at once more this much
+    // later: on a busy machine a client may commit its earlier size well after a few frames.
+    static constexpr double lateLookDelay = 0.4;
 
     // The command that puts a window at a frame.
     static std::string placement(std::int64_t id, const Rect& frame, bool fullscreen,
@@ -58,10 +61,19 @@ private:
     // tree answers all three, as long as nothing was written since.
     std::optional<I3IpcReplies::Window> lookUp(WindowRef window, double timeout);
     bool send(WindowRef window, const Rect& frame, bool fullscreen, double timeout);
-    void scheduleSettleCheck(WindowRef window, Rect wanted, std::uint64_t write, int attempt,
-                             std::optional<Rect> previous);
-    void settleCheck(WindowRef window, const Rect& wanted, std::uint64_t write, int attempt,
-                     const std::optional<Rect>& previous);
+    // One look at a placed window: which write it belongs to, the how-manieth it is, and the
+    // size the last look found when that was not the wanted one.
+    struct SettleLook {
+        WindowRef window;
+        Rect wanted;
+        std::uint64_t write = 0;
+        int attempt = 1;
+        std::optional<Rect> previous;
+        bool lateLookDone = false;
+    };
+    void scheduleSettleCheck(const SettleLook& look, double delay);
+    void settleCheck(SettleLook look);
+    void lookAgainLater(SettleLook look);
 
     I3IpcTree& tree_;
     I3IpcClient& client_;
