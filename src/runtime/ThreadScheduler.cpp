@@ -107,7 +107,10 @@ ThreadScheduler::takeNextDue(std::unique_lock<std::mutex>& lock) {
         }
         const auto now = Clock::now();
         if ((*earliest)->due > now) {
-            state.wake.wait_until(lock, (*earliest)->due);
+            // A copy: the wait reads its deadline again after waking, when the entry may be
+            // gone (cancelled, or cleared by the destructor).
+            const Clock::time_point due = (*earliest)->due;
+            state.wake.wait_until(lock, due);
             continue;
         }
         std::shared_ptr<Entry> entry = *earliest;
