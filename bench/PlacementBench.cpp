@@ -130,7 +130,7 @@ int main() {
         }
     }
     // … and the floor: one _NET_MOVERESIZE_WINDOW from a bare client with precomputed values.
-    const X11Connection::Extents extents = connection->frameExtents(window, 0.25);
+    const X11Connection::Extents extents = connection->frameExtents(window, 0.25).visible();
     std::vector<double> floor;
     for (int i = 0; i < moves + 10; ++i) {
         const Rect& target = targets[i % 2];

@@ -38,11 +38,12 @@ build_packages=(
 # The test programs' own libraries.
 test_packages=(libgtest-dev libbenchmark-dev qt6-declarative-dev)
 desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils x11-xkb-utils "$(tray_host)"
-    metacity xfwm4 icewm dbus
+    metacity xfwm4 icewm dbus python3-gi gir1.2-gtk-3.0
     sway foot i3-wm
     kwin-wayland kwin-style-breeze xwayland dbus-bin dbus-daemon "$(kscreen_tool)")
-# GNOME Shell for its headless tests, without the rest of the GNOME desktop it recommends.
-lean_packages=(gnome-shell libglib2.0-bin dconf-service)
+# GNOME Shell for its headless tests, and Cinnamon and MATE's window manager and panel, without
+# the rest of each desktop they recommend.
+lean_packages=(gnome-shell libglib2.0-bin dconf-service cinnamon marco mate-panel)
 # Making and checking the Debian package.
 package_packages=(dpkg-dev desktop-file-utils appstream man-db file)
 fuzz_packages=(clang libclang-rt-14-dev)

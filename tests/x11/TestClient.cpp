@@ -201,6 +201,10 @@ std::optional<Rect> TestClient::clientFrame(xcb_window_t window) {
     return frame;
 }
 
+std::vector<std::uint32_t> TestClient::shadowExtents(xcb_window_t window) {
+    return cardinals(window, atom("_GTK_FRAME_EXTENTS"));
+}
+
 std::optional<Rect> TestClient::outerFrame(xcb_window_t window) {
     auto* geometry =
         xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr);
@@ -208,9 +212,16 @@ std::optional<Rect> TestClient::outerFrame(xcb_window_t window) {
         connection_, xcb_translate_coordinates(connection_, window, screen_->root, 0, 0), nullptr);
     std::optional<Rect> frame;
     if (geometry && origin) {
+        // The window manager's decorations around it, less the invisible shadow a window that
+        // decorates itself keeps inside.
         std::vector<std::uint32_t> extents = cardinals(window, atom("_NET_FRAME_EXTENTS"));
+        std::vector<std::uint32_t> shadow = cardinals(window, atom("_GTK_FRAME_EXTENTS"));
         extents.resize(4, 0);
-        const double left = extents[0], right = extents[1], top = extents[2], bottom = extents[3];
+        shadow.resize(4, 0);
+        const double left = static_cast<double>(extents[0]) - shadow[0];
+        const double right = static_cast<double>(extents[1]) - shadow[1];
+        const double top = static_cast<double>(extents[2]) - shadow[2];
+        const double bottom = static_cast<double>(extents[3]) - shadow[3];
         frame = Rect{origin->dst_x - left, origin->dst_y - top, geometry->width + left + right,
                      geometry->height + top + bottom};
     }

@@ -37,7 +37,8 @@ public:
     // Gives the window the input focus itself, as there is nobody to ask without a window
     // manager.
     void focusDirectly(xcb_window_t window);
-    // The outer frame (decorations included) in root coordinates.
+    // The outer frame people see (decorations included, a client's shadow left out) in root
+    // coordinates.
     std::optional<Rect> outerFrame(xcb_window_t window);
     // The window's own rectangle in root coordinates, whatever extents it carries: its frame
     // when nothing frames it.
@@ -54,6 +55,9 @@ public:
     // The first managed window whose WM_CLASS contains this text.
     std::optional<xcb_window_t> findWindow(const std::string& windowClass, double seconds = 5);
 
+    // The invisible shadow a window that draws its own frame keeps around it
+    // (_GTK_FRAME_EXTENTS: left, right, top, bottom); empty when it has none.
+    std::vector<std::uint32_t> shadowExtents(xcb_window_t window);
     // A text property of the root window (i3's I3_SOCKET_PATH); empty when it is not set.
     std::string rootText(const char* property);
 

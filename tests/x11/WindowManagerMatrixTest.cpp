@@ -26,6 +26,23 @@ protected:
 
     void apply(const ZoneCommand& command) { ASSERT_TRUE(stack.apply(command, snapping)); }
 
+    // The rows the desktop's own panel takes at the bottom of the primary monitor: Cinnamon's
+    // (40 at scale 1); the other managers draw none.
+    static double ownPanelHeight() { return GetParam() == WindowManager::cinnamon ? 40 : 0; }
+
+    // The screens once the desktop's panel has taken its place (it comes up after the manager).
+    std::vector<Screen> screensWithPanel(std::size_t count) {
+        std::vector<Screen> list = stack.screens->screens();
+        for (int i = 0; i < 500 && ownPanelHeight() > 0 &&
+                        (list.size() != count ||
+                         list[0].visibleFrame.height > list[0].frame.height - ownPanelHeight());
+             ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            list = stack.screens->screens();
+        }
+        return list;
+    }
+
     XvfbSession session{2560, 1440, GetParam()};
     TestClient client;
     PlacementStack stack;
@@ -44,12 +61,13 @@ TEST_P(WindowManagerMatrixTest, StockCommandsLandExactlyAboveEveryPanel) {
     // A dock on the right monitor only. icewm's own taskbar, 26 rows along the bottom of the
     // whole screen, lives inside icewm's window tree; and icewm keeps windows inside its one
     // work area on every monitor, so the dock holds them back on the left monitor too.
+    // Cinnamon's panel is on the left, primary, monitor.
     const bool icewm = GetParam() == WindowManager::icewm;
     client.createBottomDock(1280, 2559, 40, 1440);
-    const double leftReserved = icewm ? 40 : 0;
+    const double leftReserved = icewm ? 40 : ownPanelHeight();
     const double rightReserved = 40;
 
-    const std::vector<Screen> list = stack.screens->screens();
+    const std::vector<Screen> list = screensWithPanel(2);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0].visibleFrame, (Rect{0, 0, 1280, 1440 - leftReserved}));
     EXPECT_EQ(list[1].visibleFrame, (Rect{1280, 0, 1280, 1440 - rightReserved}));
@@ -74,7 +92,8 @@ TEST_P(WindowManagerMatrixTest, AnXtermLandsAtTheTargetCorner) {
     const std::optional<xcb_window_t> xterm = client.findWindow("xterm");
     ASSERT_TRUE(xterm);
     ASSERT_TRUE(client.activate(*xterm));
-    const double reserved = GetParam() == WindowManager::icewm ? 26 : 0;
+    screensWithPanel(1);
+    const double reserved = GetParam() == WindowManager::icewm ? 26 : ownPanelHeight();
     apply(stockCommands()[4]); // Right half: a terminal keeps to whole character cells
     auto landed = [&](const Rect& frame) {
         return frame.x == 1280 && frame.y == 0 && frame.width <= 1280 && frame.width > 1260 &&
@@ -94,9 +113,39 @@ TEST_P(WindowManagerMatrixTest, AnXtermLandsAtTheTargetCorner) {
     EXPECT_GT(frame->height, 1440 - reserved - 30);
 }
 
+TEST_P(WindowManagerMatrixTest, AWindowThatDrawsItsOwnFrameLandsExactlyBesideOneTheManagerFrames) {
+    const std::vector<Screen> list = screensWithPanel(1);
+    ASSERT_EQ(list.size(), 1u);
+    const Rect usable = list[0].visibleFrame;
+    session.spawn({"env", "NO_AT_BRIDGE=1", "GDK_BACKEND=x11", "/usr/bin/python3", CSD_WINDOW});
+    const std::optional<xcb_window_t> drawn = client.findWindow("panemark-csd-test", 15);
+    ASSERT_TRUE(drawn) << "the GTK window did not appear";
+    const xcb_window_t framed = client.createWindow(900, 200, 500, 400);
+    const std::vector<ZoneCommand> stock = stockCommands();
+    const Rect left{usable.x, usable.y, usable.width / 2, usable.height};
+    const Rect right{usable.x + usable.width / 2, usable.y, usable.width / 2, usable.height};
+    for (int round = 0; round < 2; ++round) { // and back: each from where the other was
+        ASSERT_TRUE(client.activate(*drawn));
+        apply(stock[round == 0 ? 3 : 4]);
+        ASSERT_TRUE(client.activate(framed));
+        apply(stock[round == 0 ? 4 : 3]);
+        EXPECT_EQ(client.waitForFrame(*drawn, round == 0 ? left : right), round == 0 ? left : right)
+            << "the window that draws its own frame, shadow "
+            << testing::PrintToString(client.shadowExtents(*drawn));
+        EXPECT_EQ(client.waitForFrame(framed, round == 0 ? right : left),
+                  round == 0 ? right : left);
+    }
+    // A compositing manager lets GTK draw a shadow, the case that needs care; the others none.
+    if (GetParam() == WindowManager::cinnamon || GetParam() == WindowManager::marco) {
+        const std::vector<std::uint32_t> shadow = client.shadowExtents(*drawn);
+        EXPECT_TRUE(shadow.size() == 4 && shadow[0] > 0) << testing::PrintToString(shadow);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(, WindowManagerMatrixTest,
                          ::testing::Values(WindowManager::metacity, WindowManager::xfwm4,
-                                           WindowManager::icewm),
+                                           WindowManager::icewm, WindowManager::marco,
+                                           WindowManager::cinnamon),
                          [](const auto& info) { return XvfbSession::nameOf(info.param); });
 
 } // namespace

@@ -111,6 +111,22 @@ TEST(StrutTest, ADockOnTheSharedEdgeTakesFromItsOwnMonitorOnly) {
     EXPECT_EQ(X11Screens::visibleArea(right, atLeftsRight, 2560, 1440), right);
 }
 
+TEST(StrutTest, AManagersWorkAreaPerMonitorCutsOnlyTheMonitorItCovers) {
+    // Cinnamon's panel is no window: muffin says the room it takes in one work area per
+    // monitor. The left one's bottom 40 rows are taken; a dock's strut still counts on top.
+    const std::vector<Rect> areas{{0, 0, 1280, 1400}, {1280, 0, 1280, 1440}};
+    EXPECT_EQ(X11Screens::insideWorkArea(left, left, areas), (Rect{0, 0, 1280, 1400}));
+    EXPECT_EQ(X11Screens::insideWorkArea(right, right, areas), right);
+    EXPECT_EQ(X11Screens::insideWorkArea({0, 30, 1280, 1410}, left, areas),
+              (Rect{0, 30, 1280, 1370}));
+    // A manager that knows one monitor where RandR shows two: its one area cuts both.
+    const std::vector<Rect> one{{0, 0, 2560, 1400}};
+    EXPECT_EQ(X11Screens::insideWorkArea(right, right, one), (Rect{1280, 0, 1280, 1400}));
+    // None said, or none that meets the monitor: the struts alone decide.
+    EXPECT_EQ(X11Screens::insideWorkArea(left, left, {}), left);
+    EXPECT_EQ(X11Screens::insideWorkArea(left, left, {{3000, 0, 100, 100}}), left);
+}
+
 TEST(StrutTest, StrutsWiderThanTheirMonitorNeverGiveANegativeOrOutsideArea) {
     const std::vector<std::vector<Strut>> cases{
         {{2000, 0, 0, 0, 0, 1439, 0, 0, 0, 0, 0, 0}},     // across all of the left monitor

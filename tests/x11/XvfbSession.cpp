@@ -161,6 +161,14 @@ XvfbSession::XvfbSession(int width, int height, WindowManager manager)
     case WindowManager::icewm:
         command = {"icewm"};
         break;
+    case WindowManager::marco:
+        command = {"env", "NO_AT_BRIDGE=1", "GTK_A11Y=none", "dbus-run-session",
+                   "--",  "marco",          "--sm-disable"};
+        break;
+    case WindowManager::cinnamon:
+        command = {"env", "NO_AT_BRIDGE=1", "GTK_A11Y=none", "dbus-run-session",
+                   "--",  "cinnamon",       "--sm-disable"};
+        break;
     case WindowManager::i3:
         command = {"i3", "-c", I3_TEST_CONFIG};
         break;
@@ -184,6 +192,10 @@ const char* XvfbSession::nameOf(WindowManager manager) {
         return "xfwm4";
     case WindowManager::icewm:
         return "icewm";
+    case WindowManager::marco:
+        return "marco";
+    case WindowManager::cinnamon:
+        return "cinnamon";
     case WindowManager::i3:
         return "i3";
     case WindowManager::none:

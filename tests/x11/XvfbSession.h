@@ -12,11 +12,13 @@ namespace panemark {
 // it meanwhile.
 class XvfbSession {
 public:
-    // The window managers the tests run under: openbox, GNOME's classic manager (metacity, the
-    // rules mutter and marco share), Xfce's (xfwm4, on a D-Bus session of its own) and icewm,
-    // which draws its taskbar inside its own window tree; and i3, tiling, with two fake outputs
-    // side by side (the left one 1280 pixels wide) and a bar on each.
-    enum class WindowManager { openbox, metacity, xfwm4, icewm, i3, none };
+    // The window managers the tests run under: openbox, GNOME's classic manager (metacity),
+    // Xfce's (xfwm4, on a D-Bus session of its own), icewm, which draws its taskbar inside its
+    // own window tree, MATE's marco and Cinnamon itself (the shell is its window manager, built
+    // on muffin, and draws its panel), each on a D-Bus session of its own as their sessions
+    // give them; and i3, tiling, with two fake outputs side by side (the left one 1280 pixels
+    // wide) and a bar on each.
+    enum class WindowManager { openbox, metacity, xfwm4, icewm, marco, cinnamon, i3, none };
     static const char* nameOf(WindowManager manager);
 
     explicit XvfbSession(int width = 2560, int height = 1440,

@@ -116,6 +116,7 @@ X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)
         {&atoms_.netActiveWindow, "_NET_ACTIVE_WINDOW"},
         {&atoms_.netSupportingWmCheck, "_NET_SUPPORTING_WM_CHECK"},
         {&atoms_.netFrameExtents, "_NET_FRAME_EXTENTS"},
+        {&atoms_.gtkFrameExtents, "_GTK_FRAME_EXTENTS"},
         {&atoms_.netWmState, "_NET_WM_STATE"},
         {&atoms_.netWmStateMaximizedVert, "_NET_WM_STATE_MAXIMIZED_VERT"},
         {&atoms_.netWmStateMaximizedHorz, "_NET_WM_STATE_MAXIMIZED_HORZ"},
@@ -128,6 +129,7 @@ X11Connection::X11Connection(xcb_connection_t* connection, xcb_screen_t* screen)
         {&atoms_.netWmStrutPartial, "_NET_WM_STRUT_PARTIAL"},
         {&atoms_.netWmStrut, "_NET_WM_STRUT"},
         {&atoms_.netWorkarea, "_NET_WORKAREA"},
+        {&atoms_.netCurrentDesktop, "_NET_CURRENT_DESKTOP"},
         {&atoms_.edid, "EDID"},
         {&atoms_.utf8String, "UTF8_STRING"},
     };
@@ -382,10 +384,15 @@ X11Connection::Extents extentsFrom(const std::optional<std::vector<std::uint32_t
 
 } // namespace
 
-X11Connection::Extents X11Connection::frameExtents(xcb_window_t window,
-                                                   double timeoutSeconds) const {
-    return extentsFrom(
-        cardinals(requestProperty(window, atoms_.netFrameExtents, 4), timeoutSeconds));
+X11Connection::FrameExtents X11Connection::frameExtents(xcb_window_t window,
+                                                        double timeoutSeconds) const {
+    const Deadline deadline(timeoutSeconds);
+    const auto decorationsCookie = requestProperty(window, atoms_.netFrameExtents, 4);
+    const auto shadowCookie = requestProperty(window, atoms_.gtkFrameExtents, 4);
+    FrameExtents extents;
+    extents.decorations = extentsFrom(cardinals(decorationsCookie, deadline.remaining()));
+    extents.shadow = extentsFrom(cardinals(shadowCookie, deadline.remaining()));
+    return extents;
 }
 
 X11Connection::WindowSnapshot X11Connection::snapshot(xcb_window_t window,
@@ -395,20 +402,22 @@ X11Connection::WindowSnapshot X11Connection::snapshot(xcb_window_t window,
     const auto geometryCookie = xcb_get_geometry(connection_, window);
     const auto originCookie = xcb_translate_coordinates(connection_, window, root(), 0, 0);
     const auto extentsCookie = requestProperty(window, atoms_.netFrameExtents, 4);
+    const auto shadowCookie = requestProperty(window, atoms_.gtkFrameExtents, 4);
     const auto stateCookie = requestProperty(window, atoms_.netWmState, 32);
     const auto pidCookie = requestProperty(window, atoms_.netWmPid, 1);
     auto geometry = await<xcb_get_geometry_reply_t>(geometryCookie.sequence, deadline.remaining());
     auto origin =
         await<xcb_translate_coordinates_reply_t>(originCookie.sequence, deadline.remaining());
     WindowSnapshot snapshot;
-    snapshot.extents = extentsFrom(cardinals(extentsCookie, deadline.remaining()));
+    snapshot.extents.decorations = extentsFrom(cardinals(extentsCookie, deadline.remaining()));
+    snapshot.extents.shadow = extentsFrom(cardinals(shadowCookie, deadline.remaining()));
     snapshot.states =
         cardinals(stateCookie, deadline.remaining()).value_or(std::vector<std::uint32_t>{});
     if (const auto pid = cardinals(pidCookie, deadline.remaining()); pid && !pid->empty()) {
         snapshot.pid = pid->front();
     }
     if (geometry && origin) {
-        const Extents& e = snapshot.extents;
+        const Extents e = snapshot.extents.visible();
         snapshot.outerFrame =
             Rect{origin->dst_x - e.left, origin->dst_y - e.top, geometry->width + e.left + e.right,
                  geometry->height + e.top + e.bottom};

@@ -18,10 +18,10 @@ namespace panemark {
 class X11Connection {
 public:
     struct Atoms {
-        xcb_atom_t netActiveWindow, netSupportingWmCheck, netFrameExtents, netWmState,
-            netWmStateMaximizedVert, netWmStateMaximizedHorz, netWmStateFullscreen,
+        xcb_atom_t netActiveWindow, netSupportingWmCheck, netFrameExtents, gtkFrameExtents,
+            netWmState, netWmStateMaximizedVert, netWmStateMaximizedHorz, netWmStateFullscreen,
             netMoveResizeWindow, netWmPid, netWmAllowedActions, netWmActionResize, netClientList,
-            netWmStrutPartial, netWmStrut, netWorkarea, edid, utf8String;
+            netWmStrutPartial, netWmStrut, netWorkarea, netCurrentDesktop, edid, utf8String;
     };
 
     struct FreeDeleter {
@@ -72,10 +72,25 @@ public:
 
     void flush() const { xcb_flush(connection_); }
 
-    // Decorations around a client: left, right, top, bottom.
+    // Widths along the four sides of a window: left, right, top, bottom.
     struct Extents {
         double left = 0, right = 0, top = 0, bottom = 0;
         bool operator==(const Extents&) const = default;
+    };
+    // What lies between a client window and the frame people see: the window manager's
+    // decorations outside it (_NET_FRAME_EXTENTS), and the shadow a client that draws its own
+    // decorations keeps inside it, invisible (_GTK_FRAME_EXTENTS: GTK, and muffin, marco and
+    // mutter, which know it).
+    struct FrameExtents {
+        Extents decorations;
+        Extents shadow;
+        // How far the visible frame reaches beyond the client window on each side (inward, so
+        // below zero, for a shadow).
+        Extents visible() const {
+            return {decorations.left - shadow.left, decorations.right - shadow.right,
+                    decorations.top - shadow.top, decorations.bottom - shadow.bottom};
+        }
+        bool operator==(const FrameExtents&) const = default;
     };
 
     // The focused top-level client: _NET_ACTIVE_WINDOW under an EWMH window manager, else the
@@ -101,12 +116,13 @@ public:
     // What the window manager calls itself (_NET_WM_NAME of its check window): "Openbox"; none
     // without an EWMH window manager.
     std::optional<std::string> windowManagerName(double timeoutSeconds) const;
-    Extents frameExtents(xcb_window_t window, double timeoutSeconds) const;
-    // What one round trip tells of a window: its outer frame (decorations included, root
-    // coordinates; none when the window is gone), the extents, its _NET_WM_STATE and its pid.
+    FrameExtents frameExtents(xcb_window_t window, double timeoutSeconds) const;
+    // What one round trip tells of a window: its outer frame (the visible one: decorations
+    // included, a client's shadow left out; root coordinates; none when the window is gone),
+    // the extents, its _NET_WM_STATE and its pid.
     struct WindowSnapshot {
         std::optional<Rect> outerFrame;
-        Extents extents;
+        FrameExtents extents;
         std::vector<std::uint32_t> states;
         std::optional<std::uint32_t> pid;
     };

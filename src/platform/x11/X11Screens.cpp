@@ -22,6 +22,8 @@ constexpr double queryTimeout = 0.25;
 // many windows are looked at, at most, however crowded the desktop.
 constexpr int strutSearchDepth = 3;
 constexpr std::size_t strutSearchLimit = 4096;
+// Work areas read per desktop: one per monitor, and nobody has this many.
+constexpr std::uint32_t maxWorkAreas = 64;
 
 bool rangesMeet(double start, double end, double low, double high) {
     return start < high && low <= end;
@@ -203,19 +205,19 @@ std::optional<X11Screens::Strut> X11Screens::workAreaStrut(const Deadline& deadl
                  0, rootHeight - 1, 0, rootWidth - 1, 0, rootWidth - 1};
 }
 
-std::vector<X11Screens::Strut> X11Screens::struts(xcb_get_property_cookie_t clientList) {
+X11Screens::Reservations X11Screens::reservations(xcb_get_property_cookie_t clientList) {
     {
         std::lock_guard lock(mutex_);
-        if (struts_) {
+        if (reservations_) {
             xcb_discard_reply(connection_.get(), clientList.sequence);
-            return *struts_;
+            return *reservations_;
         }
     }
     std::vector<xcb_window_t> holders;
-    std::vector<Strut> read = queryStruts(clientList, &holders);
+    Reservations read{queryStruts(clientList, &holders), queryWorkAreas()};
     std::lock_guard lock(mutex_);
     if (watched_) {
-        struts_ = read;
+        reservations_ = read;
         // A panel that changes its strut or goes away changes the visible frames.
         for (const xcb_window_t window : holders) {
             if (strutWindows_.insert(window).second) {
@@ -225,6 +227,49 @@ std::vector<X11Screens::Strut> X11Screens::struts(xcb_get_property_cookie_t clie
         }
     }
     return read;
+}
+
+std::vector<Rect> X11Screens::queryWorkAreas() {
+    const Deadline deadline(queryTimeout);
+    const auto desktop = connection_.cardinals(
+        connection_.requestProperty(connection_.root(), connection_.atoms().netCurrentDesktop, 1),
+        deadline.remaining());
+    const std::string name =
+        "_GTK_WORKAREAS_D" + std::to_string(desktop && !desktop->empty() ? desktop->front() : 0);
+    const xcb_atom_t atom = connection_.existingAtom(name, deadline.remaining());
+    if (atom == XCB_ATOM_NONE) {
+        return {};
+    }
+    const auto values = connection_.cardinals(
+        connection_.requestProperty(connection_.root(), atom, 4 * maxWorkAreas),
+        deadline.remaining());
+    std::vector<Rect> areas;
+    for (std::size_t i = 0; values && i + 3 < values->size(); i += 4) {
+        areas.push_back({static_cast<double>((*values)[i]), static_cast<double>((*values)[i + 1]),
+                         static_cast<double>((*values)[i + 2]),
+                         static_cast<double>((*values)[i + 3])});
+    }
+    return areas;
+}
+
+Rect X11Screens::insideWorkArea(const Rect& visible, const Rect& monitor,
+                                const std::vector<Rect>& workAreas) {
+    const Rect* best = nullptr;
+    double bestOverlap = 0;
+    for (const Rect& area : workAreas) {
+        if (const double overlap = overlapArea(area, monitor); overlap > bestOverlap) {
+            bestOverlap = overlap;
+            best = &area;
+        }
+    }
+    if (best == nullptr) {
+        return visible;
+    }
+    const double left = std::max(visible.minX(), best->minX());
+    const double top = std::max(visible.minY(), best->minY());
+    const double right = std::min(visible.maxX(), best->maxX());
+    const double bottom = std::min(visible.maxY(), best->maxY());
+    return {left, top, std::max(right - left, 0.0), std::max(bottom - top, 0.0)};
 }
 
 std::vector<X11Screens::Strut> X11Screens::queryStruts(xcb_get_property_cookie_t clientList,
@@ -347,7 +392,7 @@ X11Screens::Identity X11Screens::identify(const Monitor& monitor) {
 }
 
 Screen X11Screens::describe(const Monitor& monitor, const Monitor& primary,
-                            const std::vector<Strut>& struts) {
+                            const Reservations& reservations) {
     const double rootWidth = connection_.screen().width_in_pixels;
     const double rootHeight = connection_.screen().height_in_pixels;
     auto toWindowSpace = [&primary](const Rect& root) {
@@ -356,7 +401,9 @@ Screen X11Screens::describe(const Monitor& monitor, const Monitor& primary,
     const Identity identity = identify(monitor);
     Screen screen;
     screen.frame = toWindowSpace(monitor.frame);
-    screen.visibleFrame = toWindowSpace(visibleArea(monitor.frame, struts, rootWidth, rootHeight));
+    const Rect visible = visibleArea(monitor.frame, reservations.struts, rootWidth, rootHeight);
+    screen.visibleFrame =
+        toWindowSpace(insideWorkArea(visible, monitor.frame, reservations.workAreas));
     screen.displayNumber = monitor.output.value_or(monitor.name);
     screen.name = identity.name;
     screen.isBuiltIn = identity.isBuiltIn;
@@ -374,7 +421,7 @@ std::vector<Screen> X11Screens::screens() {
     // The client list travels with the monitors' request: one round trip less per command.
     const xcb_get_property_cookie_t clientList = requestClientList();
     const std::vector<Monitor> monitors = queryMonitors();
-    const std::vector<Strut> known = struts(clientList);
+    const Reservations known = reservations(clientList);
     std::vector<Screen> result;
     std::vector<std::string> uuids;
     std::vector<std::optional<std::string>> distinctUuids;
@@ -419,7 +466,7 @@ std::optional<Screen> X11Screens::mainScreen() {
             }
         }
     }
-    return describe(monitors[chosen], monitors.front(), struts(clientList));
+    return describe(monitors[chosen], monitors.front(), reservations(clientList));
 }
 
 Subscription X11Screens::onScreensChanged(std::function<void()> callback) {
@@ -444,6 +491,7 @@ void X11Screens::watch(X11EventSource& events) {
     const xcb_window_t root = watched.root();
     const xcb_atom_t clientList = connection_.atoms().netClientList;
     const xcb_atom_t workArea = connection_.atoms().netWorkarea;
+    const xcb_atom_t currentDesktop = connection_.atoms().netCurrentDesktop;
     const xcb_atom_t strutPartial = connection_.atoms().netWmStrutPartial;
     const xcb_atom_t strut = connection_.atoms().netWmStrut;
     {
@@ -451,46 +499,49 @@ void X11Screens::watch(X11EventSource& events) {
         watched_ = true;
         events_ = &events;
     }
-    eventSubscription_ = events.subscribe([this, haveRandr, root, clientList, workArea,
-                                           strutPartial, strut](const xcb_generic_event_t& event) {
-        const std::uint8_t type = event.response_type & 0x7F;
-        const bool rootConfigured =
-            type == XCB_CONFIGURE_NOTIFY &&
-            reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root;
-        const bool randrChanged =
-            haveRandr && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-                          type == randrEventBase_ + XCB_RANDR_NOTIFY);
-        if (type == XCB_UNMAP_NOTIFY || type == XCB_DESTROY_NOTIFY) {
-            // Only the panels' own windows report these: the root is not asked for them.
-            const xcb_window_t window =
-                type == XCB_UNMAP_NOTIFY
-                    ? reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window
-                    : reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
-            std::lock_guard lock(mutex_);
-            if (strutWindows_.count(window) != 0) {
-                if (type == XCB_DESTROY_NOTIFY) {
-                    strutWindows_.erase(window);
-                }
-                screens_.reset();
-                struts_.reset();
-            }
-        }
-        if (type == XCB_PROPERTY_NOTIFY) {
-            const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            const bool strutChanged = property.atom == strutPartial || property.atom == strut;
-            if ((property.window == root &&
-                 (property.atom == clientList || property.atom == workArea)) ||
-                (property.window != root && strutChanged)) {
+    eventSubscription_ =
+        events.subscribe([this, haveRandr, root, clientList, workArea, currentDesktop, strutPartial,
+                          strut](const xcb_generic_event_t& event) {
+            const std::uint8_t type = event.response_type & 0x7F;
+            const bool rootConfigured =
+                type == XCB_CONFIGURE_NOTIFY &&
+                reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == root;
+            const bool randrChanged =
+                haveRandr && (type == randrEventBase_ + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                              type == randrEventBase_ + XCB_RANDR_NOTIFY);
+            if (type == XCB_UNMAP_NOTIFY || type == XCB_DESTROY_NOTIFY) {
+                // Only the panels' own windows report these: the root is not asked for them.
+                const xcb_window_t window =
+                    type == XCB_UNMAP_NOTIFY
+                        ? reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window
+                        : reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
                 std::lock_guard lock(mutex_);
-                screens_.reset(); // the visible frames may have changed; the screens have not
-                struts_.reset();
+                if (strutWindows_.count(window) != 0) {
+                    if (type == XCB_DESTROY_NOTIFY) {
+                        strutWindows_.erase(window);
+                    }
+                    screens_.reset();
+                    reservations_.reset();
+                }
             }
-        }
-        if (rootConfigured || randrChanged) {
-            forgetScreens();
-            changed_.emit();
-        }
-    });
+            if (type == XCB_PROPERTY_NOTIFY) {
+                const auto& property = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+                const bool strutChanged = property.atom == strutPartial || property.atom == strut;
+                // The window manager sets its per-monitor work areas along with _NET_WORKAREA.
+                const bool rootChanged = property.atom == clientList || property.atom == workArea ||
+                                         property.atom == currentDesktop;
+                if ((property.window == root && rootChanged) ||
+                    (property.window != root && strutChanged)) {
+                    std::lock_guard lock(mutex_);
+                    screens_.reset(); // the visible frames may have changed; the screens have not
+                    reservations_.reset();
+                }
+            }
+            if (rootConfigured || randrChanged) {
+                forgetScreens();
+                changed_.emit();
+            }
+        });
 }
 
 void X11Screens::forgetScreens() {
@@ -498,7 +549,7 @@ void X11Screens::forgetScreens() {
     primaryOrigin_.reset();
     identities_.clear();
     screens_.reset();
-    struts_.reset();
+    reservations_.reset();
 }
 
 std::pair<double, double> X11Screens::primaryOrigin() {

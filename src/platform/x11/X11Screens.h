@@ -41,6 +41,11 @@ public:
     // monitor when its inner edge falls inside the monitor and their extents along the edge meet.
     static Rect visibleArea(const Rect& monitor, const std::vector<Strut>& struts, double rootWidth,
                             double rootHeight);
+    // The visible area cut down to the work area the window manager gives the monitor, when it
+    // gives one per monitor (_GTK_WORKAREAS: muffin and mutter, whose own panels are no windows
+    // and have no struts): the one that covers most of the monitor.
+    static Rect insideWorkArea(const Rect& visible, const Rect& monitor,
+                               const std::vector<Rect>& workAreas);
     // A laptop's own panel: by RandR's ConnectorType ("Panel") where the driver gives one, else
     // by the connector's name (eDP, LVDS, DSI).
     static bool isBuiltIn(const std::string& connector, const std::string& connectorType);
@@ -65,13 +70,22 @@ private:
         std::optional<std::string> distinctUuid;
     };
 
+    // What takes room from the monitors: the struts of panels and docks, and the window
+    // manager's own work areas per monitor where it says them.
+    struct Reservations {
+        std::vector<Strut> struts;
+        std::vector<Rect> workAreas;
+    };
+
     std::vector<Monitor> queryMonitors();
     xcb_get_property_cookie_t requestClientList();
     // The struts of every window that has one, and which windows those are.
     std::vector<Strut> queryStruts(xcb_get_property_cookie_t clientList,
                                    std::vector<xcb_window_t>* holders = nullptr);
-    // Struts as last read, until something that may change them happens.
-    std::vector<Strut> struts(xcb_get_property_cookie_t clientList);
+    // The work areas of the current desktop, one per monitor, where the manager says them.
+    std::vector<Rect> queryWorkAreas();
+    // Struts and work areas as last read, until something that may change them happens.
+    Reservations reservations(xcb_get_property_cookie_t clientList);
     // Viewable windows near the top of the tree, where panels live: a window manager's own
     // panel is neither a child of the root nor a listed client.
     std::vector<xcb_window_t> viewableWindowsNearTheRoot(const Deadline& deadline);
@@ -80,7 +94,7 @@ private:
     std::optional<Strut> workAreaStrut(const Deadline& deadline);
     Identity identify(const Monitor& monitor);
     Screen describe(const Monitor& monitor, const Monitor& primary,
-                    const std::vector<Strut>& struts);
+                    const Reservations& reservations);
     void forgetScreens();
 
     X11Connection& connection_;
@@ -91,7 +105,7 @@ private:
     std::map<std::pair<xcb_atom_t, std::uint32_t>, Identity> identities_;
     bool watched_ = false;
     std::optional<std::vector<Screen>> screens_;
-    std::optional<std::vector<Strut>> struts_;
+    std::optional<Reservations> reservations_;
     X11EventSource* events_ = nullptr;    // set by watch()
     std::set<xcb_window_t> strutWindows_; // whose changes are followed
     Signal<> changed_;

@@ -173,13 +173,13 @@ std::optional<Rect> X11Windows::readFrame(WindowRef window, double timeout) {
         pid = static_cast<std::int64_t>(*snapshot.pid);
     }
     Rect frame = *snapshot.outerFrame;
-    X11Connection::Extents extents = snapshot.extents;
+    X11Connection::FrameExtents extents = snapshot.extents;
     if (!isManaged()) {
         // A manager that has gone may leave its extents on the window; nothing frames it now.
-        frame = Rect{frame.x + extents.left, frame.y + extents.top,
-                     frame.width - extents.left - extents.right,
-                     frame.height - extents.top - extents.bottom};
-        extents = {};
+        const X11Connection::Extents& gone = extents.decorations;
+        frame = Rect{frame.x + gone.left, frame.y + gone.top, frame.width - gone.left - gone.right,
+                     frame.height - gone.top - gone.bottom};
+        extents.decorations = {};
     }
     remember(toX(window), {std::chrono::steady_clock::now(), extents, maximized, pid});
     const auto [originX, originY] = screens_.primaryOrigin();
@@ -204,7 +204,7 @@ void X11Windows::remember(xcb_window_t window, const Facts& facts) {
     facts_[window] = facts;
 }
 
-X11Connection::Extents X11Windows::prepareForWrite(xcb_window_t window, double timeout) {
+X11Connection::FrameExtents X11Windows::prepareForWrite(xcb_window_t window, double timeout) {
     const std::optional<Facts> known = freshFacts(window);
     if (known && !known->maximized) {
         return known->extents;
@@ -221,11 +221,14 @@ X11Connection::Extents X11Windows::prepareForWrite(xcb_window_t window, double t
 void X11Windows::writeFrame(WindowRef window, const Rect& frame, double timeout) {
     const auto [originX, originY] = screens_.primaryOrigin();
     if (!isManaged()) {
-        // Nobody frames or redirects the window: it is configured itself.
+        // Nobody frames or redirects the window: it is configured itself, its shadow around
+        // the frame.
+        const X11Connection::Extents shadow = connection_.frameExtents(toX(window), timeout).shadow;
         const std::uint32_t values[] = {
-            static_cast<std::uint32_t>(clampPosition(frame.x + originX)),
-            static_cast<std::uint32_t>(clampPosition(frame.y + originY)), clampSize(frame.width),
-            clampSize(frame.height)};
+            static_cast<std::uint32_t>(clampPosition(frame.x + originX - shadow.left)),
+            static_cast<std::uint32_t>(clampPosition(frame.y + originY - shadow.top)),
+            clampSize(frame.width + shadow.left + shadow.right),
+            clampSize(frame.height + shadow.top + shadow.bottom)};
         xcb_configure_window(connection_.get(), toX(window),
                              XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                                  XCB_CONFIG_WINDOW_HEIGHT,
@@ -233,14 +236,17 @@ void X11Windows::writeFrame(WindowRef window, const Rect& frame, double timeout)
         connection_.flush();
         return;
     }
-    // The window manager places the outer frame's corner and takes the client's size; the
-    // decorations come on top of it. One message does both, so the window never shows a frame
-    // that is half old and half new.
-    const X11Connection::Extents extents = prepareForWrite(toX(window), timeout);
-    moveResize(toX(window), useX | useY | useWidth | useHeight, clampPosition(frame.x + originX),
-               clampPosition(frame.y + originY),
-               clampSize(frame.width - extents.left - extents.right),
-               clampSize(frame.height - extents.top - extents.bottom));
+    // The window manager places the corner of its frame (of the client window itself, shadow
+    // and all, when the client decorates itself) and takes the client's size; the decorations
+    // come on top of it. One message does both, so the window never shows a frame that is half
+    // old and half new.
+    const X11Connection::FrameExtents extents = prepareForWrite(toX(window), timeout);
+    const X11Connection::Extents visible = extents.visible();
+    moveResize(toX(window), useX | useY | useWidth | useHeight,
+               clampPosition(frame.x + originX - extents.shadow.left),
+               clampPosition(frame.y + originY - extents.shadow.top),
+               clampSize(frame.width - visible.left - visible.right),
+               clampSize(frame.height - visible.top - visible.bottom));
 }
 
 void X11Windows::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x,
@@ -266,7 +272,7 @@ void X11Windows::leaveMaximizedState(xcb_window_t window, const Deadline& deadli
     if (!isMaximized()) {
         return;
     }
-    const X11Connection::Extents maximizedExtents =
+    const X11Connection::FrameExtents maximizedExtents =
         connection_.frameExtents(window, deadline.remaining());
     connection_.sendRootMessage(
         window, atoms.netWmState,

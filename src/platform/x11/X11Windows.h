@@ -13,7 +13,8 @@
 
 namespace panemark {
 
-// Other applications' windows on X11. Frames are outer frames (decorations included); writes go
+// Other applications' windows on X11. Frames are the frames people see: the window manager's
+// decorations included, the invisible shadow of a window that draws its own left out. Writes go
 // through the window manager with _NET_MOVERESIZE_WINDOW, which lands the outer frame exactly
 // whatever the client's gravity. Every call finishes within the timeout it is given.
 class X11Windows : public WindowService {
@@ -43,7 +44,7 @@ private:
     // writes, and an animation's sixty a second, cost no round trips of their own.
     struct Facts {
         std::chrono::steady_clock::time_point learnt;
-        X11Connection::Extents extents;
+        X11Connection::FrameExtents extents;
         bool maximized = false;
         std::optional<std::int64_t> pid;
     };
@@ -57,7 +58,7 @@ private:
     std::optional<Facts> freshFacts(xcb_window_t window);
     void remember(xcb_window_t window, const Facts& facts);
     // Makes sure the window can be moved and resized; its current extents.
-    X11Connection::Extents prepareForWrite(xcb_window_t window, double timeout);
+    X11Connection::FrameExtents prepareForWrite(xcb_window_t window, double timeout);
     // A maximized or full-screen window ignores moves: take it out of that state first.
     void leaveMaximizedState(xcb_window_t window, const Deadline& deadline);
     void moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
