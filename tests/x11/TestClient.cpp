@@ -201,6 +201,15 @@ std::optional<Rect> TestClient::clientFrame(xcb_window_t window) {
     return frame;
 }
 
+std::optional<Rect> TestClient::workArea() {
+    const std::vector<std::uint32_t> area = cardinals(screen_->root, atom("_NET_WORKAREA"));
+    if (area.size() < 4) {
+        return std::nullopt;
+    }
+    return Rect{static_cast<double>(area[0]), static_cast<double>(area[1]),
+                static_cast<double>(area[2]), static_cast<double>(area[3])};
+}
+
 std::vector<std::uint32_t> TestClient::shadowExtents(xcb_window_t window) {
     return cardinals(window, atom("_GTK_FRAME_EXTENTS"));
 }

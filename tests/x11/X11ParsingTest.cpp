@@ -1,11 +1,14 @@
 #include "../support/EdidBlock.h"
 #include "platform/Edid.h"
+#include "platform/x11/X11DesktopName.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11TrayPanel.h"
 #include "platform/x11/X11Windows.h"
 
 #include <array>
 #include <gtest/gtest.h>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace panemark {
@@ -164,6 +167,30 @@ TEST(SizeHintsTest, OnlyAnEqualNonZeroMinimumAndMaximumPinTheSize) {
     std::array<std::uint32_t, 18> zero{minSize | maxSize, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_FALSE(X11Windows::hasFixedSize(zero));
     EXPECT_FALSE(X11Windows::hasFixedSize(std::span(pinned).first(8))); // cut short
+}
+
+TEST(X11DesktopNameTest, CinnamonAndMateAreNamedWithTheirVersionAndAskedOnce) {
+    std::map<std::string, std::string> answers{{"cinnamon", "Cinnamon 6.4.8\n"},
+                                               {"marco", "marco 1.26.1\n"}};
+    int asked = 0;
+    X11DesktopName names([&](const std::string& program) {
+        ++asked;
+        return answers[program];
+    });
+    EXPECT_EQ(names.describe("Mutter (Muffin)"), "Cinnamon 6.4.8, window manager Mutter (Muffin)");
+    // No mate-about: the window manager's own version, said as its.
+    EXPECT_EQ(names.describe("Metacity (Marco)"),
+              "MATE (marco 1.26.1), window manager Metacity (Marco)");
+    const int afterFirst = asked;
+    names.describe("Mutter (Muffin)");
+    EXPECT_EQ(asked, afterFirst);
+    // Any other manager is its own name, and nothing is run for it.
+    EXPECT_EQ(names.describe("Openbox"), "Openbox");
+    EXPECT_EQ(asked, afterFirst);
+    X11DesktopName silent([](const std::string&) { return std::string("no version here"); });
+    EXPECT_EQ(silent.describe("Mutter (Muffin)"), "Cinnamon, window manager Mutter (Muffin)");
+    EXPECT_EQ(X11DesktopName::versionIn("IceWM 3.3.1, Copyright 1997-2012"), "3.3.1");
+    EXPECT_EQ(X11DesktopName::versionIn("MATE Desktop Environment 1.26.0"), "1.26.0");
 }
 
 } // namespace

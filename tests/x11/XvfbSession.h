@@ -48,9 +48,10 @@ public:
     // Two side-by-side monitors of half the screen each, L (primary) and R.
     bool splitIntoTwoMonitors() const;
 
-private:
+    // Until a window manager started on the display manages new windows (ten seconds at most).
     bool waitForWindowManager() const;
 
+private:
     std::string display_;
     std::string previousDisplay_;
     bool hadDisplay_ = false;

@@ -57,7 +57,8 @@ bool X11Platform::hasCompositor() {
 
 std::string X11Platform::desktopName() {
     const std::optional<std::string> manager = requests_->windowManagerName(panelProbeTimeout);
-    return "x11 (" + (manager ? *manager : std::string("no window manager")) + ")";
+    return "x11 (" +
+           (manager ? desktopName_.describe(*manager) : std::string("no window manager")) + ")";
 }
 
 bool X11Platform::windowExists(std::uint64_t nativeId) {

@@ -4,6 +4,7 @@
 #include "platform/linux/SysfsKeyboards.h"
 #include "platform/x11/X11Bell.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11DesktopName.h"
 #include "platform/x11/X11EventSource.h"
 #include "platform/x11/X11GlobalShortcuts.h"
 #include "platform/x11/X11Screens.h"
@@ -60,6 +61,7 @@ private:
     std::unique_ptr<X11GlobalShortcuts> shortcuts_;
     XdgAutostartItem loginItem_;
     std::unique_ptr<SysfsKeyboards> keyboardDevices_;
+    X11DesktopName desktopName_; // main thread
     TimerHandle startupEvents_;
 };
 
