@@ -27,6 +27,21 @@ AxisSpan clampAxis(std::int64_t cells, std::int64_t start, std::int64_t end) {
     return {static_cast<double>(count), static_cast<double>(low), static_cast<double>(high - low)};
 }
 
+// Rounding each value on its own can take an edge up to a pixel past the area's own (a height
+// of 1029 halved): the frame moves back inside by that much, keeping its size, rather than
+// reach a pixel under a panel, where a window manager would push it anyway.
+double backInside(double start, double length, double areaStart, double areaLength) {
+    const double before = areaStart - start;
+    const double after = (start + length) - (areaStart + areaLength);
+    if (before > 0 && before <= 1 && after + before <= 0) {
+        return start + std::ceil(before);
+    }
+    if (after > 0 && after <= 1 && before + after <= 0) {
+        return start - std::ceil(after);
+    }
+    return start;
+}
+
 } // namespace
 
 double roundHalfTowardTop(double y) {
@@ -48,9 +63,12 @@ Rect frame(const GridSpan& span, const Rect& area, double gap) {
     const double x = area.minX() + g + (g + cellWidth) * cols.low;
     const double top = area.minY() + g + (g + cellHeight) * rows.low;
 
+    const double roundedWidth = std::round(width);
     const double roundedHeight = std::round(height);
     const double bottom = roundHalfTowardTop(top + height);
-    return {std::round(x), bottom - roundedHeight, std::round(width), roundedHeight};
+    return {backInside(std::round(x), roundedWidth, area.minX(), area.width),
+            backInside(bottom - roundedHeight, roundedHeight, area.minY(), area.height),
+            roundedWidth, roundedHeight};
 }
 
 } // namespace panemark::Layout

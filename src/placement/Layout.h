@@ -12,7 +12,8 @@ namespace panemark {
 // NaN gap counts as 0. x, width and height are each rounded on their own, halves away from
 // zero; vertically the bottom edge is rounded (halves toward the top of the screen) and y is
 // that edge less the rounded height, so that a frame lands on the pixels users have always
-// seen it take. The size is never negative.
+// seen it take; a frame that rounding took up to a pixel past the area's edge moves back
+// inside. The size is never negative.
 namespace Layout {
 
 // A window's bottom edge rounded to a whole pixel, halves toward the top of the screen.

@@ -48,7 +48,7 @@ TEST(CommandLineTest, CheckStockListsTheSevenCommandsWithTheirFrames) {
                            "3\tRight third\t⌃⌥⌘3\t960,0,480,875\n"
                            "4\tLeft half\t⌃⌥⌘←\t0,0,720,875\n"
                            "5\tRight half\t⌃⌥⌘→\t720,0,720,875\n"
-                           "6\tTop half → full width\t⌃⌥⌘↑\t0,-1,1440,438\n"
+                           "6\tTop half → full width\t⌃⌥⌘↑\t0,0,1440,438\n"
                            "7\tBottom half → full width\t⌃⌥⌘↓\t0,437,1440,438\n");
 }
 

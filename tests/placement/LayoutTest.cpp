@@ -27,16 +27,25 @@ TEST(LayoutTest, SizesAndXRoundHalvesAwayFromZeroAndTheBottomEdgeHalvesUpward) {
     EXPECT_EQ(Layout::frame(GridSpan{3, 1, 1, 1, 0, 0}, area, 0), (Rect{333, 0, 333, 800}));
     EXPECT_EQ(Layout::frame(GridSpan{3, 1, 2, 2, 0, 0}, area, 0), (Rect{667, 0, 333, 800}));
     // 2.5 → 3 and -2.5 → -3, not banker's rounding.
-    EXPECT_EQ(Layout::frame(GridSpan{2, 1, 1, 1, 0, 0}, Rect{0, 0, 5, 5}, 0), (Rect{3, 0, 3, 5}));
     EXPECT_EQ(Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, Rect{-5, 0, 5, 5}, 0), (Rect{-5, 0, 3, 5}));
+    EXPECT_EQ(Layout::frame(GridSpan{2, 1, 0, 0, 0, 0}, Rect{0, 0, 5, 5}, 0), (Rect{0, 0, 3, 5}));
     // The bottom edge at 3.5 rounds up the screen to 3, and y is that less the height.
-    EXPECT_EQ(Layout::frame(GridSpan{1, 1, 0, 0, 0, 0}, Rect{-2.5, 0.5, 3, 3}, 0),
-              (Rect{-3, 0, 3, 3}));
-    // Two rows of 437.5: each is 438 high, and their bottom edges fall on 437 and 875.
+    EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 1, 1}, Rect{0, 0.5, 3, 6}, 0), (Rect{0, 3, 3, 3}));
+}
+
+TEST(LayoutTest, AFrameRoundedAPixelPastTheAreasEdgeMovesBackInsideKeepingItsSize) {
+    // Two rows of 437.5: each is 438 high. The bottom one's edge falls on 875; the top one's on
+    // 437 would put its top a pixel above the area (under a panel): it starts at 0, and the
+    // two overlap by a pixel.
     EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 0, 0}, Rect{0, 0, 1440, 875}, 0),
-              (Rect{0, -1, 1440, 438}));
+              (Rect{0, 0, 1440, 438}));
     EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 1, 1}, Rect{0, 0, 1440, 875}, 0),
               (Rect{0, 437, 1440, 438}));
+    // The right one of two columns of 2.5 is 3 wide: it ends at the area's edge, not past it.
+    EXPECT_EQ(Layout::frame(GridSpan{2, 1, 1, 1, 0, 0}, Rect{0, 0, 5, 5}, 0), (Rect{2, 0, 3, 5}));
+    // A panel 27 high above an odd height: the top half stays below it.
+    EXPECT_EQ(Layout::frame(GridSpan{1, 2, 0, 0, 0, 0}, Rect{0, 27, 1920, 1029}, 0),
+              (Rect{0, 27, 1920, 515}));
 }
 
 TEST(LayoutTest, SpansAreOrderedAndClampedIntoTheGrid) {

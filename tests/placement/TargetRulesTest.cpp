@@ -97,7 +97,7 @@ TEST(TargetRulesTest, RuleForFollowsTheKindPrecedence) {
     const Rect visible{0, 0, 1440, 875};
     EXPECT_EQ(TargetRules::ruleFor(command, 0)(visible, visible), (Rect{480, 0, 480, 875}));
     command.halfAction = HalfAction::top;
-    EXPECT_EQ(TargetRules::ruleFor(command, 0)(visible, visible), (Rect{0, -1, 1440, 438}));
+    EXPECT_EQ(TargetRules::ruleFor(command, 0)(visible, visible), (Rect{0, 0, 1440, 438}));
     command.maximize = true;
     const Rect fractional{0.5, 25, 1439.5, 850.25};
     EXPECT_EQ(TargetRules::ruleFor(command, 40)(fractional, visible), fractional);

@@ -1,4 +1,5 @@
 #include "../support/TrayHost.h"
+#include "ScreenLook.h"
 #include "TestClient.h"
 #include "TestHome.h"
 #include "XvfbSession.h"
@@ -63,23 +64,8 @@ protected:
         return "";
     }
 
-    // The test's own view of the screen, for screenshots and pixels.
-    QScreen& screen() {
-        static int argc = 1;
-        static char app[] = "test_x11_tray";
-        static char* argv[] = {app, nullptr};
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-        if (!QGuiApplication::instance()) {
-            new QGuiApplication(argc, argv);
-        }
-        return *QGuiApplication::primaryScreen();
-    }
-
-    void screenshot(const std::string& name) {
-        std::filesystem::create_directories(SCREENSHOT_DIR);
-        screen().grabWindow(0).save(
-            QString::fromStdString(std::string(SCREENSHOT_DIR) + "/" + name));
-    }
+    static QScreen& screen() { return ScreenLook::screen(); }
+    static void screenshot(const std::string& name) { ScreenLook::screenshot(name); }
 
     // Where a window lies on the screen, as xdotool reports it.
     QRect geometry(const std::string& window) {
@@ -106,28 +92,8 @@ protected:
         return darkest;
     }
 
-    // The open palette: a viewable override-redirect window 290 pixels wide.
     std::optional<QRect> paletteGeometry() {
-        xcb_connection_t* c = xcb_connect(session.display().c_str(), nullptr);
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        std::optional<QRect> found;
-        if (auto* tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr)) {
-            const xcb_window_t* children = xcb_query_tree_children(tree);
-            for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
-                auto* attributes = xcb_get_window_attributes_reply(
-                    c, xcb_get_window_attributes(c, children[i]), nullptr);
-                auto* frame = xcb_get_geometry_reply(c, xcb_get_geometry(c, children[i]), nullptr);
-                if (attributes && frame && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
-                    attributes->override_redirect && frame->width == 290) {
-                    found = QRect(frame->x, frame->y, frame->width, frame->height);
-                }
-                free(attributes);
-                free(frame);
-            }
-            free(tree);
-        }
-        xcb_disconnect(c);
-        return found;
+        return ScreenLook::paletteGeometry(session.display());
     }
 
     // Clicks the tray icon and waits for the palette it opens; nothing when none opened.
