@@ -18,6 +18,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -161,6 +162,89 @@ protected:
         return false;
     }
 
+    // Which way Panemark's icon reached the panel: a StatusNotifierItem the panel's watcher
+    // lists, else the XEmbed tray; empty until one of them has it.
+    std::string trayProtocol() const {
+        const std::string items =
+            capture("gdbus call --session --dest org.kde.StatusNotifierWatcher --object-path "
+                    "/StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get "
+                    "org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems 2>/dev/null");
+        if (items.find("StatusNotifierItem") != std::string::npos) {
+            return "StatusNotifierItem";
+        }
+        if (!capture("xdotool search --onlyvisible --classname '^panemark$'").empty()) {
+            return "XEmbed";
+        }
+        return "";
+    }
+
+    // Where the panel shows Panemark's icon. Cinnamon draws its status icons itself, and says
+    // where through its shell's Eval; MATE's notification area is a window of its own applet.
+    std::optional<QRect> iconArea() const {
+        std::string text;
+        if (GetParam() == Desktop::cinnamon) {
+            const std::string script =
+                "(() => { for (const a of imports.ui.appletManager."
+                "getRunningInstancesForUuid('xapp-status@cinnamon.org')) for (const k in "
+                "a.statusIcons) { const i = a.statusIcons[k]; const [x, y] = "
+                "i.actor.get_transformed_position(); const [w, h] = "
+                "i.actor.get_transformed_size(); if (w > 0) return [x, y, w, h].map(Math.round)"
+                ".join(' '); } return ''; })()";
+            text = capture("gdbus call --session --dest org.Cinnamon --object-path /org/Cinnamon "
+                           "--method org.Cinnamon.Eval \"" +
+                           script + "\"");
+        } else {
+            for (const std::string& id : lines(capture(
+                     "xdotool search --onlyvisible --classname '^notification-area-applet$'"))) {
+                const std::string shell = capture("xdotool getwindowgeometry --shell " + id);
+                const QRect area = geometryIn(shell);
+                if (area.width() > 10 && area.height() > 10) {
+                    return area;
+                }
+            }
+            return std::nullopt;
+        }
+        std::istringstream numbers(text.substr(text.find_first_of("0123456789") == std::string::npos
+                                                   ? text.size()
+                                                   : text.find_first_of("0123456789")));
+        int x = 0, y = 0, w = 0, h = 0;
+        if (numbers >> x >> y >> w >> h && w > 0 && h > 0) {
+            return QRect(x, y, w, h);
+        }
+        return std::nullopt;
+    }
+
+    static std::vector<std::string> lines(const std::string& text) {
+        std::vector<std::string> found;
+        std::istringstream stream(text);
+        for (std::string line; std::getline(stream, line);) {
+            if (!line.empty()) {
+                found.push_back(line);
+            }
+        }
+        return found;
+    }
+
+    // A rectangle from what `xdotool getwindowgeometry --shell` prints.
+    static QRect geometryIn(const std::string& shell) {
+        std::map<std::string, int> values;
+        for (const std::string& line : lines(shell)) {
+            if (const auto equals = line.find('='); equals != std::string::npos) {
+                values[line.substr(0, equals)] = std::atoi(line.c_str() + equals + 1);
+            }
+        }
+        return {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
+    }
+
+    std::optional<QRect> waitForPalette() const {
+        std::optional<QRect> palette;
+        for (int i = 0; i < 300 && !palette; ++i) {
+            std::this_thread::sleep_for(10ms);
+            palette = ScreenLook::paletteGeometry(session.display());
+        }
+        return palette;
+    }
+
     static constexpr double width = 1920;
     static constexpr double height = 1080;
     // First, so it goes last: the desktop's programs stop before their bus and home do.
@@ -191,6 +275,62 @@ TEST_P(CinnamonAndMateTest, StatusNamesTheDesktopAndTheStockShortcutsLandInsideI
             << nameOf(GetParam()) << ", " << stock[i].displayName() << ": "
             << testing::PrintToString(client.outerFrame(window));
     }
+}
+
+TEST_P(CinnamonAndMateTest, TheIconSitsOnThePanelAndAClickOpensThePaletteAtIt) {
+    const Rect usable = startDesktop();
+    const xcb_window_t window = client.createWindow(300, 300, 500, 400);
+    ASSERT_TRUE(client.activate(window));
+    startPanemark();
+    std::string protocol;
+    std::optional<QRect> icon;
+    for (int i = 0; i < 200 && !icon; ++i) {
+        std::this_thread::sleep_for(50ms);
+        protocol = trayProtocol();
+        icon = protocol.empty() ? std::nullopt : iconArea();
+    }
+    ASSERT_TRUE(icon) << "no icon on " << nameOf(GetParam()) << "'s panel";
+    std::cout << nameOf(GetParam()) << "'s panel shows the icon through " << protocol << " at "
+              << icon->x() << "," << icon->y() << " " << icon->width() << "×" << icon->height()
+              << "\n";
+    RecordProperty("trayProtocol", protocol);
+    // On the panel: outside the usable area.
+    const Rect iconRect{static_cast<double>(icon->x()), static_cast<double>(icon->y()),
+                        static_cast<double>(icon->width()), static_cast<double>(icon->height())};
+    EXPECT_TRUE(iconRect.minY() >= usable.maxY() || iconRect.maxY() <= usable.minY())
+        << testing::PrintToString(iconRect);
+
+    const QPoint centre = icon->center();
+    ASSERT_TRUE(session.run({"xdotool", "mousemove", std::to_string(centre.x()),
+                             std::to_string(centre.y()), "click", "1"}));
+    const std::optional<QRect> palette = waitForPalette();
+    ASSERT_TRUE(palette) << "the palette did not open";
+    ScreenLook::screenshot(nameOf(GetParam()) + "-palette.png");
+    // At the icon: beside it along the panel, against the panel's edge of the usable area.
+    EXPECT_LE(std::abs(palette->center().x() - centre.x()), palette->width())
+        << "palette at x " << palette->x() << ", icon at " << centre.x();
+    const int panelEdge = iconRect.minY() >= usable.maxY() ? static_cast<int>(usable.maxY())
+                                                           : static_cast<int>(usable.minY());
+    const int nearEdge =
+        iconRect.minY() >= usable.maxY() ? palette->y() + palette->height() : palette->y();
+    EXPECT_LE(std::abs(nearEdge - panelEdge), 12)
+        << "palette from " << palette->y() << " to " << palette->y() + palette->height()
+        << ", the panel's edge at " << panelEdge;
+
+    // A row moves the window that had the focus.
+    ASSERT_TRUE(session.run({"xdotool", "key", "Down", "Down", "Down", "Down", "Return"}));
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    EXPECT_EQ(client.waitForFrame(window, leftHalf), leftHalf);
+
+    ASSERT_TRUE(session.run({PANEMARK_PROGRAM, "settings"}));
+    std::string settings;
+    for (int i = 0; i < 300 && settings.empty(); ++i) {
+        std::this_thread::sleep_for(20ms);
+        settings = capture("xdotool search --onlyvisible --name '^Panemark Settings$'");
+    }
+    ASSERT_FALSE(settings.empty()) << "no settings window";
+    std::this_thread::sleep_for(500ms); // drawn, for the screenshot only
+    ScreenLook::screenshot(nameOf(GetParam()) + "-settings.png");
 }
 
 INSTANTIATE_TEST_SUITE_P(, CinnamonAndMateTest, ::testing::Values(Desktop::cinnamon, Desktop::mate),
