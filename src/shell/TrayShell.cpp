@@ -20,6 +20,28 @@ bool desktopLooksDark() {
     return QGuiApplication::palette().window().color().lightness() < 128;
 }
 
+// Where a panel that draws the icon itself (a StatusNotifierItem, whose place Qt is not told)
+// most likely shows it: the right end of the primary screen's panel, at the bottom where there
+// is one (Cinnamon's), else at the top (MATE's). Invalid without a panel.
+QRect likelyIconArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return {};
+    }
+    constexpr int width = 64;
+    const QRect whole = screen->geometry();
+    const QRect available = screen->availableGeometry();
+    const int right = whole.x() + whole.width();
+    const int belowAvailable = available.y() + available.height();
+    if (const int bottomPanel = whole.y() + whole.height() - belowAvailable; bottomPanel > 0) {
+        return {right - width, belowAvailable, width, bottomPanel};
+    }
+    if (const int topPanel = available.y() - whole.y(); topPanel > 0) {
+        return {right - width, whole.y(), width, topPanel};
+    }
+    return {};
+}
+
 } // namespace
 
 TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
@@ -91,7 +113,7 @@ void TrayShell::togglePaletteAt(const QRect& anchor) {
 }
 
 void TrayShell::matchPanel() {
-    const QRect icon = tray_->geometry();
+    const QRect icon = tray_->geometry().isValid() ? tray_->geometry() : likelyIconArea();
     PanelShade shade = PanelShade::unknown;
     DisplayFacts* display = services_.platform.displayFacts();
     if (display && icon.isValid()) {

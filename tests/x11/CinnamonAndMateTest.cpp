@@ -8,6 +8,7 @@
 #include "placement/TargetRules.h"
 #include "platform/x11/X11DesktopName.h"
 
+#include <QImage>
 #include <QRect>
 #include <algorithm>
 #include <cctype>
@@ -236,6 +237,31 @@ protected:
         return {values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
     }
 
+    // How far the icon's strokes stand out from the panel behind them: the largest difference
+    // in lightness (0–255) from the median pixel of the icon's area, which is the panel.
+    static int iconContrast(const QRect& area) {
+        const QImage image = ScreenLook::screen()
+                                 .grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                                 .toImage();
+        std::vector<int> lightness;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                lightness.push_back(image.pixelColor(x, y).lightness());
+            }
+        }
+        if (lightness.empty()) {
+            return 0;
+        }
+        std::nth_element(lightness.begin(), lightness.begin() + lightness.size() / 2,
+                         lightness.end());
+        const int panel = lightness[lightness.size() / 2];
+        int contrast = 0;
+        for (const int value : lightness) {
+            contrast = std::max(contrast, std::abs(value - panel));
+        }
+        return contrast;
+    }
+
     std::optional<QRect> waitForPalette() const {
         std::optional<QRect> palette;
         for (int i = 0; i < 300 && !palette; ++i) {
@@ -299,6 +325,14 @@ TEST_P(CinnamonAndMateTest, TheIconSitsOnThePanelAndAClickOpensThePaletteAtIt) {
                         static_cast<double>(icon->width()), static_cast<double>(icon->height())};
     EXPECT_TRUE(iconRect.minY() >= usable.maxY() || iconRect.maxY() <= usable.minY())
         << testing::PrintToString(iconRect);
+    // Drawn to stand out on this panel (Cinnamon's is dark, MATE's light), once it has looked.
+    int contrast = 0;
+    for (int i = 0; i < 100 && contrast < 100; ++i) {
+        std::this_thread::sleep_for(50ms);
+        contrast = iconContrast(*icon);
+    }
+    EXPECT_GE(contrast, 100) << "the icon is hard to see on the panel";
+    ScreenLook::screenshot(nameOf(GetParam()) + "-tray-icon.png");
 
     const QPoint centre = icon->center();
     ASSERT_TRUE(session.run({"xdotool", "mousemove", std::to_string(centre.x()),
