@@ -32,7 +32,7 @@ build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev nlohmann-json3-dev
     libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
-    libxcb-xtest0-dev libxkbcommon-dev libwayland-dev xkb-data
+    libxcb-xtest0-dev libxkbcommon-dev libwayland-dev xkb-data libglib2.0-dev
     fonts-dejavu-core rapidjson-dev qt6-wayland
 )
 # The test programs' own libraries.

@@ -58,6 +58,9 @@ protected:
         ASSERT_TRUE(bus.ready());
         ASSERT_TRUE(session.ready()) << session.problem();
         ASSERT_TRUE(client.connected());
+        // What the bus starts on demand (dconf, the panel's applets) runs with this display
+        // and these folders, as a session's bus is told at login.
+        ASSERT_TRUE(session.run({"dbus-update-activation-environment", "--all"}));
     }
 
     std::string logOf(const std::string& name) const {
@@ -67,9 +70,6 @@ protected:
     // The desktop's window manager and panel, as its session starts them; its usable area once
     // the panels have taken their room.
     Rect startDesktop() {
-        // What the bus starts on demand (the panel's applets) runs on this display, as a
-        // session's bus is told at login.
-        EXPECT_TRUE(session.run({"dbus-update-activation-environment", "--all"}));
         if (GetParam() == Desktop::cinnamon) {
             session.spawn({"cinnamon", "--replace", "--sm-disable"}, logOf("cinnamon"));
         } else {
@@ -115,6 +115,11 @@ protected:
             last = now;
         }
         return last.value_or(whole);
+    }
+
+    std::string logText(const std::string& name) const {
+        std::ifstream file(logOf(name));
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     }
 
     pid_t startPanemark() { return session.spawn({PANEMARK_PROGRAM}, logOf("panemark")); }
@@ -365,6 +370,44 @@ TEST_P(CinnamonAndMateTest, TheIconSitsOnThePanelAndAClickOpensThePaletteAtIt) {
     ASSERT_FALSE(settings.empty()) << "no settings window";
     std::this_thread::sleep_for(500ms); // drawn, for the screenshot only
     ScreenLook::screenshot(nameOf(GetParam()) + "-settings.png");
+}
+
+TEST_P(CinnamonAndMateTest, AStockShortcutTheDesktopHoldsIsLeftToItReportedAndTheRestWork) {
+    // The user has the desktop switch to the next workspace with ⌃⌥⌘←.
+    const bool cinnamon = GetParam() == Desktop::cinnamon;
+    ASSERT_TRUE(session.run(
+        {"gsettings", "set",
+         cinnamon ? "org.cinnamon.desktop.keybindings.wm" : "org.mate.Marco.global-keybindings",
+         "switch-to-workspace-right",
+         cinnamon ? "['<Control><Alt><Super>Left']" : "<Control><Alt><Mod4>Left"}));
+    const Rect usable = startDesktop();
+    const xcb_window_t window = client.createWindow(300, 300, 500, 400);
+    ASSERT_TRUE(client.activate(window));
+    startPanemark();
+    EXPECT_TRUE(statusSays("⌃⌥⌘←\tLeft half\t(held by another program)")) << lastStatus;
+    const Rect rightHalf{usable.x + usable.width / 2, usable.y, usable.width / 2, usable.height};
+    EXPECT_TRUE(pressUntil("Right", window, rightHalf));
+    // The desktop still has its combination: it switches the workspace.
+    ASSERT_EQ(client.currentDesktop(), 0u);
+    ASSERT_TRUE(session.run({"xdotool", "key", "ctrl+alt+super+Left"}));
+    std::optional<std::uint32_t> desktop;
+    for (int i = 0; i < 200 && desktop != 1u; ++i) {
+        std::this_thread::sleep_for(10ms);
+        desktop = client.currentDesktop();
+    }
+    EXPECT_EQ(desktop, 1u) << "the desktop did not hear its own combination";
+
+    // The user gives it back: Panemark takes it once the desktop has let it go (a press before
+    // that would still switch the workspace), and it moves the window again.
+    ASSERT_TRUE(session.run({"xdotool", "set_desktop", "0"}));
+    ASSERT_TRUE(client.activate(window));
+    ASSERT_TRUE(session.run(
+        {"gsettings", "reset",
+         cinnamon ? "org.cinnamon.desktop.keybindings.wm" : "org.mate.Marco.global-keybindings",
+         "switch-to-workspace-right"}));
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    EXPECT_TRUE(statusSays("⌃⌥⌘←\tLeft half\n")) << lastStatus;
+    EXPECT_TRUE(pressUntil("Left", window, leftHalf)) << logText("panemark");
 }
 
 INSTANTIATE_TEST_SUITE_P(, CinnamonAndMateTest, ::testing::Values(Desktop::cinnamon, Desktop::mate),

@@ -201,6 +201,15 @@ std::optional<Rect> TestClient::clientFrame(xcb_window_t window) {
     return frame;
 }
 
+std::optional<std::uint32_t> TestClient::currentDesktop() {
+    const std::vector<std::uint32_t> desktop =
+        cardinals(screen_->root, atom("_NET_CURRENT_DESKTOP"));
+    if (desktop.empty()) {
+        return std::nullopt;
+    }
+    return desktop.front();
+}
+
 std::optional<Rect> TestClient::workArea() {
     const std::vector<std::uint32_t> area = cardinals(screen_->root, atom("_NET_WORKAREA"));
     if (area.size() < 4) {

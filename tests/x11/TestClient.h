@@ -58,6 +58,8 @@ public:
     // The invisible shadow a window that draws its own frame keeps around it
     // (_GTK_FRAME_EXTENTS: left, right, top, bottom); empty when it has none.
     std::vector<std::uint32_t> shadowExtents(xcb_window_t window);
+    // The workspace shown (_NET_CURRENT_DESKTOP), none when the manager does not say.
+    std::optional<std::uint32_t> currentDesktop();
     // The work area of the current desktop as the window manager says it (_NET_WORKAREA).
     std::optional<Rect> workArea();
     // A text property of the root window (i3's I3_SOCKET_PATH); empty when it is not set.

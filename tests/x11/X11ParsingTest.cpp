@@ -1,5 +1,6 @@
 #include "../support/EdidBlock.h"
 #include "platform/Edid.h"
+#include "platform/x11/X11DesktopBindings.h"
 #include "platform/x11/X11DesktopName.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11TrayPanel.h"
@@ -191,6 +192,25 @@ TEST(X11DesktopNameTest, CinnamonAndMateAreNamedWithTheirVersionAndAskedOnce) {
     EXPECT_EQ(silent.describe("Mutter (Muffin)"), "Cinnamon, window manager Mutter (Muffin)");
     EXPECT_EQ(X11DesktopName::versionIn("IceWM 3.3.1, Copyright 1997-2012"), "3.3.1");
     EXPECT_EQ(X11DesktopName::versionIn("MATE Desktop Environment 1.26.0"), "1.26.0");
+}
+
+TEST(X11DesktopBindingsTest, AcceleratorsAreReadAsGtkWritesThemAndMaskedForThisKeyboard) {
+    using Accelerator = X11DesktopBindings::Accelerator;
+    EXPECT_EQ(X11DesktopBindings::parse("<Control><Alt><Super>Left"),
+              (Accelerator{"Left", true, true, true, false}));
+    EXPECT_EQ(X11DesktopBindings::parse("<Primary><Shift>t"),
+              (Accelerator{"t", true, false, false, true}));
+    EXPECT_EQ(X11DesktopBindings::parse("Print"),
+              (Accelerator{"Print", false, false, false, false}));
+    // Nothing, a switched-off binding, a modifier Panemark never binds, a broken one.
+    for (const char* none : {"", "disabled", "<Hyper>a", "<Control"}) {
+        EXPECT_FALSE(X11DesktopBindings::parse(none)) << none;
+    }
+    // The common layout: Control is bit 2, Alt Mod1 (bit 3), Super Mod4 (bit 6).
+    const X11KeyboardMap keyboard;
+    EXPECT_EQ(X11DesktopBindings::maskOf(*X11DesktopBindings::parse("<Control><Alt><Super>Left"),
+                                         keyboard),
+              std::optional<std::uint16_t>(0x4 | 0x8 | 0x40));
 }
 
 } // namespace

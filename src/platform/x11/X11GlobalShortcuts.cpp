@@ -121,6 +121,16 @@ void X11GlobalShortcuts::grab(const Shortcut& shortcut) {
         reportOnce(shortcut, "uses a modifier key this keyboard does not have");
         return;
     }
+    if (desktopBindings_) {
+        if (const auto setting = desktopBindings_->holderOf(*keycode, *mask, keyboardMap_)) {
+            refuse(shortcut);
+            reportOnce(shortcut, "is held by " + desktopBindings_->desktop() +
+                                     "'s own shortcut \"" + *setting +
+                                     "\"; Panemark leaves it to the desktop and takes it when "
+                                     "the desktop lets it go");
+            return;
+        }
+    }
     // The answers to an earlier attempt came long ago; keep the table from growing while a
     // combination stays taken for hours.
     std::erase_if(pendingGrabs_, [&](const auto& entry) { return entry.second == shortcut; });
@@ -239,8 +249,12 @@ void X11GlobalShortcuts::onGrabError(const Shortcut& shortcut, std::uint8_t erro
         reportOnce(shortcut, "cannot be grabbed (" + errorName(errorCode) + ")");
         return;
     }
-    refused_.insert(keyOf(shortcut));
+    refuse(shortcut);
     reportOnce(shortcut, "is taken by another program; Panemark keeps trying to get it");
+}
+
+void X11GlobalShortcuts::refuse(const Shortcut& shortcut) {
+    refused_.insert(keyOf(shortcut));
     if (!retryTimer_) {
         retryTimer_ = mainLoop_.every(retryInterval, [this] { retryRefused(); });
     }

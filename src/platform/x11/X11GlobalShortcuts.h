@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/GlobalShortcuts.h"
+#include "platform/x11/X11DesktopBindings.h"
 #include "platform/x11/X11EventSource.h"
 #include "platform/x11/X11KeyboardMap.h"
 #include "runtime/Scheduler.h"
@@ -18,7 +19,8 @@ namespace panemark {
 // bits it has (Caps, Num, Scroll Lock), so only those combinations reach Panemark and every
 // other key goes to the application in front untouched. When the keyboard mapping changes the
 // grabs are made again. A combination another program holds is reported once by name and tried
-// again every two seconds; one that cannot exist here, or that X refuses otherwise, is reported
+// again every two seconds; so is one the desktop's own shortcuts hold where its grabs would not
+// stop ours (Cinnamon). One that cannot exist here, or that X refuses otherwise, is reported
 // once. A held key is reported once: XKB tells its repeats apart.
 class X11GlobalShortcuts : public GlobalShortcuts {
 public:
@@ -52,6 +54,8 @@ private:
     void ungrab(const Shortcut& shortcut);
     void onEvent(const xcb_generic_event_t& event);
     void onGrabError(const Shortcut& shortcut, std::uint8_t errorCode);
+    // Counts a combination as taken, to be tried again every retryInterval.
+    void refuse(const Shortcut& shortcut);
     void onKeyPress(const xcb_key_press_event_t& key);
     void scheduleRemap();
     void remap();
@@ -65,6 +69,7 @@ private:
     std::optional<std::uint8_t> xkbEventBase_;
     bool autoRepeatDetectable_ = false;
     X11KeyboardMap keyboardMap_;
+    std::unique_ptr<X11DesktopBindings> desktopBindings_ = X11DesktopBindings::forThisSession();
     std::map<Key, Grab> grabbed_;
     std::set<Key> refused_;
     std::set<Key> refusedLastRound_; // still counts as taken while its retry is under way

@@ -51,8 +51,21 @@ X11KeyboardMap::X11KeyboardMap(const Mappings& mappings)
     std::vector<bool> keys(256, false);
     for (const auto& [keycode, keysyms] : mappings.keysyms) {
         keys[keycode] = std::any_of(keysyms.begin(), keysyms.end(), [](Keysym k) { return k; });
+        for (const Keysym keysym : keysyms) {
+            std::vector<xcb_keycode_t>& keycodes = keycodesOfKeysym_[keysym];
+            if (keysym != 0 &&
+                std::find(keycodes.begin(), keycodes.end(), keycode) == keycodes.end()) {
+                keycodes.push_back(keycode);
+            }
+        }
     }
+    keycodesOfKeysym_.erase(0);
     keys_ = std::move(keys);
+}
+
+std::vector<xcb_keycode_t> X11KeyboardMap::keycodesFor(Keysym keysym) const {
+    const auto found = keycodesOfKeysym_.find(keysym);
+    return found == keycodesOfKeysym_.end() ? std::vector<xcb_keycode_t>{} : found->second;
 }
 
 std::optional<X11KeyboardMap> X11KeyboardMap::read(const X11Connection& connection,

@@ -41,6 +41,9 @@ public:
     std::uint32_t flagsFor(std::uint16_t state) const;
     // Whether the keycode has a key (any keysym) on this keyboard.
     bool hasKey(xcb_keycode_t keycode) const;
+    // The keys that type this keysym, at any level or group; none when the server was not
+    // asked.
+    std::vector<xcb_keycode_t> keycodesFor(Keysym keysym) const;
 
     std::uint16_t altMask() const { return alt_; }
     std::uint16_t superMask() const { return super_; }
@@ -55,6 +58,7 @@ private:
     std::uint16_t numLock_ = 0;
     std::uint16_t scrollLock_ = 0;
     std::optional<std::vector<bool>> keys_; // by keycode; none: every keycode counts as a key
+    std::map<Keysym, std::vector<xcb_keycode_t>> keycodesOfKeysym_;
 };
 
 } // namespace panemark
