@@ -32,8 +32,8 @@ struct PlacementStack {
         return true;
     }
     // Runs a command without animation and waits until it is done.
-    bool apply(const ZoneCommand& command, const AnimationSettings& animation) {
-        mover->apply(command, 0, animation);
+    bool apply(const ZoneCommand& command, const AnimationSettings& animation, double gap = 0) {
+        mover->apply(command, gap, animation);
         return mover->animator().drain(5);
     }
 };

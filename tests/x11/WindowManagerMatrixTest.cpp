@@ -3,6 +3,7 @@
 #include "TestClient.h"
 #include "XvfbSession.h"
 #include "model/StockCommands.h"
+#include "placement/TargetRules.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -111,6 +112,35 @@ TEST_P(WindowManagerMatrixTest, AnXtermLandsAtTheTargetCorner) {
     EXPECT_GT(frame->width, 1260);
     EXPECT_LE(frame->height, 1440 - reserved);
     EXPECT_GT(frame->height, 1440 - reserved - 30);
+}
+
+TEST_P(WindowManagerMatrixTest, MaximizeAFixedSizeAndGapsLandExactlyOnMonitorsOfTwoSizes) {
+    // A tall primary monitor and a smaller one beside it, tops aligned.
+    ASSERT_TRUE(session.splitIntoMonitors({{0, 0, 1600, 1440}, {1600, 0, 960, 1080}}));
+    const std::vector<Screen> list = screensWithPanel(2);
+    ASSERT_EQ(list.size(), 2u);
+    ZoneCommand maximize;
+    maximize.maximize = true;
+    ZoneCommand fixed;
+    fixed.fixedSize = FixedSizeSpec{800, 600};
+    ZoneCommand lowerRight = ZoneCommand::firstCellOf(2, 2);
+    lowerRight.colStart = lowerRight.colEnd = lowerRight.rowStart = lowerRight.rowEnd = 1;
+    constexpr double gap = 12;
+    for (const Screen& screen : list) {
+        const Rect& visible = screen.visibleFrame;
+        const xcb_window_t window =
+            client.createWindow(static_cast<int>(visible.x) + 50, 100, 500, 400);
+        Rect expected = *client.outerFrame(window);
+        for (const auto& [command, withGap] :
+             {std::pair{maximize, 0.0}, std::pair{fixed, 0.0}, std::pair{lowerRight, gap}}) {
+            ASSERT_TRUE(stack.apply(command, snapping, withGap));
+            expected = TargetRules::ruleFor(command, withGap)(visible, expected).value_or(expected);
+            EXPECT_EQ(client.waitForFrame(window, expected), expected)
+                << XvfbSession::nameOf(GetParam()) << " on " << screen.name << ": "
+                << command.displayName();
+        }
+        client.destroyWindow(window);
+    }
 }
 
 TEST_P(WindowManagerMatrixTest, AWindowThatDrawsItsOwnFrameLandsExactlyBesideOneTheManagerFrames) {

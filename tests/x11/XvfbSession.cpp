@@ -303,4 +303,20 @@ bool XvfbSession::splitIntoTwoMonitors() const {
            run({"xrandr", "--setmonitor", "R", half + "/338x" + h + "/381+" + half + "+0", "none"});
 }
 
+bool XvfbSession::splitIntoMonitors(const std::vector<Rect>& monitors) const {
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const Rect& m = monitors[i];
+        const auto whole = [](double value) { return std::to_string(static_cast<int>(value)); };
+        // A size in pixels and millimetres (96 dpi), and its place.
+        const std::string geometry = whole(m.width) + "/" + whole(m.width * 254 / 960) + "x" +
+                                     whole(m.height) + "/" + whole(m.height * 254 / 960) + "+" +
+                                     whole(m.x) + "+" + whole(m.y);
+        if (!run({"xrandr", "--setmonitor", "M" + std::to_string(i), geometry,
+                  i == 0 ? "screen" : "none"})) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace panemark

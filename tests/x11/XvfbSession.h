@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/Rect.h"
+
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -47,6 +49,8 @@ public:
 
     // Two side-by-side monitors of half the screen each, L (primary) and R.
     bool splitIntoTwoMonitors() const;
+    // Monitors of these sizes and places (root coordinates), the first primary, named M0, M1….
+    bool splitIntoMonitors(const std::vector<Rect>& monitors) const;
 
     // Until a window manager started on the display manages new windows (ten seconds at most).
     bool waitForWindowManager() const;
