@@ -41,9 +41,11 @@ desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils x11-xkb
     metacity xfwm4 icewm dbus python3-gi gir1.2-gtk-3.0
     sway foot i3-wm
     kwin-wayland kwin-style-breeze xwayland dbus-bin dbus-daemon "$(kscreen_tool)")
-# GNOME Shell for its headless tests, and Cinnamon and MATE's window manager and panel, without
-# the rest of each desktop they recommend.
-lean_packages=(gnome-shell libglib2.0-bin dconf-service cinnamon marco mate-panel)
+# GNOME Shell for its headless tests, and Cinnamon and MATE's window manager and panel with the
+# settings schemas they read and XApp's status icon watcher, without the rest of each desktop
+# they recommend.
+lean_packages=(gnome-shell libglib2.0-bin dconf-service cinnamon xapp-sn-watcher marco mate-panel
+    mate-settings-daemon-common)
 # Making and checking the Debian package.
 package_packages=(dpkg-dev desktop-file-utils appstream man-db file)
 fuzz_packages=(clang libclang-rt-14-dev)

@@ -166,8 +166,10 @@ XvfbSession::XvfbSession(int width, int height, WindowManager manager)
                    "--",  "marco",          "--sm-disable"};
         break;
     case WindowManager::cinnamon:
-        command = {"env", "NO_AT_BRIDGE=1", "GTK_A11Y=none", "dbus-run-session",
-                   "--",  "cinnamon",       "--sm-disable"};
+        // Newer muffin asks the session which kind it is, as a display manager tells it.
+        command = {
+            "env", "NO_AT_BRIDGE=1", "GTK_A11Y=none", "XDG_SESSION_TYPE=x11", "dbus-run-session",
+            "--",  "cinnamon",       "--sm-disable"};
         break;
     case WindowManager::i3:
         command = {"i3", "-c", I3_TEST_CONFIG};
