@@ -317,10 +317,13 @@ TEST_P(CinnamonAndMateTest, TheIconSitsOnThePanelAndAClickOpensThePaletteAtIt) {
     const xcb_window_t window = client.createWindow(300, 300, 500, 400);
     ASSERT_TRUE(client.activate(window));
     startPanemark();
+    // The icon once the panel has laid it out: the same place twice in a row.
     std::string protocol;
     std::optional<QRect> icon;
-    for (int i = 0; i < 200 && !icon; ++i) {
+    std::optional<QRect> previous;
+    for (int i = 0; i < 200 && !(icon && icon == previous); ++i) {
         std::this_thread::sleep_for(50ms);
+        previous = icon;
         protocol = trayProtocol();
         icon = protocol.empty() ? std::nullopt : iconArea();
     }
@@ -343,10 +346,15 @@ TEST_P(CinnamonAndMateTest, TheIconSitsOnThePanelAndAClickOpensThePaletteAtIt) {
     EXPECT_GE(contrast, 100) << "the icon is hard to see on the panel";
     ScreenLook::screenshot(nameOf(GetParam()) + "-tray-icon.png");
 
+    // A click the panel takes before it has finished with the icon's item does nothing: the
+    // icon is clicked again while no palette shows.
     const QPoint centre = icon->center();
-    ASSERT_TRUE(session.run({"xdotool", "mousemove", std::to_string(centre.x()),
-                             std::to_string(centre.y()), "click", "1"}));
-    const std::optional<QRect> palette = waitForPalette();
+    std::optional<QRect> palette;
+    for (int attempt = 0; attempt < 3 && !palette; ++attempt) {
+        ASSERT_TRUE(session.run({"xdotool", "mousemove", std::to_string(centre.x()),
+                                 std::to_string(centre.y()), "click", "1"}));
+        palette = waitForPalette();
+    }
     ASSERT_TRUE(palette) << "the palette did not open";
     ScreenLook::screenshot(nameOf(GetParam()) + "-palette.png");
     // At the icon: beside it along the panel, against the panel's edge of the usable area.
