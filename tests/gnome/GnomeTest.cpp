@@ -199,12 +199,7 @@ TEST_F(GnomeTest, TheExtensionTurnedOffIsSaidAtOnceAndTurnedOnAgainEverythingCom
         << lastStatus;
     const Rect usable = *session.usableArea(0);
     const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
-    EXPECT_TRUE(ChildProcess::waitFor(
-        [&] {
-            return session.press(105, hyper) &&
-                   session.waitForFrame("Editor", leftHalf, 1) == leftHalf;
-        },
-        15))
+    EXPECT_TRUE(session.pressUntilFrame("Editor", 105, hyper, leftHalf, 15))
         << session.panemarkLog();
 }
 
@@ -230,12 +225,7 @@ TEST_F(GnomeTest, LockingAndUnlockingTheScreenLeavesEveryShortcutWorking) {
     // every one in turn.
     const Rect usable = *session.usableArea(0);
     const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
-    ASSERT_TRUE(ChildProcess::waitFor(
-        [&] {
-            return session.press(105, hyper) &&
-                   session.waitForFrame("Editor", leftHalf, 1) == leftHalf;
-        },
-        15))
+    ASSERT_TRUE(session.pressUntilFrame("Editor", 105, hyper, leftHalf, 15))
         << session.panemarkLog();
     expectStockShortcutsToLand(session, "Editor", usable, session.panemarkLog());
 }
@@ -271,12 +261,7 @@ TEST_F(GnomeTest, StartedBeforeItsExtensionItWaitsWithoutSpinningAndArmsWhenItCo
     ASSERT_TRUE(session.waitForActive("Editor"));
     const Rect usable = *session.usableArea(0);
     const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
-    EXPECT_TRUE(ChildProcess::waitFor(
-        [&] {
-            return session.press(105, hyper) &&
-                   session.waitForFrame("Editor", leftHalf, 1) == leftHalf;
-        },
-        15))
+    EXPECT_TRUE(session.pressUntilFrame("Editor", 105, hyper, leftHalf, 15))
         << session.panemarkLog();
 }
 

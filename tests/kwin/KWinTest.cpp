@@ -301,12 +301,7 @@ TEST_F(KWinTest, AScriptUnloadedUnderItIsNoticedAndLoadedAgainAndTheShortcutsWor
             20))
             << session.panemarkLog();
         // Pressed until it lands: the new copy may still be starting.
-        EXPECT_TRUE(ChildProcess::waitFor(
-            [&] {
-                return session.press(keys[round], hyper) &&
-                       session.waitForFrame("Editor", halves[round], 1) == halves[round];
-            },
-            20))
+        EXPECT_TRUE(session.pressUntilFrame("Editor", keys[round], hyper, halves[round], 20))
             << session.panemarkLog();
     }
     EXPECT_EQ(session.panemarkLog().find("stopped asking for work"), std::string::npos)
@@ -421,12 +416,7 @@ TEST(KWinStartTest, StartedBeforeKWinAnswersItWaitsWithoutSpinningAndArmsOnceItD
         << status << session.panemarkLog();
     ASSERT_TRUE(session.openWaylandWindow("Editor"));
     const Rect leftHalf{0, 0, 640, 800};
-    EXPECT_TRUE(ChildProcess::waitFor(
-        [&] {
-            return session.press(105, hyper) &&
-                   session.waitForFrame("Editor", leftHalf, 1) == leftHalf;
-        },
-        20))
+    EXPECT_TRUE(session.pressUntilFrame("Editor", 105, hyper, leftHalf, 20))
         << session.panemarkLog();
 }
 
@@ -464,12 +454,7 @@ TEST(KWinRestartTest, KWinRestartingWithItsClientsLeavesTheScriptAndEveryShortcu
     // A window opened now (one that reconnected is not given the focus by KWin).
     ASSERT_TRUE(session.openWaylandWindow("Notes")) << "KWin did not show a new window";
     // The script and the shortcuts are Panemark's again.
-    EXPECT_TRUE(ChildProcess::waitFor(
-        [&] {
-            return session.press(106, hyper) &&
-                   session.waitForFrame("Notes", rightHalf, 1) == rightHalf;
-        },
-        20))
+    EXPECT_TRUE(session.pressUntilFrame("Notes", 106, hyper, rightHalf, 20))
         << session.panemarkLog();
 }
 

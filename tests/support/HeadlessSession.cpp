@@ -161,4 +161,12 @@ std::optional<Rect> HeadlessSession::waitForFrame(const std::string& caption, co
     return seen;
 }
 
+bool HeadlessSession::pressUntilFrame(const std::string& caption, unsigned evdevCode,
+                                      const std::vector<std::string>& modifiers, const Rect& frame,
+                                      double seconds) {
+    return ChildProcess::waitFor(
+        [&] { return press(evdevCode, modifiers) && waitForFrame(caption, frame, 1) == frame; },
+        seconds);
+}
+
 } // namespace panemark

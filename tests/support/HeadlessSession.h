@@ -57,6 +57,12 @@ public:
     // otherwise.
     std::optional<Rect> waitForFrame(const std::string& caption, const Rect& frame,
                                      double seconds = 5);
+    // Presses a combination until that window's frame is `frame` (at most `seconds`): what
+    // binds it (a compositor's helper loaded again, an extension turned back on) may still be
+    // starting. The command must land the same however often it runs.
+    bool pressUntilFrame(const std::string& caption, unsigned evdevCode,
+                         const std::vector<std::string>& modifiers, const Rect& frame,
+                         double seconds);
 
 protected:
     // kind names the folder ("kwin", "gnome").
