@@ -93,8 +93,9 @@ bool names(xcb_connection_t* connection, xcb_window_t root, const std::string& n
 // Until the window manager has let go of a window: listed no more, nor named the active one
 // (a busy manager clears that a moment later, and a test may look at it first thing).
 void waitUntilUnmanaged(xcb_connection_t* connection, xcb_window_t root, xcb_window_t window) {
-    for (int attempt = 0; attempt < 200 && (names(connection, root, "_NET_CLIENT_LIST", window) ||
-                                            names(connection, root, "_NET_ACTIVE_WINDOW", window));
+    // Ten seconds at most: a window manager on a machine busy with other tests takes its time.
+    for (int attempt = 0; attempt < 2000 && (names(connection, root, "_NET_CLIENT_LIST", window) ||
+                                             names(connection, root, "_NET_ACTIVE_WINDOW", window));
          ++attempt) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
