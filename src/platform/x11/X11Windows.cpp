@@ -220,33 +220,42 @@ X11Connection::FrameExtents X11Windows::prepareForWrite(xcb_window_t window, dou
 
 void X11Windows::writeFrame(WindowRef window, const Rect& frame, double timeout) {
     const auto [originX, originY] = screens_.primaryOrigin();
+    const Rect root{frame.x + originX, frame.y + originY, frame.width, frame.height};
     if (!isManaged()) {
-        // Nobody frames or redirects the window: it is configured itself, its shadow around
-        // the frame.
-        const X11Connection::Extents shadow = connection_.frameExtents(toX(window), timeout).shadow;
-        const std::uint32_t values[] = {
-            static_cast<std::uint32_t>(clampPosition(frame.x + originX - shadow.left)),
-            static_cast<std::uint32_t>(clampPosition(frame.y + originY - shadow.top)),
-            clampSize(frame.width + shadow.left + shadow.right),
-            clampSize(frame.height + shadow.top + shadow.bottom)};
-        xcb_configure_window(connection_.get(), toX(window),
-                             XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
-                                 XCB_CONFIG_WINDOW_HEIGHT,
-                             values);
-        connection_.flush();
+        // Nobody frames or redirects the window: it is configured itself.
+        configure(toX(window), root, connection_.frameExtents(toX(window), timeout).shadow);
         return;
     }
-    // The window manager places the corner of its frame (of the client window itself, shadow
-    // and all, when the client decorates itself) and takes the client's size; the decorations
-    // come on top of it. One message does both, so the window never shows a frame that is half
-    // old and half new.
     const X11Connection::FrameExtents extents = prepareForWrite(toX(window), timeout);
+    if (extents.decorations == X11Connection::Extents{} &&
+        extents.shadow != X11Connection::Extents{}) {
+        // A window that draws its own frame has none of the manager's around it: it asks as its
+        // own client would. A manager may hold a pager's move inside the screen, shadow and all
+        // (marco 1.26.2), which would stop a frame at the screen's edge a shadow short.
+        configure(toX(window), root, extents.shadow);
+        return;
+    }
+    // The window manager places the corner of its frame and takes the client's size; the
+    // decorations come on top of it. One message does both, so the window never shows a frame
+    // that is half old and half new.
     const X11Connection::Extents visible = extents.visible();
-    moveResize(toX(window), useX | useY | useWidth | useHeight,
-               clampPosition(frame.x + originX - extents.shadow.left),
-               clampPosition(frame.y + originY - extents.shadow.top),
-               clampSize(frame.width - visible.left - visible.right),
+    moveResize(toX(window), useX | useY | useWidth | useHeight, clampPosition(root.x),
+               clampPosition(root.y), clampSize(frame.width - visible.left - visible.right),
                clampSize(frame.height - visible.top - visible.bottom));
+}
+
+void X11Windows::configure(xcb_window_t window, const Rect& root,
+                           const X11Connection::Extents& shadow) {
+    // The window itself, its shadow around the frame.
+    const std::uint32_t values[] = {static_cast<std::uint32_t>(clampPosition(root.x - shadow.left)),
+                                    static_cast<std::uint32_t>(clampPosition(root.y - shadow.top)),
+                                    clampSize(root.width + shadow.left + shadow.right),
+                                    clampSize(root.height + shadow.top + shadow.bottom)};
+    xcb_configure_window(connection_.get(), window,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         values);
+    connection_.flush();
 }
 
 void X11Windows::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x,

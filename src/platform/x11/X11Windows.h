@@ -63,6 +63,8 @@ private:
     void leaveMaximizedState(xcb_window_t window, const Deadline& deadline);
     void moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
                     std::uint32_t width, std::uint32_t height);
+    // Configures the window itself at a frame in root coordinates, its shadow around it.
+    void configure(xcb_window_t window, const Rect& root, const X11Connection::Extents& shadow);
 
     X11Connection& connection_;
     X11Screens& screens_;
