@@ -106,12 +106,13 @@ protected:
         return GetParam() == Desktop::cinnamon ? bottom : bottom && area.minY() > 0;
     }
 
-    // The work area once the panels have come up and it has held still for half a second.
+    // The work area once the panels have come up (within a minute: a busy machine loads their
+    // applets slowly) and it has held still for half a second.
     Rect settledWorkArea() {
         const Rect whole{0, 0, width, height};
         std::optional<Rect> last;
         int unchanged = 0;
-        for (int i = 0; i < 600 && unchanged < 10; ++i) {
+        for (int i = 0; i < 1200 && unchanged < 10; ++i) {
             std::this_thread::sleep_for(50ms);
             const std::optional<Rect> now = client.workArea();
             const bool up = now && panelsUp(*now);

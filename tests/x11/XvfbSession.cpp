@@ -234,7 +234,8 @@ bool XvfbSession::waitForWindowManager() const {
     const xcb_atom_t wmState = atom ? atom->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
     free(atom);
     bool managed = false;
-    for (int attempt = 0; attempt < 50 && !managed; ++attempt) {
+    // Thirty seconds at most: Cinnamon draws with software GL, slowly on a busy machine.
+    for (int attempt = 0; attempt < 150 && !managed; ++attempt) {
         const xcb_window_t probe = xcb_generate_id(connection);
         xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 10, 10, 0,
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);

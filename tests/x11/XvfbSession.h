@@ -52,7 +52,8 @@ public:
     // Monitors of these sizes and places (root coordinates), the first primary, named M0, M1….
     bool splitIntoMonitors(const std::vector<Rect>& monitors) const;
 
-    // Until a window manager started on the display manages new windows (ten seconds at most).
+    // Until a window manager started on the display manages new windows (thirty seconds at
+    // most).
     bool waitForWindowManager() const;
 
 private:
