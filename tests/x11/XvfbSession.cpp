@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -167,10 +168,25 @@ XvfbSession::XvfbSession(int width, int height, WindowManager manager)
                    "--",  "marco",          "--sm-disable"};
         break;
     case WindowManager::cinnamon:
-        // Newer muffin asks the session which kind it is, as a display manager tells it.
-        command = {
-            "env", "NO_AT_BRIDGE=1", "GTK_A11Y=none", "XDG_SESSION_TYPE=x11", "dbus-run-session",
-            "--",  "cinnamon",       "--sm-disable"};
+        // Settings of its own, which name the keyboard layout as a user's do after the first
+        // login (without one, Cinnamon 6.6 asks localed on the system bus, which is not here);
+        // and newer muffin asks the session which kind it is, as a display manager tells it.
+        settingsFolder_ =
+            (std::filesystem::temp_directory_path() /
+             ("panemark-cinnamon-" + std::to_string(getpid()) + "-" + display_.substr(1)))
+                .string();
+        std::filesystem::create_directories(settingsFolder_);
+        command = {"env",
+                   "NO_AT_BRIDGE=1",
+                   "GTK_A11Y=none",
+                   "XDG_SESSION_TYPE=x11",
+                   "XDG_CONFIG_HOME=" + settingsFolder_,
+                   "dbus-run-session",
+                   "--",
+                   "sh",
+                   "-c",
+                   "gsettings set org.cinnamon.desktop.input-sources sources \"[('xkb', 'us')]\" "
+                   "&& exec cinnamon --sm-disable"};
         break;
     case WindowManager::i3:
         command = {"i3", "-c", I3_TEST_CONFIG};
@@ -212,6 +228,10 @@ XvfbSession::~XvfbSession() {
         stop(*it);
     }
     stop(server_);
+    if (!settingsFolder_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(settingsFolder_, ignored);
+    }
     if (hadDisplay_) {
         setenv("DISPLAY", previousDisplay_.c_str(), 1);
     } else {

@@ -64,6 +64,8 @@ private:
     std::vector<pid_t> children_;
     bool ready_ = false;
     std::string problem_;
+    // Cinnamon's own settings folder, apart from the user's and removed with the session.
+    std::string settingsFolder_;
     int width_;
     int height_;
 };
