@@ -427,6 +427,27 @@ TEST_P(CinnamonAndMateTest, AStockShortcutTheDesktopHoldsIsLeftToItReportedAndTh
     EXPECT_TRUE(pressUntil("Left", window, leftHalf)) << logText("panemark");
 }
 
+TEST_P(CinnamonAndMateTest, TheWindowManagerRestartedInTheSessionLeavesEveryShortcutWorking) {
+    // Cinnamon restarts itself (Ctrl+Alt+Esc) as `cinnamon --replace`; MATE's marco the same way.
+    const Rect usable = startDesktop();
+    const xcb_window_t window = client.createWindow(300, 300, 500, 400);
+    ASSERT_TRUE(client.activate(window));
+    startPanemark();
+    const Rect leftHalf{usable.x, usable.y, usable.width / 2, usable.height};
+    ASSERT_TRUE(pressUntil("Left", window, leftHalf));
+    if (GetParam() == Desktop::cinnamon) {
+        session.spawn({"cinnamon", "--replace", "--sm-disable"}, logOf("cinnamon-again"));
+    } else {
+        session.spawn({"marco", "--replace", "--sm-disable"}, logOf("marco-again"));
+    }
+    ASSERT_TRUE(session.waitForWindowManager());
+    const Rect again = settledWorkArea();
+    ASSERT_TRUE(client.activate(window));
+    const Rect rightHalf{again.x + again.width / 2, again.y, again.width / 2, again.height};
+    EXPECT_TRUE(pressUntil("Right", window, rightHalf)) << logText("panemark");
+    EXPECT_TRUE(statusSays("desktop: x11 (" + desktopWithVersion())) << lastStatus;
+}
+
 INSTANTIATE_TEST_SUITE_P(, CinnamonAndMateTest, ::testing::Values(Desktop::cinnamon, Desktop::mate),
                          [](const auto& info) { return nameOf(info.param); });
 
