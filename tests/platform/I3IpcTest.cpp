@@ -3,6 +3,7 @@
 #include "platform/i3ipc/I3IpcCodec.h"
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcReplies.h"
+#include "platform/i3ipc/I3IpcScreens.h"
 #include "platform/i3ipc/I3IpcTree.h"
 #include "platform/i3ipc/I3IpcWindows.h"
 #include "platform/sway/SwayPalettePlacer.h"
@@ -20,6 +21,7 @@
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -232,9 +234,10 @@ TEST(I3IpcRepliesTest, CommandRepliesBindingEventsAndConfiguredBindings) {
     const std::vector<Shortcut> bound = I3IpcReplies::configuredShortcuts(config);
     const std::uint32_t hyper =
         Shortcut::commandMask | Shortcut::controlMask | Shortcut::optionMask;
-    EXPECT_EQ(bound, (std::vector<Shortcut>{{123, hyper}, // ←
-                                            {12, Shortcut::commandMask | Shortcut::shiftMask}, // Q
-                                            {20, hyper}}));
+    const Shortcut left{123, hyper};
+    const Shortcut q{12, Shortcut::commandMask | Shortcut::shiftMask};
+    const Shortcut three{20, hyper};
+    EXPECT_EQ(bound, (std::vector<Shortcut>{left, q, three}));
 }
 
 TEST(I3IpcRepliesTest, CombinationsAndPlacementsAreWrittenAsTheCompositorReadsThem) {
@@ -495,6 +498,19 @@ public:
         std::lock_guard lock(mutex_);
         return commands_.size();
     }
+    // Refuses subscriptions to output events from now on, as sway 1.8 and older do.
+    void refuseOutputEvents() {
+        std::lock_guard lock(mutex_);
+        refuseOutputEvents_ = true;
+    }
+    // Sends an event to every connection that subscribed to any.
+    void sendEvent(std::uint32_t type, const std::string& payload) {
+        const std::string message = I3IpcCodec::encode(type, payload);
+        std::lock_guard lock(mutex_);
+        for (const int peer : subscribers_) {
+            ::send(peer, message.data(), message.size(), MSG_NOSIGNAL);
+        }
+    }
 
 private:
     void serve(int peer) {
@@ -523,6 +539,12 @@ private:
                 std::lock_guard lock(mutex_);
                 ++treeLooks_;
                 reply = tree_;
+            } else if (type == I3IpcCodec::subscribe) {
+                std::lock_guard lock(mutex_);
+                subscribers_.insert(peer);
+                if (refuseOutputEvents_ && payload.find("\"output\"") != std::string::npos) {
+                    reply = R"({"success":false})";
+                }
             }
             const std::string message = I3IpcCodec::encode(type, reply);
             ::send(peer, message.data(), message.size(), MSG_NOSIGNAL);
@@ -539,6 +561,8 @@ private:
     std::string config_;
     std::string tree_ = "{}";
     int treeLooks_ = 0;
+    bool refuseOutputEvents_ = false;
+    std::set<int> subscribers_;
 };
 
 // Waits for a condition another thread brings about, for at most a generous while.
@@ -656,6 +680,62 @@ TEST(I3IpcWindowsTest, AWindowThatTakesBackAnEarlierSizeAfterTheFirstLookIsPlace
     ASSERT_TRUE(eventually([&] { return sway.commandCount() >= 2; }));
     const std::vector<std::string> commands = sway.commands();
     EXPECT_EQ(commands[1], I3IpcWindows::placement(9, wanted, false));
+}
+
+// The same, for a condition the main loop brings about: it runs meanwhile.
+bool eventuallyOnTheMainLoop(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+// A sway tree of outputs side by side, each 1000 × 800.
+std::string treeWithOutputs(const std::vector<std::string>& names) {
+    nlohmann::json outputs = nlohmann::json::array();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const nlohmann::json rect = {
+            {"x", static_cast<int>(i) * 1000}, {"y", 0}, {"width", 1000}, {"height", 800}};
+        outputs.push_back({{"type", "output"}, {"name", names[i]}, {"rect", rect}});
+    }
+    return nlohmann::json{{"id", 1}, {"type", "root"}, {"nodes", outputs}}.dump();
+}
+
+TEST(I3IpcScreensTest, WhereOutputEventsAreRefusedEachChangeOfOutputsIsAnnouncedOnce) {
+    const std::unique_ptr<QCoreApplication> application = applicationIfNone();
+    RecordingSway sway;
+    sway.refuseOutputEvents();
+    sway.setTree(treeWithOutputs({"A"}));
+    I3IpcClient client(sway.path());
+    I3IpcTree tree(client, Dialect::sway);
+    Log::Capture log;
+    Result<std::unique_ptr<I3IpcEvents>> events =
+        I3IpcEvents::open(sway.path(), {"output", "workspace"}, "sway");
+    ASSERT_TRUE(events) << events.error();
+    ASSERT_TRUE(eventuallyOnTheMainLoop([&] { return !events.value()->refused().empty(); }));
+    I3IpcScreens screens(tree, *events.value());
+    int announced = 0;
+    const Subscription listening = screens.onScreensChanged([&] { ++announced; });
+    // Sends a workspace event and waits until the outputs were read again after it.
+    const auto workspaceEvent = [&] {
+        const int looks = sway.treeLooks();
+        sway.sendEvent(I3IpcCodec::workspaceEvent, R"({"change":"init"})");
+        return eventuallyOnTheMainLoop([&] { return sway.treeLooks() > looks; });
+    };
+
+    sway.setTree(treeWithOutputs({"A", "B"}));
+    ASSERT_TRUE(workspaceEvent());
+    EXPECT_EQ(announced, 1) << "a second output came";
+    ASSERT_TRUE(workspaceEvent());
+    ASSERT_TRUE(workspaceEvent());
+    EXPECT_EQ(announced, 1) << "workspaces changed, the outputs did not";
+    sway.setTree(treeWithOutputs({"A"}));
+    ASSERT_TRUE(workspaceEvent());
+    EXPECT_EQ(announced, 2) << "the second output went";
 }
 
 TEST(I3IpcRepliesTest, AWorkspaceEventSaysWhenTheConfigurationWasReadAgain) {

@@ -82,7 +82,12 @@ public:
                  qdbus_cast<QList<Sequence>>(message.arguments().at(1))) {
                 wanted += sequence.keys;
             }
-            reply << QVariant::fromValue(QList<Sequence>{{given(message, wanted)}});
+            // One key sequence back for each one taken, as the service answers.
+            QList<Sequence> answer;
+            for (const int combination : given(message, wanted)) {
+                answer.append(Sequence{{combination}});
+            }
+            reply << QVariant::fromValue(answer);
         } else if (member == "action") {
             reply << holder(message.arguments().at(0).toInt());
         } else if (member == "actionList") {
@@ -98,6 +103,9 @@ public:
         std::lock_guard lock(mutex_);
         return calls_;
     }
+
+    // Who the service says holds a combination.
+    QStringList holderOf(int combination) const { return holder(combination); }
 
 private:
     static int heldElsewhere() { return KdeKeyCodes::combinationsFor(rightArrow).value().front(); }
@@ -283,6 +291,24 @@ TEST_P(KGlobalAccelShortcutsTest, ShortcutsFollowTheActiveLayoutAndAKeyItCannotT
     shortcuts.followLayouts(layouts.get());
     EXPECT_EQ(log.lines().size(), 2u);
     EXPECT_EQ(shortcuts.keyboardLayout().rfind(layouts->layoutName(1), 0), 0u);
+}
+
+TEST_P(KGlobalAccelShortcutsTest, OnALayoutWithoutLatinLettersBothFormsOfAKeyAreHeld) {
+    Log::Capture log;
+    KGlobalAccelShortcuts shortcuts;
+    const std::unique_ptr<KeyboardLayouts> layouts = KeyboardLayouts::fromNames("ru,us");
+    ASSERT_TRUE(layouts) << "the system has no keyboard layouts (xkb-data)";
+    shortcuts.followLayouts(layouts.get());
+    const Shortcut z{6, hyper};
+    shortcuts.setBindings({{"z", z, "Z"}});
+    const std::vector<int> forms = KdeKeyCodes::combinationsFor(z, layouts.get()).value();
+    ASSERT_EQ(forms.size(), 2u) << "a Cyrillic letter and its Latin fallback";
+    EXPECT_FALSE(shortcuts.isTakenElsewhere(z));
+    for (const int form : forms) {
+        const QStringList holder = service_->holderOf(form);
+        EXPECT_TRUE(holder.size() >= 2 && holder[1] == "z") << form << " is not Panemark's";
+    }
+    EXPECT_TRUE(log.lines().empty()) << log.lines().front();
 }
 
 TEST_P(KGlobalAccelShortcutsTest, AServiceThatStartsAgainIsHandedEveryShortcutAgain) {
