@@ -9,13 +9,16 @@ CMAKE_CONFIGURE = cmake -S . -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps test-deps build test-build run install package check test test-desktops bench-desktops test-asan test-tsan bench fuzz fuzz-minimize format clean
+.PHONY: all deps unit-deps test-deps build unit-build test-build run install package check test test-desktops bench-desktops test-asan test-tsan bench fuzz fuzz-minimize format format-check clean
 
 all: build
 
 # What building and running need; what testing needs on top (the test desktops among it).
 deps:
 	@scripts/install-deps.sh
+
+unit-deps:
+	@scripts/install-deps.sh --unit
 
 test-deps:
 	@scripts/install-deps.sh --test
@@ -26,12 +29,19 @@ $(BUILD_DIR)/build.ninja:
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# The program and its tests; a build folder made before the tests' libraries were there is
-# configured again.
+# A build folder made before the tests' libraries were there is configured again.
+RECONFIGURE_FOR_TESTS = grep -q '^PANEMARK_HAS_TESTS:INTERNAL=ON' $(BUILD_DIR)/CMakeCache.txt || \
+	$(CMAKE_CONFIGURE) -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+
+# The program and all its tests.
 test-build: test-deps $(BUILD_DIR)/build.ninja
-	@grep -q '^PANEMARK_HAS_TESTS:INTERNAL=ON' $(BUILD_DIR)/CMakeCache.txt || \
-	    $(CMAKE_CONFIGURE) -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	@$(RECONFIGURE_FOR_TESTS)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The program and the unit tests only: no test desktop is installed or built for.
+unit-build: unit-deps $(BUILD_DIR)/build.ninja
+	@$(RECONFIGURE_FOR_TESTS)
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target unit_tests
 
 # On a desktop: the resident program (Ctrl+C stops it). Without a display: the demo desktop.
 run: build
@@ -50,9 +60,14 @@ package: build
 test: test-build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-# The unit tests alone (no desktop started): a minute or less after a build.
-check: test-build
+# The unit tests alone (no desktop installed or started), a minute or less after a build, and
+# the format check.
+check: unit-build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -L unit
+	@scripts/check-format.sh
+
+format-check:
+	@scripts/check-format.sh
 
 # The whole suite again on the desktops of newer Debian releases (Debian 13 and testing), each
 # in a test root kept in ~/.cache/panemark/roots with its own build and compiler cache. Needs

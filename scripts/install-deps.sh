@@ -2,6 +2,7 @@
 # Installs the Debian packages Panemark needs, only when some are missing. Instant when
 # everything is already there; non-interactive otherwise.
 #   install-deps.sh          building and running it (`make build`, `make run`)
+#   install-deps.sh --unit   and the unit tests' libraries and the formatter (`make check`)
 #   install-deps.sh --test   and the test desktops and package tools (`make test`)
 #   install-deps.sh --demo   and the headless desktop `make run` shows without a display
 #   install-deps.sh --package          and the tools that make and check the Debian package
@@ -31,12 +32,12 @@ kscreen_tool() {
 build_packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev nlohmann-json3-dev
-    libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
-    libxcb-xtest0-dev libxkbcommon-dev libwayland-dev xkb-data libglib2.0-dev
-    fonts-dejavu-core rapidjson-dev qt6-wayland
+    libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxkbcommon-dev libwayland-dev libglib2.0-dev
+    rapidjson-dev xkb-data fonts-dejavu-core qt6-wayland
 )
-# The test programs' own libraries.
-test_packages=(libgtest-dev libbenchmark-dev qt6-declarative-dev)
+# The test programs' own libraries, the bus the D-Bus unit tests start, and the formatter the
+# tree is laid out with.
+unit_packages=(libgtest-dev qt6-declarative-dev dbus-daemon clang-format)
 desktop_packages=(xvfb openbox xdotool x11-utils xterm x11-xserver-utils x11-xkb-utils "$(tray_host)"
     metacity xfwm4 icewm dbus python3-gi gir1.2-gtk-3.0
     sway foot i3-wm
@@ -48,43 +49,59 @@ lean_packages=(gnome-shell libglib2.0-bin dconf-service cinnamon xapp-sn-watcher
     mate-settings-daemon-common)
 # Making and checking the Debian package.
 package_packages=(dpkg-dev desktop-file-utils appstream man-db file)
-fuzz_packages=(clang libclang-rt-14-dev)
-bench_packages=(sxhkd)
+# libFuzzer: clang, and then the runtime of the clang the release installed (see below).
+fuzz_packages=(clang)
+# The benchmarks' library, the synthetic key presses they time, and the hotkey daemon the
+# latency benchmark compares with.
+bench_packages=(libbenchmark-dev libxcb-xtest0-dev sxhkd)
 demo_packages=(xvfb openbox xdotool x11-utils xterm imagemagick)
 
-testing=("${test_packages[@]}" "${desktop_packages[@]}" "${package_packages[@]}"
+testing=("${unit_packages[@]}" "${desktop_packages[@]}" "${package_packages[@]}"
     "${lean_packages[@]}")
 wanted=("${build_packages[@]}")
 case "${1:-}" in
     "") ;;
+    --unit) wanted+=("${unit_packages[@]}") ;;
     --test) wanted+=("${testing[@]}") ;;
     --fuzz) wanted+=("${testing[@]}" "${fuzz_packages[@]}") ;;
     --bench) wanted+=("${testing[@]}" "${bench_packages[@]}") ;;
     --demo) wanted+=("${demo_packages[@]}") ;;
     --package) wanted+=("${package_packages[@]}") ;;
-    *) echo "usage: install-deps.sh [--test|--demo|--package|--bench|--fuzz]" >&2; exit 2 ;;
+    *) echo "usage: install-deps.sh [--unit|--test|--demo|--package|--bench|--fuzz]" >&2; exit 2 ;;
 esac
 
-missing=()
-for package in "${wanted[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$package")
-done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo=""
 [[ $(id -u) -eq 0 ]] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-lean_missing=()
-other_missing=()
-for package in "${missing[@]}"; do
-    if [[ " ${lean_packages[*]} " == *" $package "* ]]; then
-        lean_missing+=("$package")
-    else
-        other_missing+=("$package")
-    fi
-done
-[[ ${#other_missing[@]} -eq 0 ]] || $sudo apt-get install -y -qq "${other_missing[@]}"
-[[ ${#lean_missing[@]} -eq 0 ]] || $sudo apt-get install -y -qq --no-install-recommends "${lean_missing[@]}"
+updated=false
+
+install_missing() {
+    local missing=() lean_missing=() other_missing=() package status
+    for package in "$@"; do
+        status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+        [[ "$status" == "install ok installed" ]] || missing+=("$package")
+    done
+    [[ ${#missing[@]} -eq 0 ]] && return 0
+    echo "Installing: ${missing[*]}"
+    $updated || $sudo apt-get update -qq
+    updated=true
+    for package in "${missing[@]}"; do
+        if [[ " ${lean_packages[*]} " == *" $package "* ]]; then
+            lean_missing+=("$package")
+        else
+            other_missing+=("$package")
+        fi
+    done
+    [[ ${#other_missing[@]} -eq 0 ]] || $sudo apt-get install -y -qq "${other_missing[@]}"
+    [[ ${#lean_missing[@]} -eq 0 ]] ||
+        $sudo apt-get install -y -qq --no-install-recommends "${lean_missing[@]}"
+}
+
+install_missing "${wanted[@]}"
+
+# The sanitizer runtime libFuzzer links is versioned like clang itself (14 on Debian 12, 19 on
+# Debian 13, newer on testing): the one of the clang just installed.
+if [[ "${1:-}" == --fuzz ]]; then
+    clang_major=$(clang -dumpversion | cut -d. -f1)
+    install_missing "libclang-rt-${clang_major}-dev"
+fi

@@ -104,14 +104,13 @@ std::vector<std::string> CommandLinter::warnings(const std::vector<ZoneCommand>&
         }
         ids[command.id.toString()].push_back(index);
     }
-    checkShared(
-        shortcuts, "shortcut", "shortcut", "; only the last of them fires",
-        [](const auto& key) {
-            return Shortcut{key.first, key.second}.displayString();
-        },
-        out);
-    checkShared(
-        ids, "id", "id", "", [](const std::string& id) { return id; }, out);
+    const auto shortcutName = [](const auto& key) {
+        return Shortcut{key.first, key.second}.displayString();
+    };
+    const auto idName = [](const std::string& id) { return id; };
+    checkShared(shortcuts, "shortcut", "shortcut", "; only the last of them fires", shortcutName,
+                out);
+    checkShared(ids, "id", "id", "", idName, out);
     return out;
 }
 

@@ -47,7 +47,7 @@ Result<std::string> InstanceAddress::privateFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
         return Error{"cannot create " + path + ": " + std::strerror(errno)};
     }
-    struct stat info {};
+    struct stat info = {};
     if (::lstat(path.c_str(), &info) != 0) {
         return Error{"cannot use " + path + ": " + std::strerror(errno)};
     }

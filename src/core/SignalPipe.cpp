@@ -32,7 +32,7 @@ SignalPipe::SignalPipe(std::function<void(int)> onSignal) : onSignal_(std::move(
             Guard::run("handling a signal", [&] { onSignal_(byte); });
         }
     });
-    struct sigaction action {};
+    struct sigaction action = {};
     action.sa_handler = forwardSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -9,7 +9,7 @@
 namespace panemark {
 
 PreferencesStore::PreferencesStore(const std::string& path) {
-    struct stat info {};
+    struct stat info = {};
     const bool exists = ::stat(path.c_str(), &info) == 0;
     if (exists && !S_ISREG(info.st_mode)) {
         Log::write("the preferences file " + path + " is not a regular file; using the defaults");

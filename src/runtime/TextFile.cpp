@@ -55,7 +55,7 @@ TextFile::Read TextFile::read(const std::string& path, std::size_t maxSize) {
         return failure(error == ENOENT ? Problem::missing : Problem::unreadable,
                        path + ": cannot be opened: " + std::strerror(error));
     }
-    struct stat info {};
+    struct stat info = {};
     if (::fstat(fd.get(), &info) != 0) {
         return failure(Problem::unreadable, path + ": cannot be read: " + std::strerror(errno));
     }

@@ -198,7 +198,7 @@ TEST(InstanceAddressTest, AFolderOfOurOwnMustBePrivate) {
     std::filesystem::create_directories(base);
     const std::string fresh = (base / "fresh").string();
     EXPECT_TRUE(InstanceAddress::privateFolder(fresh));
-    struct stat info {};
+    struct stat info = {};
     ASSERT_EQ(stat(fresh.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 

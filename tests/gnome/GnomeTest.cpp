@@ -236,11 +236,10 @@ TEST_F(GnomeTest, StartedBeforeItsExtensionItWaitsWithoutSpinningAndArmsWhenItCo
                  "org.gnome.Shell.Extensions.DisableExtension", {"string:panemark@panemark.app"});
     ASSERT_EQ(session.run({PANEMARK_PROGRAM_PATH, "quit"}).first, 0);
     // At login the shell may turn its extensions on after Panemark has started.
-    ASSERT_TRUE(ChildProcess::waitFor(
-        [&] {
-            return session.run({PANEMARK_PROGRAM_PATH, "status"}).first == 3;
-        },
-        10));
+    const auto panemarkStopped = [&] {
+        return session.run({PANEMARK_PROGRAM_PATH, "status"}).first == 3;
+    };
+    ASSERT_TRUE(ChildProcess::waitFor(panemarkStopped, 10));
     const pid_t panemark =
         session.spawn({PANEMARK_PROGRAM_PATH}, (session.home() / "panemark.log").string());
     ASSERT_TRUE(ChildProcess::waitFor(
