@@ -66,7 +66,7 @@ check: unit-build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -L unit
 	@scripts/check-format.sh
 
-format-check:
+format-check: unit-deps
 	@scripts/check-format.sh
 
 # The whole suite again on the desktops of newer Debian releases (Debian 13 and testing), each
