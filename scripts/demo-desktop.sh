@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A desktop to watch Panemark on when there is no display: Xvfb with openbox and two terminals.
 # Panemark starts on it, tiles the terminals with its own shortcuts pressed through XTest, and
-# leaves a screenshot after each step in $DEMO_DIR (default: build/demo).
+# leaves a screenshot after each step, and what it said, in $DEMO_DIR (default: build/demo).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=${PANEMARK:-build/src/panemark}
@@ -13,9 +13,19 @@ runtime_dir=$(mktemp -d) # private, as a runtime folder must be
 scripts/install-deps.sh --demo
 
 pids=()
+panemark_pid=""
+# Panemark first, asked to quit as a user would, then the desktop it runs on, newest first: an X
+# server gone under it would end Panemark with an error the demo did not earn.
 cleanup() {
-    kill "${pids[@]}" 2>/dev/null || true
-    wait 2>/dev/null || true
+    if [[ -n "$panemark_pid" ]]; then
+        XDG_RUNTIME_DIR="$runtime_dir" "$program" quit >/dev/null 2>&1 ||
+            kill "$panemark_pid" 2>/dev/null || true
+        wait "$panemark_pid" 2>/dev/null || true
+    fi
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        kill "${pids[i]}" 2>/dev/null || true
+        wait "${pids[i]}" 2>/dev/null || true
+    done
     rm -rf "$runtime_dir"
 }
 trap cleanup EXIT
@@ -37,8 +47,8 @@ sleep 1
 # card whatever yours are.
 rm -rf "$demo_dir/profiles" "$demo_dir/config"
 XDG_RUNTIME_DIR="$runtime_dir" XDG_CONFIG_HOME="$demo_dir/config" \
-    "$program" --data-dir "$demo_dir/profiles" &
-pids+=($!)
+    "$program" --data-dir "$demo_dir/profiles" >"$demo_dir/panemark.log" 2>&1 &
+panemark_pid=$!
 sleep 1
 
 shot() { import -window root "$demo_dir/$1.png"; echo "  $demo_dir/$1.png"; }
@@ -60,3 +70,4 @@ xdotool key ctrl+alt+super+Up
 sleep 0.6
 shot 4-right-top-half
 echo "Done: terminal one fills the left half, terminal two the top of the right half."
+echo "What Panemark said: $demo_dir/panemark.log"
