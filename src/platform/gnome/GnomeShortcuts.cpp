@@ -23,12 +23,16 @@ GnomeShortcuts::GnomeShortcuts(GnomeShellHelper& helper) : helper_(helper) {
     });
     // The extension comes back with nothing held (the shell restarted, the session was
     // unlocked): the whole set is taken again.
-    arrived_ = helper_.arrived.connect([this] { handOver(wholeSetJson(bindings())); });
+    arrived_ = helper_.arrived.connect([this] {
+        surelyHolds_.clear();
+        mayHold_.clear();
+        handOver(bindings());
+    });
 }
 
 GnomeShortcuts::~GnomeShortcuts() {
-    if (!bindings().empty()) {
-        (void)helper_.bind(changesJson(bindings(), {}), bindTimeout); // quitting lets them go
+    if (!mayHold_.empty()) {
+        (void)helper_.bind(changesJson(mayHold_, {}), bindTimeout); // quitting lets them go
     }
 }
 
@@ -47,33 +51,35 @@ std::string GnomeShortcuts::changesJson(const std::vector<ShortcutBinding>& letG
 }
 
 void GnomeShortcuts::apply(const ShortcutChanges& changes) {
-    if (changes.letGo.empty() && changes.take.empty()) {
-        return; // the shell lists no names of ours: a rename changes nothing there
-    }
     for (const ShortcutBinding& binding : changes.take) {
         if (!GnomeAccelerators::acceleratorFor(binding.shortcut)) {
             Log::write("shortcut " + binding.shortcut.displayString() +
                        " has a key GNOME Shell cannot bind");
         }
     }
-    // A change the extension never heard of (a call that failed) is made good by handing it
-    // the whole set.
-    handOver(inStep_ ? changesJson(changes.letGo, changes.take) : wholeSetJson(bindings()));
+    handOver(bindings());
 }
 
-std::string GnomeShortcuts::wholeSetJson(const std::vector<ShortcutBinding>& bindings) {
-    nlohmann::json set = nlohmann::json::parse(changesJson({}, bindings));
-    set["whole"] = true;
-    return set.dump();
-}
-
-void GnomeShortcuts::handOver(const std::string& changes) {
-    Result<std::string> answer = helper_.bind(changes, bindTimeout);
-    inStep_ = answer.ok();
+void GnomeShortcuts::handOver(const std::vector<ShortcutBinding>& wanted) {
+    // A change the extension may have missed is made good by the next one: it lets go of all
+    // it may hold and takes all it may not (letting go of what it does not hold, or taking what
+    // it holds, is nothing to it).
+    const std::vector<ShortcutBinding> letGo = ShortcutChanges::between(mayHold_, wanted).letGo;
+    const std::vector<ShortcutBinding> take = ShortcutChanges::between(surelyHolds_, wanted).take;
+    if (letGo.empty() && take.empty()) {
+        return; // the shell lists no names of ours: a rename changes nothing there
+    }
+    Result<std::string> answer = helper_.bind(changesJson(letGo, take), bindTimeout);
     if (!answer) {
         Log::write(answer.error());
+        mayHold_.insert(mayHold_.end(), take.begin(), take.end());
+        std::erase_if(surelyHolds_, [&](const ShortcutBinding& binding) {
+            return std::find(letGo.begin(), letGo.end(), binding) != letGo.end();
+        });
         return;
     }
+    surelyHolds_ = wanted;
+    mayHold_ = wanted;
     const nlohmann::json reply = nlohmann::json::parse(answer.value(), nullptr, false);
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken;
     if (reply.is_object() && reply.contains("taken") && reply["taken"].is_array()) {

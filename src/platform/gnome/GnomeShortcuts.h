@@ -10,9 +10,9 @@
 namespace panemark {
 
 // Global shortcuts grabbed by Panemark's GNOME Shell extension as accelerators of its own: each
-// change is handed over as what to let go and what to take, and the whole set again when the
-// extension comes back. The extension lets every one go when Panemark leaves the bus. Main
-// thread only.
+// change is handed over as what to let go and what to take, worked out here against what the
+// extension may hold; the extension carries the lists out and works nothing out itself. It lets
+// every one go when Panemark leaves the bus. Main thread only.
 class GnomeShortcuts : public GlobalShortcuts {
 public:
     explicit GnomeShortcuts(GnomeShellHelper& helper);
@@ -25,19 +25,19 @@ public:
     // "take":[…]}.
     static std::string changesJson(const std::vector<ShortcutBinding>& letGo,
                                    const std::vector<ShortcutBinding>& take);
-    // The whole set, as the extension takes it to replace whatever it holds:
-    // {"whole":true,"letGo":[],"take":[…]}.
-    static std::string wholeSetJson(const std::vector<ShortcutBinding>& bindings);
 
 protected:
     void apply(const ShortcutChanges& changes) override;
 
 private:
-    void handOver(const std::string& changes);
+    // Hands the extension what takes it from what it may hold to `wanted`.
+    void handOver(const std::vector<ShortcutBinding>& wanted);
 
     GnomeShellHelper& helper_;
-    // Whether the extension heard every change so far: after a failed call it gets the whole set.
-    bool inStep_ = true;
+    // What the extension surely holds and what it may hold: both the set it was last handed,
+    // until a call fails, which it may or may not have carried out.
+    std::vector<ShortcutBinding> surelyHolds_;
+    std::vector<ShortcutBinding> mayHold_;
     std::set<std::pair<std::uint32_t, std::uint32_t>> taken_; // key code, modifiers
     Signal<std::string> activated_;
     Subscription pressed_;

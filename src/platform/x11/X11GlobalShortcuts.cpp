@@ -64,15 +64,11 @@ void X11GlobalShortcuts::apply(const ShortcutChanges& changes) {
     for (const Shortcut& shortcut : changes.combinationsLetGo) {
         ungrab(shortcut);
         std::erase_if(pendingGrabs_, [&](const auto& entry) { return entry.second == shortcut; });
+        // No longer bound: should it come back and be refused, that is news again.
         refused_.erase(keyOf(shortcut));
+        refusedLastRound_.erase(keyOf(shortcut));
+        reported_.erase(keyOf(shortcut));
     }
-    // A combination that is no longer bound need not be reported again if it comes back taken.
-    const auto unbound = [&](const Key& key) {
-        return std::none_of(bindings().begin(), bindings().end(),
-                            [&](const ShortcutBinding& b) { return keyOf(b.shortcut) == key; });
-    };
-    std::erase_if(reported_, unbound);
-    std::erase_if(refusedLastRound_, unbound);
     for (const Shortcut& shortcut : changes.combinationsTaken) {
         grab(shortcut);
     }

@@ -254,25 +254,16 @@ function createPanemark(lib) {
         return action;
     }
 
-    // Carries out a change of the set: { letGo: [{name, accelerator}], take: [...] }, as
-    // Panemark worked it out. A combination that passes from one binding to another keeps its
-    // grab, so no other program can take it in between; one let go and not taken is released.
-    // Names held already are taken again only if their combination changed. Answers the names
-    // whose combination the shell or another program holds.
+    // Carries out a change of the set as Panemark worked it out: { letGo: [{name, accelerator}],
+    // take: [...] }. A combination that passes from one binding to another keeps its grab, so
+    // no other program can take it in between; one let go and not taken is released. Letting go
+    // of what is not held, or taking what is, changes nothing. Answers the names whose
+    // combination the shell or another program holds.
     function bind(changes) {
-        // { whole: true, take: [...] } is the whole set: whatever else is held goes.
-        const letGo = changes.letGo ?? [];
-        if (changes.whole) {
-            const wanted = new Set((changes.take ?? []).map(b => `${b.name}\n${b.accelerator}`));
-            for (const [name, binding] of bindings) {
-                if (!wanted.has(`${name}\n${binding.accelerator}`))
-                    letGo.push({ name, accelerator: binding.accelerator });
-            }
-        }
         const kept = new Map(); // accelerator → action of a binding let go
-        for (const old of letGo) {
+        for (const old of changes.letGo ?? []) {
             const binding = bindings.get(String(old.name));
-            if (!binding)
+            if (!binding || binding.accelerator !== String(old.accelerator))
                 continue;
             bindings.delete(String(old.name));
             if (binding.action !== Meta.KeyBindingAction.NONE)
