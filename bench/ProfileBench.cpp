@@ -3,7 +3,7 @@
 // Figures only: nothing here fails on timing.
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
-#include "core/InstanceClient.h"
+#include "control/InstanceClient.h"
 #include "json/CommandListFile.h"
 #include "profiles/ProfileFileStore.h"
 

@@ -6,7 +6,7 @@
 #include "../tests/x11/TestClient.h"
 #include "../tests/x11/XvfbSession.h"
 #include "ProcessFigures.h"
-#include "core/InstanceClient.h"
+#include "control/InstanceClient.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,11 +1,11 @@
 #include "app/DesktopWait.h"
 
-#include "core/InstanceProtocol.h"
-#include "core/ProfileRequests.h"
-#include "core/QuitRequest.h"
+#include "base/AppVersion.h"
+#include "base/Log.h"
+#include "control/InstanceProtocol.h"
+#include "control/ProfileRequests.h"
+#include "control/QuitRequest.h"
 #include "platform/PlatformFactory.h"
-#include "runtime/AppVersion.h"
-#include "runtime/Log.h"
 
 #include <QEventLoop>
 #include <QTimer>

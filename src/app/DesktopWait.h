@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/InstanceServer.h"
+#include "base/Result.h"
+#include "base/Scheduler.h"
+#include "control/InstanceServer.h"
 #include "platform/Platform.h"
-#include "runtime/Result.h"
-#include "runtime/Scheduler.h"
 
 #include <memory>
 #include <string>

@@ -1,9 +1,9 @@
 #include "cli/ApplyTool.h"
 
+#include "base/Text.h"
 #include "cli/CommandFile.h"
 #include "cli/PlatformSession.h"
 #include "placement/WindowMover.h"
-#include "runtime/Text.h"
 
 #include <chrono>
 #include <ostream>

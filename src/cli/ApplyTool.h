@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Result.h"
 #include "cli/ArgumentParser.h"
 #include "model/AnimationSettings.h"
-#include "runtime/Result.h"
 
 #include <iosfwd>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/Result.h"
+#include "base/Result.h"
 
 #include <QCommandLineParser>
 #include <iosfwd>

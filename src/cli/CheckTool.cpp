@@ -1,11 +1,11 @@
 #include "cli/CheckTool.h"
 
+#include "base/Text.h"
 #include "cli/CommandFile.h"
 #include "cli/CommandLinter.h"
 #include "json/CommandListFile.h"
 #include "model/StockCommands.h"
 #include "placement/TargetRules.h"
-#include "runtime/Text.h"
 
 #include <array>
 #include <charconv>

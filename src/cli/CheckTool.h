@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Result.h"
 #include "cli/ArgumentParser.h"
 #include "model/Rect.h"
 #include "model/ZoneCommand.h"
-#include "runtime/Result.h"
 
 #include <iosfwd>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "cli/CommandFile.h"
 
+#include "base/Text.h"
+#include "base/TextFile.h"
 #include "cli/CheckTool.h"
 #include "json/CommandListFile.h"
-#include "runtime/Text.h"
-#include "runtime/TextFile.h"
 
 #include <array>
 #include <charconv>

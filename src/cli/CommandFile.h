@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Result.h"
 #include "model/Rect.h"
 #include "model/ZoneCommand.h"
-#include "runtime/Result.h"
 
 #include <iosfwd>
 #include <string>

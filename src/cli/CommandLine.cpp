@@ -1,6 +1,8 @@
 #include "cli/CommandLine.h"
 
 #include "app/PanemarkApp.h"
+#include "base/AppVersion.h"
+#include "base/Text.h"
 #include "cli/ApplyTool.h"
 #include "cli/ArgumentParser.h"
 #include "cli/CheckTool.h"
@@ -11,8 +13,6 @@
 #include "cli/LaunchAtLoginTool.h"
 #include "cli/ProfileTool.h"
 #include "cli/SetupTool.h"
-#include "runtime/AppVersion.h"
-#include "runtime/Text.h"
 
 #include <exception>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "cli/CommandLinter.h"
 
-#include "core/HotKeyManager.h"
+#include "base/Text.h"
+#include "control/HotKeyManager.h"
 #include "platform/evdev/EvdevKeyCodes.h"
-#include "runtime/Text.h"
 
 #include <map>
 

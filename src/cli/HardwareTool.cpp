@@ -1,10 +1,10 @@
 #include "cli/HardwareTool.h"
 
+#include "base/Text.h"
 #include "cli/ArgumentParser.h"
 #include "cli/PlatformSession.h"
-#include "core/InstanceProtocol.h"
+#include "control/InstanceProtocol.h"
 #include "hardware/DisplayWatcher.h"
-#include "runtime/Text.h"
 
 #include <cstdio>
 #include <ostream>

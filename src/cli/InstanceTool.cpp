@@ -1,10 +1,10 @@
 #include "cli/InstanceTool.h"
 
+#include "base/Deadline.h"
+#include "base/Text.h"
 #include "cli/ArgumentParser.h"
 #include "cli/HardwareTool.h"
-#include "core/InstanceClient.h"
-#include "runtime/Deadline.h"
-#include "runtime/Text.h"
+#include "control/InstanceClient.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,9 +1,9 @@
 #include "cli/LaunchAtLoginTool.h"
 
+#include "base/Text.h"
 #include "cli/ArgumentParser.h"
 #include "platform/LaunchAtLogin.h"
 #include "platform/xdg/XdgAutostartItem.h"
-#include "runtime/Text.h"
 
 #include <ostream>
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/QtScheduler.h"
+#include "base/Result.h"
 #include "platform/Platform.h"
-#include "runtime/QtScheduler.h"
-#include "runtime/Result.h"
 
 #include <QCoreApplication>
 #include <memory>

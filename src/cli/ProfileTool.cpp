@@ -1,18 +1,18 @@
 #include "cli/ProfileTool.h"
 
+#include "base/ManualScheduler.h"
+#include "base/Text.h"
 #include "cli/ArgumentParser.h"
 #include "cli/CheckTool.h"
 #include "cli/CommandFile.h"
 #include "cli/CommandLinter.h"
-#include "core/DataFolderLock.h"
-#include "core/InstanceClient.h"
-#include "core/ProfileRequests.h"
+#include "control/DataFolderLock.h"
+#include "control/InstanceClient.h"
+#include "control/ProfileRequests.h"
 #include "json/CommandJson.h"
 #include "json/CommandListFile.h"
 #include "profiles/ProfileDocument.h"
 #include "profiles/ProfileJson.h"
-#include "runtime/ManualScheduler.h"
-#include "runtime/Text.h"
 
 #include <QDir>
 #include <filesystem>

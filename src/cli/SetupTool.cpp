@@ -1,8 +1,8 @@
 #include "cli/SetupTool.h"
 
+#include "base/Text.h"
 #include "cli/ArgumentParser.h"
 #include "platform/PlatformFactory.h"
-#include "runtime/Text.h"
 
 #include <QCoreApplication>
 #include <ostream>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Scheduler.h"
 #include "platform/ScreenService.h"
-#include "runtime/Scheduler.h"
 
 #include <functional>
 #include <set>

@@ -1,6 +1,6 @@
 #include "hardware/HIDKeyboardWatcher.h"
 
-#include "runtime/Log.h"
+#include "base/Log.h"
 
 namespace panemark {
 

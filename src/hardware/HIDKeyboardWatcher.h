@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Scheduler.h"
 #include "platform/KeyboardDevices.h"
 #include "profiles/HIDDeviceID.h"
-#include "runtime/Scheduler.h"
 
 #include <functional>
 #include <unordered_set>

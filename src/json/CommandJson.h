@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Result.h"
 #include "json/JsonReader.h"
 #include "model/ZoneCommand.h"
-#include "runtime/Result.h"
 
 namespace panemark {
 

@@ -1,11 +1,11 @@
 #include "json/CommandListFile.h"
 
+#include "base/Text.h"
 #include "json/CommandJson.h"
 #include "json/CommandReading.h"
 #include "json/FastJson.h"
 #include "json/JsonText.h"
 #include "json/RapidReader.h"
-#include "runtime/Text.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
 #include "model/ZoneCommand.h"
-#include "runtime/Result.h"
 
 #include <string>
 #include <string_view>

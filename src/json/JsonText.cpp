@@ -1,7 +1,7 @@
 #include "json/JsonText.h"
 
+#include "base/Text.h"
 #include "json/FastJson.h"
-#include "runtime/Text.h"
 
 #include <algorithm>
 

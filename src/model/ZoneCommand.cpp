@@ -1,6 +1,6 @@
 #include "model/ZoneCommand.h"
 
-#include "runtime/Text.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <string_view>

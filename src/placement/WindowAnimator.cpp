@@ -1,6 +1,6 @@
 #include "placement/WindowAnimator.h"
 
-#include "runtime/ThreadScheduler.h"
+#include "base/ThreadScheduler.h"
 
 #include <chrono>
 #include <cmath>

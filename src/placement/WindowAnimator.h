@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Scheduler.h"
 #include "model/AnimationCurve.h"
 #include "model/Rect.h"
 #include "placement/WindowAnimation.h"
 #include "platform/WindowRef.h"
 #include "platform/WindowService.h"
-#include "runtime/Scheduler.h"
 
 #include <cstdint>
 #include <memory>

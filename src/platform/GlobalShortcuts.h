@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Cancellable.h"
 #include "platform/ShortcutBinding.h"
 #include "platform/ShortcutChanges.h"
-#include "runtime/Cancellable.h"
 
 #include <functional>
 #include <string>

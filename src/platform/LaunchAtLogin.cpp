@@ -1,6 +1,6 @@
 #include "platform/LaunchAtLogin.h"
 
-#include "runtime/Log.h"
+#include "base/Log.h"
 
 namespace panemark::LaunchAtLogin {
 

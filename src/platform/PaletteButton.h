@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/Cancellable.h"
+#include "base/Cancellable.h"
 
 #include <functional>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Cancellable.h"
+#include "base/Result.h"
 #include "platform/Beeper.h"
 #include "platform/DesktopAccess.h"
 #include "platform/DesktopLink.h"
@@ -10,8 +12,6 @@
 #include "platform/PaletteButton.h"
 #include "platform/ScreenService.h"
 #include "platform/WindowService.h"
-#include "runtime/Cancellable.h"
-#include "runtime/Result.h"
 
 #include <functional>
 #include <string>

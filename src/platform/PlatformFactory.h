@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Result.h"
+#include "base/Scheduler.h"
 #include "platform/DesktopSetup.h"
 #include "platform/Platform.h"
-#include "runtime/Result.h"
-#include "runtime/Scheduler.h"
 
 #include <functional>
 #include <memory>

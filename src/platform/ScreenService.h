@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Cancellable.h"
 #include "platform/Screen.h"
-#include "runtime/Cancellable.h"
 
 #include <functional>
 #include <optional>

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/ObservableObject.h"
+#include "base/Published.h"
 #include "model/AnimationSettings.h"
 #include "platform/LoginItem.h"
 #include "preferences/PreferencesStore.h"
 #include "preferences/Settings.h"
-#include "runtime/ObservableObject.h"
-#include "runtime/Published.h"
 
 namespace panemark {
 

@@ -1,6 +1,6 @@
 #include "preferences/PreferencesStore.h"
 
-#include "runtime/Log.h"
+#include "base/Log.h"
 
 #include <QSettings>
 #include <QStandardPaths>

@@ -1,8 +1,8 @@
 #include "profiles/ProfileDocument.h"
 
+#include "base/TextFile.h"
 #include "profiles/ProfileFileStore.h"
 #include "profiles/ProfileJson.h"
-#include "runtime/TextFile.h"
 
 #include <QSaveFile>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
 #include "profiles/ProfileFile.h"
-#include "runtime/Result.h"
 
 #include <optional>
 #include <string>

@@ -1,10 +1,10 @@
 #include "profiles/ProfileFileStore.h"
 
+#include "base/Log.h"
+#include "base/Text.h"
+#include "base/TextFile.h"
 #include "json/JsonText.h"
 #include "profiles/ProfileJson.h"
-#include "runtime/Log.h"
-#include "runtime/Text.h"
-#include "runtime/TextFile.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Result.h"
 #include "profiles/LegacyPersisted.h"
 #include "profiles/Profile.h"
 #include "profiles/ProfileIndex.h"
-#include "runtime/Result.h"
 
 #include <chrono>
 #include <cstddef>

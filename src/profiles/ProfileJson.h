@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Result.h"
 #include "json/JsonReader.h"
 #include "profiles/LegacyPersisted.h"
 #include "profiles/Profile.h"
 #include "profiles/ProfileFile.h"
 #include "profiles/ProfileIndex.h"
-#include "runtime/Result.h"
 
 #include <string>
 #include <string_view>

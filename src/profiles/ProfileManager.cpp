@@ -1,9 +1,9 @@
 #include "profiles/ProfileManager.h"
 
+#include "base/Text.h"
 #include "model/StockCommands.h"
 #include "profiles/ProfileDocument.h"
 #include "profiles/ProfileRules.h"
-#include "runtime/Text.h"
 
 #include <algorithm>
 #include <cmath>

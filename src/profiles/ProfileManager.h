@@ -1,12 +1,12 @@
 #pragma once
 
+#include "base/Computed.h"
+#include "base/Published.h"
+#include "base/Result.h"
+#include "base/Scheduler.h"
+#include "base/Signal.h"
 #include "profiles/Profile.h"
 #include "profiles/ProfileFileStore.h"
-#include "runtime/Computed.h"
-#include "runtime/Published.h"
-#include "runtime/Result.h"
-#include "runtime/Scheduler.h"
-#include "runtime/Signal.h"
 
 #include <functional>
 #include <map>

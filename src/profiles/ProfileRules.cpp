@@ -1,6 +1,6 @@
 #include "profiles/ProfileRules.h"
 
-#include "runtime/Text.h"
+#include "base/Text.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
 #include "profiles/Profile.h"
-#include "runtime/Result.h"
 
 #include <cstddef>
 #include <string>

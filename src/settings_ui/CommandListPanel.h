@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Cancellable.h"
 #include "model/Uuid.h"
-#include "runtime/Cancellable.h"
 
 #include <QWidget>
 #include <functional>

@@ -1,9 +1,9 @@
 #include "settings_ui/GeneralPanel.h"
 
+#include "base/AppVersion.h"
 #include "platform/Platform.h"
 #include "preferences/ConfigStore.h"
 #include "profiles/ProfileManager.h"
-#include "runtime/AppVersion.h"
 #include "widgets/SectionHeader.h"
 #include "widgets/Symbols.h"
 #include "widgets/TerminalButton.h"

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Cancellable.h"
 #include "model/Uuid.h"
 #include "profiles/ProfileManager.h"
-#include "runtime/Cancellable.h"
 #include "widgets/TerminalDialog.h"
 
 #include <functional>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Cancellable.h"
 #include "model/Shortcut.h"
 #include "model/Uuid.h"
-#include "runtime/Cancellable.h"
 
 #include <QSize>
 #include <QWidget>

@@ -1,5 +1,5 @@
 #include "cli/CommandLine.h"
-#include "core/DataFolderLock.h"
+#include "control/DataFolderLock.h"
 #include "json/CommandListFile.h"
 #include "model/StockCommands.h"
 

@@ -1,8 +1,8 @@
 #include "hardware/ProfileAutoSwitcher.h"
 
+#include "base/ManualScheduler.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimKeyboardDevices.h"
-#include "runtime/ManualScheduler.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

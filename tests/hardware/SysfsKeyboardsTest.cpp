@@ -1,9 +1,9 @@
 #include "platform/linux/SysfsKeyboards.h"
 
+#include "base/ManualScheduler.h"
+#include "base/Signal.h"
 #include "hardware/HIDKeyboardWatcher.h"
 #include "platform/linux/NetlinkUeventSource.h"
-#include "runtime/ManualScheduler.h"
-#include "runtime/Signal.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,9 +1,9 @@
+#include "base/Log.h"
+#include "base/ManualScheduler.h"
 #include "hardware/DisplayWatcher.h"
 #include "hardware/HIDKeyboardWatcher.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimKeyboardDevices.h"
-#include "runtime/Log.h"
-#include "runtime/ManualScheduler.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // straight from RapidJSON, large ones parsed keeping only what is read, syntax checked without
 // building anything) must give the answer and the message of the plain way: the whole of each
 // top-level value parsed by the usual parser, then decoded.
+#include "base/Text.h"
 #include "json/CommandJson.h"
 #include "json/CommandListFile.h"
 #include "json/JsonReader.h"
 #include "json/JsonText.h"
 #include "model/StockCommands.h"
-#include "runtime/Text.h"
 
 #include <filesystem>
 #include <fstream>

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 // Every folder of the program by its place in the dependency order: a file includes only from
 // folders placed below its own (and from its own folder).
 const std::map<std::string, double> ranks = {
-    {"runtime", 0},
+    {"base", 0},
     {"model", 1},
     {"json", 1.5},
     {"platform", 2},
@@ -26,17 +26,17 @@ const std::map<std::string, double> ranks = {
     {"platform/i3ipc", 4.1},
     {"platform/i3", 4.5},
     {"platform/sway", 4.5},
-    {"platform/compositor", 4.2},
+    {"platform/helper", 4.2},
     {"platform/kwin", 4.5},
     {"platform/gnome", 4.5},
     {"placement", 5},
     {"preferences", 5.5},
     {"profiles", 6},
     {"hardware", 7},
-    {"core", 8},
+    {"control", 8},
     {"widgets", 9},
     {"settings_ui", 10},
-    {"shell", 11},
+    {"tray_ui", 11},
     {"app", 12},
     {"cli", 13},
 };
@@ -52,8 +52,8 @@ bool isBackend(const std::string& header) {
     return header.rfind("platform/x11/", 0) == 0 || header.rfind("platform/sim/", 0) == 0 ||
            header.rfind("platform/i3ipc/", 0) == 0 || header.rfind("platform/i3/", 0) == 0 ||
            header.rfind("platform/sway/", 0) == 0 || header.rfind("platform/kwin/", 0) == 0 ||
-           header.rfind("platform/compositor/", 0) == 0 ||
-           header.rfind("platform/gnome/", 0) == 0 || header == "platform/PlatformFactory.h";
+           header.rfind("platform/helper/", 0) == 0 || header.rfind("platform/gnome/", 0) == 0 ||
+           header == "platform/PlatformFactory.h";
 }
 
 struct Include {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "../support/Printers.h"
+#include "base/ManualScheduler.h"
 #include "placement/WindowMover.h"
 #include "platform/sim/SimDesktop.h"
-#include "runtime/ManualScheduler.h"
 
 #include <gtest/gtest.h>
 #include <memory>

@@ -1,5 +1,5 @@
 #include "MoverFixture.h"
-#include "runtime/ThreadScheduler.h"
+#include "base/ThreadScheduler.h"
 
 #include <cmath>
 

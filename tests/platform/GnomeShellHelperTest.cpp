@@ -4,9 +4,9 @@
 
 #include "../support/ChildProcess.h"
 #include "../support/PrivateSessionBus.h"
+#include "base/Log.h"
 #include "platform/gnome/GnomeShellExtension.h"
 #include "platform/gnome/GnomeShortcuts.h"
-#include "runtime/Log.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

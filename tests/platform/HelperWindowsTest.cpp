@@ -1,10 +1,10 @@
-#include "platform/compositor/HelperWindows.h"
+#include "platform/helper/HelperWindows.h"
 
 #include "../support/Printers.h"
+#include "base/Log.h"
 #include "platform/FramePixels.h"
-#include "platform/compositor/CompositorHelper.h"
-#include "platform/compositor/HelperSnapshot.h"
-#include "runtime/Log.h"
+#include "platform/helper/CompositorHelper.h"
+#include "platform/helper/HelperSnapshot.h"
 
 #include <gtest/gtest.h>
 #include <map>

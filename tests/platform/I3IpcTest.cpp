@@ -1,3 +1,4 @@
+#include "base/Log.h"
 #include "platform/ScreenIdentity.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcCodec.h"
@@ -8,7 +9,6 @@
 #include "platform/i3ipc/I3IpcWindows.h"
 #include "platform/sway/SwayPalettePlacer.h"
 #include "platform/sway/SwayShortcuts.h"
-#include "runtime/Log.h"
 
 #include <QCoreApplication>
 #include <atomic>

@@ -5,9 +5,9 @@
 
 #include "../support/ChildProcess.h"
 #include "../support/PrivateSessionBus.h"
+#include "base/Log.h"
 #include "platform/kwin/KdeKeyCodes.h"
 #include "platform/xkb/KeyboardLayouts.h"
-#include "runtime/Log.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>

@@ -5,8 +5,8 @@
 
 #include "../support/ChildProcess.h"
 #include "../support/PrivateSessionBus.h"
+#include "base/QtScheduler.h"
 #include "platform/kwin/KWinPlatform.h"
-#include "runtime/QtScheduler.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

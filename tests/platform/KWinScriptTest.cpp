@@ -1,8 +1,8 @@
 #include "../support/EdidBlock.h"
 #include "../support/Printers.h"
 #include "platform/FramePixels.h"
-#include "platform/compositor/HelperReplies.h"
-#include "platform/compositor/HelperScreens.h"
+#include "platform/helper/HelperReplies.h"
+#include "platform/helper/HelperScreens.h"
 #include "platform/kwin/KWinScriptLoader.h"
 #include "platform/kwin/KWinScriptMessages.h"
 

@@ -1,6 +1,6 @@
+#include "base/Log.h"
 #include "platform/LaunchAtLogin.h"
 #include "platform/xdg/XdgAutostartItem.h"
-#include "runtime/Log.h"
 
 #include <filesystem>
 #include <fstream>

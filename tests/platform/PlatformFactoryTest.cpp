@@ -1,6 +1,6 @@
 #include "platform/PlatformFactory.h"
 
-#include "runtime/ManualScheduler.h"
+#include "base/ManualScheduler.h"
 
 #include <gtest/gtest.h>
 #include <map>

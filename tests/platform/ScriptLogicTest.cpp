@@ -4,8 +4,8 @@
 // kept inside its monitor, and errors answered rather than thrown. A renamed call or a broken
 // branch fails here in seconds, without a compositor.
 #include "platform/OwnWindows.h"
-#include "platform/compositor/HelperScript.h"
 #include "platform/gnome/GnomeShellExtension.h"
+#include "platform/helper/HelperScript.h"
 #include "platform/kwin/KWinScriptLoader.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "preferences/ConfigStore.h"
 
-#include "runtime/Log.h"
+#include "base/Log.h"
 
 #include <cmath>
 #include <filesystem>

@@ -1,7 +1,7 @@
+#include "base/Log.h"
 #include "model/StockCommands.h"
 #include "profiles/ProfileFileStore.h"
 #include "profiles/ProfileJson.h"
-#include "runtime/Log.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,8 +1,8 @@
 #include "profiles/ProfileManager.h"
 
+#include "base/ManualScheduler.h"
 #include "model/StockCommands.h"
 #include "profiles/ProfileJson.h"
-#include "runtime/ManualScheduler.h"
 
 #include <filesystem>
 #include <fstream>

@@ -2,10 +2,10 @@
 
 #include "../support/OffscreenApplication.h"
 #include "../support/SettleWidgets.h"
+#include "base/ManualScheduler.h"
 #include "platform/sim/SimPlatform.h"
 #include "preferences/ConfigStore.h"
 #include "profiles/ProfileDocument.h"
-#include "runtime/ManualScheduler.h"
 #include "settings_ui/ProfileRow.h"
 #include "settings_ui/TriggerEditor.h"
 #include "widgets/TerminalAlert.h"

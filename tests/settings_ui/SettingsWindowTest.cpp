@@ -2,11 +2,11 @@
 
 #include "../support/OffscreenApplication.h"
 #include "../support/SettleWidgets.h"
+#include "base/ManualScheduler.h"
 #include "platform/sim/SimPlatform.h"
 #include "preferences/ConfigStore.h"
 #include "profiles/ProfileManager.h"
 #include "profiles/ProfileRules.h"
-#include "runtime/ManualScheduler.h"
 #include "settings_ui/CommandDetail.h"
 #include "settings_ui/CommandEditor.h"
 #include "settings_ui/CommandListPanel.h"

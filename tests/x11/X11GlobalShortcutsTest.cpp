@@ -5,10 +5,10 @@
 
 #include "TestClient.h"
 #include "XvfbSession.h"
+#include "base/Log.h"
+#include "base/ManualScheduler.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventSource.h"
-#include "runtime/Log.h"
-#include "runtime/ManualScheduler.h"
 
 #include <QCoreApplication>
 #include <algorithm>

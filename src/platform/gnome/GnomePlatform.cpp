@@ -1,8 +1,8 @@
 #include "platform/gnome/GnomePlatform.h"
 
-#include "platform/compositor/HelperReplies.h"
+#include "base/Log.h"
 #include "platform/gnome/GnomeShellSetup.h"
-#include "runtime/Log.h"
+#include "platform/helper/HelperReplies.h"
 
 #include <QDBusConnection>
 

@@ -1,6 +1,6 @@
 #include "platform/gnome/GnomeShellExtension.h"
 
-#include "platform/compositor/HelperScript.h"
+#include "platform/helper/HelperScript.h"
 
 #include <QStandardPaths>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "platform/gnome/GnomeShellHelper.h"
 
+#include "base/Log.h"
 #include "platform/gnome/GnomeShellExtension.h"
-#include "runtime/Log.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

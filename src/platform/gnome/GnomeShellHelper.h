@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "platform/DesktopAccess.h"
-#include "platform/compositor/CompositorHelper.h"
-#include "runtime/Signal.h"
+#include "platform/helper/CompositorHelper.h"
 
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>

@@ -1,7 +1,7 @@
 #include "platform/gnome/GnomeShortcuts.h"
 
+#include "base/Log.h"
 #include "platform/gnome/GnomeAccelerators.h"
-#include "runtime/Log.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "platform/GlobalShortcuts.h"
 #include "platform/gnome/GnomeShellHelper.h"
-#include "runtime/Signal.h"
 
 #include <set>
 #include <vector>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+#include "base/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/i3/I3Windows.h"
 #include "platform/i3ipc/I3IpcClient.h"
@@ -7,8 +9,6 @@
 #include "platform/i3ipc/I3IpcScreens.h"
 #include "platform/i3ipc/I3IpcWindows.h"
 #include "platform/x11/X11Platform.h"
-#include "runtime/Result.h"
-#include "runtime/Scheduler.h"
 
 #include <memory>
 

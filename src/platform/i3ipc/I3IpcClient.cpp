@@ -1,6 +1,6 @@
 #include "platform/i3ipc/I3IpcClient.h"
 
-#include "runtime/Deadline.h"
+#include "base/Deadline.h"
 
 #include <cerrno>
 #include <cstring>

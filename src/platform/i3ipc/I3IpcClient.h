@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
 #include "platform/i3ipc/I3IpcCodec.h"
-#include "runtime/Result.h"
 
 #include <memory>
 #include <mutex>

@@ -1,7 +1,7 @@
 #include "platform/i3ipc/I3IpcEvents.h"
 
-#include "runtime/Guard.h"
-#include "runtime/Log.h"
+#include "base/Guard.h"
+#include "base/Log.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Cancellable.h"
+#include "base/Result.h"
+#include "base/Signal.h"
 #include "platform/i3ipc/I3IpcCodec.h"
-#include "runtime/Cancellable.h"
-#include "runtime/Result.h"
-#include "runtime/Signal.h"
 
 #include <QLocalSocket>
 #include <deque>

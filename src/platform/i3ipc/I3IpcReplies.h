@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Result.h"
 #include "json/JsonReader.h"
 #include "model/Rect.h"
 #include "model/Shortcut.h"
-#include "runtime/Result.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "platform/i3ipc/I3IpcScreens.h"
 
+#include "base/Log.h"
 #include "platform/ScreenIdentity.h"
 #include "platform/i3ipc/I3IpcReplies.h"
-#include "runtime/Log.h"
 
 #include <algorithm>
 

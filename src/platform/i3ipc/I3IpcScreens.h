@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "platform/ScreenService.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcReplies.h"
 #include "platform/i3ipc/I3IpcTree.h"
-#include "runtime/Signal.h"
 
 #include <chrono>
 #include <mutex>

@@ -1,6 +1,6 @@
 #include "platform/i3ipc/I3IpcTree.h"
 
-#include "runtime/Log.h"
+#include "base/Log.h"
 
 namespace panemark {
 

@@ -1,7 +1,7 @@
 #include "platform/i3ipc/I3IpcWindows.h"
 
+#include "base/Log.h"
 #include "platform/FramePixels.h"
-#include "runtime/Log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/ThreadScheduler.h"
 #include "platform/WindowService.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcReplies.h"
 #include "platform/i3ipc/I3IpcTree.h"
-#include "runtime/ThreadScheduler.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,8 +1,8 @@
 #include "platform/kwin/KGlobalAccelShortcuts.h"
 
+#include "base/Log.h"
 #include "platform/kwin/KdeKeyCodes.h"
 #include "platform/xkb/KeyboardLayouts.h"
-#include "runtime/Log.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

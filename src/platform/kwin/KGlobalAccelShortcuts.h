@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "platform/GlobalShortcuts.h"
-#include "runtime/Signal.h"
 
 #include <QDBusServiceWatcher>
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "platform/kwin/KWinPlatform.h"
 
-#include "runtime/Log.h"
+#include "base/Log.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

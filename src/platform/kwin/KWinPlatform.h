@@ -1,19 +1,19 @@
 #pragma once
 
+#include "base/Result.h"
+#include "base/Scheduler.h"
+#include "base/Signal.h"
 #include "platform/Platform.h"
 #include "platform/WaylandSession.h"
-#include "platform/compositor/HelperScreens.h"
-#include "platform/compositor/HelperSnapshot.h"
-#include "platform/compositor/HelperWindows.h"
+#include "platform/helper/HelperScreens.h"
+#include "platform/helper/HelperSnapshot.h"
+#include "platform/helper/HelperWindows.h"
 #include "platform/kwin/KGlobalAccelShortcuts.h"
 #include "platform/kwin/KWinScriptChannel.h"
 #include "platform/kwin/KWinScriptLoader.h"
 #include "platform/kwin/PlasmaKeyboardLayout.h"
 #include "platform/linux/SysfsKeyboards.h"
 #include "platform/xdg/XdgAutostartItem.h"
-#include "runtime/Result.h"
-#include "runtime/Scheduler.h"
-#include "runtime/Signal.h"
 
 #include <QDBusServiceWatcher>
 #include <QEventLoop>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/compositor/CompositorHelper.h"
-#include "platform/compositor/HelperReplies.h"
+#include "base/Result.h"
+#include "platform/helper/CompositorHelper.h"
+#include "platform/helper/HelperReplies.h"
 #include "platform/kwin/KWinScriptMessages.h"
-#include "runtime/Result.h"
 
 #include <QDBusMessage>
 #include <QThread>

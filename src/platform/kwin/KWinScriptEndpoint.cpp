@@ -1,8 +1,8 @@
 #include "platform/kwin/KWinScriptEndpoint.h"
 
-#include "platform/compositor/HelperReplies.h"
+#include "base/Log.h"
+#include "platform/helper/HelperReplies.h"
 #include "platform/kwin/KWinScriptChannel.h"
-#include "runtime/Log.h"
 
 #include <QDBusConnection>
 #include <charconv>

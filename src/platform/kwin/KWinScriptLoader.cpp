@@ -1,7 +1,7 @@
 #include "platform/kwin/KWinScriptLoader.h"
 
-#include "platform/compositor/HelperScript.h"
-#include "runtime/Log.h"
+#include "base/Log.h"
+#include "platform/helper/HelperScript.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

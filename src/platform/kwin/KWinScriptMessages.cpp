@@ -1,7 +1,7 @@
 #include "platform/kwin/KWinScriptMessages.h"
 
 #include "model/Rect.h"
-#include "platform/compositor/HelperReplies.h"
+#include "platform/helper/HelperReplies.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
 #include "platform/OutputFacts.h"
-#include "runtime/Result.h"
 
 #include <cstdint>
 #include <string>

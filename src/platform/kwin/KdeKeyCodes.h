@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
 #include "model/Shortcut.h"
-#include "runtime/Result.h"
 
 #include <vector>
 

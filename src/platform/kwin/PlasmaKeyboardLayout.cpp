@@ -1,6 +1,6 @@
 #include "platform/kwin/PlasmaKeyboardLayout.h"
 
-#include "runtime/Log.h"
+#include "base/Log.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 #include "platform/linux/NetlinkUeventSource.h"
 
-#include "runtime/Guard.h"
+#include "base/Guard.h"
 
 #include <cerrno>
 #include <cstring>

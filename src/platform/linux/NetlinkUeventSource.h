@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "platform/linux/UeventSource.h"
-#include "runtime/Signal.h"
 
 #include <QSocketNotifier>
 #include <functional>

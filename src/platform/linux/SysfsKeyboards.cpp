@@ -1,7 +1,7 @@
 #include "platform/linux/SysfsKeyboards.h"
 
+#include "base/TextFile.h"
 #include "platform/linux/NetlinkUeventSource.h"
-#include "runtime/TextFile.h"
 
 #include <filesystem>
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "platform/Beeper.h"
 #include "platform/ScreenService.h"
 #include "platform/WindowService.h"
-#include "runtime/Signal.h"
 
 #include <cstdint>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "platform/KeyboardDevices.h"
-#include "runtime/Signal.h"
 
 namespace panemark {
 

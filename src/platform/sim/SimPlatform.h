@@ -1,13 +1,13 @@
 #pragma once
 
+#include "base/Result.h"
+#include "base/Scheduler.h"
+#include "base/Signal.h"
 #include "platform/Platform.h"
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimKeyboardDevices.h"
 #include "platform/sim/SimLoginItem.h"
 #include "platform/sim/SimShortcuts.h"
-#include "runtime/Result.h"
-#include "runtime/Scheduler.h"
-#include "runtime/Signal.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "model/KeyEvent.h"
 #include "platform/GlobalShortcuts.h"
-#include "runtime/Signal.h"
 
 #include <vector>
 

@@ -1,10 +1,10 @@
 #include "platform/sway/SwayPalettePlacer.h"
 
+#include "base/Log.h"
 #include "platform/OwnWindows.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcCodec.h"
 #include "platform/i3ipc/I3IpcEvents.h"
-#include "runtime/Log.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Cancellable.h"
+#include "base/Scheduler.h"
 #include "model/Rect.h"
 #include "platform/i3ipc/I3IpcReplies.h"
-#include "runtime/Cancellable.h"
-#include "runtime/Scheduler.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "platform/sway/SwayPlatform.h"
 
+#include "base/Log.h"
 #include "platform/OwnWindows.h"
 #include "platform/i3ipc/I3IpcReplies.h"
-#include "runtime/Log.h"
 
 #include <cstdlib>
 #include <optional>

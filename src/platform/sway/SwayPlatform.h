@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+#include "base/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/WaylandSession.h"
 #include "platform/i3ipc/I3IpcClient.h"
@@ -10,8 +12,6 @@
 #include "platform/sway/SwayPalettePlacer.h"
 #include "platform/sway/SwayShortcuts.h"
 #include "platform/xdg/XdgAutostartItem.h"
-#include "runtime/Result.h"
-#include "runtime/Scheduler.h"
 
 #include <memory>
 

@@ -1,8 +1,8 @@
 #include "platform/sway/SwayShortcuts.h"
 
+#include "base/Log.h"
 #include "platform/evdev/EvdevKeyCodes.h"
 #include "platform/i3ipc/I3IpcReplies.h"
-#include "runtime/Log.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>

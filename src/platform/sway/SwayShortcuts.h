@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "platform/GlobalShortcuts.h"
 #include "platform/i3ipc/I3IpcClient.h"
 #include "platform/i3ipc/I3IpcEvents.h"
-#include "runtime/Signal.h"
 
 #include <set>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "platform/x11/X11Connection.h"
 
-#include "runtime/Deadline.h"
-#include "runtime/Text.h"
+#include "base/Deadline.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "platform/x11/X11EventSource.h"
 
-#include "runtime/Guard.h"
-#include "runtime/Log.h"
+#include "base/Guard.h"
+#include "base/Log.h"
 
 namespace panemark {
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Signal.h"
 #include "platform/x11/X11Connection.h"
-#include "runtime/Signal.h"
 
 #include <QSocketNotifier>
 #include <memory>

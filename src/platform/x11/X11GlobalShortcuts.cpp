@@ -1,7 +1,7 @@
 #include "platform/x11/X11GlobalShortcuts.h"
 
+#include "base/Log.h"
 #include "platform/evdev/EvdevKeyCodes.h"
-#include "runtime/Log.h"
 
 #include <algorithm>
 

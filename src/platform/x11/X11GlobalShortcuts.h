@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Scheduler.h"
+#include "base/Signal.h"
 #include "platform/GlobalShortcuts.h"
 #include "platform/x11/X11DesktopBindings.h"
 #include "platform/x11/X11EventSource.h"
 #include "platform/x11/X11KeyboardMap.h"
-#include "runtime/Scheduler.h"
-#include "runtime/Signal.h"
 
 #include <chrono>
 #include <map>

@@ -1,8 +1,8 @@
 #include "platform/x11/X11KeyboardMap.h"
 
+#include "base/Deadline.h"
 #include "model/KeyEvent.h"
 #include "model/Shortcut.h"
-#include "runtime/Deadline.h"
 
 #include <algorithm>
 #include <initializer_list>

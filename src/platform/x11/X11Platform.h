@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Result.h"
+#include "base/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/linux/SysfsKeyboards.h"
 #include "platform/x11/X11Bell.h"
@@ -10,8 +12,6 @@
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Windows.h"
 #include "platform/xdg/XdgAutostartItem.h"
-#include "runtime/Result.h"
-#include "runtime/Scheduler.h"
 
 #include <memory>
 

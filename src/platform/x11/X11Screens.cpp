@@ -1,10 +1,10 @@
 #include "platform/x11/X11Screens.h"
 
+#include "base/Deadline.h"
 #include "model/Uuid.h"
 #include "platform/Edid.h"
 #include "platform/ScreenIdentity.h"
 #include "platform/x11/X11EventSource.h"
-#include "runtime/Deadline.h"
 
 #include <QByteArray>
 #include <QUuid>

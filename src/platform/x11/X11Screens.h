@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/Deadline.h"
+#include "base/Signal.h"
 #include "platform/ScreenService.h"
 #include "platform/x11/X11Connection.h"
-#include "runtime/Deadline.h"
-#include "runtime/Signal.h"
 
 #include <array>
 #include <map>

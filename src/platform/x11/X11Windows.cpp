@@ -1,7 +1,7 @@
 #include "platform/x11/X11Windows.h"
 
-#include "runtime/Deadline.h"
-#include "runtime/Log.h"
+#include "base/Deadline.h"
+#include "base/Log.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/Deadline.h"
 #include "platform/WindowService.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11EventSource.h"
 #include "platform/x11/X11Screens.h"
-#include "runtime/Deadline.h"
 
 #include <chrono>
 #include <mutex>

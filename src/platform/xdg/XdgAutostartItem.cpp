@@ -1,6 +1,6 @@
 #include "platform/xdg/XdgAutostartItem.h"
 
-#include "runtime/TextFile.h"
+#include "base/TextFile.h"
 
 #include <QDir>
 #include <QFile>

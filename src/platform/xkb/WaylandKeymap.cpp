@@ -1,6 +1,6 @@
 #include "platform/xkb/WaylandKeymap.h"
 
-#include "runtime/Log.h"
+#include "base/Log.h"
 
 #include <cerrno>
 #include <chrono>
