@@ -1,3 +1,5 @@
+#include "LayerRanks.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -9,37 +11,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every folder of the program by its place in the dependency order: a file includes only from
-// folders placed below its own (and from its own folder).
-const std::map<std::string, double> ranks = {
-    {"base", 0},
-    {"model", 1},
-    {"json", 1.5},
-    {"platform", 2},
-    {"platform/evdev", 3},
-    {"platform/xkb", 3},
-    {"platform/xdg", 3},
-    {"platform/linux", 3},
-    {"platform/x11", 4},
-    {"platform/sim", 4},
-    {"platform/i3ipc", 4.1},
-    {"platform/i3", 4.5},
-    {"platform/sway", 4.5},
-    {"platform/helper", 4.2},
-    {"platform/kwin", 4.5},
-    {"platform/gnome", 4.5},
-    {"placement", 5},
-    {"preferences", 5.5},
-    {"profiles", 6},
-    {"hardware", 7},
-    {"control", 8},
-    {"widgets", 9},
-    {"settings_ui", 10},
-    {"tray_ui", 11},
-    {"app", 12},
-    {"cli", 13},
-};
 
 // Where a backend may be named: the one factory that opens it (and hands out what sets a
 // desktop up), and whatever asks the factory.
@@ -92,10 +63,11 @@ TEST(LayeringTest, EveryIncludePointsDownTheOrderAndOnlyTheTopNamesABackend) {
             continue; // main.cpp
         }
         const std::string headerFolder = fs::path(include.header).parent_path().generic_string();
-        const auto own = ranks.find(include.folder);
-        const auto theirs = ranks.find(headerFolder);
-        ASSERT_NE(own, ranks.end()) << include.file << " is in a folder the order does not name";
-        if (theirs == ranks.end()) {
+        const auto own = layerRanks.find(include.folder);
+        const auto theirs = layerRanks.find(headerFolder);
+        ASSERT_NE(own, layerRanks.end())
+            << include.file << " is in a folder the order does not name";
+        if (theirs == layerRanks.end()) {
             continue; // a header of a library
         }
         const std::string fileName = fs::path(include.file).filename().string();
