@@ -209,14 +209,13 @@ void CommandEditor::addGridControls() {
         write(CommandEditing::withGrid(current, current.cols, rows));
     });
     addRow("Rows", rows_);
-    order_ = new TerminalMenu<Ordering>(
-        binding_.get().ordering, 220,
-        [this](Ordering ordering) {
-            ZoneCommand changed = binding_.get();
-            changed.ordering = ordering; // the cells stay; their numbers change
-            write(changed);
-        },
-        content_, TerminalFont::at(13));
+    order_ =
+        new TerminalMenu<Ordering>(binding_.get().ordering, 220, content_, TerminalFont::at(13));
+    order_->onChoice(this, [this](Ordering ordering) {
+        ZoneCommand changed = binding_.get();
+        changed.ordering = ordering; // the cells stay; their numbers change
+        write(changed);
+    });
     addRow("Order", order_);
 
     auto* positionRow = new QWidget(content_);

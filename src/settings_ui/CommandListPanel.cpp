@@ -48,9 +48,8 @@ QToolButton* toolButton(Symbols::Name symbol, const QString& help, const QString
 
 } // namespace
 
-CommandListPanel::CommandListPanel(ProfileManager& profiles, std::function<void()> selected,
-                                   QWidget* parent)
-    : QWidget(parent), profiles_(profiles), selected_(std::move(selected)) {
+CommandListPanel::CommandListPanel(ProfileManager& profiles, QWidget* parent)
+    : QWidget(parent), profiles_(profiles) {
     setObjectName("commandList");
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -120,9 +119,7 @@ void CommandListPanel::select(std::optional<Uuid> id) {
     selection_ = id;
     refresh();
     revealSelectedRow();
-    if (selected_) {
-        selected_();
-    }
+    Q_EMIT selectionChanged();
 }
 
 void CommandListPanel::addAndSelect(void (ProfileManager::*add)()) {
@@ -184,8 +181,8 @@ void CommandListPanel::refresh() {
             rows_[i]->display(i, commands[i], selected);
             continue;
         }
-        auto* row = new CommandRow(
-            i, commands[i], selected, [this](const Uuid& id) { select(id); }, listContent_);
+        auto* row = new CommandRow(i, commands[i], selected, listContent_);
+        QObject::connect(row, &CommandRow::chosen, this, [this](const Uuid& id) { select(id); });
         listLayout_->insertWidget(static_cast<int>(i), row);
         rows_.push_back(row);
     }

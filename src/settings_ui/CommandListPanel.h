@@ -4,7 +4,6 @@
 #include "model/Uuid.h"
 
 #include <QWidget>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -26,9 +25,7 @@ class CommandListPanel : public QWidget {
     Q_OBJECT
 
 public:
-    // selected: the selection changed (to a command, or to none).
-    CommandListPanel(ProfileManager& profiles, std::function<void()> selected,
-                     QWidget* parent = nullptr);
+    explicit CommandListPanel(ProfileManager& profiles, QWidget* parent = nullptr);
 
     std::optional<Uuid> selection() const { return selection_; }
     void select(std::optional<Uuid> id);
@@ -41,13 +38,16 @@ public:
 
     const std::vector<CommandRow*>& rows() const { return rows_; }
 
+Q_SIGNALS:
+    // The selection changed (to a command, or to none).
+    void selectionChanged();
+
 private:
     QWidget* toolbar();
     void refreshToolbar();
     void revealSelectedRow();
 
     ProfileManager& profiles_;
-    std::function<void()> selected_;
     std::optional<Uuid> selection_;
 
     SectionHeader* header_ = nullptr;

@@ -11,8 +11,8 @@
 namespace panemark {
 
 CommandRow::CommandRow(std::size_t index, const ZoneCommand& command, bool selected,
-                       std::function<void(const Uuid&)> choose, QWidget* parent)
-    : QWidget(parent), selected_(selected), choose_(std::move(choose)) {
+                       QWidget* parent)
+    : QWidget(parent), selected_(selected) {
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setMinimumHeight(sizeHint().height()); // the list scrolls rather than squeezing rows
@@ -108,8 +108,8 @@ void CommandRow::paintEvent(QPaintEvent*) {
 }
 
 void CommandRow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->pos()) && choose_) {
-        choose_(id_);
+    if (event->button() == Qt::LeftButton && rect().contains(event->pos())) {
+        Q_EMIT chosen(id_);
     }
 }
 

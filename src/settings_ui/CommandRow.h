@@ -3,7 +3,6 @@
 #include "model/ZoneCommand.h"
 
 #include <QWidget>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,10 +11,11 @@ namespace panemark {
 // One line of the settings window's command list: its number, name, grid and shortcut. The
 // selected row is lit on the phosphor bar with a marker at its edge.
 class CommandRow : public QWidget {
+    Q_OBJECT
+
 public:
-    // choose is called with the id of the command the row shows when it is clicked.
     CommandRow(std::size_t index, const ZoneCommand& command, bool selected,
-               std::function<void(const Uuid&)> choose, QWidget* parent = nullptr);
+               QWidget* parent = nullptr);
 
     // Shows another command, or the same one changed, in place; repaints only when something
     // shown differs.
@@ -32,6 +32,10 @@ public:
     QString shortcutText() const { return shortcut_; }
     QSize sizeHint() const override;
 
+Q_SIGNALS:
+    // The row was clicked: the id of the command it shows.
+    void chosen(const panemark::Uuid& id);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -43,7 +47,6 @@ private:
     QString detail_;
     QString shortcut_;
     bool selected_;
-    std::function<void(const Uuid&)> choose_;
 };
 
 } // namespace panemark

@@ -37,10 +37,8 @@ QSlider* slider(int minimum, int maximum, QWidget* parent) {
 } // namespace
 
 GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager& profiles, Platform& platform,
-                           std::function<void()> openAbout, std::function<void()> changed,
                            QWidget* parent)
-    : QWidget(parent), config_(config), profiles_(profiles), platform_(platform),
-      openAbout_(std::move(openAbout)), changed_(std::move(changed)) {
+    : QWidget(parent), config_(config), profiles_(profiles), platform_(platform) {
     setObjectName("generalSettings");
     QWidget* section = this;
     auto* column = new QVBoxLayout(section);
@@ -95,9 +93,10 @@ GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager& profiles, Platfo
     auto* easingRow = new QHBoxLayout;
     easingRow->addWidget(TerminalLabel::create("Easing", 12, Theme::textBright, animationBlock_));
     easingRow->addStretch();
-    easing_ = new TerminalMenu<AnimationCurve>(
-        config_.animationCurve.get(), 150,
-        [this](AnimationCurve curve) { config_.setAnimationCurve(curve); }, animationBlock_);
+    auto* easing =
+        new TerminalMenu<AnimationCurve>(config_.animationCurve.get(), 150, animationBlock_);
+    easing->onChoice(this, [this](AnimationCurve curve) { config_.setAnimationCurve(curve); });
+    easing_ = easing;
     easingRow->addWidget(easing_);
     block->addLayout(easingRow);
     column->addWidget(animationBlock_);
@@ -107,7 +106,7 @@ GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager& profiles, Platfo
     QObject::connect(launchAtLogin_, &QCheckBox::toggled, this, [this](bool on) {
         if (config_.launchAtLogin.get() != on) {
             config_.setLaunchAtLogin(on); // a refusal shows as the box flipping back
-            changed_();
+            Q_EMIT changed();
         }
     });
     splash_ = new TerminalCheckBox("Show splash screen at launch", 12, Theme::text, section);
@@ -138,11 +137,7 @@ GeneralPanel::GeneralPanel(ConfigStore& config, ProfileManager& profiles, Platfo
     footer->addStretch();
     auto* about = new TerminalButton("About", false, section);
     about->setFont(TerminalFont::at(11));
-    QObject::connect(about, &QPushButton::clicked, this, [this] {
-        if (openAbout_) {
-            openAbout_();
-        }
-    });
+    QObject::connect(about, &QPushButton::clicked, this, &GeneralPanel::aboutRequested);
     footer->addWidget(about);
     column->addLayout(footer);
 }
@@ -176,7 +171,7 @@ QWidget* GeneralPanel::accessWarning() {
     checkAgain->setFont(TerminalFont::at(11));
     QObject::connect(checkAgain, &QPushButton::clicked, this, [this] {
         refresh();
-        changed_();
+        Q_EMIT changed();
     });
     column->addWidget(checkAgain, 0, Qt::AlignLeft);
     return accessWarning_;

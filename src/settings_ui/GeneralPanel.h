@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 
 class QLabel;
 class QSlider;
@@ -18,14 +17,19 @@ class TerminalCheckBox;
 // allow, and the version with About. Every control writes through at once; its controls carry
 // object names ("gapSlider", "animateToggle", …) by which tests find them.
 class GeneralPanel : public QWidget {
+    Q_OBJECT
+
 public:
-    // changed: a control did something whose outcome the window shows on its next refresh.
     GeneralPanel(ConfigStore& config, ProfileManager& profiles, Platform& platform,
-                 std::function<void()> openAbout, std::function<void()> changed,
                  QWidget* parent = nullptr);
 
     // Shows what the stores and the desktop say now.
     void refresh();
+
+Q_SIGNALS:
+    void aboutRequested();
+    // A control did something whose outcome the window shows on its next refresh.
+    void changed();
 
 private:
     // Says, when the desktop refuses Panemark, why and what to do about it.
@@ -34,8 +38,6 @@ private:
     ConfigStore& config_;
     ProfileManager& profiles_;
     Platform& platform_;
-    std::function<void()> openAbout_;
-    std::function<void()> changed_;
 
     QSlider* gap_ = nullptr;
     QLabel* gapReadout_ = nullptr;

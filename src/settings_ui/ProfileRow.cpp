@@ -23,8 +23,8 @@ namespace panemark {
 namespace {} // namespace
 
 ProfileRow::ProfileRow(const Profile& profile, std::size_t index, bool active, bool canDelete,
-                       bool renaming, const QString& renameText, Actions actions, QWidget* parent)
-    : QWidget(parent), id_(profile.id), index_(index), actions_(std::move(actions)) {
+                       bool renaming, const QString& renameText, QWidget* parent)
+    : QWidget(parent), id_(profile.id), index_(index) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 6, 6, 6);
     auto* lines = new QVBoxLayout;
@@ -35,11 +35,8 @@ ProfileRow::ProfileRow(const Profile& profile, std::size_t index, bool active, b
         renameField_->setFont(TerminalFont::at(13));
         renameField_->setStyleSheet(ThemeStyle::boxedField(Theme::phosphor, "2px 6px"));
         renameField_->installEventFilter(this);
-        QObject::connect(renameField_, &QLineEdit::returnPressed, this, [this] {
-            if (actions_.commitRename) {
-                actions_.commitRename(renameField_->text());
-            }
-        });
+        QObject::connect(renameField_, &QLineEdit::returnPressed, this,
+                         [this] { Q_EMIT renameCommitted(renameField_->text()); });
         lines->addWidget(renameField_);
     } else {
         name_ = TerminalLabel::create(QString::fromStdString(profile.name), 13,
@@ -67,22 +64,18 @@ ProfileRow::ProfileRow(const Profile& profile, std::size_t index, bool active, b
     menu_ = new QMenu(more);
     menu_->setFont(TerminalFont::at(12));
     menu_->setStyleSheet(ThemeStyle::menu());
-    auto item = [this](const QString& title, const std::function<void()>& action) {
+    auto item = [this](const QString& title, void (ProfileRow::*request)()) {
         QAction* added = menu_->addAction(title);
-        QObject::connect(added, &QAction::triggered, this, [action] {
-            if (action) {
-                action();
-            }
-        });
+        QObject::connect(added, &QAction::triggered, this, request);
         return added;
     };
-    item("Rename", actions_.rename);
-    item("Activate", actions_.activate);
-    item("Duplicate", actions_.duplicate);
-    item("Edit Trigger…", actions_.editTrigger);
-    item("Export…", actions_.exportFile);
+    item("Rename", &ProfileRow::renameRequested);
+    item("Activate", &ProfileRow::activateRequested);
+    item("Duplicate", &ProfileRow::duplicateRequested);
+    item("Edit Trigger…", &ProfileRow::editTriggerRequested);
+    item("Export…", &ProfileRow::exportRequested);
     menu_->addSeparator();
-    item("Delete", actions_.remove)->setEnabled(canDelete);
+    item("Delete", &ProfileRow::removeRequested)->setEnabled(canDelete);
     more->setMenu(menu_);
     row->addWidget(more);
     setAccessibleName(QString::fromStdString(profile.name));
@@ -101,8 +94,8 @@ bool ProfileRow::showsCheckmark() const {
 }
 
 void ProfileRow::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (name_ && name_->geometry().contains(event->pos()) && actions_.rename) {
-        actions_.rename();
+    if (name_ && name_->geometry().contains(event->pos())) {
+        Q_EMIT renameRequested();
     }
 }
 
@@ -130,9 +123,7 @@ bool ProfileRow::eventFilter(QObject* watched, QEvent* event) {
     }
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Escape) {
-        if (actions_.cancelRename) {
-            actions_.cancelRename();
-        }
+        Q_EMIT renameCancelled();
         return true;
     }
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {

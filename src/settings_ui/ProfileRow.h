@@ -3,7 +3,6 @@
 #include "profiles/Profile.h"
 
 #include <QWidget>
-#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -15,17 +14,13 @@ namespace panemark {
 // One profile in the profile sheet: its name (a field while it is being renamed), the summary of
 // its trigger, a checkmark when it is active, and its menu. A row can be dragged to another place.
 class ProfileRow : public QWidget {
+    Q_OBJECT
+
 public:
-    struct Actions {
-        std::function<void()> rename, activate, duplicate, editTrigger, exportFile, remove;
-        std::function<void(const QString&)> commitRename;
-        std::function<void()> cancelRename;
-    };
     static constexpr const char* dragFormat = "application/x-panemark-profile-row";
 
     ProfileRow(const Profile& profile, std::size_t index, bool active, bool canDelete,
-               bool renaming, const QString& renameText, Actions actions,
-               QWidget* parent = nullptr);
+               bool renaming, const QString& renameText, QWidget* parent = nullptr);
 
     const Uuid& profileId() const { return id_; }
     QString name() const;
@@ -34,6 +29,18 @@ public:
     QLineEdit* renameField() const { return renameField_; }
     QLabel* nameLabel() const { return name_; }
     QMenu* menu() const { return menu_; }
+
+Q_SIGNALS:
+    // The row's menu, or a double click on its name.
+    void renameRequested();
+    void activateRequested();
+    void duplicateRequested();
+    void editTriggerRequested();
+    void exportRequested();
+    void removeRequested();
+    // Return or Escape in the name field while it is being renamed.
+    void renameCommitted(const QString& name);
+    void renameCancelled();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -44,7 +51,6 @@ protected:
 private:
     Uuid id_;
     std::size_t index_;
-    Actions actions_;
     QLabel* name_ = nullptr;
     QLineEdit* renameField_ = nullptr;
     QLabel* summary_ = nullptr;

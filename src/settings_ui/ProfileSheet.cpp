@@ -110,18 +110,10 @@ void ProfileSheet::refresh() {
     const std::vector<Profile>& profiles = profiles_.profiles.get();
     for (std::size_t i = 0; i < profiles.size(); ++i) {
         const Uuid id = profiles[i].id;
-        ProfileRow::Actions actions;
-        actions.rename = [this, id] { beginRename(id); };
-        actions.activate = [this, id] { profiles_.activate(id); };
-        actions.duplicate = [this, id] { profiles_.duplicateProfile(id); };
-        actions.editTrigger = [this, id] { editTrigger(id); };
-        actions.exportFile = [this, id] { exportProfile(id); };
-        actions.remove = [this, id] { askDelete(id); };
-        actions.commitRename = [this, id](const QString& text) { commitRename(id, text); };
-        actions.cancelRename = [this] { cancelRename(); };
-        auto* row = new ProfileRow(profiles[i], i, id == profiles_.activeProfileID.get(),
-                                   profiles.size() >= 2, renamingID_ == id, renameText_,
-                                   std::move(actions), listContent_);
+        auto* row =
+            new ProfileRow(profiles[i], i, id == profiles_.activeProfileID.get(),
+                           profiles.size() >= 2, renamingID_ == id, renameText_, listContent_);
+        follow(row, id);
         listLayout_->insertWidget(static_cast<int>(i), row);
         rows_.push_back(row);
         if (row->renameField()) {
@@ -181,18 +173,41 @@ TerminalAlert* ProfileSheet::showAlert(TerminalAlert* alert) {
     return alert;
 }
 
+void ProfileSheet::follow(ProfileRow* row, Uuid id) {
+    QObject::connect(row, &ProfileRow::renameRequested, this, [this, id] { beginRename(id); });
+    QObject::connect(row, &ProfileRow::activateRequested, this,
+                     [this, id] { profiles_.activate(id); });
+    QObject::connect(row, &ProfileRow::duplicateRequested, this,
+                     [this, id] { profiles_.duplicateProfile(id); });
+    QObject::connect(row, &ProfileRow::editTriggerRequested, this, [this, id] { editTrigger(id); });
+    QObject::connect(row, &ProfileRow::exportRequested, this, [this, id] { exportProfile(id); });
+    QObject::connect(row, &ProfileRow::removeRequested, this, [this, id] { askDelete(id); });
+    QObject::connect(row, &ProfileRow::renameCommitted, this,
+                     [this, id](const QString& name) { commitRename(id, name); });
+    QObject::connect(row, &ProfileRow::renameCancelled, this, [this] { cancelRename(); });
+}
+
 void ProfileSheet::askNewProfile() {
     using Seed = ProfileManager::NewProfileSeed;
     const QString active = QString::fromStdString(profiles_.activeProfile().name);
-    showAlert(new TerminalAlert(
+    auto* question = new TerminalAlert(
         this, "New profile",
         "Start with no commands, with the stock command set, or with a copy of the profile "
         "you're using now.",
-        {{"Empty Profile", TerminalAlert::Role::normal, [this] { askName(Seed::empty); }},
-         {"Start From Defaults", TerminalAlert::Role::normal, [this] { askName(Seed::defaults); }},
-         {"Copy “" + active + "”", TerminalAlert::Role::normal,
-          [this, active] { create(active, Seed::copyActive); }},
-         {"Cancel", TerminalAlert::Role::cancel, {}}}));
+        {{"Empty Profile"},
+         {"Start From Defaults"},
+         {"Copy “" + active + "”"},
+         {"Cancel", TerminalAlert::Role::cancel}});
+    QObject::connect(question, &QDialog::finished, this, [this, active](int answer) {
+        if (answer == 1) {
+            askName(Seed::empty);
+        } else if (answer == 2) {
+            askName(Seed::defaults);
+        } else if (answer == 3) {
+            create(active, Seed::copyActive);
+        }
+    });
+    showAlert(question);
 }
 
 void ProfileSheet::askName(ProfileManager::NewProfileSeed seed) {
@@ -200,8 +215,7 @@ void ProfileSheet::askName(ProfileManager::NewProfileSeed seed) {
     // menu's own event handling would open under it and lose its first click.
     QTimer::singleShot(0, this, [this, seed] {
         auto* prompt = new TerminalAlert(this, "Name the new profile", {},
-                                         {{"Cancel", TerminalAlert::Role::cancel, {}},
-                                          {"Create", TerminalAlert::Role::normal, {}}});
+                                         {{"Cancel", TerminalAlert::Role::cancel}, {"Create"}});
         prompt->addField("New Profile", "Name");
         QObject::connect(prompt, &QDialog::finished, this, [this, prompt, seed](int answer) {
             if (answer == 2) { // Create, by click or Return
@@ -221,10 +235,15 @@ void ProfileSheet::askDelete(Uuid id) {
                             QString::number(profile->commands.size()) +
                             " command(s) will be deleted. This can't be undone — export it "
                             "first if you might want it back.";
-    showAlert(new TerminalAlert(
+    auto* question = new TerminalAlert(
         this, "Delete profile?", message,
-        {{"Delete", TerminalAlert::Role::destructive, [this, id] { profiles_.deleteProfile(id); }},
-         {"Cancel", TerminalAlert::Role::cancel, {}}}));
+        {{"Delete", TerminalAlert::Role::destructive}, {"Cancel", TerminalAlert::Role::cancel}});
+    QObject::connect(question, &QDialog::finished, this, [this, id](int answer) {
+        if (answer == 1) {
+            profiles_.deleteProfile(id);
+        }
+    });
+    showAlert(question);
 }
 
 void ProfileSheet::exportProfile(Uuid id) {
@@ -242,7 +261,7 @@ void ProfileSheet::exportProfile(Uuid id) {
     if (!written) {
         showAlert(new TerminalAlert(this, "Couldn't export profile",
                                     QString::fromStdString(written.error()),
-                                    {{"OK", TerminalAlert::Role::cancel, {}}}));
+                                    {{"OK", TerminalAlert::Role::cancel}}));
     }
 }
 
@@ -258,7 +277,7 @@ void ProfileSheet::importProfile() {
     if (!imported) {
         showAlert(new TerminalAlert(this, "Couldn't import profile",
                                     QString::fromStdString(imported.error()),
-                                    {{"OK", TerminalAlert::Role::cancel, {}}}));
+                                    {{"OK", TerminalAlert::Role::cancel}}));
     }
 }
 

@@ -62,6 +62,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // Carries out what a row asks for the profile it shows.
+    void follow(ProfileRow* row, Uuid id);
     TerminalAlert* showAlert(TerminalAlert* alert);
     void askName(ProfileManager::NewProfileSeed seed);
     std::size_t dropOffsetAt(int y) const;

@@ -28,9 +28,9 @@
 namespace panemark {
 
 SettingsWindow::SettingsWindow(ConfigStore& config, ProfileManager& profiles, Platform& platform,
-                               Actions actions, QWidget* parent)
+                               TakenElsewhere isTakenElsewhere, QWidget* parent)
     : QWidget(parent, Qt::Window), config_(config), profiles_(profiles), platform_(platform),
-      actions_(std::move(actions)) {
+      isTakenElsewhere_(std::move(isTakenElsewhere)) {
     setObjectName("settings");
     setWindowTitle("Panemark Settings");
     setWindowIcon(AppIcon::icon());
@@ -51,7 +51,7 @@ SettingsWindow::SettingsWindow(ConfigStore& config, ProfileManager& profiles, Pl
     auto* columns = new QHBoxLayout(content);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(0);
-    detail_ = new CommandDetail(profiles_, actions_.isTakenElsewhere, content);
+    detail_ = new CommandDetail(profiles_, isTakenElsewhere_, content);
     columns->addWidget(sidebar(content));
     auto* rule = new QWidget(content);
     rule->setFixedWidth(1);
@@ -110,18 +110,16 @@ QWidget* SettingsWindow::sidebar(QWidget* parent) {
     column->setContentsMargins(0, 10, 0, 0);
     column->setSpacing(0);
     column->addWidget(profileBar());
-    commands_ = new CommandListPanel(
-        profiles_, [this] { detail_->showCommand(commands_->selection()); }, side);
+    commands_ = new CommandListPanel(profiles_, side);
+    QObject::connect(commands_, &CommandListPanel::selectionChanged, this,
+                     [this] { detail_->showCommand(commands_->selection()); });
     column->addWidget(commands_, 1);
     column->addWidget(new TerminalDivider(Theme::lineFaint, side));
-    general_ = new GeneralPanel(
-        config_, profiles_, platform_,
-        [this] {
-            if (actions_.openAbout) {
-                actions_.openAbout();
-            }
-        },
-        [this] { partChanged(Part::general); }, side);
+    general_ = new GeneralPanel(config_, profiles_, platform_, side);
+    QObject::connect(general_, &GeneralPanel::aboutRequested, this,
+                     &SettingsWindow::aboutRequested);
+    QObject::connect(general_, &GeneralPanel::changed, this,
+                     [this] { partChanged(Part::general); });
     column->addWidget(general_);
     return side;
 }

@@ -30,17 +30,17 @@ class ProfileSheet;
 // once. A change refreshes only the part that shows it, and only while the window is shown;
 // the profile menu is "profileMenu".
 class SettingsWindow : public QWidget {
+    Q_OBJECT
+
 public:
-    struct Actions {
-        std::function<void()> openAbout;
-        std::function<bool(const Shortcut&)> isTakenElsewhere;
-    };
+    // Whether another program holds a combination, for the shortcut recorder.
+    using TakenElsewhere = std::function<bool(const Shortcut&)>;
     static constexpr int sidebarWidth = 300;
     // What the contents need; a smaller window scrolls them.
     static constexpr QSize minimumContentSize{720, 460};
 
     SettingsWindow(ConfigStore& config, ProfileManager& profiles, Platform& platform,
-                   Actions actions, QWidget* parent = nullptr);
+                   TakenElsewhere isTakenElsewhere = {}, QWidget* parent = nullptr);
     ~SettingsWindow() override;
 
     // Shows the window, or brings it to the front.
@@ -51,6 +51,10 @@ public:
 
     // Shows what the stores and the desktop hold now, every part of it.
     void refresh();
+
+Q_SIGNALS:
+    // "About" in the general settings.
+    void aboutRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,7 +73,7 @@ private:
     ConfigStore& config_;
     ProfileManager& profiles_;
     Platform& platform_;
-    Actions actions_;
+    TakenElsewhere isTakenElsewhere_;
     std::set<Part> stale_;
     std::vector<Subscription> subscriptions_;
 

@@ -32,9 +32,7 @@ QWidget* section(QWidget* parent) {
 
 } // namespace
 
-AboutWindow::AboutWindow(const AppVersion& version, std::function<void()> checkForUpdates,
-                         QWidget* parent)
-    : QWidget(parent, Qt::Window) {
+AboutWindow::AboutWindow(const AppVersion& version, QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("about");
     setWindowTitle("About Panemark");
     setWindowIcon(AppIcon::icon());
@@ -49,7 +47,7 @@ AboutWindow::AboutWindow(const AppVersion& version, std::function<void()> checkF
     column->addWidget(new TerminalDivider(Theme::lineFaint, this));
     column->addWidget(buildSection(version));
     column->addWidget(new TerminalDivider(Theme::lineFaint, this));
-    column->addWidget(footerSection(version, std::move(checkForUpdates)));
+    column->addWidget(footerSection(version));
     column->addStretch(); // the content keeps to the top
 }
 
@@ -109,18 +107,13 @@ QWidget* AboutWindow::buildSection(const AppVersion& version) {
     return build;
 }
 
-QWidget* AboutWindow::footerSection(const AppVersion& version,
-                                    std::function<void()> checkForUpdates) {
+QWidget* AboutWindow::footerSection(const AppVersion& version) {
     QWidget* footer = section(this);
     auto* column = new QVBoxLayout(footer);
     column->setContentsMargins(sectionPadding, sectionPadding, sectionPadding, sectionPadding);
     column->setSpacing(12);
     auto* check = new TerminalButton("Check for Updates…", false, footer);
-    QObject::connect(check, &QPushButton::clicked, footer, [checkForUpdates] {
-        if (checkForUpdates) {
-            checkForUpdates();
-        }
-    });
+    QObject::connect(check, &QPushButton::clicked, this, &AboutWindow::updateCheckRequested);
     column->addWidget(check, 0, Qt::AlignLeft);
     column->addWidget(new SupportLinks(true, footer));
     if (version.copyright) {

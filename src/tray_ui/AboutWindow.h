@@ -14,12 +14,13 @@ class SectionHeader;
 // "About Panemark": who we are, which build this is (values that can be selected and copied),
 // the update check, the support links and the copyright line.
 class AboutWindow : public QWidget {
+    Q_OBJECT
+
 public:
     static constexpr int windowWidth = 380;
     static constexpr int windowMinimumHeight = 430;
 
-    AboutWindow(const AppVersion& version, std::function<void()> checkForUpdates,
-                QWidget* parent = nullptr);
+    explicit AboutWindow(const AppVersion& version, QWidget* parent = nullptr);
 
     // Shows the window, or brings it to the front when it is open.
     void present();
@@ -30,13 +31,17 @@ public:
     QLabel* copyright() const { return copyright_; }
     QString identityVersion() const;
 
+Q_SIGNALS:
+    // "Check for Updates…".
+    void updateCheckRequested();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QWidget* identitySection(const AppVersion& version);
     QWidget* buildSection(const AppVersion& version);
-    QWidget* footerSection(const AppVersion& version, std::function<void()> checkForUpdates);
+    QWidget* footerSection(const AppVersion& version);
 
     QLabel* versionLine_ = nullptr;
     std::vector<std::pair<QString, QLabel*>> buildRows_;

@@ -128,8 +128,8 @@ Qt::WindowFlags paletteWindowFlags() {
 
 } // namespace
 
-CommandPalette::CommandPalette(ProfileManager& profiles, Actions actions, QWidget* parent)
-    : QWidget(parent, paletteWindowFlags()), profiles_(profiles), actions_(std::move(actions)),
+CommandPalette::CommandPalette(ProfileManager& profiles, QWidget* parent)
+    : QWidget(parent, paletteWindowFlags()), profiles_(profiles),
       layout_(std::ceil(TerminalFont::lineHeight13())) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedWidth(static_cast<int>(PaletteLayout::width));
@@ -191,20 +191,21 @@ void CommandPalette::buildFrame() {
     actionLayout->setContentsMargins(6, 6, 6, 6);
     actionLayout->setSpacing(1);
     const auto addAction = [&](const char* name, const char* shortcut,
-                               const std::function<void()>& action, bool closes) {
-        auto* row = new PaletteRow(
-            name, shortcut,
-            closes ? std::function<void()>([this, action] { closeAfter(action); }) : action,
-            actions);
-        row->setInert(!action);
+                               void (CommandPalette::*request)(), bool closes) {
+        auto* row = new PaletteRow(name, shortcut, actions);
+        if (closes) {
+            closeAndRequest(row, request);
+        } else {
+            QObject::connect(row, &PaletteRow::triggered, this, request);
+        }
         actionRows_.push_back(row);
         actionLayout->addWidget(row);
     };
     column_->addWidget(rule(Theme::lineFaint, this));
-    addAction("Settings…", "⌘,", actions_.openSettings, true);
-    addAction("Check for Updates…", "", actions_.checkForUpdates, true);
-    addAction("About Panemark", "", actions_.openAbout, true);
-    addAction("Quit Panemark", "⌘Q", actions_.quit, false);
+    addAction("Settings…", "⌘,", &CommandPalette::settingsRequested, true);
+    addAction("Check for Updates…", "", &CommandPalette::updateCheckRequested, true);
+    addAction("About Panemark", "", &CommandPalette::aboutRequested, true);
+    addAction("Quit Panemark", "⌘Q", &CommandPalette::quitRequested, false);
     column_->addWidget(actions);
 
     // Footer.
@@ -276,8 +277,8 @@ void CommandPalette::rebuildPicker() {
 
     for (const Profile& profile : profiles_.profiles.get()) {
         const Uuid id = profile.id;
-        auto* row = new PaletteRow(profile.name, profile.id == active.id ? "✓" : "",
-                                   [this, id] { chooseProfile(id); });
+        auto* row = new PaletteRow(profile.name, profile.id == active.id ? "✓" : "");
+        QObject::connect(row, &PaletteRow::triggered, this, [this, id] { chooseProfile(id); });
         pickerRows_.push_back(row);
     }
     picker_ = scrollingList(this);
@@ -313,9 +314,13 @@ void CommandPalette::rebuildCommands() {
         return;
     }
     for (const ZoneCommand& command : commands) {
-        commandRows_.push_back(new PaletteRow(
-            command.displayName(), command.shortcut ? command.shortcut->displayString() : "",
-            [this, command] { closeAfter([this, command] { actions_.run(command); }); }));
+        auto* row = new PaletteRow(command.displayName(),
+                                   command.shortcut ? command.shortcut->displayString() : "");
+        QObject::connect(row, &PaletteRow::triggered, this, [this, command] {
+            close();
+            Q_EMIT runRequested(command);
+        });
+        commandRows_.push_back(row);
     }
     commands_ = scrollingList(this);
     commands_->setObjectName("commandList");
@@ -434,11 +439,11 @@ QWidget* CommandPalette::commandList() const {
     return commands_;
 }
 
-void CommandPalette::closeAfter(const std::function<void()>& action) {
-    close();
-    if (action) {
-        action();
-    }
+void CommandPalette::closeAndRequest(PaletteRow* row, void (CommandPalette::*request)()) {
+    QObject::connect(row, &PaletteRow::triggered, this, [this, request] {
+        close();
+        Q_EMIT(this->*request)();
+    });
 }
 
 void CommandPalette::popUpAt(const QRect& anchor) {

@@ -29,17 +29,9 @@ class CommandPalette : public QWidget {
     Q_OBJECT
 
 public:
-    struct Actions {
-        std::function<void(const ZoneCommand&)> run;
-        std::function<void()> quit;
-        std::function<void()> openSettings;    // none: shown, inert
-        std::function<void()> checkForUpdates; // none: shown, inert
-        std::function<void()> openAbout;       // none: shown, inert
-    };
-
     static constexpr int pickerAnimationMilliseconds = 180;
 
-    CommandPalette(ProfileManager& profiles, Actions actions, QWidget* parent = nullptr);
+    explicit CommandPalette(ProfileManager& profiles, QWidget* parent = nullptr);
     ~CommandPalette() override;
 
     // Opens beside an area (the tray icon, or the pointer) on the screen that holds it: below it
@@ -58,6 +50,12 @@ public:
 Q_SIGNALS:
     // Whenever the palette closes, however it was closed.
     void closed();
+    // A row was chosen; the palette has closed, but for Quit.
+    void runRequested(const panemark::ZoneCommand& command);
+    void settingsRequested();
+    void updateCheckRequested();
+    void aboutRequested();
+    void quitRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -88,10 +86,10 @@ private:
     // Shrinks the lists until the palette is no taller than the screen it opens on.
     void fitOnScreen(int listHeight, int pickerHeight);
     void moveHighlight(int step);
-    void closeAfter(const std::function<void()>& action);
+    // A row that closes the palette, then asks for what it names.
+    void closeAndRequest(PaletteRow* row, void (CommandPalette::*request)());
 
     ProfileManager& profiles_;
-    Actions actions_;
     PaletteLayout layout_;
     std::optional<double> visibleHeight_;
     bool pickerOpen_ = false;

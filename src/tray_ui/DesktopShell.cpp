@@ -15,11 +15,13 @@ namespace panemark {
 DesktopShell::DesktopShell(ShellServices services, InstanceServer& server)
     : services_(std::move(services)),
       updater_(services_.mainLoop, services_.preferences, PANEMARK_UPDATE_FEED_URL) {
-    CommandPalette::Actions actions;
-    actions.checkForUpdates = [this] { checkForUpdates(); };
-    actions.openAbout = [this] { openAbout(); };
-    actions.openSettings = [this] { openSettings(); };
-    tray_ = std::make_unique<TrayShell>(services_, server, std::move(actions));
+    tray_ = std::make_unique<TrayShell>(services_, server);
+    CommandPalette* palette = &tray_->palette();
+    QObject::connect(palette, &CommandPalette::updateCheckRequested, &deferred_,
+                     [this] { checkForUpdates(); });
+    QObject::connect(palette, &CommandPalette::aboutRequested, &deferred_, [this] { openAbout(); });
+    QObject::connect(palette, &CommandPalette::settingsRequested, &deferred_,
+                     [this] { openSettings(); });
 
     // A request is answered first and carried out on the loop's next turn: the command line
     // that asked hears back at once, and a window that opens slowly never delays its answer.
@@ -86,11 +88,10 @@ void DesktopShell::openSettings() {
         settings_.reset();
     }
     if (!settings_) {
-        SettingsWindow::Actions actions;
-        actions.openAbout = [this] { openAbout(); };
-        actions.isTakenElsewhere = services_.isTakenElsewhere;
-        settings_ = std::make_unique<SettingsWindow>(services_.config, services_.profiles,
-                                                     services_.platform, std::move(actions));
+        settings_ = std::make_unique<SettingsWindow>(
+            services_.config, services_.profiles, services_.platform, services_.isTakenElsewhere);
+        QObject::connect(settings_.get(), &SettingsWindow::aboutRequested, settings_.get(),
+                         [this] { openAbout(); });
     }
     settings_->present();
 }
@@ -100,8 +101,9 @@ void DesktopShell::openAbout() {
         about_.reset();
     }
     if (!about_) {
-        about_ =
-            std::make_unique<AboutWindow>(AppVersion::current(), [this] { checkForUpdates(); });
+        about_ = std::make_unique<AboutWindow>(AppVersion::current());
+        QObject::connect(about_.get(), &AboutWindow::updateCheckRequested, about_.get(),
+                         [this] { checkForUpdates(); });
     }
     about_->present();
 }

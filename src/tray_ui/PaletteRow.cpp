@@ -9,10 +9,8 @@
 
 namespace panemark {
 
-PaletteRow::PaletteRow(std::string name, std::string shortcut, std::function<void()> action,
-                       QWidget* parent)
-    : QWidget(parent), name_(std::move(name)), shortcut_(std::move(shortcut)),
-      action_(std::move(action)) {
+PaletteRow::PaletteRow(std::string name, std::string shortcut, QWidget* parent)
+    : QWidget(parent), name_(std::move(name)), shortcut_(std::move(shortcut)) {
     setAttribute(Qt::WA_Hover);
     setMouseTracking(true);
     setAccessibleName(QString::fromStdString(name_));
@@ -34,9 +32,7 @@ void PaletteRow::setHighlighted(bool highlighted) {
 }
 
 void PaletteRow::trigger() {
-    if (!inert_ && action_) {
-        action_();
-    }
+    Q_EMIT triggered();
 }
 
 namespace {
@@ -51,7 +47,7 @@ QFont nameFont(bool lit) {
 } // namespace
 
 QString PaletteRow::shownName() const {
-    const QFontMetricsF metrics(nameFont(highlighted_ && !inert_));
+    const QFontMetricsF metrics(nameFont(highlighted_));
     const double shortcutWidth =
         shortcut_.empty() ? 0
                           : QFontMetricsF(TerminalFont::at(13))
@@ -65,17 +61,13 @@ void PaletteRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF area = rect();
-    const bool lit = highlighted_ && !inert_;
+    const bool lit = highlighted_;
     if (lit) {
         painter.setPen(Qt::NoPen);
         painter.setBrush(Theme::phosphorBar(area));
         painter.drawRoundedRect(area, 3, 3);
     }
-    QColor color = lit ? Theme::onPhosphor : Theme::text;
-    if (inert_) {
-        color = Theme::textFaint;
-    }
-    painter.setPen(color);
+    painter.setPen(lit ? Theme::onPhosphor : Theme::text);
     const QRectF inner = area.adjusted(sidePadding, 0, -sidePadding, 0);
     painter.setFont(nameFont(lit));
     painter.drawText(inner, Qt::AlignLeft | Qt::AlignVCenter, shownName());

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <string>
 
 namespace panemark {
@@ -9,21 +8,24 @@ namespace panemark {
 // One row of the palette: a name, a shortcut text on the right, highlighted in the phosphor bar
 // while the pointer is over it or the arrow keys chose it; a click runs its action.
 class PaletteRow : public QWidget {
+    Q_OBJECT
+
 public:
-    PaletteRow(std::string name, std::string shortcut, std::function<void()> action,
-               QWidget* parent = nullptr);
+    PaletteRow(std::string name, std::string shortcut, QWidget* parent = nullptr);
 
     const std::string& name() const { return name_; }
     const std::string& shortcut() const { return shortcut_; }
     void setHighlighted(bool highlighted);
     bool isHighlighted() const { return highlighted_; }
-    // Shown but inert (for windows that do not exist yet).
-    void setInert(bool inert) { inert_ = inert; }
+    // A click, or Return on the highlighted row.
     void trigger();
     // The name as drawn: cut short ("…") where it would reach the shortcut, which always shows.
     QString shownName() const;
 
     QSize sizeHint() const override;
+
+Q_SIGNALS:
+    void triggered();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -34,9 +36,7 @@ protected:
 private:
     std::string name_;
     std::string shortcut_;
-    std::function<void()> action_;
     bool highlighted_ = false;
-    bool inert_ = false;
 };
 
 } // namespace panemark

@@ -44,15 +44,15 @@ QRect likelyIconArea() {
 
 } // namespace
 
-TrayShell::TrayShell(const ShellServices& services, InstanceServer& server,
-                     CommandPalette::Actions actions)
-    : services_(services) {
+TrayShell::TrayShell(const ShellServices& services, InstanceServer& server) : services_(services) {
+    palette_ = std::make_unique<CommandPalette>(services.profiles);
     // The window the palette's rows move is the one in front as it opened.
-    actions.run = [this](const ZoneCommand& command) {
-        services_.runCommand(command, paletteTarget_);
-    };
-    actions.quit = [] { QuitRequest::post(); }; // after the click, profiles saved on the way out
-    palette_ = std::make_unique<CommandPalette>(services.profiles, std::move(actions));
+    QObject::connect(
+        palette_.get(), &CommandPalette::runRequested, palette_.get(),
+        [this](const ZoneCommand& command) { services_.runCommand(command, paletteTarget_); });
+    // After the click, profiles saved on the way out.
+    QObject::connect(palette_.get(), &CommandPalette::quitRequested, palette_.get(),
+                     [] { QuitRequest::post(); });
     QObject::connect(palette_.get(), &CommandPalette::closed, palette_.get(),
                      [this] { sinceClosed_.start(); });
 

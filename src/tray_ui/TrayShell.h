@@ -15,10 +15,9 @@ namespace panemark {
 // tray). Made after the hot keys are registered, so a slow tray never delays the shortcuts.
 class TrayShell {
 public:
-    // actions: what the palette's Settings, update and About rows do (run and quit are the
-    // shell's own).
-    TrayShell(const ShellServices& services, InstanceServer& server,
-              CommandPalette::Actions actions = {});
+    // The palette's Settings, update and About rows are its owner's to follow (`palette()`);
+    // its command rows and Quit are the tray's own.
+    TrayShell(const ShellServices& services, InstanceServer& server);
     ~TrayShell();
     TrayShell(const TrayShell&) = delete;
     TrayShell& operator=(const TrayShell&) = delete;

@@ -95,11 +95,7 @@ TerminalButton* TerminalAlert::button(const QString& title) const {
 }
 
 void TerminalAlert::answer(std::size_t index) {
-    const auto action = choices_[index].action; // the alert may go with its answer
     done(static_cast<int>(index) + 1);
-    if (action) {
-        action();
-    }
 }
 
 void TerminalAlert::keyPressEvent(QKeyEvent* event) {

@@ -2,7 +2,6 @@
 
 #include "widgets/TerminalDialog.h"
 
-#include <functional>
 #include <vector>
 
 class QLabel;
@@ -14,7 +13,8 @@ class TerminalButton;
 
 // A question on the theme, in a window of its own over its parent: a title, a message, perhaps
 // a line to type in, and buttons. The last button is the default (Return); the cancel button
-// also answers Escape. Each button runs its action, then the alert closes.
+// also answers Escape. A button closes the alert, which says which one through QDialog::finished:
+// the button's place in the list, counting from 1 (0 when the window was closed).
 class TerminalAlert : public TerminalDialog {
     Q_OBJECT
 
@@ -23,7 +23,6 @@ public:
     struct Button {
         QString title;
         Role role = Role::normal;
-        std::function<void()> action;
     };
 
     TerminalAlert(QWidget* parent, const QString& title, const QString& message,

@@ -4,6 +4,7 @@
 #include "widgets/LabeledControl.h"
 #include "widgets/Symbols.h"
 #include "widgets/TerminalFont.h"
+#include "widgets/TerminalMenuButton.h"
 #include "widgets/Theme.h"
 #include "widgets/ThemeStyle.h"
 
@@ -11,18 +12,19 @@
 #include <QMenu>
 #include <QPainter>
 #include <QToolButton>
-#include <functional>
+#include <vector>
 
 namespace panemark {
 
 // A pop-up menu of every case of a choice, in the choice's order, on a sunken face that shows
-// the selection's label and an up-down chevron. Choosing calls select; the owner decides what
+// the selection's label and an up-down chevron. Choosing emits `chosen`; the owner decides what
 // the selection then is (the menu does not change it itself).
-template <LabeledChoice Choice> class TerminalMenu : public QToolButton, public LabeledControl {
+template <LabeledChoice Choice>
+class TerminalMenu : public TerminalMenuButton, public LabeledControl {
 public:
-    TerminalMenu(Choice selection, int width, std::function<void(Choice)> select,
-                 QWidget* parent = nullptr, const QFont& font = TerminalFont::at(12))
-        : QToolButton(parent), select_(std::move(select)) {
+    TerminalMenu(Choice selection, int width, QWidget* parent = nullptr,
+                 const QFont& font = TerminalFont::at(12))
+        : TerminalMenuButton(parent) {
         setFixedWidth(width);
         setPopupMode(QToolButton::InstantPopup);
         setFont(font);
@@ -32,11 +34,9 @@ public:
         menu->setStyleSheet(ThemeStyle::menu());
         for (const Choice choice : Choice::allCases()) {
             QAction* action = menu->addAction(QString::fromUtf8(std::string(choice.label())));
-            QObject::connect(action, &QAction::triggered, this, [this, choice] {
-                if (select_) {
-                    select_(choice);
-                }
-            });
+            const int index = static_cast<int>(cases_.size());
+            cases_.push_back(choice);
+            QObject::connect(action, &QAction::triggered, this, [this, index] { chosen(index); });
         }
         setMenu(menu);
         setSelection(selection);
@@ -49,6 +49,12 @@ public:
     QString shownLabel() const override { return text(); }
     bool showsWholeLabel() const override {
         return QFontMetrics(font()).horizontalAdvance(text()) <= labelWidth();
+    }
+
+    // Calls `follow` with each choice made, for as long as `context` lives.
+    template <class Follow> void onChoice(const QObject* context, Follow follow) {
+        QObject::connect(this, &TerminalMenuButton::chosen, context,
+                         [this, follow](int index) { follow(cases_[index]); });
     }
 
     // Shows another selection on the face.
@@ -92,7 +98,7 @@ private:
     static constexpr int horizontalPadding = 10;
     static constexpr int verticalPadding = 6;
 
-    std::function<void(Choice)> select_;
+    std::vector<Choice> cases_;
 };
 
 } // namespace panemark

@@ -47,8 +47,7 @@ protected:
 
     SettingsWindowTest() {
         manager = std::make_unique<ProfileManager>(ProfileFileStore(base.string()), clock);
-        window =
-            std::make_unique<SettingsWindow>(config, *manager, platform, SettingsWindow::Actions{});
+        window = std::make_unique<SettingsWindow>(config, *manager, platform);
         window->present();
     }
     ~SettingsWindowTest() override {

@@ -36,7 +36,8 @@ TEST_F(AboutAndUpdateTest, ADevelopmentBuildShowsItsSourceAndSaysDev) {
                                                      {AppVersion::gitDescribeKey, "v2.1-3-gabc"},
                                                      {AppVersion::copyrightKey, "© 2026 Us"}});
     int checks = 0;
-    AboutWindow about(version, [&] { ++checks; });
+    AboutWindow about(version);
+    QObject::connect(&about, &AboutWindow::updateCheckRequested, [&] { ++checks; });
     about.present();
     EXPECT_EQ(about.windowTitle(), "About Panemark");
     EXPECT_EQ(about.identityVersion(), "v2.1 (7) · DEV");
@@ -65,7 +66,7 @@ TEST_F(AboutAndUpdateTest, AReleaseBuildWithoutSourceOrCopyrightShowsLess) {
     const AppVersion version = AppVersion::fromInfo({{AppVersion::shortVersionKey, "2.1"},
                                                      {AppVersion::buildKey, "7"},
                                                      {AppVersion::buildKindKey, "release"}});
-    AboutWindow about(version, {});
+    AboutWindow about(version);
     EXPECT_EQ(about.identityVersion(), "v2.1 (7)");
     EXPECT_EQ(about.buildKind(), "RELEASE");
     EXPECT_EQ(labels(about), (QStringList{"VERSION", "BUILD"}));

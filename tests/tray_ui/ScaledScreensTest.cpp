@@ -111,7 +111,7 @@ TEST_F(ScaledScreensTest, TheSettingsWindowAndItsDialogsOpenInsideTheirMonitorWi
     for (const QString name : {"laptop", "external"}) {
         SCOPED_TRACE(name.toStdString());
         const QRect area = pointAt(name);
-        SettingsWindow window(config, *manager, platform, SettingsWindow::Actions{});
+        SettingsWindow window(config, *manager, platform);
         window.present();
         expectFitted(&window, area, "the settings window");
         EXPECT_EQ(window.size(), ScreenFit::fittedSize(QSize(900, 600), area));
@@ -129,7 +129,7 @@ TEST_F(ScaledScreensTest, TheSettingsWindowAndItsDialogsOpenInsideTheirMonitorWi
         alert->reject();
         sheet->reject();
 
-        AboutWindow about(AppVersion::current(), [] {});
+        AboutWindow about(AppVersion::current());
         about.present();
         expectFitted(&about, area, "About");
     }
@@ -139,7 +139,7 @@ TEST_F(ScaledScreensTest, ThePaletteOpensInsideTheMonitorAtEveryCornerAtEitherSc
     for (const char* profile : {"Work", "Home", "Travel"}) {
         manager->createProfile(profile, ProfileManager::NewProfileSeed::defaults);
     }
-    CommandPalette palette(*manager, CommandPalette::Actions{});
+    CommandPalette palette(*manager);
     for (const QString name : {"laptop", "external"}) {
         const QRect area = pointAt(name);
         const QPoint corners[] = {area.topLeft(), area.topRight(), area.bottomLeft(),
@@ -164,7 +164,7 @@ TEST_F(ScaledScreensTest, ThePaletteOpensInsideTheMonitorAtEveryCornerAtEitherSc
 TEST_F(ScaledScreensTest, ALongListLeavesThePaletteNoTallerThanAScaledMonitor) {
     manager->createProfile("Work", ProfileManager::NewProfileSeed::defaults);
     manager->editCommands(manyCommands(40));
-    CommandPalette palette(*manager, CommandPalette::Actions{});
+    CommandPalette palette(*manager);
     for (const QString name : {"laptop", "small"}) {
         SCOPED_TRACE(name.toStdString());
         const QRect area = pointAt(name);

@@ -95,8 +95,8 @@ TEST_F(TerminalControlsTest, HeadersAndButtonsShowWhatTheThemeSays) {
 
 TEST_F(TerminalControlsTest, AMenuOffersEveryCaseAndLeavesTheSelectionToItsOwner) {
     std::vector<AnimationCurve> chosen;
-    TerminalMenu<AnimationCurve> menu(AnimationCurve::easeInOut, 160,
-                                      [&](AnimationCurve curve) { chosen.push_back(curve); });
+    TerminalMenu<AnimationCurve> menu(AnimationCurve::easeInOut, 160);
+    menu.onChoice(&menu, [&](AnimationCurve curve) { chosen.push_back(curve); });
     ASSERT_EQ(menu.menu()->actions().size(), 3);
     EXPECT_EQ(menu.text(),
               QString::fromUtf8(std::string(AnimationCurve(AnimationCurve::easeInOut).label())));
@@ -195,7 +195,7 @@ TEST_F(TerminalControlsTest, TheKitTogetherOnItsBackground) {
     label->setFont(TerminalFont::at(11));
     label->setStyleSheet("color: " + Theme::textDim.name() + ";");
     column->addWidget(new TerminalStepper(label, {1, 12}, 1), 0, Qt::AlignLeft);
-    column->addWidget(new TerminalMenu<AnimationCurve>(AnimationCurve::easeInOut, 180, {}), 0,
+    column->addWidget(new TerminalMenu<AnimationCurve>(AnimationCurve::easeInOut, 180), 0,
                       Qt::AlignLeft);
     auto* name = new QLineEdit;
     name->setFont(TerminalFont::at(13));
