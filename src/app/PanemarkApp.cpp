@@ -32,8 +32,10 @@ InstanceServer::Json statusReply(AppController& controller, Platform& platform) 
     reply["pid"] = static_cast<std::int64_t>(::getpid());
     reply["display"] = platform.displayName();
     reply["desktop"] = platform.desktopName();
-    if (const DesktopAccess access = platform.access(); !access.granted) {
-        reply["desktopAccess"] = access.sentence();
+    if (AccessGate* gate = platform.accessGate()) {
+        if (const DesktopAccess access = gate->access(); !access.granted) {
+            reply["desktopAccess"] = access.sentence();
+        }
     }
     reply["keyboardLayout"] = platform.shortcuts().keyboardLayout();
     InstanceServer::Json shortcuts = InstanceServer::Json::array();

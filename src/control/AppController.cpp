@@ -36,7 +36,8 @@ AppController::~AppController() = default;
 void AppController::reportRefusedAccess() {
     // The settings window says the same in its own place; the log tells whoever started the
     // program from a terminal.
-    if (const DesktopAccess access = platform_.access(); !access.granted) {
+    AccessGate* gate = platform_.accessGate();
+    if (const DesktopAccess access = gate ? gate->access() : DesktopAccess{}; !access.granted) {
         Log::write(access.sentence());
     }
 }

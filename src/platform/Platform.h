@@ -2,8 +2,8 @@
 
 #include "base/Cancellable.h"
 #include "base/Result.h"
+#include "platform/AccessGate.h"
 #include "platform/Beeper.h"
-#include "platform/DesktopAccess.h"
 #include "platform/DesktopLink.h"
 #include "platform/DisplayFacts.h"
 #include "platform/GlobalShortcuts.h"
@@ -36,14 +36,6 @@ public:
     virtual std::string displayName() const = 0;
     // The backend and what it talks to, as `panemark status` shows it: "x11 (openbox)".
     virtual std::string desktopName() = 0;
-    // Whether the desktop lets Panemark place windows and hear its shortcuts, and if not, why
-    // and what to do about it.
-    virtual DesktopAccess access() = 0;
-    // Called on the main thread whenever access() may answer otherwise: a compositor's helper
-    // went away or came back. Where access never changes, never.
-    [[nodiscard]] virtual Subscription onAccessChanged(std::function<void()> /*listener*/) {
-        return {};
-    }
     // Runs the main loop until the desktop's side of Panemark is ready for a command (a
     // compositor's helper has started), for at most `seconds`: a one-shot command line waits
     // here. An error says what it waited for, and how long.
@@ -60,6 +52,9 @@ public:
     virtual DesktopLink* desktopLink() { return nullptr; }
     // The desktop's own button for Panemark.
     virtual PaletteButton* paletteButton() { return nullptr; }
+    // Whether the desktop lets Panemark in, where it can refuse (a compositor that must run a
+    // helper of ours first).
+    virtual AccessGate* accessGate() { return nullptr; }
 };
 
 } // namespace panemark

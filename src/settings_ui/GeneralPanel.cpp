@@ -199,7 +199,8 @@ void GeneralPanel::refresh() {
         const QSignalBlocker blockSwitch(autoSwitch_);
         autoSwitch_->setChecked(profiles_.autoSwitchEnabled.get());
     }
-    const DesktopAccess access = platform_.access();
+    AccessGate* gate = platform_.accessGate();
+    const DesktopAccess access = gate ? gate->access() : DesktopAccess{};
     accessProblem_->setText(QString::fromStdString(access.problem));
     accessRemedy_->setText(QString::fromStdString(access.remedy));
     accessWarning_->setVisible(!access.granted);

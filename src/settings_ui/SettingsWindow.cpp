@@ -72,7 +72,9 @@ SettingsWindow::SettingsWindow(ConfigStore& config, ProfileManager& profiles, Pl
     subscriptions_.push_back(profiles_.autoSwitchEnabled.subscribe(on(Part::general)));
     subscriptions_.push_back(config_.objectChanged.connect([this] { partChanged(Part::general); }));
     // The desktop's helper going or coming back shows in the general panel at once.
-    subscriptions_.push_back(platform_.onAccessChanged([this] { partChanged(Part::general); }));
+    if (AccessGate* gate = platform_.accessGate()) {
+        subscriptions_.push_back(gate->onAccessChanged([this] { partChanged(Part::general); }));
+    }
     refresh();
 }
 

@@ -1,3 +1,4 @@
+#include "../support/ChildProcess.h"
 #include "../support/Printers.h"
 #include "PlacementStack.h"
 #include "TestClient.h"
@@ -154,6 +155,17 @@ TEST_P(WindowManagerMatrixTest, AWindowThatDrawsItsOwnFrameLandsExactlyBesideOne
     session.spawn({"env", "NO_AT_BRIDGE=1", "GDK_BACKEND=x11", "/usr/bin/python3", CSD_WINDOW});
     const std::optional<xcb_window_t> drawn = client.findWindow("panemark-csd-test", 15);
     ASSERT_TRUE(drawn) << "the GTK window did not appear";
+    // A compositing manager lets GTK draw a shadow, the case that needs care; the others none.
+    // GTK draws it once it sees the compositor, which on a busy machine may be after the window
+    // appeared: the keys are pressed on the window as it then stays.
+    const bool compositing =
+        GetParam() == WindowManager::cinnamon || GetParam() == WindowManager::marco;
+    const auto hasShadow = [&] {
+        const std::vector<std::uint32_t> shadow = client.shadowExtents(*drawn);
+        return shadow.size() == 4 && shadow[0] > 0;
+    };
+    ASSERT_TRUE(!compositing || ChildProcess::waitFor(hasShadow, 15))
+        << "GTK drew no shadow under a compositing manager";
     const xcb_window_t framed = client.createWindow(900, 200, 500, 400);
     const std::vector<ZoneCommand> stock = stockCommands();
     // The halves, whose outer edges are the screen's: the shadow goes past them.
@@ -169,11 +181,6 @@ TEST_P(WindowManagerMatrixTest, AWindowThatDrawsItsOwnFrameLandsExactlyBesideOne
             << testing::PrintToString(client.shadowExtents(*drawn));
         EXPECT_EQ(client.waitForFrame(framed, round == 0 ? right : left),
                   round == 0 ? right : left);
-    }
-    // A compositing manager lets GTK draw a shadow, the case that needs care; the others none.
-    if (GetParam() == WindowManager::cinnamon || GetParam() == WindowManager::marco) {
-        const std::vector<std::uint32_t> shadow = client.shadowExtents(*drawn);
-        EXPECT_TRUE(shadow.size() == 4 && shadow[0] > 0) << testing::PrintToString(shadow);
     }
 }
 

@@ -21,7 +21,7 @@ namespace panemark {
 // GNOME on Wayland: Panemark's shell extension places windows, grabs the shortcuts and shows
 // Panemark's button on the top bar. Without the extension Panemark still runs, and says in its
 // settings window and its log what to do.
-class GnomePlatform : public Platform, public PaletteButton {
+class GnomePlatform : public Platform, public PaletteButton, public AccessGate {
 public:
     static Result<std::unique_ptr<GnomePlatform>> open(Scheduler& mainLoop);
 
@@ -32,6 +32,7 @@ public:
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override;
+    AccessGate* accessGate() override { return this; }
     DesktopAccess access() override;
     Subscription onAccessChanged(std::function<void()> listener) override;
     PaletteButton* paletteButton() override { return this; }

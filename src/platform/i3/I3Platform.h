@@ -30,7 +30,6 @@ public:
     KeyboardDevices& keyboardDevices() override { return x11_->keyboardDevices(); }
     std::string displayName() const override { return x11_->displayName(); }
     std::string desktopName() override { return desktopName_; }
-    DesktopAccess access() override { return {}; }
     // The X display's, which i3 manages.
     Beeper* bell() override { return x11_->bell(); }
     DisplayFacts* displayFacts() override { return x11_.get(); }

@@ -23,7 +23,10 @@ public:
     std::optional<WindowRef> focusedWindow(double timeout) override;
     std::optional<Rect> readFrame(WindowRef window, double timeout) override;
     void writeFrame(WindowRef window, const Rect& frame, double timeout) override;
-    std::optional<bool> isSizeSettable(WindowRef, double) override { return true; }
+    // From the window's own size hints, as on any X11 desktop: i3 keeps to them when floating.
+    std::optional<bool> isSizeSettable(WindowRef window, double timeout) override {
+        return x11_.isSizeSettable(window, timeout);
+    }
     std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
     std::int64_t ownProcessId() override { return x11_.ownProcessId(); }
 

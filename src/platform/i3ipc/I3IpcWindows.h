@@ -35,7 +35,9 @@ public:
     std::optional<WindowRef> focusedWindow(double timeout) override;
     std::optional<Rect> readFrame(WindowRef window, double timeout) override;
     void writeFrame(WindowRef window, const Rect& frame, double timeout) override;
-    // The compositor sizes any window; an application's own limits it applies itself.
+    // sway's tree shows no client's size limits (a Wayland client tells them to the compositor
+    // alone), and sway applies them itself: any window is sized, and the placement's later
+    // look finds where a client held to its own.
     std::optional<bool> isSizeSettable(WindowRef, double) override { return true; }
     std::optional<std::int64_t> processId(WindowRef window, double timeout) override;
     std::int64_t ownProcessId() override;

@@ -27,7 +27,7 @@ namespace panemark {
 // KDE Plasma on Wayland: KWin moves windows for a script of Panemark's that it runs, and KDE's
 // shortcut service delivers the shortcuts. The script is loaded at start, loaded again when
 // KWin restarts or the script stops asking for work, and taken out at the end.
-class KWinPlatform : public Platform {
+class KWinPlatform : public Platform, public AccessGate {
 public:
     static Result<std::unique_ptr<KWinPlatform>> open(Scheduler& mainLoop);
     ~KWinPlatform() override;
@@ -39,6 +39,7 @@ public:
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override { return desktopName_; }
+    AccessGate* accessGate() override { return this; }
     DesktopAccess access() override;
     Result<bool> waitUntilReady(double seconds) override;
     Subscription onAccessChanged(std::function<void()> listener) override;

@@ -15,7 +15,11 @@ namespace panemark {
 
 // The simulated desktop as a whole platform: one 1920 × 1080 screen with a 32-pixel panel and
 // one focused window. For builds and tests that must run without an X server.
-class SimPlatform : public Platform, public DisplayFacts, public DesktopLink, public PaletteButton {
+class SimPlatform : public Platform,
+                    public DisplayFacts,
+                    public DesktopLink,
+                    public PaletteButton,
+                    public AccessGate {
 public:
     static Result<std::unique_ptr<SimPlatform>> open(Scheduler& mainLoop);
     SimPlatform();
@@ -35,11 +39,13 @@ public:
     DisplayFacts* displayFacts() override { return lacks.displayFacts ? nullptr : this; }
     DesktopLink* desktopLink() override { return lacks.desktopLink ? nullptr : this; }
     PaletteButton* paletteButton() override { return lacks.paletteButton ? nullptr : this; }
+    AccessGate* accessGate() override { return lacks.accessGate ? nullptr : this; }
     struct Lacks {
         bool bell = false;
         bool displayFacts = false;
         bool desktopLink = false;
         bool paletteButton = false;
+        bool accessGate = false;
     } lacks;
 
     bool hasWindowManager() override { return true; }

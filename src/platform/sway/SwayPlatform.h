@@ -32,7 +32,6 @@ public:
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override { return desktopName_; }
-    DesktopAccess access() override { return {}; }
     // The IPC socket closes when sway stops.
     DesktopLink* desktopLink() override { return this; }
     Subscription onConnectionLost(std::function<void()> listener) override;

@@ -33,7 +33,6 @@ public:
     KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override;
     // An X server lets any client place windows and grab keys.
-    DesktopAccess access() override { return {}; }
     std::string desktopName() override;
 
     X11Bell* bell() override { return bell_.get(); }
