@@ -14,6 +14,7 @@
 #include "platform/WindowService.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace panemark {
@@ -29,8 +30,16 @@ public:
     virtual WindowService& windows() = 0;
     virtual ScreenService& screens() = 0;
     virtual GlobalShortcuts& shortcuts() = 0;
-    virtual LoginItem& loginItem() = 0;
-    virtual KeyboardDevices& keyboardDevices() = 0;
+    // The login item and the keyboards are the same on every Linux desktop: they are built
+    // once, above the backends, by whoever opens one (PlatformFactory), and handed in.
+    LoginItem& loginItem() { return *loginItem_; }
+    KeyboardDevices& keyboardDevices() { return *keyboardDevices_; }
+    void useSystemServices(std::unique_ptr<LoginItem> loginItem,
+                           std::unique_ptr<KeyboardDevices> keyboardDevices) {
+        ownedLoginItem_ = std::move(loginItem);
+        ownedKeyboardDevices_ = std::move(keyboardDevices);
+        useSystemServices(*ownedLoginItem_, *ownedKeyboardDevices_);
+    }
 
     // The display this is ("ws:0" on X11), as people name it.
     virtual std::string displayName() const = 0;
@@ -55,6 +64,19 @@ public:
     // Whether the desktop lets Panemark in, where it can refuse (a compositor that must run a
     // helper of ours first).
     virtual AccessGate* accessGate() { return nullptr; }
+
+protected:
+    // For a platform that brings its own (the simulated desktop's stand-ins).
+    void useSystemServices(LoginItem& loginItem, KeyboardDevices& keyboardDevices) {
+        loginItem_ = &loginItem;
+        keyboardDevices_ = &keyboardDevices;
+    }
+
+private:
+    std::unique_ptr<LoginItem> ownedLoginItem_;
+    std::unique_ptr<KeyboardDevices> ownedKeyboardDevices_;
+    LoginItem* loginItem_ = nullptr;
+    KeyboardDevices* keyboardDevices_ = nullptr;
 };
 
 } // namespace panemark

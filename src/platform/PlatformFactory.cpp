@@ -4,9 +4,11 @@
 #include "platform/gnome/GnomeShellDesktopSetup.h"
 #include "platform/i3/I3Platform.h"
 #include "platform/kwin/KWinPlatform.h"
+#include "platform/linux/SysfsKeyboards.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/sway/SwayPlatform.h"
 #include "platform/x11/X11Platform.h"
+#include "platform/xdg/XdgAutostartItem.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -100,54 +102,54 @@ Result<std::string> PlatformFactory::choose(const std::optional<std::string>& re
     return Error{"found no desktop (neither DISPLAY nor WAYLAND_DISPLAY is set); " + supported()};
 }
 
-Result<std::unique_ptr<Platform>> PlatformFactory::open(Scheduler& mainLoop,
-                                                        const std::string& backend) {
-    const Environment environment = processEnvironment();
+namespace {
+
+// A backend's own opening, as the seam's type.
+template <class Backend>
+Result<std::unique_ptr<Platform>> asPlatform(Result<std::unique_ptr<Backend>> opened) {
+    if (!opened) {
+        return Error{opened.error()};
+    }
+    return std::unique_ptr<Platform>(std::move(opened).value());
+}
+
+Result<std::unique_ptr<Platform>> openBackend(Scheduler& mainLoop, const std::string& backend,
+                                              const PlatformFactory::Environment& environment) {
     if (backend == "sway") {
         const std::string socket = environment("SWAYSOCK");
         if (socket.empty()) {
             return Error{"sway names no IPC socket ($SWAYSOCK is not set)"};
         }
-        Result<std::unique_ptr<SwayPlatform>> opened = SwayPlatform::open(mainLoop, socket);
-        if (!opened) {
-            return Error{opened.error()};
-        }
-        return std::unique_ptr<Platform>(std::move(opened).value());
+        return asPlatform(SwayPlatform::open(mainLoop, socket));
     }
     if (backend == "gnome") {
-        Result<std::unique_ptr<GnomePlatform>> opened = GnomePlatform::open(mainLoop);
-        if (!opened) {
-            return Error{opened.error()};
-        }
-        return std::unique_ptr<Platform>(std::move(opened).value());
+        return asPlatform(GnomePlatform::open(mainLoop));
     }
     if (backend == "kwin") {
-        Result<std::unique_ptr<KWinPlatform>> opened = KWinPlatform::open(mainLoop);
-        if (!opened) {
-            return Error{opened.error()};
-        }
-        return std::unique_ptr<Platform>(std::move(opened).value());
+        return asPlatform(KWinPlatform::open(mainLoop));
     }
     if (backend == "i3") {
-        Result<std::unique_ptr<I3Platform>> opened =
-            I3Platform::open(mainLoop, environment("I3SOCK"));
-        if (!opened) {
-            return Error{opened.error()};
-        }
-        return std::unique_ptr<Platform>(std::move(opened).value());
+        return asPlatform(I3Platform::open(mainLoop, environment("I3SOCK")));
     }
     if (backend == "sim") {
-        Result<std::unique_ptr<SimPlatform>> opened = SimPlatform::open(mainLoop);
-        if (!opened) {
-            return Error{opened.error()};
-        }
-        return std::unique_ptr<Platform>(std::move(opened).value());
+        return asPlatform(SimPlatform::open(mainLoop));
     }
-    Result<std::unique_ptr<X11Platform>> opened = X11Platform::open(mainLoop);
-    if (!opened) {
-        return Error{opened.error()};
+    return asPlatform(X11Platform::open(mainLoop));
+}
+
+} // namespace
+
+Result<std::unique_ptr<Platform>> PlatformFactory::open(Scheduler& mainLoop,
+                                                        const std::string& backend) {
+    Result<std::unique_ptr<Platform>> opened = openBackend(mainLoop, backend, processEnvironment());
+    // What every Linux desktop has alike, built here once for whichever backend opened (the
+    // simulated desktop keeps its stand-ins).
+    if (opened && backend != "sim") {
+        opened.value()->useSystemServices(
+            std::make_unique<XdgAutostartItem>(XdgAutostartItem::forThisProgram()),
+            SysfsKeyboards::forThisSystem());
     }
-    return std::unique_ptr<Platform>(std::move(opened).value());
+    return opened;
 }
 
 Result<std::unique_ptr<Platform>>

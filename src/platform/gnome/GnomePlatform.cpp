@@ -53,7 +53,6 @@ Result<std::unique_ptr<GnomePlatform>> GnomePlatform::open(Scheduler&) {
     platform->windows_ = std::make_unique<HelperWindows>(*platform->snapshot_);
     platform->screens_ = std::make_unique<HelperScreens>(*platform->snapshot_);
     platform->shortcuts_ = std::make_unique<GnomeShortcuts>(*platform->helper_);
-    platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     GnomePlatform* self = platform.get();
     // The extension reports the focused window and the screens whenever either changes, in
     // the order it sent them; a command then asks nothing before it places.

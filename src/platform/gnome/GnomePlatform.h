@@ -10,8 +10,6 @@
 #include "platform/helper/HelperScreens.h"
 #include "platform/helper/HelperSnapshot.h"
 #include "platform/helper/HelperWindows.h"
-#include "platform/linux/SysfsKeyboards.h"
-#include "platform/xdg/XdgAutostartItem.h"
 
 #include <memory>
 #include <optional>
@@ -28,8 +26,6 @@ public:
     WindowService& windows() override { return *windows_; }
     ScreenService& screens() override { return *screens_; }
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
-    LoginItem& loginItem() override { return loginItem_; }
-    KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override;
     AccessGate* accessGate() override { return this; }
@@ -39,14 +35,13 @@ public:
     Subscription onPaletteRequested(std::function<void()> listener) override;
 
 private:
-    GnomePlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
+    GnomePlatform() = default;
 
     std::unique_ptr<GnomeShellHelper> helper_;
     std::unique_ptr<HelperSnapshot> snapshot_;
     std::unique_ptr<HelperWindows> windows_;
     std::unique_ptr<HelperScreens> screens_;
     std::unique_ptr<GnomeShortcuts> shortcuts_;
-    std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     Subscription screensChanged_;
     Subscription stateChanged_;
     Subscription departed_;
@@ -54,7 +49,6 @@ private:
     Signal<> accessChanged_;
     // Set when the installed extension did not fit the running shell and was written anew.
     std::optional<DesktopAccess> rewritten_;
-    XdgAutostartItem loginItem_;
 };
 
 } // namespace panemark

@@ -26,8 +26,6 @@ public:
     WindowService& windows() override { return *windows_; }
     ScreenService& screens() override { return *screens_; }
     GlobalShortcuts& shortcuts() override { return x11_->shortcuts(); }
-    LoginItem& loginItem() override { return x11_->loginItem(); }
-    KeyboardDevices& keyboardDevices() override { return x11_->keyboardDevices(); }
     std::string displayName() const override { return x11_->displayName(); }
     std::string desktopName() override { return desktopName_; }
     // The X display's, which i3 manages.

@@ -36,8 +36,7 @@ std::string kwinVersion() {
 
 } // namespace
 
-KWinPlatform::KWinPlatform(Scheduler& mainLoop)
-    : mainLoop_(mainLoop), loginItem_(XdgAutostartItem::forThisProgram()) {}
+KWinPlatform::KWinPlatform(Scheduler& mainLoop) : mainLoop_(mainLoop) {}
 
 Result<std::unique_ptr<KWinPlatform>> KWinPlatform::open(Scheduler& mainLoop) {
     QDBusConnection bus = QDBusConnection::sessionBus();
@@ -81,7 +80,6 @@ Result<std::unique_ptr<KWinPlatform>> KWinPlatform::open(Scheduler& mainLoop) {
     platform->screens_ = std::make_unique<HelperScreens>(*platform->snapshot_);
     platform->shortcuts_ = std::make_unique<KGlobalAccelShortcuts>();
     platform->followKeyboardLayout();
-    platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     platform->desktopName_ = "kwin (" + kwinVersion() + ")";
     platform->loadScript();
     platform->waitForGreeting(greetingTimeout);

@@ -12,8 +12,6 @@
 #include "platform/kwin/KWinScriptChannel.h"
 #include "platform/kwin/KWinScriptLoader.h"
 #include "platform/kwin/PlasmaKeyboardLayout.h"
-#include "platform/linux/SysfsKeyboards.h"
-#include "platform/xdg/XdgAutostartItem.h"
 
 #include <QDBusServiceWatcher>
 #include <QEventLoop>
@@ -35,8 +33,6 @@ public:
     WindowService& windows() override { return *windows_; }
     ScreenService& screens() override { return *screens_; }
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
-    LoginItem& loginItem() override { return loginItem_; }
-    KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override { return desktopName_; }
     AccessGate* accessGate() override { return this; }
@@ -80,7 +76,6 @@ private:
     std::unique_ptr<HelperScreens> screens_;
     std::unique_ptr<PlasmaKeyboardLayout> keyboardLayout_;
     std::unique_ptr<KGlobalAccelShortcuts> shortcuts_;
-    std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     std::unique_ptr<QDBusServiceWatcher> kwinWatcher_;
     TimerHandle aliveCheck_;
     TimerHandle greetingCheck_;
@@ -90,7 +85,6 @@ private:
     bool loadedQuestionOpen_ = false;
     std::uint64_t loads_ = 0; // copies loaded so far
     QEventLoop* waiting_ = nullptr;
-    XdgAutostartItem loginItem_;
     std::string desktopName_;
     std::string scriptProblem_;
     Signal<> accessChanged_;

@@ -7,6 +7,7 @@ Result<std::unique_ptr<SimPlatform>> SimPlatform::open(Scheduler&) {
 }
 
 SimPlatform::SimPlatform() {
+    useSystemServices(loginItem_, keyboardDevices_);
     // A panel 32 pixels high along the top.
     desktop_.setScreens({Screen{{0, 0, 1920, 1080},
                                 {0, 32, 1920, 1048},

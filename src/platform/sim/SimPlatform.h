@@ -27,8 +27,6 @@ public:
     WindowService& windows() override { return desktop_; }
     ScreenService& screens() override { return desktop_; }
     GlobalShortcuts& shortcuts() override { return shortcuts_; }
-    LoginItem& loginItem() override { return loginItem_; }
-    KeyboardDevices& keyboardDevices() override { return keyboardDevices_; }
     SimKeyboardDevices& simKeyboardDevices() { return keyboardDevices_; }
     std::string displayName() const override { return "sim"; }
     DesktopAccess access() override { return desktopAccess; }

@@ -41,7 +41,6 @@ Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler& mainLoop,
     platform->shortcuts_ = std::make_unique<SwayShortcuts>(*platform->client_, *platform->events_);
     platform->palettePlacer_ = std::make_unique<SwayPalettePlacer>(
         *platform->client_, *platform->events_, mainLoop, platform->desktopName_);
-    platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     platform->followConfigReloads();
     return platform;
 }

@@ -8,10 +8,8 @@
 #include "platform/i3ipc/I3IpcEvents.h"
 #include "platform/i3ipc/I3IpcScreens.h"
 #include "platform/i3ipc/I3IpcWindows.h"
-#include "platform/linux/SysfsKeyboards.h"
 #include "platform/sway/SwayPalettePlacer.h"
 #include "platform/sway/SwayShortcuts.h"
-#include "platform/xdg/XdgAutostartItem.h"
 
 #include <memory>
 
@@ -28,8 +26,6 @@ public:
     WindowService& windows() override { return *windows_; }
     ScreenService& screens() override { return *screens_; }
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
-    LoginItem& loginItem() override { return loginItem_; }
-    KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
     std::string desktopName() override { return desktopName_; }
     // The IPC socket closes when sway stops.
@@ -37,7 +33,7 @@ public:
     Subscription onConnectionLost(std::function<void()> listener) override;
 
 private:
-    SwayPlatform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
+    SwayPlatform() = default;
     void keepOwnWindowsFromTheFocus();
     void followConfigReloads();
 
@@ -48,8 +44,6 @@ private:
     std::unique_ptr<I3IpcScreens> screens_;
     std::unique_ptr<SwayShortcuts> shortcuts_;
     std::unique_ptr<SwayPalettePlacer> palettePlacer_;
-    std::unique_ptr<SysfsKeyboards> keyboardDevices_;
-    XdgAutostartItem loginItem_;
     std::string desktopName_;
     Subscription configReloads_;
 };

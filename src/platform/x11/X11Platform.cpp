@@ -28,7 +28,6 @@ Result<std::unique_ptr<X11Platform>> X11Platform::open(Scheduler& mainLoop) {
     platform->windows_ = std::make_unique<X11Windows>(*platform->requests_, *platform->screens_);
     platform->bell_ = std::make_unique<X11Bell>(*platform->requests_);
     platform->shortcuts_ = std::make_unique<X11GlobalShortcuts>(*platform->events_, mainLoop);
-    platform->keyboardDevices_ = SysfsKeyboards::forThisSystem();
     platform->screens_->watch(*platform->events_);
     platform->windows_->watch(*platform->events_);
     // Events the connection read while answering the requests above wait in its queue, where

@@ -3,7 +3,6 @@
 #include "base/Result.h"
 #include "base/Scheduler.h"
 #include "platform/Platform.h"
-#include "platform/linux/SysfsKeyboards.h"
 #include "platform/x11/X11Bell.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11DesktopName.h"
@@ -11,7 +10,6 @@
 #include "platform/x11/X11GlobalShortcuts.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11Windows.h"
-#include "platform/xdg/XdgAutostartItem.h"
 
 #include <memory>
 
@@ -29,8 +27,6 @@ public:
     X11Windows& windows() override { return *windows_; }
     X11Screens& screens() override { return *screens_; }
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
-    LoginItem& loginItem() override { return loginItem_; }
-    KeyboardDevices& keyboardDevices() override { return *keyboardDevices_; }
     std::string displayName() const override;
     // An X server lets any client place windows and grab keys.
     std::string desktopName() override;
@@ -49,7 +45,7 @@ public:
     X11Connection& connection() { return *requests_; }
 
 private:
-    X11Platform() : loginItem_(XdgAutostartItem::forThisProgram()) {}
+    X11Platform() = default;
 
     std::unique_ptr<X11Connection> requests_;
     std::unique_ptr<X11Connection> eventConnection_;
@@ -58,8 +54,6 @@ private:
     std::unique_ptr<X11Windows> windows_;
     std::unique_ptr<X11Bell> bell_;
     std::unique_ptr<X11GlobalShortcuts> shortcuts_;
-    XdgAutostartItem loginItem_;
-    std::unique_ptr<SysfsKeyboards> keyboardDevices_;
     X11DesktopName desktopName_; // main thread
     TimerHandle startupEvents_;
 };
