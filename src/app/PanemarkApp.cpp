@@ -11,12 +11,14 @@
 #include "control/ProfileRequests.h"
 #include "control/QuitRequest.h"
 #include "control/SignalPipe.h"
+#include "platform/OwnWindows.h"
 #include "platform/PlatformFactory.h"
 #include "tray_ui/DesktopShell.h"
 #include "widgets/TerminalFont.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <malloc.h>
 #include <optional>
 #include <ostream>
@@ -152,6 +154,10 @@ std::unique_ptr<QApplication> makeApplication(int& argc, char** argv, const std:
         qEnvironmentVariableIsEmpty("QT_WAYLAND_RECONNECT")) {
         qputenv("QT_WAYLAND_RECONNECT", "1");
     }
+    // Panemark's windows carry its app id on every desktop (the Wayland app id, the X11 window's
+    // desktop file): the compositor helpers and sway's rules know them by it, whatever the
+    // program file is called.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(OwnWindows::appId));
     auto application = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false); // closing the palette is not quitting
     // Text no view sets a font for (tooltips, Qt's own dialogs and menus) is in the theme's one

@@ -72,6 +72,7 @@ function gadget(r) {
 function makeWindow(api, id, frame, pid, caption) {
     var w = {
         internalId: "{" + id + "}", pid: pid, resizeable: true, fullScreen: false,
+        desktopFileName: pid === 4242 ? "panemark" : "foot", resourceClass: pid === 4242 ? "panemark" : "foot",
         maximizable: true, maximized: [], desktopWindow: false, dock: false, deleted: false,
         caption: caption + (api >= 6.2 ? " <2>" : ""), frameGeometryChanged: Signal(),
         keepAbove: false, follows: true, writes: []
@@ -194,16 +195,13 @@ private:
 };
 
 // The KWin script loaded into a workspace of KWin `api` (5, 6, 6.2 for captionNormal, 6.7 for
-// the gadgets), its window 7 of another program and Panemark's pid 4242.
+// the gadgets), its window 7 of another program; Panemark's windows are those of pid 4242.
 std::unique_ptr<Script> kwinScript(double api) {
     auto script = std::make_unique<Script>();
     script->run(sharedStandIns);
     script->run("var API = " + std::to_string(api) + ";");
     script->run(kwinStandIns);
-    std::string text = KWinScriptLoader::scriptText("token-1", "app.panemark.Test");
-    const std::string pid = "Number(\"" + std::to_string(::getpid()) + "\")";
-    text.replace(text.find(pid), pid.size(), "4242");
-    script->run(text);
+    script->run(KWinScriptLoader::scriptText("token-1", "app.panemark.Test"));
     return script;
 }
 
@@ -458,6 +456,7 @@ function makeWindow(id, frame, pid, title) {
         get_id: function () { return id; },
         get_frame_rect: function () { return current; },
         get_pid: function () { return pid; },
+        get_wm_class: function () { return pid === 4242 ? "panemark" : "foot"; },
         get_title: function () { return title; },
         get_window_type: function () { return Meta.WindowType.NORMAL; },
         allows_resize: function () { return true; },

@@ -31,16 +31,8 @@ std::vector<Screen> HelperScreens::screens() {
     return known_; // the helper does not answer: what it said last
 }
 
-std::optional<Screen> HelperScreens::mainScreen() {
-    const std::vector<Screen> all = screens();
-    if (all.empty()) {
-        return std::nullopt;
-    }
-    return all.front();
-}
-
 Subscription HelperScreens::onScreensChanged(std::function<void()> callback) {
-    return changed_.connect([callback = std::move(callback)] { callback(); });
+    return changed_.connect(std::move(callback));
 }
 
 void HelperScreens::reported(const std::vector<OutputFacts>& outputs) {

@@ -22,7 +22,6 @@ public:
     HelperScreens(HelperSnapshot& snapshot, EdidReader edid = drmEdid);
 
     std::vector<Screen> screens() override;
-    std::optional<Screen> mainScreen() override;
     Subscription onScreensChanged(std::function<void()> callback) override;
 
     // The helper's report of a change (or its first list); on the main thread.

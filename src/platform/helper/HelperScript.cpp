@@ -36,6 +36,7 @@ std::string HelperScript::sharedLogic() {
     }
     fillIn(text, "%QUIET_TITLES%", quiet.dump());
     fillIn(text, "%PALETTE_TITLE%", nlohmann::json(std::string(OwnWindows::paletteTitle)).dump());
+    fillIn(text, "%APP_ID%", nlohmann::json(std::string(OwnWindows::appId)).dump());
     return text;
 }
 

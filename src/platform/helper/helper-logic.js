@@ -2,12 +2,17 @@
 // extension alike: plain functions over plain rectangles, no compositor's API. Panemark puts
 // this in front of each helper when it writes it out, with its own windows' titles filled in.
 
-// Panemark's windows that are shown and never focused, by their titles, and the palette's.
+// Panemark's windows that are shown and never focused: of Panemark's app id, with these titles.
+var panemarkAppId = %APP_ID%;
 var panemarkQuietTitles = %QUIET_TITLES%;
 var panemarkPaletteTitle = %PALETTE_TITLE%;
 
 function panemarkIsQuietTitle(title) {
     return panemarkQuietTitles.indexOf(title) >= 0;
+}
+
+function panemarkIsQuietWindow(appId, title) {
+    return appId === panemarkAppId && panemarkIsQuietTitle(title);
 }
 
 // Whether a frame is the one wanted, to the pixel: at a fractional scale a compositor may

@@ -27,27 +27,19 @@ Result<std::unique_ptr<I3Platform>> I3Platform::open(Scheduler& mainLoop,
         return Error{"i3 names no IPC socket (neither $I3SOCK nor the root window's "
                      "I3_SOCKET_PATH)"};
     }
-    platform->client_ = std::make_unique<I3IpcClient>(socket);
-    Result<std::string> version =
-        platform->client_->request(I3IpcCodec::getVersion, "", requestTimeout);
-    if (!version) {
-        return Error{"i3 does not answer at " + socket + ": " + version.error()};
+    Result<I3IpcConnection> ipc =
+        I3IpcConnection::open(socket, I3IpcReplies::Dialect::i3,
+                              {"output", "workspace", "window", "shutdown"}, requestTimeout);
+    if (!ipc) {
+        return Error{ipc.error()};
     }
-    platform->desktopName_ =
-        "i3 (" + I3IpcReplies::version(version.value()).value_or("unknown version") + ")";
-    Result<std::unique_ptr<I3IpcEvents>> events = I3IpcEvents::open(
-        socket, {"output", "workspace", "window", "shutdown"}, platform->desktopName_);
-    if (!events) {
-        return Error{events.error()};
-    }
-    platform->events_ = std::move(events).value();
-    platform->tree_ = std::make_unique<I3IpcTree>(*platform->client_, I3IpcReplies::Dialect::i3);
+    platform->ipc_ = std::move(ipc).value();
     platform->placer_ = std::make_unique<I3IpcWindows>(
-        *platform->tree_, I3IpcWindows::Options{.namedByXWindow = true, .settleChecks = false});
+        *platform->ipc_.tree, I3IpcWindows::Options{.namedByXWindow = true, .settleChecks = false});
     platform->windows_ = std::make_unique<I3Windows>(platform->x11_->connection(),
                                                      platform->x11_->windows(), *platform->placer_);
-    platform->screens_ =
-        std::make_unique<I3IpcScreens>(*platform->tree_, *platform->events_, screensKeptFor);
+    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->ipc_.tree,
+                                                        *platform->ipc_.events, screensKeptFor);
     return platform;
 }
 

@@ -4,8 +4,7 @@
 #include "base/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/i3/I3Windows.h"
-#include "platform/i3ipc/I3IpcClient.h"
-#include "platform/i3ipc/I3IpcEvents.h"
+#include "platform/i3ipc/I3IpcConnection.h"
 #include "platform/i3ipc/I3IpcScreens.h"
 #include "platform/i3ipc/I3IpcWindows.h"
 #include "platform/x11/X11Platform.h"
@@ -27,7 +26,7 @@ public:
     ScreenService& screens() override { return *screens_; }
     GlobalShortcuts& shortcuts() override { return x11_->shortcuts(); }
     std::string displayName() const override { return x11_->displayName(); }
-    std::string desktopName() override { return desktopName_; }
+    std::string desktopName() override { return ipc_.desktopName; }
     // The X display's, which i3 manages.
     Beeper* bell() override { return x11_->bell(); }
     DisplayFacts* displayFacts() override { return x11_.get(); }
@@ -37,13 +36,10 @@ private:
     I3Platform() = default;
 
     std::unique_ptr<X11Platform> x11_;
-    std::unique_ptr<I3IpcClient> client_;
-    std::unique_ptr<I3IpcEvents> events_;
-    std::unique_ptr<I3IpcTree> tree_;
+    I3IpcConnection ipc_;
     std::unique_ptr<I3IpcWindows> placer_;
     std::unique_ptr<I3Windows> windows_;
     std::unique_ptr<I3IpcScreens> screens_;
-    std::string desktopName_;
 };
 
 } // namespace panemark

@@ -102,16 +102,8 @@ std::vector<Screen> I3IpcScreens::screens() {
     return screens;
 }
 
-std::optional<Screen> I3IpcScreens::mainScreen() {
-    const std::vector<Screen> all = screens();
-    if (all.empty()) {
-        return std::nullopt;
-    }
-    return all.front();
-}
-
 Subscription I3IpcScreens::onScreensChanged(std::function<void()> callback) {
-    return changed_.connect([callback = std::move(callback)] { callback(); });
+    return changed_.connect(std::move(callback));
 }
 
 } // namespace panemark

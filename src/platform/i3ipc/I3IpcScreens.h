@@ -25,7 +25,6 @@ public:
     I3IpcScreens(I3IpcTree& tree, I3IpcEvents& events, double keepFor = 0);
 
     std::vector<Screen> screens() override;
-    std::optional<Screen> mainScreen() override;
     Subscription onScreensChanged(std::function<void()> callback) override;
 
     static Screen describe(const I3IpcReplies::Output& output, std::uint32_t number);

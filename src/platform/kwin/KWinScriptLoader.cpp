@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <QUuid>
 #include <fstream>
-#include <unistd.h>
 
 namespace panemark {
 
@@ -34,11 +33,8 @@ KWinScriptLoader::~KWinScriptLoader() {
 std::string KWinScriptLoader::scriptText(const std::string& token, const std::string& service) {
     std::string text =
         HelperScript::withSharedLogic(HelperScript::resource(":/panemark/kwin/panemark-kwin.js"));
-    const std::string pid = std::to_string(::getpid());
     for (const auto& [placeholder, value] :
-         {std::pair<std::string, const std::string&>{"%TOKEN%", token},
-          {"%SERVICE%", service},
-          {"%PID%", pid}}) {
+         {std::pair<std::string, const std::string&>{"%TOKEN%", token}, {"%SERVICE%", service}}) {
         if (const std::size_t at = text.find(placeholder); at != std::string::npos) {
             text.replace(at, placeholder.size(), value);
         }

@@ -14,7 +14,6 @@ var iface = "app.panemark.KWinScript";
 // behind by an earlier run.
 var token = "%TOKEN%";
 // The process whose windows the script looks after (Panemark's own).
-var ownPid = Number("%PID%");
 var api = workspace.activeWindow !== undefined ? 6 : 5;
 
 function call(method, args, reply) {
@@ -216,8 +215,10 @@ watchdog.start(10000);
 // client cannot place its own windows).
 var lastActive = null;
 
+// A Wayland window's app id is its desktop file name to KWin, and its resource class.
 function isQuiet(window) {
-    return window && window.pid === ownPid && panemarkIsQuietTitle(captionOf(window));
+    return window && (panemarkIsQuietWindow(String(window.desktopFileName), captionOf(window)) ||
+                      panemarkIsQuietWindow(String(window.resourceClass), captionOf(window)));
 }
 
 function keepInside(window, anchor, area) {

@@ -19,28 +19,21 @@ constexpr double connectTimeout = 2.0;
 Result<std::unique_ptr<SwayPlatform>> SwayPlatform::open(Scheduler& mainLoop,
                                                          const std::string& socketPath) {
     std::unique_ptr<SwayPlatform> platform(new SwayPlatform());
-    platform->client_ = std::make_unique<I3IpcClient>(socketPath);
-    Result<std::string> reply =
-        platform->client_->request(I3IpcCodec::getVersion, "", connectTimeout);
-    if (!reply) {
-        return Error{"sway does not answer at " + socketPath + ": " + reply.error()};
+    Result<I3IpcConnection> ipc = I3IpcConnection::open(
+        socketPath, I3IpcReplies::Dialect::sway,
+        {"binding", "output", "workspace", "window", "shutdown"}, connectTimeout);
+    if (!ipc) {
+        return Error{ipc.error()};
     }
-    platform->desktopName_ =
-        "sway (" + I3IpcReplies::version(reply.value()).value_or("unknown version") + ")";
+    platform->ipc_ = std::move(ipc).value();
     platform->keepOwnWindowsFromTheFocus();
-    Result<std::unique_ptr<I3IpcEvents>> events =
-        I3IpcEvents::open(socketPath, {"binding", "output", "workspace", "window", "shutdown"},
-                          platform->desktopName_);
-    if (!events) {
-        return Error{events.error()};
-    }
-    platform->events_ = std::move(events).value();
-    platform->tree_ = std::make_unique<I3IpcTree>(*platform->client_, I3IpcReplies::Dialect::sway);
-    platform->windows_ = std::make_unique<I3IpcWindows>(*platform->tree_);
-    platform->screens_ = std::make_unique<I3IpcScreens>(*platform->tree_, *platform->events_);
-    platform->shortcuts_ = std::make_unique<SwayShortcuts>(*platform->client_, *platform->events_);
+    platform->windows_ = std::make_unique<I3IpcWindows>(*platform->ipc_.tree);
+    platform->screens_ =
+        std::make_unique<I3IpcScreens>(*platform->ipc_.tree, *platform->ipc_.events);
+    platform->shortcuts_ =
+        std::make_unique<SwayShortcuts>(*platform->ipc_.client, *platform->ipc_.events);
     platform->palettePlacer_ = std::make_unique<SwayPalettePlacer>(
-        *platform->client_, *platform->events_, mainLoop, platform->desktopName_);
+        *platform->ipc_.client, *platform->ipc_.events, mainLoop, platform->ipc_.desktopName);
     platform->followConfigReloads();
     return platform;
 }
@@ -79,12 +72,13 @@ void SwayPlatform::keepOwnWindowsFromTheFocus() {
     rules.push_back("for_window " + own(OwnWindows::paletteTitle) + " floating enable");
     rules.push_back("for_window " + own(OwnWindows::paletteTitle) + " move position cursor");
     for (const std::string& rule : rules) {
-        Result<std::string> reply = client_->request(I3IpcCodec::runCommand, rule, connectTimeout);
+        Result<std::string> reply =
+            ipc_.client->request(I3IpcCodec::runCommand, rule, connectTimeout);
         if (!reply) {
             Log::write(reply.error());
         } else if (const std::optional<std::string> refused =
                        I3IpcReplies::commandFailure(reply.value())) {
-            Log::write(desktopName_ + " refused \"" + rule + "\": " + *refused);
+            Log::write(ipc_.desktopName + " refused \"" + rule + "\": " + *refused);
         }
     }
 }
@@ -92,9 +86,10 @@ void SwayPlatform::keepOwnWindowsFromTheFocus() {
 void SwayPlatform::followConfigReloads() {
     // `swaymsg reload` (what sway users do after every edit of their configuration) forgets the
     // bindings and window rules made at run time: both are given again at once.
-    configReloads_ = events_->onEvent([this](std::uint32_t type, const std::string& payload) {
+    configReloads_ = ipc_.events->onEvent([this](std::uint32_t type, const std::string& payload) {
         if (type == I3IpcCodec::workspaceEvent && I3IpcReplies::isConfigReload(payload)) {
-            Log::write(desktopName_ + " read its configuration again: binding the shortcuts again");
+            Log::write(ipc_.desktopName +
+                       " read its configuration again: binding the shortcuts again");
             keepOwnWindowsFromTheFocus();
             shortcuts_->bindAgain();
         }
@@ -106,7 +101,7 @@ SwayPlatform::~SwayPlatform() {
 }
 
 Subscription SwayPlatform::onConnectionLost(std::function<void()> listener) {
-    return events_->onClosed(std::move(listener));
+    return ipc_.events->onClosed(std::move(listener));
 }
 
 } // namespace panemark

@@ -4,8 +4,7 @@
 #include "base/Scheduler.h"
 #include "platform/Platform.h"
 #include "platform/WaylandSession.h"
-#include "platform/i3ipc/I3IpcClient.h"
-#include "platform/i3ipc/I3IpcEvents.h"
+#include "platform/i3ipc/I3IpcConnection.h"
 #include "platform/i3ipc/I3IpcScreens.h"
 #include "platform/i3ipc/I3IpcWindows.h"
 #include "platform/sway/SwayPalettePlacer.h"
@@ -27,7 +26,7 @@ public:
     ScreenService& screens() override { return *screens_; }
     GlobalShortcuts& shortcuts() override { return *shortcuts_; }
     std::string displayName() const override { return WaylandSession::displayName(); }
-    std::string desktopName() override { return desktopName_; }
+    std::string desktopName() override { return ipc_.desktopName; }
     // The IPC socket closes when sway stops.
     DesktopLink* desktopLink() override { return this; }
     Subscription onConnectionLost(std::function<void()> listener) override;
@@ -37,14 +36,11 @@ private:
     void keepOwnWindowsFromTheFocus();
     void followConfigReloads();
 
-    std::unique_ptr<I3IpcClient> client_;
-    std::unique_ptr<I3IpcEvents> events_;
-    std::unique_ptr<I3IpcTree> tree_;
+    I3IpcConnection ipc_;
     std::unique_ptr<I3IpcWindows> windows_;
     std::unique_ptr<I3IpcScreens> screens_;
     std::unique_ptr<SwayShortcuts> shortcuts_;
     std::unique_ptr<SwayPalettePlacer> palettePlacer_;
-    std::string desktopName_;
     Subscription configReloads_;
 };
 

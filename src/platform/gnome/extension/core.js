@@ -394,8 +394,9 @@ function createPanemark(lib) {
     // Panemark's palette and splash card are shown, never focused: the palette's rows move the
     // window the user works in, which keeps the keyboard. The palette opens beside the top-bar
     // button or at the pointer (a Wayland client cannot place its own windows).
+    // A Wayland window's app id is its WM class to mutter.
     function isQuiet(win) {
-        return win && isOwnersWindow(win) && panemarkIsQuietTitle(win.get_title());
+        return win && panemarkIsQuietWindow(win.get_wm_class(), win.get_title());
     }
 
     function monitorAt(x, y) {
