@@ -125,9 +125,10 @@ ensure_root() {
     fresh_enough "$root" && return 0
     configure_apt "$root"
     say "installing and upgrading the $generation root's packages"
+    # The tests' packages and the benchmarks' (`make bench-desktops` builds and runs them here).
     if ! in_root "$root" bash -c 'export DEBIAN_FRONTEND=noninteractive
         apt-get update -qq && apt-get dist-upgrade -y -qq >/dev/null &&
-        apt-get install -y -qq ccache git >/dev/null && /src/scripts/install-deps.sh --test >/dev/null' \
+        apt-get install -y -qq ccache git >/dev/null && /src/scripts/install-deps.sh --bench >/dev/null' \
         >"$roots/$generation.packages.log" 2>&1; then
         local problem
         problem="cannot install the $generation root's packages from $(mirror): $(first_error "$roots/$generation.packages.log") (log: $roots/$generation.packages.log)"
