@@ -105,9 +105,13 @@ protected:
 
     // Whether each of the desktop's stock panels takes its room: Cinnamon's along the bottom,
     // MATE's at the top and the bottom (the top one comes once its applets have loaded).
+    // Cinnamon's panel is at the bottom. MATE's two are at the top and the bottom, or both at the
+    // top when mate-panel laid them out before it read their places (seen on a busy machine):
+    // two panels' room is left out of the work area either way.
     bool panelsUp(const Rect& area) const {
         const bool bottom = area.maxY() < height;
-        return GetParam() == Desktop::cinnamon ? bottom : bottom && area.minY() > 0;
+        const double leftOut = area.minY() + (height - area.maxY());
+        return GetParam() == Desktop::cinnamon ? bottom : area.minY() > 0 && leftOut >= 40;
     }
 
     // The work area once the panels have come up (within a minute: a busy machine loads their

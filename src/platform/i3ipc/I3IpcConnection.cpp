@@ -15,9 +15,9 @@ Result<I3IpcConnection> I3IpcConnection::open(const std::string& socket,
     if (!version) {
         return Error{compositor + " does not answer at " + socket + ": " + version.error()};
     }
-    connection.desktopName =
-        compositor + " (" + I3IpcReplies::version(version.value()).value_or("unknown version") +
-        ")";
+    connection.desktopName = compositor + " (" +
+                             I3IpcReplies::version(version.value()).value_or("unknown version") +
+                             ")";
     Result<std::unique_ptr<I3IpcEvents>> events =
         I3IpcEvents::open(socket, eventKinds, connection.desktopName);
     if (!events) {

@@ -23,8 +23,7 @@ struct I3IpcConnection {
 
     // An error names the compositor and the socket when it does not answer in `timeout`.
     static Result<I3IpcConnection> open(const std::string& socket, I3IpcReplies::Dialect dialect,
-                                        const std::vector<std::string>& eventKinds,
-                                        double timeout);
+                                        const std::vector<std::string>& eventKinds, double timeout);
 };
 
 } // namespace panemark
