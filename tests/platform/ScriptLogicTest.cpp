@@ -393,6 +393,28 @@ TEST(ScriptLogicTest, TheKWinScriptKeepsThePaletteInsideTheScreenUnderThePointer
     }
 }
 
+TEST(ScriptLogicTest, TheKWinScriptGivesTheFocusBackFromPanemarksPaletteButNotToAClosedWindow) {
+    for (const double api : {5.0, 6.0}) {
+        SCOPED_TRACE(api);
+        auto script = kwinScript(api);
+        const std::string active = api >= 6 ? "workspace.activeWindow" : "workspace.activeClient";
+        const std::string signal = api >= 6 ? "workspace.window" : "workspace.client";
+        // Shown already active, as KWin may map it: the terminal has the keyboard again.
+        script->run("var palette = makeWindow(API, 9, { x: 0, y: 0, width: 400, height: 300 }, "
+                    "4242, 'Panemark Palette'); windows.push(palette);" +
+                    active + " = palette;" + signal + "Added.fire(palette);");
+        EXPECT_EQ(script->json(active + " === windows[0]"), "true");
+        // Clicked later: the same.
+        script->run(active + " = palette;" + signal + "Activated.fire(palette);");
+        EXPECT_EQ(script->json(active + " === windows[0]"), "true");
+        // The terminal closed: the palette keeps the focus rather than giving it to a window
+        // that is gone.
+        script->run(signal + "Removed.fire(windows[0]);" + active + " = palette;" + signal +
+                    "Activated.fire(palette);");
+        EXPECT_EQ(script->json(active + " === palette"), "true");
+    }
+}
+
 // GNOME Shell: the modules the extension is handed, `global`, and windows of the shell's
 // version: 43-48 (get_maximized, unmaximize(flags)) or 49 and later (get_maximize_flags,
 // set_unmaximize_flags).
@@ -483,7 +505,8 @@ function makeWindow(id, frame, pid, title) {
         },
         unmanage: function () { if (handlers["unmanaged"]) handlers["unmanaged"](); },
         connectedSignals: function () { return Object.keys(handlers).sort(); },
-        activate: function () {},
+        activations: 0,
+        activate: function () { w.activations += 1; },
         get_compositor_private: function () { return null; }
     };
     if (SHELL >= 49) {
@@ -709,6 +732,22 @@ TEST(ScriptLogicTest, TheExtensionKeepsThePaletteInsideTheMonitorUnderThePointer
     EXPECT_EQ(script->json("palette.connectedSignals()"), "[]");
 }
 
+TEST(ScriptLogicTest, TheExtensionGivesTheFocusBackFromPanemarksPaletteButNotToAClosedWindow) {
+    auto script = gnomeExtension(48);
+    script->run(R"(
+        var palette = makeWindow(9, { x: 0, y: 0, width: 400, height: 300 }, 4242,
+                                 "Panemark Palette");
+        function focus(win) {
+            global.display.focus_window = win;
+            global.display.handlers["notify::focus-window"]();
+        }
+        focus(palette);)");
+    EXPECT_EQ(script->json("windows[0].activations"), "1");
+    // The terminal closed: nothing is asked of a window mutter no longer manages.
+    script->run("windows[0].unmanage(); focus(null); focus(palette);");
+    EXPECT_EQ(script->json("windows[0].activations"), "1");
+}
+
 } // namespace
 // The logic both helpers carry, on its own.
 TEST(ScriptLogicTest, BothHelpersCarryTheSharedLogicWithPanemarksOwnTitles) {
@@ -770,6 +809,67 @@ TEST(ScriptLogicTest, TheSharedLogicKeepsAFrameInsideItsAreaAndTellsWhenAPlaceme
                                      function () { late += 1; });
         slow.changed(); slow.timedOut(); slow.timedOut();)");
     EXPECT_EQ(script.json("late"), "1");
+}
+
+TEST(ScriptLogicTest, TheSharedLogicReportsOneStateABurstAndKeepsOnlyTheFollowedWindowWatched) {
+    Script script;
+    script.run(HelperScript::sharedLogic());
+    script.run(R"(
+        var due = [], sent = [], watching = {};
+        var reporter = panemarkStateReporter({
+            describe: function (w) { return w; }, screens: function () { return []; },
+            send: function (state) { sent.push(state.window); },
+            watchFrame: function (w, f) {
+                watching[w] = f;
+                return function () { if (w === "gone") throw new Error("gone"); delete watching[w]; };
+            },
+            soon: function (f) { due.push(f); return function () { due = []; }; }
+        });
+        function turn() { var now = due; due = []; now.forEach(function (f) { f(); }); }
+        reporter.follow("a"); watching.a(); watching.a(); turn();
+        reporter.follow("gone"); turn(); reporter.follow("b"); turn();
+        reporter.report(); reporter.stop(); turn();)");
+    // One report for the follow and the two moves of its turn; a window gone before it was let
+    // go of does not stop the next one being followed; nothing after the stop.
+    EXPECT_EQ(script.json("sent"), R"(["a","gone","b"])");
+    EXPECT_EQ(script.json("Object.keys(watching)"), R"(["gone"])");
+}
+
+TEST(ScriptLogicTest, TheSharedLogicGivesTheFocusBackOnlyToAWindowThatIsStillThere) {
+    Script script;
+    script.run(HelperScript::sharedLogic());
+    script.run(R"(
+        function keeper(watchGone) {
+            var host = { activated: [], gone: {},
+                         isQuiet: function (w) { return w === "palette"; },
+                         activate: function (w) { host.activated.push(w); } };
+            if (watchGone) {
+                host.watchGone = function (w, f) {
+                    host.gone[w] = f;
+                    return function () { delete host.gone[w]; };
+                };
+            }
+            host.keeper = panemarkFocusKeeper(host);
+            return host;
+        }
+        var told = keeper(false);
+        told.keeper.start("palette");
+        told.keeper.activated("palette");
+        told.keeper.activated("editor");
+        told.keeper.activated("palette");
+        told.keeper.removed("editor");
+        told.keeper.activated("palette");
+        var watching = keeper(true);
+        watching.keeper.start("terminal");
+        watching.keeper.activated("editor");
+        var watched = Object.keys(watching.gone);
+        watching.gone.editor();
+        watching.keeper.activated("palette");)");
+    // Never to a quiet window it started in, once to the editor, not after it went.
+    EXPECT_EQ(script.json("told.activated"), R"(["editor"])");
+    // Only the last window is watched, and once it is gone nothing is given the focus.
+    EXPECT_EQ(script.json("watched"), R"(["editor"])");
+    EXPECT_EQ(script.json("watching.activated"), "[]");
 }
 
 } // namespace panemark

@@ -52,3 +52,186 @@ function panemarkPlacement(wanted, currentFrame, finish) {
         timedOut: end
     };
 }
+
+// A plain copy of a rectangle: each compositor hands out its own rectangle types (QRect,
+// KWin's gadgets, Mtk.Rectangle), and only x, y, width and height travel to Panemark.
+function panemarkPlainRect(rect) {
+    return { x: rect.x, y: rect.y, width: rect.width, height: rect.height };
+}
+
+// Each helper reads a window through a `view` over its compositor's calls: isOrdinary (not the
+// desktop, not a panel, not on its way out), id, frame, pid, isResizable, isFullScreen and
+// caption, each of a window.
+
+// What Panemark is told of a window; none for no window or one it never places.
+function panemarkDescribe(view, win) {
+    if (!win || !view.isOrdinary(win)) {
+        return null;
+    }
+    return {
+        id: String(view.id(win)),
+        frame: panemarkPlainRect(view.frame(win)),
+        pid: view.pid(win),
+        resizable: view.isResizable(win),
+        fullScreen: view.isFullScreen(win),
+        caption: view.caption(win) || ""
+    };
+}
+
+function panemarkWindowById(view, windows, id) {
+    for (var i = 0; i < windows.length; ++i) {
+        if (String(view.id(windows[i])) === id) {
+            return windows[i];
+        }
+    }
+    return null;
+}
+
+// Puts a window at a frame and answers once the compositor shows that frame, or after `wait`
+// ms with the frame it has then. `host` adds to the view: leaveFullScreenAndMaximized(win),
+// setFrame(win, frame), watchFrame(win, f) and after(ms, f), each of the last two answering a
+// function that undoes it. Where `fail` is given, an error in answering goes to it: the answer
+// comes later than the call, which can no longer carry it.
+function panemarkPlace(host, win, wanted, wait, answer, fail) {
+    host.leaveFullScreenAndMaximized(win);
+    var unwatch = null;
+    var cancelTimer = null;
+    var placement = panemarkPlacement(wanted, function () { return host.frame(win); }, function () {
+        try {
+            unwatch();
+            cancelTimer();
+            answer({ placed: true, frame: panemarkPlainRect(host.frame(win)) });
+        } catch (e) {
+            if (!fail) {
+                throw e;
+            }
+            fail(e);
+        }
+    });
+    unwatch = host.watchFrame(win, placement.changed);
+    cancelTimer = host.after(Math.max(0, wait || 0), placement.timedOut);
+    host.setFrame(win, wanted);
+    placement.changed();
+}
+
+// The window Panemark works on, followed, and the state (that window and the screens) sent
+// whenever either changes, so that Panemark asks nothing before it places: a key press costs
+// one round trip. Reports of one burst (a window dragged) go out as one, on the next turn of
+// the compositor's loop. `host` gives describe(win), screens(), send(state), watchFrame(win, f)
+// and soon(f), the last two answering a function that undoes them.
+function panemarkStateReporter(host) {
+    var followed = null;
+    var unwatch = null;
+    var cancelReport = null;
+
+    function report() {
+        if (cancelReport) {
+            return;
+        }
+        cancelReport = host.soon(function () {
+            cancelReport = null;
+            host.send({ window: host.describe(followed), screens: host.screens() });
+        });
+    }
+
+    function stopWatching() {
+        if (unwatch) {
+            try {
+                unwatch();
+            } catch (e) {
+                // Already gone, and its connections with it.
+            }
+            unwatch = null;
+        }
+    }
+
+    return {
+        report: report,
+        follow: function (win) {
+            win = win || null;
+            if (win === followed) {
+                return;
+            }
+            stopWatching();
+            followed = win;
+            if (followed) {
+                unwatch = host.watchFrame(followed, report);
+            }
+            report();
+        },
+        followed: function () {
+            return followed;
+        },
+        stop: function () {
+            stopWatching();
+            followed = null;
+            if (cancelReport) {
+                cancelReport();
+                cancelReport = null;
+            }
+        }
+    };
+}
+
+// Panemark's palette and splash card are shown, never focused: the palette moves the window
+// the user works in, which must keep the keyboard. The focus given to one goes back to the
+// window that had it. `host` gives isQuiet(win) and activate(win); with watchGone(win, f),
+// answering a function that undoes it, the keeper itself notices the window it would give the
+// focus back to going away; without, the helper tells it through `removed`.
+function panemarkFocusKeeper(host) {
+    var lastActive = null;
+    var unwatch = null;
+
+    function remember(win) {
+        if (win === lastActive) {
+            return;
+        }
+        if (unwatch) {
+            try {
+                unwatch();
+            } catch (e) {
+                // Already gone, and its connections with it.
+            }
+            unwatch = null;
+        }
+        lastActive = win || null;
+        if (lastActive && host.watchGone) {
+            var watched = lastActive;
+            unwatch = host.watchGone(watched, function () {
+                if (lastActive === watched) {
+                    remember(null);
+                }
+            });
+        }
+    }
+
+    return {
+        // A window was given the focus (none: the desktop has it).
+        activated: function (win) {
+            if (!win) {
+                return;
+            }
+            if (host.isQuiet(win)) {
+                if (lastActive && lastActive !== win) {
+                    host.activate(lastActive);
+                }
+                return;
+            }
+            remember(win);
+        },
+        removed: function (win) {
+            if (win === lastActive) {
+                remember(null);
+            }
+        },
+        // Where the focus is when the helper starts, unless it is a quiet window.
+        start: function (win) {
+            if (win && !host.isQuiet(win)) {
+                remember(win);
+            }
+        },
+        stop: function () {
+            remember(null);
+        }
+    };
+}

@@ -13,7 +13,7 @@ var iface = "app.panemark.KWinScript";
 // Panemark writes a new token into every copy it loads, so it can tell this copy from one left
 // behind by an earlier run.
 var token = "%TOKEN%";
-// The process whose windows the script looks after (Panemark's own).
+// KWin 6 calls its windows windows and its screens outputs; KWin 5.27 has clients and numbers.
 var api = workspace.activeWindow !== undefined ? 6 : 5;
 
 function call(method, args, reply) {
@@ -25,10 +25,8 @@ function call(method, args, reply) {
 }
 
 // QRect and QRectF up to KWin 6.5, KWin's own Rect and RectF gadgets from 6.6: all of them
-// have x, y, width and height.
-function plainRect(rect) {
-    return { x: rect.x, y: rect.y, width: rect.width, height: rect.height };
-}
+// have x, y, width and height, which is all panemarkPlainRect reads.
+var plainRect = panemarkPlainRect;
 
 // KWin 6.2 and later keep the title without the " <2>" it adds to tell equal titles apart.
 function captionOf(window) {
@@ -51,14 +49,62 @@ function allWindows() {
     return api === 6 ? workspace.windowList() : workspace.clientList();
 }
 
-function windowById(id) {
-    var windows = allWindows();
-    for (var i = 0; i < windows.length; ++i) {
-        if (String(windows[i].internalId) === id) {
-            return windows[i];
+// A single-shot timer, as the shared logic asks for one: stopping it is the answer.
+function after(ms, f) {
+    var timer = new QTimer();
+    timer.singleShot = true;
+    timer.timeout.connect(f);
+    timer.start(ms);
+    return function () {
+        timer.stop();
+    };
+}
+
+function watchFrame(window, f) {
+    window.frameGeometryChanged.connect(f);
+    return function () {
+        window.frameGeometryChanged.disconnect(f);
+    };
+}
+
+// A window as the shared logic reads and places it, through KWin's properties.
+var kwinWindows = {
+    isOrdinary: function (window) {
+        return !window.desktopWindow && !window.dock && !window.deleted;
+    },
+    id: function (window) {
+        return window.internalId;
+    },
+    frame: function (window) {
+        return window.frameGeometry;
+    },
+    pid: function (window) {
+        return window.pid;
+    },
+    isResizable: function (window) {
+        return window.resizeable;
+    },
+    isFullScreen: function (window) {
+        return window.fullScreen;
+    },
+    caption: captionOf,
+    leaveFullScreenAndMaximized: function (window) {
+        if (window.fullScreen) {
+            window.fullScreen = false;
         }
-    }
-    return null;
+        if (window.maximizable) {
+            window.setMaximize(false, false);
+        }
+    },
+    setFrame: function (window, frame) {
+        window.frameGeometry = frame;
+    },
+    watchFrame: watchFrame,
+    after: after
+};
+
+function windowById(id) {
+    return panemarkWindowById(kwinWindows, allWindows(), id);
 }
 
 // KWin 5.27 names its screens only in its support information: "Screen 0:", then "Name: DP-1".
@@ -121,47 +167,18 @@ function screens() {
 }
 
 function describe(window) {
-    if (!window || window.desktopWindow || window.dock || window.deleted) {
-        return null;
-    }
-    return {
-        id: String(window.internalId),
-        frame: plainRect(window.frameGeometry),
-        pid: window.pid,
-        resizable: window.resizeable,
-        fullScreen: window.fullScreen,
-        caption: captionOf(window)
-    };
+    return panemarkDescribe(kwinWindows, window);
 }
 
-// Puts a window at a frame and answers once KWin shows that frame, or after `wait` ms with the
-// frame it has then: a Wayland client takes its new size only when it draws at that size.
+// A Wayland client takes its new size only when it draws at that size: the answer waits for
+// the frame, or for the request's wait.
 function place(request, answer) {
     var window = windowById(request.id);
     if (!window) {
         answer({ placed: false });
         return;
     }
-    if (window.fullScreen) {
-        window.fullScreen = false;
-    }
-    if (window.maximizable) {
-        window.setMaximize(false, false);
-    }
-    var wanted = request.frame;
-    var timer = new QTimer();
-    timer.singleShot = true;
-    var placement = panemarkPlacement(wanted, function () { return window.frameGeometry; },
-                                      function () {
-        timer.stop();
-        window.frameGeometryChanged.disconnect(placement.changed);
-        answer({ placed: true, frame: plainRect(window.frameGeometry) });
-    });
-    window.frameGeometryChanged.connect(placement.changed);
-    timer.timeout.connect(placement.timedOut);
-    timer.start(Math.max(0, request.wait || 0));
-    window.frameGeometry = wanted;
-    placement.changed();
+    panemarkPlace(kwinWindows, window, request.frame, request.wait, answer);
 }
 
 function handle(request) {
@@ -210,16 +227,15 @@ watchdog.timeout.connect(function () {
 });
 watchdog.start(10000);
 
-// Panemark's palette and splash card are shown, never focused: the palette moves the window
-// the user works in, which must keep the keyboard. The palette opens at the pointer (a Wayland
-// client cannot place its own windows).
-var lastActive = null;
-
 // A Wayland window's app id is its desktop file name to KWin, and its resource class.
 function isQuiet(window) {
     return window && (panemarkIsQuietWindow(String(window.desktopFileName), captionOf(window)) ||
                       panemarkIsQuietWindow(String(window.resourceClass), captionOf(window)));
 }
+
+// Panemark's palette and splash card never keep the focus. The palette opens at the pointer (a
+// Wayland client cannot place its own windows).
+var focus = panemarkFocusKeeper({ isQuiet: isQuiet, activate: activate });
 
 function keepInside(window, anchor, area) {
     var frame = window.frameGeometry;
@@ -255,66 +271,54 @@ function windowAdded(window) {
     if (captionOf(window) === panemarkPaletteTitle) {
         placeAtPointer(window);
     }
-    if (activeWindow() === window && lastActive) {
-        activate(lastActive);
+    if (activeWindow() === window) {
+        focus.activated(window);
     }
 }
 
-// The active window and the screens, reported whenever either changes, so that Panemark asks
-// nothing before it places: a key press costs one round trip. Reports of one burst (a window
-// dragged) go out as one, on the next turn of KWin's loop.
-var followed = null;
+// The active window and the screens, reported whenever either changes. One timer serves every
+// report: a window dragged changes its frame many times a second.
 var reportTimer = new QTimer();
 reportTimer.singleShot = true;
 reportTimer.interval = 0;
+var reportDue = null;
 reportTimer.timeout.connect(function () {
-    if (!stopped) {
-        call("state", [JSON.stringify({ window: describe(followed), screens: screens() })]);
+    var due = reportDue;
+    reportDue = null;
+    if (due) {
+        due();
     }
 });
 
-function reportState() {
-    reportTimer.start();
-}
-
-function follow(window) {
-    if (followed === window) {
-        return;
-    }
-    if (followed) {
-        try {
-            followed.frameGeometryChanged.disconnect(reportState);
-        } catch (e) {
-            // Already gone, and its connections with it.
+var reporter = panemarkStateReporter({
+    describe: describe,
+    screens: screens,
+    send: function (state) {
+        if (!stopped) {
+            call("state", [JSON.stringify(state)]);
         }
+    },
+    watchFrame: watchFrame,
+    soon: function (f) {
+        reportDue = f;
+        reportTimer.start();
+        return function () {
+            reportTimer.stop();
+            reportDue = null;
+        };
     }
-    followed = window || null;
-    if (followed) {
-        followed.frameGeometryChanged.connect(reportState);
-    }
-    reportState();
-}
+});
+var reportState = reporter.report;
 
 function windowActivated(window) {
-    follow(activeWindow());
-    if (!window) {
-        return;
-    }
-    if (isQuiet(window)) {
-        if (lastActive && lastActive !== window) {
-            activate(lastActive);
-        }
-        return;
-    }
-    lastActive = window;
+    reporter.follow(activeWindow());
+    focus.activated(window);
 }
 
 function windowRemoved(window) {
-    if (window === lastActive) {
-        lastActive = null;
-    }
-    if (window === followed) {
-        follow(activeWindow() === window ? null : activeWindow());
+    focus.removed(window);
+    if (window === reporter.followed()) {
+        reporter.follow(activeWindow() === window ? null : activeWindow());
     }
     if (window && window.dock) {
         reportState();
@@ -330,7 +334,7 @@ if (api === 6) {
     workspace.clientActivated.connect(windowActivated);
     workspace.clientRemoved.connect(windowRemoved);
 }
-lastActive = activeWindow();
+focus.start(activeWindow());
 
 function screensChanged() {
     knownScreenNames = null;
@@ -358,4 +362,4 @@ workspace.virtualScreenGeometryChanged.connect(screensChanged);
 
 call("hello", [JSON.stringify({ api: api, screens: screens() })]);
 poll();
-follow(activeWindow());
+reporter.follow(activeWindow());

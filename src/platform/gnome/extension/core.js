@@ -52,39 +52,80 @@ function createPanemark(lib) {
     const bindings = new Map();
     // Monitor index -> { connector, vendor, product, serial }, from mutter's display config.
     let identities = [];
-    let lastFocused = null;
     let paletteAt = null;
 
     function connect(object, signal, handler) {
         connections.push([object, object.connect(signal, handler)]);
     }
 
-    function rect(r) {
-        return { x: r.x, y: r.y, width: r.width, height: r.height };
-    }
+    const rect = panemarkPlainRect;
 
-    function isOrdinary(win) {
-        if (!win)
-            return false;
-        const type = win.get_window_type();
-        return type !== Meta.WindowType.DESKTOP && type !== Meta.WindowType.DOCK;
-    }
-
-    function describe(win) {
-        if (!isOrdinary(win))
-            return null;
-        return {
-            id: String(win.get_id()),
-            frame: rect(win.get_frame_rect()),
-            pid: win.get_pid(),
-            resizable: win.allows_resize(),
-            fullScreen: win.is_fullscreen(),
-            caption: win.get_title() || '',
+    // One that runs later than the call it belongs to: a GLib source, answered by the function
+    // that removes it.
+    function after(ms, f) {
+        let source = GLib.timeout_add(GLib.PRIORITY_DEFAULT, ms, () => {
+            source = 0;
+            f();
+            return GLib.SOURCE_REMOVE;
+        });
+        return () => {
+            if (source)
+                GLib.source_remove(source);
+            source = 0;
         };
     }
 
+    function watch(win, signals, f) {
+        const ids = signals.map(signal => win.connect(signal, f));
+        return () => ids.forEach(id => win.disconnect(id));
+    }
+
+    // Mutter 49 replaced get_maximized() and unmaximize(flags) with get_maximize_flags() and
+    // set_unmaximize_flags(flags) (its unmaximize() takes no flags now). Asked by what the
+    // window has, not by the shell's version.
+    function isMaximized(win) {
+        if (typeof win.get_maximize_flags === 'function')
+            return win.get_maximize_flags() !== 0;
+        return win.get_maximized() !== 0;
+    }
+
+    function unmaximize(win) {
+        if (typeof win.set_unmaximize_flags === 'function')
+            win.set_unmaximize_flags(Meta.MaximizeFlags.BOTH);
+        else
+            win.unmaximize(Meta.MaximizeFlags.BOTH);
+    }
+
+    // A window as the shared logic reads and places it, through mutter's calls.
+    const windows = {
+        isOrdinary(win) {
+            const type = win.get_window_type();
+            return type !== Meta.WindowType.DESKTOP && type !== Meta.WindowType.DOCK;
+        },
+        id: win => win.get_id(),
+        frame: win => win.get_frame_rect(),
+        pid: win => win.get_pid(),
+        isResizable: win => win.allows_resize(),
+        isFullScreen: win => win.is_fullscreen(),
+        caption: win => win.get_title(),
+        leaveFullScreenAndMaximized(win) {
+            if (win.is_fullscreen())
+                win.unmake_fullscreen();
+            if (isMaximized(win))
+                unmaximize(win);
+        },
+        setFrame: (win, frame) =>
+            win.move_resize_frame(true, frame.x, frame.y, frame.width, frame.height),
+        watchFrame: (win, f) => watch(win, ['size-changed', 'position-changed'], f),
+        after,
+    };
+
+    function describe(win) {
+        return panemarkDescribe(windows, win);
+    }
+
     function windowById(id) {
-        return global.display.list_all_windows().find(w => String(w.get_id()) === id) || null;
+        return panemarkWindowById(windows, global.display.list_all_windows(), id);
     }
 
     function screens() {
@@ -150,90 +191,30 @@ function createPanemark(lib) {
     }
 
     // The focused window and the screens, reported whenever either changes (the focus, the
-    // focused window's frame, a work area, a monitor), so that Panemark asks nothing before it
-    // places: a key press costs one round trip. Reports of one burst go out as one.
-    let followed = null;
-    const followedSignals = [];
-    let reportSource = 0;
+    // focused window's frame, a work area, a monitor).
+    const reporter = panemarkStateReporter({
+        describe,
+        screens,
+        send: state => emit('StateChanged', new GLib.Variant('(s)', [JSON.stringify(state)])),
+        watchFrame: windows.watchFrame,
+        soon: f => after(0, f),
+    });
 
+    // Nothing is scheduled once the extension is off: a late answer from mutter finds it so.
     function reportState() {
-        if (reportSource || !exported)
-            return;
-        reportSource = GLib.timeout_add(GLib.PRIORITY_DEFAULT, 0, () => {
-            reportSource = 0;
-            emit('StateChanged', new GLib.Variant('(s)', [JSON.stringify({
-                window: describe(followed), screens: screens(),
-            })]));
-            return GLib.SOURCE_REMOVE;
-        });
+        if (exported)
+            reporter.report();
     }
 
-    function follow(win) {
-        if (followed === win)
-            return;
-        try {
-            followedSignals.forEach(id => followed.disconnect(id));
-        } catch (e) {
-            // Already gone, and its connections with it.
-        }
-        followedSignals.length = 0;
-        followed = win ?? null;
-        if (followed) {
-            followedSignals.push(followed.connect('position-changed', reportState));
-            followedSignals.push(followed.connect('size-changed', reportState));
-        }
-        reportState();
-    }
-
-    // Mutter 49 replaced get_maximized() and unmaximize(flags) with get_maximize_flags() and
-    // set_unmaximize_flags(flags) (its unmaximize() takes no flags now). Asked by what the
-    // window has, not by the shell's version.
-    function isMaximized(win) {
-        if (typeof win.get_maximize_flags === 'function')
-            return win.get_maximize_flags() !== 0;
-        return win.get_maximized() !== 0;
-    }
-
-    function unmaximize(win) {
-        if (typeof win.set_unmaximize_flags === 'function')
-            win.set_unmaximize_flags(Meta.MaximizeFlags.BOTH);
-        else
-            win.unmaximize(Meta.MaximizeFlags.BOTH);
-    }
-
-    // Places a window and answers once the shell shows it there, or after `wait` ms with the
-    // frame it has then: a Wayland client takes a new size only when it draws at it.
+    // A Wayland client takes a new size only when it draws at it: the answer waits for the
+    // frame, or for the call's wait.
     function place(id, wanted, wait, answer, fail) {
         const win = windowById(id);
         if (!win) {
             answer({ placed: false });
             return;
         }
-        if (win.is_fullscreen())
-            win.unmake_fullscreen();
-        if (isMaximized(win))
-            unmaximize(win);
-        const watched = [];
-        let timeout = 0;
-        const placement = panemarkPlacement(wanted, () => win.get_frame_rect(), () => {
-            try {
-                watched.forEach(handler => win.disconnect(handler));
-                if (timeout)
-                    GLib.source_remove(timeout);
-                answer({ placed: true, frame: rect(win.get_frame_rect()) });
-            } catch (e) {
-                fail(e); // later than the call: its error is answered here
-            }
-        });
-        watched.push(win.connect('size-changed', placement.changed));
-        watched.push(win.connect('position-changed', placement.changed));
-        timeout = GLib.timeout_add(GLib.PRIORITY_DEFAULT, Math.max(0, wait), () => {
-            timeout = 0;
-            placement.timedOut();
-            return GLib.SOURCE_REMOVE;
-        });
-        win.move_resize_frame(true, wanted.x, wanted.y, wanted.width, wanted.height);
-        placement.changed();
+        panemarkPlace(windows, win, wanted, wait, answer, fail);
     }
 
     function release(name) {
@@ -391,13 +372,18 @@ function createPanemark(lib) {
         }),
     };
 
-    // Panemark's palette and splash card are shown, never focused: the palette's rows move the
-    // window the user works in, which keeps the keyboard. The palette opens beside the top-bar
-    // button or at the pointer (a Wayland client cannot place its own windows).
     // A Wayland window's app id is its WM class to mutter.
     function isQuiet(win) {
         return win && panemarkIsQuietWindow(win.get_wm_class(), win.get_title());
     }
+
+    // Panemark's palette and splash card never keep the focus. The palette opens beside the
+    // top-bar button or at the pointer (a Wayland client cannot place its own windows).
+    const focus = panemarkFocusKeeper({
+        isQuiet,
+        activate: win => win.activate(global.get_current_time()),
+        watchGone: (win, f) => watch(win, ['unmanaged'], f),
+    });
 
     function monitorAt(x, y) {
         for (let i = 0; i < global.display.get_n_monitors(); ++i) {
@@ -460,15 +446,8 @@ function createPanemark(lib) {
 
     function focusChanged() {
         const focused = global.display.focus_window;
-        follow(focused);
-        if (!focused)
-            return;
-        if (isQuiet(focused)) {
-            if (lastFocused && lastFocused !== focused)
-                lastFocused.activate(global.get_current_time());
-            return;
-        }
-        lastFocused = focused;
+        reporter.follow(focused);
+        focus.activated(focused);
     }
 
     function addButton() {
@@ -509,8 +488,8 @@ function createPanemark(lib) {
             });
             connect(global.display, 'window-created', (display, win) => windowCreated(win));
             connect(global.display, 'notify::focus-window', focusChanged);
-            lastFocused = global.display.focus_window;
-            follow(global.display.focus_window);
+            focus.start(global.display.focus_window);
+            reporter.follow(global.display.focus_window);
             readIdentities();
             addButton();
         },
@@ -519,10 +498,7 @@ function createPanemark(lib) {
                 GLib.source_remove(identityRetry);
             identityRetry = 0;
             releaseAll();
-            follow(null);
-            if (reportSource)
-                GLib.source_remove(reportSource);
-            reportSource = 0;
+            reporter.stop();
             connections.forEach(([object, id]) => object.disconnect(id));
             connections.length = 0;
             owners.forEach(owner => Gio.bus_unwatch_name(owner.watch));
@@ -537,7 +513,7 @@ function createPanemark(lib) {
             if (button)
                 button.destroy();
             button = null;
-            lastFocused = null;
+            focus.stop();
         },
     };
 }
