@@ -124,5 +124,29 @@ TEST(HelperWindowsTest, AHelperThatReportsItsStateIsFollowedAndAKeyPressOnlyPlac
     EXPECT_EQ(helper.looks, 1);
 }
 
+// A window activated a moment before its shortcut: the key press may come in before the
+// helper's report of the activation, which found nothing focused until then.
+TEST(HelperWindowsTest, AReportOfNothingFocusedIsAskedAgainRatherThanTrusted) {
+    FakeHelper helper;
+    HelperSnapshot snapshot(helper);
+    HelperWindows windows(snapshot);
+    snapshot.followed(HelperReplies::look(R"({"window":null,"screens":[]})").value());
+    EXPECT_TRUE(snapshot.isFollowing());
+    const std::optional<WindowRef> window = windows.focusedWindow(1);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(windows.readFrame(*window, 1), (Rect{10, 20, 300, 200}));
+    EXPECT_EQ(helper.looks, 1);
+    // The screens keep following the reports: only a command asks.
+    snapshot.followed(HelperReplies::look(R"({"window":null,"screens":[{"name":"DP-1",)"
+                                          R"("frame":{"x":0,"y":0,"width":800,"height":600},)"
+                                          R"("area":{"x":0,"y":0,"width":800,"height":570}}]})")
+                          .value());
+    snapshot.invalidate();
+    const auto look = snapshot.get(1);
+    ASSERT_TRUE(look);
+    EXPECT_EQ(look->screens.size(), 1u);
+    EXPECT_EQ(helper.looks, 1);
+}
+
 } // namespace
 } // namespace panemark

@@ -7,11 +7,15 @@ namespace panemark {
 std::optional<HelperReplies::Look> HelperSnapshot::get(double timeout) {
     {
         std::lock_guard lock(mutex_);
-        if (reported_) {
+        if (reportNamesAWindow()) {
             return reported_;
         }
+        // A command that asked anew past a report of nothing focused reads what it was told.
         if (look_ && Clock::now() - takenAt_ < std::chrono::duration<double>(lifetime)) {
             return look_;
+        }
+        if (reported_) {
+            return reported_;
         }
     }
     return refresh(timeout);
@@ -20,7 +24,7 @@ std::optional<HelperReplies::Look> HelperSnapshot::get(double timeout) {
 std::optional<HelperReplies::Look> HelperSnapshot::refresh(double timeout) {
     {
         std::lock_guard lock(mutex_);
-        if (reported_) {
+        if (reportNamesAWindow()) {
             return reported_;
         }
     }
@@ -55,6 +59,10 @@ void HelperSnapshot::stopFollowing() {
     std::lock_guard lock(mutex_);
     reported_.reset();
     look_.reset();
+}
+
+bool HelperSnapshot::reportNamesAWindow() const {
+    return reported_ && reported_->window;
 }
 
 bool HelperSnapshot::isFollowing() {

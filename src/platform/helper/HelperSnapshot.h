@@ -14,7 +14,10 @@ namespace panemark {
 // followed: a command then asks nothing before its placement, and a key press costs one round
 // trip. Until the first report, or after the helper went away, a command asks for its window
 // first, then that window's frame, its process and the screens: the look that found the window
-// answers the rest, as long as it is recent and nothing was placed since. Any thread.
+// answers the rest, as long as it is recent and nothing was placed since. A command does not
+// trust a report of no active window either: the window just activated may be reported by a
+// message still on its way (it travels another way than the key press), and the look costs a
+// round trip only when nothing seemed focused. Any thread.
 class HelperSnapshot {
 public:
     static constexpr double lifetime = 0.2;
@@ -38,6 +41,8 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+
+    bool reportNamesAWindow() const; // under mutex_
 
     CompositorHelper& helper_;
     std::mutex mutex_;
