@@ -615,6 +615,9 @@ TEST(ScriptLogicTest, WhatTheShellThrowsIsAnsweredAsAnErrorNamingItsVersion) {
     EXPECT_EQ(script->json("look.error"),
               R"("app.panemark.Shell.Error.Failed: GNOME Shell 50.1 could not Look: gone")");
     EXPECT_EQ(script->json("look.value"), "undefined");
+    // The placement that failed waits for nothing: its call was answered once, with the error.
+    script->run("fireTimeouts();");
+    EXPECT_EQ(script->json("failed.value"), "undefined");
 }
 
 TEST(ScriptLogicTest, TheExtensionGrabsShortcutsThatRunOnceWhenHeldAndNamesTheTakenOnes) {

@@ -110,7 +110,14 @@ function panemarkPlace(host, win, wanted, wait, answer, fail) {
     });
     unwatch = host.watchFrame(win, placement.changed);
     cancelTimer = host.after(Math.max(0, wait || 0), placement.timedOut);
-    host.setFrame(win, wanted);
+    try {
+        host.setFrame(win, wanted);
+    } catch (e) {
+        // The call answers with the error: nothing may answer it again later.
+        unwatch();
+        cancelTimer();
+        throw e;
+    }
     placement.changed();
 }
 
