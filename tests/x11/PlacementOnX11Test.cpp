@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
+#include <string>
 #include <thread>
 
 namespace panemark {
@@ -161,10 +162,16 @@ TEST_F(PlacementOnX11Test, ValuesXCannotHoldAreClampedNotSent) {
     EXPECT_GE(frame->height, 1);
 }
 
+// Which window is in front, for a failure.
+std::string inFront(X11Windows& windows) {
+    const std::optional<WindowRef> window = windows.focusedWindow(0.25);
+    return window ? "window " + std::to_string(window->id) + " is in front" : "none";
+}
+
 TEST_F(PlacementOnX11Test, WithTheDesktopInFrontACommandChangesNothing) {
-    EXPECT_FALSE(windows->focusedWindow(0.25));
+    EXPECT_FALSE(windows->focusedWindow(0.25)) << inFront(*windows);
     apply(stockCommands()[0]);
-    EXPECT_FALSE(windows->focusedWindow(0.25));
+    EXPECT_FALSE(windows->focusedWindow(0.25)) << inFront(*windows);
 }
 
 TEST_F(PlacementOnX11Test, ScreenChangesAreAnnouncedOnTheEventLoop) {
